@@ -1,0 +1,23 @@
+// Lines of the exported track list: UTF-16, fields separated by commas, every
+// line ending in a single line feed. The file itself starts with the
+// little-endian byte-order mark.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class OneTrack;
+
+// The header line, "Track Number","Title",... with its line feed.
+std::u16string CsvHeaderLine();
+
+// One track: the bare track number, then eight quoted fields, then a line feed.
+std::u16string CsvTrackLine(const OneTrack& track);
+
+// Appends text in quotation marks, doubling every quotation mark inside it;
+// the text ends at its first zero code unit. Nothing else is escaped.
+void AppendQuotedField(std::u16string& line, std::u16string_view text);
+
+// The bytes of the text as UTF-16 little-endian; with the byte-order mark in
+// front when asked for.
+std::string Utf16LeBytes(std::u16string_view text, bool withByteOrderMark = false);

@@ -1,0 +1,230 @@
+#include "itdbparser.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "ansi_text.h"
+#include "buffered_input.h"
+
+namespace {
+
+// A data object's string length sits 28 bytes in, its text 40 bytes in.
+constexpr int64_t kStringLengthGap = 12;  // from the end of the type to the length
+constexpr int64_t kStringTextGap = 8;     // from the end of the length to the text
+constexpr int64_t kObjectFieldsRead = 16;
+
+// Data object types that carry a string the track list needs.
+enum ObjectType : uint32_t {
+    kTitle = 1,
+    kLocation = 2,
+    kAlbum = 3,
+    kArtist = 4,
+    kFileType = 6,
+};
+
+bool ReadInt32(BufferedInput& input, int32_t& value) {
+    uint8_t bytes[4];
+    if (input.Read(bytes, 4) != 4) {
+        return false;
+    }
+    value = ITDBParser::ToInt32(bytes);
+    return true;
+}
+
+bool ReadTag(BufferedInput& input, const char (&expected)[5]) {
+    uint8_t tag[4];
+    return input.Read(tag, 4) == 4 && std::memcmp(tag, expected, 4) == 0;
+}
+
+// Reads an object's string bytes as UTF-16 little-endian; positioned 16 bytes
+// into the object. An odd last byte is skipped.
+bool ReadStringUnits(BufferedInput& input, std::u16string& text) {
+    int32_t length = 0;
+    if (!input.Skip(kStringLengthGap) || !ReadInt32(input, length) || length < 0 ||
+        !input.Skip(kStringTextGap)) {
+        return false;
+    }
+    // Checked before anything is allocated: a declared length can never make
+    // the reader ask for more memory than the file holds.
+    if (length > input.Remaining()) {
+        return false;
+    }
+    const auto byteCount = static_cast<size_t>(length);
+    text.assign(byteCount / 2, u'\0');
+    const size_t evenBytes = text.size() * 2;
+    if (input.Read(reinterpret_cast<uint8_t*>(text.data()), evenBytes) != evenBytes) {
+        return false;
+    }
+    if constexpr (std::endian::native == std::endian::big) {
+        for (char16_t& unit : text) {
+            unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
+        }
+    }
+    return input.Skip(static_cast<int64_t>(byteCount - evenBytes));
+}
+
+}  // namespace
+
+ITDBParser::ITDBParser(const std::string& databasePath)
+    : databasePath_(databasePath), cursor_(tracks_.end()) {}
+
+ITDBParser::~ITDBParser() = default;
+
+int32_t ITDBParser::ToInt32(const uint8_t bytes[4]) {
+    const uint32_t value = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                           static_cast<uint32_t>(bytes[2]) << 16 |
+                           static_cast<uint32_t>(bytes[3]) << 24;
+    return static_cast<int32_t>(value);
+}
+
+int32_t ITDBParser::Parse(int32_t limit) {
+    BufferedInput input;
+    if (databasePath_.empty() || !input.Open(databasePath_)) {
+        return -1;
+    }
+    const int32_t count = ReadHeader(input);
+    if (count <= 0) {
+        return count;
+    }
+    const int32_t wanted = limit < 0 ? count : std::min(count, limit);
+    int32_t read = 0;
+    while (read < wanted) {
+        std::unique_ptr<OneTrack> track = ReadTrack(input);
+        if (!track) {
+            break;
+        }
+        tracks_.push_back(std::move(track));
+        ++read;
+    }
+    return read;
+}
+
+int32_t ITDBParser::ReadHeader(BufferedInput& input) {
+    constexpr int32_t kInvalid = -1;
+    int32_t headerLength = 0;
+    int32_t totalLength = 0;
+    if (!input.SeekTo(0) || !ReadTag(input, "mhbd") || !ReadInt32(input, headerLength) ||
+        !ReadInt32(input, totalLength) || totalLength != input.Size() ||
+        !input.SeekTo(headerLength)) {
+        return kInvalid;
+    }
+
+    // Walk the data sets up to the first one of type 1. Each step must move
+    // forward, or a set declaring a length of 0 would be read for ever.
+    while (true) {
+        const int64_t setStart = input.Tell();
+        int32_t setHeaderLength = 0;
+        int32_t setTotalLength = 0;
+        int32_t setType = 0;
+        if (!ReadTag(input, "mhsd") || !ReadInt32(input, setHeaderLength) ||
+            !ReadInt32(input, setTotalLength) || !ReadInt32(input, setType)) {
+            return kInvalid;
+        }
+        if (setType == 1) {
+            if (setHeaderLength < 0 || !input.SeekTo(setStart + setHeaderLength)) {
+                return kInvalid;
+            }
+            break;
+        }
+        if (setTotalLength <= 0 || !input.SeekTo(setStart + setTotalLength)) {
+            return kInvalid;
+        }
+    }
+
+    const int64_t listStart = input.Tell();
+    int32_t listHeaderLength = 0;
+    int32_t trackCount = 0;
+    if (!ReadTag(input, "mhlt") || !ReadInt32(input, listHeaderLength) ||
+        !ReadInt32(input, trackCount) || listHeaderLength < 0 ||
+        !input.SeekTo(listStart + listHeaderLength)) {
+        return kInvalid;
+    }
+    return trackCount;
+}
+
+std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
+    auto track = std::make_unique<OneTrack>();
+    const int64_t itemStart = input.Tell();
+
+    int32_t headerLength = 0;
+    int32_t totalLength = 0;
+    int32_t objectCount = 0;
+    if (!ReadTag(input, "mhit") || !ReadInt32(input, headerLength) ||
+        !ReadInt32(input, totalLength) || !ReadInt32(input, objectCount) || objectCount < 2 ||
+        headerLength < 0) {
+        return nullptr;
+    }
+
+    int32_t milliseconds = 0, trackNumber = 0, bitRate = 0, sampleRate = 0, mediaType = 0;
+    if (!input.Skip(24) || !ReadInt32(input, milliseconds) || !ReadInt32(input, trackNumber) ||
+        !input.Skip(8) || !ReadInt32(input, bitRate) || !ReadInt32(input, sampleRate) ||
+        !input.Skip(144) || !ReadInt32(input, mediaType)) {
+        return nullptr;
+    }
+    track->SetLength(static_cast<uint32_t>(milliseconds));
+    track->SetTrackNumber(trackNumber);
+    track->SetBitRate(bitRate);
+    track->SetSampleRate(static_cast<uint32_t>(sampleRate));
+    track->SetMediaType(mediaType);
+    // The media type is always read at offset 208; a header shorter than 212
+    // bytes sends the walk back to where the header says the objects begin.
+    if (!input.SeekTo(itemStart + headerLength)) {
+        return nullptr;
+    }
+
+    for (int32_t i = 0; i < objectCount; ++i) {
+        int32_t objectTotalLength = 0;
+        int32_t rawType = 0;
+        if (!ReadTag(input, "mhod") || !input.Skip(4) || !ReadInt32(input, objectTotalLength) ||
+            !ReadInt32(input, rawType)) {
+            return nullptr;
+        }
+        std::u16string wide;
+        std::string narrow;
+        switch (static_cast<uint32_t>(rawType)) {
+            case kTitle:
+                if (!ReadWideString(input, wide)) return nullptr;
+                track->SetTitle(wide);
+                break;
+            case kAlbum:
+                if (!ReadWideString(input, wide)) return nullptr;
+                track->SetAlbum(wide);
+                break;
+            case kArtist:
+                if (!ReadWideString(input, wide)) return nullptr;
+                track->SetArtist(wide);
+                break;
+            case kLocation:
+                if (!ReadNarrowString(input, narrow)) return nullptr;
+                track->SetLocation(narrow);
+                break;
+            case kFileType:
+                if (!ReadNarrowString(input, narrow)) return nullptr;
+                track->SetFileType(narrow);
+                break;
+            default:
+                // Objects the list does not need are passed over whole. One
+                // that would not move the walk forward ends the track: an item
+                // may declare two billion objects.
+                if (objectTotalLength <= 0 || !input.Skip(objectTotalLength - kObjectFieldsRead)) {
+                    return nullptr;
+                }
+                break;
+        }
+    }
+    return track;
+}
+
+bool ITDBParser::ReadWideString(BufferedInput& input, std::u16string& text) {
+    return ReadStringUnits(input, text);
+}
+
+bool ITDBParser::ReadNarrowString(BufferedInput& input, std::string& text) {
+    std::u16string wide;
+    if (!ReadStringUnits(input, wide)) {
+        return false;
+    }
+    text = AnsiFromUtf16(wide);
+    return true;
+}

@@ -1,0 +1,56 @@
+// Reader of the player's track database ("\iPod_Control\iTunes\iTunesDB").
+//
+// The file is a tree of chunks: one "mhbd" holding data sets "mhsd"; the set of
+// type 1 holds a track list "mhlt" followed by track items "mhit", each
+// followed by its data objects "mhod". The reader walks it once, front to
+// back, by the lengths the file declares, and keeps one OneTrack per track
+// item. It never writes to the file and never holds the file in memory.
+//
+// A damaged file never crashes the reader: every length is checked against
+// the file before it is used, and the reader reports by its result only.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "onetrack.h"
+
+class BufferedInput;
+
+class ITDBParser {
+public:
+    // Remembers the database path (narrow text); nothing is opened yet.
+    explicit ITDBParser(const std::string& databasePath);
+    ITDBParser(const ITDBParser&) = delete;
+    ITDBParser& operator=(const ITDBParser&) = delete;
+    // Deletes every track read: pointers handed out by Next die with it.
+    ~ITDBParser();
+
+    // Reads up to `limit` tracks (negative: all) and appends them to the track
+    // list. Returns -1 when the file cannot be opened or its header structure
+    // is invalid, 0 when it declares no track, `limit` is 0 or the first
+    // track cannot be read, otherwise the number of tracks appended. The file
+    // is closed again before Parse returns.
+    int32_t Parse(int32_t limit);
+
+    // Cursor over the track list, in file order.
+    void First() { cursor_ = tracks_.begin(); }
+    bool HasNext() const { return cursor_ != tracks_.end(); }
+    // Only while HasNext() is true. The reader keeps ownership.
+    OneTrack* Next() { return (cursor_++)->get(); }
+
+    // Assembles four bytes in file order, little-endian.
+    static int32_t ToInt32(const uint8_t bytes[4]);
+
+private:
+    int32_t ReadHeader(BufferedInput& input);
+    std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input);
+    bool ReadWideString(BufferedInput& input, std::u16string& text);
+    bool ReadNarrowString(BufferedInput& input, std::string& text);
+
+    std::string databasePath_;
+    std::list<std::unique_ptr<OneTrack>> tracks_;
+    std::list<std::unique_ptr<OneTrack>>::iterator cursor_;
+};

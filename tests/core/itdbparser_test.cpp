@@ -1,0 +1,366 @@
+#include "core/itdbparser.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "itdb_builder.h"
+#include "temp_dir.h"
+
+namespace {
+
+using itdb::Bytes;
+using itdb::operator+;
+
+struct ParseOutcome {
+    int32_t result = 0;
+    std::vector<OneTrack> tracks;
+};
+
+// Writes the database to a fresh file, parses it and copies out the tracks.
+ParseOutcome ParseBytes(const Bytes& database, int32_t limit = -1) {
+    TempDir dir;
+    const std::string path = dir.File("iTunesDB");
+    EXPECT_TRUE(itdb::WriteFile(path, database));
+    ITDBParser parser(path);
+    ParseOutcome outcome;
+    outcome.result = parser.Parse(limit);
+    for (parser.First(); parser.HasNext();) {
+        outcome.tracks.push_back(*parser.Next());
+    }
+    return outcome;
+}
+
+itdb::TrackItemFields WithObjectCount(int32_t count) {
+    itdb::TrackItemFields fields;
+    fields.objectCount = count;
+    return fields;
+}
+
+itdb::TrackItemFields WithHeaderLength(int32_t length) {
+    itdb::TrackItemFields fields;
+    fields.headerLength = length;
+    return fields;
+}
+
+// A small valid track item whose title tells which one it is.
+Bytes NamedTrack(const std::u16string& title, int32_t trackNumber = 1) {
+    itdb::TrackItemFields fields;
+    fields.trackNumber = trackNumber;
+    return itdb::TrackItem(fields, {itdb::StringObject(1, title),
+                                    itdb::StringObject(2, u":iPod_Control:Music:F00:A.mp3")});
+}
+
+std::vector<Bytes> NamedTracks(int count) {
+    std::vector<Bytes> items;
+    for (int i = 0; i < count; ++i) {
+        items.push_back(NamedTrack(u"Track " + std::u16string(1, u'A' + i), i + 1));
+    }
+    return items;
+}
+
+std::vector<std::u16string> Titles(const ParseOutcome& outcome) {
+    std::vector<std::u16string> titles;
+    for (const OneTrack& track : outcome.tracks) {
+        titles.push_back(track.GetTitle());
+    }
+    return titles;
+}
+
+Bytes SetInt32(Bytes bytes, size_t offset, int32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes.at(offset + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+    }
+    return bytes;
+}
+
+TEST(ITDBParser, ReadsEveryFieldOfATrack) {
+    itdb::TrackItemFields fields;
+    fields.lengthMs = 187000;
+    fields.trackNumber = 12;
+    fields.bitRate = 192;
+    fields.sampleRateRaw = (44100u << 16) | 0x1234;
+    fields.mediaType = 32;
+    const Bytes item = itdb::TrackItem(
+        fields, {itdb::StringObject(1, u"\u041F\u0435\u0441\u043D\u044F"),
+                 itdb::StringObject(2, u":iPod_Control:Music:F07:ABCD.m4v"),
+                 itdb::StringObject(3, u"\u6D77\u306E\u58F0"), itdb::StringObject(4, u"Caf\u00E9"),
+                 itdb::StringObject(6, u"MPEG-4 video file \u20AC\u0100")});
+    const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
+
+    ASSERT_EQ(outcome.result, 1);
+    ASSERT_EQ(outcome.tracks.size(), 1u);
+    const OneTrack& track = outcome.tracks[0];
+    EXPECT_EQ(track.GetTitle(), u"\u041F\u0435\u0441\u043D\u044F");
+    EXPECT_EQ(track.GetAlbum(), u"\u6D77\u306E\u58F0");
+    EXPECT_EQ(track.GetArtist(), u"Caf\u00E9");
+    EXPECT_EQ(track.GetPath(), "\\iPod_Control\\Music\\F07\\ABCD.m4v");
+    EXPECT_EQ(track.GetFileType(), "MPEG-4 video file \x80?");
+    EXPECT_EQ(track.GetLengthText(), "3:07");
+    EXPECT_EQ(track.GetSeconds(), 187);
+    EXPECT_EQ(track.GetTrackNumber(), 12);
+    EXPECT_EQ(track.GetBitRate(), 192);
+    EXPECT_EQ(track.GetSampleRate(), 44100);
+    EXPECT_EQ(track.GetTrackType(), "Music Video");
+}
+
+TEST(ITDBParser, LengthIsUnsigned) {
+    itdb::TrackItemFields fields;
+    fields.lengthMs = 4294967295u;
+    const Bytes item = itdb::TrackItem(fields, {itdb::OtherObject(50, 16), itdb::OtherObject(51, 16)});
+    const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
+    ASSERT_EQ(outcome.result, 1);
+    EXPECT_EQ(outcome.tracks[0].GetLengthText(), "49d 17:02:47");
+}
+
+TEST(ITDBParser, FileThatCannotBeOpened) {
+    TempDir dir;
+    EXPECT_EQ(ITDBParser(dir.File("missing")).Parse(-1), -1);
+    EXPECT_EQ(ITDBParser("").Parse(-1), -1);
+    EXPECT_EQ(ITDBParser(dir.Path().string()).Parse(-1), -1);  // a folder
+}
+
+struct BrokenHeaderCase {
+    const char* what;
+    Bytes database;
+};
+
+TEST(ITDBParser, InvalidHeaderStructureGivesMinusOne) {
+    const Bytes good = itdb::Database({itdb::TrackSet(NamedTracks(2))});
+    const Bytes typeTwoOnly = itdb::Database({itdb::OtherSet(2), itdb::OtherSet(3)});
+    const Bytes playlistFirst = itdb::Database({itdb::OtherSet(2), itdb::TrackSet(NamedTracks(1))});
+    // Offsets: mhbd header 104, mhsd header 96, so mhlt starts at 200.
+    const BrokenHeaderCase cases[] = {
+        {"empty file", {}},
+        {"shorter than the header fields", Bytes(good.begin(), good.begin() + 10)},
+        {"first tag not mhbd", SetInt32(good, 0, 0x6462686E)},
+        {"total length one short", SetInt32(good, 8, static_cast<int32_t>(good.size()) - 1)},
+        {"total length one long", SetInt32(good, 8, static_cast<int32_t>(good.size()) + 1)},
+        {"trailing byte", good + Bytes{0}},
+        {"no data set of type 1", typeTwoOnly},
+        {"data set tag wrong", SetInt32(good, 104, 0x6473686E)},
+        {"first set pointing past the file", SetInt32(playlistFirst, 104 + 8, 0x7FFFFFF0)},
+        {"type-1 set without mhlt", SetInt32(good, 200, 0x746C686E)},
+        {"mhlt cut short", itdb::Database({itdb::DataSet(1, Bytes{'m', 'h', 'l', 't', 92, 0, 0, 0})})},
+        {"set of another type with total length 0", SetInt32(playlistFirst, 104 + 8, 0)},
+        {"set of another type with negative total length", SetInt32(playlistFirst, 104 + 8, -96)},
+        {"negative database header length", SetInt32(good, 4, -4)},
+        {"negative data set header length", SetInt32(good, 104 + 4, -8)},
+        {"negative track list header length", SetInt32(good, 200 + 4, -100)},
+        {"database header length past the end", SetInt32(good, 4, 0x7FFFFFFF)},
+    };
+    for (const BrokenHeaderCase& c : cases) {
+        EXPECT_EQ(ParseBytes(c.database).result, -1) << c.what;
+    }
+}
+
+TEST(ITDBParser, DeclaredTrackCountOfZeroOrLess) {
+    EXPECT_EQ(ParseBytes(itdb::Database({itdb::TrackSet({}, 0)})).result, 0);
+    EXPECT_EQ(ParseBytes(itdb::Database({itdb::TrackSet(NamedTracks(2), 0)})).result, 0);
+    const ParseOutcome negative = ParseBytes(itdb::Database({itdb::TrackSet(NamedTracks(2), -3)}));
+    EXPECT_EQ(negative.result, -3);
+    EXPECT_TRUE(negative.tracks.empty());
+}
+
+TEST(ITDBParser, LimitTakesTheFirstTracksInFileOrder) {
+    const Bytes database = itdb::Database({itdb::TrackSet(NamedTracks(10))});
+    const ParseOutcome three = ParseBytes(database, 3);
+    EXPECT_EQ(three.result, 3);
+    EXPECT_EQ(Titles(three), (std::vector<std::u16string>{u"Track A", u"Track B", u"Track C"}));
+    EXPECT_EQ(ParseBytes(database, -1).result, 10);
+    EXPECT_EQ(ParseBytes(database, -100).result, 10);
+    EXPECT_EQ(ParseBytes(database, 10).result, 10);
+    EXPECT_EQ(ParseBytes(database, 2147483647).result, 10);
+    const ParseOutcome none = ParseBytes(database, 0);
+    EXPECT_EQ(none.result, 0);
+    EXPECT_TRUE(none.tracks.empty());
+}
+
+TEST(ITDBParser, TracksFollowTheDeclaredCountNotTheFile) {
+    // Items beyond the declared count are never read.
+    const ParseOutcome fewer = ParseBytes(itdb::Database({itdb::TrackSet(NamedTracks(5), 2)}));
+    EXPECT_EQ(fewer.result, 2);
+    // A count larger than the items present ends at the first missing item.
+    const ParseOutcome more =
+        ParseBytes(itdb::Database({itdb::TrackSet(NamedTracks(3), 2147483647)}));
+    EXPECT_EQ(more.result, 3);
+}
+
+TEST(ITDBParser, DataSetsOfOtherTypesBeforeTheTrackSetArePassedOver) {
+    const Bytes database = itdb::Database(
+        {itdb::OtherSet(2, 300), itdb::OtherSet(-7, 0), itdb::TrackSet(NamedTracks(2)),
+         itdb::OtherSet(3, 50)});
+    const ParseOutcome outcome = ParseBytes(database);
+    EXPECT_EQ(outcome.result, 2);
+    EXPECT_EQ(Titles(outcome), (std::vector<std::u16string>{u"Track A", u"Track B"}));
+}
+
+TEST(ITDBParser, OnlyTheFirstTrackSetIsRead) {
+    const Bytes database = itdb::Database(
+        {itdb::TrackSet({NamedTrack(u"first")}), itdb::TrackSet({NamedTrack(u"second")})});
+    EXPECT_EQ(Titles(ParseBytes(database)), std::vector<std::u16string>{u"first"});
+}
+
+TEST(ITDBParser, HeaderLengthsPlaceTheNextChunk) {
+    // Longer headers than usual, with the track list after extra header bytes.
+    const Bytes list = itdb::TrackListHeader(1, 200) + NamedTrack(u"far");
+    const Bytes database = itdb::Database({itdb::DataSet(1, list, 300)}, 500);
+    EXPECT_EQ(Titles(ParseBytes(database)), std::vector<std::u16string>{u"far"});
+}
+
+TEST(ITDBParser, FailingTrackKeepsTheTracksBeforeIt) {
+    const Bytes declaresOneObject =
+        itdb::TrackItem(WithObjectCount(1), {itdb::StringObject(1, u"x")});
+    Bytes wrongTag = NamedTrack(u"bad");
+    wrongTag[3] = 'X';
+    const Bytes objectWithoutMhod =
+        itdb::TrackItem({}, {itdb::StringObject(1, u"x"), Bytes(40, 'z')});
+    const Bytes stringCutShort =
+        itdb::TrackItem({}, {itdb::RawStringObject(1, 1000, Bytes(10, 'a')), itdb::StringObject(2, u"y")});
+
+    const std::pair<const char*, Bytes> failures[] = {
+        {"one data object", declaresOneObject},
+        {"zero data objects", itdb::TrackItem(WithObjectCount(0), {})},
+        {"negative data objects", itdb::TrackItem(WithObjectCount(-1), {})},
+        {"wrong item tag", wrongTag},
+        {"object without mhod", objectWithoutMhod},
+        {"string longer than the file", stringCutShort},
+        {"negative string length", itdb::TrackItem({}, {itdb::RawStringObject(1, -2, {}),
+                                                        itdb::StringObject(2, u"y")})},
+        {"skipped object of total length 0", itdb::TrackItem({}, {itdb::OtherObject(5, 0),
+                                                                  itdb::OtherObject(5, 0)})},
+        {"skipped object of negative total length",
+         itdb::TrackItem({}, {itdb::OtherObject(5, -16), itdb::OtherObject(5, 16)})},
+        {"negative item header length", itdb::TrackItem(WithHeaderLength(-4), {})},
+    };
+    for (const auto& [what, badItem] : failures) {
+        const Bytes database =
+            itdb::Database({itdb::TrackSet({NamedTrack(u"one"), NamedTrack(u"two"), badItem,
+                                            NamedTrack(u"four")})});
+        const ParseOutcome outcome = ParseBytes(database);
+        EXPECT_EQ(outcome.result, 2) << what;
+        EXPECT_EQ(Titles(outcome), (std::vector<std::u16string>{u"one", u"two"})) << what;
+
+        const Bytes badFirst = itdb::Database({itdb::TrackSet({badItem, NamedTrack(u"two")})});
+        EXPECT_EQ(ParseBytes(badFirst).result, 0) << what << " as the first track";
+    }
+}
+
+TEST(ITDBParser, TruncatedFileYieldsTheCompleteTracks) {
+    // The total length is made to match, so only the track walk notices.
+    const Bytes full = itdb::Database({itdb::TrackSet(NamedTracks(5))});
+    const size_t trackSize = NamedTracks(1)[0].size();
+    const size_t cut = 104 + 96 + 92 + 2 * trackSize + trackSize / 2;
+    Bytes truncated(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
+    truncated = SetInt32(truncated, 8, static_cast<int32_t>(cut));
+    EXPECT_EQ(ParseBytes(truncated).result, 2);
+}
+
+TEST(ITDBParser, DataObjectsOfOtherTypesArePassedOverByTheirLength) {
+    for (const uint32_t type : {0u, 5u, 7u, 100u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        itdb::TrackItemFields fields;
+        fields.trackNumber = 3;
+        const Bytes item = itdb::TrackItem(
+            fields, {itdb::StringObject(1, u"kept"), itdb::OtherObject(type, 77),
+                     itdb::OtherObject(type, 16), itdb::StringObject(4, u"artist")});
+        const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
+        ASSERT_EQ(outcome.result, 1) << type;
+        EXPECT_EQ(outcome.tracks[0].GetTitle(), u"kept") << type;
+        EXPECT_EQ(outcome.tracks[0].GetArtist(), u"artist") << type;
+        EXPECT_EQ(outcome.tracks[0].GetAlbum(), u"") << type;
+    }
+}
+
+TEST(ITDBParser, StringObjectsIgnoreTheirTotalLength) {
+    Bytes title = itdb::StringObject(1, u"title");
+    title = SetInt32(title, 8, 9999);  // a wrong total length is not consulted
+    const Bytes item = itdb::TrackItem({}, {title, itdb::StringObject(3, u"album")});
+    const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
+    ASSERT_EQ(outcome.result, 1);
+    EXPECT_EQ(outcome.tracks[0].GetAlbum(), u"album");
+}
+
+TEST(ITDBParser, MissingObjectsKeepTheDefaults) {
+    const Bytes item = itdb::TrackItem({}, {itdb::StringObject(4, u"a"), itdb::StringObject(3, u"b")});
+    const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
+    ASSERT_EQ(outcome.result, 1);
+    EXPECT_EQ(outcome.tracks[0].GetTitle(), u"");
+    EXPECT_EQ(outcome.tracks[0].GetPath(), "");
+    EXPECT_EQ(outcome.tracks[0].GetFileType(), "");
+}
+
+TEST(ITDBParser, EmptyAndOddLengthStrings) {
+    const Bytes oddTitle = itdb::RawStringObject(1, 5, Bytes{'a', 0, 'b', 0, 'c'});
+    const Bytes item = itdb::TrackItem(
+        {}, {itdb::StringObject(3, u""), oddTitle, itdb::StringObject(4, u"next"),
+             itdb::RawStringObject(6, 1, Bytes{'Z'}), itdb::StringObject(2, u":a:b")});
+    const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
+    ASSERT_EQ(outcome.result, 1);
+    const OneTrack& track = outcome.tracks[0];
+    EXPECT_EQ(track.GetAlbum(), u"");
+    EXPECT_EQ(track.GetTitle(), u"ab");
+    EXPECT_EQ(track.GetArtist(), u"next");
+    EXPECT_EQ(track.GetFileType(), "");
+    EXPECT_EQ(track.GetPath(), "\\a\\b");
+}
+
+TEST(ITDBParser, EmbeddedNulKeepsWideTextButEndsNarrowText) {
+    const std::u16string withNul(u"ab\0cd", 5);
+    const Bytes item = itdb::TrackItem(
+        {}, {itdb::StringObject(1, withNul), itdb::StringObject(6, withNul)});
+    const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
+    ASSERT_EQ(outcome.result, 1);
+    EXPECT_EQ(outcome.tracks[0].GetTitle(), withNul);
+    EXPECT_EQ(outcome.tracks[0].GetFileType(), "ab");
+}
+
+TEST(ITDBParser, ShortItemHeaderStillFindsItsObjects) {
+    // With a 156-byte header the first object starts at 156, and the media
+    // type at item offset 208 is read from that object's offset 52: the
+    // seventh and eighth code units of its text, here 32 and 0.
+    itdb::TrackItemFields fields;
+    fields.headerLength = 156;
+    fields.trackNumber = 9;
+    fields.bitRate = 128;
+    const std::u16string title(u"abcdef\x0020\0", 8);
+    const Bytes item =
+        itdb::TrackItem(fields, {itdb::StringObject(1, title), itdb::StringObject(4, u"who")});
+    const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
+    ASSERT_EQ(outcome.result, 1);
+    const OneTrack& track = outcome.tracks[0];
+    EXPECT_EQ(track.GetTitle(), title);
+    EXPECT_EQ(track.GetArtist(), u"who");
+    EXPECT_EQ(track.GetTrackNumber(), 9);
+    EXPECT_EQ(track.GetBitRate(), 128);
+    EXPECT_EQ(track.GetTrackType(), "Music Video");
+}
+
+TEST(ITDBParser, ParseAppendsAndTheCursorWalksInFileOrder) {
+    TempDir dir;
+    const std::string path = dir.File("iTunesDB");
+    ASSERT_TRUE(itdb::WriteFile(path, itdb::Database({itdb::TrackSet(NamedTracks(3))})));
+    ITDBParser parser(path);
+    parser.First();
+    EXPECT_FALSE(parser.HasNext());
+    ASSERT_EQ(parser.Parse(2), 2);
+    ASSERT_EQ(parser.Parse(-1), 3);
+    std::vector<std::u16string> titles;
+    for (parser.First(); parser.HasNext();) {
+        titles.push_back(parser.Next()->GetTitle());
+    }
+    EXPECT_EQ(titles, (std::vector<std::u16string>{u"Track A", u"Track B", u"Track A", u"Track B",
+                                                   u"Track C"}));
+}
+
+TEST(ITDBParser, ToInt32IsLittleEndianAndSigned) {
+    const uint8_t one[4] = {1, 0, 0, 0};
+    const uint8_t mixed[4] = {0x78, 0x56, 0x34, 0x12};
+    const uint8_t minusOne[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    const uint8_t lowest[4] = {0, 0, 0, 0x80};
+    EXPECT_EQ(ITDBParser::ToInt32(one), 1);
+    EXPECT_EQ(ITDBParser::ToInt32(mixed), 0x12345678);
+    EXPECT_EQ(ITDBParser::ToInt32(minusOne), -1);
+    EXPECT_EQ(ITDBParser::ToInt32(lowest), INT32_MIN);
+}
+
+}  // namespace

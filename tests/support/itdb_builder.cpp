@@ -1,0 +1,164 @@
+#include "itdb_builder.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace itdb {
+namespace {
+
+void PutInt32(Bytes& bytes, size_t offset, int32_t value) {
+    const auto raw = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) {
+        bytes[offset + i] = static_cast<uint8_t>(raw >> (8 * i));
+    }
+}
+
+void PutTag(Bytes& bytes, const char* tag) { std::memcpy(bytes.data(), tag, 4); }
+
+Bytes Utf16Le(std::u16string_view text) {
+    Bytes bytes;
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+// A chunk header of `headerLength` zero bytes with its tag and length.
+Bytes Header(const char* tag, size_t headerLength) {
+    Bytes bytes(headerLength < 12 ? 12 : headerLength, 0);
+    PutTag(bytes, tag);
+    PutInt32(bytes, 4, static_cast<int32_t>(headerLength));
+    return bytes;
+}
+
+}  // namespace
+
+Bytes& operator+=(Bytes& left, const Bytes& right) {
+    left.insert(left.end(), right.begin(), right.end());
+    return left;
+}
+
+Bytes operator+(Bytes left, const Bytes& right) { return left += right; }
+
+Bytes Concat(const std::vector<Bytes>& parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all += part;
+    }
+    return all;
+}
+
+Bytes RawStringObject(uint32_t type, int32_t declaredLength, const Bytes& textBytes) {
+    Bytes object = Header("mhod", 24);
+    object.resize(40, 0);
+    PutInt32(object, 8, static_cast<int32_t>(40 + textBytes.size()));
+    PutInt32(object, 12, static_cast<int32_t>(type));
+    PutInt32(object, 16, 1);  // string encoding, as players write it
+    PutInt32(object, 28, declaredLength);
+    return object + textBytes;
+}
+
+Bytes StringObject(uint32_t type, std::u16string_view text) {
+    const Bytes textBytes = Utf16Le(text);
+    return RawStringObject(type, static_cast<int32_t>(textBytes.size()), textBytes);
+}
+
+Bytes OtherObject(uint32_t type, int32_t totalLength, std::optional<size_t> actualSize) {
+    size_t size = actualSize.value_or(totalLength < 16 ? 16 : static_cast<size_t>(totalLength));
+    Bytes object = Header("mhod", 24);
+    object.resize(size < 16 ? 16 : size, 0);
+    PutInt32(object, 8, totalLength);
+    PutInt32(object, 12, static_cast<int32_t>(type));
+    return object;
+}
+
+Bytes TrackItem(const TrackItemFields& fields, const std::vector<Bytes>& objects) {
+    const size_t headerLength = fields.headerLength < 16 ? 16 : fields.headerLength;
+    Bytes item = Header("mhit", headerLength);
+    PutInt32(item, 4, fields.headerLength);
+    const Bytes body = Concat(objects);
+    PutInt32(item, 8, static_cast<int32_t>(headerLength + body.size()));
+    PutInt32(item, 12, fields.objectCount.value_or(static_cast<int32_t>(objects.size())));
+    const auto putIfInside = [&](size_t offset, int32_t value) {
+        if (offset + 4 <= item.size()) {
+            PutInt32(item, offset, value);
+        }
+    };
+    putIfInside(40, static_cast<int32_t>(fields.lengthMs));
+    putIfInside(44, fields.trackNumber);
+    putIfInside(56, fields.bitRate);
+    putIfInside(60, static_cast<int32_t>(fields.sampleRateRaw));
+    putIfInside(208, fields.mediaType);
+    return item + body;
+}
+
+Bytes TrackListHeader(int32_t declaredCount, int32_t headerLength) {
+    Bytes list = Header("mhlt", headerLength < 12 ? 12 : headerLength);
+    PutInt32(list, 4, headerLength);
+    PutInt32(list, 8, declaredCount);
+    return list;
+}
+
+Bytes DataSet(int32_t type, const Bytes& contents, int32_t headerLength,
+              std::optional<int32_t> totalLength) {
+    Bytes set = Header("mhsd", headerLength < 16 ? 16 : headerLength);
+    PutInt32(set, 4, headerLength);
+    PutInt32(set, 8, totalLength.value_or(static_cast<int32_t>(set.size() + contents.size())));
+    PutInt32(set, 12, type);
+    return set + contents;
+}
+
+Bytes TrackSet(const std::vector<Bytes>& trackItems, std::optional<int32_t> declaredCount) {
+    const auto count = declaredCount.value_or(static_cast<int32_t>(trackItems.size()));
+    return DataSet(1, TrackListHeader(count) + Concat(trackItems));
+}
+
+Bytes OtherSet(int32_t type, size_t size) {
+    return DataSet(type, Bytes(size, 0xAB));
+}
+
+Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength,
+               std::optional<int32_t> totalLength) {
+    Bytes database = Header("mhbd", headerLength < 12 ? 12 : headerLength);
+    PutInt32(database, 4, headerLength);
+    database += Concat(dataSets);
+    PutInt32(database, 8, totalLength.value_or(static_cast<int32_t>(database.size())));
+    return database;
+}
+
+Bytes RealisticTrackItem(const Track& track) {
+    TrackItemFields fields;
+    fields.lengthMs = track.lengthMs;
+    fields.trackNumber = track.trackNumber;
+    fields.bitRate = track.bitRate;
+    fields.sampleRateRaw = track.sampleRateHz << 16;
+    fields.mediaType = track.mediaType;
+    return TrackItem(fields, {
+                                 StringObject(1, track.title),
+                                 StringObject(2, track.location),
+                                 StringObject(3, track.album),
+                                 StringObject(4, track.artist),
+                                 StringObject(5, u"Pop"),
+                                 StringObject(6, track.fileType),
+                                 OtherObject(100, 96),
+                                 StringObject(12, u"composer"),
+                             });
+}
+
+Bytes RealisticDatabase(const std::vector<Track>& tracks) {
+    std::vector<Bytes> items;
+    items.reserve(tracks.size());
+    for (const Track& track : tracks) {
+        items.push_back(RealisticTrackItem(track));
+    }
+    return Database({OtherSet(2, 256), TrackSet(items), OtherSet(2, 128)});
+}
+
+bool WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
+
+}  // namespace itdb

@@ -1,0 +1,79 @@
+// Builds player databases byte by byte, so that every test, benchmark and
+// demo states exactly the file it reads. Each function returns one chunk with
+// its nested contents; lengths are filled in to match unless a test asks for
+// other values to describe a damaged file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace itdb {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes operator+(Bytes left, const Bytes& right);
+Bytes& operator+=(Bytes& left, const Bytes& right);
+Bytes Concat(const std::vector<Bytes>& parts);
+
+// A string data object ("mhod", 24-byte header) holding UTF-16LE text.
+Bytes StringObject(uint32_t type, std::u16string_view text);
+// A string data object with a declared length of the caller's choosing and
+// the given raw text bytes (which may be fewer or an odd number).
+Bytes RawStringObject(uint32_t type, int32_t declaredLength, const Bytes& textBytes);
+// A data object the reader does not read: `totalLength` is declared, and
+// `actualSize` bytes (at least 16; default: totalLength) are written.
+Bytes OtherObject(uint32_t type, int32_t totalLength, std::optional<size_t> actualSize = {});
+
+struct TrackItemFields {
+    int32_t headerLength = 388;
+    std::optional<int32_t> objectCount;  // default: the objects given
+    uint32_t lengthMs = 0;
+    int32_t trackNumber = 0;
+    int32_t bitRate = 0;
+    uint32_t sampleRateRaw = 0;  // 16.16 fixed point
+    int32_t mediaType = 1;
+};
+// A track item ("mhit") followed by its data objects. Fields that lie beyond a
+// short header are not written.
+Bytes TrackItem(const TrackItemFields& fields, const std::vector<Bytes>& objects);
+
+// The track list header ("mhlt") with its declared count.
+Bytes TrackListHeader(int32_t declaredCount, int32_t headerLength = 92);
+// A data set ("mhsd") around its contents.
+Bytes DataSet(int32_t type, const Bytes& contents, int32_t headerLength = 96,
+              std::optional<int32_t> totalLength = {});
+// The type-1 data set: the track list header, then the track items.
+Bytes TrackSet(const std::vector<Bytes>& trackItems, std::optional<int32_t> declaredCount = {});
+// A data set of another type (playlists: 2), holding `size` filler bytes.
+Bytes OtherSet(int32_t type, size_t size = 64);
+// The whole file: "mhbd" followed by the data sets; the total length is the
+// file size unless given.
+Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength = 104,
+               std::optional<int32_t> totalLength = {});
+
+// A track as a player describes it, for realistic databases.
+struct Track {
+    std::u16string title;
+    std::u16string artist;
+    std::u16string album;
+    std::u16string location;  // ":iPod_Control:Music:F00:ABCD.mp3"
+    std::u16string fileType;  // "MPEG audio file"
+    uint32_t lengthMs = 0;
+    int32_t trackNumber = 0;
+    int32_t bitRate = 0;
+    uint32_t sampleRateHz = 0;
+    int32_t mediaType = 1;
+};
+// A track item with the five string objects, plus objects the reader skips
+// (a genre string of type 5 and a non-string object), as players write them.
+Bytes RealisticTrackItem(const Track& track);
+// A whole database of such tracks, with a playlist set before and after the
+// track set.
+Bytes RealisticDatabase(const std::vector<Track>& tracks);
+
+// Writes bytes to a file; false when it cannot be written.
+bool WriteFile(const std::string& path, const Bytes& bytes);
+
+}  // namespace itdb

@@ -1,0 +1,78 @@
+// trackhaul-dump: reads a player database with Trackhaul's own reader and
+// writes its track list to standard output as Trackhaul exports it (UTF-16LE
+// with byte-order mark, one CSV line per track in file order). For
+// diagnosing a user's database and for checking the reader from outside.
+//
+//   trackhaul-dump DATABASE [LIMIT]   the track list; exit 1 when unreadable
+//   trackhaul-dump --count DATABASE   only the number Parse(-1) returns
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "core/csv_format.h"
+#include "core/itdbparser.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+int Usage() {
+    std::cerr << "usage: trackhaul-dump DATABASE [LIMIT]\n"
+                 "       trackhaul-dump --count DATABASE\n";
+    return 2;
+}
+
+bool ParseLimit(const char* text, int32_t& limit) {
+    char* end = nullptr;
+    const long long value = std::strtoll(text, &end, 10);
+    if (end == text || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
+        return false;
+    }
+    limit = static_cast<int32_t>(value);
+    return true;
+}
+
+void WriteBytes(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+
+int DumpTracks(const std::string& path, int32_t limit) {
+    ITDBParser parser(path);
+    const int32_t result = parser.Parse(limit);
+    if (result < 0) {
+        std::cerr << "An error occurred while reading iPod database.\n";
+        return 1;
+    }
+    if (result == 0) {
+        std::cerr << "iPod database is empty.\n";
+        return 1;
+    }
+    WriteBytes(Utf16LeBytes(CsvHeaderLine(), true));
+    for (parser.First(); parser.HasNext();) {
+        WriteBytes(Utf16LeBytes(CsvTrackLine(*parser.Next())));
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--count") {
+        if (argc != 3) {
+            return Usage();
+        }
+        std::printf("%d\n", static_cast<int>(ITDBParser(argv[2]).Parse(-1)));
+        return 0;
+    }
+    int32_t limit = -1;
+    if (argc < 2 || argc > 3 || (argc == 3 && !ParseLimit(argv[2], limit))) {
+        return Usage();
+    }
+    return DumpTracks(first, limit);
+}
