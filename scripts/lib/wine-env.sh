@@ -1,0 +1,46 @@
+# Sourced by the scripts: a 32-bit Wine prefix of the caller's choosing and a
+# display to draw on. Sets WINEPREFIX, WINEARCH, WINEDEBUG and DISPLAY.
+#
+#   wine_prepare_prefix DIR   create (once) and select the prefix in DIR
+#   wine_start_display        use $DISPLAY if it works, else start Xvfb
+#   wine_stop                 stop the prefix's wineserver and our Xvfb
+
+wine_prepare_prefix() {
+    export WINEPREFIX="$1" WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+}
+
+wine_start_display() {
+    local want_virtual=${1:-}
+    if [ -z "$want_virtual" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return 0
+    fi
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        WINE_XVFB_PID=$!
+        export DISPLAY=":$n"
+        local i
+        for i in $(seq 1 50); do
+            xdpyinfo >/dev/null 2>&1 && return 0
+            sleep 0.1
+        done
+        kill "$WINE_XVFB_PID" 2>/dev/null || true
+    done
+    echo "could not start a virtual display (Xvfb)" >&2
+    return 1
+}
+
+wine_stop() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+    if [ -n "${WINE_XVFB_PID:-}" ]; then
+        kill "$WINE_XVFB_PID" 2>/dev/null || true
+        wait "$WINE_XVFB_PID" 2>/dev/null || true
+        unset WINE_XVFB_PID
+    fi
+}
