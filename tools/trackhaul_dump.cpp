@@ -36,7 +36,9 @@ bool ParseLimit(const char* text, int32_t& limit) {
     return true;
 }
 
-void WriteBytes(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+void WriteBytes(const std::string& bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
 
 int DumpTracks(const std::string& path, int32_t limit) {
     ITDBParser parser(path);

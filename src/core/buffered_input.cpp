@@ -1,7 +1,6 @@
 #include "buffered_input.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -64,7 +63,7 @@ bool BufferedInput::Refill() {
     return bufferLength_ > 0;
 }
 
-size_t BufferedInput::Read(uint8_t* destination, size_t count) {
+size_t BufferedInput::ReadAcrossBuffer(uint8_t* destination, size_t count) {
     if (!file_) {
         return 0;
     }

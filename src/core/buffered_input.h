@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,7 +28,16 @@ public:
 
     // Reads up to count bytes and returns how many were read; fewer means the
     // end of the file (or a read error) came first.
-    size_t Read(uint8_t* destination, size_t count);
+    size_t Read(uint8_t* destination, size_t count) {
+        // Fast path for the many small reads that lie inside the buffer.
+        if (position_ >= bufferStart_ && position_ + static_cast<int64_t>(count) <=
+                                             bufferStart_ + static_cast<int64_t>(bufferLength_)) {
+            std::memcpy(destination, buffer_.data() + (position_ - bufferStart_), count);
+            position_ += static_cast<int64_t>(count);
+            return count;
+        }
+        return ReadAcrossBuffer(destination, count);
+    }
 
     // Moves to an absolute offset. Offsets past the end are allowed (reads
     // there come back short); negative ones are refused.
@@ -39,6 +49,7 @@ private:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
+    size_t ReadAcrossBuffer(uint8_t* destination, size_t count);
     bool Refill();
 
     std::unique_ptr<std::FILE, FileCloser> file_;

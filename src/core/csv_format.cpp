@@ -7,7 +7,9 @@
 
 namespace {
 
-std::u16string Decimal(int32_t value) { return Utf16FromAnsi(std::to_string(value)); }
+std::u16string Decimal(int32_t value) {
+    return Utf16FromAnsi(std::to_string(value));
+}
 
 }  // namespace
 

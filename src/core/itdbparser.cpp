@@ -97,6 +97,7 @@ int32_t ITDBParser::Parse(int32_t limit) {
         tracks_.push_back(std::move(track));
         ++read;
     }
+    narrowBuffer_ = std::u16string();
     return read;
 }
 
@@ -184,24 +185,29 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
         std::string narrow;
         switch (static_cast<uint32_t>(rawType)) {
             case kTitle:
-                if (!ReadWideString(input, wide)) return nullptr;
-                track->SetTitle(wide);
+                if (!ReadWideString(input, wide))
+                    return nullptr;
+                track->SetTitle(std::move(wide));
                 break;
             case kAlbum:
-                if (!ReadWideString(input, wide)) return nullptr;
-                track->SetAlbum(wide);
+                if (!ReadWideString(input, wide))
+                    return nullptr;
+                track->SetAlbum(std::move(wide));
                 break;
             case kArtist:
-                if (!ReadWideString(input, wide)) return nullptr;
-                track->SetArtist(wide);
+                if (!ReadWideString(input, wide))
+                    return nullptr;
+                track->SetArtist(std::move(wide));
                 break;
             case kLocation:
-                if (!ReadNarrowString(input, narrow)) return nullptr;
-                track->SetLocation(narrow);
+                if (!ReadNarrowString(input, narrow))
+                    return nullptr;
+                track->SetLocation(std::move(narrow));
                 break;
             case kFileType:
-                if (!ReadNarrowString(input, narrow)) return nullptr;
-                track->SetFileType(narrow);
+                if (!ReadNarrowString(input, narrow))
+                    return nullptr;
+                track->SetFileType(std::move(narrow));
                 break;
             default:
                 // Objects the list does not need are passed over whole. One
@@ -221,10 +227,9 @@ bool ITDBParser::ReadWideString(BufferedInput& input, std::u16string& text) {
 }
 
 bool ITDBParser::ReadNarrowString(BufferedInput& input, std::string& text) {
-    std::u16string wide;
-    if (!ReadStringUnits(input, wide)) {
+    if (!ReadStringUnits(input, narrowBuffer_)) {
         return false;
     }
-    text = AnsiFromUtf16(wide);
+    text = AnsiFromUtf16(narrowBuffer_);
     return true;
 }

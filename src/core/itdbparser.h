@@ -53,4 +53,7 @@ private:
     std::string databasePath_;
     std::list<std::unique_ptr<OneTrack>> tracks_;
     std::list<std::unique_ptr<OneTrack>>::iterator cursor_;
+    // Holds a narrow string's UTF-16 bytes on their way to conversion; its
+    // storage is reused between objects and released when Parse ends.
+    std::u16string narrowBuffer_;
 };

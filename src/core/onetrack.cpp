@@ -38,20 +38,40 @@ void OneTrack::SetLength(uint32_t milliseconds) {
 
 void OneTrack::SetMediaType(int32_t code) {
     switch (code) {
-        case 0: trackType_ = "Audio/Video"; break;
-        case 1: trackType_ = "Audio"; break;
-        case 2: trackType_ = "Video"; break;
-        case 4: trackType_ = "Podcase"; break;
-        case 6: trackType_ = "Video Podcast"; break;
-        case 8: trackType_ = "Audiobook"; break;
-        case 32: trackType_ = "Music Video"; break;
-        case 64: trackType_ = "TV Show"; break;
-        case 96: trackType_ = "Music TV Show"; break;
-        default: trackType_ = "Unknown"; break;
+        case 0:
+            trackType_ = "Audio/Video";
+            break;
+        case 1:
+            trackType_ = "Audio";
+            break;
+        case 2:
+            trackType_ = "Video";
+            break;
+        case 4:
+            trackType_ = "Podcase";
+            break;
+        case 6:
+            trackType_ = "Video Podcast";
+            break;
+        case 8:
+            trackType_ = "Audiobook";
+            break;
+        case 32:
+            trackType_ = "Music Video";
+            break;
+        case 64:
+            trackType_ = "TV Show";
+            break;
+        case 96:
+            trackType_ = "Music TV Show";
+            break;
+        default:
+            trackType_ = "Unknown";
+            break;
     }
 }
 
-void OneTrack::SetLocation(const std::string& location) {
-    path_ = location;
+void OneTrack::SetLocation(std::string location) {
+    path_ = std::move(location);
     std::replace(path_.begin(), path_.end(), ':', '\\');
 }

@@ -8,14 +8,15 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 class OneTrack {
 public:
     OneTrack();
 
-    void SetTitle(const std::u16string& title) { title_ = title; }
-    void SetArtist(const std::u16string& artist) { artist_ = artist; }
-    void SetAlbum(const std::u16string& album) { album_ = album; }
+    void SetTitle(std::u16string title) { title_ = std::move(title); }
+    void SetArtist(std::u16string artist) { artist_ = std::move(artist); }
+    void SetAlbum(std::u16string album) { album_ = std::move(album); }
     // Stores whole seconds and the length text: M:SS, H:MM:SS or Dd HH:MM:SS.
     void SetLength(uint32_t milliseconds);
     void SetTrackNumber(int32_t number) { trackNumber_ = number; }
@@ -24,9 +25,9 @@ public:
     void SetSampleRate(uint32_t raw) { sampleRate_ = static_cast<int32_t>((raw >> 16) & 0xFFFF); }
     // Picks the track type name by the whole code; unknown codes give "Unknown".
     void SetMediaType(int32_t code);
-    void SetFileType(const std::string& fileType) { fileType_ = fileType; }
+    void SetFileType(std::string fileType) { fileType_ = std::move(fileType); }
     // The player writes ":iPod_Control:Music:F00:X.mp3"; every ':' becomes '\'.
-    void SetLocation(const std::string& location);
+    void SetLocation(std::string location);
 
     std::u16string GetTitle() const { return title_; }
     std::u16string GetArtist() const { return artist_; }

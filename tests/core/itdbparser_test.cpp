@@ -107,7 +107,8 @@ TEST(ITDBParser, ReadsEveryFieldOfATrack) {
 TEST(ITDBParser, LengthIsUnsigned) {
     itdb::TrackItemFields fields;
     fields.lengthMs = 4294967295u;
-    const Bytes item = itdb::TrackItem(fields, {itdb::OtherObject(50, 16), itdb::OtherObject(51, 16)});
+    const Bytes item =
+        itdb::TrackItem(fields, {itdb::OtherObject(50, 16), itdb::OtherObject(51, 16)});
     const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
     ASSERT_EQ(outcome.result, 1);
     EXPECT_EQ(outcome.tracks[0].GetLengthText(), "49d 17:02:47");
@@ -141,7 +142,8 @@ TEST(ITDBParser, InvalidHeaderStructureGivesMinusOne) {
         {"data set tag wrong", SetInt32(good, 104, 0x6473686E)},
         {"first set pointing past the file", SetInt32(playlistFirst, 104 + 8, 0x7FFFFFF0)},
         {"type-1 set without mhlt", SetInt32(good, 200, 0x746C686E)},
-        {"mhlt cut short", itdb::Database({itdb::DataSet(1, Bytes{'m', 'h', 'l', 't', 92, 0, 0, 0})})},
+        {"mhlt cut short",
+         itdb::Database({itdb::DataSet(1, Bytes{'m', 'h', 'l', 't', 92, 0, 0, 0})})},
         {"set of another type with total length 0", SetInt32(playlistFirst, 104 + 8, 0)},
         {"set of another type with negative total length", SetInt32(playlistFirst, 104 + 8, -96)},
         {"negative database header length", SetInt32(good, 4, -4)},
@@ -187,9 +189,8 @@ TEST(ITDBParser, TracksFollowTheDeclaredCountNotTheFile) {
 }
 
 TEST(ITDBParser, DataSetsOfOtherTypesBeforeTheTrackSetArePassedOver) {
-    const Bytes database = itdb::Database(
-        {itdb::OtherSet(2, 300), itdb::OtherSet(-7, 0), itdb::TrackSet(NamedTracks(2)),
-         itdb::OtherSet(3, 50)});
+    const Bytes database = itdb::Database({itdb::OtherSet(2, 300), itdb::OtherSet(-7, 0),
+                                           itdb::TrackSet(NamedTracks(2)), itdb::OtherSet(3, 50)});
     const ParseOutcome outcome = ParseBytes(database);
     EXPECT_EQ(outcome.result, 2);
     EXPECT_EQ(Titles(outcome), (std::vector<std::u16string>{u"Track A", u"Track B"}));
@@ -215,8 +216,8 @@ TEST(ITDBParser, FailingTrackKeepsTheTracksBeforeIt) {
     wrongTag[3] = 'X';
     const Bytes objectWithoutMhod =
         itdb::TrackItem({}, {itdb::StringObject(1, u"x"), Bytes(40, 'z')});
-    const Bytes stringCutShort =
-        itdb::TrackItem({}, {itdb::RawStringObject(1, 1000, Bytes(10, 'a')), itdb::StringObject(2, u"y")});
+    const Bytes stringCutShort = itdb::TrackItem(
+        {}, {itdb::RawStringObject(1, 1000, Bytes(10, 'a')), itdb::StringObject(2, u"y")});
 
     const std::pair<const char*, Bytes> failures[] = {
         {"one data object", declaresOneObject},
@@ -225,18 +226,17 @@ TEST(ITDBParser, FailingTrackKeepsTheTracksBeforeIt) {
         {"wrong item tag", wrongTag},
         {"object without mhod", objectWithoutMhod},
         {"string longer than the file", stringCutShort},
-        {"negative string length", itdb::TrackItem({}, {itdb::RawStringObject(1, -2, {}),
-                                                        itdb::StringObject(2, u"y")})},
-        {"skipped object of total length 0", itdb::TrackItem({}, {itdb::OtherObject(5, 0),
-                                                                  itdb::OtherObject(5, 0)})},
+        {"negative string length",
+         itdb::TrackItem({}, {itdb::RawStringObject(1, -2, {}), itdb::StringObject(2, u"y")})},
+        {"skipped object of total length 0",
+         itdb::TrackItem({}, {itdb::OtherObject(5, 0), itdb::OtherObject(5, 0)})},
         {"skipped object of negative total length",
          itdb::TrackItem({}, {itdb::OtherObject(5, -16), itdb::OtherObject(5, 16)})},
         {"negative item header length", itdb::TrackItem(WithHeaderLength(-4), {})},
     };
     for (const auto& [what, badItem] : failures) {
-        const Bytes database =
-            itdb::Database({itdb::TrackSet({NamedTrack(u"one"), NamedTrack(u"two"), badItem,
-                                            NamedTrack(u"four")})});
+        const Bytes database = itdb::Database({itdb::TrackSet(
+            {NamedTrack(u"one"), NamedTrack(u"two"), badItem, NamedTrack(u"four")})});
         const ParseOutcome outcome = ParseBytes(database);
         EXPECT_EQ(outcome.result, 2) << what;
         EXPECT_EQ(Titles(outcome), (std::vector<std::u16string>{u"one", u"two"})) << what;
@@ -281,7 +281,8 @@ TEST(ITDBParser, StringObjectsIgnoreTheirTotalLength) {
 }
 
 TEST(ITDBParser, MissingObjectsKeepTheDefaults) {
-    const Bytes item = itdb::TrackItem({}, {itdb::StringObject(4, u"a"), itdb::StringObject(3, u"b")});
+    const Bytes item =
+        itdb::TrackItem({}, {itdb::StringObject(4, u"a"), itdb::StringObject(3, u"b")});
     const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
     ASSERT_EQ(outcome.result, 1);
     EXPECT_EQ(outcome.tracks[0].GetTitle(), u"");
@@ -306,8 +307,8 @@ TEST(ITDBParser, EmptyAndOddLengthStrings) {
 
 TEST(ITDBParser, EmbeddedNulKeepsWideTextButEndsNarrowText) {
     const std::u16string withNul(u"ab\0cd", 5);
-    const Bytes item = itdb::TrackItem(
-        {}, {itdb::StringObject(1, withNul), itdb::StringObject(6, withNul)});
+    const Bytes item =
+        itdb::TrackItem({}, {itdb::StringObject(1, withNul), itdb::StringObject(6, withNul)});
     const ParseOutcome outcome = ParseBytes(itdb::Database({itdb::TrackSet({item})}));
     ASSERT_EQ(outcome.result, 1);
     EXPECT_EQ(outcome.tracks[0].GetTitle(), withNul);

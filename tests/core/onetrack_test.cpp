@@ -55,11 +55,11 @@ TEST(OneTrack, LengthTextAndSeconds) {
 
 TEST(OneTrack, TrackTypeNamesByWholeCode) {
     const std::pair<int32_t, const char*> cases[] = {
-        {0, "Audio/Video"},   {1, "Audio"},         {2, "Video"},       {3, "Unknown"},
-        {4, "Podcase"},       {5, "Unknown"},       {6, "Video Podcast"}, {7, "Unknown"},
-        {8, "Audiobook"},     {9, "Unknown"},       {31, "Unknown"},    {32, "Music Video"},
-        {33, "Unknown"},      {64, "TV Show"},      {65, "Unknown"},    {96, "Music TV Show"},
-        {97, "Unknown"},      {0x10000, "Unknown"}, {-1, "Unknown"},    {INT32_MIN, "Unknown"},
+        {0, "Audio/Video"}, {1, "Audio"},         {2, "Video"},         {3, "Unknown"},
+        {4, "Podcase"},     {5, "Unknown"},       {6, "Video Podcast"}, {7, "Unknown"},
+        {8, "Audiobook"},   {9, "Unknown"},       {31, "Unknown"},      {32, "Music Video"},
+        {33, "Unknown"},    {64, "TV Show"},      {65, "Unknown"},      {96, "Music TV Show"},
+        {97, "Unknown"},    {0x10000, "Unknown"}, {-1, "Unknown"},      {INT32_MIN, "Unknown"},
     };
     for (const auto& [code, name] : cases) {
         OneTrack track;
@@ -70,12 +70,8 @@ TEST(OneTrack, TrackTypeNamesByWholeCode) {
 
 TEST(OneTrack, SampleRateIsTheUpperHalfOfTheRawField) {
     const std::pair<uint32_t, int32_t> cases[] = {
-        {0, 0},
-        {44100u << 16, 44100},
-        {(22050u << 16) | 0xFFFF, 22050},
-        {0x0000FFFF, 0},
-        {0xFFFF0000, 65535},
-        {0xFFFFFFFF, 65535},
+        {0, 0},          {44100u << 16, 44100}, {(22050u << 16) | 0xFFFF, 22050},
+        {0x0000FFFF, 0}, {0xFFFF0000, 65535},   {0xFFFFFFFF, 65535},
     };
     for (const auto& [raw, hertz] : cases) {
         OneTrack track;

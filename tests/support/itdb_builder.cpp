@@ -13,7 +13,9 @@ void PutInt32(Bytes& bytes, size_t offset, int32_t value) {
     }
 }
 
-void PutTag(Bytes& bytes, const char* tag) { std::memcpy(bytes.data(), tag, 4); }
+void PutTag(Bytes& bytes, const char* tag) {
+    std::memcpy(bytes.data(), tag, 4);
+}
 
 Bytes Utf16Le(std::u16string_view text) {
     Bytes bytes;
@@ -39,7 +41,9 @@ Bytes& operator+=(Bytes& left, const Bytes& right) {
     return left;
 }
 
-Bytes operator+(Bytes left, const Bytes& right) { return left += right; }
+Bytes operator+(Bytes left, const Bytes& right) {
+    return left += right;
+}
 
 Bytes Concat(const std::vector<Bytes>& parts) {
     Bytes all;
@@ -157,7 +161,8 @@ Bytes RealisticDatabase(const std::vector<Track>& tracks) {
 
 bool WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(file);
 }
 

@@ -9,7 +9,8 @@ TempDir::TempDir() {
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     const auto base = std::filesystem::temp_directory_path();
     for (;;) {
-        path_ = base / ("trackhaul-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+        path_ =
+            base / ("trackhaul-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
         if (std::filesystem::create_directory(path_)) {
             break;
         }

@@ -1,0 +1,55 @@
+// Writes the fuzzer's seed corpus: small databases, valid and damaged, that
+// reach every branch of the reader.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "itdb_builder.h"
+
+using namespace itdb;
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: write-fuzz-seeds FOLDER\n";
+        return 2;
+    }
+    const std::string folder = argv[1];
+    Track song{u"Song \u00E9",
+               u"Artist",
+               u"Album \u6D77",
+               u":iPod_Control:Music:F00:A.mp3",
+               u"MPEG audio file",
+               187000,
+               3,
+               192,
+               44100,
+               1};
+    Track video = song;
+    video.mediaType = 32;
+    video.title = u"\u041F\u0435\u0441\u043D\u044F";
+
+    TrackItemFields shortHeader;
+    shortHeader.headerLength = 156;
+    const std::vector<std::pair<std::string, Bytes>> seeds = {
+        {"realistic", RealisticDatabase({song, video, song})},
+        {"minimal",
+         Database({TrackSet({TrackItem({}, {StringObject(1, u"t"), OtherObject(9, 20)})})})},
+        {"short-item-header",
+         Database({TrackSet(
+             {TrackItem(shortHeader, {StringObject(1, u"ab"), StringObject(2, u":x")})})})},
+        {"odd-and-empty-strings",
+         Database({TrackSet({TrackItem({}, {RawStringObject(1, 3, {'a', 0, 'b'}),
+                                            StringObject(3, u""), StringObject(6, u"type")})})})},
+        {"sets-before-tracks",
+         Database({OtherSet(2, 40), OtherSet(3, 8), TrackSet({RealisticTrackItem(song)})})},
+        {"empty-track-list", Database({TrackSet({})})},
+        {"declares-more", Database({TrackSet({RealisticTrackItem(song)}, 5)})},
+    };
+    for (const auto& [name, bytes] : seeds) {
+        if (!WriteFile(folder + "/" + name, bytes)) {
+            std::cerr << "cannot write " << folder << "/" << name << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
