@@ -26,31 +26,17 @@ char ByteFor(char16_t unit) {
     return '?';
 }
 
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 }  // namespace
 
 std::string AnsiFromUtf16(std::u16string_view text) {
+    // One byte per code unit, as the system converts: each half of a
+    // surrogate pair is a character the code page lacks.
     const size_t end = std::min(text.find(u'\0'), text.size());
     std::string result(end, '\0');
-    size_t length = 0;
     for (size_t i = 0; i < end; ++i) {
-        if (text[i] < 0x80) {  // the common case, kept out of the table search
-            result[length++] = static_cast<char>(text[i]);
-            continue;
-        }
-        // A character outside the basic plane is one missing character.
-        if (IsHighSurrogate(text[i]) && i + 1 < end && IsLowSurrogate(text[i + 1])) {
-            ++i;
-        }
-        result[length++] = ByteFor(text[i]);
+        // ASCII, the common case, stays out of the table search.
+        result[i] = text[i] < 0x80 ? static_cast<char>(text[i]) : ByteFor(text[i]);
     }
-    result.resize(length);
     return result;
 }
 

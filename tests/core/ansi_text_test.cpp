@@ -23,6 +23,9 @@ TEST(AnsiText, MissingCharactersBecomeQuestionMarks) {
     EXPECT_EQ(AnsiFromUtf16(u"\u0100"), "?");
     EXPECT_EQ(AnsiFromUtf16(u"\u041F\u0435"), "??");
     EXPECT_EQ(AnsiFromUtf16(u"a\u6D77b"), "a?b");
+    // As the system does it: each half of a surrogate pair is one missing
+    // character.
+    EXPECT_EQ(AnsiFromUtf16(u"a\U0001F3B5b"), "a??b");
 }
 
 TEST(AnsiText, NarrowTextStopsAtTheFirstNul) {

@@ -1,0 +1,134 @@
+// Runs the real trackhaul-dump on databases written here and checks its
+// output byte for byte, its messages and its exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/csv_format.h"
+#include "itdb_builder.h"
+#include "temp_dir.h"
+
+namespace {
+
+struct RunResult {
+    int exitStatus = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadWhole(const std::string& path) {
+    std::string bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+            bytes.append(chunk, got);
+        }
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+RunResult RunDump(const TempDir& dir, const std::string& arguments) {
+    const std::string out = dir.File("stdout");
+    const std::string err = dir.File("stderr");
+    const std::string command =
+        std::string(TRACKHAUL_DUMP) + " " + arguments + " >" + out + " 2>" + err;
+    const int status = std::system(command.c_str());
+    RunResult result;
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadWhole(out);
+    result.err = ReadWhole(err);
+    return result;
+}
+
+std::string WriteDatabase(const TempDir& dir, const itdb::Bytes& bytes) {
+    const std::string path = dir.File("iTunesDB");
+    EXPECT_TRUE(itdb::WriteFile(path, bytes));
+    return path;
+}
+
+itdb::Track SampleTrack(std::u16string title, int32_t number) {
+    itdb::Track track;
+    track.title = std::move(title);
+    track.artist = u"Mar\u00EDa \"La\" Ol\u00E9";
+    track.album = u"";
+    track.location = u":iPod_Control:Music:F00:A.mp3";
+    track.fileType = u"MPEG audio file";
+    track.lengthMs = 187000;
+    track.trackNumber = number;
+    track.bitRate = 128;
+    track.sampleRateHz = 44100;
+    track.mediaType = 4;
+    return track;
+}
+
+TEST(TrackhaulDump, WritesTheExportFormatInFileOrder) {
+    TempDir dir;
+    const std::string path = WriteDatabase(
+        dir, itdb::RealisticDatabase({SampleTrack(u"\u6D77, \u041F", 2), SampleTrack(u"B", 0)}));
+    const RunResult run = RunDump(dir, path);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "");
+    const std::u16string expected =
+        CsvHeaderLine() +
+        u"2,\"\u6D77, \u041F\",\"Mar\u00EDa \"\"La\"\" Ol\u00E9\",\"\",\"3:07\",\"Podcase\","
+        u"\"MPEG audio file\",\"128 kBps\",\"44100 Hz\"\n"
+        u"0,\"B\",\"Mar\u00EDa \"\"La\"\" Ol\u00E9\",\"\",\"3:07\",\"Podcase\","
+        u"\"MPEG audio file\",\"128 kBps\",\"44100 Hz\"\n";
+    EXPECT_EQ(run.out, Utf16LeBytes(expected, true));
+    EXPECT_EQ(run.out.substr(0, 4), std::string("\xFF\xFE\x22\x00", 4));
+    EXPECT_EQ(run.out.find(std::string("\r\0", 2)), std::string::npos);
+}
+
+TEST(TrackhaulDump, LimitAndCount) {
+    TempDir dir;
+    const std::string path =
+        WriteDatabase(dir, itdb::RealisticDatabase(
+                               {SampleTrack(u"A", 1), SampleTrack(u"B", 2), SampleTrack(u"C", 3)}));
+    const RunResult limited = RunDump(dir, path + " 2");
+    EXPECT_EQ(limited.exitStatus, 0);
+    EXPECT_NE(limited.out.find(Utf16LeBytes(u"\n2,\"B\"")), std::string::npos);
+    EXPECT_EQ(limited.out.find(Utf16LeBytes(u"\n3,\"C\"")), std::string::npos);
+
+    const RunResult count = RunDump(dir, "--count " + path);
+    EXPECT_EQ(count.exitStatus, 0);
+    EXPECT_EQ(count.out, "3\n");
+}
+
+TEST(TrackhaulDump, UnreadableAndEmptyDatabases) {
+    TempDir dir;
+    const RunResult missing = RunDump(dir, dir.File("missing"));
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "An error occurred while reading iPod database.\n");
+
+    const RunResult missingCount = RunDump(dir, "--count " + dir.File("missing"));
+    EXPECT_EQ(missingCount.exitStatus, 0);
+    EXPECT_EQ(missingCount.out, "-1\n");
+
+    const std::string empty = WriteDatabase(dir, itdb::Database({itdb::TrackSet({})}));
+    const RunResult none = RunDump(dir, empty);
+    EXPECT_EQ(none.exitStatus, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "iPod database is empty.\n");
+
+    const RunResult limitZero =
+        RunDump(dir, WriteDatabase(dir, itdb::RealisticDatabase({SampleTrack(u"A", 1)})) + " 0");
+    EXPECT_EQ(limitZero.exitStatus, 1);
+    EXPECT_EQ(limitZero.err, "iPod database is empty.\n");
+}
+
+TEST(TrackhaulDump, UsageErrors) {
+    TempDir dir;
+    for (const char* arguments : {"", "--count", "a 1 2", "a notanumber"}) {
+        const RunResult run = RunDump(dir, arguments);
+        EXPECT_EQ(run.exitStatus, 2) << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
+        EXPECT_NE(run.err.find("usage:"), std::string::npos) << arguments;
+    }
+}
+
+}  // namespace
