@@ -1,0 +1,90 @@
+#include "app/action_binding.h"
+
+#include <string>
+#include <vector>
+
+#include "app/actions.h"
+
+namespace {
+
+constexpr int ImageSize = 16;
+
+// Item data of a menu entry with an image: the image index plus one, so that
+// zero stays "no image".
+ULONG_PTR ImageItemData(int image) {
+    return static_cast<ULONG_PTR>(image) + 1;
+}
+
+void ApplyAction(HMENU menu, UINT position, const Action& action) {
+    std::wstring text(action.Caption);
+    if (!action.ShortcutText.empty()) {
+        text += L'\t';
+        text += action.ShortcutText;
+    }
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = text.data();
+    if (action.Image >= 0) {
+        info.fMask |= MIIM_BITMAP | MIIM_DATA;
+        info.hbmpItem = HBMMENU_CALLBACK;
+        info.dwItemData = ImageItemData(action.Image);
+    }
+    SetMenuItemInfoW(menu, position, TRUE, &info);
+}
+
+}  // namespace
+
+void BindActionsToMenu(HMENU menu) {
+    const int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        if (HMENU submenu = GetSubMenu(menu, position)) {
+            BindActionsToMenu(submenu);
+        } else if (const Action* action =
+                       FindAction(static_cast<int>(GetMenuItemID(menu, position)))) {
+            ApplyAction(menu, static_cast<UINT>(position), *action);
+        }
+    }
+}
+
+void SetMenuEntryImage(HMENU menu, UINT position, int image) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_BITMAP | MIIM_DATA;
+    info.hbmpItem = HBMMENU_CALLBACK;
+    info.dwItemData = ImageItemData(image);
+    SetMenuItemInfoW(menu, position, TRUE, &info);
+}
+
+bool MeasureMenuImage(MEASUREITEMSTRUCT& item) {
+    if (item.CtlType != ODT_MENU || item.itemData == 0) {
+        return false;
+    }
+    item.itemWidth = ImageSize;
+    item.itemHeight = ImageSize;
+    return true;
+}
+
+bool DrawMenuImage(const DRAWITEMSTRUCT& item, HIMAGELIST images) {
+    if (item.CtlType != ODT_MENU || item.itemData == 0) {
+        return false;
+    }
+    const int image = static_cast<int>(item.itemData) - 1;
+    const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - ImageSize) / 2;
+    const UINT style =
+        (item.itemState & ODS_DISABLED) ? ILD_TRANSPARENT | ILD_BLEND50 : ILD_TRANSPARENT;
+    ImageList_Draw(images, image, item.hDC, item.rcItem.left, top, style);
+    return true;
+}
+
+win::UniqueAccelerators CreateShortcutTable() {
+    std::vector<ACCEL> shortcuts;
+    for (const Action& action : Actions()) {
+        if (action.ShortcutFlags != 0) {
+            shortcuts.push_back(
+                ACCEL{action.ShortcutFlags, action.ShortcutKey, static_cast<WORD>(action.Id)});
+        }
+    }
+    return win::UniqueAccelerators(
+        CreateAcceleratorTableW(shortcuts.data(), static_cast<int>(shortcuts.size())));
+}

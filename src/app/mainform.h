@@ -1,0 +1,139 @@
+// TMainForm: the program's one main window. A band container at the top holds
+// the menu bar (a toolbar whose buttons drop down the menus) and the command
+// toolbar; the track list fills the middle; a three-panel status bar with a
+// hidden progress bar sits at the bottom. The window owns the settings and,
+// while a database is loaded, the reader whose tracks the list rows point to.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/preferences.h"
+#include "core/itdbparser.h"
+#include "win/handles.h"
+#include "win/reentrancy_guard.h"
+
+class TMainForm {
+public:
+    // Builds the window (hidden) from the stored settings. Throws what the
+    // settings store throws; the window is then gone again.
+    TMainForm();
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+    ~TMainForm();  // destroys the window if it still exists
+
+    // The single main window while one exists, else nullptr.
+    static TMainForm* MainForm() { return instance_; }
+
+    // Offers the welcome prompt on the first run, then shows the window.
+    void Show(int showCommand);
+    // Runs the command of a shortcut key in `message`, if it is one.
+    bool TranslateShortcut(MSG& message);
+
+    HWND Handle() const { return window_; }
+    HWND TrackList() const { return trackList_; }
+    HWND StatusBar() const { return statusBar_; }
+    HWND CoolBar() const { return coolBar_; }
+    HWND ProgressBar() const { return progressBar_; }
+    HMENU MainMenu() const { return mainMenu_.get(); }
+    HMENU PopupMenu() const { return popupMenu_.get(); }
+
+    // Services of the long operations (loading, extraction, export).
+    void SetStatusText(const std::string& text);  // panel 0, then pending messages
+    void SetProgress(int percent);                // 0..100, then pending messages
+    void ShowProgress(bool visible);              // back to 0, then show or hide
+    bool TargetExists(std::u16string_view path) const;
+    std::string GetExtractPath() const;
+    // Dispatches every pending window message, shortcuts included.
+    void ProcessMessages();
+
+    // Held by an operation that walks the rows or tracks while messages are
+    // dispatched. Meanwhile the commands that would release, replace or
+    // reorder them do not run, and closing the window waits until the last
+    // scope has ended.
+    class BusyScope {
+    public:
+        explicit BusyScope(TMainForm& form) : scope_(form.busy_) {}
+
+    private:
+        win::ReentrancyGuard::Scope scope_;
+    };
+    bool IsBusy() const { return busy_.Busy(); }
+
+    std::string Drive;                   // "F:" of the loaded device, or empty
+    std::unique_ptr<ITDBParser> Parser;  // reader of the loaded database, or none
+
+private:
+    enum class Bar { MenuBar, Toolbar, StatusBar };
+
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Building the window.
+    void CreateComponents();
+    void CreateCoolBar();
+    void CreateMenuBar();
+    void CreateCommandToolbar();
+    void CreateTrackList();
+    void CreateStatusBar();
+    void BindMenus();
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void FormDestroy();
+    void Layout();
+
+    // The three bars and their check marks.
+    bool IsBarVisible(Bar bar) const;
+    void SetBarVisible(Bar bar, bool visible);
+    void ToggleBar(Bar bar);
+
+    // Commands.
+    void RunCommand(int id);
+    static bool IsBlockedWhileBusy(int id);
+    void DropDownMenu(int buttonId);
+    void ShowContextMenu(LPARAM position);
+    bool KeepColumnMinimumWidth(NMHEADERW& change) const;
+    void StoreWindowBounds();
+
+    void ActionFileOpenExecute();
+    void ActionFileCloseExecute();
+    void ActionFileExportExecute();
+    void ActionFileExtractExecute();
+    void ActionFileExitExecute();
+    void ActionEditAllExecute();
+    void ActionEditNoneExecute();
+    void ActionEditInvertExecute();
+    void ActionEditPreferencesExecute();
+    void ActionViewMenuBarExecute();
+    void ActionViewToolbarExecute();
+    void ActionViewStatusBarExecute();
+    void ActionSortExecute(int key);
+    void ActionHelpAboutExecute();
+    void ToolButton14Click();
+    void TrackListColumnClick(int column);
+
+    inline static TMainForm* instance_ = nullptr;
+
+    HWND window_ = nullptr;
+    HWND coolBar_ = nullptr;
+    HWND toolBar1_ = nullptr;  // the menu bar
+    HWND toolBar2_ = nullptr;  // the command toolbar
+    HWND trackList_ = nullptr;
+    HWND statusBar_ = nullptr;
+    HWND progressBar_ = nullptr;
+    win::UniqueMenu mainMenu_;
+    win::UniqueMenu popupMenu_;
+    win::UniqueImageList imageList_;
+    win::UniqueFont trackListFont_;
+    win::UniqueAccelerators shortcuts_;
+    std::unique_ptr<TPreferencesForm> SettingsForm;
+    win::ReentrancyGuard busy_;
+    std::exception_ptr creationError_;
+    bool constructed_ = false;
+};
