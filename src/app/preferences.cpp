@@ -1,26 +1,184 @@
-// Placeholder until the registry store lands: defaults only, nothing stored.
 #include "preferences.h"
 
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace {
-WindowBounds placeholderBounds{100, 100, 884, 606};
+
+constexpr char SettingsKeyPath[] = "Software\\Marrowfen\\Trackhaul";
+
+// An open registry key, closed when it goes out of scope.
+class RegistryKey {
+public:
+    explicit RegistryKey(HKEY handle) : handle_(handle) {}
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() { RegCloseKey(handle_); }
+
+    HKEY Handle() const { return handle_; }
+
+private:
+    HKEY handle_;
+};
+
+// Opens the settings key with full access, creating it and any missing parent.
+std::optional<RegistryKey> OpenSettingsKey() {
+    HKEY handle = nullptr;
+    const LONG result =
+        RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+    if (result != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::optional<RegistryKey>(std::in_place, handle);
 }
 
-TPreferencesForm::TPreferencesForm(HWND) {}
+// The text of a string value, up to its first zero or the end of its data;
+// nothing when the value is absent or cannot be read, so that its default
+// applies. A value of any other type stops the load.
+std::optional<std::string> ReadText(HKEY key, std::string_view name) {
+    const std::string valueName(name);
+    std::vector<BYTE> data(1);
+    for (;;) {
+        DWORD type = REG_NONE;
+        DWORD size = static_cast<DWORD>(data.size());
+        const LONG result =
+            RegQueryValueExA(key, valueName.c_str(), nullptr, &type, data.data(), &size);
+        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) {
+            return std::nullopt;
+        }
+        if (type != REG_SZ && type != REG_EXPAND_SZ) {
+            throw InvalidDataTypeError(name);
+        }
+        if (result == ERROR_SUCCESS) {
+            const std::string_view stored(reinterpret_cast<const char*>(data.data()),
+                                          std::min<size_t>(size, data.size()));
+            return std::string(stored.substr(0, stored.find('\0')));
+        }
+        // Too small for the value: ask again with room for all of it.
+        data.resize(std::max<size_t>(size, data.size()) + 1);
+    }
+}
+
+void WriteText(HKEY key, std::string_view name, const std::string& text) {
+    const std::string valueName(name);
+    const LONG result = RegSetValueExA(key, valueName.c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(text.c_str()),
+                                       static_cast<DWORD>(text.size() + 1));
+    if (result != ERROR_SUCCESS) {
+        throw FailedToSetDataError(name);
+    }
+}
+
+ScreenMetrics QueryScreenMetrics() {
+    ScreenMetrics metrics;
+    metrics.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    metrics.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    RECT workArea{};
+    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0)) {
+        metrics.WorkWidth = workArea.right - workArea.left;
+        metrics.WorkHeight = workArea.bottom - workArea.top;
+    } else {
+        metrics.WorkWidth = metrics.ScreenWidth;
+        metrics.WorkHeight = metrics.ScreenHeight;
+    }
+    return metrics;
+}
+
+}  // namespace
+
+TPreferencesForm::TPreferencesForm(HWND /*owner: parent of the dialog, which comes later*/) {
+    LoadSettings();
+}
+
 TPreferencesForm::~TPreferencesForm() = default;
-void TPreferencesForm::LoadSettings() {}
-void TPreferencesForm::SaveSettings() {}
-int32_t TPreferencesForm::GetTrackLimit() const { return -1; }
-int32_t TPreferencesForm::GetOverwriteFiles() const { return 2; }
-std::string TPreferencesForm::GetFileFormat() const { return "%tracknumber% - %title% - %artist%"; }
-std::string TPreferencesForm::GetExtractPath() const { return ""; }
-void TPreferencesForm::SetExtractPath(const std::string&) {}
-bool TPreferencesForm::GetFirstRun() const { return false; }
-bool TPreferencesForm::GetShowMenuBar() const { return true; }
-bool TPreferencesForm::GetShowToolbar() const { return true; }
-bool TPreferencesForm::GetShowStatusBar() const { return true; }
-void TPreferencesForm::SetShowMenuBar(bool) {}
-void TPreferencesForm::SetShowToolbar(bool) {}
-void TPreferencesForm::SetShowStatusBar(bool) {}
-const WindowBounds& TPreferencesForm::GetWindowBounds() const { return placeholderBounds; }
-void TPreferencesForm::SetWindowBounds(int32_t, int32_t, int32_t, int32_t) {}
-int TPreferencesForm::Execute() { return 0; }
+
+void TPreferencesForm::LoadSettings() {
+    const ScreenMetrics screen = QueryScreenMetrics();
+    // A key that can be neither opened nor created reads as empty, so that the
+    // program still starts; the next save reports the failure.
+    const std::optional<RegistryKey> key = OpenSettingsKey();
+    settings_ =
+        LoadSettingsValues(screen, [&key](std::string_view name) -> std::optional<std::string> {
+            return key ? ReadText(key->Handle(), name) : std::nullopt;
+        });
+}
+
+void TPreferencesForm::SaveSettings() {
+    const std::optional<RegistryKey> key = OpenSettingsKey();
+    if (!key) {
+        throw FailedToCreateKeyError(SettingsKeyPath);
+    }
+    for (const StoredSetting& setting : SettingsToStore(settings_)) {
+        WriteText(key->Handle(), setting.Name, setting.Text);
+    }
+}
+
+int32_t TPreferencesForm::GetTrackLimit() const {
+    return settings_.TrackLimit;
+}
+
+int32_t TPreferencesForm::GetOverwriteFiles() const {
+    return settings_.OverwriteFiles;
+}
+
+std::string TPreferencesForm::GetFileFormat() const {
+    return settings_.FileFormat;
+}
+
+std::string TPreferencesForm::GetExtractPath() const {
+    return settings_.ExtractPath;
+}
+
+void TPreferencesForm::SetExtractPath(const std::string& path) {
+    settings_.ExtractPath = path;
+    SaveSettings();
+}
+
+bool TPreferencesForm::GetFirstRun() const {
+    return settings_.FirstRun;
+}
+
+bool TPreferencesForm::GetShowMenuBar() const {
+    return settings_.ShowMenuBar;
+}
+
+bool TPreferencesForm::GetShowToolbar() const {
+    return settings_.ShowToolbar;
+}
+
+bool TPreferencesForm::GetShowStatusBar() const {
+    return settings_.ShowStatusBar;
+}
+
+void TPreferencesForm::SetShowMenuBar(bool show) {
+    settings_.ShowMenuBar = show;
+    SaveSettings();
+}
+
+void TPreferencesForm::SetShowToolbar(bool show) {
+    settings_.ShowToolbar = show;
+    SaveSettings();
+}
+
+void TPreferencesForm::SetShowStatusBar(bool show) {
+    settings_.ShowStatusBar = show;
+    SaveSettings();
+}
+
+const WindowBounds& TPreferencesForm::GetWindowBounds() const {
+    return settings_.Bounds;
+}
+
+void TPreferencesForm::SetWindowBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+    settings_.Bounds = {left, top, width, height};
+    SaveSettings();
+}
+
+// The preferences dialog comes with a later change.
+int TPreferencesForm::Execute() {
+    return 0;
+}

@@ -46,5 +46,5 @@ public:
     int Execute();
 
 private:
-    // (fields are the implementer's)
+    SettingsValues settings_;
 };

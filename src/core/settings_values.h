@@ -1,10 +1,18 @@
-// The settings' value rules, free of the registry: defaults, parsing, clamps
-// and the file name pattern check. (Being written.)
+// The settings' value rules, free of the registry: which twelve values exist,
+// their defaults, how their stored texts are parsed and clamped, the file name
+// pattern check, and the texts that a save writes.
+//
+// Every value is stored as text: integers in signed decimal, booleans as "0"
+// or "1", strings as they are.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 struct WindowBounds {
     int32_t Left = 0;
@@ -18,3 +26,70 @@ class SettingsError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// "Invalid data type for '<name>'": a value of a type other than text.
+SettingsError InvalidDataTypeError(std::string_view valueName);
+// "Failed to set data for '<name>'": a value could not be written.
+SettingsError FailedToSetDataError(std::string_view valueName);
+// "Failed to create key <path>": the settings key could not be opened or made.
+SettingsError FailedToCreateKeyError(std::string_view keyPath);
+
+// What an extraction does with a target file that already exists.
+enum OverwritePolicy : int32_t {
+    AlwaysOverwrite = 0,
+    NeverOverwrite = 1,
+    AlwaysPrompt = 2,
+};
+
+inline constexpr std::string_view DefaultFileFormat = "%tracknumber% - %title% - %artist%";
+
+// The twelve settings as the program uses them.
+struct SettingsValues {
+    bool ShowMenuBar = true;
+    bool ShowToolbar = true;
+    bool ShowStatusBar = true;
+    std::string FileFormat;
+    int32_t OverwriteFiles = AlwaysPrompt;
+    int32_t TrackLimit = -1;  // negative: all tracks
+    WindowBounds Bounds;
+    std::string ExtractPath;
+    bool FirstRun = true;  // as loaded; a save always stores "0"
+};
+
+// The primary screen's work area (without the taskbar) and full size, in pixels.
+struct ScreenMetrics {
+    int32_t WorkWidth = 0;
+    int32_t WorkHeight = 0;
+    int32_t ScreenWidth = 0;
+    int32_t ScreenHeight = 0;
+};
+
+// The stored text of one value, or nothing when the value is absent. It may
+// throw (a value of the wrong type); the error then stops the load.
+using StoredTextLookup = std::function<std::optional<std::string>(std::string_view valueName)>;
+
+// Reads the twelve values in their fixed order (w, h, x, y, TrackLimit,
+// OverwriteFiles, FileFormat, ExtractPath, FirstRun, ShowMenuBar, ShowToolbar,
+// ShowStatusBar), asking the lookup once for each, and applies defaults and
+// clamps. The window's default size comes from the work area, its default
+// position centres it on the screen.
+SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup);
+
+struct StoredSetting {
+    std::string_view Name;
+    std::string Text;
+};
+
+// The twelve values as a save writes them, in the order written: x, y, w, h,
+// TrackLimit, OverwriteFiles, FileFormat, ExtractPath, FirstRun (always "0"),
+// ShowMenuBar, ShowToolbar, ShowStatusBar.
+std::vector<StoredSetting> SettingsToStore(const SettingsValues& values);
+
+// A signed 32-bit decimal number: an optional '+' or '-', then one or more
+// digits, nothing else (no blanks, no hexadecimal). Nothing when the text is
+// not such a number or does not fit in 32 bits.
+std::optional<int32_t> ParseInt32(std::string_view text);
+
+// Whether the text holds one of the nine characters that Windows forbids in
+// file names: \ / : * ? " < > |
+bool ContainsForbiddenFileNameChar(std::string_view text);

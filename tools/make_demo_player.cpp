@@ -1,0 +1,196 @@
+// make-demo-player FOLDER: writes a folder that looks like an attached player
+// to Trackhaul: iPod_Control/iTunes/iTunesDB describing about sixty tracks of
+// several albums, and a small file with distinct content at each track's
+// location (iPod_Control/Music/Fnn/XXXX.ext), as a player keeps them.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "itdb_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Album {
+    std::u16string title;
+    std::u16string artist;
+    std::vector<std::u16string> songs;
+    int32_t mediaType;
+    std::u16string fileType;
+    std::u16string extension;
+    int32_t bitRate;
+    uint32_t sampleRateHz;
+};
+
+std::vector<Album> DemoAlbums() {
+    return {
+        {u"Harbour Lights",
+         u"The Quiet Harbour",
+         {u"Morning Tide", u"Salt and Stone", u"Lantern", u"The Long Pier", u"Gulls",
+          u"Fog Horn Waltz", u"Last Ferry", u"Harbour Lights", u"Driftwood", u"Home Port"},
+         1,
+         u"MPEG audio file",
+         u".mp3",
+         192,
+         44100},
+        {u"Caf\u00E9 de la Ma\u00F1ana",
+         u"Mar\u00EDa Ol\u00E9",
+         {u"Caf\u00E9 con le\u00F1a", u"Se\u00F1or Bot\u00F3n", u"\u00C9l y yo",
+          u"Coraz\u00F3n de cart\u00F3n", u"Ni\u00F1a del mar", u"Ca\u00F1\u00F3n",
+          u"D\u00E9j\u00E0 vu", u"Fa\u00E7ade", u"\u00DCber alles", u"Adi\u00F3s"},
+         1,
+         u"AAC audio file",
+         u".m4a",
+         256,
+         48000},
+        {u"\u0417\u0432\u0435\u0437\u0434\u0430",
+         u"\u041A\u0438\u043D\u043E\u043B\u0435\u043D\u0442\u0430",
+         {u"\u041F\u0435\u0441\u043D\u044F", u"\u0417\u0438\u043C\u0430",
+          u"\u0413\u043E\u0440\u043E\u0434", u"\u0414\u043E\u0436\u0434\u044C",
+          u"\u041D\u043E\u0447\u044C", u"\u0420\u0435\u043A\u0430",
+          u"\u0412\u0435\u0442\u0435\u0440", u"\u0414\u043E\u0440\u043E\u0433\u0430"},
+         1,
+         u"MPEG audio file",
+         u".mp3",
+         128,
+         44100},
+        {u"\u590F\u306E\u8A18\u61B6",
+         u"\u7F8E\u7A7A\u3072\u3070\u308A",
+         {u"\u6D77\u306E\u58F0", u"\u685C", u"\u591C\u660E\u3051", u"\u96E8\u306E\u65E5",
+          u"\u661F\u7A7A", u"\u98A8\u306E\u8A69", u"\u3055\u3088\u306A\u3089", u"\u5149"},
+         1,
+         u"AAC audio file",
+         u".m4a",
+         320,
+         44100},
+        {u"Low Fidelity",
+         u"Tape Hiss",
+         {u"Side A", u"Side B", u"Wow and Flutter", u"Dolby Off", u"Rewind", u"Fast Forward"},
+         1,
+         u"MPEG audio file",
+         u".mp3",
+         96,
+         22050},
+        {u"Field Notes",
+         u"Field Notes Podcast",
+         {u"Episode 1: Birdsong", u"Episode 2: Rivers", u"Episode 3: \"Quiet\" places",
+          u"Episode 4: Wind, rain, and thunder"},
+         4,
+         u"MPEG audio file",
+         u".mp3",
+         64,
+         22050},
+        {u"The Lighthouse Keeper",
+         u"Ada Reader",
+         {u"Chapter 1", u"Chapter 2", u"Chapter 3", u"Chapter 4"},
+         8,
+         u"Audible file",
+         u".aa",
+         32,
+         22050},
+        {u"Live at the Pier",
+         u"The Quiet Harbour",
+         {u"Morning Tide (live)", u"Lantern (live)", u"Encore"},
+         32,
+         u"MPEG-4 video file",
+         u".m4v",
+         1500,
+         48000},
+        {u"Harbour Stories",
+         u"Coastal TV",
+         {u"Season 1, Episode 1", u"Season 1, Episode 2"},
+         64,
+         u"MPEG-4 video file",
+         u".m4v",
+         1200,
+         48000},
+        {u"Nature Clips",
+         u"Field Notes Podcast",
+         {u"Clip: Otters", u"Clip: Herons"},
+         6,
+         u"MPEG-4 video file",
+         u".mp4",
+         800,
+         44100},
+        {u"",
+         u"Unknown Artist",
+         {u"Track 01", u"Track 02"},
+         1,
+         u"WAV audio file",
+         u".wav",
+         1411,
+         44100},
+    };
+}
+
+std::u16string Widen(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+// Player file names look like "F07/ABCD.mp3": a folder number and four
+// letters, all derived from the track's index so the demo is reproducible.
+std::string PlayerFileName(int index) {
+    std::string name;
+    unsigned value = static_cast<unsigned>(index) * 2654435761u;
+    for (int i = 0; i < 4; ++i) {
+        name += static_cast<char>('A' + value % 26);
+        value /= 26;
+    }
+    return name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: make-demo-player FOLDER\n";
+        return 2;
+    }
+    const fs::path root = argv[1];
+    std::vector<itdb::Track> tracks;
+    int index = 0;
+    for (const Album& album : DemoAlbums()) {
+        int32_t number = 1;
+        for (const std::u16string& song : album.songs) {
+            const std::string folder =
+                "F" + std::string(index % 20 < 10 ? "0" : "") + std::to_string(index % 20);
+            const std::string extension(album.extension.begin(), album.extension.end());
+            const std::string file = PlayerFileName(index) + extension;
+
+            itdb::Track track;
+            track.title = song;
+            track.artist = album.artist;
+            track.album = album.title;
+            track.location = Widen(":iPod_Control:Music:" + folder + ":" + file);
+            track.fileType = album.fileType;
+            track.lengthMs = 95000u + static_cast<uint32_t>(index) * 7919u % 400000u +
+                             (album.mediaType == 8 ? 3600000u : 0u);
+            track.trackNumber = number++;
+            track.bitRate = album.bitRate;
+            track.sampleRateHz = album.sampleRateHz;
+            track.mediaType = album.mediaType;
+            tracks.push_back(track);
+
+            const fs::path trackFile = root / "iPod_Control" / "Music" / folder / file;
+            fs::create_directories(trackFile.parent_path());
+            std::ofstream out(trackFile, std::ios::binary | std::ios::trunc);
+            out << "Trackhaul demo track " << index << ": " << folder << "/" << file << "\n";
+            if (!out) {
+                std::cerr << "cannot write " << trackFile << "\n";
+                return 1;
+            }
+            ++index;
+        }
+    }
+    const fs::path database = root / "iPod_Control" / "iTunes" / "iTunesDB";
+    fs::create_directories(database.parent_path());
+    if (!itdb::WriteFile(database.string(), itdb::RealisticDatabase(tracks))) {
+        std::cerr << "cannot write " << database << "\n";
+        return 1;
+    }
+    std::cout << "demo player with " << tracks.size() << " tracks in " << root.string() << "\n";
+    return 0;
+}
