@@ -1,0 +1,27 @@
+// What the track list shows of a track, and how far a load has come.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class OneTrack;
+
+inline constexpr int kTrackColumnCount = 9;
+
+// The nine column texts of a track's row, in UTF-16: track number, title,
+// artist, album, length, track type, encoding, "<n> kBps", "<n> Hz". The last
+// five are made as narrow text and widened through the ANSI code page.
+std::array<std::u16string, kTrackColumnCount> TrackColumnTexts(const OneTrack& track);
+
+// The progress bar position after `done` of `total` rows: done * 100 / total,
+// truncated (0 after the first of 400 rows, 100 after the last).
+int32_t ProgressPercent(int64_t done, int64_t total);
+
+// The device list: "(F:)  LABEL" for drive letter F and its volume label.
+std::string DriveEntryText(char driveLetter, std::string_view volumeLabel);
+// "F:" from such an entry: its second and third characters.
+std::string DriveDesignatorOf(std::string_view driveEntry);
+// "F:\iPod_Control\iTunes\iTunesDB" for the designator "F:".
+std::string DatabasePathOnDrive(std::string_view driveDesignator);
