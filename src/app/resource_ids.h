@@ -43,3 +43,8 @@
 #define IDC_IMAGE1 302
 #define IDC_LBLABOUT 303
 #define IDC_TXTREVISION 304
+
+// The device selection dialog.
+#define IDD_SELECTIPOD 400
+#define IDC_LABEL1 401
+#define IDC_CBDRIVE 402
