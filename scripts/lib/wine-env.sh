@@ -44,3 +44,23 @@ wine_stop() {
         unset WINE_XVFB_PID
     fi
 }
+
+# Makes DIR look like an attached player: drive LETTER (a to z), removable,
+# with the volume label LABEL. Takes effect for Wine processes started after
+# it (the drive types are read when the prefix's services start).
+wine_attach_drive() {
+    local letter=${1,,} dir=$2 label=$3
+    ln -sfn "$(realpath "$dir")" "$WINEPREFIX/dosdevices/$letter:"
+    printf '%s\n' "$label" > "$dir/.windows-label"
+    wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d floppy /f >/dev/null 2>&1
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+}
+
+wine_detach_drive() {
+    local letter=${1,,}
+    rm -f "$WINEPREFIX/dosdevices/$letter:"
+    wine reg delete 'HKLM\Software\Wine\Drives' /v "$letter:" /f >/dev/null 2>&1 || true
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+}
