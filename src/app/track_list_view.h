@@ -1,0 +1,40 @@
+// The track list's rows, through the list view's own messages. Each row holds
+// nine UTF-16 column texts and, as item data, a pointer to its track, which
+// the row does not own: rows must be cleared before the reader that owns the
+// tracks is released.
+#pragma once
+
+#include <windows.h>
+
+class OneTrack;
+
+class TrackListView {
+public:
+    explicit TrackListView(HWND listView) : listView_(listView) {}
+
+    int Count() const;
+    // The track of a row, or null.
+    OneTrack* TrackAt(int row) const;
+
+    // Inserts a row at `row` for the track: its nine texts and the pointer.
+    void InsertTrack(int row, OneTrack& track);
+    // Sets every row's item data to null, then deletes all rows.
+    void Clear();
+
+    // Reorders the rows by a column's values (see CompareTracks).
+    void SortBy(int key);
+
+    void SelectAll();
+    void SelectNone();
+    // Each row's selection flipped, one row at a time.
+    void InvertSelection();
+    bool IsSelected(int row) const;
+
+    // Suspends or resumes repainting while many rows change.
+    void SetRedraw(bool redraw);
+
+private:
+    void SetSelectionOfAll(bool selected);
+
+    HWND listView_;
+};
