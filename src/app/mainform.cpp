@@ -55,6 +55,9 @@ constexpr std::array<Column, 9> Columns{{
     {L"Sample Rate", 75, 30, LVCFMT_RIGHT},
 }};
 
+// Posted when the user has resized a column of the track list.
+constexpr UINT KeepColumnMinimumWidthsMessage = WM_APP + 1;
+
 constexpr int StatusBarHeight = 19;
 constexpr std::array<int, 2> StatusPanelWidths{200, 200};  // the last panel takes the rest
 constexpr win::PixelRect ProgressBarBounds{204, 4, 192, 13};
@@ -204,8 +207,8 @@ void TMainForm::CreateMenuBar() {
     }
     const int width = win::ScalePixels(36);
     const int height = win::ScalePixels(21);
-    SendMessageW(toolBar1_, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
     SendMessageW(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(width, width));
+    SendMessageW(toolBar1_, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
 
     REBARBANDINFOW band{};
     band.cbSize = sizeof(band);
@@ -549,12 +552,16 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
                 TrackListColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
                 return true;
             }
-            if (header.code == HDN_ITEMCHANGINGW && GetParent(header.hwndFrom) == trackList_) {
-                result = KeepColumnMinimumWidth(reinterpret_cast<NMHEADERW&>(header));
-                return true;
+            if (GetParent(header.hwndFrom) == trackList_ &&
+                (header.code == HDN_ENDTRACKW || header.code == HDN_ITEMCHANGEDW)) {
+                // The header applies the new width after telling; check it then.
+                PostMessageW(window_, KeepColumnMinimumWidthsMessage, 0, 0);
             }
             return false;
         }
+        case KeepColumnMinimumWidthsMessage:
+            KeepColumnMinimumWidths();
+            return true;
         case WM_CONTEXTMENU:
             if (reinterpret_cast<HWND>(wParam) == trackList_) {
                 ShowContextMenu(lParam);
@@ -581,16 +588,13 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     }
 }
 
-bool TMainForm::KeepColumnMinimumWidth(NMHEADERW& change) const {
-    if (change.pitem == nullptr || (change.pitem->mask & HDI_WIDTH) == 0 || change.iItem < 0 ||
-        change.iItem >= static_cast<int>(Columns.size())) {
-        return false;
+void TMainForm::KeepColumnMinimumWidths() {
+    for (size_t index = 0; index < Columns.size(); ++index) {
+        const int minimum = win::ScalePixels(Columns[index].MinimumWidth);
+        if (SendMessageW(trackList_, LVM_GETCOLUMNWIDTH, index, 0) < minimum) {
+            SendMessageW(trackList_, LVM_SETCOLUMNWIDTH, index, minimum);
+        }
     }
-    const int minimum = win::ScalePixels(Columns[static_cast<size_t>(change.iItem)].MinimumWidth);
-    if (change.pitem->cxy < minimum) {
-        change.pitem->cxy = minimum;
-    }
-    return false;  // allow the change, at least at the minimum
 }
 
 void TMainForm::DropDownMenu(int buttonId) {

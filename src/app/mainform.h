@@ -98,7 +98,7 @@ private:
     static bool IsBlockedWhileBusy(int id);
     void DropDownMenu(int buttonId);
     void ShowContextMenu(LPARAM position);
-    bool KeepColumnMinimumWidth(NMHEADERW& change) const;
+    void KeepColumnMinimumWidths();
     void StoreWindowBounds();
 
     void ActionFileOpenExecute();

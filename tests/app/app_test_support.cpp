@@ -1,0 +1,112 @@
+#include "app_test_support.h"
+
+#include <memory>
+#include <utility>
+
+namespace {
+
+constexpr wchar_t SettingsPath[] = L"Software\\Marrowfen\\Trackhaul";
+
+HKEY OpenSettingsKey() {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, SettingsPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    return key;
+}
+
+LRESULT CALLBACK RunnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) {
+        std::unique_ptr<std::function<void()>> action(
+            reinterpret_cast<std::function<void()>*>(lParam));
+        DestroyWindow(window);
+        (*action)();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void SettingsKey::Delete() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, SettingsPath);
+}
+
+void SettingsKey::Write(const std::wstring& name, const std::wstring& value) {
+    HKEY key = OpenSettingsKey();
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+void SettingsKey::WriteDword(const std::wstring& name, DWORD value) {
+    HKEY key = OpenSettingsKey();
+    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof(value));
+    RegCloseKey(key);
+}
+
+std::optional<std::wstring> SettingsKey::Read(const std::wstring& name) {
+    HKEY key = OpenSettingsKey();
+    DWORD type = 0;
+    DWORD size = 0;
+    std::optional<std::wstring> value;
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        type == REG_SZ) {
+        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+        RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                         &size);
+        text.resize(wcslen(text.c_str()));
+        value = text;
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+MessageBoxRecorder::MessageBoxRecorder(int answer)
+    : answer_(answer), hook_([this](const win::MessageBoxRequest& request) {
+          requests_.push_back(request);
+          return answer_;
+      }) {}
+
+void PumpMessages() {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void DiscardQuitRequest() {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+void RunInNextMessageLoop(std::function<void()> action) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = RunnerProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TrackhaulTestRunner";
+    RegisterClassW(&windowClass);  // fails harmlessly once registered
+    HWND runner = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                  nullptr, windowClass.hInstance, nullptr);
+    auto* owned = new std::function<void()>(std::move(action));
+    PostMessageW(runner, WM_APP, 0, reinterpret_cast<LPARAM>(owned));
+}
+
+std::wstring MenuText(HMENU menu, UINT position) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    GetMenuItemInfoW(menu, position, TRUE, &info);
+    std::wstring text(info.cch + 1, L'\0');
+    info.dwTypeData = text.data();
+    info.cch = static_cast<UINT>(text.size());
+    GetMenuItemInfoW(menu, position, TRUE, &info);
+    text.resize(wcslen(text.c_str()));
+    return text;
+}

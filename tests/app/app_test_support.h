@@ -1,0 +1,47 @@
+// Helpers for the tests that drive the program's real windows under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win/message_box.h"
+
+// The settings key of the current user, read and written as the program
+// stores it: string values only.
+class SettingsKey {
+public:
+    static void Delete();
+    static void Write(const std::wstring& name, const std::wstring& value);
+    static void WriteDword(const std::wstring& name, DWORD value);
+    // The stored text, or nothing when the value is absent.
+    static std::optional<std::wstring> Read(const std::wstring& name);
+};
+
+// Answers every message box instead of showing it, and keeps what was asked.
+class MessageBoxRecorder {
+public:
+    explicit MessageBoxRecorder(int answer = IDOK);
+    const std::vector<win::MessageBoxRequest>& Requests() const { return requests_; }
+
+private:
+    std::vector<win::MessageBoxRequest> requests_;
+    int answer_;
+    win::ScopedMessageBoxHook hook_;
+};
+
+// Dispatches every pending message of this thread, as the message loop would.
+void PumpMessages();
+// Drops the request to end the message loop that a destroyed main window
+// leaves behind, so that later message loops of the test run normally.
+void DiscardQuitRequest();
+
+// Runs `action` from inside the next message loop that picks up messages,
+// for example the loop of a modal dialog opened by a command posted before.
+void RunInNextMessageLoop(std::function<void()> action);
+
+// The text of the menu entry at `position`.
+std::wstring MenuText(HMENU menu, UINT position);
