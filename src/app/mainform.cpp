@@ -188,14 +188,12 @@ void TMainForm::CreateCoolBar() {
 
 void TMainForm::CreateMenuBar() {
     toolBar1_ = CreateChild(TOOLBARCLASSNAMEW,
-                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TRANSPARENT |
-                                CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
+                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | CCS_NODIVIDER |
+                                CCS_NORESIZE | CCS_NOPARENTALIGN,
                             coolBar_);
     SendMessageW(toolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolBar1_, TB_SETPARENT, reinterpret_cast<WPARAM>(window_), 0);
     SendMessageW(toolBar1_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
-    // Little padding, so that the captions fit the narrow buttons.
-    SendMessageW(toolBar1_, TB_SETPADDING, 0, MAKELPARAM(2, 6));
     for (const MenuBarButton& button : MenuBarButtons) {
         TBBUTTON tb{};
         tb.iBitmap = I_IMAGENONE;
