@@ -232,8 +232,9 @@ def draw_icon_32():
     return ["".join(r) for r in rows]
 
 
-def indices(art):
-    return [[INDEX["f"] if c in TRANSPARENT + " " else INDEX[c] for c in row] for row in art]
+def indices(art, transparent="f"):
+    """Palette indices; transparent pixels get the colour `transparent`."""
+    return [[INDEX[transparent] if c in TRANSPARENT + " " else INDEX[c] for c in row] for row in art]
 
 
 def pack_4bit(row):
@@ -278,7 +279,9 @@ def write_strip(path):
 
 def icon_image(art):
     size = len(art)
-    xor = b"".join(pack_4bit(row) for row in reversed(indices(art)))
+    # Masked pixels must be black in the colour image, or they would tint
+    # whatever lies behind the icon.
+    xor = b"".join(pack_4bit(row) for row in reversed(indices(art, transparent="k")))
     mask = b"".join(pack_mask(row) for row in reversed(art))
     return dib_header(size, size * 2) + palette_bytes() + xor + mask
 
