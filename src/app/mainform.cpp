@@ -356,6 +356,9 @@ void TMainForm::StoreWindowBounds() {
 }
 
 void TMainForm::FormDestroy() {
+    // The status text lets pending messages through; no command may run on
+    // a window that is going.
+    tearingDown_ = true;
     // Each step runs even when an earlier one failed, so nothing is left
     // half released.
     win::RunReportingExceptions(window_, [this] { ActionFileCloseExecute(); });
@@ -571,7 +574,7 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         case WM_DRAWITEM:
             return DrawMenuImage(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), imageList_.get());
         case WM_CLOSE:
-            if (busy_.MayCloseNow(window_)) {
+            if (!tearingDown_ && busy_.MayCloseNow(window_)) {
                 DestroyWindow(window_);
             }
             return true;
@@ -639,7 +642,7 @@ bool TMainForm::IsBlockedWhileBusy(int id) {
 }
 
 void TMainForm::RunCommand(int id) {
-    if (IsBusy() && IsBlockedWhileBusy(id)) {
+    if (tearingDown_ || (IsBusy() && IsBlockedWhileBusy(id))) {
         return;
     }
     switch (id) {
@@ -694,7 +697,7 @@ void TMainForm::RunCommand(int id) {
 }
 
 void TMainForm::TrackListColumnClick(int column) {
-    if (!IsBusy()) {
+    if (!tearingDown_ && !IsBusy()) {
         ActionSortExecute(column);
     }
 }

@@ -136,4 +136,5 @@ private:
     win::ReentrancyGuard busy_;
     std::exception_ptr creationError_;
     bool constructed_ = false;
+    bool tearingDown_ = false;
 };

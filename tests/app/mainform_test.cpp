@@ -593,6 +593,49 @@ TEST_F(MainFormTest, BusyOperationHoldsOffCommandsAndDefersTheClose) {
     EXPECT_EQ(form.Parser, nullptr);
 }
 
+TEST_F(MainFormTest, CommandsQueuedBehindTheCloseDoNotRunDuringTeardown) {
+    TMainForm& form = Start();
+    PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    // Teardown lets pending messages through while it shows the ready text.
+    PostMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_VIEW_TOOLBAR, 0), 0);
+    PumpMessages();
+    EXPECT_EQ(form.Handle(), nullptr);
+    EXPECT_EQ(SettingsKey::Read(L"ShowToolbar"), L"1");
+}
+
+TEST_F(MainFormTest, ShortcutKeysRunTheirCommands) {
+    TMainForm& form = Start();
+    SetForegroundWindow(form.Handle());
+    SetFocus(form.TrackList());
+    form.SetStatusText("Loaded total 1 song(s)");
+    std::array<INPUT, 4> keys{};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+    }
+    keys[0].ki.wVk = VK_CONTROL;
+    keys[1].ki.wVk = 'R';
+    keys[2].ki.wVk = 'R';
+    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    keys[3].ki.wVk = VK_CONTROL;
+    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(keys.size(), keys.data(), sizeof(INPUT)), keys.size());
+    form.ProcessMessages();
+    EXPECT_EQ(StatusText(form.StatusBar(), 0), L"Trackhaul Ready");
+}
+
+TEST_F(MainFormTest, TheTrackListOffersItsContextMenu) {
+    TMainForm& form = Start();
+    bool shown = false;
+    PostMessageW(form.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.TrackList()),
+                 MAKELPARAM(-1, -1));
+    RunInNextMessageLoop([&] {
+        shown = FindWindowW(L"#32768", nullptr) != nullptr;
+        EndMenu();
+    });
+    PumpMessages();
+    EXPECT_TRUE(shown);
+}
+
 TEST_F(MainFormTest, CommandsRunAgainOnceTheOperationHasEnded) {
     TMainForm& form = Start();
     { TMainForm::BusyScope busy(form); }
