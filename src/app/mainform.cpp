@@ -285,10 +285,9 @@ void TMainForm::CreateTrackList() {
 }
 
 void TMainForm::CreateStatusBar() {
-    statusBar_ = CreateChild(STATUSCLASSNAMEW, WS_VISIBLE | SBARS_SIZEGRIP, window_);
-    SendMessageW(statusBar_, SB_SETMINHEIGHT,
-                 win::ScalePixels(StatusBarHeight) - 2 * GetSystemMetrics(SM_CYBORDER), 0);
-    SendMessageW(statusBar_, WM_SIZE, 0, 0);
+    // Placed by Layout: left to itself the bar takes the height of its font.
+    statusBar_ = CreateChild(
+        STATUSCLASSNAMEW, WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, window_);
     std::array<int, 3> rightEdges{};
     rightEdges[0] = win::ScalePixels(StatusPanelWidths[0]);
     rightEdges[1] = rightEdges[0] + win::ScalePixels(StatusPanelWidths[1]);
@@ -384,10 +383,9 @@ void TMainForm::Layout() {
         top += bar.bottom - bar.top;
     }
     if (GetWindowLongPtrW(statusBar_, GWL_STYLE) & WS_VISIBLE) {
-        SendMessageW(statusBar_, WM_SIZE, 0, 0);
-        RECT bar{};
-        GetWindowRect(statusBar_, &bar);
-        bottom -= bar.bottom - bar.top;
+        const int height = win::ScalePixels(StatusBarHeight);
+        bottom -= height;
+        MoveWindow(statusBar_, client.left, bottom, client.right - client.left, height, TRUE);
     }
     MoveWindow(trackList_, client.left, top, client.right - client.left, std::max(bottom - top, 0),
                TRUE);

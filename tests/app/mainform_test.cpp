@@ -268,6 +268,8 @@ TEST_F(MainFormTest, HasItsCaptionStatusPanelsAndHiddenProgressBar) {
     EXPECT_EQ(edges[1], 400);
     EXPECT_EQ(StatusText(form.StatusBar(), 0), L"Trackhaul Ready");
     EXPECT_EQ(StatusText(form.StatusBar(), 2), L"");
+    const RECT statusBar = WindowBounds(form.StatusBar());
+    EXPECT_EQ(statusBar.bottom - statusBar.top, 19);
 
     HWND progress = form.ProgressBar();
     wchar_t className[64] = {};
