@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cwchar>
+#include <cwctype>
 #include <stdexcept>
 
 #include "app/about.h"
@@ -561,6 +563,12 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         case KeepColumnMinimumWidthsMessage:
             KeepColumnMinimumWidths();
             return true;
+        case WM_SYSCOMMAND:
+            // Alt with a menu's access key, as a standard menu bar offers.
+            if ((wParam & 0xFFF0) == SC_KEYMENU && lParam != 0) {
+                return DropDownMenuByKey(static_cast<wchar_t>(lParam));
+            }
+            return false;
         case WM_CONTEXTMENU:
             if (reinterpret_cast<HWND>(wParam) == trackList_) {
                 ShowContextMenu(lParam);
@@ -612,6 +620,20 @@ void TMainForm::DropDownMenu(int buttonId) {
                          rect.bottom, window_, &keepButtonVisible);
         SendMessageW(toolBar1_, TB_PRESSBUTTON, buttonId, FALSE);
     }
+}
+
+bool TMainForm::DropDownMenuByKey(wchar_t key) {
+    if (!IsBarVisible(Bar::MenuBar)) {
+        return false;  // hiding the menu bar hides its menus
+    }
+    for (const MenuBarButton& button : MenuBarButtons) {
+        const wchar_t* accessKey = wcschr(button.Caption, L'&');
+        if (accessKey != nullptr && towlower(accessKey[1]) == towlower(key)) {
+            DropDownMenu(button.Id);
+            return true;
+        }
+    }
+    return false;
 }
 
 void TMainForm::ShowContextMenu(LPARAM position) {

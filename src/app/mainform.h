@@ -97,6 +97,7 @@ private:
     void RunCommand(int id);
     static bool IsBlockedWhileBusy(int id);
     void DropDownMenu(int buttonId);
+    bool DropDownMenuByKey(wchar_t key);
     void ShowContextMenu(LPARAM position);
     void KeepColumnMinimumWidths();
     void StoreWindowBounds();

@@ -638,6 +638,25 @@ TEST_F(MainFormTest, TheTrackListOffersItsContextMenu) {
     EXPECT_TRUE(shown);
 }
 
+// Whether the key `key` pressed with Alt opens a menu.
+bool AltKeyOpensAMenu(HWND window, wchar_t key) {
+    bool shown = false;
+    PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, key);
+    RunInNextMessageLoop([&] {
+        shown = FindWindowW(L"#32768", nullptr) != nullptr;
+        EndMenu();
+    });
+    PumpMessages();
+    return shown;
+}
+
+TEST_F(MainFormTest, AltWithAnAccessKeyOpensTheMenuOnlyWhileTheMenuBarShows) {
+    TMainForm& form = Start();
+    EXPECT_TRUE(AltKeyOpensAMenu(form.Handle(), L'v'));
+    Command(ID_VIEW_MENUBAR);
+    EXPECT_FALSE(AltKeyOpensAMenu(form.Handle(), L'v'));
+}
+
 TEST_F(MainFormTest, CommandsRunAgainOnceTheOperationHasEnded) {
     TMainForm& form = Start();
     { TMainForm::BusyScope busy(form); }
