@@ -447,6 +447,10 @@ void TMainForm::SetStatusText(const std::string& text) {
     ProcessMessages();
 }
 
+void TMainForm::ShowReadyStatus() {
+    SetStatusText(win::AnsiFromWide(ReadyText()));
+}
+
 void TMainForm::SetProgress(int percent) {
     SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     ProcessMessages();
@@ -579,6 +583,12 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         case WM_DRAWITEM:
             return DrawMenuImage(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), imageList_.get());
+        case WM_SETCURSOR:
+            if (UpdateCursor()) {
+                result = TRUE;
+                return true;
+            }
+            return false;
         case WM_CLOSE:
             if (!tearingDown_ && busy_.MayCloseNow(window_)) {
                 DestroyWindow(window_);
@@ -709,34 +719,15 @@ void TMainForm::RunCommand(int id) {
             ToolButton14Click();
             break;
         default:
-            if (IsBlockedWhileBusy(id)) {  // the remaining blocked ones are the sorts
-                ActionSortExecute(id - ID_SORT_FIRST);
-            }
+            RunSortCommand(id);
             break;
     }
 }
 
 void TMainForm::TrackListColumnClick(int column) {
     if (!tearingDown_ && !IsBusy()) {
-        ActionSortExecute(column);
+        SortTrackList(column);
     }
-}
-
-void TMainForm::ActionFileOpenExecute() {}
-
-void TMainForm::ActionFileCloseExecute() {
-    const int rows = static_cast<int>(SendMessageW(trackList_, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < rows; ++row) {
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        item.lParam = 0;
-        SendMessageW(trackList_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    SendMessageW(trackList_, LVM_DELETEALLITEMS, 0, 0);
-    Drive.clear();
-    Parser.reset();
-    SetStatusText(win::AnsiFromWide(ReadyText()));
 }
 
 void TMainForm::ActionFileExportExecute() {}
@@ -747,12 +738,6 @@ void TMainForm::ActionFileExitExecute() {
     SetStatusText("Cleaning up and exiting");
     SendMessageW(window_, WM_CLOSE, 0, 0);
 }
-
-void TMainForm::ActionEditAllExecute() {}
-
-void TMainForm::ActionEditNoneExecute() {}
-
-void TMainForm::ActionEditInvertExecute() {}
 
 void TMainForm::ActionEditPreferencesExecute() {
     SettingsForm->Execute();
@@ -770,11 +755,9 @@ void TMainForm::ActionViewStatusBarExecute() {
     ToggleBar(Bar::StatusBar);
 }
 
-void TMainForm::ActionSortExecute(int) {}
-
 void TMainForm::ActionHelpAboutExecute() {
     TAboutForm about;
     about.ShowModal(window_);
 }
 
-void TMainForm::ToolButton14Click() {}
+

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "app/preferences.h"
+#include "app/track_list_view.h"
 #include "core/itdbparser.h"
 #include "win/handles.h"
 #include "win/reentrancy_guard.h"
@@ -44,6 +45,7 @@ public:
 
     // Services of the long operations (loading, extraction, export).
     void SetStatusText(const std::string& text);  // panel 0, then pending messages
+    void ShowReadyStatus();                       // "Trackhaul Ready"
     void SetProgress(int percent);                // 0..100, then pending messages
     void ShowProgress(bool visible);              // back to 0, then show or hide
     bool TargetExists(std::u16string_view path) const;
@@ -66,6 +68,9 @@ public:
 
     std::string Drive;                   // "F:" of the loaded device, or empty
     std::unique_ptr<ITDBParser> Parser;  // reader of the loaded database, or none
+
+    // The database copy that the blank last toolbar button loads.
+    static constexpr char TestLoadPath[] = "C:\\Trackhaul\\iTunesDB";
 
 private:
     enum class Bar { MenuBar, Toolbar, StatusBar };
@@ -114,10 +119,39 @@ private:
     void ActionViewMenuBarExecute();
     void ActionViewToolbarExecute();
     void ActionViewStatusBarExecute();
-    void ActionSortExecute(int key);
+    void ActionSortTrackNumberExecute();
+    void ActionSortTitleExecute();
+    void ActionSortArtistExecute();
+    void ActionSortAlbumExecute();
+    void ActionSortLengthExecute();
+    void ActionSortTrackTypeExecute();
+    void ActionSortEncodingExecute();
+    void ActionSortBitRateExecute();
+    void ActionSortSampleRateExecute();
+    void RunSortCommand(int id);
     void ActionHelpAboutExecute();
     void ToolButton14Click();
     void TrackListColumnClick(int column);
+
+    // The track list and the database behind it.
+    TrackListView Rows() const { return TrackListView(trackList_); }
+    void ReleaseDatabase();
+    void LoadDatabase(const std::string& path, bool testLoad);
+    void FillTrackList(int32_t trackCount);
+    void SortTrackList(int key);
+
+    // The hourglass over the whole window while an object of this class lives.
+    class WaitCursor {
+    public:
+        explicit WaitCursor(TMainForm& form);
+        WaitCursor(const WaitCursor&) = delete;
+        WaitCursor& operator=(const WaitCursor&) = delete;
+        ~WaitCursor();
+
+    private:
+        TMainForm& form_;
+    };
+    bool UpdateCursor();
 
     inline static TMainForm* instance_ = nullptr;
 
@@ -135,6 +169,7 @@ private:
     win::UniqueAccelerators shortcuts_;
     std::unique_ptr<TPreferencesForm> SettingsForm;
     win::ReentrancyGuard busy_;
+    int waitCursors_ = 0;
     std::exception_ptr creationError_;
     bool constructed_ = false;
     bool tearingDown_ = false;

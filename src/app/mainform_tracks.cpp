@@ -1,0 +1,173 @@
+// The main window's track list commands: opening and closing a database, the
+// test load, sorting and bulk selection.
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "app/mainform.h"
+#include "app/resource_ids.h"
+#include "app/selectipod.h"
+#include "core/track_row.h"
+#include "win/message_box.h"
+
+TMainForm::WaitCursor::WaitCursor(TMainForm& form) : form_(form) {
+    ++form_.waitCursors_;
+    form_.UpdateCursor();
+}
+
+TMainForm::WaitCursor::~WaitCursor() {
+    --form_.waitCursors_;
+    if (form_.waitCursors_ == 0) {
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    }
+}
+
+bool TMainForm::UpdateCursor() {
+    if (waitCursors_ == 0) {
+        return false;
+    }
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return true;
+}
+
+void TMainForm::ActionFileOpenExecute() {
+    SetStatusText("Selecting iPod device");
+    const std::string path = TSelectIPodForm().SelectDatabasePath(window_);
+    if (path.empty()) {
+        return;
+    }
+    Drive = path.substr(0, 2);
+    SetStatusText("Loading track information from iPod");
+    LoadDatabase(path, false);
+}
+
+void TMainForm::ToolButton14Click() {
+    LoadDatabase(TestLoadPath, true);
+}
+
+void TMainForm::ActionFileCloseExecute() {
+    ReleaseDatabase();
+    Drive.clear();
+    ShowReadyStatus();
+}
+
+void TMainForm::ReleaseDatabase() {
+    // The rows point at the reader's tracks: they go first.
+    Rows().Clear();
+    Parser.reset();
+}
+
+void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
+    // Messages are dispatched during the load (status texts, the progress
+    // bar, message boxes): commands that would release the tracks or reorder
+    // the rows wait until it has ended.
+    BusyScope busy(*this);
+    std::optional<WaitCursor> waitCursor;
+    if (!testLoad) {
+        waitCursor.emplace(*this);
+        ProcessMessages();
+    }
+    ReleaseDatabase();
+    Parser = std::make_unique<ITDBParser>(path);
+    const int32_t trackCount = Parser->Parse(SettingsForm->GetTrackLimit());
+    if (trackCount <= 0) {
+        // The reader stays, holding no tracks, until the next load or Close.
+        if (trackCount < 0) {
+            win::ShowMessageBox(window_, L"An error occurred while reading iPod database.",
+                                MB_OK | MB_ICONERROR);
+        } else {
+            win::ShowMessageBox(window_, L"iPod database is empty.", MB_OK | MB_ICONWARNING);
+        }
+        waitCursor.reset();
+        if (!testLoad) {
+            ShowReadyStatus();
+        }
+        return;
+    }
+    if (!waitCursor) {
+        waitCursor.emplace(*this);
+    }
+    FillTrackList(trackCount);
+    waitCursor.reset();
+    SetStatusText("Loaded total " + std::to_string(trackCount) + " song(s)");
+}
+
+void TMainForm::FillTrackList(int32_t trackCount) {
+    TrackListView rows = Rows();
+    Parser->First();
+    ShowProgress(true);
+    rows.SetRedraw(false);
+    int32_t shownPercent = 0;
+    for (int32_t row = 0; Parser->HasNext(); ++row) {
+        rows.InsertTrack(row, *Parser->Next());
+        // Letting messages through after every row would cost more than
+        // adding the rows; the bar moves, and the window repaints, whenever
+        // its position changes.
+        const int32_t percent = ProgressPercent(row + 1, trackCount);
+        if (percent != shownPercent) {
+            shownPercent = percent;
+            SetProgress(percent);
+        }
+    }
+    rows.SetRedraw(true);
+    ShowProgress(false);
+}
+
+void TMainForm::SortTrackList(int key) {
+    Rows().SortBy(key);
+}
+
+void TMainForm::RunSortCommand(int id) {
+    using Handler = void (TMainForm::*)();
+    static constexpr Handler handlers[] = {
+        &TMainForm::ActionSortTrackNumberExecute, &TMainForm::ActionSortTitleExecute,
+        &TMainForm::ActionSortArtistExecute,      &TMainForm::ActionSortAlbumExecute,
+        &TMainForm::ActionSortLengthExecute,      &TMainForm::ActionSortTrackTypeExecute,
+        &TMainForm::ActionSortEncodingExecute,    &TMainForm::ActionSortBitRateExecute,
+        &TMainForm::ActionSortSampleRateExecute,
+    };
+    const int key = id - ID_SORT_FIRST;
+    if (key >= 0 && key < static_cast<int>(std::size(handlers))) {
+        (this->*handlers[key])();
+    }
+}
+
+void TMainForm::ActionSortTrackNumberExecute() {
+    SortTrackList(0);
+}
+void TMainForm::ActionSortTitleExecute() {
+    SortTrackList(1);
+}
+void TMainForm::ActionSortArtistExecute() {
+    SortTrackList(2);
+}
+void TMainForm::ActionSortAlbumExecute() {
+    SortTrackList(3);
+}
+void TMainForm::ActionSortLengthExecute() {
+    SortTrackList(4);
+}
+void TMainForm::ActionSortTrackTypeExecute() {
+    SortTrackList(5);
+}
+void TMainForm::ActionSortEncodingExecute() {
+    SortTrackList(6);
+}
+void TMainForm::ActionSortBitRateExecute() {
+    SortTrackList(7);
+}
+void TMainForm::ActionSortSampleRateExecute() {
+    SortTrackList(8);
+}
+
+void TMainForm::ActionEditAllExecute() {
+    Rows().SelectAll();
+}
+
+void TMainForm::ActionEditNoneExecute() {
+    Rows().SelectNone();
+}
+
+void TMainForm::ActionEditInvertExecute() {
+    Rows().InvertSelection();
+}
