@@ -14,6 +14,13 @@ wine_prepare_prefix() {
     fi
 }
 
+# Lets the list's font (Arial) fall back to Noto CJK, as Windows falls back to
+# its own CJK fonts, so Japanese and Chinese titles show instead of boxes.
+wine_link_cjk_font() {
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v Arial /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f >/dev/null 2>&1
+}
+
 wine_start_display() {
     local want_virtual=${1:-}
     if [ -z "$want_virtual" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
@@ -46,12 +53,13 @@ wine_stop() {
 }
 
 # Makes DIR look like an attached player: drive LETTER (a to z), removable,
-# with the volume label LABEL. Takes effect for Wine processes started after
+# with the volume label LABEL (written to DIR/.windows-label; without LABEL
+# nothing is written into DIR). Takes effect for Wine processes started after
 # it (the drive types are read when the prefix's services start).
 wine_attach_drive() {
-    local letter=${1,,} dir=$2 label=$3
+    local letter=${1,,} dir=$2 label=${3:-}
     ln -sfn "$(realpath "$dir")" "$WINEPREFIX/dosdevices/$letter:"
-    printf '%s\n' "$label" > "$dir/.windows-label"
+    [ -z "$label" ] || printf '%s\n' "$label" > "$dir/.windows-label"
     wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d floppy /f >/dev/null 2>&1
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w

@@ -12,13 +12,30 @@ namespace {
 
 constexpr int ClientWidth = 256;
 constexpr int ClientHeight = 150;
-constexpr win::PixelRect Label1Bounds{32, 24, 210, 13};
+constexpr win::PixelRect Label1Bounds{32, 24, 0, 13};  // as wide as its text
 constexpr win::PixelRect CbDriveBounds{32, 48, 185, 150};  // height includes the drop-down
 constexpr win::PixelRect BtnOKBounds{48, 100, 75, 25};
 constexpr win::PixelRect BtnCancelBounds{124, 100, 75, 25};
 
 // The volume label buffer holds 128 characters, as the system's dialogs do.
 constexpr DWORD VolumeLabelSize = 128;
+
+// The label sizes itself to its text, which may be wider than the dialog
+// font's designers planned where another font stands in for it.
+void FitLabelToText(HWND label) {
+    const std::wstring text = win::WindowText(label);
+    HDC context = GetDC(label);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = SelectObject(context, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(context, previous);
+    ReleaseDC(label, context);
+    RECT bounds{};
+    GetWindowRect(label, &bounds);
+    SetWindowPos(label, nullptr, 0, 0, extent.cx, bounds.bottom - bounds.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 bool FileOpensForReading(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -61,6 +78,7 @@ std::string TSelectIPodForm::SelectDatabasePath(HWND owner) {
 void TSelectIPodForm::OnInitDialog() {
     win::SizeClientAndCentre(Handle(), ClientWidth, ClientHeight, GetWindow(Handle(), GW_OWNER));
     win::PlaceChild(Item(IDC_LABEL1), Label1Bounds);
+    FitLabelToText(Item(IDC_LABEL1));
     win::PlaceChild(Item(IDC_CBDRIVE), CbDriveBounds);
     win::PlaceChild(Item(IDOK), BtnOKBounds);
     win::PlaceChild(Item(IDCANCEL), BtnCancelBounds);
