@@ -2,16 +2,7 @@
 
 #include <string>
 
-#include "ansi_text.h"
-#include "onetrack.h"
-
-namespace {
-
-std::u16string Decimal(int32_t value) {
-    return Utf16FromAnsi(std::to_string(value));
-}
-
-}  // namespace
+#include "track_row.h"
 
 std::u16string CsvHeaderLine() {
     return u"\"Track Number\",\"Title\",\"Arist\",\"Album\",\"Length\",\"Track Type\","
@@ -33,20 +24,13 @@ void AppendQuotedField(std::u16string& line, std::u16string_view text) {
 }
 
 std::u16string CsvTrackLine(const OneTrack& track) {
-    std::u16string line = Decimal(track.GetTrackNumber());
-    const std::u16string fields[] = {
-        track.GetTitle(),
-        track.GetArtist(),
-        track.GetAlbum(),
-        Utf16FromAnsi(track.GetLengthText()),
-        Utf16FromAnsi(track.GetTrackType()),
-        Utf16FromAnsi(track.GetFileType()),
-        Decimal(track.GetBitRate()) + u" kBps",
-        Decimal(track.GetSampleRate()) + u" Hz",
-    };
-    for (const std::u16string& field : fields) {
+    // The same nine texts as the track list shows: the number bare, the
+    // others quoted.
+    const auto texts = TrackColumnTexts(track);
+    std::u16string line = texts[0];
+    for (size_t field = 1; field < texts.size(); ++field) {
         line += u',';
-        AppendQuotedField(line, field);
+        AppendQuotedField(line, texts[field]);
     }
     line += u'\n';
     return line;
