@@ -31,6 +31,10 @@ bool TMainForm::UpdateCursor() {
 }
 
 void TMainForm::ActionFileOpenExecute() {
+    // The status texts and the dialog let messages through before the load
+    // begins: a Close there would empty Drive under the new tracks, and a
+    // close of the window would release the settings the load still reads.
+    BusyScope busy(*this);
     SetStatusText("Selecting iPod device");
     const std::string path = TSelectIPodForm().SelectDatabasePath(window_);
     if (path.empty()) {
