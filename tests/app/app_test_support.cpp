@@ -98,6 +98,49 @@ void RunInNextMessageLoop(std::function<void()> action) {
     PostMessageW(runner, WM_APP, 0, reinterpret_cast<LPARAM>(owned));
 }
 
+WhenWindowShows::WhenWindowShows(std::wstring caption, std::function<void(HWND)> action)
+    : caption_(std::move(caption)), action_(std::move(action)) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TrackhaulTestWatcher";
+    RegisterClassW(&windowClass);  // fails harmlessly once registered
+    watcher_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                               nullptr, windowClass.hInstance, nullptr);
+    SetWindowLongPtrW(watcher_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // A timer, not a posted message: a loop that lets messages through
+    // before the window exists would otherwise take every retry at once.
+    SetTimer(watcher_, 1, USER_TIMER_MINIMUM, nullptr);
+}
+
+WhenWindowShows::~WhenWindowShows() {
+    if (watcher_ != nullptr) {
+        DestroyWindow(watcher_);
+    }
+}
+
+LRESULT CALLBACK WhenWindowShows::Procedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+    auto* self = reinterpret_cast<WhenWindowShows*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_TIMER && self != nullptr) {
+        self->Check();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void WhenWindowShows::Check() {
+    HWND found = FindWindowW(nullptr, caption_.c_str());
+    if (found == nullptr || !IsWindowVisible(found) ||
+        GetWindowThreadProcessId(found, nullptr) != GetCurrentThreadId()) {
+        return;
+    }
+    DestroyWindow(watcher_);
+    watcher_ = nullptr;
+    shown_ = true;
+    action_(found);
+}
+
 std::wstring MenuText(HMENU menu, UINT position) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);

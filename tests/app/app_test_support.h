@@ -43,5 +43,28 @@ void DiscardQuitRequest();
 // for example the loop of a modal dialog opened by a command posted before.
 void RunInNextMessageLoop(std::function<void()> action);
 
+// Runs `action` with the window once a visible top-level window of this
+// thread with the caption `caption` exists, from whichever message loop is
+// running then: for example the loop of a modal dialog that a command opens
+// after letting messages through. Stops watching when it goes.
+class WhenWindowShows {
+public:
+    WhenWindowShows(std::wstring caption, std::function<void(HWND)> action);
+    WhenWindowShows(const WhenWindowShows&) = delete;
+    WhenWindowShows& operator=(const WhenWindowShows&) = delete;
+    ~WhenWindowShows();
+
+    bool Shown() const { return shown_; }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Check();
+
+    std::wstring caption_;
+    std::function<void(HWND)> action_;
+    HWND watcher_ = nullptr;
+    bool shown_ = false;
+};
+
 // The text of the menu entry at `position`.
 std::wstring MenuText(HMENU menu, UINT position);
