@@ -1,0 +1,133 @@
+// load-benchmark [DRIVE]: times the main window's Open on a 40,000-track
+// player database, then a sort by title and one by track number. DRIVE (a
+// letter, default F) must be attached as a removable drive; its database is
+// overwritten. Runs in the Wine prefix's settings (FirstRun is set to 0 and
+// every other setting reset). From the repository, with the Windows build in
+// build/h-load-win:
+//
+//   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/h-load-win/wineprefix &&
+//   wine_start_display virtual && mkdir -p /tmp/benchpod &&
+//   wine_attach_drive f /tmp/benchpod BENCHPOD &&
+//   wine build/h-load-win/tools/load-benchmark.exe F; wine_stop
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/mainform.h"
+#include "app/resource_ids.h"
+#include "app_test_support.h"
+#include "itdb_builder.h"
+
+namespace {
+
+constexpr int TrackCount = 40000;
+using Clock = std::chrono::steady_clock;
+
+std::u16string Utf16(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+// Albums of about twelve songs with mixed-case titles, types and rates.
+std::vector<itdb::Track> BenchmarkTracks() {
+    static const char* const words[] = {"love",  "Night", "river", "Blue",  "stone", "Fire",
+                                        "light", "Rain",  "road",  "Heart", "sky",   "Dream"};
+    std::mt19937 random(4);  // the same database every run
+    std::uniform_int_distribution<int> word(0, 11);
+    std::vector<itdb::Track> tracks;
+    tracks.reserve(TrackCount);
+    for (int index = 0; index < TrackCount; ++index) {
+        const int album = index / 12;
+        itdb::Track track;
+        track.title = Utf16(std::string(words[word(random)]) + " " + words[word(random)] + " " +
+                            std::to_string(index));
+        track.artist = Utf16("Artist " + std::to_string(album % 900));
+        track.album = Utf16("Album " + std::to_string(album));
+        track.location = Utf16(":iPod_Control:Music:F" + std::to_string(10 + index % 50) + ":T" +
+                               std::to_string(index) + ".mp3");
+        track.fileType = index % 3 == 0 ? u"AAC audio file" : u"MPEG audio file";
+        track.lengthMs = 90000 + static_cast<uint32_t>(random() % 400000);
+        track.trackNumber = index % 12 + 1;
+        track.bitRate = index % 4 == 0 ? 256 : 128;
+        track.sampleRateHz = index % 5 == 0 ? 48000 : 44100;
+        track.mediaType = index % 40 == 0 ? 4 : 1;
+        tracks.push_back(std::move(track));
+    }
+    return tracks;
+}
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::wstring StatusText(HWND statusBar) {
+    wchar_t text[256] = {};
+    SendMessageW(statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Runs a command to its end and returns how long it took.
+double TimeCommand(TMainForm& form, int id) {
+    const Clock::time_point start = Clock::now();
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    return SecondsSince(start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string drive = std::string(1, argc > 1 ? argv[1][0] : 'F') + ":";
+    const std::filesystem::path database = drive + "\\iPod_Control\\iTunes\\iTunesDB";
+    std::filesystem::create_directories(database.parent_path());
+    if (!itdb::WriteFile(database.string(), itdb::RealisticDatabase(BenchmarkTracks()))) {
+        std::fprintf(stderr, "cannot write %s\n", database.string().c_str());
+        return 1;
+    }
+    SettingsKey::Delete();
+    SettingsKey::Write(L"FirstRun", L"0");
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&controls);
+    MessageBoxRecorder boxes;
+
+    TMainForm form;
+    form.Show(SW_SHOWNORMAL);
+    PumpMessages();
+
+    // The load is timed from the click on OK to the end of the command.
+    Clock::time_point okClicked{};
+    WhenWindowShows dialog(L"Select Your iPod", [&](HWND found) {
+        HWND driveList = GetDlgItem(found, IDC_CBDRIVE);
+        const std::wstring entry = L"(" + std::wstring(1, drive[0]) + L":)";
+        SendMessageW(driveList, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(entry.c_str()));
+        okClicked = Clock::now();
+        SendMessageW(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(found, IDOK)));
+    });
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
+    const double load = SecondsSince(okClicked);
+    const auto rows = SendMessageW(form.TrackList(), LVM_GETITEMCOUNT, 0, 0);
+    const bool loaded = dialog.Shown() && rows == TrackCount && boxes.Requests().empty() &&
+                        StatusText(form.StatusBar()) == L"Loaded total 40000 song(s)";
+    if (!loaded) {
+        std::fprintf(stderr, "load failed: dialog %s, %ld rows, %u message boxes\n",
+                     dialog.Shown() ? "shown" : "not shown", static_cast<long>(rows),
+                     static_cast<unsigned>(boxes.Requests().size()));
+        return 1;
+    }
+    PumpMessages();
+
+    const double byTitle = TimeCommand(form, ID_SORT_TITLE);
+    const double byNumber = TimeCommand(form, ID_SORT_TRACKNUMBER);
+    std::printf("tracks %d, rows %ld\n", TrackCount, static_cast<long>(rows));
+    std::printf("load (OK to \"Loaded total 40000 song(s)\"): %.3f s (target 1.2 s)\n", load);
+    std::printf("sort by title:        %.3f s (target 0.6 s)\n", byTitle);
+    std::printf("sort by track number: %.3f s (target 0.6 s)\n", byNumber);
+    return 0;
+}
