@@ -2,13 +2,15 @@
 // player database, then a sort by title and one by track number. DRIVE (a
 // letter, default F) must be attached as a removable drive; its database is
 // overwritten. Runs in the Wine prefix's settings (FirstRun is set to 0 and
-// every other setting reset). From the repository, with the Windows build in
-// build/h-load-win:
+// every other setting reset). Without a window manager, Wine waits about a
+// second whenever a window is hidden (here: the device dialog), unless its
+// windows are unmanaged. From the repository, after scripts/test:
 //
-//   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/h-load-win/wineprefix &&
+//   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/windows/wineprefix &&
 //   wine_start_display virtual && mkdir -p /tmp/benchpod &&
+//   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
 //   wine_attach_drive f /tmp/benchpod BENCHPOD &&
-//   wine build/h-load-win/tools/load-benchmark.exe F; wine_stop
+//   wine build/windows/tools/load-benchmark.exe F; wine_stop
 #include <windows.h>
 
 #include <commctrl.h>

@@ -29,13 +29,16 @@ public:
     // The player writes ":iPod_Control:Music:F00:X.mp3"; every ':' becomes '\'.
     void SetLocation(std::string location);
 
-    std::u16string GetTitle() const { return title_; }
-    std::u16string GetArtist() const { return artist_; }
-    std::u16string GetAlbum() const { return album_; }
-    std::string GetLengthText() const { return lengthText_; }
-    std::string GetTrackType() const { return trackType_; }
-    std::string GetFileType() const { return fileType_; }
-    std::string GetPath() const { return path_; }
+    // Texts are handed out by reference, valid while the record lives: the
+    // sort compares them many times over and copies would cost more than
+    // the comparisons.
+    const std::u16string& GetTitle() const { return title_; }
+    const std::u16string& GetArtist() const { return artist_; }
+    const std::u16string& GetAlbum() const { return album_; }
+    const std::string& GetLengthText() const { return lengthText_; }
+    const std::string& GetTrackType() const { return trackType_; }
+    const std::string& GetFileType() const { return fileType_; }
+    const std::string& GetPath() const { return path_; }
     int32_t GetSeconds() const { return seconds_; }
     int32_t GetBitRate() const { return bitRate_; }
     int32_t GetSampleRate() const { return sampleRate_; }
