@@ -68,12 +68,6 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::wstring StatusText(HWND statusBar) {
-    wchar_t text[256] = {};
-    SendMessageW(statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 // Runs a command to its end and returns how long it took.
 double TimeCommand(TMainForm& form, int id) {
     const Clock::time_point start = Clock::now();

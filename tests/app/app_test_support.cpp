@@ -1,5 +1,7 @@
 #include "app_test_support.h"
 
+#include <commctrl.h>
+
 #include <memory>
 #include <utility>
 
@@ -151,5 +153,13 @@ std::wstring MenuText(HMENU menu, UINT position) {
     info.cch = static_cast<UINT>(text.size());
     GetMenuItemInfoW(menu, position, TRUE, &info);
     text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+std::wstring StatusText(HWND statusBar, int panel) {
+    const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, panel, 0));
+    std::wstring text(length + 1u, L'\0');
+    SendMessageW(statusBar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
     return text;
 }

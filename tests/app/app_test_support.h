@@ -66,5 +66,8 @@ private:
     bool shown_ = false;
 };
 
+// The text of a status bar panel.
+std::wstring StatusText(HWND statusBar, int panel = 0);
+
 // The text of the menu entry at `position`.
 std::wstring MenuText(HMENU menu, UINT position);

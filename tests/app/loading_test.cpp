@@ -21,6 +21,7 @@
 #include "app_test_support.h"
 #include "core/onetrack.h"
 #include "itdb_builder.h"
+#include "main_window_test.h"
 
 namespace {
 
@@ -58,14 +59,6 @@ std::vector<itdb::Track> NumberedTracks(const std::u16string& prefix, int count)
             SimpleTrack(prefix + u" " + std::u16string(digits.begin(), digits.end()), number));
     }
     return tracks;
-}
-
-std::wstring StatusText(HWND statusBar) {
-    const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, 0, 0));
-    std::wstring text(length + 1u, L'\0');
-    SendMessageW(statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length);
-    return text;
 }
 
 int RowCount(HWND list) {
@@ -172,16 +165,14 @@ LRESULT CALLBACK RecordStateAtDestroy(HWND window, UINT message, WPARAM wParam, 
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-class LoadingTest : public ::testing::Test {
+class LoadingTest : public MainWindowTest {
 protected:
     void SetUp() override {
-        SettingsKey::Delete();
-        SettingsKey::Write(L"FirstRun", L"0");
+        MainWindowTest::SetUp();
         RemoveDatabases();
     }
     void TearDown() override {
-        form_.reset();
-        DiscardQuitRequest();
+        MainWindowTest::TearDown();
         RemoveDatabases();
     }
     static void RemoveDatabases() {
@@ -190,17 +181,6 @@ protected:
         fs::remove(TestLoadDatabase, ignored);
     }
 
-    TMainForm& Start() {
-        form_ = std::make_unique<TMainForm>();
-        form_->Show(SW_SHOWNOACTIVATE);
-        PumpMessages();
-        return *form_;
-    }
-    // Through the window's own queue, as a menu, button or shortcut sends it.
-    void Command(int id) {
-        PostMessageW(form_->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-        PumpMessages();
-    }
     // Runs Open; `answer` acts in the device dialog once it shows.
     void Open(const std::function<void(HWND dialog)>& answer) {
         WhenWindowShows dialog(DeviceDialogCaption, answer);
@@ -247,7 +227,6 @@ protected:
     }
 
     MessageBoxRecorder boxes_;
-    std::unique_ptr<TMainForm> form_;
 };
 
 // The device dialog -----------------------------------------------------------

@@ -14,6 +14,7 @@
 
 #include "app/resource_ids.h"
 #include "app_test_support.h"
+#include "main_window_test.h"
 #include "temp_dir.h"
 #include "win/wide_text.h"
 
@@ -35,14 +36,6 @@ bool Checked(HMENU menu, int id) {
     return (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-std::wstring StatusText(HWND statusBar, int panel) {
-    const auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, panel, 0));
-    std::wstring text(length + 1u, L'\0');
-    SendMessageW(statusBar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length);
-    return text;
-}
-
 RECT WindowBounds(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -53,28 +46,8 @@ std::wstring Number(LONG value) {
     return std::to_wstring(value);
 }
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public MainWindowTest {
 protected:
-    void SetUp() override {
-        SettingsKey::Delete();
-        SettingsKey::Write(L"FirstRun", L"0");
-    }
-    void TearDown() override {
-        form_.reset();
-        DiscardQuitRequest();
-    }
-
-    TMainForm& Start() {
-        form_ = std::make_unique<TMainForm>();
-        form_->Show(SW_SHOWNOACTIVATE);
-        PumpMessages();
-        return *form_;
-    }
-    // Through the window's own queue, as a menu, button or shortcut sends it.
-    void Command(int id) {
-        PostMessageW(form_->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-        PumpMessages();
-    }
     // Ends the program the way its Exit command does.
     void Exit() {
         Command(ID_FILE_EXIT);
@@ -84,7 +57,6 @@ protected:
     }
 
     MessageBoxRecorder boxes_{IDNO};
-    std::unique_ptr<TMainForm> form_;
 };
 
 TEST_F(MainFormTest, TakesItsBoundsAndBarsFromTheStoredSettings) {
