@@ -10,6 +10,10 @@ wine_prepare_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1
+        # A program that crashes ends with a backtrace on the terminal instead
+        # of waiting for someone to close Wine's crash dialog.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1
         wineserver -w
     fi
 }
