@@ -6,34 +6,20 @@
 #include <string_view>
 #include <vector>
 
+#include "win/handles.h"
+
 namespace {
 
 constexpr char SettingsKeyPath[] = "Software\\Marrowfen\\Trackhaul";
 
-// An open registry key, closed when it goes out of scope.
-class RegistryKey {
-public:
-    explicit RegistryKey(HKEY handle) : handle_(handle) {}
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() { RegCloseKey(handle_); }
-
-    HKEY Handle() const { return handle_; }
-
-private:
-    HKEY handle_;
-};
-
 // Opens the settings key with full access, creating it and any missing parent.
-std::optional<RegistryKey> OpenSettingsKey() {
+// Null when it can be neither opened nor created.
+win::UniqueKey OpenSettingsKey() {
     HKEY handle = nullptr;
     const LONG result =
         RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-    if (result != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::optional<RegistryKey>(std::in_place, handle);
+    return win::UniqueKey(result == ERROR_SUCCESS ? handle : nullptr);
 }
 
 // The text of a string value, up to its first zero or the end of its data;
@@ -100,20 +86,20 @@ void TPreferencesForm::LoadSettings() {
     const ScreenMetrics screen = QueryScreenMetrics();
     // A key that can be neither opened nor created reads as empty, so that the
     // program still starts; the next save reports the failure.
-    const std::optional<RegistryKey> key = OpenSettingsKey();
+    const win::UniqueKey key = OpenSettingsKey();
     settings_ =
         LoadSettingsValues(screen, [&key](std::string_view name) -> std::optional<std::string> {
-            return key ? ReadText(key->Handle(), name) : std::nullopt;
+            return key ? ReadText(key.get(), name) : std::nullopt;
         });
 }
 
 void TPreferencesForm::SaveSettings() {
-    const std::optional<RegistryKey> key = OpenSettingsKey();
+    const win::UniqueKey key = OpenSettingsKey();
     if (!key) {
         throw FailedToCreateKeyError(SettingsKeyPath);
     }
     for (const StoredSetting& setting : SettingsToStore(settings_)) {
-        WriteText(key->Handle(), setting.Name, setting.Text);
+        WriteText(key.get(), setting.Name, setting.Text);
     }
 }
 

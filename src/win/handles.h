@@ -30,5 +30,6 @@ using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
 using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
 using UniqueAccelerators = UniqueHandle<HACCEL, DestroyAcceleratorTable>;
+using UniqueKey = UniqueHandle<HKEY, RegCloseKey>;
 
 }  // namespace win
