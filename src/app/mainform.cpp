@@ -82,6 +82,30 @@ HWND CreateChild(const wchar_t* className, DWORD style, HWND parent, int id = 0)
     return child;
 }
 
+// A flat toolbar inside the band container whose notifications go to the
+// main window.
+HWND CreateBandToolbar(HWND coolBar, HWND owner) {
+    HWND toolbar = CreateChild(TOOLBARCLASSNAMEW,
+                               WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | CCS_NODIVIDER |
+                                   CCS_NORESIZE | CCS_NOPARENTALIGN,
+                               coolBar);
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar, TB_SETPARENT, reinterpret_cast<WPARAM>(owner), 0);
+    return toolbar;
+}
+
+// Appends a band holding `child`, never smaller than `minimum`.
+void AddBand(HWND coolBar, HWND child, SIZE minimum, UINT style) {
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE;
+    band.fStyle = RBBS_CHILDEDGE | style;
+    band.hwndChild = child;
+    band.cxMinChild = minimum.cx;
+    band.cyMinChild = minimum.cy;
+    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+}
+
 void RegisterWindowClass(WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -189,12 +213,7 @@ void TMainForm::CreateCoolBar() {
 }
 
 void TMainForm::CreateMenuBar() {
-    toolBar1_ = CreateChild(TOOLBARCLASSNAMEW,
-                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | CCS_NODIVIDER |
-                                CCS_NORESIZE | CCS_NOPARENTALIGN,
-                            coolBar_);
-    SendMessageW(toolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(toolBar1_, TB_SETPARENT, reinterpret_cast<WPARAM>(window_), 0);
+    toolBar1_ = CreateBandToolbar(coolBar_, window_);
     SendMessageW(toolBar1_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
     for (const MenuBarButton& button : MenuBarButtons) {
         TBBUTTON tb{};
@@ -210,24 +229,11 @@ void TMainForm::CreateMenuBar() {
     SendMessageW(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(width, width));
     SendMessageW(toolBar1_, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
 
-    REBARBANDINFOW band{};
-    band.cbSize = sizeof(band);
-    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE;
-    band.fStyle = RBBS_CHILDEDGE;
-    band.hwndChild = toolBar1_;
-    band.cxMinChild = width * static_cast<int>(MenuBarButtons.size());
-    band.cyMinChild = height;
-    SendMessageW(coolBar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&band));
+    AddBand(coolBar_, toolBar1_, SIZE{width * static_cast<LONG>(MenuBarButtons.size()), height}, 0);
 }
 
 void TMainForm::CreateCommandToolbar() {
-    toolBar2_ = CreateChild(TOOLBARCLASSNAMEW,
-                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | CCS_NODIVIDER |
-                                CCS_NORESIZE | CCS_NOPARENTALIGN,
-                            coolBar_);
-    SendMessageW(toolBar2_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(toolBar2_, TB_SETPARENT, reinterpret_cast<WPARAM>(window_), 0);
+    toolBar2_ = CreateBandToolbar(coolBar_, window_);
     SendMessageW(toolBar2_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imageList_.get()));
     constexpr int Separator = 0;
     constexpr std::array<int, 10> buttons{
@@ -249,15 +255,7 @@ void TMainForm::CreateCommandToolbar() {
     }
     SIZE size{};
     SendMessageW(toolBar2_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
-    REBARBANDINFOW band{};
-    band.cbSize = sizeof(band);
-    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE;
-    band.fStyle = RBBS_CHILDEDGE | RBBS_BREAK;
-    band.hwndChild = toolBar2_;
-    band.cxMinChild = size.cx;
-    band.cyMinChild = size.cy;
-    SendMessageW(coolBar_, RB_INSERTBANDW, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&band));
+    AddBand(coolBar_, toolBar2_, size, RBBS_BREAK);
 }
 
 void TMainForm::CreateTrackList() {
@@ -759,5 +757,3 @@ void TMainForm::ActionHelpAboutExecute() {
     TAboutForm about;
     about.ShowModal(window_);
 }
-
-
