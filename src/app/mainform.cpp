@@ -470,7 +470,7 @@ bool TMainForm::TargetExists(std::u16string_view path) const {
     return true;
 }
 
-std::string TMainForm::GetExtractPath() const {
+std::u16string TMainForm::GetExtractPath() const {
     return SettingsForm->GetExtractPath();
 }
 

@@ -49,7 +49,7 @@ public:
     void SetProgress(int percent);                // 0..100, then pending messages
     void ShowProgress(bool visible);              // back to 0, then show or hide
     bool TargetExists(std::u16string_view path) const;
-    std::string GetExtractPath() const;
+    std::u16string GetExtractPath() const;
     // Dispatches every pending window message, shortcuts included.
     void ProcessMessages();
 

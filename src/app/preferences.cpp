@@ -1,12 +1,15 @@
 #include "preferences.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "win/handles.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -22,17 +25,17 @@ win::UniqueKey OpenSettingsKey() {
     return win::UniqueKey(result == ERROR_SUCCESS ? handle : nullptr);
 }
 
-// The text of a string value, up to its first zero or the end of its data;
-// nothing when the value is absent or cannot be read, so that its default
-// applies. A value of any other type stops the load.
-std::optional<std::string> ReadText(HKEY key, std::string_view name) {
-    const std::string valueName(name);
-    std::vector<BYTE> data(1);
+// The data of a string value as `Char` units, up to its first zero or the
+// end of its data; nothing when the value is absent or cannot be read, so
+// that its default applies. A value of any other type stops the load. `query`
+// is RegQueryValueExA or RegQueryValueExW with the value's name bound.
+template <typename Char, typename Query>
+std::optional<std::basic_string<Char>> ReadString(std::string_view name, Query query) {
+    std::vector<BYTE> data(sizeof(Char));
     for (;;) {
         DWORD type = REG_NONE;
         DWORD size = static_cast<DWORD>(data.size());
-        const LONG result =
-            RegQueryValueExA(key, valueName.c_str(), nullptr, &type, data.data(), &size);
+        const LONG result = query(&type, data.data(), &size);
         if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) {
             return std::nullopt;
         }
@@ -40,13 +43,31 @@ std::optional<std::string> ReadText(HKEY key, std::string_view name) {
             throw InvalidDataTypeError(name);
         }
         if (result == ERROR_SUCCESS) {
-            const std::string_view stored(reinterpret_cast<const char*>(data.data()),
-                                          std::min<size_t>(size, data.size()));
-            return std::string(stored.substr(0, stored.find('\0')));
+            std::basic_string<Char> text(std::min<size_t>(size, data.size()) / sizeof(Char),
+                                         Char{});
+            std::memcpy(text.data(), data.data(), text.size() * sizeof(Char));
+            return text.substr(0, text.find(Char{}));
         }
         // Too small for the value: ask again with room for all of it.
-        data.resize(std::max<size_t>(size, data.size()) + 1);
+        data.resize(std::max<size_t>(size, data.size()) + sizeof(Char));
     }
+}
+
+std::optional<std::string> ReadText(HKEY key, std::string_view name) {
+    const std::string valueName(name);
+    return ReadString<char>(name, [&](DWORD* type, BYTE* data, DWORD* size) {
+        return RegQueryValueExA(key, valueName.c_str(), nullptr, type, data, size);
+    });
+}
+
+// Through the wide interface, so that text outside the ANSI code page
+// survives; a value written as ANSI text reads back the same.
+std::optional<std::u16string> ReadWideText(HKEY key, std::string_view name) {
+    const std::wstring valueName = win::WideFromAnsi(name);
+    const auto text = ReadString<wchar_t>(name, [&](DWORD* type, BYTE* data, DWORD* size) {
+        return RegQueryValueExW(key, valueName.c_str(), nullptr, type, data, size);
+    });
+    return text ? std::optional(win::Utf16FromWide(*text)) : std::nullopt;
 }
 
 void WriteText(HKEY key, std::string_view name, const std::string& text) {
@@ -54,6 +75,17 @@ void WriteText(HKEY key, std::string_view name, const std::string& text) {
     const LONG result = RegSetValueExA(key, valueName.c_str(), 0, REG_SZ,
                                        reinterpret_cast<const BYTE*>(text.c_str()),
                                        static_cast<DWORD>(text.size() + 1));
+    if (result != ERROR_SUCCESS) {
+        throw FailedToSetDataError(name);
+    }
+}
+
+void WriteText(HKEY key, std::string_view name, const std::u16string& text) {
+    const std::wstring valueName = win::WideFromAnsi(name);
+    const std::wstring wide = win::WideFromUtf16(text);
+    const LONG result = RegSetValueExW(key, valueName.c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(wide.c_str()),
+                                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     if (result != ERROR_SUCCESS) {
         throw FailedToSetDataError(name);
     }
@@ -87,9 +119,13 @@ void TPreferencesForm::LoadSettings() {
     // A key that can be neither opened nor created reads as empty, so that the
     // program still starts; the next save reports the failure.
     const win::UniqueKey key = OpenSettingsKey();
-    settings_ =
-        LoadSettingsValues(screen, [&key](std::string_view name) -> std::optional<std::string> {
+    settings_ = LoadSettingsValues(
+        screen,
+        [&key](std::string_view name) -> std::optional<std::string> {
             return key ? ReadText(key.get(), name) : std::nullopt;
+        },
+        [&key](std::string_view name) -> std::optional<std::u16string> {
+            return key ? ReadWideText(key.get(), name) : std::nullopt;
         });
 }
 
@@ -99,7 +135,8 @@ void TPreferencesForm::SaveSettings() {
         throw FailedToCreateKeyError(SettingsKeyPath);
     }
     for (const StoredSetting& setting : SettingsToStore(settings_)) {
-        WriteText(key.get(), setting.Name, setting.Text);
+        std::visit([&](const auto& text) { WriteText(key.get(), setting.Name, text); },
+                   setting.Text);
     }
 }
 
@@ -115,11 +152,11 @@ std::string TPreferencesForm::GetFileFormat() const {
     return settings_.FileFormat;
 }
 
-std::string TPreferencesForm::GetExtractPath() const {
+std::u16string TPreferencesForm::GetExtractPath() const {
     return settings_.ExtractPath;
 }
 
-void TPreferencesForm::SetExtractPath(const std::string& path) {
+void TPreferencesForm::SetExtractPath(const std::u16string& path) {
     settings_.ExtractPath = path;
     SaveSettings();
 }

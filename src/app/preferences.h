@@ -30,8 +30,9 @@ public:
     int32_t GetTrackLimit() const;
     int32_t GetOverwriteFiles() const;
     std::string GetFileFormat() const;
-    std::string GetExtractPath() const;
-    void SetExtractPath(const std::string& path);
+    // The last destination folder, as UTF-16 text.
+    std::u16string GetExtractPath() const;
+    void SetExtractPath(const std::u16string& path);
     bool GetFirstRun() const;
     bool GetShowMenuBar() const;
     bool GetShowToolbar() const;

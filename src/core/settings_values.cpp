@@ -82,7 +82,8 @@ bool ContainsForbiddenFileNameChar(std::string_view text) {
     return text.find_first_of("\\/:*?\"<>|") != std::string_view::npos;
 }
 
-SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup) {
+SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup,
+                                  const StoredWideTextLookup& wideLookup) {
     SettingsValues values;
     WindowBounds& bounds = values.Bounds;
     bounds.Width = ReadInteger(lookup, "w", std::min(screen.WorkWidth, MaxDefaultWidth));
@@ -99,7 +100,7 @@ SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextL
     if (ContainsForbiddenFileNameChar(values.FileFormat)) {
         values.FileFormat = DefaultFileFormat;
     }
-    values.ExtractPath = ReadString(lookup, "ExtractPath", "");
+    values.ExtractPath = wideLookup("ExtractPath").value_or(std::u16string());
     values.FirstRun = ReadBoolean(lookup, "FirstRun", true);
     values.ShowMenuBar = ReadBoolean(lookup, "ShowMenuBar", true);
     values.ShowToolbar = ReadBoolean(lookup, "ShowToolbar", true);

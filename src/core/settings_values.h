@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 struct WindowBounds {
@@ -52,8 +53,8 @@ struct SettingsValues {
     int32_t OverwriteFiles = AlwaysPrompt;
     int32_t TrackLimit = -1;  // negative: all tracks
     WindowBounds Bounds;
-    std::string ExtractPath;
-    bool FirstRun = true;  // as loaded; a save always stores "0"
+    std::u16string ExtractPath;  // UTF-16, so that a folder named in any script survives
+    bool FirstRun = true;        // as loaded; a save always stores "0"
 };
 
 // The primary screen's work area (without the taskbar) and full size, in pixels.
@@ -67,17 +68,24 @@ struct ScreenMetrics {
 // The stored text of one value, or nothing when the value is absent. It may
 // throw (a value of the wrong type); the error then stops the load.
 using StoredTextLookup = std::function<std::optional<std::string>(std::string_view valueName)>;
+// The same for the one value kept as UTF-16 text, ExtractPath.
+using StoredWideTextLookup =
+    std::function<std::optional<std::u16string>(std::string_view valueName)>;
 
 // Reads the twelve values in their fixed order (w, h, x, y, TrackLimit,
 // OverwriteFiles, FileFormat, ExtractPath, FirstRun, ShowMenuBar, ShowToolbar,
 // ShowStatusBar), asking the lookup once for each, and applies defaults and
-// clamps. The window's default size comes from the work area, its default
+// clamps. ExtractPath is asked of `wideLookup`, every other value of
+// `lookup`. The window's default size comes from the work area, its default
 // position centres it on the screen.
-SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup);
+SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup,
+                                  const StoredWideTextLookup& wideLookup);
 
+// One value as a save writes it: narrow text in the ANSI code page, or UTF-16
+// text for ExtractPath. Both are stored as plain string values.
 struct StoredSetting {
     std::string_view Name;
-    std::string Text;
+    std::variant<std::string, std::u16string> Text;
 };
 
 // The twelve values as a save writes them, in the order written: x, y, w, h,

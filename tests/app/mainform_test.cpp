@@ -528,7 +528,7 @@ TEST_F(MainFormTest, TargetExistsFindsFilesAndFolders) {
 
 TEST_F(MainFormTest, GetExtractPathIsTheStoredFolder) {
     SettingsKey::Write(L"ExtractPath", L"C:\\Music");
-    EXPECT_EQ(Start().GetExtractPath(), "C:\\Music");
+    EXPECT_EQ(Start().GetExtractPath(), u"C:\\Music");
 }
 
 // While a long operation walks the rows, commands that would release or

@@ -142,7 +142,7 @@ TEST_F(Preferences, EmptyKeyGivesTheDefaultsAndStaysEmpty) {
     EXPECT_EQ(settings.GetTrackLimit(), -1);
     EXPECT_EQ(settings.GetOverwriteFiles(), AlwaysPrompt);
     EXPECT_EQ(settings.GetFileFormat(), "%tracknumber% - %title% - %artist%");
-    EXPECT_EQ(settings.GetExtractPath(), "");
+    EXPECT_EQ(settings.GetExtractPath(), u"");
     EXPECT_TRUE(settings.GetFirstRun());
     EXPECT_TRUE(settings.GetShowMenuBar());
     EXPECT_TRUE(settings.GetShowToolbar());
@@ -173,7 +173,7 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     EXPECT_EQ(settings.GetTrackLimit(), 0);
     EXPECT_EQ(settings.GetOverwriteFiles(), AlwaysPrompt);
     EXPECT_EQ(settings.GetFileFormat(), "");
-    EXPECT_EQ(settings.GetExtractPath(), "C:\\Music\\Caf\xE9");
+    EXPECT_EQ(settings.GetExtractPath(), u"C:\\Music\\Caf\u00E9");
     EXPECT_FALSE(settings.GetFirstRun());
     EXPECT_FALSE(settings.GetShowMenuBar());
     EXPECT_TRUE(settings.GetShowToolbar());
@@ -212,7 +212,7 @@ TEST_F(Preferences, EverySetterWritesTheWholeSet) {
         std::map<std::string, std::string> changedTexts;
     } cases[] = {
         {"SetExtractPath",
-         [](TPreferencesForm& s) { s.SetExtractPath("D:\\Out\\"); },
+         [](TPreferencesForm& s) { s.SetExtractPath(u"D:\\Out\\"); },
          {{"ExtractPath", "D:\\Out\\"}}},
         {"SetShowMenuBar",
          [](TPreferencesForm& s) { s.SetShowMenuBar(false); },
@@ -244,7 +244,10 @@ TEST_F(Preferences, EverySetterWritesTheWholeSet) {
 }
 
 TEST_F(Preferences, SavedSettingsAreLoadedBackByTheNextStart) {
-    const std::string longPath = "C:\\" + std::string(5000, 'a') + "\\Caf\xE9\\";
+    // Letters outside the ANSI code page survive as typed.
+    const std::u16string longPath =
+        u"C:\\" + std::u16string(5000, u'a') +
+        u"\\Caf\u00E9\\\u041C\u0443\u0437\u044B\u043A\u0430\\\u97F3\u697D\\";
     {
         TPreferencesForm first(nullptr);
         first.SetShowToolbar(false);
@@ -291,7 +294,7 @@ TEST_F(Preferences, ExpandableTextIsReadAsPlainText) {
     StoreRaw("ExtractPath", REG_EXPAND_SZ, std::string("%USERPROFILE%\\Music\0", 20));
     StoreRaw("TrackLimit", REG_EXPAND_SZ, std::string("12\0", 3));
     const TPreferencesForm settings(nullptr);
-    EXPECT_EQ(settings.GetExtractPath(), "%USERPROFILE%\\Music");
+    EXPECT_EQ(settings.GetExtractPath(), u"%USERPROFILE%\\Music");
     EXPECT_EQ(settings.GetTrackLimit(), 12);
 }
 
@@ -300,7 +303,7 @@ TEST_F(Preferences, StoredTextEndsAtItsFirstZeroOrWhereItsDataEnds) {
     StoreRaw("TrackLimit", REG_SZ, std::string("12\0junk\0", 8));
     StoreRaw("FileFormat", REG_SZ, "");
     const TPreferencesForm settings(nullptr);
-    EXPECT_EQ(settings.GetExtractPath(), "C:\\Out");
+    EXPECT_EQ(settings.GetExtractPath(), u"C:\\Out");
     EXPECT_EQ(settings.GetTrackLimit(), 12);
     EXPECT_EQ(settings.GetFileFormat(), "");
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ansi_text.h"
+
 namespace {
 
 using Store = std::map<std::string, std::string, std::less<>>;
@@ -18,11 +20,15 @@ public:
     explicit FakeStore(Store values = {}) : values_(std::move(values)) {}
 
     SettingsValues Load(const ScreenMetrics& screen = LargeScreen) {
-        return LoadSettingsValues(screen, [this](std::string_view name) {
+        const auto lookup = [this](std::string_view name) {
             asked_.emplace_back(name);
             const auto found = values_.find(name);
             return found == values_.end() ? std::nullopt
                                           : std::optional<std::string>(found->second);
+        };
+        return LoadSettingsValues(screen, lookup, [&lookup](std::string_view name) {
+            const std::optional<std::string> text = lookup(name);
+            return text ? std::optional(Utf16FromAnsi(*text)) : std::nullopt;
         });
     }
 
@@ -32,6 +38,14 @@ private:
     Store values_;
     std::vector<std::string> asked_;
 };
+
+// A saved value's text as the narrow store above keeps it.
+std::string StoredText(const StoredSetting& setting) {
+    if (const auto* wide = std::get_if<std::u16string>(&setting.Text)) {
+        return AnsiFromUtf16(*wide);
+    }
+    return std::get<std::string>(setting.Text);
+}
 
 SettingsValues LoadFrom(Store values, const ScreenMetrics& screen = LargeScreen) {
     return FakeStore(std::move(values)).Load(screen);
@@ -50,7 +64,7 @@ TEST(SettingsValues, EmptyStoreGivesTheDefaults) {
     EXPECT_EQ(values.TrackLimit, -1);
     EXPECT_EQ(values.OverwriteFiles, AlwaysPrompt);
     EXPECT_EQ(values.FileFormat, "%tracknumber% - %title% - %artist%");
-    EXPECT_EQ(values.ExtractPath, "");
+    EXPECT_EQ(values.ExtractPath, u"");
     EXPECT_TRUE(values.FirstRun);
     EXPECT_TRUE(values.ShowMenuBar);
     EXPECT_TRUE(values.ShowToolbar);
@@ -143,9 +157,9 @@ TEST(SettingsValues, FileFormatWithAForbiddenCharacterBecomesTheDefault) {
 }
 
 TEST(SettingsValues, ExtractPathIsTakenUnchecked) {
-    EXPECT_EQ(LoadFrom({{"ExtractPath", "C:\\Music\\"}}).ExtractPath, "C:\\Music\\");
-    EXPECT_EQ(LoadFrom({{"ExtractPath", "not a *path*"}}).ExtractPath, "not a *path*");
-    EXPECT_EQ(LoadFrom({{"ExtractPath", ""}}).ExtractPath, "");
+    EXPECT_EQ(LoadFrom({{"ExtractPath", "C:\\Music\\"}}).ExtractPath, u"C:\\Music\\");
+    EXPECT_EQ(LoadFrom({{"ExtractPath", "not a *path*"}}).ExtractPath, u"not a *path*");
+    EXPECT_EQ(LoadFrom({{"ExtractPath", ""}}).ExtractPath, u"");
 }
 
 TEST(SettingsValues, BooleansAreTrueUnlessZeroAndDefaultToTrue) {
@@ -193,7 +207,8 @@ TEST(SettingsValues, AFailingLookupStopsTheLoadAtThatValue) {
         return std::nullopt;
     };
     try {
-        LoadSettingsValues(LargeScreen, failOnFileFormat);
+        LoadSettingsValues(LargeScreen, failOnFileFormat,
+                           [](std::string_view) { return std::optional<std::u16string>(); });
         FAIL() << "the load went on";
     } catch (const SettingsError& error) {
         EXPECT_STREQ(error.what(), "Invalid data type for 'FileFormat'");
@@ -208,7 +223,7 @@ TEST(SettingsValues, SaveWritesTwelveTextsInOrderAndEndsTheFirstRun) {
     values.TrackLimit = -1;
     values.OverwriteFiles = NeverOverwrite;
     values.FileFormat = "";
-    values.ExtractPath = "C:\\Music";
+    values.ExtractPath = u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430";
     values.FirstRun = true;
     values.ShowMenuBar = false;
     values.ShowToolbar = true;
@@ -218,15 +233,22 @@ TEST(SettingsValues, SaveWritesTwelveTextsInOrderAndEndsTheFirstRun) {
         {"x", "-39"},         {"y", "15"},
         {"w", "1101"},        {"h", "570"},
         {"TrackLimit", "-1"}, {"OverwriteFiles", "1"},
-        {"FileFormat", ""},   {"ExtractPath", "C:\\Music"},
+        {"FileFormat", ""},   {"ExtractPath", "(UTF-16)"},
         {"FirstRun", "0"},    {"ShowMenuBar", "0"},
         {"ShowToolbar", "1"}, {"ShowStatusBar", "0"},
     };
     std::vector<std::pair<std::string, std::string>> written;
+    std::u16string extractPath;
     for (const StoredSetting& setting : SettingsToStore(values)) {
-        written.emplace_back(setting.Name, setting.Text);
+        if (const auto* wide = std::get_if<std::u16string>(&setting.Text)) {
+            extractPath = *wide;
+            written.emplace_back(setting.Name, "(UTF-16)");
+        } else {
+            written.emplace_back(setting.Name, std::get<std::string>(setting.Text));
+        }
     }
     EXPECT_EQ(written, expected);
+    EXPECT_EQ(extractPath, values.ExtractPath);
 }
 
 TEST(SettingsValues, SavedTextsLoadBackToTheSameValues) {
@@ -235,12 +257,12 @@ TEST(SettingsValues, SavedTextsLoadBackToTheSameValues) {
     saved.TrackLimit = 2147483647;
     saved.OverwriteFiles = AlwaysOverwrite;
     saved.FileFormat = "%artist% - %album%";
-    saved.ExtractPath = "D:\\Out\\";
+    saved.ExtractPath = u"D:\\Out\\";
     saved.ShowToolbar = false;
 
     Store stored;
     for (const StoredSetting& setting : SettingsToStore(saved)) {
-        stored.emplace(setting.Name, setting.Text);
+        stored.emplace(setting.Name, StoredText(setting));
     }
     const SettingsValues loaded = LoadFrom(stored);
     ExpectBounds(loaded.Bounds, saved.Bounds);
