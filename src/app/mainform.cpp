@@ -12,6 +12,7 @@
 #include "app/about.h"
 #include "app/action_binding.h"
 #include "app/actions.h"
+#include "app/extract_tracks.h"
 #include "app/resource_ids.h"
 #include "win/message_box.h"
 #include "win/pixel_layout.h"
@@ -153,6 +154,7 @@ TMainForm::TMainForm() {
     try {
         Drive.clear();
         SettingsForm = std::make_unique<TPreferencesForm>(window_);
+        OverwriteForm = std::make_unique<TOverwritePromptForm>(window_);
         const WindowBounds& bounds = SettingsForm->GetWindowBounds();
         SetWindowPos(window_, nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -365,6 +367,7 @@ void TMainForm::FormDestroy() {
         win::RunReportingExceptions(window_, [this] { StoreWindowBounds(); });
     }
     SettingsForm.reset();
+    OverwriteForm.reset();
     if (progressBar_ != nullptr) {
         DestroyWindow(progressBar_);
         progressBar_ = nullptr;
@@ -449,9 +452,18 @@ void TMainForm::ShowReadyStatus() {
     SetStatusText(win::AnsiFromWide(ReadyText()));
 }
 
+void TMainForm::SetItemStatus(std::u16string_view text) {
+    const std::wstring wide = win::WideFromUtf16(text);
+    SendMessageW(statusBar_, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
 void TMainForm::SetProgress(int percent) {
-    SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    SetProgressPosition(percent);
     ProcessMessages();
+}
+
+void TMainForm::SetProgressPosition(int percent) {
+    SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
 void TMainForm::ShowProgress(bool visible) {
@@ -730,7 +742,9 @@ void TMainForm::TrackListColumnClick(int column) {
 
 void TMainForm::ActionFileExportExecute() {}
 
-void TMainForm::ActionFileExtractExecute() {}
+void TMainForm::ActionFileExtractExecute() {
+    TrackExtraction(*this).Run();
+}
 
 void TMainForm::ActionFileExitExecute() {
     SetStatusText("Cleaning up and exiting");

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/overwriteprompt.h"
 #include "app/preferences.h"
 #include "app/track_list_view.h"
 #include "core/itdbparser.h"
@@ -46,10 +47,14 @@ public:
     // Services of the long operations (loading, extraction, export).
     void SetStatusText(const std::string& text);  // panel 0, then pending messages
     void ShowReadyStatus();                       // "Trackhaul Ready"
+    void SetItemStatus(std::u16string_view text);  // panel 2: the item at hand
     void SetProgress(int percent);                // 0..100, then pending messages
+    void SetProgressPosition(int percent);        // 0..100, painted with the next messages
     void ShowProgress(bool visible);              // back to 0, then show or hide
     bool TargetExists(std::u16string_view path) const;
     std::u16string GetExtractPath() const;
+    TPreferencesForm& Settings() const { return *SettingsForm; }
+    TOverwritePromptForm& OverwritePrompt() const { return *OverwriteForm; }
     // Dispatches every pending window message, shortcuts included.
     void ProcessMessages();
 
@@ -168,6 +173,7 @@ private:
     win::UniqueFont trackListFont_;
     win::UniqueAccelerators shortcuts_;
     std::unique_ptr<TPreferencesForm> SettingsForm;
+    std::unique_ptr<TOverwritePromptForm> OverwriteForm;
     win::ReentrancyGuard busy_;
     int waitCursors_ = 0;
     std::exception_ptr creationError_;

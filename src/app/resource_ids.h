@@ -48,3 +48,13 @@
 #define IDD_SELECTIPOD 400
 #define IDC_LABEL1 401
 #define IDC_CBDRIVE 402
+
+// The overwrite prompt.
+#define IDD_OVERWRITEPROMPT 600
+#define IDC_QICON 601
+#define IDC_LABEL1_QUESTION 602
+#define IDC_BTNYES 603
+#define IDC_BTNNO 604
+#define IDC_BTNYESALL 605
+#define IDC_BTNNOALL 606
+#define IDC_BTNCANCEL 607

@@ -29,6 +29,7 @@ using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, ImageList_Destroy>;
 using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
 using UniqueAccelerators = UniqueHandle<HACCEL, DestroyAcceleratorTable>;
 using UniqueKey = UniqueHandle<HKEY, RegCloseKey>;
 

@@ -100,8 +100,12 @@ void RunInNextMessageLoop(std::function<void()> action) {
     PostMessageW(runner, WM_APP, 0, reinterpret_cast<LPARAM>(owned));
 }
 
-WhenWindowShows::WhenWindowShows(std::wstring caption, std::function<void(HWND)> action)
-    : caption_(std::move(caption)), action_(std::move(action)) {
+WhenWindowShows::WhenWindowShows(std::wstring caption, std::function<void(HWND)> action,
+                                 Repeat repeat, std::wstring className)
+    : caption_(std::move(caption)),
+      className_(std::move(className)),
+      action_(std::move(action)),
+      repeat_(repeat) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -132,14 +136,16 @@ LRESULT CALLBACK WhenWindowShows::Procedure(HWND window, UINT message, WPARAM wP
 }
 
 void WhenWindowShows::Check() {
-    HWND found = FindWindowW(nullptr, caption_.c_str());
+    HWND found = FindWindowW(className_.empty() ? nullptr : className_.c_str(), caption_.c_str());
     if (found == nullptr || !IsWindowVisible(found) ||
         GetWindowThreadProcessId(found, nullptr) != GetCurrentThreadId()) {
         return;
     }
-    DestroyWindow(watcher_);
-    watcher_ = nullptr;
-    shown_ = true;
+    if (repeat_ == Repeat::Once) {
+        DestroyWindow(watcher_);
+        watcher_ = nullptr;
+    }
+    ++shown_;
     action_(found);
 }
 

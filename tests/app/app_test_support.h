@@ -49,21 +49,30 @@ void RunInNextMessageLoop(std::function<void()> action);
 // after letting messages through. Stops watching when it goes.
 class WhenWindowShows {
 public:
-    WhenWindowShows(std::wstring caption, std::function<void(HWND)> action);
+    // Once: the first showing only; EveryTime: each showing while this
+    // object lives, for a dialog asked again and again.
+    enum class Repeat { Once, EveryTime };
+    // `className` narrows the search to windows of that class (the system's
+    // dialogs are "#32770"), for a dialog that shares its owner's caption.
+    WhenWindowShows(std::wstring caption, std::function<void(HWND)> action,
+                    Repeat repeat = Repeat::Once, std::wstring className = L"");
     WhenWindowShows(const WhenWindowShows&) = delete;
     WhenWindowShows& operator=(const WhenWindowShows&) = delete;
     ~WhenWindowShows();
 
-    bool Shown() const { return shown_; }
+    bool Shown() const { return shown_ > 0; }
+    int TimesShown() const { return shown_; }
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Check();
 
     std::wstring caption_;
+    std::wstring className_;
     std::function<void(HWND)> action_;
+    Repeat repeat_;
     HWND watcher_ = nullptr;
-    bool shown_ = false;
+    int shown_ = 0;
 };
 
 // The text of a status bar panel.

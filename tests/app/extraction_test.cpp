@@ -1,0 +1,443 @@
+// Extracting tracks in the real main window from a folder attached as the
+// removable drive F:, with real track files, into folders on C: and G:. The
+// player's files are compared before and after every test: a run only reads.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/mainform.h"
+#include "app/resource_ids.h"
+#include "app_test_support.h"
+#include "core/extraction_rules.h"
+#include "itdb_builder.h"
+#include "main_window_test.h"
+#include "win/shell_folders.h"
+#include "win/wide_text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path PlayerMusic = L"F:\\iPod_Control";
+const fs::path Output = L"C:\\extraction-tests";
+constexpr wchar_t FolderDialogCaption[] = L"Browse for Folder";
+
+using Files = std::map<fs::path, std::string>;  // relative path: contents
+
+std::string ReadAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& file, const std::string& contents) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << contents;
+}
+
+Files FilesIn(const fs::path& folder) {
+    Files files;
+    std::error_code missing;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, missing)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), folder)] = ReadAll(entry.path());
+        }
+    }
+    return files;
+}
+
+// A track whose file on the player is F:\iPod_Control\Music\<file>.
+struct PlayerTrack {
+    std::u16string Title;
+    std::string File;  // "F00\\ABCD.mp3"; its contents are "<title>: <file>"
+    int32_t Number = 1;
+    bool FileExists = true;
+    std::u16string Album = u"Album";
+};
+
+// As a click on the button does it.
+void PressButton(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+class ExtractionTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        std::error_code ignored;
+        fs::remove_all(PlayerMusic, ignored);
+        fs::remove_all(Output, ignored);
+        fs::create_directories(Output);
+        SettingsKey::Write(L"ExtractPath", Output.wstring());
+        SettingsKey::Write(L"FileFormat", L"%title%");
+        SettingsKey::Write(L"OverwriteFiles", L"0");
+    }
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        EXPECT_EQ(FilesIn(PlayerMusic), playerBefore_) << "the player was changed";
+    }
+
+    // Writes the tracks' files and database, loads it and selects every row.
+    void LoadPlayer(const std::vector<PlayerTrack>& tracks) {
+        std::vector<itdb::Track> described;
+        for (const PlayerTrack& track : tracks) {
+            itdb::Track item;
+            item.title = track.Title;
+            item.album = track.Album;
+            item.trackNumber = track.Number;
+            item.bitRate = 320 - track.Number;
+            item.location =
+                u":iPod_Control:Music:" + std::u16string(track.File.begin(), track.File.end());
+            std::replace(item.location.begin(), item.location.end(), u'\\', u':');
+            described.push_back(item);
+            if (track.FileExists) {
+                WriteAll(PlayerMusic / "Music" / track.File, Contents(track));
+            }
+        }
+        fs::create_directories(PlayerMusic / "iTunes");
+        ASSERT_TRUE(itdb::WriteFile("F:\\iPod_Control\\iTunes\\iTunesDB",
+                                    itdb::RealisticDatabase(described)));
+        playerBefore_ = FilesIn(PlayerMusic);
+        Start();
+        WhenWindowShows device(L"Select Your iPod", [](HWND dialog) { PressButton(dialog, IDOK); });
+        Command(ID_FILE_OPEN);
+        ASSERT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0),
+                  static_cast<LRESULT>(tracks.size()));
+        Command(ID_EDIT_ALL);
+    }
+    static std::string Contents(const PlayerTrack& track) {
+        return track.File.find("EMPTY") != std::string::npos
+                   ? ""
+                   : std::string(track.Title.begin(), track.Title.end()) + ": " + track.File;
+    }
+
+    // Runs Extract; `folderDialog` answers the folder dialog (default: OK
+    // on the folder it opens with).
+    void Extract(std::function<void(HWND)> folderDialog = [](HWND dialog) {
+        PressButton(dialog, IDOK);
+    }) {
+        WhenWindowShows dialog(FolderDialogCaption, std::move(folderDialog));
+        Command(ID_FILE_EXTRACT);
+        folderDialogShown_ = dialog.Shown();
+    }
+    // Answers each overwrite prompt with the next of `buttons`, noting its path line.
+    std::vector<std::wstring> ExtractAnswering(const std::vector<int>& buttons) {
+        std::vector<std::wstring> paths;
+        WhenWindowShows prompt(
+            L"Trackhaul",
+            [&](HWND dialog) {
+                paths.push_back(PathLine(dialog));
+                const int button =
+                    paths.size() <= buttons.size() ? buttons[paths.size() - 1] : IDC_BTNCANCEL;
+                if (button == IDCANCEL) {
+                    SendMessageW(dialog, WM_CLOSE, 0, 0);
+                } else {
+                    PressButton(dialog, button);
+                }
+            },
+            WhenWindowShows::Repeat::EveryTime, L"#32770");
+        Extract();
+        return paths;
+    }
+    static std::wstring PathLine(HWND prompt) {
+        for (HWND child = GetWindow(prompt, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            if (GetWindowLongPtrW(child, GWL_STYLE) & SS_PATHELLIPSIS) {
+                return win::WindowText(child);
+            }
+        }
+        return L"(none)";
+    }
+
+    std::wstring Status(int panel = 0) const { return StatusText(form_->StatusBar(), panel); }
+    void ExpectRunEnded() const {
+        EXPECT_EQ(Status(), L"Trackhaul Ready");
+        EXPECT_EQ(Status(2), L"");
+        EXPECT_FALSE(IsWindowVisible(form_->ProgressBar()));
+    }
+
+    Files playerBefore_;
+    bool folderDialogShown_ = false;
+    MessageBoxRecorder boxes_{IDYES};
+};
+
+const std::u16string Russian = u"\u041F\u0435\u0441\u043D\u044F";
+const std::u16string Japanese = u"\u6D77\u306E\u58F0";
+
+TEST_F(ExtractionTest, FilesArriveByteForByteUnderTheirPatternNames) {
+    SettingsKey::Write(L"FileFormat", L"%tracknumber% - %TITLE%");
+    const std::vector<PlayerTrack> tracks{
+        {u"Plain Song", "F00\\AAAA.mp3", 7}, {Russian, "F01\\BBBB.m4a", 2},
+        {Japanese, "F02\\CCCC", 3},          {u"Left/Right?", "F03\\DDDD.wav", -1},
+        {u"Silence", "F04\\EMPTY.mp3", 0},
+    };
+    LoadPlayer(tracks);
+    Extract();
+    EXPECT_TRUE(folderDialogShown_);
+    const Files expected{
+        {L"7 - Plain Song.mp3", Contents(tracks[0])},
+        {L"2 - \u041F\u0435\u0441\u043D\u044F.m4a", Contents(tracks[1])},
+        {L"3 - \u6D77\u306E\u58F0", Contents(tracks[2])},
+        {L"-1 - Left_Right_.wav", Contents(tracks[3])},
+        {L"0 - Silence.mp3", ""},
+    };
+    EXPECT_EQ(FilesIn(Output), expected);
+    EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), Output.wstring());
+    EXPECT_TRUE(boxes_.Requests().empty());
+    ExpectRunEnded();
+}
+
+TEST_F(ExtractionTest, FoldersOutsideTheCodePageAndADriveRootTakeTheFiles) {
+    LoadPlayer({{u"Song", "F00\\AAAA.mp3"}});
+    for (const fs::path& folder : {Output / L"\u041C\u0443\u0437\u044B\u043A\u0430",
+                                   Output / L"\u97F3\u697D", fs::path(L"G:\\")}) {
+        SCOPED_TRACE(folder.string());
+        fs::create_directories(folder);
+        form_->Settings().SetExtractPath(folder.u16string());
+        Extract();
+        EXPECT_EQ(ReadAll(folder / L"Song.mp3"), "Song: F00\\AAAA.mp3");
+        EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), folder.wstring());
+        fs::remove(folder / L"Song.mp3");
+    }
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(ExtractionTest, RowsAreCopiedInDisplayOrder) {
+    // Both tracks get the same name: the one copied last stays.
+    const std::vector<PlayerTrack> tracks{{u"Same", "F00\\ONE.mp3", 1},
+                                          {u"Same", "F00\\TWO.mp3", 2}};
+    LoadPlayer(tracks);
+    for (const auto& [sort, survivor] :
+         {std::pair{ID_SORT_TRACKNUMBER, 1}, std::pair{ID_SORT_BITRATE, 0}}) {
+        Command(sort);
+        Extract();
+        EXPECT_EQ(FilesIn(Output), (Files{{L"Same.mp3", Contents(tracks[survivor])}}));
+    }
+}
+
+TEST_F(ExtractionTest, ClashesFollowThePolicyAndEveryAnswer) {
+    const struct {
+        const char* name;
+        const wchar_t* policy;
+        std::vector<int> answers;  // IDCANCEL: the prompt's close box
+        int prompts;
+        std::vector<bool> replaced;  // of A, B and C
+    } cases[] = {
+        {"always overwrite", L"0", {}, 0, {true, true, true}},
+        {"never overwrite", L"1", {}, 0, {false, false, false}},
+        {"yes, no, yes", L"2", {IDC_BTNYES, IDC_BTNNO, IDC_BTNYES}, 3, {true, false, true}},
+        {"yes to all", L"2", {IDC_BTNYESALL}, 1, {true, true, true}},
+        {"no, then no to all", L"2", {IDC_BTNNO, IDC_BTNNOALL}, 2, {false, false, false}},
+        {"yes, then cancel", L"2", {IDC_BTNYES, IDC_BTNCANCEL}, 2, {true, false, false}},
+        {"close box", L"2", {IDCANCEL}, 1, {false, false, false}},
+    };
+    const std::vector<PlayerTrack> tracks{
+        {u"A", "F00\\A.mp3"}, {u"B", "F00\\B.mp3"}, {u"C", "F00\\C.mp3"}};
+    LoadPlayer(tracks);
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        SettingsKey::Write(L"OverwriteFiles", test.policy);
+        form_->Settings().LoadSettings();
+        for (const wchar_t* name : {L"A.mp3", L"B.mp3", L"C.mp3"}) {
+            WriteAll(Output / name, "old");
+        }
+        const std::vector<std::wstring> paths = ExtractAnswering(test.answers);
+        EXPECT_EQ(static_cast<int>(paths.size()), test.prompts);
+        if (!paths.empty()) {
+            EXPECT_EQ(paths[0], (Output / L"A.mp3").wstring());
+        }
+        for (size_t index = 0; index < tracks.size(); ++index) {
+            const fs::path target = Output / (std::wstring(1, L'A' + index) + L".mp3");
+            EXPECT_EQ(ReadAll(target), test.replaced[index] ? Contents(tracks[index]) : "old")
+                << target.string();
+        }
+        EXPECT_EQ(SettingsKey::Read(L"OverwriteFiles"), test.policy);
+        ExpectRunEnded();
+    }
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(ExtractionTest, FailuresNameTheTrackAndAskWhetherToGoOn) {
+    SettingsKey::Write(L"FileFormat", L"%album%");
+    const std::vector<PlayerTrack> tracks{
+        {u"Missing", "F00\\GONE.mp3", 1, false, u"1 missing"},
+        {u"Blocked", "F00\\BLOCK.mp3", 2, true, u"2 blocked"},
+        {u"Long", "F00\\LONG.mp3", 3, true, std::u16string(260, u'x')},
+        {u"Device", "F00\\DEV.mp3", 4, true, u"Nul"},
+        {u"Fine", "F00\\FINE.mp3", 5, true, u"5 fine"},
+    };
+    LoadPlayer(tracks);
+    const auto target = [](const std::u16string& name) {
+        return Output.u16string() + u"\\" + name + u".mp3";
+    };
+    const auto failure = [&](const char* file, const std::u16string& name,
+                             const std::wstring& reason) {
+        const std::string source = std::string("F:\\iPod_Control\\Music\\") + file;
+        return ExtractionFailureText(std::u16string(source.begin(), source.end()), target(name),
+                                     win::Utf16FromWide(reason));
+    };
+    for (const int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        fs::remove_all(Output);
+        // A folder in the target's place. (A read-only file would do on
+        // Windows, but Wine run as root writes over it.)
+        fs::create_directories(Output / L"2 blocked.mp3" / L"inside");
+        MessageBoxRecorder boxes(answer);
+        Extract();
+
+        std::vector<std::u16string> texts;
+        for (const win::MessageBoxRequest& box : boxes.Requests()) {
+            EXPECT_EQ(box.Style, static_cast<UINT>(MB_YESNO | MB_ICONERROR));
+            texts.push_back(win::Utf16FromWide(box.Text));
+        }
+        ASSERT_EQ(texts.size(), answer == IDYES ? 4u : 1u);
+        EXPECT_EQ(texts[0], failure("F00\\GONE.mp3", u"1 missing",
+                                    win::SystemErrorText(ERROR_FILE_NOT_FOUND)));
+        if (answer == IDYES) {
+            EXPECT_EQ(texts[1], failure("F00\\BLOCK.mp3", u"2 blocked",
+                                        win::SystemErrorText(ERROR_ACCESS_DENIED)));
+            EXPECT_EQ(texts[2], failure("F00\\LONG.mp3", tracks[2].Album,
+                                        win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE)));
+            EXPECT_EQ(texts[3], failure("F00\\DEV.mp3", u"Nul",
+                                        win::WideFromUtf16(ReservedDeviceNameReason)));
+        }
+        EXPECT_TRUE(fs::is_directory(Output / L"2 blocked.mp3" / L"inside"));
+        EXPECT_EQ(FilesIn(Output).count(L"5 fine.mp3"), answer == IDYES ? 1u : 0u);
+        ExpectRunEnded();
+    }
+}
+
+TEST_F(ExtractionTest, FolderDialogOpensOnTheDocumentsWithoutAnExistingLastFolder) {
+    LoadPlayer({{u"Trackhaul Documents Test", "F00\\DOC.mp3"}});
+    const std::wstring documents = *win::PathOfItem(win::DocumentsFolderItem(nullptr).get());
+    const fs::path expected = fs::path(documents) / L"Trackhaul Documents Test.mp3";
+    for (const wchar_t* stored : {L"", L"C:\\no such folder"}) {
+        SCOPED_TRACE(std::string(stored, stored + wcslen(stored)));
+        form_->Settings().SetExtractPath(win::Utf16FromWide(stored));
+        Extract();
+        EXPECT_TRUE(fs::exists(expected));
+        EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), documents);
+        fs::remove(expected);
+    }
+}
+
+TEST_F(ExtractionTest, NothingIsCopiedWithoutASelectionAFolderOrOffThePlayer) {
+    LoadPlayer({{u"Song", "F00\\AAAA.mp3"}});
+    const struct {
+        const char* name;
+        bool selected;
+        std::wstring storedFolder;
+        std::function<void(HWND)> folderDialog;
+        std::vector<std::wstring> messages;
+    } cases[] = {
+        {"nothing selected",
+         false,
+         Output.wstring(),
+         nullptr,
+         {L"Please select tracks to extract."}},
+        {"dialog cancelled", true, Output.wstring(), [](HWND d) { PressButton(d, IDCANCEL); }, {}},
+        {"folder on the player",
+         true,
+         L"F:\\iPod_Control",
+         [](HWND d) { PressButton(d, IDOK); },
+         {L"Tracks cannot be extracted onto the iPod itself. Please choose a folder on another "
+          L"drive."}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        Command(test.selected ? ID_EDIT_ALL : ID_EDIT_NONE);
+        SettingsKey::Write(L"ExtractPath", test.storedFolder);
+        form_->Settings().LoadSettings();
+        form_->SetStatusText("Loaded total 1 song(s)");
+        MessageBoxRecorder boxes;
+        Extract(test.folderDialog ? test.folderDialog : [](HWND) {});
+        EXPECT_EQ(folderDialogShown_, test.folderDialog != nullptr);
+        std::vector<std::wstring> messages;
+        for (const win::MessageBoxRequest& box : boxes.Requests()) {
+            messages.push_back(box.Text);
+        }
+        EXPECT_EQ(messages, test.messages);
+        EXPECT_TRUE(FilesIn(Output).empty());
+        EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), test.storedFolder);
+        EXPECT_EQ(Status(), L"Loaded total 1 song(s)");
+    }
+}
+
+TEST_F(ExtractionTest, CommandsDuringARunWaitAndTheCloseComesAfterIt) {
+    const std::vector<PlayerTrack> tracks{{u"A", "F00\\A.mp3"}, {u"B", "F00\\B.mp3"}};
+    LoadPlayer(tracks);
+    SettingsKey::Write(L"OverwriteFiles", L"2");
+    form_->Settings().LoadSettings();
+    WriteAll(Output / L"A.mp3", "old");
+    HWND window = form_->Handle();
+    WhenWindowShows prompt(
+        L"Trackhaul",
+        [&](HWND dialog) {
+            for (int id : {ID_FILE_CLOSE, ID_FILE_OPEN, ID_FILE_EXTRACT, ID_SORT_TITLE}) {
+                PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+            }
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            PumpMessages();
+            EXPECT_TRUE(IsWindow(window));
+            PressButton(dialog, IDC_BTNYES);
+        },
+        WhenWindowShows::Repeat::Once, L"#32770");
+    Extract();
+    EXPECT_TRUE(prompt.Shown());
+    EXPECT_EQ(FilesIn(Output),
+              (Files{{L"A.mp3", Contents(tracks[0])}, {L"B.mp3", Contents(tracks[1])}}));
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(window));
+}
+
+// The prompt on its own --------------------------------------------------------
+
+TEST_F(ExtractionTest, PromptShowsThePathAndReturnsTheAnswerOfEachButton) {
+    Start();
+    const std::u16string path = u"C:\\\u97F3\\Rock & Roll \u041F.mp3";
+    const std::pair<int, OverwriteAnswer> cases[] = {
+        {IDC_BTNYES, AnswerYes},         {IDC_BTNNO, AnswerNo},
+        {IDC_BTNYESALL, AnswerYesToAll}, {IDC_BTNNOALL, AnswerNoToAll},
+        {IDC_BTNCANCEL, AnswerCancel},   {IDCANCEL, AnswerCancel},  // close box
+    };
+    for (const auto& [button, answer] : cases) {
+        std::vector<std::wstring> texts;
+        SIZE client{};
+        WhenWindowShows prompt(
+            L"Trackhaul",
+            [&](HWND dialog) {
+                texts.push_back(PathLine(dialog));
+                for (int id : {IDC_LABEL1_QUESTION, IDC_BTNYES, IDC_BTNNO, IDC_BTNYESALL,
+                               IDC_BTNNOALL, IDC_BTNCANCEL}) {
+                    texts.push_back(win::WindowText(GetDlgItem(dialog, id)));
+                }
+                RECT area{};
+                GetClientRect(dialog, &area);
+                client = {area.right, area.bottom};
+                if (button == IDCANCEL) {
+                    SendMessageW(dialog, WM_CLOSE, 0, 0);
+                } else {
+                    PressButton(dialog, button);
+                }
+            },
+            WhenWindowShows::Repeat::Once, L"#32770");
+        EXPECT_EQ(form_->OverwritePrompt().AskOverwrite(path), answer);
+        EXPECT_EQ(texts, (std::vector<std::wstring>{
+                             win::WideFromUtf16(path), L"File already exists.  Overwirte?", L"&Yes",
+                             L"&No", L"&Yes to All", L"N&o to All", L"&Cancel"}));
+        EXPECT_EQ(client.cx, 506);
+        EXPECT_EQ(client.cy, 110);
+    }
+}
+
+}  // namespace
