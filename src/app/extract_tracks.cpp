@@ -17,8 +17,9 @@ namespace {
 constexpr UINT FolderDialogFlags =
     BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
 
-// Letting messages through costs as much under Wine as copying a small file;
-// this often keeps the window painted and responsive all the same.
+// Letting messages through and repainting the status bar cost as much under
+// Wine as copying a small file; this often keeps the window current and
+// responsive all the same.
 constexpr std::chrono::milliseconds MessageInterval{40};
 
 bool AnyRowSelected(HWND list) {
@@ -137,7 +138,7 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         BuildTargetFileName(Utf16FromAnsi(form_.Settings().GetFileFormat()), track);
     const std::u16string fileName = name + Utf16FromAnsi(SourceExtension(source));
     const std::u16string target = destination_ + fileName;
-    form_.SetItemStatus(target);
+    ShowProgressNowAndThen(target, 0);
 
     // Neither is cut or written into a device: each fails like a copy.
     if (name.size() > MaxTargetFileNameLength) {
@@ -147,8 +148,10 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         return ReportFailure(source, target, win::WideFromUtf16(ReservedDeviceNameReason));
     }
     if (form_.TargetExists(target)) {
-        const ClashOutcome outcome =
-            policy.Resolve([&] { return form_.OverwritePrompt().AskOverwrite(target); });
+        const ClashOutcome outcome = policy.Resolve([&] {
+            form_.SetItemStatus(target);
+            return form_.OverwritePrompt().AskOverwrite(target);
+        });
         if (outcome == ClashOutcome::EndRun) {
             return Continuation::Stop;
         }
@@ -156,8 +159,6 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
             return Continuation::GoOn;
         }
     }
-    form_.SetItemStatus(target);
-    ProcessMessagesNowAndThen();
     return Copy(source, target);
 }
 
@@ -174,6 +175,7 @@ TrackExtraction::Continuation TrackExtraction::Copy(const std::string& source,
 TrackExtraction::Continuation TrackExtraction::ReportFailure(const std::string& source,
                                                              const std::u16string& target,
                                                              const std::wstring& reason) {
+    form_.SetItemStatus(target);
     const std::u16string text =
         ExtractionFailureText(Utf16FromAnsi(source), target, win::Utf16FromWide(reason));
     const int answer =
@@ -186,16 +188,18 @@ DWORD CALLBACK TrackExtraction::CopyProgressRoutine(LARGE_INTEGER totalFileSize,
                                                     LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
                                                     HANDLE, HANDLE, LPVOID data) {
     auto& run = *static_cast<TrackExtraction*>(data);
-    run.form_.SetProgressPosition(
+    run.ShowProgressNowAndThen(
+        run.currentTarget_,
         CopyProgressPercent(totalBytesTransferred.QuadPart, totalFileSize.QuadPart));
-    run.ProcessMessagesNowAndThen();
     return PROGRESS_CONTINUE;
 }
 
-void TrackExtraction::ProcessMessagesNowAndThen() {
+void TrackExtraction::ShowProgressNowAndThen(const std::u16string& target, int32_t percent) {
+    currentTarget_ = target;
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastMessages_ >= MessageInterval) {
-        lastMessages_ = now;
-        form_.ProcessMessages();
+    if (now - lastShown_ >= MessageInterval) {
+        lastShown_ = now;
+        form_.SetItemStatus(target);
+        form_.SetProgress(percent);
     }
 }

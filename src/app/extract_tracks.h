@@ -43,10 +43,13 @@ private:
         LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER streamSize,
         LARGE_INTEGER streamBytesTransferred, DWORD streamNumber, DWORD callbackReason,
         HANDLE sourceFile, HANDLE destinationFile, LPVOID data);
-    // Lets pending messages through when the last time is long enough ago.
-    void ProcessMessagesNowAndThen();
+    // Shows the current target in status panel 2 and the copy's progress on
+    // the bar, and lets pending messages through, when the last time is long
+    // enough ago. Before a question the target is shown at once.
+    void ShowProgressNowAndThen(const std::u16string& target, int32_t percent);
 
     TMainForm& form_;
     std::u16string destination_;  // the chosen folder and a backslash
-    std::chrono::steady_clock::time_point lastMessages_{};
+    std::u16string currentTarget_;
+    std::chrono::steady_clock::time_point lastShown_{};
 };
