@@ -12,6 +12,7 @@
 #include "app/about.h"
 #include "app/action_binding.h"
 #include "app/actions.h"
+#include "app/export_track_list.h"
 #include "app/resource_ids.h"
 #include "win/message_box.h"
 #include "win/pixel_layout.h"
@@ -728,7 +729,9 @@ void TMainForm::TrackListColumnClick(int column) {
     }
 }
 
-void TMainForm::ActionFileExportExecute() {}
+void TMainForm::ActionFileExportExecute() {
+    TrackListExport(*this, *SettingsForm).Execute();
+}
 
 void TMainForm::ActionFileExtractExecute() {}
 
