@@ -143,5 +143,6 @@ bool TrackListExport::WriteRows(HANDLE file, int rowCount) {
 
 void TrackListExport::ShowTitle(const std::u16string& title) {
     const std::wstring text = win::WideFromUtf16(title);
-    SendMessageW(form_.StatusBar(), SB_SETTEXTW, TitlePanel, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(form_.StatusBar(), SB_SETTEXTW, TitlePanel,
+                 reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -294,7 +294,8 @@ void TPreferencesForm::FillControls() {
     CheckRadioButton(Handle(), IDC_RBALLSONGS, IDC_RBMAXSONGS,
                      allTracks ? IDC_RBALLSONGS : IDC_RBMAXSONGS);
     HWND limitField = Item(IDC_TXTSONGLIMIT);
-    SetText(limitField, allTracks ? std::string(AllTracksText) : std::to_string(settings_.TrackLimit));
+    SetText(limitField,
+            allTracks ? std::string(AllTracksText) : std::to_string(settings_.TrackLimit));
     EnableWindow(limitField, !allTracks);
     SetText(Item(IDC_CBFORMAT), settings_.FileFormat);
     SendMessageW(Item(IDC_CBOVERWRITE), CB_SETCURSEL, settings_.OverwriteFiles, 0);
@@ -308,7 +309,8 @@ bool TPreferencesForm::OnCommand(int id, int code) {
             // checked. A click on the button already checked changes nothing,
             // so a limit being typed survives it.
             const bool limitChosen = IsChecked(IDC_RBMAXSONGS);
-            if (code == BN_CLICKED && limitChosen != (IsWindowEnabled(Item(IDC_TXTSONGLIMIT)) != 0)) {
+            if (code == BN_CLICKED &&
+                limitChosen != (IsWindowEnabled(Item(IDC_TXTSONGLIMIT)) != 0)) {
                 limitChosen ? RbMaxSongsClick() : RbAllSongsClick();
             }
             return true;

@@ -50,6 +50,8 @@ void RunInNextMessageLoop(std::function<void()> action);
 class WhenWindowShows {
 public:
     WhenWindowShows(std::wstring caption, std::function<void(HWND)> action);
+    // The same for the first such window that `matches`.
+    WhenWindowShows(std::function<bool(HWND)> matches, std::function<void(HWND)> action);
     WhenWindowShows(const WhenWindowShows&) = delete;
     WhenWindowShows& operator=(const WhenWindowShows&) = delete;
     ~WhenWindowShows();
@@ -60,10 +62,38 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Check();
 
-    std::wstring caption_;
+    std::function<bool(HWND)> matches_;
     std::function<void(HWND)> action_;
     HWND watcher_ = nullptr;
     bool shown_ = false;
+};
+
+// What a save dialog showed when it opened.
+struct SaveDialogView {
+    std::wstring Folder;    // the folder it opened in
+    std::wstring FileName;  // the text of its name box
+    std::wstring FileType;  // the chosen entry of its type list
+};
+
+// Answers the next save dialog captioned `caption` from whichever message
+// loop runs then: types `fileName` into its name box and presses Save,
+// confirming the replacement of a file that exists; with no name, presses
+// Cancel.
+class SaveDialogAnswer {
+public:
+    SaveDialogAnswer(const std::wstring& caption, std::wstring fileName);
+
+    bool Shown() const { return dialog_.Shown(); }
+    bool ReplacementConfirmed() const { return confirmation_ && confirmation_->Shown(); }
+    const SaveDialogView& Seen() const { return seen_; }
+
+private:
+    void Answer(HWND dialog);
+
+    std::wstring fileName_;
+    SaveDialogView seen_;
+    WhenWindowShows dialog_;
+    std::optional<WhenWindowShows> confirmation_;
 };
 
 // The text of a status bar panel.

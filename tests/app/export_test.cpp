@@ -1,0 +1,253 @@
+// Exporting the track list through the real main window and its save dialog.
+// The run attaches X:, a drive too small for any list.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/mainform.h"
+#include "app/resource_ids.h"
+#include "app_test_support.h"
+#include "itdb_builder.h"
+#include "main_window_test.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr wchar_t SaveDialogCaption[] = L"Export Track List";
+const fs::path TestLoadDatabase = TMainForm::TestLoadPath;
+
+// Quotes, commas, a line break, empty fields, negative and zero numbers and
+// text in several scripts, in an order that sorting by title reverses.
+const std::vector<itdb::Track> MixedTracks = {
+    {u"Say \"Hi\", now", u"\u0410\u043D\u0430", u"", u":iPod_Control:Music:F00:A.mp3",
+     u"MPEG audio file", 200000, 0, 128, 44100, 1},
+    {u"Line\r\nbreak", u"\u65E5\u672C", u"Best, of", u":iPod_Control:Music:F01:B.m4v",
+     u"MPEG-4 video file", 61000, -3, 256, 48000, 2},
+    {u"Alpha", u"", u"Z", u":iPod_Control:Music:F02:C.m4a", u"AAC audio file", 3723000, 12, -1, 0,
+     1},
+};
+const std::u16string MixedTracksByTitle =
+    u"\"Track Number\",\"Title\",\"Arist\",\"Album\",\"Length\",\"Track Type\",\"Encoding\","
+    u"\"Bit Rate\",\"Sample Rate\"\n"
+    u"12,\"Alpha\",\"\",\"Z\",\"1:02:03\",\"Audio\",\"AAC audio file\",\"-1 kBps\",\"0 Hz\"\n"
+    u"-3,\"Line\r\nbreak\",\"\u65E5\u672C\",\"Best, of\",\"1:01\",\"Video\",\"MPEG-4 video file\","
+    u"\"256 kBps\",\"48000 Hz\"\n"
+    u"0,\"Say \"\"Hi\"\", now\",\"\u0410\u043D\u0430\",\"\",\"3:20\",\"Audio\",\"MPEG audio file\","
+    u"\"128 kBps\",\"44100 Hz\"\n";
+
+std::vector<itdb::Track> ManyTracks(int count) {
+    std::vector<itdb::Track> tracks(static_cast<size_t>(count), MixedTracks[0]);
+    return tracks;
+}
+
+// The bytes of a file in UTF-16LE with its byte-order mark.
+std::string Utf16File(const std::u16string& text) {
+    std::string bytes("\xFF\xFE", 2);
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+std::string FileBytes(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+fs::path DocumentsFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path.data());
+    return path.c_str();
+}
+
+// Every text that status panels 0 and 2 were given, in order.
+struct StatusTexts {
+    std::vector<std::wstring> Activity;
+    std::vector<std::wstring> Item;
+};
+
+LRESULT CALLBACK RecordStatusTexts(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR, DWORD_PTR data) {
+    if (message == SB_SETTEXTW) {
+        auto& texts = *reinterpret_cast<StatusTexts*>(data);
+        const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+        (LOBYTE(wParam) == 0 ? texts.Activity : texts.Item).emplace_back(text);
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+struct Exported {
+    bool DialogShown;
+    bool ReplacementConfirmed;
+    SaveDialogView Seen;
+};
+
+class ExportTest : public MainWindowTest {
+protected:
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        std::error_code ignored;
+        fs::remove(TestLoadDatabase, ignored);
+    }
+
+    // Starts a window holding `tracks`, loaded by the test load; an
+    // ExtractPath to store first, if any.
+    void StartWith(const std::vector<itdb::Track>& tracks, const wchar_t* extractPath = nullptr) {
+        form_.reset();
+        DiscardQuitRequest();
+        if (extractPath != nullptr) {
+            SettingsKey::Write(L"ExtractPath", extractPath);
+        }
+        fs::create_directories(TestLoadDatabase.parent_path());
+        ASSERT_TRUE(itdb::WriteFile(TestLoadDatabase.string(), itdb::RealisticDatabase(tracks)));
+        Start();
+        Command(ID_TOOLBUTTON14);
+        ASSERT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), tracks.size());
+    }
+    // Runs the export and answers its dialog with `fileName`; none cancels.
+    Exported Export(const fs::path& fileName) {
+        SaveDialogAnswer answer(SaveDialogCaption, fileName.wstring());
+        Command(ID_FILE_EXPORT);
+        return {answer.Shown(), answer.ReplacementConfirmed(), answer.Seen()};
+    }
+
+    std::wstring Status(int panel = 0) const { return StatusText(form_->StatusBar(), panel); }
+    static std::wstring FolderText(const fs::path& folder) { return folder.wstring() + L"\\"; }
+    void ExpectOneErrorBox(const std::wstring& text) const {
+        ASSERT_EQ(boxes_.Requests().size(), 1u);
+        EXPECT_EQ(boxes_.Requests()[0].Text, text);
+        EXPECT_EQ(boxes_.Requests()[0].Caption, L"Trackhaul");
+        EXPECT_EQ(boxes_.Requests()[0].Style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    }
+
+    TempDir folder_;
+    MessageBoxRecorder boxes_;
+};
+
+TEST_F(ExportTest, EmptyListShowsTheMessageAndNoDialog) {
+    Start();
+    EXPECT_FALSE(Export(L"").DialogShown);
+    ExpectOneErrorBox(L"There are no tracks to export.");
+}
+
+TEST_F(ExportTest, WritesEveryRowAsShownByteForByteOverAnOlderFile) {
+    StartWith(MixedTracks);
+    Command(ID_SORT_TITLE);
+    LVITEMW selected{};
+    selected.stateMask = selected.state = LVIS_SELECTED;
+    SendMessageW(form_->TrackList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&selected));
+    const fs::path file = folder_.Path() / "tracks.csv";
+    std::ofstream(file) << std::string(5000, 'x');
+    StatusTexts status;
+    SetWindowSubclass(form_->StatusBar(), RecordStatusTexts, 1,
+                      reinterpret_cast<DWORD_PTR>(&status));
+
+    const Exported exported = Export(file);
+
+    RemoveWindowSubclass(form_->StatusBar(), RecordStatusTexts, 1);
+    EXPECT_TRUE(exported.ReplacementConfirmed);
+    EXPECT_EQ(FileBytes(file), Utf16File(MixedTracksByTitle));
+    EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), FolderText(folder_.Path()));
+    EXPECT_TRUE(boxes_.Requests().empty());
+    EXPECT_EQ(status.Activity,
+              (std::vector<std::wstring>{L"Exporting track list:", L"Trackhaul Ready"}));
+    ASSERT_FALSE(status.Item.empty());
+    EXPECT_EQ(status.Item.front(), L"Alpha");
+    EXPECT_EQ(Status(2), L"");
+
+    // The next export opens in that folder, with the name box empty again.
+    const Exported next = Export(L"");
+    EXPECT_TRUE(fs::equivalent(next.Seen.Folder, folder_.Path()));
+    EXPECT_EQ(next.Seen.FileName, L"");
+}
+
+TEST_F(ExportTest, DialogOpensInTheDocumentsWhenTheLastFolderIsGoneAndCancelChangesNothing) {
+    const std::wstring gone = FolderText(folder_.Path() / "gone");
+    for (const wchar_t* stored : {gone.c_str(), L""}) {
+        SCOPED_TRACE(stored);
+        StartWith(MixedTracks, stored);
+        const Exported cancelled = Export(L"");
+        ASSERT_TRUE(cancelled.DialogShown);
+        EXPECT_TRUE(fs::equivalent(cancelled.Seen.Folder, DocumentsFolder()));
+        EXPECT_EQ(cancelled.Seen.FileName, L"");
+        EXPECT_EQ(cancelled.Seen.FileType, L"Comma-Separated Text (*.csv)");
+        EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), stored);
+        EXPECT_EQ(Status(), L"Loaded total 3 song(s)");
+    }
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(ExportTest, FileInUseShowsTheOpeningErrorAndLeavesTheStatusBar) {
+    StartWith(MixedTracks);
+    const fs::path file = folder_.Path() / "in use.csv";
+    HANDLE inUse = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+
+    EXPECT_TRUE(Export(file).ReplacementConfirmed);
+
+    CloseHandle(inUse);
+    ExpectOneErrorBox(L"Error opening file for writing:\r\n" + file.wstring());
+    EXPECT_EQ(Status(), L"Loaded total 3 song(s)");
+    EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), FolderText(folder_.Path()));
+}
+
+// X: takes 4 KiB; the file is written in blocks of 64 KiB.
+TEST_F(ExportTest, FailedWriteShowsTheWritingErrorAndRemovesTheFile) {
+    const fs::path file = L"X:\\tracks.csv";
+    for (const int tracks : {100, 1000}) {  // failing at the end, or on the way
+        SCOPED_TRACE(tracks);
+        StartWith(ManyTracks(tracks));
+        MessageBoxRecorder boxes;
+
+        Export(file);
+
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_EQ(boxes.Requests()[0].Text, L"Error writing file:\r\n" + file.wstring());
+        EXPECT_EQ(boxes.Requests()[0].Style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_FALSE(fs::exists(file));
+        EXPECT_EQ(Status(), L"Trackhaul Ready");
+        EXPECT_EQ(Status(2), L"");
+        EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), L"X:\\");
+    }
+}
+
+TEST_F(ExportTest, FolderAndFileNamedInAnyScriptGetTheDefaultExtension) {
+    StartWith(MixedTracks);
+    const fs::path folder =
+        folder_.Path() / L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442 \u97F3\u697D";
+    fs::create_directory(folder);
+
+    Export(folder / L"\u0421\u043F\u0438\u0441\u043E\u043A");
+
+    EXPECT_EQ(FileBytes(folder / L"\u0421\u043F\u0438\u0441\u043E\u043A.csv").size(),
+              Utf16File(MixedTracksByTitle).size());
+    EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), FolderText(folder));
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(ExportTest, CommandsThatWouldChangeTheRowsDoNotRunMeanwhile) {
+    StartWith(MixedTracks);
+    Command(ID_SORT_TITLE);
+    const fs::path file = folder_.Path() / "tracks.csv";
+    SaveDialogAnswer answer(SaveDialogCaption, file.wstring());
+    for (const int command : {ID_FILE_EXPORT, ID_FILE_CLOSE, ID_SORT_TRACKNUMBER}) {
+        PostMessageW(form_->Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    }
+    PumpMessages();
+
+    ASSERT_TRUE(answer.Shown());
+    EXPECT_EQ(FileBytes(file), Utf16File(MixedTracksByTitle));
+    EXPECT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 3);
+}
+
+}  // namespace
