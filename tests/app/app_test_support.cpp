@@ -180,6 +180,7 @@ void SaveDialogAnswer::Answer(HWND dialog) {
     seen_.Folder = dialogText(CDM_GETFOLDERPATH);
     seen_.FileName = dialogText(CDM_GETSPEC);
     seen_.FileType = win::WindowText(GetDlgItem(dialog, cmb1));
+    answeredAt_ = std::chrono::steady_clock::now();
     if (fileName_.empty()) {
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -86,12 +87,15 @@ public:
     bool Shown() const { return dialog_.Shown(); }
     bool ReplacementConfirmed() const { return confirmation_ && confirmation_->Shown(); }
     const SaveDialogView& Seen() const { return seen_; }
+    // When Save or Cancel was pressed.
+    std::chrono::steady_clock::time_point AnsweredAt() const { return answeredAt_; }
 
 private:
     void Answer(HWND dialog);
 
     std::wstring fileName_;
     SaveDialogView seen_;
+    std::chrono::steady_clock::time_point answeredAt_;
     WhenWindowShows dialog_;
     std::optional<WhenWindowShows> confirmation_;
 };
