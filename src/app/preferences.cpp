@@ -129,9 +129,10 @@ constexpr std::array<std::pair<int, win::PixelRect>, 12> ControlBounds{{
     {IDC_RBMAXSONGS, InGroup(GroupBox1Bounds, {128, 32, 97, 17})},
     {IDC_TXTSONGLIMIT, InGroup(GroupBox1Bounds, {232, 29, 65, 21})},
     {IDC_GROUPBOX2, GroupBox2Bounds},
-    // The labels take the room before their boxes.
-    {IDC_PREFERENCES_LABEL1, InGroup(GroupBox2Bounds, {16, 32, 80, 13})},
-    {IDC_PREFERENCES_LABEL2, InGroup(GroupBox2Bounds, {16, 64, 80, 13})},
+    // The labels take the room before their boxes, on one line even where a
+    // wider font stands in for the dialog's.
+    {IDC_PREFERENCES_LABEL1, InGroup(GroupBox2Bounds, {16, 32, 82, 13})},
+    {IDC_PREFERENCES_LABEL2, InGroup(GroupBox2Bounds, {16, 64, 82, 13})},
     // The boxes' heights include their drop-down lists.
     {IDC_CBFORMAT, InGroup(GroupBox2Bounds, {98, 28, 215, 160})},
     {IDC_CBOVERWRITE, InGroup(GroupBox2Bounds, {98, 60, 215, 100})},
