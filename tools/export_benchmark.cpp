@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/mainform.h"
@@ -23,15 +24,12 @@
 #include "window_benchmark.h"
 
 int main() {
-    if (!benchmark::WriteDatabase(TMainForm::TestLoadPath)) {
+    if (!benchmark::PrepareWindowRun(TMainForm::TestLoadPath)) {
         return 1;
     }
-    benchmark::PrepareWindowRun();
     MessageBoxRecorder boxes;
-
-    TMainForm form;
-    form.Show(SW_SHOWNORMAL);
-    PumpMessages();
+    const std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
+    TMainForm& form = *window;
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_TOOLBUTTON14, 0), 0);
     const auto rows = SendMessageW(form.TrackList(), LVM_GETITEMCOUNT, 0, 0);
     PumpMessages();

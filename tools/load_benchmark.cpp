@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/mainform.h"
@@ -40,15 +41,12 @@ double TimeCommand(TMainForm& form, int id) {
 
 int main(int argc, char** argv) {
     const std::string drive = std::string(1, argc > 1 ? argv[1][0] : 'F') + ":";
-    if (!benchmark::WriteDatabase(drive + "\\iPod_Control\\iTunes\\iTunesDB")) {
+    if (!benchmark::PrepareWindowRun(drive + "\\iPod_Control\\iTunes\\iTunesDB")) {
         return 1;
     }
-    benchmark::PrepareWindowRun();
     MessageBoxRecorder boxes;
-
-    TMainForm form;
-    form.Show(SW_SHOWNORMAL);
-    PumpMessages();
+    const std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
+    TMainForm& form = *window;
 
     // The load is timed from the click on OK to the end of the command.
     Clock::time_point okClicked{};

@@ -47,20 +47,24 @@ std::vector<itdb::Track> Tracks() {
     return tracks;
 }
 
-bool WriteDatabase(const std::string& path) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    if (!itdb::WriteFile(path, itdb::RealisticDatabase(Tracks()))) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+bool PrepareWindowRun(const std::string& databasePath) {
+    std::filesystem::create_directories(std::filesystem::path(databasePath).parent_path());
+    if (!itdb::WriteFile(databasePath, itdb::RealisticDatabase(Tracks()))) {
+        std::fprintf(stderr, "cannot write %s\n", databasePath.c_str());
         return false;
     }
-    return true;
-}
-
-void PrepareWindowRun() {
     SettingsKey::Delete();
     SettingsKey::Write(L"FirstRun", L"0");
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);
+    return true;
+}
+
+std::unique_ptr<TMainForm> StartMainWindow() {
+    auto form = std::make_unique<TMainForm>();
+    form->Show(SW_SHOWNORMAL);
+    PumpMessages();
+    return form;
 }
 
 double SecondsSince(Clock::time_point start) {

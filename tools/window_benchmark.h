@@ -3,9 +3,11 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/mainform.h"
 #include "itdb_builder.h"
 
 namespace benchmark {
@@ -16,13 +18,14 @@ using Clock = std::chrono::steady_clock;
 // Albums of about twelve songs with mixed-case titles, types and rates.
 std::vector<itdb::Track> Tracks();
 
-// Writes a database of Tracks() to `path`, creating its folder; false, with
-// a message on standard error, when that fails.
-bool WriteDatabase(const std::string& path);
+// Writes a database of Tracks() to `databasePath`, creating its folder;
+// resets the settings with the first run behind, so that no welcome question
+// interrupts; and sets up the common controls. False, with a message on
+// standard error, when the database cannot be written.
+bool PrepareWindowRun(const std::string& databasePath);
 
-// Resets the settings with the first run behind, so no welcome question
-// interrupts, and sets up the common controls the main window uses.
-void PrepareWindowRun();
+// A main window, shown and painted.
+std::unique_ptr<TMainForm> StartMainWindow();
 
 double SecondsSince(Clock::time_point start);
 
