@@ -23,9 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr wchar_t SaveDialogCaption[] = L"Export Track List";
-const fs::path TestLoadDatabase = TMainForm::TestLoadPath;
-
 // Quotes, commas, a line break, empty fields, negative and zero numbers and
 // text in several scripts, in an order that sorting by title reverses.
 const std::vector<itdb::Track> MixedTracks = {
@@ -45,17 +42,11 @@ const std::u16string MixedTracksByTitle =
     u"0,\"Say \"\"Hi\"\", now\",\"\u0410\u043D\u0430\",\"\",\"3:20\",\"Audio\",\"MPEG audio file\","
     u"\"128 kBps\",\"44100 Hz\"\n";
 
-std::vector<itdb::Track> ManyTracks(int count) {
-    std::vector<itdb::Track> tracks(static_cast<size_t>(count), MixedTracks[0]);
-    return tracks;
-}
-
 // The bytes of a file in UTF-16LE with its byte-order mark.
 std::string Utf16File(const std::u16string& text) {
     std::string bytes("\xFF\xFE", 2);
     for (const char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
+        bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
     }
     return bytes;
 }
@@ -65,61 +56,32 @@ std::string FileBytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-fs::path DocumentsFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path.data());
-    return path.c_str();
-}
-
-// Every text that status panels 0 and 2 were given, in order.
-struct StatusTexts {
-    std::vector<std::wstring> Activity;
-    std::vector<std::wstring> Item;
-};
-
-LRESULT CALLBACK RecordStatusTexts(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR, DWORD_PTR data) {
-    if (message == SB_SETTEXTW) {
-        auto& texts = *reinterpret_cast<StatusTexts*>(data);
-        const auto* text = reinterpret_cast<const wchar_t*>(lParam);
-        (LOBYTE(wParam) == 0 ? texts.Activity : texts.Item).emplace_back(text);
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
-struct Exported {
-    bool DialogShown;
-    bool ReplacementConfirmed;
-    SaveDialogView Seen;
-};
-
 class ExportTest : public MainWindowTest {
 protected:
     void TearDown() override {
         MainWindowTest::TearDown();
-        std::error_code ignored;
-        fs::remove(TestLoadDatabase, ignored);
+        fs::remove(TMainForm::TestLoadPath);
     }
 
-    // Starts a window holding `tracks`, loaded by the test load; an
-    // ExtractPath to store first, if any.
-    void StartWith(const std::vector<itdb::Track>& tracks, const wchar_t* extractPath = nullptr) {
+    // Starts a window holding `tracks`, loaded by the test load, after
+    // storing `extractPath`.
+    void StartWith(const std::vector<itdb::Track>& tracks, const wchar_t* extractPath = L"") {
         form_.reset();
         DiscardQuitRequest();
-        if (extractPath != nullptr) {
-            SettingsKey::Write(L"ExtractPath", extractPath);
-        }
-        fs::create_directories(TestLoadDatabase.parent_path());
-        ASSERT_TRUE(itdb::WriteFile(TestLoadDatabase.string(), itdb::RealisticDatabase(tracks)));
+        SettingsKey::Write(L"ExtractPath", extractPath);
+        fs::create_directories(fs::path(TMainForm::TestLoadPath).parent_path());
+        ASSERT_TRUE(itdb::WriteFile(TMainForm::TestLoadPath, itdb::RealisticDatabase(tracks)));
         Start();
         Command(ID_TOOLBUTTON14);
         ASSERT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), tracks.size());
     }
     // Runs the export and answers its dialog with `fileName`; none cancels.
-    Exported Export(const fs::path& fileName) {
-        SaveDialogAnswer answer(SaveDialogCaption, fileName.wstring());
+    // What the dialog showed, and whether it asked to replace the file.
+    std::pair<SaveDialogView, bool> Export(const fs::path& fileName) {
+        SaveDialogAnswer answer(L"Export Track List", fileName.wstring());
         Command(ID_FILE_EXPORT);
-        return {answer.Shown(), answer.ReplacementConfirmed(), answer.Seen()};
+        EXPECT_TRUE(answer.Shown());
+        return {answer.Seen(), answer.ReplacementConfirmed()};
     }
 
     std::wstring Status(int panel = 0) const { return StatusText(form_->StatusBar(), panel); }
@@ -137,7 +99,9 @@ protected:
 
 TEST_F(ExportTest, EmptyListShowsTheMessageAndNoDialog) {
     Start();
-    EXPECT_FALSE(Export(L"").DialogShown);
+    SaveDialogAnswer answer(L"Export Track List", L"");
+    Command(ID_FILE_EXPORT);
+    EXPECT_FALSE(answer.Shown());
     ExpectOneErrorBox(L"There are no tracks to export.");
 }
 
@@ -149,39 +113,30 @@ TEST_F(ExportTest, WritesEveryRowAsShownByteForByteOverAnOlderFile) {
     SendMessageW(form_->TrackList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&selected));
     const fs::path file = folder_.Path() / "tracks.csv";
     std::ofstream(file) << std::string(5000, 'x');
-    StatusTexts status;
-    SetWindowSubclass(form_->StatusBar(), RecordStatusTexts, 1,
-                      reinterpret_cast<DWORD_PTR>(&status));
 
-    const Exported exported = Export(file);
+    EXPECT_TRUE(Export(file).second);
 
-    RemoveWindowSubclass(form_->StatusBar(), RecordStatusTexts, 1);
-    EXPECT_TRUE(exported.ReplacementConfirmed);
     EXPECT_EQ(FileBytes(file), Utf16File(MixedTracksByTitle));
     EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), FolderText(folder_.Path()));
     EXPECT_TRUE(boxes_.Requests().empty());
-    EXPECT_EQ(status.Activity,
-              (std::vector<std::wstring>{L"Exporting track list:", L"Trackhaul Ready"}));
-    ASSERT_FALSE(status.Item.empty());
-    EXPECT_EQ(status.Item.front(), L"Alpha");
+    EXPECT_EQ(Status(), L"Trackhaul Ready");
     EXPECT_EQ(Status(2), L"");
-
     // The next export opens in that folder, with the name box empty again.
-    const Exported next = Export(L"");
-    EXPECT_TRUE(fs::equivalent(next.Seen.Folder, folder_.Path()));
-    EXPECT_EQ(next.Seen.FileName, L"");
+    const SaveDialogView next = Export(L"").first;
+    EXPECT_TRUE(fs::equivalent(next.Folder, folder_.Path()));
+    EXPECT_EQ(next.FileName, L"");
 }
 
 TEST_F(ExportTest, DialogOpensInTheDocumentsWhenTheLastFolderIsGoneAndCancelChangesNothing) {
+    std::wstring documents(MAX_PATH, L'\0');
+    SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents.data());
     const std::wstring gone = FolderText(folder_.Path() / "gone");
     for (const wchar_t* stored : {gone.c_str(), L""}) {
-        SCOPED_TRACE(stored);
         StartWith(MixedTracks, stored);
-        const Exported cancelled = Export(L"");
-        ASSERT_TRUE(cancelled.DialogShown);
-        EXPECT_TRUE(fs::equivalent(cancelled.Seen.Folder, DocumentsFolder()));
-        EXPECT_EQ(cancelled.Seen.FileName, L"");
-        EXPECT_EQ(cancelled.Seen.FileType, L"Comma-Separated Text (*.csv)");
+        const SaveDialogView seen = Export(L"").first;
+        EXPECT_TRUE(fs::equivalent(seen.Folder, documents.c_str()));
+        EXPECT_EQ(seen.FileName, L"");
+        EXPECT_EQ(seen.FileType, L"Comma-Separated Text (*.csv)");
         EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), stored);
         EXPECT_EQ(Status(), L"Loaded total 3 song(s)");
     }
@@ -192,9 +147,7 @@ TEST_F(ExportTest, FileInUseShowsTheOpeningErrorAndLeavesTheStatusBar) {
     StartWith(MixedTracks);
     const fs::path file = folder_.Path() / "in use.csv";
     HANDLE inUse = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-
-    EXPECT_TRUE(Export(file).ReplacementConfirmed);
-
+    EXPECT_TRUE(Export(file).second);
     CloseHandle(inUse);
     ExpectOneErrorBox(L"Error opening file for writing:\r\n" + file.wstring());
     EXPECT_EQ(Status(), L"Loaded total 3 song(s)");
@@ -203,49 +156,38 @@ TEST_F(ExportTest, FileInUseShowsTheOpeningErrorAndLeavesTheStatusBar) {
 
 // X: takes 4 KiB; the file is written in blocks of 64 KiB.
 TEST_F(ExportTest, FailedWriteShowsTheWritingErrorAndRemovesTheFile) {
-    const fs::path file = L"X:\\tracks.csv";
-    for (const int tracks : {100, 1000}) {  // failing at the end, or on the way
-        SCOPED_TRACE(tracks);
-        StartWith(ManyTracks(tracks));
+    for (const size_t tracks : {100, 1000}) {  // failing at the end, or on the way
+        StartWith(std::vector<itdb::Track>(tracks, MixedTracks[0]));
         MessageBoxRecorder boxes;
-
-        Export(file);
-
+        Export(L"X:\\tracks.csv");
         ASSERT_EQ(boxes.Requests().size(), 1u);
-        EXPECT_EQ(boxes.Requests()[0].Text, L"Error writing file:\r\n" + file.wstring());
+        EXPECT_EQ(boxes.Requests()[0].Text, L"Error writing file:\r\nX:\\tracks.csv");
         EXPECT_EQ(boxes.Requests()[0].Style, static_cast<UINT>(MB_OK | MB_ICONERROR));
-        EXPECT_FALSE(fs::exists(file));
+        EXPECT_FALSE(fs::exists(L"X:\\tracks.csv"));
         EXPECT_EQ(Status(), L"Trackhaul Ready");
         EXPECT_EQ(Status(2), L"");
-        EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), L"X:\\");
     }
 }
 
 TEST_F(ExportTest, FolderAndFileNamedInAnyScriptGetTheDefaultExtension) {
     StartWith(MixedTracks);
-    const fs::path folder =
-        folder_.Path() / L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442 \u97F3\u697D";
+    const fs::path folder = folder_.Path() / L"\u042D\u043A\u0441\u043F\u043E\u0440\u0442 \u97F3";
     fs::create_directory(folder);
-
     Export(folder / L"\u0421\u043F\u0438\u0441\u043E\u043A");
-
     EXPECT_EQ(FileBytes(folder / L"\u0421\u043F\u0438\u0441\u043E\u043A.csv").size(),
               Utf16File(MixedTracksByTitle).size());
     EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), FolderText(folder));
-    EXPECT_TRUE(boxes_.Requests().empty());
 }
 
 TEST_F(ExportTest, CommandsThatWouldChangeTheRowsDoNotRunMeanwhile) {
     StartWith(MixedTracks);
     Command(ID_SORT_TITLE);
     const fs::path file = folder_.Path() / "tracks.csv";
-    SaveDialogAnswer answer(SaveDialogCaption, file.wstring());
+    SaveDialogAnswer answer(L"Export Track List", file.wstring());
     for (const int command : {ID_FILE_EXPORT, ID_FILE_CLOSE, ID_SORT_TRACKNUMBER}) {
         PostMessageW(form_->Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
     }
     PumpMessages();
-
-    ASSERT_TRUE(answer.Shown());
     EXPECT_EQ(FileBytes(file), Utf16File(MixedTracksByTitle));
     EXPECT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 3);
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -11,14 +9,14 @@ using namespace std::chrono_literals;
 TEST(UpdateThrottle, DueAtTheFirstCallThenOnceTheIntervalHasPassed) {
     UpdateThrottle::Clock::time_point now{};
     UpdateThrottle throttle(100ms, [&now] { return now; });
-    const struct {
-        std::chrono::milliseconds at;
-        bool due;
-    } steps[] = {{0ms, true},    {50ms, false}, {99ms, false}, {100ms, true},
-                 {199ms, false}, {450ms, true}, {451ms, false}};
-    for (const auto& [at, due] : steps) {
+    for (const auto& [at, due] : {std::pair{0ms, true},
+                                  {99ms, false},
+                                  {100ms, true},
+                                  {199ms, false},
+                                  {450ms, true},
+                                  {451ms, false}}) {
         now = UpdateThrottle::Clock::time_point{} + at;
-        EXPECT_EQ(throttle.Due(), due) << at.count() << " ms";
+        EXPECT_EQ(throttle.Due(), due) << at.count();
     }
 }
 
