@@ -1,34 +1,15 @@
 #!/usr/bin/env bash
-# Fixture of the export tests: attaches a drive too small for any list, X:, a
-# file system of a single page mounted on FOLDER, or detaches it again. Needs
-# WINEPREFIX, and root to mount.
+# Fixture of the export tests: attaches X:, a file system of one page mounted
+# on FOLDER (needs root), or detaches it again. Needs WINEPREFIX.
 #
-#   export_full_drive.sh attach FOLDER
-#   export_full_drive.sh detach FOLDER
+#   export_full_drive.sh attach|detach FOLDER
 set -euo pipefail
 : "${WINEPREFIX:?}"
 folder=${2:?usage: $0 attach|detach FOLDER}
-
-case $1 in
-attach)
+rm -f "$WINEPREFIX/dosdevices/x:"
+! mountpoint -q "$folder" || umount "$folder"
+if [ "$1" = attach ]; then
     mkdir -p "$folder"
-    if mountpoint -q "$folder"; then
-        umount "$folder"
-    fi
-    if ! mount -t tmpfs -o size=4k trackhaul-full "$folder"; then
-        echo "export_full_drive.sh: cannot mount a small file system on $folder (needs root)" >&2
-        exit 1
-    fi
-    ln -sfn "$(realpath "$folder")" "$WINEPREFIX/dosdevices/x:"
-    ;;
-detach)
-    rm -f "$WINEPREFIX/dosdevices/x:"
-    if mountpoint -q "$folder"; then
-        umount "$folder"
-    fi
-    ;;
-*)
-    echo "usage: $0 attach|detach FOLDER" >&2
-    exit 2
-    ;;
-esac
+    mount -t tmpfs -o size=4k trackhaul-full "$folder"
+    ln -s "$(realpath "$folder")" "$WINEPREFIX/dosdevices/x:"
+fi
