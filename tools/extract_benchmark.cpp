@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,13 @@
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "itdb_builder.h"
+#include "window_benchmark.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using benchmark::Clock;
+using benchmark::SecondsSince;
 
 constexpr int Rounds = 5;
 
@@ -41,10 +44,6 @@ struct Workload {
     size_t Bytes;
     double Target;  // the longest allowed ratio of run to bare loop
 };
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Writes the files and a database naming them; returns their paths.
 std::vector<fs::path> WritePlayer(const std::string& drive, const Workload& load) {
@@ -151,15 +150,12 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);
     MessageBoxRecorder boxes;
-
-    TMainForm form;
-    form.Show(SW_SHOWNORMAL);
-    PumpMessages();
+    const std::unique_ptr<TMainForm> form = benchmark::StartMainWindow();
     std::printf("best of %d rounds each, every round into an empty folder\n", Rounds);
     bool measured = true;
     for (const Workload& load : {Workload{"50 x 4 MB", 50, 4u << 20, 1.10},
                                  Workload{"2000 x 64 KB", 2000, 64u << 10, 1.15}}) {
-        measured = Measure(form, drive, load) && measured;
+        measured = Measure(*form, drive, load) && measured;
     }
     if (!measured || !boxes.Requests().empty()) {
         std::fprintf(stderr, "extraction failed: %u message boxes\n",

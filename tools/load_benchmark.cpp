@@ -15,58 +15,20 @@
 
 #include <commctrl.h>
 
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <random>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
-#include "itdb_builder.h"
+#include "window_benchmark.h"
 
 namespace {
 
-constexpr int TrackCount = 40000;
-using Clock = std::chrono::steady_clock;
-
-std::u16string Utf16(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
-// Albums of about twelve songs with mixed-case titles, types and rates.
-std::vector<itdb::Track> BenchmarkTracks() {
-    static const char* const words[] = {"love",  "Night", "river", "Blue",  "stone", "Fire",
-                                        "light", "Rain",  "road",  "Heart", "sky",   "Dream"};
-    std::mt19937 random(4);  // the same database every run
-    std::uniform_int_distribution<int> word(0, 11);
-    std::vector<itdb::Track> tracks;
-    tracks.reserve(TrackCount);
-    for (int index = 0; index < TrackCount; ++index) {
-        const int album = index / 12;
-        itdb::Track track;
-        track.title = Utf16(std::string(words[word(random)]) + " " + words[word(random)] + " " +
-                            std::to_string(index));
-        track.artist = Utf16("Artist " + std::to_string(album % 900));
-        track.album = Utf16("Album " + std::to_string(album));
-        track.location = Utf16(":iPod_Control:Music:F" + std::to_string(10 + index % 50) + ":T" +
-                               std::to_string(index) + ".mp3");
-        track.fileType = index % 3 == 0 ? u"AAC audio file" : u"MPEG audio file";
-        track.lengthMs = 90000 + static_cast<uint32_t>(random() % 400000);
-        track.trackNumber = index % 12 + 1;
-        track.bitRate = index % 4 == 0 ? 256 : 128;
-        track.sampleRateHz = index % 5 == 0 ? 48000 : 44100;
-        track.mediaType = index % 40 == 0 ? 4 : 1;
-        tracks.push_back(std::move(track));
-    }
-    return tracks;
-}
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using benchmark::Clock;
+using benchmark::SecondsSince;
+using benchmark::TrackCount;
 
 // Runs a command to its end and returns how long it took.
 double TimeCommand(TMainForm& form, int id) {
@@ -79,21 +41,12 @@ double TimeCommand(TMainForm& form, int id) {
 
 int main(int argc, char** argv) {
     const std::string drive = std::string(1, argc > 1 ? argv[1][0] : 'F') + ":";
-    const std::filesystem::path database = drive + "\\iPod_Control\\iTunes\\iTunesDB";
-    std::filesystem::create_directories(database.parent_path());
-    if (!itdb::WriteFile(database.string(), itdb::RealisticDatabase(BenchmarkTracks()))) {
-        std::fprintf(stderr, "cannot write %s\n", database.string().c_str());
+    if (!benchmark::PrepareWindowRun(drive + "\\iPod_Control\\iTunes\\iTunesDB")) {
         return 1;
     }
-    SettingsKey::Delete();
-    SettingsKey::Write(L"FirstRun", L"0");
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
-    InitCommonControlsEx(&controls);
     MessageBoxRecorder boxes;
-
-    TMainForm form;
-    form.Show(SW_SHOWNORMAL);
-    PumpMessages();
+    const std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
+    TMainForm& form = *window;
 
     // The load is timed from the click on OK to the end of the command.
     Clock::time_point okClicked{};

@@ -17,11 +17,6 @@ namespace {
 constexpr UINT FolderDialogFlags =
     BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
 
-// Letting messages through and repainting the status bar cost as much under
-// Wine as copying a small file; this often keeps the window current and
-// responsive all the same.
-constexpr std::chrono::milliseconds MessageInterval{40};
-
 bool AnyRowSelected(HWND list) {
     return SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
 }
@@ -61,6 +56,7 @@ std::optional<std::u16string> TrackExtraction::ChooseDestinationFolder() {
     dialog.lpszTitle = L"Extract Tracks To Directory";
     dialog.ulFlags = FolderDialogFlags;
     dialog.lpfn = BrowseFolderCallback;
+    dialog.lParam = reinterpret_cast<LPARAM>(this);
     const win::UniqueItemIdList chosen(SHBrowseForFolderW(&dialog));
     if (!chosen) {
         return std::nullopt;  // cancelled
@@ -91,21 +87,15 @@ bool TrackExtraction::IsOnThePlayer(const std::u16string& folder) const {
 }
 
 int CALLBACK TrackExtraction::BrowseFolderCallback(HWND window, UINT message, LPARAM parameter,
-                                                   LPARAM) {
+                                                   LPARAM data) {
+    auto& run = *reinterpret_cast<TrackExtraction*>(data);
     win::RunReportingExceptions(window, [&] {
         if (message == BFFM_INITIALIZED) {
-            // The last destination, or else the user's documents.
-            const std::wstring last = win::WideFromUtf16(TMainForm::MainForm()->GetExtractPath());
-            if (win::FolderExists(last)) {
-                SendMessageW(window, BFFM_SETSELECTIONW, TRUE,
-                             reinterpret_cast<LPARAM>(last.c_str()));
-            } else if (const win::UniqueItemIdList documents = win::DocumentsFolderItem(window)) {
-                SendMessageW(window, BFFM_SETSELECTIONW, FALSE,
-                             reinterpret_cast<LPARAM>(documents.get()));
-            }
+            run.SelectInitialFolder(window);
         } else if (message == BFFM_SELCHANGED) {
-            // OK only for folders of the file system.
             const auto path = win::PathOfItem(reinterpret_cast<PCIDLIST_ABSOLUTE>(parameter));
+            run.ConfirmInitialFolder(window, path.value_or(L""));
+            // OK only for folders of the file system.
             if (path) {
                 SendMessageW(window, BFFM_SETSTATUSTEXTW, 0,
                              reinterpret_cast<LPARAM>(path->c_str()));
@@ -114,6 +104,40 @@ int CALLBACK TrackExtraction::BrowseFolderCallback(HWND window, UINT message, LP
         }
     });
     return 0;
+}
+
+void TrackExtraction::SelectInitialFolder(HWND dialog) {
+    // The last destination, or else the user's documents.
+    InitialFolder& folder = initialFolder_;
+    folder.Path = win::WideFromUtf16(form_.GetExtractPath());
+    if (!win::FolderExists(folder.Path)) {
+        folder.Documents = win::DocumentsFolderItem(dialog);
+        folder.Path = win::PathOfItem(folder.Documents.get()).value_or(L"");
+    }
+    folder.Pending = true;
+    SendInitialFolder(dialog);
+}
+
+void TrackExtraction::SendInitialFolder(HWND dialog) const {
+    if (initialFolder_.Documents) {
+        SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE,
+                     reinterpret_cast<LPARAM>(initialFolder_.Documents.get()));
+    } else {
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
+                     reinterpret_cast<LPARAM>(initialFolder_.Path.c_str()));
+    }
+}
+
+void TrackExtraction::ConfirmInitialFolder(HWND dialog, const std::wstring& selected) {
+    // Wine's dialog at times fills its tree only after it was told what to
+    // select, and then selects its first item: it is told once more.
+    if (!initialFolder_.Pending) {
+        return;
+    }
+    initialFolder_.Pending = false;
+    if (_wcsicmp(selected.c_str(), initialFolder_.Path.c_str()) != 0) {
+        SendInitialFolder(dialog);
+    }
 }
 
 void TrackExtraction::ExtractRows(ClashPolicy& policy) {
@@ -196,9 +220,7 @@ DWORD CALLBACK TrackExtraction::CopyProgressRoutine(LARGE_INTEGER totalFileSize,
 
 void TrackExtraction::ShowProgressNowAndThen(const std::u16string& target, int32_t percent) {
     currentTarget_ = target;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastShown_ >= MessageInterval) {
-        lastShown_ = now;
+    if (progressShown_.Due()) {
         form_.SetItemStatus(target);
         form_.SetProgress(percent);
     }

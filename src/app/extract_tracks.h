@@ -13,6 +13,8 @@
 #include <string>
 
 #include "core/extraction_rules.h"
+#include "core/update_throttle.h"
+#include "win/handles.h"
 
 class OneTrack;
 class TMainForm;
@@ -39,6 +41,9 @@ private:
 
     static int CALLBACK BrowseFolderCallback(HWND window, UINT message, LPARAM parameter,
                                              LPARAM data);
+    void SelectInitialFolder(HWND dialog);
+    void SendInitialFolder(HWND dialog) const;
+    void ConfirmInitialFolder(HWND dialog, const std::wstring& selected);
     static DWORD CALLBACK CopyProgressRoutine(
         LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER streamSize,
         LARGE_INTEGER streamBytesTransferred, DWORD streamNumber, DWORD callbackReason,
@@ -48,8 +53,19 @@ private:
     // enough ago. Before a question the target is shown at once.
     void ShowProgressNowAndThen(const std::u16string& target, int32_t percent);
 
+    // The folder the folder dialog opens on.
+    struct InitialFolder {
+        std::wstring Path;
+        win::UniqueItemIdList Documents;  // when it is the user's documents
+        bool Pending = false;             // the dialog has not confirmed it yet
+    };
+
     TMainForm& form_;
+    InitialFolder initialFolder_;
     std::u16string destination_;  // the chosen folder and a backslash
     std::u16string currentTarget_;
-    std::chrono::steady_clock::time_point lastShown_{};
+    // Letting messages through and repainting the status bar cost as much
+    // under Wine as copying a small file; this often keeps the window current
+    // and responsive all the same.
+    UpdateThrottle progressShown_{std::chrono::milliseconds(40)};
 };

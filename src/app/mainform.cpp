@@ -12,6 +12,7 @@
 #include "app/about.h"
 #include "app/action_binding.h"
 #include "app/actions.h"
+#include "app/export_track_list.h"
 #include "app/extract_tracks.h"
 #include "app/resource_ids.h"
 #include "win/message_box.h"
@@ -740,7 +741,9 @@ void TMainForm::TrackListColumnClick(int column) {
     }
 }
 
-void TMainForm::ActionFileExportExecute() {}
+void TMainForm::ActionFileExportExecute() {
+    TrackListExport(*this, *SettingsForm).Execute();
+}
 
 void TMainForm::ActionFileExtractExecute() {
     TrackExtraction(*this).Run();

@@ -71,6 +71,18 @@ public:
     };
     bool IsBusy() const { return busy_.Busy(); }
 
+    // The hourglass over the whole window while an object of this class lives.
+    class WaitCursor {
+    public:
+        explicit WaitCursor(TMainForm& form);
+        WaitCursor(const WaitCursor&) = delete;
+        WaitCursor& operator=(const WaitCursor&) = delete;
+        ~WaitCursor();
+
+    private:
+        TMainForm& form_;
+    };
+
     std::string Drive;                   // "F:" of the loaded device, or empty
     std::unique_ptr<ITDBParser> Parser;  // reader of the loaded database, or none
 
@@ -145,17 +157,6 @@ private:
     void FillTrackList(int32_t trackCount);
     void SortTrackList(int key);
 
-    // The hourglass over the whole window while an object of this class lives.
-    class WaitCursor {
-    public:
-        explicit WaitCursor(TMainForm& form);
-        WaitCursor(const WaitCursor&) = delete;
-        WaitCursor& operator=(const WaitCursor&) = delete;
-        ~WaitCursor();
-
-    private:
-        TMainForm& form_;
-    };
     bool UpdateCursor();
 
     inline static TMainForm* instance_ = nullptr;

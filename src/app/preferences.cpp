@@ -1,14 +1,20 @@
 #include "preferences.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
+#include "app/resource_ids.h"
+#include "core/preferences_input.h"
 #include "win/handles.h"
+#include "win/message_box.h"
+#include "win/pixel_layout.h"
 #include "win/wide_text.h"
 
 namespace {
@@ -106,9 +112,66 @@ ScreenMetrics QueryScreenMetrics() {
     return metrics;
 }
 
+// The dialog's layout, in pixels at 96 dpi.
+constexpr int ClientWidth = 377;
+constexpr int ClientHeight = 247;
+constexpr win::PixelRect GroupBox1Bounds{16, 16, 337, 65};
+constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 97};
+
+// The controls inside a group box are placed relative to it.
+constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRect& bounds) {
+    return {group.Left + bounds.Left, group.Top + bounds.Top, bounds.Width, bounds.Height};
+}
+
+constexpr std::array<std::pair<int, win::PixelRect>, 12> ControlBounds{{
+    {IDC_GROUPBOX1, GroupBox1Bounds},
+    {IDC_RBALLSONGS, InGroup(GroupBox1Bounds, {32, 32, 73, 17})},
+    {IDC_RBMAXSONGS, InGroup(GroupBox1Bounds, {128, 32, 97, 17})},
+    {IDC_TXTSONGLIMIT, InGroup(GroupBox1Bounds, {232, 29, 65, 21})},
+    {IDC_GROUPBOX2, GroupBox2Bounds},
+    // The labels take the room before their boxes, on one line even where a
+    // wider font stands in for the dialog's.
+    {IDC_PREFERENCES_LABEL1, InGroup(GroupBox2Bounds, {16, 32, 82, 13})},
+    {IDC_PREFERENCES_LABEL2, InGroup(GroupBox2Bounds, {16, 64, 82, 13})},
+    // The boxes' heights include their drop-down lists.
+    {IDC_CBFORMAT, InGroup(GroupBox2Bounds, {98, 28, 215, 160})},
+    {IDC_CBOVERWRITE, InGroup(GroupBox2Bounds, {98, 60, 215, 100})},
+    {IDOK, {71, 208, 75, 25}},
+    {IDCANCEL, {147, 208, 75, 25}},
+    {IDC_BTNHELP, {222, 208, 75, 25}},
+}};
+
+// The hourglass while an object of this class lives.
+class Hourglass {
+public:
+    Hourglass() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+    ~Hourglass() { SetCursor(previous_); }
+
+private:
+    HCURSOR previous_;
+};
+
+// Control texts in the ANSI code page, as the settings keep them.
+std::string Text(HWND control) {
+    return win::AnsiFromWide(win::WindowText(control));
+}
+
+void SetText(HWND control, std::string_view text) {
+    SetWindowTextW(control, win::WideFromAnsi(text).c_str());
+}
+
+void AddEntries(HWND comboBox, const auto& entries) {
+    for (const std::string_view entry : entries) {
+        SendMessageW(comboBox, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(win::WideFromAnsi(entry).c_str()));
+    }
+}
+
 }  // namespace
 
-TPreferencesForm::TPreferencesForm(HWND /*owner: parent of the dialog, which comes later*/) {
+TPreferencesForm::TPreferencesForm(HWND owner) : ModalDialog(IDD_PREFERENCES), owner_(owner) {
     LoadSettings();
 }
 
@@ -201,7 +264,119 @@ void TPreferencesForm::SetWindowBounds(int32_t left, int32_t top, int32_t width,
     SaveSettings();
 }
 
-// The preferences dialog comes with a later change.
-int TPreferencesForm::Execute() {
-    return 0;
+// The dialog -------------------------------------------------------------------
+
+INT_PTR TPreferencesForm::Execute() {
+    return ShowModal(owner_);
+}
+
+void TPreferencesForm::OnInitDialog() {
+    LayOutControls();
+    FormCreate();
+    FillControls();
+}
+
+void TPreferencesForm::LayOutControls() {
+    win::SizeClientAndCentre(Handle(), ClientWidth, ClientHeight, owner_);
+    for (const auto& [id, bounds] : ControlBounds) {
+        win::PlaceChild(Item(id), bounds);
+    }
+}
+
+void TPreferencesForm::FormCreate() {
+    AddEntries(Item(IDC_CBFORMAT), OfferedFileFormats);
+    AddEntries(Item(IDC_CBOVERWRITE), OverwritePolicyTexts);
+}
+
+// Every showing starts from the stored settings, whatever an earlier
+// showing left in the controls.
+void TPreferencesForm::FillControls() {
+    const bool allTracks = settings_.TrackLimit < 0;
+    CheckRadioButton(Handle(), IDC_RBALLSONGS, IDC_RBMAXSONGS,
+                     allTracks ? IDC_RBALLSONGS : IDC_RBMAXSONGS);
+    HWND limitField = Item(IDC_TXTSONGLIMIT);
+    SetText(limitField,
+            allTracks ? std::string(AllTracksText) : std::to_string(settings_.TrackLimit));
+    EnableWindow(limitField, !allTracks);
+    SetText(Item(IDC_CBFORMAT), settings_.FileFormat);
+    SendMessageW(Item(IDC_CBOVERWRITE), CB_SETCURSEL, settings_.OverwriteFiles, 0);
+}
+
+bool TPreferencesForm::OnCommand(int id, int code) {
+    switch (id) {
+        case IDC_RBALLSONGS:
+        case IDC_RBMAXSONGS: {
+            // The limit field is enabled exactly while "Limit Tracks To:" is
+            // checked. A click on the button already checked changes nothing,
+            // so a limit being typed survives it.
+            const bool limitChosen = IsChecked(IDC_RBMAXSONGS);
+            if (code == BN_CLICKED &&
+                limitChosen != (IsWindowEnabled(Item(IDC_TXTSONGLIMIT)) != 0)) {
+                limitChosen ? RbMaxSongsClick() : RbAllSongsClick();
+            }
+            return true;
+        }
+        case IDOK:
+            BtnOKClick();
+            return true;
+        case IDCANCEL:  // Esc and the close box too
+            BtnCancelClick();
+            return true;
+        case IDC_BTNHELP:
+            BtnHelpClick();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool TPreferencesForm::IsChecked(int id) const {
+    return IsDlgButtonChecked(Handle(), id) == BST_CHECKED;
+}
+
+void TPreferencesForm::RbAllSongsClick() {
+    EnableWindow(Item(IDC_TXTSONGLIMIT), FALSE);
+    SetText(Item(IDC_TXTSONGLIMIT), AllTracksText);
+}
+
+void TPreferencesForm::RbMaxSongsClick() {
+    EnableWindow(Item(IDC_TXTSONGLIMIT), TRUE);
+    SetText(Item(IDC_TXTSONGLIMIT), TrackLimitFieldText(settings_.TrackLimit));
+}
+
+// Everything is checked before anything is stored: a refused field leaves
+// all three settings as they were, also when the user then cancels.
+void TPreferencesForm::BtnOKClick() {
+    PreferencesInput input;
+    input.AllTracks = IsChecked(IDC_RBALLSONGS);
+    input.TrackLimitText = Text(Item(IDC_TXTSONGLIMIT));
+    input.FileFormat = Text(Item(IDC_CBFORMAT));
+    input.OverwriteFiles =
+        static_cast<int32_t>(SendMessageW(Item(IDC_CBOVERWRITE), CB_GETCURSEL, 0, 0));
+    const auto checked = CheckPreferencesInput(input);
+    if (const auto* refused = std::get_if<RefusedPreferences>(&checked)) {
+        win::ShowMessageBox(Handle(), win::WideFromAnsi(refused->Message), MB_OK | MB_ICONERROR);
+        const bool limit = refused->Refused == RefusedPreferences::Field::TrackLimit;
+        SendMessageW(Handle(), WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(Item(limit ? IDC_TXTSONGLIMIT : IDC_CBFORMAT)), TRUE);
+        return;
+    }
+    const auto& accepted = std::get<AcceptedPreferences>(checked);
+    settings_.TrackLimit = accepted.TrackLimit;
+    settings_.FileFormat = accepted.FileFormat;
+    settings_.OverwriteFiles = accepted.OverwriteFiles;
+    {
+        Hourglass hourglass;
+        SaveSettings();  // a failure keeps the dialog open
+    }
+    Close(IDOK);
+}
+
+void TPreferencesForm::BtnCancelClick() {
+    Close(IDCANCEL);
+}
+
+void TPreferencesForm::BtnHelpClick() {
+    win::ShowMessageBox(Handle(), win::WideFromAnsi(PreferencesHelpText()),
+                        MB_OK | MB_ICONINFORMATION);
 }

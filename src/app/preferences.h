@@ -1,6 +1,7 @@
 // TPreferencesForm: the program's twelve settings, kept in the current user's
-// registry under "Software\Marrowfen\Trackhaul", and (later) the dialog that
-// edits three of them.
+// registry under "Software\Marrowfen\Trackhaul", and the dialog that edits
+// three of them: the track limit, the file name pattern and the overwrite
+// policy.
 //
 // The object loads every value when it is constructed and writes the whole
 // set back each time any value changes. Registry failures are thrown as
@@ -15,14 +16,14 @@
 #include <string>
 
 #include "core/settings_values.h"  // WindowBounds, SettingsError, the value rules
+#include "win/modal_dialog.h"
 
-class TPreferencesForm {
+class TPreferencesForm : public win::ModalDialog {
 public:
-    // Loads all settings; throws SettingsError when a value has the wrong type.
+    // Loads all settings; throws SettingsError when a value has the wrong
+    // type. `owner` is the window the dialog shows over.
     explicit TPreferencesForm(HWND owner);
-    TPreferencesForm(const TPreferencesForm&) = delete;
-    TPreferencesForm& operator=(const TPreferencesForm&) = delete;
-    ~TPreferencesForm();  // writes nothing
+    ~TPreferencesForm() override;  // writes nothing
 
     void LoadSettings();
     void SaveSettings();  // all twelve values, in their fixed order
@@ -43,9 +44,24 @@ public:
     const WindowBounds& GetWindowBounds() const;
     void SetWindowBounds(int32_t left, int32_t top, int32_t width, int32_t height);
 
-    // Shows the preferences dialog modally; the result is of no interest.
-    int Execute();
+    // Shows the preferences dialog modally, filled from the settings; IDOK
+    // once the user's choices are stored, IDCANCEL when nothing changed.
+    INT_PTR Execute();
 
 private:
+    void OnInitDialog() override;
+    bool OnCommand(int id, int code) override;
+
+    void LayOutControls();
+    void FormCreate();
+    void FillControls();
+    void RbAllSongsClick();
+    void RbMaxSongsClick();
+    void BtnOKClick();
+    void BtnCancelClick();
+    void BtnHelpClick();
+    bool IsChecked(int id) const;
+
+    HWND owner_;
     SettingsValues settings_;
 };

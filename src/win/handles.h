@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shtypes.h>
 
 #include <memory>
 #include <type_traits>
@@ -32,5 +33,10 @@ using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
 using UniqueAccelerators = UniqueHandle<HACCEL, DestroyAcceleratorTable>;
 using UniqueKey = UniqueHandle<HKEY, RegCloseKey>;
+// A file opened by CreateFileW; hold nullptr, not INVALID_HANDLE_VALUE, when
+// none is open.
+using UniqueFile = UniqueHandle<HANDLE, CloseHandle>;
+// An item identifier list that the shell allocated for the caller.
+using UniqueItemIdList = UniqueHandle<LPITEMIDLIST, CoTaskMemFree>;
 
 }  // namespace win

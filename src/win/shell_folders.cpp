@@ -5,8 +5,10 @@
 namespace win {
 
 std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item) {
-    std::wstring path(MAX_PATH, L'\0');  // the size the call expects
-    if (item == nullptr || !SHGetPathFromIDListW(item, path.data())) {
+    std::wstring path(32768, L'\0');  // the longest path Windows knows
+    if (item == nullptr ||
+        !SHGetPathFromIDListEx(item, path.data(), static_cast<DWORD>(path.size()),
+                               GPFIDL_DEFAULT)) {
         return std::nullopt;
     }
     path.resize(path.find(L'\0'));

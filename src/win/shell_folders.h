@@ -14,8 +14,6 @@
 
 namespace win {
 
-using UniqueItemIdList = UniqueHandle<PIDLIST_ABSOLUTE, ILFree>;
-
 // The file-system path of a shell item, or nothing for a virtual folder
 // such as the Control Panel.
 std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item);

@@ -1,9 +1,13 @@
 #include "app_test_support.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 
 #include <memory>
 #include <utility>
+
+#include "win/wide_text.h"
 
 namespace {
 
@@ -25,6 +29,26 @@ LRESULT CALLBACK RunnerProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::wstring WindowClass(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+struct WindowSearch {
+    const std::function<bool(HWND)>* Matches;
+    HWND Found;
+};
+
+BOOL CALLBACK FindVisibleMatch(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    if (IsWindowVisible(window) && (*search.Matches)(window)) {
+        search.Found = window;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 }  // namespace
@@ -102,10 +126,16 @@ void RunInNextMessageLoop(std::function<void()> action) {
 
 WhenWindowShows::WhenWindowShows(std::wstring caption, std::function<void(HWND)> action,
                                  Repeat repeat, std::wstring className)
-    : caption_(std::move(caption)),
-      className_(std::move(className)),
-      action_(std::move(action)),
-      repeat_(repeat) {
+    : WhenWindowShows(
+          [caption = std::move(caption), className = std::move(className)](HWND window) {
+              return win::WindowText(window) == caption &&
+                     (className.empty() || WindowClass(window) == className);
+          },
+          std::move(action), repeat) {}
+
+WhenWindowShows::WhenWindowShows(std::function<bool(HWND)> matches,
+                                 std::function<void(HWND)> action, Repeat repeat)
+    : matches_(std::move(matches)), action_(std::move(action)), repeat_(repeat) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -136,9 +166,9 @@ LRESULT CALLBACK WhenWindowShows::Procedure(HWND window, UINT message, WPARAM wP
 }
 
 void WhenWindowShows::Check() {
-    HWND found = FindWindowW(className_.empty() ? nullptr : className_.c_str(), caption_.c_str());
-    if (found == nullptr || !IsWindowVisible(found) ||
-        GetWindowThreadProcessId(found, nullptr) != GetCurrentThreadId()) {
+    WindowSearch search{&matches_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindVisibleMatch, reinterpret_cast<LPARAM>(&search));
+    if (search.Found == nullptr) {
         return;
     }
     if (repeat_ == Repeat::Once) {
@@ -146,7 +176,33 @@ void WhenWindowShows::Check() {
         watcher_ = nullptr;
     }
     ++shown_;
-    action_(found);
+    action_(search.Found);
+}
+
+SaveDialogAnswer::SaveDialogAnswer(const std::wstring& caption, std::wstring fileName)
+    : fileName_(std::move(fileName)), dialog_(caption, [this](HWND dialog) { Answer(dialog); }) {}
+
+void SaveDialogAnswer::Answer(HWND dialog) {
+    const auto dialogText = [dialog](UINT message) {
+        std::wstring text(32768, L'\0');
+        SendMessageW(dialog, message, text.size(), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(wcslen(text.c_str()));
+        return text;
+    };
+    seen_.Folder = dialogText(CDM_GETFOLDERPATH);
+    seen_.FileName = dialogText(CDM_GETSPEC);
+    seen_.FileType = win::WindowText(GetDlgItem(dialog, cmb1));
+    answeredAt_ = std::chrono::steady_clock::now();
+    if (fileName_.empty()) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return;
+    }
+    // The question whether to replace a file comes in a box the dialog owns.
+    confirmation_.emplace(
+        [dialog](HWND box) { return GetWindow(box, GW_OWNER) == dialog; },
+        [](HWND box) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0); });
+    SetDlgItemTextW(dialog, cmb13, fileName_.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 std::wstring MenuText(HMENU menu, UINT position) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -56,6 +57,9 @@ public:
     // dialogs are "#32770"), for a dialog that shares its owner's caption.
     WhenWindowShows(std::wstring caption, std::function<void(HWND)> action,
                     Repeat repeat = Repeat::Once, std::wstring className = L"");
+    // The same for such a window that `matches`.
+    WhenWindowShows(std::function<bool(HWND)> matches, std::function<void(HWND)> action,
+                    Repeat repeat = Repeat::Once);
     WhenWindowShows(const WhenWindowShows&) = delete;
     WhenWindowShows& operator=(const WhenWindowShows&) = delete;
     ~WhenWindowShows();
@@ -67,12 +71,42 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Check();
 
-    std::wstring caption_;
-    std::wstring className_;
+    std::function<bool(HWND)> matches_;
     std::function<void(HWND)> action_;
     Repeat repeat_;
     HWND watcher_ = nullptr;
     int shown_ = 0;
+};
+
+// What a save dialog showed when it opened.
+struct SaveDialogView {
+    std::wstring Folder;    // the folder it opened in
+    std::wstring FileName;  // the text of its name box
+    std::wstring FileType;  // the chosen entry of its type list
+};
+
+// Answers the next save dialog captioned `caption` from whichever message
+// loop runs then: types `fileName` into its name box and presses Save,
+// confirming the replacement of a file that exists; with no name, presses
+// Cancel.
+class SaveDialogAnswer {
+public:
+    SaveDialogAnswer(const std::wstring& caption, std::wstring fileName);
+
+    bool Shown() const { return dialog_.Shown(); }
+    bool ReplacementConfirmed() const { return confirmation_ && confirmation_->Shown(); }
+    const SaveDialogView& Seen() const { return seen_; }
+    // When Save or Cancel was pressed.
+    std::chrono::steady_clock::time_point AnsweredAt() const { return answeredAt_; }
+
+private:
+    void Answer(HWND dialog);
+
+    std::wstring fileName_;
+    SaveDialogView seen_;
+    std::chrono::steady_clock::time_point answeredAt_;
+    WhenWindowShows dialog_;
+    std::optional<WhenWindowShows> confirmation_;
 };
 
 // The text of a status bar panel.

@@ -1,0 +1,130 @@
+#include "app/export_track_list.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <chrono>
+#include <string_view>
+
+#include "app/mainform.h"
+#include "app/preferences.h"
+#include "app/track_list_view.h"
+#include "core/csv_file_writer.h"
+#include "core/onetrack.h"
+#include "core/path_text.h"
+#include "core/update_throttle.h"
+#include "win/handles.h"
+#include "win/message_box.h"
+#include "win/shell_folders.h"
+#include "win/wide_text.h"
+
+namespace {
+
+constexpr int TitlePanel = 2;
+
+// Letting messages through costs about as much as writing a hundred rows:
+// the window repaints and the current title shows this often instead.
+constexpr std::chrono::milliseconds ShowProgressEvery{200};
+
+// Opened as "wb" opens: created if missing, emptied if present.
+win::UniqueFile OpenForWriting(const std::wstring& fileName) {
+    HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return win::UniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+bool WriteBytes(HANDLE file, std::string_view bytes) {
+    DWORD written = 0;
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+}  // namespace
+
+TrackListExport::TrackListExport(TMainForm& form, TPreferencesForm& settings)
+    : form_(form), settings_(settings) {
+    SaveDialog.Title = L"Export Track List";
+    SaveDialog.FilterDescription = L"Comma-Separated Text (*.csv)";
+    SaveDialog.FilterPattern = L"*.csv";
+    SaveDialog.DefaultExtension = L"csv";
+    SaveDialog.Options = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                         OFN_NOREADONLYRETURN | OFN_ENABLESIZING;
+}
+
+void TrackListExport::Execute() {
+    // Held from the start: the rows counted here are the rows written.
+    TMainForm::BusyScope busy(form_);
+    const HWND owner = form_.Handle();
+    const int rowCount = TrackListView(form_.TrackList()).Count();
+    if (rowCount == 0) {
+        win::ShowMessageBox(owner, L"There are no tracks to export.", MB_OK | MB_ICONERROR);
+        return;
+    }
+    SaveDialog.FileName.clear();
+    SaveDialog.InitialDir = StartFolder();
+    if (!SaveDialog.Execute(owner)) {
+        return;
+    }
+    const std::wstring fileName = SaveDialog.FileName;
+    settings_.SetExtractPath(FolderOfFileName(win::Utf16FromWide(fileName)));
+
+    win::UniqueFile file = OpenForWriting(fileName);
+    if (!file) {
+        win::ShowMessageBox(owner, L"Error opening file for writing:\r\n" + fileName,
+                            MB_OK | MB_ICONERROR);
+        return;
+    }
+    form_.SetStatusText("Exporting track list:");
+    bool written = false;
+    {
+        TMainForm::WaitCursor hourglass(form_);
+        form_.ProcessMessages();
+        const bool rowsWritten = WriteRows(file.get(), rowCount);
+        const bool closed = CloseHandle(file.release()) != 0;
+        written = rowsWritten && closed;
+        if (!written) {
+            DeleteFileW(fileName.c_str());  // nothing half-written is left behind
+        }
+        ShowTitle(u"");
+    }
+    if (!written) {
+        win::ShowMessageBox(owner, L"Error writing file:\r\n" + fileName, MB_OK | MB_ICONERROR);
+    }
+    form_.ShowReadyStatus();
+}
+
+std::wstring TrackListExport::StartFolder() const {
+    const std::wstring extractPath = win::WideFromUtf16(settings_.GetExtractPath());
+    if (win::FolderExists(extractPath)) {
+        return extractPath;
+    }
+    const win::UniqueItemIdList documents = win::DocumentsFolderItem(form_.Handle());
+    return win::PathOfItem(documents.get()).value_or(L"");
+}
+
+bool TrackListExport::WriteRows(HANDLE file, int rowCount) {
+    CsvFileWriter writer([file](std::string_view bytes) { return WriteBytes(file, bytes); });
+    const TrackListView rows(form_.TrackList());
+    UpdateThrottle progress(ShowProgressEvery);
+    for (int row = 0; row < rowCount; ++row) {
+        const OneTrack* track = rows.TrackAt(row);
+        if (track == nullptr) {
+            continue;
+        }
+        if (progress.Due()) {
+            ShowTitle(track->GetTitle());
+            form_.ProcessMessages();
+        }
+        if (!writer.WriteTrack(*track)) {
+            return false;
+        }
+    }
+    return writer.Finish();
+}
+
+void TrackListExport::ShowTitle(const std::u16string& title) {
+    const std::wstring text = win::WideFromUtf16(title);
+    SendMessageW(form_.StatusBar(), SB_SETTEXTW, TitlePanel,
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}

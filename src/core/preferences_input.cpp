@@ -1,0 +1,51 @@
+#include "preferences_input.h"
+
+#include <iterator>
+
+#include "settings_values.h"
+
+std::string PreferencesHelpText() {
+    constexpr std::string_view lines[] = {
+        "You can limit the number of tracks read from the iPod database by entering the maximum "
+        "number in the",
+        "corresponding field.  If you select 'All Tracks', all tracks from the iPod database will "
+        "be loaded and dislplayed.",
+        "",
+        "File Format field is used to specify the format of the extracted tracks.  The following "
+        "substitutions will be made:",
+        "        %tracknumber% - track number",
+        "        %title% - track title",
+        "        %artist% - track artist",
+        "        %album% - track album",
+        "All other characters will be used as is in the filename",
+    };
+    std::string text;
+    for (size_t index = 0; index < std::size(lines); ++index) {
+        if (index > 0) {
+            text += "\r\n";
+        }
+        text += lines[index];
+    }
+    return text;
+}
+
+std::string TrackLimitFieldText(int32_t trackLimit) {
+    return trackLimit >= 1 ? std::to_string(trackLimit) : std::string();
+}
+
+std::variant<AcceptedPreferences, RefusedPreferences> CheckPreferencesInput(
+    const PreferencesInput& input) {
+    AcceptedPreferences accepted{-1, input.FileFormat, input.OverwriteFiles};
+    if (!input.AllTracks) {
+        const std::optional<int32_t> limit = ParseInt32(input.TrackLimitText);
+        if (!limit || *limit < 1) {
+            return RefusedPreferences{RefusedPreferences::Field::TrackLimit,
+                                      InvalidTrackLimitMessage};
+        }
+        accepted.TrackLimit = *limit;
+    }
+    if (ContainsForbiddenFileNameChar(input.FileFormat)) {
+        return RefusedPreferences{RefusedPreferences::Field::FileFormat, InvalidFileFormatMessage};
+    }
+    return accepted;
+}

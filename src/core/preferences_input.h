@@ -1,0 +1,69 @@
+// What the preferences dialog offers and accepts, free of its window: the
+// patterns and overwrite policies in its lists, its texts, and the check of
+// everything the user entered, made before any of it is stored.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+inline constexpr std::array<std::string_view, 8> OfferedFileFormats{
+    "%tracknumber% - %artist% - %title%",
+    "%tracknumber% - %title%",
+    "%tracknumber% - %album% - %title%",
+    "%tracknumber% - %album% - %artist% - %title%",
+    "%artist% - %title%",
+    "%title%",
+    "%album% - %title%",
+    "%album% - %artist% - %title%",
+};
+
+// In the order of their values: AlwaysOverwrite, NeverOverwrite, AlwaysPrompt.
+inline constexpr std::array<std::string_view, 3> OverwritePolicyTexts{
+    "Always Overwrite", "Never Overwrite", "Always Prompt"};
+
+// The track limit field while "All Tracks" is chosen.
+inline constexpr std::string_view AllTracksText = "All";
+
+inline constexpr std::string_view InvalidTrackLimitMessage =
+    "Please enter a valid non-negative track limit.";
+inline constexpr std::string_view InvalidFileFormatMessage =
+    "File format cannot contain characters  \\ / : * ? \" < > | ";
+
+// The help text: lines separated by CR LF, none after the last.
+std::string PreferencesHelpText();
+
+// The limit field's text for a stored limit when "Limit Tracks To:" is
+// chosen by a click: the limit, or nothing when it means all tracks.
+std::string TrackLimitFieldText(int32_t trackLimit);
+
+// What the dialog's controls hold when the user presses OK.
+struct PreferencesInput {
+    bool AllTracks = true;
+    std::string TrackLimitText;  // ignored when AllTracks
+    std::string FileFormat;
+    int32_t OverwriteFiles = 0;  // the chosen entry of the policy list
+};
+
+// The three settings to store.
+struct AcceptedPreferences {
+    int32_t TrackLimit = -1;
+    std::string FileFormat;
+    int32_t OverwriteFiles = 0;
+};
+
+// Why the input was refused: which field, and the message to show.
+struct RefusedPreferences {
+    enum class Field { TrackLimit, FileFormat };
+    Field Refused;
+    std::string_view Message;
+};
+
+// The track limit must be a whole number from 1 up to the largest 32-bit
+// number; the pattern must not hold a character that Windows forbids in
+// file names. The limit is checked first.
+std::variant<AcceptedPreferences, RefusedPreferences> CheckPreferencesInput(
+    const PreferencesInput& input);

@@ -1,0 +1,25 @@
+// The system's save dialog, as a window's form defines it: its properties
+// are set once, and each Execute shows it. The wide dialog, so that a file
+// or folder named in any script comes back whole.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace win {
+
+struct SaveFileDialog {
+    std::wstring Title;
+    std::wstring FilterDescription;  // one filter: "Text (*.txt)" ...
+    std::wstring FilterPattern;      // ... and its pattern "*.txt"
+    std::wstring DefaultExtension;   // added to a name typed without one
+    DWORD Options = 0;               // OFN_ flags
+    std::wstring InitialDir;
+    std::wstring FileName;  // shown in the name box; the chosen file after Execute
+
+    // Shows the dialog modally; true when the user chose a file.
+    bool Execute(HWND owner);
+};
+
+}  // namespace win

@@ -1,0 +1,74 @@
+#include "window_benchmark.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "app_test_support.h"
+
+namespace benchmark {
+
+namespace {
+
+std::u16string Utf16(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+}  // namespace
+
+std::vector<itdb::Track> Tracks() {
+    static const char* const words[] = {"love",  "Night", "river", "Blue",  "stone", "Fire",
+                                        "light", "Rain",  "road",  "Heart", "sky",   "Dream"};
+    std::mt19937 random(4);  // the same database every run
+    std::uniform_int_distribution<int> word(0, 11);
+    std::vector<itdb::Track> tracks;
+    tracks.reserve(TrackCount);
+    for (int index = 0; index < TrackCount; ++index) {
+        const int album = index / 12;
+        itdb::Track track;
+        track.title = Utf16(std::string(words[word(random)]) + " " + words[word(random)] + " " +
+                            std::to_string(index));
+        track.artist = Utf16("Artist " + std::to_string(album % 900));
+        track.album = Utf16("Album " + std::to_string(album));
+        track.location = Utf16(":iPod_Control:Music:F" + std::to_string(10 + index % 50) + ":T" +
+                               std::to_string(index) + ".mp3");
+        track.fileType = index % 3 == 0 ? u"AAC audio file" : u"MPEG audio file";
+        track.lengthMs = 90000 + static_cast<uint32_t>(random() % 400000);
+        track.trackNumber = index % 12 + 1;
+        track.bitRate = index % 4 == 0 ? 256 : 128;
+        track.sampleRateHz = index % 5 == 0 ? 48000 : 44100;
+        track.mediaType = index % 40 == 0 ? 4 : 1;
+        tracks.push_back(std::move(track));
+    }
+    return tracks;
+}
+
+bool PrepareWindowRun(const std::string& databasePath) {
+    std::filesystem::create_directories(std::filesystem::path(databasePath).parent_path());
+    if (!itdb::WriteFile(databasePath, itdb::RealisticDatabase(Tracks()))) {
+        std::fprintf(stderr, "cannot write %s\n", databasePath.c_str());
+        return false;
+    }
+    SettingsKey::Delete();
+    SettingsKey::Write(L"FirstRun", L"0");
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&controls);
+    return true;
+}
+
+std::unique_ptr<TMainForm> StartMainWindow() {
+    auto form = std::make_unique<TMainForm>();
+    form->Show(SW_SHOWNORMAL);
+    PumpMessages();
+    return form;
+}
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+}  // namespace benchmark

@@ -1,0 +1,32 @@
+// What the benchmarks of the main window share: the same realistic tracks
+// every run, a start in the Wine prefix's settings, and the clock.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/mainform.h"
+#include "itdb_builder.h"
+
+namespace benchmark {
+
+constexpr int TrackCount = 40000;
+using Clock = std::chrono::steady_clock;
+
+// Albums of about twelve songs with mixed-case titles, types and rates.
+std::vector<itdb::Track> Tracks();
+
+// Writes a database of Tracks() to `databasePath`, creating its folder;
+// resets the settings with the first run behind, so that no welcome question
+// interrupts; and sets up the common controls. False, with a message on
+// standard error, when the database cannot be written.
+bool PrepareWindowRun(const std::string& databasePath);
+
+// A main window, shown and painted.
+std::unique_ptr<TMainForm> StartMainWindow();
+
+double SecondsSince(Clock::time_point start);
+
+}  // namespace benchmark
