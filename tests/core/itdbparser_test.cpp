@@ -308,6 +308,14 @@ TEST(ITDBParser, EmptyAndOddLengthStrings) {
     EXPECT_EQ(track.GetPath(), "\\a\\b");
 }
 
+TEST(ITDBParser, OddStringsLastByteMustBeThereAlthoughItIsNotKept) {
+    const Bytes lastByteMissing = itdb::TrackItem(
+        {}, {itdb::StringObject(1, u"x"), itdb::RawStringObject(4, 5, Bytes{'a', 0, 'b', 0})});
+    const Bytes database = itdb::Database({itdb::TrackSet({NamedTrack(u"one"), lastByteMissing})});
+    EXPECT_EQ(ParseBytes(database).result, 1);
+    EXPECT_EQ(ParseBytes(itdb::CompressedDatabase(database)).result, 1);
+}
+
 TEST(ITDBParser, EmbeddedNulKeepsWideTextButEndsNarrowText) {
     const std::u16string withNul(u"ab\0cd", 5);
     const Bytes item =
