@@ -56,13 +56,10 @@ size_t InflatedStream::Read(uint8_t* destination, size_t count) {
     stream.avail_out = wanted;
     bool going = true;
     while (going && stream.avail_out > 0) {
-        if (stream.avail_in == 0 && !FillInput()) {
-            going = false;  // the file ends inside the stream
-            break;
-        }
-        // Anything but progress ends the stream: its end, a damaged block, a
-        // wrong check value, a preset dictionary that no one can supply.
-        going = inflate(&stream, Z_NO_FLUSH) == Z_OK;
+        // The file may end inside the stream. Anything but progress ends it
+        // too: its end, a damaged block, a wrong check value, a preset
+        // dictionary that no one can supply.
+        going = (stream.avail_in > 0 || FillInput()) && inflate(&stream, Z_NO_FLUSH) == Z_OK;
     }
     const size_t done = wanted - stream.avail_out;
     remaining_ -= static_cast<int64_t>(done);
