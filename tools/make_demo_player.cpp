@@ -1,7 +1,9 @@
-// make-demo-player FOLDER: writes a folder that looks like an attached player
-// to Trackhaul: iPod_Control/iTunes/iTunesDB describing about sixty tracks of
-// several albums, and a small file with distinct content at each track's
-// location (iPod_Control/Music/Fnn/XXXX.ext), as a player keeps them.
+// make-demo-player [--compressed] FOLDER: writes a folder that looks like an
+// attached player to Trackhaul: iPod_Control/iTunes/iTunesDB describing about
+// sixty tracks of several albums, and a small file with distinct content at
+// each track's location (iPod_Control/Music/Fnn/XXXX.ext), as a player keeps
+// them. With --compressed the database is iPod_Control/iTunes/iTunesCDB
+// instead, compressed as the newest nanos keep it, and there is no iTunesDB.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -145,11 +147,12 @@ std::string PlayerFileName(int index) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: make-demo-player FOLDER\n";
+    const bool compressed = argc == 3 && std::string(argv[1]) == "--compressed";
+    if (argc != 2 && !compressed) {
+        std::cerr << "usage: make-demo-player [--compressed] FOLDER\n";
         return 2;
     }
-    const fs::path root = argv[1];
+    const fs::path root = argv[argc - 1];
     std::vector<itdb::Track> tracks;
     int index = 0;
     for (const Album& album : DemoAlbums()) {
@@ -185,9 +188,12 @@ int main(int argc, char** argv) {
             ++index;
         }
     }
-    const fs::path database = root / "iPod_Control" / "iTunes" / "iTunesDB";
+    const fs::path database =
+        root / "iPod_Control" / "iTunes" / (compressed ? "iTunesCDB" : "iTunesDB");
+    const itdb::Bytes ordinary = itdb::RealisticDatabase(tracks);
     fs::create_directories(database.parent_path());
-    if (!itdb::WriteFile(database.string(), itdb::RealisticDatabase(tracks))) {
+    if (!itdb::WriteFile(database.string(),
+                         compressed ? itdb::CompressedDatabase(ordinary) : ordinary)) {
         std::cerr << "cannot write " << database << "\n";
         return 1;
     }

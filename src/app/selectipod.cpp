@@ -12,7 +12,7 @@ namespace {
 
 constexpr int ClientWidth = 256;
 constexpr int ClientHeight = 150;
-constexpr win::PixelRect Label1Bounds{32, 24, 0, 13};  // as wide as its text
+constexpr win::PixelRect Label1Bounds{32, 24, 0, 13};      // as wide as its text
 constexpr win::PixelRect CbDriveBounds{32, 48, 185, 150};  // height includes the drop-down
 constexpr win::PixelRect BtnOKBounds{48, 100, 75, 25};
 constexpr win::PixelRect BtnCancelBounds{124, 100, 75, 25};
@@ -37,13 +37,31 @@ void FitLabelToText(HWND label) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool FileOpensForReading(const std::string& path) {
+struct FileCheck {
+    bool opens = false;
+    bool hasContent = false;  // at least one byte
+};
+
+FileCheck CheckFile(const std::string& path) {
+    FileCheck check;
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
+    if (file != nullptr) {
+        check.opens = true;
+        check.hasContent = std::fgetc(file) != EOF;
+        std::fclose(file);
     }
-    std::fclose(file);
-    return true;
+    return check;
+}
+
+// The drive's iTunesDB, unless it cannot be opened or is empty and the
+// drive has an iTunesCDB: newer players keep only the compressed database.
+std::string DatabasePathOn(const std::string& driveDesignator) {
+    const std::string ordinary = DatabasePathOnDrive(driveDesignator);
+    const std::string compressed = CompressedDatabasePathOnDrive(driveDesignator);
+    if (!CheckFile(ordinary).hasContent && CheckFile(compressed).opens) {
+        return compressed;
+    }
+    return ordinary;
 }
 
 }  // namespace
@@ -118,8 +136,8 @@ void TSelectIPodForm::BtnOKClick() {
     SendMessageA(driveList, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry.data()));
     entry.resize(static_cast<size_t>(length));
 
-    const std::string path = DatabasePathOnDrive(DriveDesignatorOf(entry));
-    if (!FileOpensForReading(path)) {
+    const std::string path = DatabasePathOn(DriveDesignatorOf(entry));
+    if (!CheckFile(path).opens) {
         win::ShowMessageBox(Handle(), L"Cannot read iPod database on selected device.",
                             MB_OK | MB_ICONERROR);
         return;

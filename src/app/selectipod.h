@@ -1,6 +1,8 @@
 // TSelectIPodForm: the device selection dialog. It offers every removable
 // drive that carries a volume, as "(F:)  LABEL", and returns the path of the
-// player database on the chosen drive once that file can be opened.
+// player database on the chosen drive once that file can be opened: its
+// iTunesDB, or its compressed iTunesCDB where the iTunesDB cannot be opened
+// or is empty.
 #pragma once
 
 #include <string>

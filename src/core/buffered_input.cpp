@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "inflated_stream.h"
+
 namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
+static_assert(BufferedInput::kHistory < static_cast<int64_t>(kBufferSize));
 
 bool SeekFile(std::FILE* file, int64_t offset, int origin) {
 #ifdef _WIN32
@@ -24,7 +27,11 @@ int64_t TellFile(std::FILE* file) {
 
 }  // namespace
 
+BufferedInput::BufferedInput() = default;
+BufferedInput::~BufferedInput() = default;
+
 bool BufferedInput::Open(const std::string& path) {
+    stream_.reset();
     file_.reset(std::fopen(path.c_str(), "rb"));
     if (!file_) {
         return false;
@@ -36,8 +43,23 @@ bool BufferedInput::Open(const std::string& path) {
     position_ = 0;
     bufferStart_ = 0;
     bufferLength_ = 0;
-    filePosition_ = -1;
+    sourceStart_ = 0;
+    sourcePosition_ = -1;
     buffer_.resize(kBufferSize);
+    return true;
+}
+
+bool BufferedInput::InflateFrom(int64_t offset, int64_t limit) {
+    stream_.reset();
+    if (!file_ || offset < 0 || !SeekFile(file_.get(), offset, SEEK_SET)) {
+        return false;
+    }
+    stream_ = std::make_unique<InflatedStream>(file_.get(), limit);
+    position_ = offset;
+    bufferStart_ = offset;
+    bufferLength_ = 0;
+    sourceStart_ = offset;
+    sourcePosition_ = offset;
     return true;
 }
 
@@ -50,17 +72,50 @@ bool BufferedInput::SeekTo(int64_t offset) {
 }
 
 bool BufferedInput::Refill() {
-    if (position_ >= size_) {
+    if (position_ < sourceStart_ || (!stream_ && position_ >= size_)) {
         return false;
     }
-    if (filePosition_ != position_ && !SeekFile(file_.get(), position_, SEEK_SET)) {
-        filePosition_ = -1;
+    // The new buffer starts kHistory bytes before the read position. Those
+    // bytes are moved over from the old buffer where it holds them and the
+    // source stands right behind it, as on every sequential read.
+    const int64_t windowStart = std::max(position_ - kHistory, sourceStart_);
+    const int64_t bufferEnd = bufferStart_ + static_cast<int64_t>(bufferLength_);
+    size_t kept = 0;
+    if (sourcePosition_ == bufferEnd && windowStart >= bufferStart_ && windowStart <= bufferEnd) {
+        kept = static_cast<size_t>(bufferEnd - windowStart);
+        std::memmove(buffer_.data(), buffer_.data() + (windowStart - bufferStart_), kept);
+    } else if (!MoveSourceTo(windowStart)) {
+        bufferLength_ = 0;
         return false;
     }
-    bufferStart_ = position_;
-    bufferLength_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
-    filePosition_ = bufferStart_ + static_cast<int64_t>(bufferLength_);
-    return bufferLength_ > 0;
+    bufferStart_ = windowStart;
+    bufferLength_ = kept + ReadSource(buffer_.data() + kept, buffer_.size() - kept);
+    return position_ < bufferStart_ + static_cast<int64_t>(bufferLength_);
+}
+
+bool BufferedInput::MoveSourceTo(int64_t offset) {
+    if (!stream_) {
+        const bool moved = SeekFile(file_.get(), offset, SEEK_SET);
+        sourcePosition_ = moved ? offset : -1;
+        return moved;
+    }
+    // A stream only goes forward: the bytes up to `offset` are inflated into
+    // the buffer and dropped.
+    while (sourcePosition_ < offset) {
+        const auto step =
+            static_cast<size_t>(std::min<int64_t>(offset - sourcePosition_, buffer_.size()));
+        if (ReadSource(buffer_.data(), step) < step) {
+            return false;
+        }
+    }
+    return sourcePosition_ == offset;
+}
+
+size_t BufferedInput::ReadSource(uint8_t* destination, size_t count) {
+    const size_t got = stream_ ? stream_->Read(destination, count)
+                               : std::fread(destination, 1, count, file_.get());
+    sourcePosition_ += static_cast<int64_t>(got);
+    return got;
 }
 
 size_t BufferedInput::ReadAcrossBuffer(uint8_t* destination, size_t count) {

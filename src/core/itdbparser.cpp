@@ -13,6 +13,11 @@ namespace {
 constexpr int64_t kStringLengthGap = 12;  // from the end of the type to the length
 constexpr int64_t kStringTextGap = 8;     // from the end of the length to the text
 constexpr int64_t kObjectFieldsRead = 16;
+// A track item is read up to its media type, 212 bytes in, before the walk
+// moves to the item's header length, which may be shorter: the input keeps
+// enough bytes behind for that move back.
+constexpr int64_t kItemFieldsRead = 212;
+static_assert(kItemFieldsRead <= BufferedInput::kHistory);
 
 // Data object types that carry a string the track list needs.
 enum ObjectType : uint32_t {
@@ -37,23 +42,30 @@ bool ReadTag(BufferedInput& input, const char (&expected)[5]) {
     return input.Read(tag, 4) == 4 && std::memcmp(tag, expected, 4) == 0;
 }
 
+// Reads `unitCount` UTF-16 code units. The text grows step by step as its
+// bytes arrive, so a declared length never makes the reader ask for more
+// memory than the input really holds: the size of an inflated stream is not
+// known before its end.
+bool ReadUnits(BufferedInput& input, size_t unitCount, std::u16string& text) {
+    constexpr size_t kStepUnits = 32 * 1024;
+    text.clear();
+    while (text.size() < unitCount) {
+        const size_t done = text.size();
+        const size_t step = std::min(unitCount - done, kStepUnits);
+        text.resize(done + step);
+        if (input.Read(reinterpret_cast<uint8_t*>(text.data() + done), step * 2) != step * 2) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads an object's string bytes as UTF-16 little-endian; positioned 16 bytes
 // into the object. An odd last byte is skipped.
 bool ReadStringUnits(BufferedInput& input, std::u16string& text) {
     int32_t length = 0;
     if (!input.Skip(kStringLengthGap) || !ReadInt32(input, length) || length < 0 ||
-        !input.Skip(kStringTextGap)) {
-        return false;
-    }
-    // Checked before anything is allocated: a declared length can never make
-    // the reader ask for more memory than the file holds.
-    if (length > input.Remaining()) {
-        return false;
-    }
-    const auto byteCount = static_cast<size_t>(length);
-    text.assign(byteCount / 2, u'\0');
-    const size_t evenBytes = text.size() * 2;
-    if (input.Read(reinterpret_cast<uint8_t*>(text.data()), evenBytes) != evenBytes) {
+        !input.Skip(kStringTextGap) || !ReadUnits(input, static_cast<size_t>(length) / 2, text)) {
         return false;
     }
     if constexpr (std::endian::native == std::endian::big) {
@@ -61,7 +73,21 @@ bool ReadStringUnits(BufferedInput& input, std::u16string& text) {
             unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
         }
     }
-    return input.Skip(static_cast<int64_t>(byteCount - evenBytes));
+    // The odd last byte must be there too, although it is not kept.
+    uint8_t oddByte = 0;
+    return length % 2 == 0 || input.Read(&oddByte, 1) == 1;
+}
+
+// A compressed database holds a zlib stream where an ordinary one has its
+// first data set: it starts with 0x78 (deflate, 32 KiB window), and its
+// first two bytes, big-endian, are a multiple of 31. Leaves the input where
+// it was.
+bool StartsZlibStream(BufferedInput& input) {
+    const int64_t start = input.Tell();
+    uint8_t header[2];
+    const bool zlib =
+        input.Read(header, 2) == 2 && header[0] == 0x78 && (header[0] << 8 | header[1]) % 31 == 0;
+    return input.SeekTo(start) && zlib;
 }
 
 }  // namespace
@@ -108,6 +134,10 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input) {
     if (!input.SeekTo(0) || !ReadTag(input, "mhbd") || !ReadInt32(input, headerLength) ||
         !ReadInt32(input, totalLength) || totalLength != input.Size() ||
         !input.SeekTo(headerLength)) {
+        return kInvalid;
+    }
+    // Everything after a compressed database's header is read as it inflates.
+    if (StartsZlibStream(input) && !input.InflateFrom(headerLength)) {
         return kInvalid;
     }
 

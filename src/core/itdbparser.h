@@ -6,8 +6,15 @@
 // back, by the lengths the file declares, and keeps one OneTrack per track
 // item. It never writes to the file and never holds the file in memory.
 //
-// A damaged file never crashes the reader: every length is checked against
-// the file before it is used, and the reader reports by its result only.
+// Newer players keep the same database compressed ("iTunesCDB"): the "mhbd"
+// header as it is, then everything else as one zlib stream. The reader tells
+// the two apart by content and walks the compressed one as it inflates; a
+// damaged or cut stream reads like a file that ends where the stream's last
+// good byte was inflated.
+//
+// A damaged file never crashes the reader: no declared length makes it
+// allocate more than the bytes that are really there, and the reader reports
+// by its result only.
 #pragma once
 
 #include <cstdint>

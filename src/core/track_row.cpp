@@ -39,3 +39,7 @@ std::string DriveDesignatorOf(std::string_view driveEntry) {
 std::string DatabasePathOnDrive(std::string_view driveDesignator) {
     return std::string(driveDesignator) + "\\iPod_Control\\iTunes\\iTunesDB";
 }
+
+std::string CompressedDatabasePathOnDrive(std::string_view driveDesignator) {
+    return std::string(driveDesignator) + "\\iPod_Control\\iTunes\\iTunesCDB";
+}

@@ -25,3 +25,6 @@ std::string DriveEntryText(char driveLetter, std::string_view volumeLabel);
 std::string DriveDesignatorOf(std::string_view driveEntry);
 // "F:\iPod_Control\iTunes\iTunesDB" for the designator "F:".
 std::string DatabasePathOnDrive(std::string_view driveDesignator);
+// "F:\iPod_Control\iTunes\iTunesCDB": the compressed database, which newer
+// players keep instead.
+std::string CompressedDatabasePathOnDrive(std::string_view driveDesignator);

@@ -18,6 +18,7 @@
 
 #include "app/mainform.h"
 #include "app/resource_ids.h"
+#include "app/selectipod.h"
 #include "app_test_support.h"
 #include "core/onetrack.h"
 #include "itdb_builder.h"
@@ -29,6 +30,7 @@ namespace fs = std::filesystem;
 
 constexpr wchar_t DeviceDialogCaption[] = L"Select Your iPod";
 const fs::path PlayerDatabase = L"F:\\iPod_Control\\iTunes\\iTunesDB";
+const fs::path CompressedPlayerDatabase = L"F:\\iPod_Control\\iTunes\\iTunesCDB";
 const fs::path TestLoadDatabase = TMainForm::TestLoadPath;
 
 void WriteDatabase(const fs::path& path, const itdb::Bytes& bytes) {
@@ -74,6 +76,19 @@ std::wstring CellText(HWND list, int row, int column) {
     const auto length = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     text.resize(static_cast<size_t>(length));
     return text;
+}
+
+// Every row's nine texts, from the first row to the last.
+std::vector<std::vector<std::wstring>> AllTexts(HWND list) {
+    std::vector<std::vector<std::wstring>> rows;
+    for (int row = 0; row < RowCount(list); ++row) {
+        std::vector<std::wstring> texts;
+        for (int column = 0; column < 9; ++column) {
+            texts.push_back(CellText(list, row, column));
+        }
+        rows.push_back(texts);
+    }
+    return rows;
 }
 
 // One column's texts, from the first row to the last.
@@ -177,7 +192,8 @@ protected:
     }
     static void RemoveDatabases() {
         std::error_code ignored;
-        fs::remove(PlayerDatabase, ignored);
+        fs::remove_all(PlayerDatabase, ignored);  // a folder in some tests
+        fs::remove(CompressedPlayerDatabase, ignored);
         fs::remove(TestLoadDatabase, ignored);
     }
 
@@ -288,6 +304,55 @@ TEST_F(LoadingTest, ClosingTheDialogByItsCloseBoxCancelsToo) {
     EXPECT_EQ(form_->Parser, nullptr);
     EXPECT_EQ(form_->Drive, "");
     EXPECT_EQ(Status(), L"Selecting iPod device");
+}
+
+TEST_F(LoadingTest, DeviceDialogTakesTheCompressedDatabaseWhereTheOrdinaryOneIsMissingOrEmpty) {
+    const itdb::Bytes database = itdb::RealisticDatabase(NumberedTracks(u"Song", 2));
+    enum class OrdinaryFile { Good, Empty, Folder, Missing };
+    const struct {
+        const char* Name;
+        OrdinaryFile Ordinary;
+        bool Compressed;
+        std::string Expected;  // empty: refused
+    } cases[] = {
+        {"both", OrdinaryFile::Good, true, "F:\\iPod_Control\\iTunes\\iTunesDB"},
+        {"empty iTunesDB beside", OrdinaryFile::Empty, true, "F:\\iPod_Control\\iTunes\\iTunesCDB"},
+        {"iTunesDB that cannot be opened", OrdinaryFile::Folder, true,
+         "F:\\iPod_Control\\iTunes\\iTunesCDB"},
+        {"iTunesCDB only", OrdinaryFile::Missing, true, "F:\\iPod_Control\\iTunes\\iTunesCDB"},
+        {"empty iTunesDB only", OrdinaryFile::Empty, false, "F:\\iPod_Control\\iTunes\\iTunesDB"},
+        {"neither", OrdinaryFile::Missing, false, ""},
+    };
+    TMainForm& form = Start();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        RemoveDatabases();
+        switch (c.Ordinary) {
+            case OrdinaryFile::Good:
+                WriteDatabase(PlayerDatabase, database);
+                break;
+            case OrdinaryFile::Empty:
+                WriteDatabase(PlayerDatabase, {});
+                break;
+            case OrdinaryFile::Folder:
+                fs::create_directories(PlayerDatabase);
+                break;
+            case OrdinaryFile::Missing:
+                break;
+        }
+        if (c.Compressed) {
+            WriteDatabase(CompressedPlayerDatabase, itdb::CompressedDatabase(database));
+        }
+        MessageBoxRecorder boxes;
+        WhenWindowShows dialog(DeviceDialogCaption, [](HWND dialog) {
+            PressButton(dialog, IDOK);
+            if (IsWindow(dialog) && IsWindowVisible(dialog)) {  // refused
+                PressButton(dialog, IDCANCEL);
+            }
+        });
+        EXPECT_EQ(TSelectIPodForm().SelectDatabasePath(form.Handle()), c.Expected);
+        EXPECT_EQ(boxes.Requests().size(), c.Expected.empty() ? 1u : 0u);
+    }
 }
 
 // Loading and closing -----------------------------------------------------------
@@ -428,41 +493,66 @@ TEST_F(LoadingTest, RowsShowTheNineColumnTextsOfTheirTracks) {
     OpenFirstDrive();
 
     using Row = std::vector<std::wstring>;
-    std::vector<Row> rows;
-    for (int row = 0; row < RowCount(List()); ++row) {
-        Row texts;
-        for (int column = 0; column < 9; ++column) {
-            texts.push_back(CellText(List(), row, column));
-        }
-        rows.push_back(texts);
-    }
-    EXPECT_EQ(rows, (std::vector<Row>{
-                        {L"7", L"Plain Song", L"Artist", L"Album", L"3:25", L"Audio",
-                         L"MPEG audio file", L"192 kBps", L"48000 Hz"},
-                        {L"12", L"\u041F\u0435\u0441\u043D\u044F", L"\u041A\u0438\u043D\u043E",
-                         L"\u0417\u0432\u0435\u0437\u0434\u0430", L"1:02:03", L"Podcase",
-                         L"AAC audio file", L"0 kBps", L"0 Hz"},
-                        {L"-3", L"\u6D77\u306E\u58F0", L"\u7F8E\u7A7A", L"\u590F\u306E\u8A18\u61B6",
-                         L"0:59", L"Video", L"MPEG-4 video file", L"96 kBps", L"22050 Hz"},
-                    }));
+    EXPECT_EQ(AllTexts(List()),
+              (std::vector<Row>{
+                  {L"7", L"Plain Song", L"Artist", L"Album", L"3:25", L"Audio", L"MPEG audio file",
+                   L"192 kBps", L"48000 Hz"},
+                  {L"12", L"\u041F\u0435\u0441\u043D\u044F", L"\u041A\u0438\u043D\u043E",
+                   L"\u0417\u0432\u0435\u0437\u0434\u0430", L"1:02:03", L"Podcase",
+                   L"AAC audio file", L"0 kBps", L"0 Hz"},
+                  {L"-3", L"\u6D77\u306E\u58F0", L"\u7F8E\u7A7A", L"\u590F\u306E\u8A18\u61B6",
+                   L"0:59", L"Video", L"MPEG-4 video file", L"96 kBps", L"22050 Hz"},
+              }));
     ExpectRowsPointAtTheTracks();
+}
+
+TEST_F(LoadingTest, CompressedOnlyPlayerShowsTheRowsOfItsOrdinaryTwin) {
+    std::vector<itdb::Track> tracks = NumberedTracks(u"Song", 40);
+    tracks[3].title = u"\u041F\u0435\u0441\u043D\u044F \u6D77\u306E\u58F0";
+    tracks[5].mediaType = 32;
+    const itdb::Bytes database = itdb::RealisticDatabase(tracks);
+    WriteDatabase(PlayerDatabase, database);
+    TMainForm& form = Start();
+    OpenFirstDrive();
+    const auto twinRows = AllTexts(List());
+    ASSERT_EQ(twinRows.size(), 40u);
+
+    for (const bool emptyOrdinaryBeside : {false, true}) {
+        SCOPED_TRACE(emptyOrdinaryBeside ? "empty iTunesDB beside" : "iTunesCDB only");
+        Command(ID_FILE_CLOSE);
+        RemoveDatabases();
+        if (emptyOrdinaryBeside) {
+            WriteDatabase(PlayerDatabase, {});
+        }
+        WriteDatabase(CompressedPlayerDatabase, itdb::CompressedDatabase(database));
+        OpenFirstDrive();
+        EXPECT_EQ(AllTexts(List()), twinRows);
+        ExpectRowsPointAtTheTracks();
+        EXPECT_EQ(form.Drive, "F:");
+        EXPECT_EQ(Status(), L"Loaded total 40 song(s)");
+        ExpectProgressBarAtRest();
+    }
+    EXPECT_TRUE(boxes_.Requests().empty());
 }
 
 // The test load -----------------------------------------------------------------
 
-TEST_F(LoadingTest, TestLoadReadsItsFixedFileAndKeepsTheDrive) {
+TEST_F(LoadingTest, TestLoadReadsItsFixedFileInEitherFormAndKeepsTheDrive) {
     WriteDatabase(PlayerDatabase, itdb::RealisticDatabase(NumberedTracks(u"Player", 2)));
-    WriteDatabase(TestLoadDatabase, itdb::RealisticDatabase(NumberedTracks(u"Copy", 4)));
+    const itdb::Bytes copy = itdb::RealisticDatabase(NumberedTracks(u"Copy", 4));
     TMainForm& form = Start();
-    OpenFirstDrive();
+    for (const itdb::Bytes& database : {copy, itdb::CompressedDatabase(copy)}) {
+        WriteDatabase(TestLoadDatabase, database);
+        OpenFirstDrive();
 
-    Command(ID_TOOLBUTTON14);
-    EXPECT_EQ(ColumnTexts(List(), 1),
-              (std::vector<std::wstring>{L"Copy 1", L"Copy 2", L"Copy 3", L"Copy 4"}));
-    ExpectRowsPointAtTheTracks();
-    EXPECT_EQ(form.Drive, "F:");
-    EXPECT_EQ(Status(), L"Loaded total 4 song(s)");
-    ExpectProgressBarAtRest();
+        Command(ID_TOOLBUTTON14);
+        EXPECT_EQ(ColumnTexts(List(), 1),
+                  (std::vector<std::wstring>{L"Copy 1", L"Copy 2", L"Copy 3", L"Copy 4"}));
+        ExpectRowsPointAtTheTracks();
+        EXPECT_EQ(form.Drive, "F:");
+        EXPECT_EQ(Status(), L"Loaded total 4 song(s)");
+        ExpectProgressBarAtRest();
+    }
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 

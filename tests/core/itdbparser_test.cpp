@@ -1,7 +1,10 @@
 #include "core/itdbparser.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <set>
+#include <tuple>
 #include <vector>
 
 #include "itdb_builder.h"
@@ -305,6 +308,14 @@ TEST(ITDBParser, EmptyAndOddLengthStrings) {
     EXPECT_EQ(track.GetPath(), "\\a\\b");
 }
 
+TEST(ITDBParser, OddStringsLastByteMustBeThereAlthoughItIsNotKept) {
+    const Bytes lastByteMissing = itdb::TrackItem(
+        {}, {itdb::StringObject(1, u"x"), itdb::RawStringObject(4, 5, Bytes{'a', 0, 'b', 0})});
+    const Bytes database = itdb::Database({itdb::TrackSet({NamedTrack(u"one"), lastByteMissing})});
+    EXPECT_EQ(ParseBytes(database).result, 1);
+    EXPECT_EQ(ParseBytes(itdb::CompressedDatabase(database)).result, 1);
+}
+
 TEST(ITDBParser, EmbeddedNulKeepsWideTextButEndsNarrowText) {
     const std::u16string withNul(u"ab\0cd", 5);
     const Bytes item =
@@ -351,6 +362,141 @@ TEST(ITDBParser, ParseAppendsAndTheCursorWalksInFileOrder) {
     }
     EXPECT_EQ(titles, (std::vector<std::u16string>{u"Track A", u"Track B", u"Track A", u"Track B",
                                                    u"Track C"}));
+}
+
+// Compressed databases ----------------------------------------------------------
+
+// Everything a read gives of a track, for comparing two reads.
+auto Everything(const OneTrack& track) {
+    return std::make_tuple(track.GetTitle(), track.GetArtist(), track.GetAlbum(),
+                           track.GetLengthText(), track.GetTrackType(), track.GetFileType(),
+                           track.GetPath(), track.GetSeconds(), track.GetBitRate(),
+                           track.GetSampleRate(), track.GetTrackNumber());
+}
+
+void ExpectSameRead(const ParseOutcome& actual, const ParseOutcome& expected) {
+    EXPECT_EQ(actual.result, expected.result);
+    ASSERT_EQ(actual.tracks.size(), expected.tracks.size());
+    for (size_t i = 0; i < actual.tracks.size(); ++i) {
+        EXPECT_EQ(Everything(actual.tracks[i]), Everything(expected.tracks[i])) << "track " << i;
+    }
+}
+
+// Many tracks of different sizes with 156-byte item headers: some item
+// straddles every refill of the reader's buffer, and each moves back.
+Bytes ManyShortHeaderTracks() {
+    std::vector<Bytes> items;
+    for (int i = 0; i < 600; ++i) {
+        itdb::TrackItemFields fields = WithHeaderLength(156);
+        fields.trackNumber = i;
+        items.push_back(itdb::TrackItem(
+            fields, {itdb::StringObject(1, std::u16string(static_cast<size_t>(i % 97), u'x')),
+                     itdb::OtherObject(9, 20 + i % 13)}));
+    }
+    return itdb::Database({itdb::TrackSet(items)});
+}
+
+struct NamedDatabase {
+    const char* what;
+    Bytes database;
+};
+
+std::vector<NamedDatabase> DatabasesOfEveryShape() {
+    const Bytes longTitle = itdb::TrackItem(
+        {}, {itdb::StringObject(1, std::u16string(150000, u'\u00E9')), itdb::OtherObject(8, 300000),
+             itdb::StringObject(6, u"MPEG audio file")});
+    const Bytes oneObject = itdb::TrackItem(WithObjectCount(1), {itdb::StringObject(1, u"x")});
+    return {
+        {"realistic", itdb::RealisticDatabase({{u"A", u"B", u"C", u":a:b.mp3", u"MPEG audio file",
+                                                187000, 3, 192, 44100, 32}})},
+        {"short item headers across buffer refills", ManyShortHeaderTracks()},
+        {"strings and skips longer than a buffer",
+         itdb::Database({itdb::OtherSet(2, 500000), itdb::TrackSet({longTitle, NamedTrack(u"b")}),
+                         itdb::OtherSet(3, 100)})},
+        {"failing third track",
+         itdb::Database({itdb::TrackSet(
+             {NamedTrack(u"one"), NamedTrack(u"two"), oneObject, NamedTrack(u"four")})})},
+        {"declares more tracks than it holds", itdb::Database({itdb::TrackSet(NamedTracks(4), 9)})},
+        {"declares no track", itdb::Database({itdb::TrackSet(NamedTracks(2), 0)})},
+        {"no track set", itdb::Database({itdb::OtherSet(2), itdb::OtherSet(3)})},
+        {"nothing after the header", itdb::Database({})},
+        {"header long enough for the compression flag",
+         itdb::Database({itdb::TrackSet(NamedTracks(3))}, 244)},
+    };
+}
+
+TEST(ITDBParser, CompressedFormReadsLikeTheOrdinaryOne) {
+    for (const auto& [what, database] : DatabasesOfEveryShape()) {
+        for (const int32_t limit : {-1, 2}) {
+            SCOPED_TRACE(std::string(what) + ", limit " + std::to_string(limit));
+            const ParseOutcome ordinary = ParseBytes(database, limit);
+            ExpectSameRead(ParseBytes(itdb::CompressedDatabase(database), limit), ordinary);
+            ExpectSameRead(ParseBytes(itdb::CompressedDatabase(database, 9), limit), ordinary);
+        }
+    }
+}
+
+// What zlib inflates from a stream before it ends, breaks or fails its check.
+Bytes GoodInflatedPrefix(const Bytes& stream) {
+    Bytes inflated(1 << 20);
+    z_stream zlib{};
+    inflateInit(&zlib);
+    zlib.next_in = const_cast<Bytes::value_type*>(stream.data());
+    zlib.avail_in = static_cast<uInt>(stream.size());
+    zlib.next_out = inflated.data();
+    zlib.avail_out = static_cast<uInt>(inflated.size());
+    while (inflate(&zlib, Z_NO_FLUSH) == Z_OK && zlib.avail_out > 0) {
+    }
+    inflated.resize(zlib.total_out);
+    inflateEnd(&zlib);
+    return inflated;
+}
+
+TEST(ITDBParser, CutOrDamagedStreamReadsLikeAFileEndingAtItsLastGoodByte) {
+    const Bytes database = itdb::Database({itdb::TrackSet(NamedTracks(20))});
+    const Bytes compressed = itdb::CompressedDatabase(database);
+    const Bytes header(compressed.begin(), compressed.begin() + 104);
+    const Bytes stream(compressed.begin() + 104, compressed.end());
+
+    std::vector<std::pair<std::string, Bytes>> streams;
+    for (const size_t kept : {size_t{0}, size_t{1}, size_t{2}, size_t{7}, stream.size() / 4,
+                              stream.size() / 2, stream.size() * 3 / 4, stream.size() - 4}) {
+        streams.emplace_back("cut to " + std::to_string(kept) + " bytes",
+                             Bytes(stream.begin(), stream.begin() + kept));
+    }
+    for (const size_t at :
+         {size_t{3}, stream.size() / 3, stream.size() * 2 / 3, stream.size() - 3}) {
+        Bytes damaged = stream;
+        damaged[at] ^= 0x5A;
+        streams.emplace_back("damaged at " + std::to_string(at), damaged);
+    }
+    streams.emplace_back("bytes after its end", stream + Bytes(300, 0xEE));
+
+    std::set<int32_t> results;
+    for (const auto& [what, changed] : streams) {
+        SCOPED_TRACE(what);
+        const Bytes cutFile = header + GoodInflatedPrefix(changed);
+        const ParseOutcome expected =
+            ParseBytes(SetInt32(cutFile, 8, static_cast<int32_t>(cutFile.size())));
+        const Bytes file = header + changed;
+        ExpectSameRead(ParseBytes(SetInt32(file, 8, static_cast<int32_t>(file.size()))), expected);
+        results.insert(expected.result);
+    }
+    EXPECT_GE(results.size(), 4u);  // the cuts fell before, among and after the tracks
+}
+
+TEST(ITDBParser, CompressedFormIsToldByContent) {
+    const Bytes database = itdb::Database({itdb::TrackSet(NamedTracks(3))}, 244);
+    Bytes flagged = database;
+    flagged[0xA8] = 1;  // a flag that says compressed does not make it so
+    EXPECT_EQ(ParseBytes(flagged).result, 3);
+    Bytes unflagged = itdb::CompressedDatabase(database);
+    unflagged[0xA8] = 0;  // nor does a flag that says not
+    EXPECT_EQ(ParseBytes(unflagged).result, 3);
+    // A stream that needs a preset dictionary inflates to nothing.
+    Bytes dictionary = itdb::CompressedDatabase(database);
+    dictionary[244 + 1] = 0xBB;
+    EXPECT_EQ(ParseBytes(dictionary).result, -1);
 }
 
 TEST(ITDBParser, ToInt32IsLittleEndianAndSigned) {

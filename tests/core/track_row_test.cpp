@@ -57,6 +57,7 @@ TEST(TrackRow, DriveEntriesAndDatabasePaths) {
     EXPECT_EQ(DriveDesignatorOf("(F:)  DEMOPOD"), "F:");
     EXPECT_EQ(DriveDesignatorOf("(G:)  "), "G:");
     EXPECT_EQ(DatabasePathOnDrive("F:"), "F:\\iPod_Control\\iTunes\\iTunesDB");
+    EXPECT_EQ(CompressedDatabasePathOnDrive("G:"), "G:\\iPod_Control\\iTunes\\iTunesCDB");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Writes the fuzzer's seed corpus: small databases, valid and damaged, that
-// reach every branch of the reader.
+// reach every branch of the reader, in both forms.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -45,7 +45,22 @@ int main(int argc, char** argv) {
         {"empty-track-list", Database({TrackSet({})})},
         {"declares-more", Database({TrackSet({RealisticTrackItem(song)}, 5)})},
     };
+    // Control bytes (see itdb_fuzzer.cpp): no limit, read as it is or
+    // wrapped in the compressed form at level 1; one with a limit of 2.
+    constexpr uint8_t kAsItIs = 0x0E;
+    constexpr uint8_t kWrapped = 0x1F;
+    std::vector<std::pair<std::string, Bytes>> inputs;
     for (const auto& [name, bytes] : seeds) {
+        inputs.emplace_back(name, Bytes{kAsItIs} + bytes);
+        inputs.emplace_back(name + "-wrapped", Bytes{kWrapped} + bytes);
+    }
+    // Compressed files as a player writes them, for mutations of the stream.
+    for (const size_t seed : {0, 2}) {
+        inputs.emplace_back(seeds[seed].first + "-compressed",
+                            Bytes{kAsItIs} + CompressedDatabase(seeds[seed].second));
+    }
+    inputs.emplace_back("realistic-limit-2", Bytes{0x04} + seeds[0].second);
+    for (const auto& [name, bytes] : inputs) {
         if (!WriteFile(folder + "/" + name, bytes)) {
             std::cerr << "cannot write " << folder << "/" << name << "\n";
             return 1;

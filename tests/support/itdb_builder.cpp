@@ -1,5 +1,7 @@
 #include "itdb_builder.h"
 
+#include <zlib.h>
+
 #include <cstring>
 #include <fstream>
 
@@ -129,6 +131,27 @@ Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength,
     database += Concat(dataSets);
     PutInt32(database, 8, totalLength.value_or(static_cast<int32_t>(database.size())));
     return database;
+}
+
+Bytes CompressedDatabase(const Bytes& database, int level) {
+    constexpr size_t kFlagOffset = 0xA8;
+    uint32_t headerLength = 0;
+    for (int i = 0; i < 4; ++i) {
+        headerLength |= static_cast<uint32_t>(database.at(4 + i)) << (8 * i);
+    }
+    Bytes file(database.begin(), database.begin() + headerLength);
+    const uLong plainSize = static_cast<uLong>(database.size() - headerLength);
+    uLongf streamSize = compressBound(plainSize);
+    file.resize(headerLength + streamSize);
+    compress2(file.data() + headerLength, &streamSize, database.data() + headerLength, plainSize,
+              level);
+    file.resize(headerLength + streamSize);
+    PutInt32(file, 8, static_cast<int32_t>(file.size()));
+    if (headerLength >= kFlagOffset + 2) {
+        file[kFlagOffset] = 1;
+        file[kFlagOffset + 1] = 0;
+    }
+    return file;
 }
 
 Bytes RealisticTrackItem(const Track& track) {

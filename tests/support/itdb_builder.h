@@ -53,6 +53,13 @@ Bytes OtherSet(int32_t type, size_t size = 64);
 Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength = 104,
                std::optional<int32_t> totalLength = {});
 
+// The compressed form of a database, as newer players keep it (iTunesCDB):
+// its header as it is, then everything after the header as one zlib stream
+// at `level`; the total length becomes the new file size, and the header's
+// compression flag (16 bits at 0xA8) is set where the header reaches that
+// far. The database's header length must lie between 12 and its size.
+Bytes CompressedDatabase(const Bytes& database, int level = 1);
+
 // A track as a player describes it, for realistic databases.
 struct Track {
     std::u16string title;

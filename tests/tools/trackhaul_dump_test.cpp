@@ -1,9 +1,11 @@
 // Runs the real trackhaul-dump on databases written here and checks its
-// output byte for byte, its messages and its exit status.
+// output byte for byte, its messages and its exit status; and through it,
+// the demo players that make-demo-player writes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "core/csv_format.h"
@@ -31,11 +33,10 @@ std::string ReadWhole(const std::string& path) {
     return bytes;
 }
 
-RunResult RunDump(const TempDir& dir, const std::string& arguments) {
+RunResult RunTool(const TempDir& dir, const std::string& tool, const std::string& arguments) {
     const std::string out = dir.File("stdout");
     const std::string err = dir.File("stderr");
-    const std::string command =
-        std::string(TRACKHAUL_DUMP) + " " + arguments + " >" + out + " 2>" + err;
+    const std::string command = tool + " " + arguments + " >" + out + " 2>" + err;
     const int status = std::system(command.c_str());
     RunResult result;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -44,8 +45,13 @@ RunResult RunDump(const TempDir& dir, const std::string& arguments) {
     return result;
 }
 
-std::string WriteDatabase(const TempDir& dir, const itdb::Bytes& bytes) {
-    const std::string path = dir.File("iTunesDB");
+RunResult RunDump(const TempDir& dir, const std::string& arguments) {
+    return RunTool(dir, TRACKHAUL_DUMP, arguments);
+}
+
+std::string WriteDatabase(const TempDir& dir, const itdb::Bytes& bytes,
+                          const std::string& name = "iTunesDB") {
+    const std::string path = dir.File(name);
     EXPECT_TRUE(itdb::WriteFile(path, bytes));
     return path;
 }
@@ -119,6 +125,34 @@ TEST(TrackhaulDump, UnreadableAndEmptyDatabases) {
         RunDump(dir, WriteDatabase(dir, itdb::RealisticDatabase({SampleTrack(u"A", 1)})) + " 0");
     EXPECT_EQ(limitZero.exitStatus, 1);
     EXPECT_EQ(limitZero.err, "iPod database is empty.\n");
+}
+
+TEST(TrackhaulDump, ReadsTheCompressedFormLikeTheOrdinaryOne) {
+    TempDir dir;
+    const itdb::Bytes database =
+        itdb::RealisticDatabase({SampleTrack(u"\u6D77", 2), SampleTrack(u"B", 0)});
+    const RunResult ordinary = RunDump(dir, WriteDatabase(dir, database));
+    const std::string compressed =
+        WriteDatabase(dir, itdb::CompressedDatabase(database), "iTunesCDB");
+    const RunResult run = RunDump(dir, compressed);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out, ordinary.out);
+    EXPECT_EQ(RunDump(dir, "--count " + compressed).out, "2\n");
+}
+
+TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
+    TempDir dir;
+    ASSERT_EQ(RunTool(dir, MAKE_DEMO_PLAYER, dir.File("plain")).exitStatus, 0);
+    ASSERT_EQ(RunTool(dir, MAKE_DEMO_PLAYER, "--compressed " + dir.File("twin")).exitStatus, 0);
+    const auto database = [&](const std::string& player, const std::string& name) {
+        return (dir.Path() / player / "iPod_Control" / "iTunes" / name).string();
+    };
+    EXPECT_FALSE(std::filesystem::exists(database("twin", "iTunesDB")));
+    EXPECT_LT(std::filesystem::file_size(database("twin", "iTunesCDB")),
+              std::filesystem::file_size(database("plain", "iTunesDB")));
+    const RunResult plain = RunDump(dir, database("plain", "iTunesDB"));
+    EXPECT_EQ(RunDump(dir, database("twin", "iTunesCDB")).out, plain.out);
+    EXPECT_EQ(RunDump(dir, "--count " + database("twin", "iTunesCDB")).out, "59\n");
 }
 
 TEST(TrackhaulDump, UsageErrors) {
