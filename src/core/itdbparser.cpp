@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <exception>
 
 #include "ansi_text.h"
 #include "buffered_input.h"
@@ -52,7 +53,14 @@ bool ReadUnits(BufferedInput& input, size_t unitCount, std::u16string& text) {
     while (text.size() < unitCount) {
         const size_t done = text.size();
         const size_t step = std::min(unitCount - done, kStepUnits);
-        text.resize(done + step);
+        try {
+            text.resize(done + step);
+        } catch (const std::exception&) {
+            // A text too large for memory (a small stream can inflate to a
+            // huge one): the track fails as if its bytes were missing.
+            text.clear();
+            return false;
+        }
         if (input.Read(reinterpret_cast<uint8_t*>(text.data() + done), step * 2) != step * 2) {
             return false;
         }
