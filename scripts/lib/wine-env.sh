@@ -14,6 +14,10 @@ wine_prepare_prefix() {
         # of waiting for someone to close Wine's crash dialog.
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
             >/dev/null 2>&1
+        # Wine's own fonts (Tahoma for dialogs, Marlett for the caption
+        # buttons): this Wine does not find them where Debian puts them.
+        cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/" \
+            2>/dev/null || true
         wineserver -w
     fi
 }

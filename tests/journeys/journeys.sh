@@ -1,0 +1,360 @@
+#!/usr/bin/env bash
+# Journeys: the real trackhaul.exe, started in a fresh Wine prefix whose
+# programs run in a Wine desktop (which draws title bars), with demo players
+# attached as removable drives, used as a person uses it: keys and clicks
+# from xdotool only. window-probe reads what the screen shows (which windows
+# are up, the texts of their controls) and never acts. Outcomes are checked
+# on disk and in the registry; every step leaves a screenshot in
+# build/journeys/shots. Needs the Windows and the native build.
+#
+#   tests/journeys/journeys.sh
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+here=$root/tests/journeys
+exe=$root/build/windows/src/app/trackhaul.exe
+probe_exe=$root/build/windows/tests/journeys/window-probe.exe
+tools=$root/build/native/tools
+work=$root/build/journeys
+shots=$work/shots
+key='HKCU\Software\Marrowfen\Trackhaul'
+pattern='%tracknumber% - %artist% - %title%'
+
+step=0
+fail() {
+    echo "journeys: step $step: $*" >&2
+    shot failure || true
+    exit 1
+}
+
+# The players: the demo player as F:, its compressed twin as G:, and one
+# whose database is damaged as H:. The first track in title order gets a
+# large file, so that an extraction can be seen under way.
+make_players() {
+    rm -rf "$work"
+    mkdir -p "$shots" "$work/players"
+    "$tools/make-demo-player" "$work/players/demo" >/dev/null
+    "$tools/make-demo-player" --compressed "$work/players/compressed" >/dev/null
+    "$tools/make-demo-player" "$work/players/damaged" >/dev/null
+    head -c 200 "$work/players/demo/iPod_Control/iTunes/iTunesDB" \
+        > "$work/players/damaged/iPod_Control/iTunes/iTunesDB"
+    "$tools/trackhaul-dump" "$work/players/demo/iPod_Control/iTunes/iTunesDB" > "$work/dump.csv"
+    truncate -s 300M "$(python3 "$here/oracle.py" first-by-title "$work/dump.csv" "$work/players/demo")"
+}
+
+prepare_prefix() {
+    . "$root/scripts/lib/wine-env.sh"
+    wine_prepare_prefix "$work/prefix"
+    wine_link_cjk_font
+    # Every program of the prefix runs in one Wine desktop.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wine_attach_drive f "$work/players/demo" DEMOPOD
+    wine_attach_drive g "$work/players/compressed" NEWNANO
+    wine_attach_drive h "$work/players/damaged" OLDPOD
+    export_folder="C:\\Экспорт"
+    mkdir -p "$WINEPREFIX/drive_c/Экспорт"
+    wine_start_display virtual
+}
+
+# window-probe, one process for the whole journey.
+start_probe() {
+    coproc PROBE { wine "$probe_exe" 2>/dev/null; }
+}
+ask() {
+    echo "$*" >&"${PROBE[1]}"
+    local answer
+    IFS= read -r answer <&"${PROBE[0]}"
+    printf '%s\n' "${answer%$'\r'}"
+}
+expect_window() {  # CLASS CAPTION
+    [ "$(ask wait "$1" "$2" 20)" = yes ] || fail "no window \"$2\" showed"
+}
+expect_gone() {
+    [ "$(ask gone "$1" "$2" 20)" = yes ] || fail "window \"$2\" stayed"
+}
+# The text of a control: CLASS CHILDCLASS INDEX CAPTION.
+control_text() {
+    local answer
+    answer=$(ask child "$1" "$2" "$3" "$4")
+    [ "$answer" != none ] || fail "no $2 $3 in \"$4\""
+    printf '%s\n' "${answer#*|}"
+}
+status_text() {
+    control_text TMainForm msctls_statusbar32 0 Trackhaul
+}
+wait_status() {  # TEXT [SECONDS]
+    local i
+    for i in $(seq 1 $((${2:-20} * 10))); do
+        [ "$(status_text)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "the status bar reads \"$(status_text)\", not \"$1\""
+}
+
+# Clicks with the mouse at a point of the Windows screen, which the Wine
+# desktop shows from its top left corner.
+click() {
+    xdotool mousemove --sync "$1" "$2" click 1
+}
+# Clicks a control: CLASS CHILDCLASS INDEX CAPTION [X-OFFSET-FROM-RIGHT].
+click_control() {
+    local answer left top right bottom
+    answer=$(ask child "$1" "$2" "$3" "$4")
+    [ "$answer" != none ] || fail "no $2 $3 in \"$4\" to click"
+    read -r left top right bottom <<< "${answer%%|*}"
+    if [ -n "${5:-}" ]; then
+        click $((right - $5)) $(((top + bottom) / 2))
+    else
+        click $(((left + right) / 2)) $(((top + bottom) / 2))
+    fi
+}
+# Brings a window to the front by a click on its title bar, as a person
+# does before typing into it.
+activate() {  # CLASS CAPTION
+    local left top right bottom
+    read -r left top right bottom <<< "$(ask rect "$1" "$2")"
+    click $((left + 60)) $((top + 10))
+}
+keys() {
+    xdotool key --delay 60 "$@"
+}
+
+shot() {
+    step_shot=$(printf '%s/%02d-%s.png' "$shots" "$step" "$1")
+    import -window "$desktop" "$step_shot"
+}
+
+# A stored setting, read from an export of the key (UTF-16: the console
+# would turn letters outside its code page into question marks).
+setting() {
+    wine reg export "$key" "$work/settings.reg" /y >/dev/null 2>&1 || return 0
+    python3 "$here/oracle.py" setting "$work/settings.reg" "$1"
+}
+expect_setting() {
+    local actual
+    actual=$(setting "$1")
+    [ "$actual" = "$2" ] || fail "$1 is \"$actual\", expected \"$2\""
+}
+
+start_trackhaul() {
+    wine "$exe" &
+    program=$!
+}
+wait_for_exit() {
+    local i
+    for i in $(seq 1 200); do
+        kill -0 "$program" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    fail "Trackhaul did not end"
+}
+
+player_hashes() {
+    (cd "$work/players/demo" && find . -type f -print0 | sort -z | xargs -0 sha256sum)
+}
+listing() {
+    python3 "$here/oracle.py" listing "$1" | sort
+}
+
+# Opens the device dialog and loads the drive at LIST-POSITION (from 0).
+open_player() {
+    keys ctrl+o
+    expect_window '#32770' 'Select Your iPod'
+    local i
+    for i in $(seq 1 "$1"); do
+        keys Down
+    done
+    shot device-dialog
+    keys Return
+}
+
+sort_by_title() {
+    # The Title header: the track number column is 50 pixels wide, the
+    # title column 130.
+    local answer left top right bottom
+    answer=$(ask child TMainForm SysHeader32 0 Trackhaul)
+    read -r left top right bottom <<< "${answer%%|*}"
+    click $((left + 50 + 65)) $(((top + bottom) / 2))
+}
+
+export_list() {  # NAME: into the export folder
+    keys ctrl+e
+    expect_window '#32770' 'Export Track List'
+    sleep 0.5
+    xdotool type --delay 40 "$export_folder\\$1"
+    shot save-dialog
+    keys Return
+    expect_gone '#32770' 'Export Track List'
+    wait_status 'Trackhaul Ready'
+}
+
+extract_all() {
+    keys ctrl+a ctrl+s
+    expect_window '#32770' 'Browse for Folder'
+    sleep 0.5
+    shot folder-dialog
+    keys Return
+    expect_gone '#32770' 'Browse for Folder'
+}
+
+set_overwrite_policy() {  # POSITION in the list (0, 1, 2)
+    click_control '#32770' ComboBox 1 'Trackhaul Preferences' 8
+    keys Home
+    local i
+    for i in $(seq 1 "$1"); do
+        keys Down
+    done
+    keys Return
+}
+
+journey() {
+    local expected_export="$work/by-title.csv"
+    local exported="$WINEPREFIX/drive_c/Экспорт/tracks.csv"
+    local destination="$WINEPREFIX/drive_c/Экспорт"
+    python3 "$here/oracle.py" by-title "$work/dump.csv" "$expected_export"
+    player_hashes > "$work/player-before.txt"
+
+    step=1  # First start: the welcome prompt leads into the preferences.
+    wine reg delete "$key" /f >/dev/null 2>&1 || true
+    start_trackhaul
+    start_probe
+    expect_window '#32770' 'Welcome to Trackhaul'
+    desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
+    activate '#32770' 'Welcome to Trackhaul'
+    shot welcome
+    keys y
+    expect_window '#32770' 'Trackhaul Preferences'
+    activate '#32770' 'Trackhaul Preferences'
+    # The first entry of the list; the box shows the stored pattern, which
+    # is not in it.
+    click_control '#32770' ComboBox 0 'Trackhaul Preferences' 8
+    keys Down Return
+    set_overwrite_policy 1
+    [ "$(control_text '#32770' ComboBox 0 'Trackhaul Preferences')" = "$pattern" ] ||
+        fail "the pattern box shows \"$(control_text '#32770' ComboBox 0 'Trackhaul Preferences')\""
+    shot preferences
+    keys Return
+    expect_gone '#32770' 'Trackhaul Preferences'
+    expect_setting FileFormat "$pattern"
+    expect_setting OverwriteFiles 1
+    expect_setting FirstRun 0
+
+    step=2  # Open the demo player.
+    expect_window TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    shot loaded
+
+    step=3  # Sort by title and export into a folder named in Cyrillic.
+    sort_by_title
+    sleep 0.5
+    shot sorted-by-title
+    export_list tracks
+    cmp "$exported" "$expected_export" || fail "the exported list differs from the list in title order"
+    expect_setting ExtractPath "$export_folder\\"
+
+    step=4  # Extract every track into the folder of the export.
+    extract_all
+    local i
+    for i in $(seq 1 50); do
+        [ "$(status_text)" = 'Extracting tracks:' ] && break
+        sleep 0.05
+    done
+    shot extracting
+    wait_status 'Trackhaul Ready' 60
+    python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" "$pattern" \
+        | sort > "$work/expected-tracks.txt"
+    (cat "$work/expected-tracks.txt"; printf 'tracks.csv\t%s\n' "$(sha256sum < "$exported" | cut -d' ' -f1)") \
+        | sort > "$work/expected-folder.txt"
+    listing "$destination" > "$work/folder-after-extract.txt"
+    diff "$work/expected-folder.txt" "$work/folder-after-extract.txt" >&2 ||
+        fail "the extracted files differ from the tracks"
+    player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
+    expect_setting ExtractPath "$export_folder"
+
+    step=5  # Again: nothing is overwritten; then with the prompt, No to All.
+    local times_before
+    times_before=$(find "$destination" -type f -printf '%p %T@\n' | sort)
+    extract_all
+    wait_status 'Trackhaul Ready' 60
+    [ "$(find "$destination" -type f -printf '%p %T@\n' | sort)" = "$times_before" ] ||
+        fail "a file was written although the policy is Never Overwrite"
+    keys ctrl+p
+    expect_window '#32770' 'Trackhaul Preferences'
+    set_overwrite_policy 2
+    keys Return
+    expect_gone '#32770' 'Trackhaul Preferences'
+    expect_setting OverwriteFiles 2
+    extract_all
+    expect_window '#32770' Trackhaul
+    [ "$(control_text '#32770' Static 0 Trackhaul)" = 'File already exists.  Overwirte?' ] ||
+        fail "the prompt asks \"$(control_text '#32770' Static 0 Trackhaul)\""
+    shot overwrite-prompt
+    click_control '#32770' Button 3 Trackhaul
+    wait_status 'Trackhaul Ready' 60
+    [ "$(find "$destination" -type f -printf '%p %T@\n' | sort)" = "$times_before" ] ||
+        fail "No to All let a file be written"
+    player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
+
+    step=6  # Exit; the next start asks nothing and shows the window where it was.
+    local before left top right bottom
+    before=$(ask rect TMainForm Trackhaul)
+    read -r left top right bottom <<< "$before"
+    xdotool mousemove --sync $((left + 200)) $((top + 10)) mousedown 1 \
+        mousemove --sync $((left + 160)) $((top - 10)) mouseup 1
+    for i in $(seq 1 50); do
+        [ "$(ask rect TMainForm Trackhaul)" != "$before" ] && break
+        sleep 0.1
+    done
+    read -r left top right bottom <<< "$(ask rect TMainForm Trackhaul)"
+    [ "$left $top" = "$((${before%% *} - 40)) $(($(cut -d' ' -f2 <<< "$before") - 20))" ] ||
+        fail "the window was not moved by its title bar"
+    shot moved
+    keys alt+f
+    sleep 0.3
+    keys x
+    wait_for_exit
+    expect_setting x "$left"
+    expect_setting y "$top"
+    expect_setting w $((right - left))
+    expect_setting h $((bottom - top))
+    expect_setting FileFormat "$pattern"
+    expect_setting OverwriteFiles 2
+    start_trackhaul
+    expect_window TMainForm Trackhaul
+    [ "$(ask wait '#32770' 'Welcome to Trackhaul' 3)" = no ] || fail "the welcome prompt came again"
+    [ "$(ask rect TMainForm Trackhaul)" = "$left $top $right $bottom" ] ||
+        fail "the window opened at $(ask rect TMainForm Trackhaul), not $left $top $right $bottom"
+    activate TMainForm Trackhaul
+    shot second-start
+
+    step=7  # The compressed twin on G: gives the same rows.
+    open_player 1
+    wait_status 'Loaded total 59 song(s)'
+    sort_by_title
+    export_list compressed
+    cmp "$WINEPREFIX/drive_c/Экспорт/compressed.csv" "$expected_export" ||
+        fail "the compressed player's list differs"
+
+    step=8  # A damaged database is reported; the program stays usable.
+    open_player 2
+    expect_window '#32770' Trackhaul
+    [ "$(control_text '#32770' Static 1 Trackhaul)" = 'An error occurred while reading iPod database.' ] ||
+        fail "the error box says \"$(control_text '#32770' Static 1 Trackhaul)\""
+    shot damaged
+    keys Return
+    wait_status 'Trackhaul Ready'
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    keys alt+f
+    sleep 0.3
+    keys x
+    wait_for_exit
+}
+
+make_players
+prepare_prefix
+trap 'wine_stop' EXIT
+journey
+echo "journeys: passed; screenshots in build/journeys/shots"

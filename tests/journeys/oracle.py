@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""What the journeys expect, worked out apart from the program.
+
+  oracle.py by-title DUMP.csv OUT.csv
+      the exported list in title order: the header, then the rows of
+      trackhaul-dump's file-order listing sorted by title the way a person
+      reads an index (letters without accents, case ignored)
+  oracle.py extracted DUMP.csv PLAYER PATTERN
+      "NAME<TAB>SHA-256" of each file an extraction of every track must
+      give: the name built from PATTERN, the contents of the track's file on
+      the demo player (whose first line names the track's index in the file)
+  oracle.py listing FOLDER
+      "NAME<TAB>SHA-256" of each file in FOLDER, and below it
+  oracle.py first-by-title DUMP.csv PLAYER
+      the player file of the track that comes first in title order
+  oracle.py setting EXPORT.reg NAME
+      the text of a string value in a registry export
+"""
+import csv
+import hashlib
+import io
+import os
+import re
+import sys
+import unicodedata
+
+FORBIDDEN = '/\\:*?"<>|'
+
+
+def dump_rows(path):
+    """The header line and the rows of a dump, as lines and as fields."""
+    with open(path, 'rb') as dump:
+        text = dump.read().decode('utf-16')
+    lines = text.split('\n')
+    assert lines[-1] == '', 'the listing ends in a line feed'
+    lines = lines[:-1]
+    fields = list(csv.reader(io.StringIO('\n'.join(lines) + '\n')))
+    assert len(fields) == len(lines), 'no field holds a line break'
+    return lines[0], list(zip(lines[1:], fields[1:]))
+
+
+def title_key(title):
+    letters = unicodedata.normalize('NFD', title)
+    return ''.join(c for c in letters if not unicodedata.combining(c)).casefold()
+
+
+def by_title(dump, out):
+    header, rows = dump_rows(dump)
+    ordered = sorted(rows, key=lambda row: title_key(row[1][1]))
+    text = '\n'.join([header] + [line for line, _ in ordered]) + '\n'
+    with open(out, 'wb') as result:
+        result.write(b'\xff\xfe' + text.encode('utf-16-le'))
+
+
+def sha256(path):
+    digest = hashlib.sha256()
+    with open(path, 'rb') as data:
+        for block in iter(lambda: data.read(1 << 20), b''):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def player_files(player):
+    """Each demo track's index in the file, mapped to its file on the player."""
+    files = {}
+    for folder, _, names in os.walk(os.path.join(player, 'iPod_Control', 'Music')):
+        for name in names:
+            path = os.path.join(folder, name)
+            with open(path, 'rb') as track:
+                first = track.readline().decode('ascii')
+            match = re.match(r'Trackhaul demo track (\d+):', first)
+            assert match, path
+            files[int(match.group(1))] = path
+    return files
+
+
+def substitute(pattern, key, value):
+    return re.sub(re.escape(key), lambda _: value, pattern, flags=re.IGNORECASE)
+
+
+def file_name(pattern, number, title, artist, album):
+    trim = lambda text: text.strip(''.join(map(chr, range(0x21))))
+    name = substitute(pattern, '%tracknumber%', number)
+    for key, value in (('%title%', title), ('%artist%', artist), ('%album%', album)):
+        name = substitute(name, key, trim(value))
+    return ''.join('_' if c in FORBIDDEN else c for c in name)
+
+
+def extracted(dump, player, pattern):
+    _, rows = dump_rows(dump)
+    files = player_files(player)
+    for index, (_, fields) in enumerate(rows):
+        number, title, artist, album = fields[:4]
+        source = files[index]
+        name = file_name(pattern, number, title, artist, album) + os.path.splitext(source)[1]
+        print(f'{name}\t{sha256(source)}')
+
+
+def listing(folder):
+    for parent, _, names in sorted(os.walk(folder)):
+        for name in sorted(names):
+            path = os.path.join(parent, name)
+            print(f'{os.path.relpath(path, folder)}\t{sha256(path)}')
+
+
+def first_by_title(dump, player):
+    _, rows = dump_rows(dump)
+    index = min(range(len(rows)), key=lambda i: title_key(rows[i][1][1]))
+    print(player_files(player)[index])
+
+
+def setting(export, name):
+    with open(export, 'rb') as reg:
+        text = reg.read().decode('utf-16')
+    for line in text.splitlines():
+        if line.startswith(f'"{name}"='):
+            value = line[len(name) + 3:]
+            print(value[1:-1].replace('\\\\', '\\').replace('\\"', '"'))
+
+
+def main(command, *arguments):
+    commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
+                'first-by-title': first_by_title, 'setting': setting}
+    commands[command](*arguments)
+
+
+if __name__ == '__main__':
+    main(*sys.argv[1:])
