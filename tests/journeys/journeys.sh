@@ -5,7 +5,8 @@
 # from xdotool only. window-probe reads what the screen shows (which windows
 # are up, the texts of their controls) and never acts. Outcomes are checked
 # on disk and in the registry; every step leaves a screenshot in
-# build/journeys/shots. Needs the Windows and the native build.
+# build/journeys/shots, and the README's pictures are made on the way, in
+# build/journeys/pictures. Needs the Windows and the native build.
 #
 #   tests/journeys/journeys.sh
 set -euo pipefail
@@ -32,14 +33,14 @@ fail() {
 # large file, so that an extraction can be seen under way.
 make_players() {
     rm -rf "$work"
-    mkdir -p "$shots" "$work/players"
+    mkdir -p "$shots" "$work/players" "$work/pictures"
     "$tools/make-demo-player" "$work/players/demo" >/dev/null
     "$tools/make-demo-player" --compressed "$work/players/compressed" >/dev/null
     "$tools/make-demo-player" "$work/players/damaged" >/dev/null
     head -c 200 "$work/players/demo/iPod_Control/iTunes/iTunesDB" \
         > "$work/players/damaged/iPod_Control/iTunes/iTunesDB"
     "$tools/trackhaul-dump" "$work/players/demo/iPod_Control/iTunes/iTunesDB" > "$work/dump.csv"
-    truncate -s 300M "$(python3 "$here/oracle.py" first-by-title "$work/dump.csv" "$work/players/demo")"
+    truncate -s 1G "$(python3 "$here/oracle.py" first-by-title "$work/dump.csv" "$work/players/demo")"
 }
 
 prepare_prefix() {
@@ -121,8 +122,14 @@ keys() {
 }
 
 shot() {
-    step_shot=$(printf '%s/%02d-%s.png' "$shots" "$step" "$1")
-    import -window "$desktop" "$step_shot"
+    import -window "$desktop" "$(printf '%s/%02d-%s.png' "$shots" "$step" "$1")"
+}
+# The picture of one window and a margin around it, for the README.
+picture() {  # NAME CLASS CAPTION
+    local left top right bottom margin=12
+    read -r left top right bottom <<< "$(ask rect "$2" "$3")"
+    import -window "$desktop" -crop "$((right - left + 2 * margin))x$((bottom - top + 2 * margin))+$((left - margin))+$((top - margin))" \
+        +repage "$work/pictures/$1.png"
 }
 
 # A stored setting, read from an export of the key (UTF-16: the console
@@ -189,12 +196,14 @@ export_list() {  # NAME: into the export folder
     wait_status 'Trackhaul Ready'
 }
 
+# Selects every row, extracts them into the folder the dialog opens on,
+# then runs the xdotool commands given, if any, at once.
 extract_all() {
     keys ctrl+a ctrl+s
     expect_window '#32770' 'Browse for Folder'
     sleep 0.5
     shot folder-dialog
-    keys Return
+    xdotool key Return "$@"
     expect_gone '#32770' 'Browse for Folder'
 }
 
@@ -234,6 +243,7 @@ journey() {
     [ "$(control_text '#32770' ComboBox 0 'Trackhaul Preferences')" = "$pattern" ] ||
         fail "the pattern box shows \"$(control_text '#32770' ComboBox 0 'Trackhaul Preferences')\""
     shot preferences
+    picture preferences '#32770' 'Trackhaul Preferences'
     keys Return
     expect_gone '#32770' 'Trackhaul Preferences'
     expect_setting FileFormat "$pattern"
@@ -250,18 +260,22 @@ journey() {
     sort_by_title
     sleep 0.5
     shot sorted-by-title
+    picture main-window TMainForm Trackhaul
     export_list tracks
     cmp "$exported" "$expected_export" || fail "the exported list differs from the list in title order"
     expect_setting ExtractPath "$export_folder\\"
 
     step=4  # Extract every track into the folder of the export.
-    extract_all
-    local i
-    for i in $(seq 1 50); do
-        [ "$(status_text)" = 'Extracting tracks:' ] && break
-        sleep 0.05
-    done
+    # Holding the title bar down a moment after OK keeps the window where it
+    # is and the copy of the first, large file paused: time for a picture of
+    # it under way.
+    local left top right bottom
+    read -r left top right bottom <<< "$(ask rect TMainForm Trackhaul)"
+    extract_all sleep 0.5 mousemove $((left + 300)) $((top + 10)) mousedown 1
+    sleep 0.5
     shot extracting
+    picture extracting TMainForm Trackhaul
+    xdotool mouseup 1
     wait_status 'Trackhaul Ready' 60
     python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" "$pattern" \
         | sort > "$work/expected-tracks.txt"
@@ -291,6 +305,7 @@ journey() {
     [ "$(control_text '#32770' Static 0 Trackhaul)" = 'File already exists.  Overwirte?' ] ||
         fail "the prompt asks \"$(control_text '#32770' Static 0 Trackhaul)\""
     shot overwrite-prompt
+    picture overwrite-prompt TMainForm Trackhaul
     click_control '#32770' Button 3 Trackhaul
     wait_status 'Trackhaul Ready' 60
     [ "$(find "$destination" -type f -printf '%p %T@\n' | sort)" = "$times_before" ] ||
@@ -298,7 +313,7 @@ journey() {
     player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
 
     step=6  # Exit; the next start asks nothing and shows the window where it was.
-    local before left top right bottom
+    local before
     before=$(ask rect TMainForm Trackhaul)
     read -r left top right bottom <<< "$before"
     xdotool mousemove --sync $((left + 200)) $((top + 10)) mousedown 1 \
@@ -357,4 +372,4 @@ make_players
 prepare_prefix
 trap 'wine_stop' EXIT
 journey
-echo "journeys: passed; screenshots in build/journeys/shots"
+echo "journeys: passed; screenshots in build/journeys/shots, pictures in build/journeys/pictures"
