@@ -32,7 +32,8 @@ void OneTrack::SetLength(uint32_t milliseconds) {
         text = std::to_string(hours) + ":";
     }
     text += (days > 0 || hours > 0) ? TwoDigits(min) : std::to_string(min);
-    text += ":" + TwoDigits(sec);
+    text += ':';
+    text += TwoDigits(sec);
     lengthText_ = text;
 }
 
