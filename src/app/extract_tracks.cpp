@@ -171,29 +171,34 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     if (IsReservedDeviceName(fileName)) {
         return ReportFailure(source, target, win::WideFromUtf16(ReservedDeviceNameReason));
     }
-    if (form_.TargetExists(target)) {
-        const ClashOutcome outcome = policy.Resolve([&] {
-            form_.SetItemStatus(target);
-            return form_.OverwritePrompt().AskOverwrite(target);
-        });
-        if (outcome == ClashOutcome::EndRun) {
-            return Continuation::Stop;
-        }
-        if (outcome == ClashOutcome::Skip) {
-            return Continuation::GoOn;
-        }
+    // Looking a name up that is not there costs Wine a walk through the
+    // folder, as much as a copy as the folder fills up: the copy is tried
+    // first in a way that leaves an existing file alone, and only when it
+    // fails does the run ask whether the target exists.
+    if (Copy(source, target, COPY_FILE_FAIL_IF_EXISTS)) {
+        return Continuation::GoOn;
     }
-    return Copy(source, target);
-}
-
-TrackExtraction::Continuation TrackExtraction::Copy(const std::string& source,
-                                                    const std::u16string& target) {
-    BOOL cancel = FALSE;  // never set: there is no cancel during a copy
-    if (CopyFileExW(win::WideFromAnsi(source).c_str(), win::WideFromUtf16(target).c_str(),
-                    CopyProgressRoutine, this, &cancel, 0)) {
+    const DWORD error = GetLastError();
+    if (!form_.TargetExists(target)) {
+        return ReportFailure(source, target, win::SystemErrorText(error));
+    }
+    const ClashOutcome outcome = policy.Resolve([&] {
+        form_.SetItemStatus(target);
+        return form_.OverwritePrompt().AskOverwrite(target);
+    });
+    if (outcome == ClashOutcome::EndRun) {
+        return Continuation::Stop;
+    }
+    if (outcome == ClashOutcome::Skip || Copy(source, target, 0)) {
         return Continuation::GoOn;
     }
     return ReportFailure(source, target, win::SystemErrorText(GetLastError()));
+}
+
+bool TrackExtraction::Copy(const std::string& source, const std::u16string& target, DWORD flags) {
+    BOOL cancel = FALSE;  // never set: there is no cancel during a copy
+    return CopyFileExW(win::WideFromAnsi(source).c_str(), win::WideFromUtf16(target).c_str(),
+                       CopyProgressRoutine, this, &cancel, flags) != 0;
 }
 
 TrackExtraction::Continuation TrackExtraction::ReportFailure(const std::string& source,

@@ -35,7 +35,9 @@ private:
     bool IsOnThePlayer(const std::u16string& folder) const;
     void ExtractRows(ClashPolicy& policy);
     Continuation ExtractTrack(const OneTrack& track, ClashPolicy& policy);
-    Continuation Copy(const std::string& source, const std::u16string& target);
+    // CopyFileExW with the progress routine; false with the thread's last
+    // error set when it fails.
+    bool Copy(const std::string& source, const std::u16string& target, DWORD flags);
     Continuation ReportFailure(const std::string& source, const std::u16string& target,
                                const std::wstring& reason);
 
