@@ -27,17 +27,16 @@ namespace {
 std::wstring Wide(const std::string& utf8) {
     std::wstring wide(utf8.size() + 1, L'\0');
     wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(),
-                                                        static_cast<int>(utf8.size()),
-                                                        wide.data(), static_cast<int>(wide.size()))));
+                                                        static_cast<int>(utf8.size()), wide.data(),
+                                                        static_cast<int>(wide.size()))));
     return wide;
 }
 
 std::string Utf8(const std::wstring& wide) {
     std::string utf8(wide.size() * 4 + 1, '\0');
-    utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(),
-                                                        static_cast<int>(wide.size()), utf8.data(),
-                                                        static_cast<int>(utf8.size()), nullptr,
-                                                        nullptr)));
+    utf8.resize(static_cast<size_t>(
+        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), utf8.data(),
+                            static_cast<int>(utf8.size()), nullptr, nullptr)));
     return utf8;
 }
 
