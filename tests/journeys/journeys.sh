@@ -29,8 +29,9 @@ fail() {
 }
 
 # The players: the demo player as F:, its compressed twin as G:, and one
-# whose database is damaged as H:. The first track in title order gets a
-# large file, so that an extraction can be seen under way.
+# whose database is damaged as H:. Where the disk has room, the first track
+# in title order gets a large file (sparse on the player, 1 GiB once
+# copied), so that an extraction can be pictured under way.
 make_players() {
     rm -rf "$work"
     mkdir -p "$shots" "$work/players" "$work/pictures"
@@ -40,7 +41,9 @@ make_players() {
     head -c 200 "$work/players/demo/iPod_Control/iTunes/iTunesDB" \
         > "$work/players/damaged/iPod_Control/iTunes/iTunesDB"
     "$tools/trackhaul-dump" "$work/players/demo/iPod_Control/iTunes/iTunesDB" > "$work/dump.csv"
-    truncate -s 1G "$(python3 "$here/oracle.py" first-by-title "$work/dump.csv" "$work/players/demo")"
+    if [ "$(df --output=avail -k "$work" | tail -n 1)" -gt $((4 * 1024 * 1024)) ]; then
+        truncate -s 1G "$(python3 "$here/oracle.py" first-by-title "$work/dump.csv" "$work/players/demo")"
+    fi
 }
 
 prepare_prefix() {
@@ -311,6 +314,7 @@ journey() {
     [ "$(find "$destination" -type f -printf '%p %T@\n' | sort)" = "$times_before" ] ||
         fail "No to All let a file be written"
     player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
+    find "$destination" -type f -size +100M -delete  # room on the disk again
 
     step=6  # Exit; the next start asks nothing and shows the window where it was.
     local before
