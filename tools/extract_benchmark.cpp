@@ -105,8 +105,7 @@ double TimeExtraction(TMainForm& form) {
     Clock::time_point dialogGone{};
     WhenWindowShows dialog(L"Browse for Folder", [&](HWND found) {
         SetWindowSubclass(found, NoteDestruction, 1, reinterpret_cast<DWORD_PTR>(&dialogGone));
-        SendMessageW(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(found, IDOK)));
+        PressButton(found, IDOK);
     });
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_EXTRACT, 0), 0);
     return dialog.Shown() ? SecondsSince(dialogGone) : -1;
@@ -114,10 +113,7 @@ double TimeExtraction(TMainForm& form) {
 
 bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
     const std::vector<fs::path> files = WritePlayer(drive, load);
-    WhenWindowShows device(L"Select Your iPod", [](HWND found) {
-        SendMessageW(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(found, IDOK)));
-    });
+    WhenWindowShows device(L"Select Your iPod", [](HWND found) { PressButton(found, IDOK); });
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_EDIT_ALL, 0), 0);
     const fs::path runFolder = L"C:\\extract-benchmark\\run";

@@ -56,8 +56,7 @@ int main(int argc, char** argv) {
         SendMessageW(driveList, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(entry.c_str()));
         okClicked = Clock::now();
-        SendMessageW(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(found, IDOK)));
+        PressButton(found, IDOK);
     });
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
     const double load = SecondsSince(okClicked);

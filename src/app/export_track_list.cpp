@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <shlobj.h>
 
 #include <chrono>
 #include <string_view>
@@ -20,8 +19,6 @@
 #include "win/wide_text.h"
 
 namespace {
-
-constexpr int TitlePanel = 2;
 
 // Letting messages through costs about as much as writing a hundred rows:
 // the window repaints and the current title shows this often instead.
@@ -42,8 +39,7 @@ bool WriteBytes(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-TrackListExport::TrackListExport(TMainForm& form, TPreferencesForm& settings)
-    : form_(form), settings_(settings) {
+TrackListExport::TrackListExport(TMainForm& form) : form_(form) {
     SaveDialog.Title = L"Export Track List";
     SaveDialog.FilterDescription = L"Comma-Separated Text (*.csv)";
     SaveDialog.FilterPattern = L"*.csv";
@@ -67,7 +63,7 @@ void TrackListExport::Execute() {
         return;
     }
     const std::wstring fileName = SaveDialog.FileName;
-    settings_.SetExtractPath(FolderOfFileName(win::Utf16FromWide(fileName)));
+    form_.Settings().SetExtractPath(FolderOfFileName(win::Utf16FromWide(fileName)));
 
     win::UniqueFile file = OpenForWriting(fileName);
     if (!file) {
@@ -86,7 +82,7 @@ void TrackListExport::Execute() {
         if (!written) {
             DeleteFileW(fileName.c_str());  // nothing half-written is left behind
         }
-        ShowTitle(u"");
+        form_.SetItemStatus(u"");
     }
     if (!written) {
         win::ShowMessageBox(owner, L"Error writing file:\r\n" + fileName, MB_OK | MB_ICONERROR);
@@ -95,7 +91,7 @@ void TrackListExport::Execute() {
 }
 
 std::wstring TrackListExport::StartFolder() const {
-    const std::wstring extractPath = win::WideFromUtf16(settings_.GetExtractPath());
+    const std::wstring extractPath = win::WideFromUtf16(form_.Settings().GetExtractPath());
     if (win::FolderExists(extractPath)) {
         return extractPath;
     }
@@ -113,7 +109,7 @@ bool TrackListExport::WriteRows(HANDLE file, int rowCount) {
             continue;
         }
         if (progress.Due()) {
-            ShowTitle(track->GetTitle());
+            form_.SetItemStatus(track->GetTitle());
             form_.ProcessMessages();
         }
         if (!writer.WriteTrack(*track)) {
@@ -121,10 +117,4 @@ bool TrackListExport::WriteRows(HANDLE file, int rowCount) {
         }
     }
     return writer.Finish();
-}
-
-void TrackListExport::ShowTitle(const std::u16string& title) {
-    const std::wstring text = win::WideFromUtf16(title);
-    SendMessageW(form_.StatusBar(), SB_SETTEXTW, TitlePanel,
-                 reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -10,11 +10,10 @@
 #include "win/save_file_dialog.h"
 
 class TMainForm;
-class TPreferencesForm;
 
 class TrackListExport {
 public:
-    TrackListExport(TMainForm& form, TPreferencesForm& settings);
+    explicit TrackListExport(TMainForm& form);
 
     // The whole command. Holds the main window busy while it runs, since it
     // lets window messages through as it walks the rows.
@@ -24,9 +23,7 @@ private:
     std::wstring StartFolder() const;
     // Writes the whole file but does not close it; false when a write failed.
     bool WriteRows(HANDLE file, int rowCount);
-    void ShowTitle(const std::u16string& title);
 
     TMainForm& form_;
-    TPreferencesForm& settings_;
     win::SaveFileDialog SaveDialog;
 };

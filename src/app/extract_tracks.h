@@ -52,7 +52,7 @@ private:
         HANDLE sourceFile, HANDLE destinationFile, LPVOID data);
     // Shows the current target in status panel 2 and the copy's progress on
     // the bar, and lets pending messages through, when the last time is long
-    // enough ago. Before a question the target is shown at once.
+    // enough ago.
     void ShowProgressNowAndThen(const std::u16string& target, int32_t percent);
 
     // The folder the folder dialog opens on.

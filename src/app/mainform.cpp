@@ -742,7 +742,7 @@ void TMainForm::TrackListColumnClick(int column) {
 }
 
 void TMainForm::ActionFileExportExecute() {
-    TrackListExport(*this, *SettingsForm).Execute();
+    TrackListExport(*this).Execute();
 }
 
 void TMainForm::ActionFileExtractExecute() {

@@ -205,6 +205,11 @@ void SaveDialogAnswer::Answer(HWND dialog) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
+void PressButton(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 std::wstring MenuText(HMENU menu, UINT position) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);

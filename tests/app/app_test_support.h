@@ -109,6 +109,9 @@ private:
     std::optional<WhenWindowShows> confirmation_;
 };
 
+// Presses button `id` of a dialog, as a click on it does.
+void PressButton(HWND dialog, int id);
+
 // The text of a status bar panel.
 std::wstring StatusText(HWND statusBar, int panel = 0);
 

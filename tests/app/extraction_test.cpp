@@ -64,12 +64,6 @@ struct PlayerTrack {
     std::u16string Album = u"Album";
 };
 
-// As a click on the button does it.
-void PressButton(HWND dialog, int id) {
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 class ExtractionTest : public MainWindowTest {
 protected:
     void SetUp() override {

@@ -146,12 +146,6 @@ void SelectDrive(HWND dialog, int index) {
     SendMessageW(GetDlgItem(dialog, IDC_CBDRIVE), CB_SETCURSEL, index, 0);
 }
 
-// As a click on the button does it.
-void PressButton(HWND dialog, int id) {
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(), towlower);
     return text;
