@@ -113,11 +113,13 @@ int32_t ITDBParser::ToInt32(const uint8_t bytes[4]) {
 }
 
 int32_t ITDBParser::Parse(int32_t limit) {
+    playlists_.clear();
     BufferedInput input;
     if (databasePath_.empty() || !input.Open(databasePath_)) {
         return -1;
     }
-    const int32_t count = ReadHeader(input);
+    int64_t trackSetEnd = 0;
+    const int32_t count = ReadHeader(input, trackSetEnd);
     if (count <= 0) {
         return count;
     }
@@ -131,11 +133,14 @@ int32_t ITDBParser::Parse(int32_t limit) {
         tracks_.push_back(std::move(track));
         ++read;
     }
+    ReadPlaylists(input, trackSetEnd);
     narrowBuffer_ = std::u16string();
+    trackIds_ = {};
+    entries_ = {};
     return read;
 }
 
-int32_t ITDBParser::ReadHeader(BufferedInput& input) {
+int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
     constexpr int32_t kInvalid = -1;
     int32_t headerLength = 0;
     int32_t totalLength = 0;
@@ -164,6 +169,7 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input) {
             if (setHeaderLength < 0 || !input.SeekTo(setStart + setHeaderLength)) {
                 return kInvalid;
             }
+            trackSetEnd = setStart + setTotalLength;
             break;
         }
         if (setTotalLength <= 0 || !input.SeekTo(setStart + setTotalLength)) {
@@ -189,14 +195,15 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
     int32_t headerLength = 0;
     int32_t totalLength = 0;
     int32_t objectCount = 0;
+    int32_t trackId = 0;
     if (!ReadTag(input, "mhit") || !ReadInt32(input, headerLength) ||
         !ReadInt32(input, totalLength) || !ReadInt32(input, objectCount) || objectCount < 2 ||
-        headerLength < 0) {
+        headerLength < 0 || !ReadInt32(input, trackId)) {
         return nullptr;
     }
 
     int32_t milliseconds = 0, trackNumber = 0, bitRate = 0, sampleRate = 0, mediaType = 0;
-    if (!input.Skip(24) || !ReadInt32(input, milliseconds) || !ReadInt32(input, trackNumber) ||
+    if (!input.Skip(20) || !ReadInt32(input, milliseconds) || !ReadInt32(input, trackNumber) ||
         !input.Skip(8) || !ReadInt32(input, bitRate) || !ReadInt32(input, sampleRate) ||
         !input.Skip(144) || !ReadInt32(input, mediaType)) {
         return nullptr;
@@ -257,6 +264,8 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
                 break;
         }
     }
+    // A second track of the same id leaves the playlists to the first.
+    trackIds_.emplace(static_cast<uint32_t>(trackId), track.get());
     return track;
 }
 
