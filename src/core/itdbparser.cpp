@@ -265,7 +265,7 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
         }
     }
     // A second track of the same id leaves the playlists to the first.
-    trackIds_.emplace(static_cast<uint32_t>(trackId), track.get());
+    trackIds_.Add(static_cast<uint32_t>(trackId), track.get());
     return track;
 }
 

@@ -25,12 +25,12 @@
 #include <list>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "onetrack.h"
 #include "playlist.h"
+#include "track_id_table.h"
 
 class BufferedInput;
 
@@ -82,7 +82,7 @@ private:
     std::u16string narrowBuffer_;
     // Each track read by this Parse under its id in the file, for the
     // playlists to find their members; emptied when Parse ends.
-    std::unordered_map<uint32_t, const OneTrack*> trackIds_;
+    TrackIdTable trackIds_;
     std::vector<Playlist> playlists_;
     // One playlist's members with their positions, before they are put in
     // order; reused between playlists and released when Parse ends.

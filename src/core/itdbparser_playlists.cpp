@@ -34,6 +34,14 @@ enum ObjectType : int32_t {
 
 constexpr uint16_t kShowHeadingFlag = 0x100;
 
+// ITDBParser::ToInt32 where the compiler can inline it: the entries of a
+// large library are many.
+int32_t Int32At(const uint8_t* bytes) {
+    return static_cast<int32_t>(
+        static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+        static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+}
+
 // The first 16 bytes of a chunk: tag, header length, total length and a
 // field that depends on the tag.
 struct Chunk {
@@ -41,9 +49,9 @@ struct Chunk {
     uint8_t fields[16] = {};
 
     bool Is(const char (&tag)[5]) const { return std::memcmp(fields, tag, 4) == 0; }
-    int32_t HeaderLength() const { return ITDBParser::ToInt32(fields + 4); }
-    int32_t TotalLength() const { return ITDBParser::ToInt32(fields + 8); }
-    int32_t Field12() const { return ITDBParser::ToInt32(fields + 12); }
+    int32_t HeaderLength() const { return Int32At(fields + 4); }
+    int32_t TotalLength() const { return Int32At(fields + 8); }
+    int32_t Field12() const { return Int32At(fields + 12); }
     int64_t HeaderEnd() const { return start + HeaderLength(); }
     int64_t End() const { return start + TotalLength(); }
 };
@@ -62,7 +70,7 @@ bool ReadInt32At(BufferedInput& input, int64_t offset, int32_t& value) {
     if (!input.SeekTo(offset) || input.Read(bytes, 4) != 4) {
         return false;
     }
-    value = ITDBParser::ToInt32(bytes);
+    value = Int32At(bytes);
     return true;
 }
 
@@ -77,35 +85,48 @@ struct Entry {
     std::optional<int32_t> position;
 };
 
-// Reads an entry whose first fields are read: its flags (16 bits, 16 bytes
-// in), its track's id (24 bytes in) and the position object among its own
-// data objects.
+// The largest entry read; players write entries of 120 bytes. Each is read
+// whole and taken apart in memory, which makes the many entries of a large
+// library cheap to read.
+constexpr int32_t kLargestEntry = 4096;
+
+// Reads the rest of an entry whose first fields are read: its flags (16
+// bits, 16 bytes in), its track's id (24 bytes in) and the position object
+// among its own data objects.
 bool ReadEntry(BufferedInput& input, const Chunk& chunk, Entry& entry) {
-    uint8_t fields[12];
-    if (input.Read(fields, sizeof fields) != sizeof fields) {
+    constexpr int32_t kRead = sizeof chunk.fields;  // what lies before `rest`
+    const int32_t size = chunk.TotalLength();
+    if (chunk.HeaderLength() < 28 || size > kLargestEntry) {
         return false;
     }
-    entry.showHeading = ((fields[0] | fields[1] << 8) & kShowHeadingFlag) != 0;
-    entry.trackId = static_cast<uint32_t>(ITDBParser::ToInt32(fields + 8));
-    entry.position.reset();
-    if (!input.SeekTo(chunk.HeaderEnd())) {
-        return false;
-    }
-    Chunk object;
-    while (input.Tell() < chunk.End()) {
-        if (!ReadChunk(input, chunk.End(), object) || !object.Is("mhod")) {
+    const auto restSize = static_cast<size_t>(size - kRead);
+    uint8_t copy[kLargestEntry];
+    const uint8_t* rest = input.ReadInPlace(restSize);
+    if (rest == nullptr) {
+        if (input.Read(copy, restSize) != restSize) {
             return false;
         }
-        int32_t position = 0;
-        if (object.Field12() == kPosition) {
-            if (!ReadPosition(input, object, position)) {
+        rest = copy;
+    }
+    entry.showHeading = ((rest[16 - kRead] | rest[17 - kRead] << 8) & kShowHeadingFlag) != 0;
+    entry.trackId = static_cast<uint32_t>(Int32At(rest + 24 - kRead));
+    entry.position.reset();
+    for (int32_t offset = chunk.HeaderLength(); offset < size;) {
+        const uint8_t* object = rest + offset - kRead;
+        if (size - offset < 16 || std::memcmp(object, "mhod", 4) != 0) {
+            return false;
+        }
+        const int32_t objectSize = Int32At(object + 8);
+        if (objectSize < 16 || objectSize > size - offset) {
+            return false;
+        }
+        if (Int32At(object + 12) == kPosition) {
+            if (objectSize < 28) {
                 return false;
             }
-            entry.position = position;
+            entry.position = Int32At(object + 24);
         }
-        if (!input.SeekTo(object.End())) {
-            return false;
-        }
+        offset += objectSize;
     }
     return true;
 }
@@ -187,12 +208,12 @@ bool ITDBParser::ReadPlaylist(BufferedInput& input, int64_t setEnd) {
                 return false;
             }
             entrySeen = true;
-            const auto track = trackIds_.find(entry.trackId);
-            if (!entry.showHeading && track != trackIds_.end()) {
+            const OneTrack* track = entry.showHeading ? nullptr : trackIds_.Find(entry.trackId);
+            if (track != nullptr) {
                 if (!entry.position) {
                     entryWithoutPosition = entries_.size();
                 }
-                entries_.emplace_back(entry.position.value_or(0), track->second);
+                entries_.emplace_back(entry.position.value_or(0), track);
             }
         } else if (child.Is("mhod")) {
             const int32_t type = child.Field12();
