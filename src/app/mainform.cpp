@@ -133,6 +133,8 @@ void SetMenuCheck(HMENU menu, int id, bool checked) {
 int BandIndex(bool menuBar) {
     return menuBar ? 0 : 1;
 }
+// The playlist list's band, which shows and hides with the toolbar.
+constexpr int PlaylistBandIndex = 2;
 
 }  // namespace
 
@@ -213,6 +215,7 @@ void TMainForm::CreateCoolBar() {
                            window_);
     CreateMenuBar();
     CreateCommandToolbar();
+    playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
 }
 
 void TMainForm::CreateMenuBar() {
@@ -416,6 +419,9 @@ void TMainForm::SetBarVisible(Bar bar, bool visible) {
     } else {
         menuId = bar == Bar::MenuBar ? ID_VIEW_MENUBAR : ID_VIEW_TOOLBAR;
         SendMessageW(coolBar_, RB_SHOWBAND, BandIndex(bar == Bar::MenuBar), visible);
+        if (bar == Bar::Toolbar) {
+            SendMessageW(coolBar_, RB_SHOWBAND, PlaylistBandIndex, visible);
+        }
         // With no band left the container would still take up a strip.
         const bool anyBand = IsBarVisible(Bar::MenuBar) || IsBarVisible(Bar::Toolbar);
         ShowWindow(coolBar_, anyBand ? SW_SHOWNA : SW_HIDE);
@@ -445,6 +451,12 @@ void TMainForm::ToggleBar(Bar bar) {
 
 void TMainForm::SetStatusText(const std::string& text) {
     const std::wstring wide = win::WideFromAnsi(text);
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    ProcessMessages();
+}
+
+void TMainForm::SetStatusText(std::u16string_view text) {
+    const std::wstring wide = win::WideFromUtf16(text);
     SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     ProcessMessages();
 }
@@ -548,6 +560,12 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             FormResize();
             return true;
         case WM_COMMAND:
+            if (playlists_ && reinterpret_cast<HWND>(lParam) == PlaylistList()) {
+                if (HIWORD(wParam) == CBN_SELCHANGE && !tearingDown_) {
+                    playlists_->ShowChosen();
+                }
+                return true;
+            }
             if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
                 RunCommand(LOWORD(wParam));
                 return true;
@@ -675,6 +693,7 @@ bool TMainForm::IsBlockedWhileBusy(int id) {
         case ID_FILE_CLOSE:
         case ID_FILE_EXPORT:
         case ID_FILE_EXTRACT:
+        case ID_VIEW_PLAYLIST:
         case ID_TOOLBUTTON14:
             return true;
         default:
@@ -722,6 +741,9 @@ void TMainForm::RunCommand(int id) {
             break;
         case ID_VIEW_STATUSBAR:
             ActionViewStatusBarExecute();
+            break;
+        case ID_VIEW_PLAYLIST:
+            playlists_->Focus();
             break;
         case ID_HELP_ABOUT:
             ActionHelpAboutExecute();

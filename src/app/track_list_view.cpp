@@ -30,13 +30,15 @@ OneTrack* TrackListView::TrackAt(int row) const {
     return reinterpret_cast<OneTrack*>(item.lParam);
 }
 
-void TrackListView::InsertTrack(int row, OneTrack& track) {
+void TrackListView::InsertTrack(int row, const OneTrack& track) {
     auto texts = TrackColumnTexts(track);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
     item.pszText = TextPointer(texts[0]);
-    item.lParam = reinterpret_cast<LPARAM>(&track);
+    // The reader owns its records as modifiable objects; the rows hand them
+    // out as the reader does.
+    item.lParam = reinterpret_cast<LPARAM>(const_cast<OneTrack*>(&track));
     const auto inserted = static_cast<int>(
         SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     for (int column = 1; column < kTrackColumnCount; ++column) {

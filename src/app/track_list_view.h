@@ -17,7 +17,7 @@ public:
     OneTrack* TrackAt(int row) const;
 
     // Inserts a row at `row` for the track: its nine texts and the pointer.
-    void InsertTrack(int row, OneTrack& track);
+    void InsertTrack(int row, const OneTrack& track);
     // Sets every row's item data to null, then deletes all rows.
     void Clear();
 
