@@ -92,11 +92,7 @@ void PlaylistChooser::ShowRows(const std::vector<const OneTrack*>& tracks) {
     TMainForm::WaitCursor waitCursor(form_);
     TrackListView rows(form_.TrackList());
     rows.SetRedraw(false);
-    rows.Clear();
-    int row = 0;
-    for (const OneTrack* track : tracks) {
-        rows.InsertTrack(row++, *track);
-    }
+    rows.ReplaceTracks(tracks);
     rows.SetRedraw(true);
 }
 

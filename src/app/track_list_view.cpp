@@ -49,6 +49,14 @@ void TrackListView::InsertTrack(int row, const OneTrack& track) {
     }
 }
 
+void TrackListView::ReplaceTracks(const std::vector<const OneTrack*>& tracks) {
+    SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
+    int row = 0;
+    for (const OneTrack* track : tracks) {
+        InsertTrack(row++, *track);
+    }
+}
+
 void TrackListView::Clear() {
     const int count = Count();
     for (int row = 0; row < count; ++row) {
