@@ -79,8 +79,8 @@ void PlaylistChooser::ShowChosen() {
         for (form_.Parser->First(); form_.Parser->HasNext();) {
             tracks.push_back(form_.Parser->Next());
         }
-        ShowRows(tracks);
-        form_.SetStatusText("Loaded total " + std::to_string(tracks.size()) + " song(s)");
+        const int rows = ShowRows(tracks);
+        form_.SetStatusText("Loaded total " + std::to_string(rows) + " song(s)");
     } else {
         const Playlist& playlist = *playlists_[static_cast<size_t>(entry - 1)];
         ShowRows(playlist.Members);
@@ -88,12 +88,13 @@ void PlaylistChooser::ShowChosen() {
     }
 }
 
-void PlaylistChooser::ShowRows(const std::vector<const OneTrack*>& tracks) {
+int PlaylistChooser::ShowRows(const std::vector<const OneTrack*>& tracks) {
     TMainForm::WaitCursor waitCursor(form_);
     TrackListView rows(form_.TrackList());
     rows.SetRedraw(false);
-    rows.ReplaceTracks(tracks);
+    const int shown = rows.ReplaceTracks(tracks);
     rows.SetRedraw(true);
+    return shown;
 }
 
 void PlaylistChooser::Focus() {

@@ -34,7 +34,8 @@ public:
     void Focus();
 
 private:
-    void ShowRows(const std::vector<const OneTrack*>& tracks);
+    // Returns the rows shown: fewer than the tracks when the list is full.
+    int ShowRows(const std::vector<const OneTrack*>& tracks);
 
     TMainForm& form_;
     HWND comboBox_ = nullptr;

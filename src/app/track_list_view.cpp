@@ -30,7 +30,7 @@ OneTrack* TrackListView::TrackAt(int row) const {
     return reinterpret_cast<OneTrack*>(item.lParam);
 }
 
-void TrackListView::InsertTrack(int row, const OneTrack& track) {
+bool TrackListView::InsertTrack(int row, const OneTrack& track) {
     auto texts = TrackColumnTexts(track);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
@@ -41,20 +41,31 @@ void TrackListView::InsertTrack(int row, const OneTrack& track) {
     item.lParam = reinterpret_cast<LPARAM>(const_cast<OneTrack*>(&track));
     const auto inserted = static_cast<int>(
         SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (inserted < 0) {
+        return false;
+    }
     for (int column = 1; column < kTrackColumnCount; ++column) {
         LVITEMW cell{};
         cell.iSubItem = column;
         cell.pszText = TextPointer(texts[column]);
-        SendMessageW(listView_, LVM_SETITEMTEXTW, inserted, reinterpret_cast<LPARAM>(&cell));
+        if (!SendMessageW(listView_, LVM_SETITEMTEXTW, inserted, reinterpret_cast<LPARAM>(&cell))) {
+            SendMessageW(listView_, LVM_DELETEITEM, inserted, 0);  // no row with texts missing
+            return false;
+        }
     }
+    return true;
 }
 
-void TrackListView::ReplaceTracks(const std::vector<const OneTrack*>& tracks) {
+int TrackListView::ReplaceTracks(const std::vector<const OneTrack*>& tracks) {
     SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
     int row = 0;
     for (const OneTrack* track : tracks) {
-        InsertTrack(row++, *track);
+        if (!InsertTrack(row, *track)) {
+            break;
+        }
+        ++row;
     }
+    return row;
 }
 
 void TrackListView::Clear() {

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <exception>
+#include <new>
 
 #include "ansi_text.h"
 #include "buffered_input.h"
@@ -69,11 +70,14 @@ bool ReadUnits(BufferedInput& input, size_t unitCount, std::u16string& text) {
 }
 
 // Reads an object's string bytes as UTF-16 little-endian; positioned 16 bytes
-// into the object. An odd last byte is skipped.
-bool ReadStringUnits(BufferedInput& input, std::u16string& text) {
+// into the object. An odd last byte is skipped. `charge` is told the text's
+// length in bytes before it is read and may refuse it.
+template <typename Charge>
+bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) {
     int32_t length = 0;
     if (!input.Skip(kStringLengthGap) || !ReadInt32(input, length) || length < 0 ||
-        !input.Skip(kStringTextGap) || !ReadUnits(input, static_cast<size_t>(length) / 2, text)) {
+        !charge(static_cast<size_t>(length)) || !input.Skip(kStringTextGap) ||
+        !ReadUnits(input, static_cast<size_t>(length) / 2, text)) {
         return false;
     }
     if constexpr (std::endian::native == std::endian::big) {
@@ -118,26 +122,54 @@ int32_t ITDBParser::Parse(int32_t limit) {
     if (databasePath_.empty() || !input.Open(databasePath_)) {
         return -1;
     }
+    int32_t result = -1;
+    try {
+        result = ReadTracks(input, limit);
+    } catch (const std::bad_alloc&) {
+        // Memory ran out below the budget (the address space of a 32-bit
+        // program is shared with everything else): nothing is kept.
+        tracks_.clear();
+        cursor_ = tracks_.end();
+        bytesHeld_ = 0;
+    }
+    narrowBuffer_ = std::u16string();
+    trackIds_ = {};
+    entries_ = {};
+    return result;
+}
+
+int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     int64_t trackSetEnd = 0;
     const int32_t count = ReadHeader(input, trackSetEnd);
     if (count <= 0) {
         return count;
     }
     const int32_t wanted = limit < 0 ? count : std::min(count, limit);
+    // A track's record and its place in the list, beside its texts.
+    constexpr size_t kTrackBytes = sizeof(OneTrack) + 4 * sizeof(void*);
     int32_t read = 0;
     while (read < wanted) {
-        std::unique_ptr<OneTrack> track = ReadTrack(input);
-        if (!track) {
+        uint32_t trackId = 0;
+        std::unique_ptr<OneTrack> track = ReadTrack(input, trackId);
+        if (!track || !Charge(kTrackBytes)) {
             break;
         }
+        // A second track of the same id leaves the playlists to the first.
+        trackIds_.Add(trackId, track.get());
         tracks_.push_back(std::move(track));
         ++read;
     }
     ReadPlaylists(input, trackSetEnd);
-    narrowBuffer_ = std::u16string();
-    trackIds_ = {};
-    entries_ = {};
     return read;
+}
+
+bool ITDBParser::Charge(size_t bytes) {
+    if (bytes > kMemoryBudget - bytesHeld_) {
+        bytesHeld_ = kMemoryBudget;
+        return false;
+    }
+    bytesHeld_ += bytes;
+    return true;
 }
 
 int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
@@ -188,17 +220,17 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
     return trackCount;
 }
 
-std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
+std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& trackId) {
     auto track = std::make_unique<OneTrack>();
     const int64_t itemStart = input.Tell();
 
     int32_t headerLength = 0;
     int32_t totalLength = 0;
     int32_t objectCount = 0;
-    int32_t trackId = 0;
+    int32_t rawTrackId = 0;
     if (!ReadTag(input, "mhit") || !ReadInt32(input, headerLength) ||
         !ReadInt32(input, totalLength) || !ReadInt32(input, objectCount) || objectCount < 2 ||
-        headerLength < 0 || !ReadInt32(input, trackId)) {
+        headerLength < 0 || !ReadInt32(input, rawTrackId)) {
         return nullptr;
     }
 
@@ -264,17 +296,18 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
                 break;
         }
     }
-    // A second track of the same id leaves the playlists to the first.
-    trackIds_.Add(static_cast<uint32_t>(trackId), track.get());
+    trackId = static_cast<uint32_t>(rawTrackId);
     return track;
 }
 
 bool ITDBParser::ReadWideString(BufferedInput& input, std::u16string& text) {
-    return ReadStringUnits(input, text);
+    return ReadStringUnits(input, text, [this](size_t bytes) { return Charge(bytes); });
 }
 
 bool ITDBParser::ReadNarrowString(BufferedInput& input, std::string& text) {
-    if (!ReadStringUnits(input, narrowBuffer_)) {
+    // The narrow text takes at most half the bytes of its UTF-16 form.
+    if (!ReadStringUnits(input, narrowBuffer_,
+                         [this](size_t bytes) { return Charge(bytes / 2); })) {
         return false;
     }
     text = AnsiFromUtf16(narrowBuffer_);

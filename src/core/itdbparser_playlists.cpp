@@ -13,6 +13,7 @@
 // forward and never back by more than the fields just read.
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "buffered_input.h"
@@ -138,6 +139,14 @@ void ITDBParser::ReadPlaylists(BufferedInput& input, int64_t setsStart) {
     if (setsStart < input.Tell() || !input.SeekTo(setsStart)) {
         return;
     }
+    try {
+        ReadPlaylistSets(input);
+    } catch (const std::bad_alloc&) {
+        // As at damage: the tracks and the playlists read whole are kept.
+    }
+}
+
+void ITDBParser::ReadPlaylistSets(BufferedInput& input) {
     Chunk set;
     while (ReadChunk(input, INT64_MAX, set) && set.Is("mhsd")) {
         const int32_t type = set.Field12();
@@ -246,6 +255,12 @@ bool ITDBParser::ReadPlaylist(BufferedInput& input, int64_t setEnd) {
     };
     if (!std::is_sorted(entries_.begin(), entries_.end(), byPosition)) {
         std::stable_sort(entries_.begin(), entries_.end(), byPosition);
+    }
+    // The playlist's record, its name and its members count in the budget.
+    const size_t bytes = sizeof(Playlist) + playlist.Name.size() * sizeof(char16_t) +
+                         entries_.size() * sizeof(const OneTrack*);
+    if (!Charge(bytes)) {
+        return false;
     }
     playlist.Members.reserve(entries_.size());
     for (const auto& entry : entries_) {
