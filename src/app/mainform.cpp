@@ -12,6 +12,7 @@
 #include "app/about.h"
 #include "app/action_binding.h"
 #include "app/actions.h"
+#include "app/export_playlists.h"
 #include "app/export_track_list.h"
 #include "app/extract_tracks.h"
 #include "app/resource_ids.h"
@@ -707,6 +708,7 @@ bool TMainForm::IsBlockedWhileBusy(int id) {
         case ID_FILE_CLOSE:
         case ID_FILE_EXPORT:
         case ID_FILE_EXTRACT:
+        case ID_FILE_EXPORT_PLAYLISTS:
         case ID_VIEW_PLAYLIST:
         case ID_TOOLBUTTON14:
             return true;
@@ -731,6 +733,9 @@ void TMainForm::RunCommand(int id) {
             break;
         case ID_FILE_EXTRACT:
             ActionFileExtractExecute();
+            break;
+        case ID_FILE_EXPORT_PLAYLISTS:
+            PlaylistExport(*this).Run();
             break;
         case ID_FILE_EXIT:
             ActionFileExitExecute();

@@ -101,6 +101,19 @@ std::string Utf8FromUtf16(std::u16string_view text) {
     return bytes;
 }
 
+std::vector<PlaylistFileEntry> PlaylistFileEntries(const Playlist& playlist,
+                                                   std::u16string_view fileFormat) {
+    std::vector<PlaylistFileEntry> entries;
+    for (const OneTrack* track : playlist.Members) {
+        TargetName target = PlanTargetName(fileFormat, *track);
+        if (target.Refusal == TrackRefusal::None) {
+            entries.push_back({track->GetSeconds(), track->GetArtist(), track->GetTitle(),
+                               std::move(target.Name)});
+        }
+    }
+    return entries;
+}
+
 std::string PlaylistFileText(const std::vector<PlaylistFileEntry>& entries) {
     std::string text = "#EXTM3U\r\n";
     for (const PlaylistFileEntry& entry : entries) {

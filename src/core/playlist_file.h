@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "playlist.h"
+
 // One member as its playlist file lists it.
 struct PlaylistFileEntry {
     int32_t Seconds = 0;
@@ -22,6 +24,13 @@ struct PlaylistFileEntry {
 // control characters in the artist and title become spaces, so that each
 // entry keeps its two lines.
 std::string PlaylistFileText(const std::vector<PlaylistFileEntry>& entries);
+
+// The entries of `playlist`'s file in the folder the extraction writes into:
+// each member, in playlist order, with the path the extraction gives its
+// track there under `fileFormat`, relative to that folder. Members whose
+// name the extraction refuses are left out.
+std::vector<PlaylistFileEntry> PlaylistFileEntries(const Playlist& playlist,
+                                                   std::u16string_view fileFormat);
 
 // UTF-8 of UTF-16 text; a surrogate without its partner becomes U+FFFD.
 std::string Utf8FromUtf16(std::u16string_view text);

@@ -53,6 +53,33 @@ TEST(PlaylistFile, FileNamesOfOneExport) {
     }
 }
 
+OneTrack Track(std::u16string title, std::string location, int32_t number = 1) {
+    OneTrack track;
+    track.SetTitle(std::move(title));
+    track.SetArtist(u"Band");
+    track.SetLocation(std::move(location));
+    track.SetLength(61500);
+    track.SetTrackNumber(number);
+    return track;
+}
+
+TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
+    const OneTrack song = Track(u"Song", ":iPod_Control:Music:F00:A.mp3", 7);
+    const OneTrack device = Track(u"Nul", ":iPod_Control:Music:F00:B.mp3");
+    const OneTrack unsafe = Track(u"Up", ":iPod_Control:..:C.mp3");
+    const OneTrack slash = Track(u"Left/Right", ":iPod_Control:Music:F01:D");
+    const Playlist playlist{u"Mix", PlaylistKind::Other, {&song, &device, &unsafe, &slash, &song}};
+    const std::vector<PlaylistFileEntry> entries = PlaylistFileEntries(playlist, u"%title%");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].Path, u"Song.mp3");
+    EXPECT_EQ(entries[1].Path, u"Left_Right");
+    EXPECT_EQ(entries[2].Path, u"Song.mp3");
+    EXPECT_EQ(entries[0].Seconds, 61);
+    EXPECT_EQ(entries[0].Artist, u"Band");
+    EXPECT_EQ(entries[0].Title, u"Song");
+    EXPECT_EQ(PlaylistFileEntries(playlist, u"%tracknumber% - %title%")[0].Path, u"7 - Song.mp3");
+}
+
 TEST(PlaylistFile, ChooserLabelNamesTheCount) {
     Playlist playlist{u"Road Trip", PlaylistKind::Other, {}};
     EXPECT_EQ(PlaylistLabel(playlist), u"Road Trip (0)");
