@@ -199,6 +199,8 @@ void TMainForm::CreateComponents() {
     shortcuts_ = CreateShortcutTable();
     CreateCoolBar();
     CreateTrackList();
+    // After the track list, whose font it shares: names in any script show.
+    playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
     CreateStatusBar();
 }
 
@@ -216,7 +218,6 @@ void TMainForm::CreateCoolBar() {
                            window_);
     CreateMenuBar();
     CreateCommandToolbar();
-    playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
 }
 
 void TMainForm::CreateMenuBar() {

@@ -30,8 +30,8 @@ PlaylistChooser::PlaylistChooser(TMainForm& form, HWND coolBar) : form_(form) {
     if (comboBox_ == nullptr) {
         throw std::runtime_error("Cannot create the playlist list.");
     }
-    SendMessageW(comboBox_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-                 FALSE);
+    // The track list's font, which shows titles in any script.
+    SendMessageW(comboBox_, WM_SETFONT, SendMessageW(form.TrackList(), WM_GETFONT, 0, 0), FALSE);
     RECT box{};
     GetWindowRect(comboBox_, &box);  // the closed box's height, whatever the font
     REBARBANDINFOW band{};

@@ -15,7 +15,8 @@ class TMainForm;
 
 class PlaylistChooser {
 public:
-    // Creates the drop-down list in a new band at the end of `coolBar`.
+    // Creates the drop-down list in a new band at the end of `coolBar`, in
+    // the font of the form's track list.
     PlaylistChooser(TMainForm& form, HWND coolBar);
     PlaylistChooser(const PlaylistChooser&) = delete;
     PlaylistChooser& operator=(const PlaylistChooser&) = delete;
