@@ -1,6 +1,7 @@
 #include "app/destination_dialog.h"
 
 #include "app/mainform.h"
+#include "app/preferences.h"
 #include "win/message_box.h"
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
@@ -37,6 +38,7 @@ std::optional<std::u16string> DestinationDialog::Choose() {
         win::ShowMessageBox(form_.Handle(), refusal_, MB_OK | MB_ICONERROR);
         return std::nullopt;
     }
+    form_.Settings().SetExtractPath(folder);
     return folder;
 }
 

@@ -19,8 +19,8 @@ public:
     DestinationDialog(TMainForm& form, std::wstring title, std::wstring refusal)
         : form_(form), title_(std::move(title)), refusal_(std::move(refusal)) {}
 
-    // The folder the user picks, or nothing when the dialog is cancelled or
-    // the folder refused (after its box).
+    // The folder the user picks, stored as the last destination; or nothing
+    // when the dialog is cancelled or the folder refused (after its box).
     std::optional<std::u16string> Choose();
 
 private:

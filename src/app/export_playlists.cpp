@@ -59,7 +59,6 @@ void PlaylistExport::Run() {
     if (!folder) {
         return;
     }
-    form_.Settings().SetExtractPath(*folder);
     destination_ = *folder + u"\\";
 
     std::vector<std::u16string> names;

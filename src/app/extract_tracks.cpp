@@ -46,7 +46,6 @@ void TrackExtraction::Run() {
     }
     // Two programs extracting at once never share a temporary name.
     runNumber_ = GetCurrentProcessId();
-    form_.Settings().SetExtractPath(*folder);
     // Also after a drive root's own backslash: the copy still lands there.
     destination_ = *folder + u"\\";
     ClashPolicy policy(form_.Settings().GetOverwriteFiles());
