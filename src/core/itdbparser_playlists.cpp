@@ -256,9 +256,9 @@ bool ITDBParser::ReadPlaylist(BufferedInput& input, int64_t setEnd) {
     if (!std::is_sorted(entries_.begin(), entries_.end(), byPosition)) {
         std::stable_sort(entries_.begin(), entries_.end(), byPosition);
     }
-    // The playlist's record, its name and its members count in the budget.
-    const size_t bytes = sizeof(Playlist) + playlist.Name.size() * sizeof(char16_t) +
-                         entries_.size() * sizeof(const OneTrack*);
+    // The playlist's record and its members count in the budget (its name
+    // was counted as it was read).
+    const size_t bytes = sizeof(Playlist) + entries_.size() * sizeof(const OneTrack*);
     if (!Charge(bytes)) {
         return false;
     }
