@@ -82,6 +82,18 @@ bool ContainsForbiddenFileNameChar(std::string_view text) {
     return text.find_first_of("\\/:*?\"<>|") != std::string_view::npos;
 }
 
+bool IsValidFolderFormat(std::string_view text) {
+    if (text.empty()) {
+        return true;
+    }
+    if (text.find_first_of("/:*?\"<>|") != std::string_view::npos || text.front() == '\\' ||
+        text.back() == '\\' || text.find("\\\\") != std::string_view::npos) {
+        return false;
+    }
+    const size_t levels = 1 + static_cast<size_t>(std::count(text.begin(), text.end(), '\\'));
+    return levels <= MaxFolderLevels;
+}
+
 SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup,
                                   const StoredWideTextLookup& wideLookup) {
     SettingsValues values;
@@ -99,6 +111,10 @@ SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextL
     values.FileFormat = ReadString(lookup, "FileFormat", DefaultFileFormat);
     if (ContainsForbiddenFileNameChar(values.FileFormat)) {
         values.FileFormat = DefaultFileFormat;
+    }
+    values.FolderFormat = ReadString(lookup, "FolderFormat", "");
+    if (!IsValidFolderFormat(values.FolderFormat)) {
+        values.FolderFormat.clear();
     }
     values.ExtractPath = wideLookup("ExtractPath").value_or(std::u16string());
     values.FirstRun = ReadBoolean(lookup, "FirstRun", true);
@@ -118,6 +134,7 @@ std::vector<StoredSetting> SettingsToStore(const SettingsValues& values) {
         {"TrackLimit", std::to_string(values.TrackLimit)},
         {"OverwriteFiles", std::to_string(values.OverwriteFiles)},
         {"FileFormat", values.FileFormat},
+        {"FolderFormat", values.FolderFormat},
         {"ExtractPath", values.ExtractPath},
         // Any save ends the first run, whatever the loaded flag says.
         {"FirstRun", BooleanText(false)},
