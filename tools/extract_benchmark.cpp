@@ -2,9 +2,12 @@
 // player with 50 files of 4 MB and then 2,000 files of 64 KB, beside bare
 // loops of CopyFileExW calls with an empty progress routine over the same
 // files, in the same run: one that would replace existing files (flags 0),
-// one that leaves them (COPY_FILE_FAIL_IF_EXISTS, as the run first tries). DRIVE (a letter, default
-// F) must be attached as a removable drive; its iPod_Control folder is overwritten. Runs in the
-// Wine prefix's settings (every setting reset). From the repository, after scripts/test:
+// one that leaves them (COPY_FILE_FAIL_IF_EXISTS, as the run first tries).
+// Then the 2,000 files of 40 artists with 5 albums each, extracted into
+// sub-folders %artist%\%album% beside the same run without sub-folders. DRIVE
+// (a letter, default F) must be attached as a removable drive; its
+// iPod_Control folder is overwritten. Runs in the Wine prefix's settings
+// (every setting reset). From the repository, after scripts/test:
 //
 //   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/windows/wineprefix &&
 //   wine_start_display virtual && mkdir -p /tmp/benchpod &&
@@ -37,6 +40,10 @@ using benchmark::Clock;
 using benchmark::SecondsSince;
 
 constexpr int Rounds = 5;
+constexpr int Artists = 40;
+constexpr int AlbumsPerArtist = 5;
+const fs::path RunFolder = L"C:\\extract-benchmark\\run";
+const fs::path BareFolder = L"C:\\extract-benchmark\\bare";
 
 struct Workload {
     const char* Name;
@@ -45,7 +52,8 @@ struct Workload {
     double Target;  // the longest allowed ratio of run to bare loop
 };
 
-// Writes the files and a database naming them; returns their paths.
+// Writes the files and a database naming them, of Artists artists with
+// AlbumsPerArtist albums each; returns their paths.
 std::vector<fs::path> WritePlayer(const std::string& drive, const Workload& load) {
     fs::remove_all(drive + "\\iPod_Control");
     std::vector<fs::path> files;
@@ -59,6 +67,9 @@ std::vector<fs::path> WritePlayer(const std::string& drive, const Workload& load
         files.push_back(file);
         itdb::Track track;
         track.title = u"Track " + fs::path(std::to_string(index)).u16string();
+        track.artist = u"Artist " + fs::path(std::to_string(index % Artists)).u16string();
+        track.album =
+            u"Album " + fs::path(std::to_string(index / Artists % AlbumsPerArtist)).u16string();
         track.location = u":iPod_Control:Music:F00:" + fs::path(name).u16string();
         tracks.push_back(track);
     }
@@ -111,37 +122,76 @@ double TimeExtraction(TMainForm& form) {
     return dialog.Shown() ? SecondsSince(dialogGone) : -1;
 }
 
-bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
-    const std::vector<fs::path> files = WritePlayer(drive, load);
+double Best(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+// Loads the player written last and selects every track, to extract into
+// RunFolder.
+void LoadPlayer(TMainForm& form) {
     WhenWindowShows device(L"Select Your iPod", [](HWND found) { PressButton(found, IDOK); });
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_EDIT_ALL, 0), 0);
-    const fs::path runFolder = L"C:\\extract-benchmark\\run";
-    const fs::path bareFolder = L"C:\\extract-benchmark\\bare";
-    fs::create_directories(runFolder);
-    fs::create_directories(bareFolder);
-    form.Settings().SetExtractPath(runFolder.u16string());
+    fs::create_directories(RunFolder);
+    fs::create_directories(BareFolder);
+    form.Settings().SetExtractPath(RunFolder.u16string());
+}
 
+void UseFolderFormat(TMainForm& form, const std::wstring& folderFormat) {
+    SettingsKey::Write(L"FolderFormat", folderFormat);
+    form.Settings().LoadSettings();
+}
+
+bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
+    const std::vector<fs::path> files = WritePlayer(drive, load);
+    LoadPlayer(form);
     std::vector<double> runs;
     std::vector<double> bares;
     std::vector<double> baresNoReplace;
     for (int round = 0; round < Rounds; ++round) {
-        bares.push_back(TimeBareLoop(files, bareFolder, 0));
-        baresNoReplace.push_back(TimeBareLoop(files, bareFolder, COPY_FILE_FAIL_IF_EXISTS));
-        EmptyFolder(runFolder);
+        bares.push_back(TimeBareLoop(files, BareFolder, 0));
+        baresNoReplace.push_back(TimeBareLoop(files, BareFolder, COPY_FILE_FAIL_IF_EXISTS));
+        EmptyFolder(RunFolder);
         runs.push_back(TimeExtraction(form));
     }
     fs::remove_all(L"C:\\extract-benchmark");
-    const auto best = [](const std::vector<double>& times) {
-        return *std::min_element(times.begin(), times.end());
-    };
-    const double run = best(runs);
+    const double run = Best(runs);
     std::printf(
         "%-13s extraction %.3f s; bare loop %.3f s: ratio %.3f (target %.2f); bare loop "
         "leaving existing files %.3f s: ratio %.3f\n",
-        load.Name, run, best(bares), run / best(bares), load.Target, best(baresNoReplace),
-        run / best(baresNoReplace));
+        load.Name, run, Best(bares), run / Best(bares), load.Target, Best(baresNoReplace),
+        run / Best(baresNoReplace));
     return run > 0;
+}
+
+// Each round makes every artist's and album's folder anew.
+bool MeasureFolders(TMainForm& form, const std::string& drive) {
+    const Workload load{"2000 x 64 KB", 2000, 64u << 10, 1.10};
+    WritePlayer(drive, load);
+    LoadPlayer(form);
+    std::vector<double> flat;
+    std::vector<double> sorted;
+    size_t albumFolders = 0;
+    for (int round = 0; round < Rounds; ++round) {
+        for (auto [folderFormat, times] :
+             {std::pair{L"", &flat}, std::pair{L"%artist%\\%album%", &sorted}}) {
+            UseFolderFormat(form, folderFormat);
+            EmptyFolder(RunFolder);
+            times->push_back(TimeExtraction(form));
+        }
+        albumFolders = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(RunFolder)) {
+            albumFolders += entry.is_directory() && entry.path().parent_path() != RunFolder;
+        }
+    }
+    UseFolderFormat(form, L"");
+    fs::remove_all(L"C:\\extract-benchmark");
+    const double ratio = Best(sorted) / Best(flat);
+    std::printf(
+        "%-13s into %d x %d folders %%artist%%\\%%album%% %.3f s; without sub-folders "
+        "%.3f s: ratio %.3f (target %.2f)\n",
+        load.Name, Artists, AlbumsPerArtist, Best(sorted), Best(flat), ratio, load.Target);
+    return Best(flat) > 0 && albumFolders == Artists * AlbumsPerArtist;
 }
 
 }  // namespace
@@ -162,6 +212,7 @@ int main(int argc, char** argv) {
                                  Workload{"2000 x 64 KB", 2000, 64u << 10, 1.15}}) {
         measured = Measure(*form, drive, load) && measured;
     }
+    measured = MeasureFolders(*form, drive) && measured;
     if (!measured || !boxes.Requests().empty()) {
         std::fprintf(stderr, "extraction failed: %u message boxes\n",
                      static_cast<unsigned>(boxes.Requests().size()));
