@@ -63,7 +63,15 @@ void TrackListExport::Execute() {
         return;
     }
     const std::wstring fileName = SaveDialog.FileName;
-    form_.Settings().SetExtractPath(FolderOfFileName(win::Utf16FromWide(fileName)));
+    const std::u16string folder = FolderOfFileName(win::Utf16FromWide(fileName));
+    if (form_.IsOnPlayerDrive(folder)) {
+        win::ShowMessageBox(owner,
+                            L"The track list cannot be exported onto the iPod itself. Please "
+                            L"choose a folder on another drive.",
+                            MB_OK | MB_ICONERROR);
+        return;
+    }
+    form_.Settings().SetExtractPath(folder);
 
     win::UniqueFile file = OpenForWriting(fileName);
     if (!file) {

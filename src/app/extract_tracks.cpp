@@ -21,6 +21,12 @@ bool AnyRowSelected(HWND list) {
     return SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
 }
 
+// After a clash that leaves the track uncopied.
+TrackExtraction::Continuation ContinuationAfter(ClashOutcome outcome) {
+    return outcome == ClashOutcome::EndRun ? TrackExtraction::Continuation::Stop
+                                           : TrackExtraction::Continuation::GoOn;
+}
+
 }  // namespace
 
 void TrackExtraction::Run() {
@@ -34,6 +40,8 @@ void TrackExtraction::Run() {
     if (!folder) {
         return;
     }
+    // Two programs extracting at once never share a temporary name.
+    runNumber_ = GetCurrentProcessId();
     form_.Settings().SetExtractPath(*folder);
     // Also after a drive root's own backslash: the copy still lands there.
     destination_ = *folder + u"\\";
@@ -68,7 +76,7 @@ std::optional<std::u16string> TrackExtraction::ChooseDestinationFolder() {
         return std::nullopt;
     }
     const std::u16string folder = win::Utf16FromWide(*path);
-    if (IsOnThePlayer(folder)) {
+    if (form_.IsOnPlayerDrive(folder)) {
         win::ShowMessageBox(form_.Handle(),
                             L"Tracks cannot be extracted onto the iPod itself. Please choose a "
                             L"folder on another drive.",
@@ -76,14 +84,6 @@ std::optional<std::u16string> TrackExtraction::ChooseDestinationFolder() {
         return std::nullopt;
     }
     return folder;
-}
-
-bool TrackExtraction::IsOnThePlayer(const std::u16string& folder) const {
-    const std::wstring drive = win::WideFromAnsi(form_.Drive);
-    return !drive.empty() && folder.size() >= drive.size() &&
-           CompareStringOrdinal(drive.c_str(), static_cast<int>(drive.size()),
-                                win::WideFromUtf16(folder).c_str(), static_cast<int>(drive.size()),
-                                TRUE) == CSTR_EQUAL;
 }
 
 int CALLBACK TrackExtraction::BrowseFolderCallback(HWND window, UINT message, LPARAM parameter,
@@ -158,47 +158,76 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
                                                             ClashPolicy& policy) {
     const std::string source = form_.Drive + track.GetPath();
     // The pattern is read afresh for every track.
-    const std::u16string name =
-        BuildTargetFileName(Utf16FromAnsi(form_.Settings().GetFileFormat()), track);
-    const std::u16string fileName = name + Utf16FromAnsi(SourceExtension(source));
-    const std::u16string target = destination_ + fileName;
+    const TargetName name = PlanTargetName(Utf16FromAnsi(form_.Settings().GetFileFormat()), track);
+    const std::u16string target = destination_ + name.Name;
     ShowProgressNowAndThen(target, 0);
 
-    // Neither is cut or written into a device: each fails like a copy.
-    if (name.size() > MaxTargetFileNameLength) {
-        return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+    // A refused track fails like a copy; its source is never opened.
+    switch (name.Refusal) {
+        case TrackRefusal::None:
+            break;
+        case TrackRefusal::NameTooLong:
+            return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+        default:
+            return ReportFailure(source, target, win::WideFromUtf16(RefusalReason(name.Refusal)));
     }
-    if (IsReservedDeviceName(fileName)) {
-        return ReportFailure(source, target, win::WideFromUtf16(ReservedDeviceNameReason));
+    const std::wstring folder = win::WideFromUtf16(destination_);
+    const std::wstring fileName = win::WideFromUtf16(name.Name);
+    folders_.Visit(folder);
+    bool replace = false;
+    if (folders_.Holds(folder, fileName) && form_.TargetExists(target)) {
+        const ClashOutcome outcome = ResolveClash(policy, target);
+        if (outcome != ClashOutcome::Copy) {
+            return ContinuationAfter(outcome);
+        }
+        replace = true;
     }
-    // Looking a name up that is not there costs Wine a walk through the
-    // folder, as much as a copy as the folder fills up: the copy is tried
-    // first in a way that leaves an existing file alone, and only when it
-    // fails does the run ask whether the target exists.
-    if (Copy(source, target, COPY_FILE_FAIL_IF_EXISTS)) {
-        return Continuation::GoOn;
-    }
-    const DWORD error = GetLastError();
-    if (!form_.TargetExists(target)) {
+
+    // The copy goes to a temporary name first: the target's name only ever
+    // holds a whole copy, whatever happens to the run, the player or the disk.
+    const std::wstring temporary = folder + win::WideFromUtf16(TemporaryCopyName(runNumber_));
+    if (!Copy(source, temporary)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(temporary.c_str());  // a failed copy may leave its beginning
         return ReportFailure(source, target, win::SystemErrorText(error));
     }
-    const ClashOutcome outcome = policy.Resolve([&] {
+    DWORD error = MoveIntoPlace(temporary, target, replace);
+    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
+        // Written by someone else while this copy ran.
+        const ClashOutcome outcome = ResolveClash(policy, target);
+        if (outcome != ClashOutcome::Copy) {
+            DeleteFileW(temporary.c_str());
+            return ContinuationAfter(outcome);
+        }
+        error = MoveIntoPlace(temporary, target, true);
+    }
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(temporary.c_str());
+        return ReportFailure(source, target, win::SystemErrorText(error));
+    }
+    folders_.Add(folder, fileName);
+    return Continuation::GoOn;
+}
+
+ClashOutcome TrackExtraction::ResolveClash(ClashPolicy& policy, const std::u16string& target) {
+    return policy.Resolve([&] {
         form_.SetItemStatus(target);
         return form_.OverwritePrompt().AskOverwrite(target);
     });
-    if (outcome == ClashOutcome::EndRun) {
-        return Continuation::Stop;
-    }
-    if (outcome == ClashOutcome::Skip || Copy(source, target, 0)) {
-        return Continuation::GoOn;
-    }
-    return ReportFailure(source, target, win::SystemErrorText(GetLastError()));
 }
 
-bool TrackExtraction::Copy(const std::string& source, const std::u16string& target, DWORD flags) {
+DWORD TrackExtraction::MoveIntoPlace(const std::wstring& temporary, const std::u16string& target,
+                                     bool replace) {
+    const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
+    return MoveFileExW(temporary.c_str(), win::WideFromUtf16(target).c_str(), flags)
+               ? ERROR_SUCCESS
+               : GetLastError();
+}
+
+bool TrackExtraction::Copy(const std::string& source, const std::wstring& target) {
     BOOL cancel = FALSE;  // never set: there is no cancel during a copy
-    return CopyFileExW(win::WideFromAnsi(source).c_str(), win::WideFromUtf16(target).c_str(),
-                       CopyProgressRoutine, this, &cancel, flags) != 0;
+    return CopyFileExW(win::WideFromAnsi(source).c_str(), target.c_str(), CopyProgressRoutine, this,
+                       &cancel, 0) != 0;
 }
 
 TrackExtraction::Continuation TrackExtraction::ReportFailure(const std::string& source,

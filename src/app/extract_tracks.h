@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "app/destination_folders.h"
 #include "core/extraction_rules.h"
 #include "core/update_throttle.h"
 #include "win/handles.h"
@@ -27,17 +28,23 @@ public:
     // window's busy guard throughout.
     void Run();
 
-private:
+    // Whether the run goes on after a track.
     enum class Continuation { GoOn, Stop };
 
+private:
     // The folder the user picks, or nothing when the run is not to start.
     std::optional<std::u16string> ChooseDestinationFolder();
-    bool IsOnThePlayer(const std::u16string& folder) const;
     void ExtractRows(ClashPolicy& policy);
     Continuation ExtractTrack(const OneTrack& track, ClashPolicy& policy);
-    // CopyFileExW with the progress routine; false with the thread's last
-    // error set when it fails.
-    bool Copy(const std::string& source, const std::u16string& target, DWORD flags);
+    // What the policy, or the user, says of a target that exists.
+    ClashOutcome ResolveClash(ClashPolicy& policy, const std::u16string& target);
+    // CopyFileExW with the progress routine, replacing a file at `target`;
+    // false with the thread's last error set when it fails.
+    bool Copy(const std::string& source, const std::wstring& target);
+    // Renames the finished copy onto its target; the system's error, or
+    // ERROR_SUCCESS.
+    static DWORD MoveIntoPlace(const std::wstring& temporary, const std::u16string& target,
+                               bool replace);
     Continuation ReportFailure(const std::string& source, const std::u16string& target,
                                const std::wstring& reason);
 
@@ -65,6 +72,8 @@ private:
     TMainForm& form_;
     InitialFolder initialFolder_;
     std::u16string destination_;  // the chosen folder and a backslash
+    DestinationFolders folders_;
+    DWORD runNumber_ = 0;  // numbers this run's temporary copies
     std::u16string currentTarget_;
     // Letting messages through and repainting the status bar cost as much
     // under Wine as copying a small file; this often keeps the window current

@@ -483,6 +483,14 @@ bool TMainForm::TargetExists(std::u16string_view path) const {
     return true;
 }
 
+bool TMainForm::IsOnPlayerDrive(std::u16string_view path) const {
+    const std::wstring drive = win::WideFromAnsi(Drive);
+    return !drive.empty() && path.size() >= drive.size() &&
+           CompareStringOrdinal(drive.c_str(), static_cast<int>(drive.size()),
+                                win::WideFromUtf16(path).c_str(), static_cast<int>(drive.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
 std::u16string TMainForm::GetExtractPath() const {
     return SettingsForm->GetExtractPath();
 }

@@ -45,13 +45,15 @@ public:
     HMENU PopupMenu() const { return popupMenu_.get(); }
 
     // Services of the long operations (loading, extraction, export).
-    void SetStatusText(const std::string& text);  // panel 0, then pending messages
-    void ShowReadyStatus();                       // "Trackhaul Ready"
+    void SetStatusText(const std::string& text);   // panel 0, then pending messages
+    void ShowReadyStatus();                        // "Trackhaul Ready"
     void SetItemStatus(std::u16string_view text);  // panel 2: the item at hand
-    void SetProgress(int percent);                // 0..100, then pending messages
-    void SetProgressPosition(int percent);        // 0..100, painted with the next messages
-    void ShowProgress(bool visible);              // back to 0, then show or hide
+    void SetProgress(int percent);                 // 0..100, then pending messages
+    void SetProgressPosition(int percent);         // 0..100, painted with the next messages
+    void ShowProgress(bool visible);               // back to 0, then show or hide
     bool TargetExists(std::u16string_view path) const;
+    // Whether `path` lies on the loaded player's drive, which is only read.
+    bool IsOnPlayerDrive(std::u16string_view path) const;
     std::u16string GetExtractPath() const;
     TPreferencesForm& Settings() const { return *SettingsForm; }
     TOverwritePromptForm& OverwritePrompt() const { return *OverwriteForm; }
@@ -154,7 +156,10 @@ private:
     TrackListView Rows() const { return TrackListView(trackList_); }
     void ReleaseDatabase();
     void LoadDatabase(const std::string& path, bool testLoad);
-    void FillTrackList(int32_t trackCount);
+    // Adds a row for each track read and returns how many were added.
+    int32_t FillTrackList(int32_t trackCount);
+    // The same, or -1 with nothing kept when memory runs out.
+    int32_t FillTrackListKeepingMemory(int32_t trackCount);
     void SortTrackList(int key);
 
     bool UpdateCursor();

@@ -1,6 +1,7 @@
 // The main window's track list commands: opening and closing a database, the
 // test load, sorting and bulk selection.
 #include <iterator>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -74,9 +75,12 @@ void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
     ReleaseDatabase();
     Parser = std::make_unique<ITDBParser>(path);
     const int32_t trackCount = Parser->Parse(SettingsForm->GetTrackLimit());
-    if (trackCount <= 0) {
+    // The rows shown, which are fewer than the tracks read when the list
+    // runs out of memory first; -1 when memory ran out elsewhere.
+    const int32_t rowCount = trackCount > 0 ? FillTrackListKeepingMemory(trackCount) : trackCount;
+    if (rowCount <= 0) {
         // The reader stays, holding no tracks, until the next load or Close.
-        if (trackCount < 0) {
+        if (rowCount < 0) {
             win::ShowMessageBox(window_, L"An error occurred while reading iPod database.",
                                 MB_OK | MB_ICONERROR);
         } else {
@@ -88,22 +92,37 @@ void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
         }
         return;
     }
-    if (!waitCursor) {
-        waitCursor.emplace(*this);
-    }
-    FillTrackList(trackCount);
     waitCursor.reset();
-    SetStatusText("Loaded total " + std::to_string(trackCount) + " song(s)");
+    SetStatusText("Loaded total " + std::to_string(rowCount) + " song(s)");
 }
 
-void TMainForm::FillTrackList(int32_t trackCount) {
+int32_t TMainForm::FillTrackListKeepingMemory(int32_t trackCount) {
+    const WaitCursor hourglass(*this);
+    try {
+        const int32_t rowCount = FillTrackList(trackCount);
+        if (rowCount > 0) {
+            return rowCount;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    // Nothing is kept of a load that ran out of memory.
+    ShowProgress(false);
+    Rows().SetRedraw(true);
+    ReleaseDatabase();
+    return -1;
+}
+
+int32_t TMainForm::FillTrackList(int32_t trackCount) {
     TrackListView rows = Rows();
     Parser->First();
     ShowProgress(true);
     rows.SetRedraw(false);
     int32_t shownPercent = 0;
-    for (int32_t row = 0; Parser->HasNext(); ++row) {
-        rows.InsertTrack(row, *Parser->Next());
+    int32_t row = 0;
+    for (; Parser->HasNext(); ++row) {
+        if (!rows.InsertTrack(row, *Parser->Next())) {
+            break;  // the list is full: the rows so far stay
+        }
         // Letting messages through after every row would cost more than
         // adding the rows; the bar moves, and the window repaints, whenever
         // its position changes.
@@ -115,6 +134,7 @@ void TMainForm::FillTrackList(int32_t trackCount) {
     }
     rows.SetRedraw(true);
     ShowProgress(false);
+    return row;
 }
 
 void TMainForm::SortTrackList(int key) {

@@ -118,12 +118,18 @@ bool TOverwritePromptForm::OnCommand(int id, int) {
         case IDC_BTNCANCEL:
             BtnCancelClick();
             return true;
-        case IDCANCEL:  // the close box, the system menu, Alt+F4 and Esc
-            Close(IDCANCEL);
+        case IDCANCEL:
+            // Esc: the prompt has no cancel button for it to press, and a key
+            // pressed by mistake must not end the whole run.
             return true;
         default:
             return false;
     }
+}
+
+bool TOverwritePromptForm::OnClose() {
+    Close(IDCANCEL);  // the answer stays AnswerCancel
+    return true;
 }
 
 void TOverwritePromptForm::Answered(OverwriteAnswer answer) {

@@ -24,6 +24,7 @@ public:
 private:
     void OnInitDialog() override;
     bool OnCommand(int id, int code) override;
+    bool OnClose() override;
 
     void LayOutControls();
     void CreateFileNameText();

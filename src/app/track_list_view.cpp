@@ -30,7 +30,7 @@ OneTrack* TrackListView::TrackAt(int row) const {
     return reinterpret_cast<OneTrack*>(item.lParam);
 }
 
-void TrackListView::InsertTrack(int row, OneTrack& track) {
+bool TrackListView::InsertTrack(int row, OneTrack& track) {
     auto texts = TrackColumnTexts(track);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
@@ -39,12 +39,19 @@ void TrackListView::InsertTrack(int row, OneTrack& track) {
     item.lParam = reinterpret_cast<LPARAM>(&track);
     const auto inserted = static_cast<int>(
         SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (inserted < 0) {
+        return false;
+    }
     for (int column = 1; column < kTrackColumnCount; ++column) {
         LVITEMW cell{};
         cell.iSubItem = column;
         cell.pszText = TextPointer(texts[column]);
-        SendMessageW(listView_, LVM_SETITEMTEXTW, inserted, reinterpret_cast<LPARAM>(&cell));
+        if (!SendMessageW(listView_, LVM_SETITEMTEXTW, inserted, reinterpret_cast<LPARAM>(&cell))) {
+            SendMessageW(listView_, LVM_DELETEITEM, inserted, 0);  // no row with texts missing
+            return false;
+        }
     }
+    return true;
 }
 
 void TrackListView::Clear() {

@@ -17,7 +17,9 @@ public:
     OneTrack* TrackAt(int row) const;
 
     // Inserts a row at `row` for the track: its nine texts and the pointer.
-    void InsertTrack(int row, OneTrack& track);
+    // False, and no row added, when the list cannot take another (it ran
+    // out of memory).
+    bool InsertTrack(int row, OneTrack& track);
     // Sets every row's item data to null, then deletes all rows.
     void Clear();
 

@@ -3,10 +3,40 @@
 #include <algorithm>
 #include <array>
 
+#include "ansi_text.h"
+#include "file_name_pattern.h"
+#include "onetrack.h"
+
+namespace {
+
+bool IsAsciiLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool IsPortNumber(char16_t unit) {
+    // Windows also numbers ports by the superscripts of the Latin-1 range.
+    return (unit >= u'1' && unit <= u'9') || unit == u'\u00B9' || unit == u'\u00B2' ||
+           unit == u'\u00B3';
+}
+
+// Windows drops trailing dots and spaces from a name: one made only of them
+// names the folder it is in, or its parent.
+template <typename Char>
+bool IsOnlyDotsAndSpaces(std::basic_string_view<Char> name) {
+    return std::all_of(name.begin(), name.end(), [](Char c) { return c == '.' || c == ' '; });
+}
+
+}  // namespace
+
 std::string SourceExtension(std::string_view sourcePath) {
     const size_t dot = sourcePath.rfind('.');
-    const size_t separator = sourcePath.find_last_of("\\:");
+    const size_t separator = sourcePath.find_last_of("\\/:");
     if (dot == std::string_view::npos || (separator != std::string_view::npos && separator > dot)) {
+        return {};
+    }
+    const std::string_view extension = sourcePath.substr(dot + 1);
+    if (extension.empty() ||
+        !std::all_of(extension.begin(), extension.end(), IsAsciiLetterOrDigit)) {
         return {};
     }
     return std::string(sourcePath.substr(dot));
@@ -24,14 +54,64 @@ bool IsReservedDeviceName(std::u16string_view fileName) {
             unit = static_cast<char16_t>(unit - u'a' + u'A');
         }
     }
-    static constexpr std::array<std::u16string_view, 4> plainDevices{u"CON", u"PRN", u"AUX",
-                                                                     u"NUL"};
+    static constexpr std::array<std::u16string_view, 6> plainDevices{u"CON", u"PRN",    u"AUX",
+                                                                     u"NUL", u"CONIN$", u"CONOUT$"};
     if (std::find(plainDevices.begin(), plainDevices.end(), upper) != plainDevices.end()) {
         return true;
     }
-    const bool numberedPort = upper.size() == 4 && upper[3] >= u'1' && upper[3] <= u'9' &&
+    const bool numberedPort = upper.size() == 4 && IsPortNumber(upper[3]) &&
                               (upper.starts_with(u"COM") || upper.starts_with(u"LPT"));
     return numberedPort;
+}
+
+bool IsPlainPlayerPath(std::string_view playerPath) {
+    if (!playerPath.starts_with('\\')) {
+        return false;  // relative to whatever folder is current on the player's drive
+    }
+    std::string_view rest = playerPath.substr(1);
+    while (true) {
+        const size_t end = rest.find('\\');
+        const std::string_view part = rest.substr(0, end);
+        if (IsOnlyDotsAndSpaces(part) || part.find('/') != std::string_view::npos ||
+            IsReservedDeviceName(Utf16FromAnsi(part))) {
+            return false;
+        }
+        if (end == std::string_view::npos) {
+            return true;
+        }
+        rest.remove_prefix(end + 1);
+    }
+}
+
+TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track) {
+    const std::u16string bareName = BuildTargetFileName(fileFormat, track);
+    TargetName target{bareName + Utf16FromAnsi(SourceExtension(track.GetPath()))};
+    if (!IsPlainPlayerPath(track.GetPath())) {
+        target.Refusal = TrackRefusal::UnsafeSourcePath;
+    } else if (bareName.size() > MaxTargetFileNameLength) {
+        target.Refusal = TrackRefusal::NameTooLong;
+    } else if (IsReservedDeviceName(target.Name)) {
+        target.Refusal = TrackRefusal::ReservedName;
+    } else if (IsOnlyDotsAndSpaces(std::u16string_view(target.Name))) {
+        target.Refusal = TrackRefusal::EmptyName;
+    }
+    return target;
+}
+
+std::u16string_view RefusalReason(TrackRefusal refusal) {
+    switch (refusal) {
+        case TrackRefusal::UnsafeSourcePath:
+            return u"The track's path on the iPod is not a plain file path (it has an empty, "
+                   u"\".\" or \"..\" part, a \"/\" or a device name), so it is not read.\r\n";
+        case TrackRefusal::ReservedName:
+            return u"Windows reserves this name for a device, so no file can be written under "
+                   u"it.\r\n";
+        case TrackRefusal::EmptyName:
+            return u"The pattern gives this track an empty name or one of dots only, which "
+                   u"Windows cannot give a file.\r\n";
+        default:
+            return u"";
+    }
 }
 
 ClashOutcome ClashPolicy::Resolve(const std::function<OverwriteAnswer()>& ask) {
@@ -57,6 +137,32 @@ ClashOutcome ClashPolicy::Resolve(const std::function<OverwriteAnswer()>& ask) {
         default:
             return ClashOutcome::EndRun;
     }
+}
+
+namespace {
+constexpr std::u16string_view TemporaryPrefix = u"~trackhaul-";
+constexpr std::u16string_view TemporarySuffix = u".partial";
+constexpr size_t TemporaryDigits = 8;
+}  // namespace
+
+std::u16string TemporaryCopyName(uint32_t number) {
+    std::u16string name(TemporaryPrefix);
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        name.push_back(u"0123456789abcdef"[(number >> shift) & 0xF]);
+    }
+    name.append(TemporarySuffix);
+    return name;
+}
+
+bool IsTemporaryCopyName(std::u16string_view fileName) {
+    if (fileName.size() != TemporaryPrefix.size() + TemporaryDigits + TemporarySuffix.size() ||
+        !fileName.starts_with(TemporaryPrefix) || !fileName.ends_with(TemporarySuffix)) {
+        return false;
+    }
+    const std::u16string_view digits = fileName.substr(TemporaryPrefix.size(), TemporaryDigits);
+    return std::all_of(digits.begin(), digits.end(), [](char16_t unit) {
+        return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f');
+    });
 }
 
 int32_t CopyProgressPercent(int64_t transferred, int64_t total) {

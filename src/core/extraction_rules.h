@@ -1,7 +1,12 @@
-// The decisions of an extraction run that do not depend on Windows: the
-// extension a copied track keeps, names Windows reserves for devices, what a
-// name clash leads to under the overwrite policy and the user's answers, the
-// progress of one copy and the text of the failure box.
+// The decisions of an extraction run that do not depend on Windows: which
+// tracks may be read and under what name they are written, names Windows
+// reserves for devices, what a name clash leads to under the overwrite policy
+// and the user's answers, the progress of one copy and the text of the
+// failure box.
+//
+// A database is input like any other: a track's path on the player and its
+// texts decide where a file is read and written, so neither may lead outside
+// the player's files or the chosen folder, or into a device.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +15,8 @@
 #include <string_view>
 
 #include "settings_values.h"  // OverwritePolicy
+
+class OneTrack;
 
 // The answers of the overwrite prompt.
 enum OverwriteAnswer : int32_t {
@@ -21,13 +28,42 @@ enum OverwriteAnswer : int32_t {
 };
 
 // The extension of a source path on the player, dot included: from its last
-// dot if that comes after the last backslash and the last colon; else empty.
+// dot if that comes after the last backslash, solidus and colon and is
+// followed by letters and digits only (at least one); else empty.
 std::string SourceExtension(std::string_view sourcePath);
 
 // Whether Windows takes a file of this name for a device (CON, PRN, AUX, NUL,
-// COM1 to COM9, LPT1 to LPT9, in any case, with any extension). A copy onto
-// such a name reports success and writes no file.
+// CONIN$, CONOUT$, COM1 to COM9 and LPT1 to LPT9 with COM and LPT also
+// numbered by the superscripts 1 to 3, in any case, with any extension). A
+// copy onto such a name reports success and writes no file; one from it reads
+// the device.
 bool IsReservedDeviceName(std::u16string_view fileName);
+
+// Why a track cannot be extracted; None when it can.
+enum class TrackRefusal {
+    None,
+    UnsafeSourcePath,  // its path on the player could reach a device or leave the player's files
+    NameTooLong,       // longer than Windows takes
+    ReservedName,      // a device name
+    EmptyName,         // empty or only dots and spaces, which Windows cannot name a file
+};
+
+// Whether a track's path on the player (such as "\iPod_Control\Music\F00// ABCD.mp3") names a plain
+// file: it starts with a backslash, and none of its parts is empty, only dots and spaces, or a
+// device name, and none holds a solidus. A track whose path fails is never read.
+bool IsPlainPlayerPath(std::string_view playerPath);
+
+// The name a track's file gets in the destination folder (the pattern's name
+// and the source's extension), or why it gets none.
+struct TargetName {
+    std::u16string Name;
+    TrackRefusal Refusal = TrackRefusal::None;
+};
+TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track);
+
+// The reason shown for a refused track, which ends in a line break; empty for
+// NameTooLong, whose reason is the system's own text.
+std::u16string_view RefusalReason(TrackRefusal refusal);
 
 enum class ClashOutcome { Copy, Skip, EndRun };
 
@@ -45,6 +81,13 @@ private:
     int32_t policy_;
 };
 
+// Each file is copied under a temporary name in its target folder and renamed
+// only once the copy is complete, so that a track's name only ever holds a
+// whole copy. Temporary names are "~trackhaul-", eight hexadecimal digits and
+// ".partial"; the next run into a folder removes what an interrupted run left.
+std::u16string TemporaryCopyName(uint32_t number);
+bool IsTemporaryCopyName(std::u16string_view fileName);
+
 // Position of the progress bar during one copy: transferred * 100 / total,
 // truncated; 0 for an empty file.
 int32_t CopyProgressPercent(int64_t transferred, int64_t total);
@@ -53,7 +96,3 @@ int32_t CopyProgressPercent(int64_t transferred, int64_t total);
 // the system's text for the error, which as a rule ends in a line break.
 std::u16string ExtractionFailureText(std::u16string_view source, std::u16string_view target,
                                      std::u16string_view reason);
-
-// The reason given for a target name that Windows reserves for a device.
-inline constexpr std::u16string_view ReservedDeviceNameReason =
-    u"Windows reserves this name for a device, so no file can be written under it.\r\n";

@@ -35,15 +35,21 @@ std::optional<size_t> FindNoCase(std::u16string_view text, std::u16string_view k
 }
 
 std::u16string ReplaceAllNoCase(std::u16string_view text, std::u16string_view key,
-                                std::u16string_view replacement) {
+                                std::u16string_view replacement, size_t limit) {
     std::u16string result;
+    // Appends at most up to one code unit past the limit; false once there.
+    const auto append = [&](std::u16string_view part) {
+        result.append(part.substr(0, limit + 1 - result.size()));
+        return result.size() <= limit;
+    };
     size_t readPosition = 0;
     while (const std::optional<size_t> match = FindNoCase(text, key, readPosition)) {
-        result.append(text.substr(readPosition, *match - readPosition));
-        result.append(replacement);
+        if (!append(text.substr(readPosition, *match - readPosition)) || !append(replacement)) {
+            return result;
+        }
         readPosition = *match + key.size();
     }
-    result.append(text.substr(readPosition));
+    append(text.substr(readPosition));
     return result;
 }
 
@@ -58,11 +64,12 @@ std::u16string_view TrimBlanksAndControls(std::u16string_view text) {
 }
 
 std::u16string BuildTargetFileName(std::u16string_view pattern, const OneTrack& track) {
-    std::u16string name(pattern);
-    name = ReplaceAllNoCase(name, u"%tracknumber%", DecimalText(track.GetTrackNumber()));
-    name = ReplaceAllNoCase(name, u"%title%", TrimBlanksAndControls(track.GetTitle()));
-    name = ReplaceAllNoCase(name, u"%artist%", TrimBlanksAndControls(track.GetArtist()));
-    name = ReplaceAllNoCase(name, u"%album%", TrimBlanksAndControls(track.GetAlbum()));
+    constexpr size_t limit = MaxBuiltNameLength;
+    std::u16string name(pattern.substr(0, limit + 1));
+    name = ReplaceAllNoCase(name, u"%tracknumber%", DecimalText(track.GetTrackNumber()), limit);
+    name = ReplaceAllNoCase(name, u"%title%", TrimBlanksAndControls(track.GetTitle()), limit);
+    name = ReplaceAllNoCase(name, u"%artist%", TrimBlanksAndControls(track.GetArtist()), limit);
+    name = ReplaceAllNoCase(name, u"%album%", TrimBlanksAndControls(track.GetAlbum()), limit);
     for (const IllegalCharacter& illegal : IllegalCharacterMap) {
         name = ReplaceAllNoCase(name, std::u16string_view(&illegal.Character, 1),
                                 std::u16string_view(&illegal.Replacement, 1));

@@ -19,16 +19,23 @@ class OneTrack;
 // The longest file name a track may get, in UTF-16 code units: the longest
 // path Windows takes, without its terminating zero.
 inline constexpr size_t MaxTargetFileNameLength = 259;
+// Building a name stops once it grows past this many code units, the longest
+// path any Windows function takes: values full of placeholders could
+// otherwise grow one name to hundreds of megabytes.
+inline constexpr size_t MaxBuiltNameLength = 32767;
 
-// The bare file name (no folder, no extension) of `track` under `pattern`,
-// whole. A name longer than MaxTargetFileNameLength is the caller's to refuse;
-// it is never cut, since two tracks could then share what remains.
+// The bare file name (no folder, no extension) of `track` under `pattern`.
+// A name longer than MaxTargetFileNameLength is the caller's to refuse; it is
+// never cut below that, since two tracks could then share what remains. One
+// that grows past MaxBuiltNameLength comes back cut just beyond that bound.
 std::u16string BuildTargetFileName(std::u16string_view pattern, const OneTrack& track);
 
 // `text` with every match of `key` replaced by `replacement`, left to right,
-// matches not overlapping; the replacement is not searched again.
+// matches not overlapping; the replacement is not searched again. The result
+// stops at `limit` + 1 code units when it would grow longer.
 std::u16string ReplaceAllNoCase(std::u16string_view text, std::u16string_view key,
-                                std::u16string_view replacement);
+                                std::u16string_view replacement,
+                                size_t limit = std::u16string::npos - 1);
 
 // Position of the first match of `key` in `text` from `start` on, comparing
 // with a to z folded to capitals; nothing for no match or an empty key.

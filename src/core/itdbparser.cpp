@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <exception>
+#include <new>
 
 #include "ansi_text.h"
 #include "buffered_input.h"
@@ -69,11 +70,14 @@ bool ReadUnits(BufferedInput& input, size_t unitCount, std::u16string& text) {
 }
 
 // Reads an object's string bytes as UTF-16 little-endian; positioned 16 bytes
-// into the object. An odd last byte is skipped.
-bool ReadStringUnits(BufferedInput& input, std::u16string& text) {
+// into the object. An odd last byte is skipped. `charge` is told the text's
+// length in bytes before it is read and may refuse it.
+template <typename Charge>
+bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) {
     int32_t length = 0;
     if (!input.Skip(kStringLengthGap) || !ReadInt32(input, length) || length < 0 ||
-        !input.Skip(kStringTextGap) || !ReadUnits(input, static_cast<size_t>(length) / 2, text)) {
+        !charge(static_cast<size_t>(length)) || !input.Skip(kStringTextGap) ||
+        !ReadUnits(input, static_cast<size_t>(length) / 2, text)) {
         return false;
     }
     if constexpr (std::endian::native == std::endian::big) {
@@ -117,22 +121,47 @@ int32_t ITDBParser::Parse(int32_t limit) {
     if (databasePath_.empty() || !input.Open(databasePath_)) {
         return -1;
     }
+    int32_t result = -1;
+    try {
+        result = ReadTracks(input, limit);
+    } catch (const std::bad_alloc&) {
+        // Memory ran out below the budget (the address space of a 32-bit
+        // program is shared with everything else): nothing is kept.
+        tracks_.clear();
+        cursor_ = tracks_.end();
+        bytesHeld_ = 0;
+    }
+    narrowBuffer_ = std::u16string();
+    return result;
+}
+
+int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     const int32_t count = ReadHeader(input);
     if (count <= 0) {
         return count;
     }
     const int32_t wanted = limit < 0 ? count : std::min(count, limit);
+    // A track's record and its place in the list, beside its texts.
+    constexpr size_t kTrackBytes = sizeof(OneTrack) + 4 * sizeof(void*);
     int32_t read = 0;
     while (read < wanted) {
         std::unique_ptr<OneTrack> track = ReadTrack(input);
-        if (!track) {
+        if (!track || !Charge(kTrackBytes)) {
             break;
         }
         tracks_.push_back(std::move(track));
         ++read;
     }
-    narrowBuffer_ = std::u16string();
     return read;
+}
+
+bool ITDBParser::Charge(size_t bytes) {
+    if (bytes > kMemoryBudget - bytesHeld_) {
+        bytesHeld_ = kMemoryBudget;
+        return false;
+    }
+    bytesHeld_ += bytes;
+    return true;
 }
 
 int32_t ITDBParser::ReadHeader(BufferedInput& input) {
@@ -261,11 +290,13 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
 }
 
 bool ITDBParser::ReadWideString(BufferedInput& input, std::u16string& text) {
-    return ReadStringUnits(input, text);
+    return ReadStringUnits(input, text, [this](size_t bytes) { return Charge(bytes); });
 }
 
 bool ITDBParser::ReadNarrowString(BufferedInput& input, std::string& text) {
-    if (!ReadStringUnits(input, narrowBuffer_)) {
+    // The narrow text takes at most half the bytes of its UTF-16 form.
+    if (!ReadStringUnits(input, narrowBuffer_,
+                         [this](size_t bytes) { return Charge(bytes / 2); })) {
         return false;
     }
     text = AnsiFromUtf16(narrowBuffer_);

@@ -14,7 +14,8 @@
 //
 // A damaged file never crashes the reader: no declared length makes it
 // allocate more than the bytes that are really there, and the reader reports
-// by its result only.
+// by its result only. A file that is valid but huge (a small compressed one
+// can inflate to two gigabytes of tracks) is read up to a memory budget.
 #pragma once
 
 #include <cstdint>
@@ -35,11 +36,16 @@ public:
     // Deletes every track read: pointers handed out by Next die with it.
     ~ITDBParser();
 
+    // Memory the tracks and their texts may take: reading stops there as it
+    // does at damage, keeping the tracks before.
+    static constexpr size_t kMemoryBudget = size_t{256} << 20;
+
     // Reads up to `limit` tracks (negative: all) and appends them to the track
     // list. Returns -1 when the file cannot be opened or its header structure
-    // is invalid, 0 when it declares no track, `limit` is 0 or the first
-    // track cannot be read, otherwise the number of tracks appended. The file
-    // is closed again before Parse returns.
+    // is invalid, or when memory runs out (no track is kept then); 0 when it
+    // declares no track, `limit` is 0 or the first track cannot be read;
+    // otherwise the number of tracks appended. The file is closed again
+    // before Parse returns.
     int32_t Parse(int32_t limit);
 
     // Cursor over the track list, in file order.
@@ -52,12 +58,16 @@ public:
     static int32_t ToInt32(const uint8_t bytes[4]);
 
 private:
+    int32_t ReadTracks(BufferedInput& input, int32_t limit);
     int32_t ReadHeader(BufferedInput& input);
     std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input);
     bool ReadWideString(BufferedInput& input, std::u16string& text);
     bool ReadNarrowString(BufferedInput& input, std::string& text);
+    // Counts `bytes` against the budget; false once it is spent.
+    bool Charge(size_t bytes);
 
     std::string databasePath_;
+    size_t bytesHeld_ = 0;  // what the tracks read so far take, as counted by Charge
     std::list<std::unique_ptr<OneTrack>> tracks_;
     std::list<std::unique_ptr<OneTrack>>::iterator cursor_;
     // Holds a narrow string's UTF-16 bytes on their way to conversion; its

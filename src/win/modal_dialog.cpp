@@ -37,6 +37,8 @@ bool ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnCommand(LOWORD(wParam), HIWORD(wParam));
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_CLOSE:
+            return OnClose();
         default:
             return false;
     }

@@ -31,6 +31,9 @@ protected:
     virtual bool OnCommand(int id, int code) = 0;
     // WM_NOTIFY from a control; true when handled.
     virtual bool OnNotify(const NMHDR&) { return false; }
+    // The close box, the system menu or Alt+F4; true when handled. Unhandled,
+    // the system turns it into the command IDCANCEL, as it does Esc.
+    virtual bool OnClose() { return false; }
 
 private:
     static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam,

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -88,10 +89,10 @@ std::optional<std::wstring> SettingsKey::Read(const std::wstring& name) {
     return value;
 }
 
-MessageBoxRecorder::MessageBoxRecorder(int answer)
-    : answer_(answer), hook_([this](const win::MessageBoxRequest& request) {
+MessageBoxRecorder::MessageBoxRecorder(std::vector<int> answers)
+    : answers_(std::move(answers)), hook_([this](const win::MessageBoxRequest& request) {
           requests_.push_back(request);
-          return answer_;
+          return answers_[std::min(requests_.size(), answers_.size()) - 1];
       }) {}
 
 void PumpMessages() {

@@ -25,12 +25,14 @@ public:
 // Answers every message box instead of showing it, and keeps what was asked.
 class MessageBoxRecorder {
 public:
-    explicit MessageBoxRecorder(int answer = IDOK);
+    explicit MessageBoxRecorder(int answer = IDOK) : MessageBoxRecorder(std::vector<int>{answer}) {}
+    // Answers the boxes with `answers` in turn, the last one from then on.
+    explicit MessageBoxRecorder(std::vector<int> answers);
     const std::vector<win::MessageBoxRequest>& Requests() const { return requests_; }
 
 private:
     std::vector<win::MessageBoxRequest> requests_;
-    int answer_;
+    std::vector<int> answers_;
     win::ScopedMessageBoxHook hook_;
 };
 

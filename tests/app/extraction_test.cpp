@@ -62,7 +62,20 @@ struct PlayerTrack {
     int32_t Number = 1;
     bool FileExists = true;
     std::u16string Album = u"Album";
+    size_t Size = 0;  // the contents filled up to this many bytes
+    std::u16string Artist;
 };
+
+// Names of the temporary copies an extraction left in a folder.
+std::vector<std::wstring> TemporariesIn(const fs::path& folder) {
+    std::vector<std::wstring> found;
+    for (const auto& [file, contents] : FilesIn(folder)) {
+        if (IsTemporaryCopyName(file.filename().u16string())) {
+            found.push_back(file.wstring());
+        }
+    }
+    return found;
+}
 
 class ExtractionTest : public MainWindowTest {
 protected:
@@ -88,6 +101,7 @@ protected:
             itdb::Track item;
             item.title = track.Title;
             item.album = track.Album;
+            item.artist = track.Artist;
             item.trackNumber = track.Number;
             item.bitRate = 320 - track.Number;
             item.location =
@@ -110,9 +124,13 @@ protected:
         Command(ID_EDIT_ALL);
     }
     static std::string Contents(const PlayerTrack& track) {
-        return track.File.find("EMPTY") != std::string::npos
-                   ? ""
-                   : std::string(track.Title.begin(), track.Title.end()) + ": " + track.File;
+        if (track.File.find("EMPTY") != std::string::npos) {
+            return "";
+        }
+        std::string contents =
+            std::string(track.Title.begin(), track.Title.end()) + ": " + track.File;
+        contents.resize(std::max(contents.size(), track.Size), '.');
+        return contents;
     }
 
     // Runs Extract; `folderDialog` answers the folder dialog (default: OK
@@ -307,13 +325,177 @@ TEST_F(ExtractionTest, FailuresNameTheTrackAndAskWhetherToGoOn) {
                                         win::SystemErrorText(ERROR_ACCESS_DENIED)));
             EXPECT_EQ(texts[2], failure("F00\\LONG.mp3", tracks[2].Album,
                                         win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE)));
-            EXPECT_EQ(texts[3], failure("F00\\DEV.mp3", u"Nul",
-                                        win::WideFromUtf16(ReservedDeviceNameReason)));
+            EXPECT_EQ(texts[3],
+                      failure("F00\\DEV.mp3", u"Nul",
+                              win::WideFromUtf16(RefusalReason(TrackRefusal::ReservedName))));
         }
         EXPECT_TRUE(fs::is_directory(Output / L"2 blocked.mp3" / L"inside"));
+        EXPECT_EQ(TemporariesIn(Output), std::vector<std::wstring>{});
         EXPECT_EQ(FilesIn(Output).count(L"5 fine.mp3"), answer == IDYES ? 1u : 0u);
         ExpectRunEnded();
     }
+}
+
+// Complete files or none ------------------------------------------------------
+
+TEST_F(ExtractionTest, AFullDiskLeavesOnlyCompleteFiles) {
+    const fs::path smallDrive = L"Y:\\out";  // on a drive of one megabyte
+    fs::remove_all(smallDrive);
+    fs::create_directories(smallDrive);
+    std::vector<PlayerTrack> tracks;
+    for (const char* name : {"A", "B", "C", "D"}) {
+        tracks.push_back({std::u16string(name, name + 1), std::string("F00\\") + name + ".mp3", 1,
+                          true, u"Album", 400 * 1024});
+    }
+    tracks.push_back({u"E", "F00\\E.mp3"});
+    LoadPlayer(tracks);
+    // A clash with a file that is really there still meets the policy.
+    WriteAll(smallDrive / L"A.mp3", "old");
+    SettingsKey::Write(L"OverwriteFiles", L"0");
+    form_->Settings().LoadSettings();
+    form_->Settings().SetExtractPath(smallDrive.u16string());
+    MessageBoxRecorder boxes({IDYES, IDNO});
+    Extract();
+
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    for (size_t box = 0; box < 2; ++box) {
+        const std::string file = tracks[2 + box].File;
+        EXPECT_EQ(win::Utf16FromWide(boxes.Requests()[box].Text),
+                  ExtractionFailureText(
+                      u"F:\\iPod_Control\\Music\\" + std::u16string(file.begin(), file.end()),
+                      u"Y:\\out\\" + tracks[2 + box].Title + u".mp3",
+                      win::Utf16FromWide(win::SystemErrorText(ERROR_DISK_FULL))));
+    }
+    EXPECT_EQ(FilesIn(smallDrive),
+              (Files{{L"A.mp3", Contents(tracks[0])}, {L"B.mp3", Contents(tracks[1])}}));
+    ExpectRunEnded();
+}
+
+TEST_F(ExtractionTest, ThePlayerGoingAwayLeavesOnlyCompleteFiles) {
+    const std::vector<PlayerTrack> tracks{
+        {u"A", "F00\\A.mp3"}, {u"B", "F00\\B.mp3"}, {u"C", "F00\\C.mp3"}, {u"D", "F00\\D.mp3"}};
+    LoadPlayer(tracks);
+    SettingsKey::Write(L"OverwriteFiles", L"2");
+    form_->Settings().LoadSettings();
+    WriteAll(Output / L"B.mp3", "old");
+    const fs::path away = L"F:\\away";
+    // Asked about B, the player is taken away before the answer Yes.
+    WhenWindowShows prompt(
+        L"Trackhaul",
+        [&](HWND dialog) {
+            fs::rename(PlayerMusic, away);
+            PressButton(dialog, IDC_BTNYES);
+        },
+        WhenWindowShows::Repeat::Once, L"#32770");
+    MessageBoxRecorder boxes({IDYES, IDNO});
+    Extract();
+    fs::rename(away, PlayerMusic);
+
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    const std::wstring gone = win::SystemErrorText(ERROR_PATH_NOT_FOUND);
+    for (const win::MessageBoxRequest& box : boxes.Requests()) {
+        EXPECT_NE(box.Text.find(gone), std::wstring::npos) << box.Text;
+    }
+    EXPECT_EQ(FilesIn(Output), (Files{{L"A.mp3", Contents(tracks[0])}, {L"B.mp3", "old"}}));
+    ExpectRunEnded();
+}
+
+// Paths and names of a crafted database: each such track fails visibly, its
+// source is never opened, and nothing appears anywhere on C: but the files
+// of the good tracks in the chosen folder.
+TEST_F(ExtractionTest, ACraftedDatabaseWritesNothingOutsideTheFolder) {
+    std::u16string growingTitle, growingArtist;
+    for (int i = 0; i < 4000; ++i) {
+        growingTitle += u"%artist%";
+        growingArtist += u"%album%";
+    }
+    using enum TrackRefusal;
+    const struct {
+        PlayerTrack track;
+        TrackRefusal refusal;
+    } cases[] = {
+        {{u".", "F00\\../../Documents/x", 1, true}, UnsafeSourcePath},
+        {{u"Port", "F00\\COM1.mp3", 2, false}, UnsafeSourcePath},
+        {{u"Null", "F00\\NUL", 3, false}, UnsafeSourcePath},
+        {{u"Console", "F00\\CONIN$", 4, false}, UnsafeSourcePath},
+        {{u"NUL", "F00\\NAMED", 5}, ReservedName},
+        {{u"..", "F00\\DOTS", 6}, EmptyName},
+        {{growingTitle, "F00\\GROW.mp3", 7, true, u"x", 0, growingArtist}, NameTooLong},
+        {{u"Fine", "F00\\FINE.mp3", 8}, None},
+    };
+    std::vector<PlayerTrack> tracks;
+    for (const auto& test : cases) {
+        tracks.push_back(test.track);
+    }
+    LoadPlayer(tracks);
+    // Everything on C: but the output and the user's folders, which Wine
+    // links to the home folder of Linux.
+    const auto listing = [] {
+        std::vector<fs::path> names;
+        for (auto entry = fs::recursive_directory_iterator(L"C:\\");
+             entry != fs::recursive_directory_iterator(); ++entry) {
+            if (entry->path() == Output || entry->path() == L"C:\\users") {
+                entry.disable_recursion_pending();
+            } else {
+                names.push_back(entry->path());
+            }
+        }
+        return names;
+    };
+    const std::vector<fs::path> before = listing();
+    MessageBoxRecorder boxes(IDYES);
+    Extract();
+
+    EXPECT_EQ(listing(), before);
+    EXPECT_EQ(FilesIn(Output), (Files{{L"Fine.mp3", Contents(tracks.back())}}));
+    ASSERT_EQ(boxes.Requests().size(), std::size(cases) - 1);
+    for (size_t index = 0; index + 1 < std::size(cases); ++index) {
+        const std::wstring reason = cases[index].refusal == NameTooLong
+                                        ? win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE)
+                                        : win::WideFromUtf16(RefusalReason(cases[index].refusal));
+        EXPECT_NE(boxes.Requests()[index].Text.find(reason), std::wstring::npos)
+            << boxes.Requests()[index].Text.substr(0, 200);
+    }
+}
+
+// The player is only read: an export onto it is refused as an extraction
+// is. And Esc in the overwrite prompt, which has no cancel button, answers
+// nothing.
+TEST_F(ExtractionTest, TheExportRefusesThePlayerAndEscIsNoAnswer) {
+    const std::vector<PlayerTrack> tracks{{u"A", "F00\\A.mp3"}};
+    LoadPlayer(tracks);
+    {
+        MessageBoxRecorder boxes;
+        SaveDialogAnswer save(L"Export Track List", L"F:\\list.csv");
+        Command(ID_FILE_EXPORT);
+        ASSERT_TRUE(save.Shown());
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_EQ(boxes.Requests()[0].Text,
+                  L"The track list cannot be exported onto the iPod itself. Please choose a folder "
+                  L"on another drive.");
+        EXPECT_FALSE(fs::exists(L"F:\\list.csv"));
+        EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), Output.wstring());
+    }
+    SettingsKey::Write(L"OverwriteFiles", L"2");
+    form_->Settings().LoadSettings();
+    WriteAll(Output / L"A.mp3", "old");
+    bool stillAsking = false;
+    WhenWindowShows prompt(
+        L"Trackhaul",
+        [&](HWND dialog) {
+            // Through the prompt's own message loop, as a key press goes.
+            const HWND focused = GetFocus() ? GetFocus() : dialog;
+            PostMessageW(focused, WM_KEYDOWN, VK_ESCAPE, 0);
+            PostMessageW(focused, WM_KEYUP, VK_ESCAPE, 0);
+            RunInNextMessageLoop([&stillAsking, dialog] {
+                stillAsking = IsWindowVisible(dialog);
+                PressButton(dialog, IDC_BTNYES);
+            });
+        },
+        WhenWindowShows::Repeat::Once, L"#32770");
+    Extract();
+    EXPECT_TRUE(stillAsking);
+    EXPECT_EQ(ReadAll(Output / L"A.mp3"), Contents(tracks[0]));
 }
 
 TEST_F(ExtractionTest, FolderDialogOpensOnTheDocumentsWithoutAnExistingLastFolder) {

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/file_name_pattern.h"
+#include "core/onetrack.h"
+
 namespace {
 
 TEST(SourceExtension, StartsAtALastDotAfterEveryFolder) {
@@ -16,7 +19,13 @@ TEST(SourceExtension, StartsAtALastDotAfterEveryFolder) {
         {"F:\\iPod_Control\\Music.d\\ABCD", ""},
         {"F:.x", ".x"},
         {"F:x.y:z", ""},
-        {"F:\\dir\\name.", "."},
+        {"F:\\dir\\name.", ""},
+        {"F:\\Music\\..\\..\\Documents/x", ""},
+        {"F:\\Music\\a.b/c", ""},
+        {"F:\\Music\\a.mp3 ", ""},
+        {"F:\\Music\\a.m p3", ""},
+        {"F:\\Music\\a.\xE9t\xE9", ""},
+        {"F:\\Music\\a.MP3", ".MP3"},
         {"", ""},
     };
     for (const auto& [source, extension] : cases) {
@@ -25,13 +34,123 @@ TEST(SourceExtension, StartsAtALastDotAfterEveryFolder) {
 }
 
 TEST(IsReservedDeviceName, KnowsTheDevicesOfWindowsInAnyCaseWithAnyExtension) {
-    for (const char16_t* name : {u"CON", u"con.mp3", u"Nul.m4a", u"PRN.a.b", u"aux", u"COM1.mp3",
-                                 u"com9", u"LPT1.wav", u"lpt9.x", u"CON .mp3"}) {
+    for (const char16_t* name :
+         {u"CON", u"con.mp3", u"Nul.m4a", u"PRN.a.b", u"aux", u"COM1.mp3", u"com9", u"LPT1.wav",
+          u"lpt9.x", u"CON .mp3", u"CONIN$", u"conout$.mp3", u"COM\u00B9", u"com\u00B2.mp3",
+          u"LPT\u00B3", u"lpt\u00B9.x"}) {
         EXPECT_TRUE(IsReservedDeviceName(name)) << std::string(name, name + 3);
     }
-    for (const char16_t* name : {u"", u"CONSOLE.mp3", u"COM0.mp3", u"COM10", u"LPT", u"xCON",
-                                 u"1 - NUL - x.mp3", u".CON", u"C0N"}) {
+    for (const char16_t* name :
+         {u"", u"CONSOLE.mp3", u"COM0.mp3", u"COM10", u"LPT", u"xCON", u"1 - NUL - x.mp3", u".CON",
+          u"C0N", u"CONIN", u"COM\u00B4", u"LPT\u2074"}) {
         EXPECT_FALSE(IsReservedDeviceName(name));
+    }
+}
+
+// A track of the player with the given path, title and artist.
+OneTrack PlayerTrack(const char* path, std::u16string title, std::u16string artist = u"Artist") {
+    OneTrack track;
+    std::string location(path);
+    for (char& c : location) {
+        c = c == '\\' ? ':' : c;  // as the player writes it
+    }
+    track.SetLocation(location);
+    track.SetTitle(std::move(title));
+    track.SetArtist(std::move(artist));
+    track.SetTrackNumber(1);
+    return track;
+}
+
+// Paths and texts of a crafted database: nothing may be read outside the
+// player's files or written outside the chosen folder, or into a device.
+TEST(PlanTargetName, KeepsReadsOnThePlayerAndNamesInsideTheFolder) {
+    using enum TrackRefusal;
+    const std::u16string many(5000, u'x');
+    const struct {
+        const char* name;
+        const char* path;
+        std::u16string pattern;
+        std::u16string title;
+        std::u16string artist;
+        std::u16string expectedName;  // not compared for names too long
+        TrackRefusal refusal;
+    } cases[] = {
+        {"plain", "\\iPod_Control\\Music\\F00\\AB.mp3", u"%title%", u"Song", u"A", u"Song.mp3",
+         None},
+        {"no extension", "\\iPod_Control\\Music\\F00\\AB", u"%title%", u"Song", u"A", u"Song",
+         None},
+        {"climbing extension", "\\iPod_Control\\..\\Documents/x", u"%title%", u".", u"A", u".",
+         UnsafeSourcePath},
+        {"solidus in the path", "\\iPod_Control\\Music\\a/b.mp3", u"%title%", u"S", u"A", u"S.mp3",
+         UnsafeSourcePath},
+        {"dot part", "\\iPod_Control\\.\\F00\\AB.mp3", u"%title%", u"S", u"A", u"S.mp3",
+         UnsafeSourcePath},
+        {"dots and spaces part", "\\iPod_Control\\. .\\AB.mp3", u"%title%", u"S", u"A", u"S.mp3",
+         UnsafeSourcePath},
+        {"empty part", "\\iPod_Control\\\\AB.mp3", u"%title%", u"S", u"A", u"S.mp3",
+         UnsafeSourcePath},
+        {"trailing backslash", "\\iPod_Control\\Music\\", u"%title%", u"S", u"A", u"S",
+         UnsafeSourcePath},
+        {"relative path", "iPod_Control\\AB.mp3", u"%title%", u"S", u"A", u"S.mp3",
+         UnsafeSourcePath},
+        {"no path", "", u"%title%", u"S", u"A", u"S", UnsafeSourcePath},
+        {"device file", "\\iPod_Control\\Music\\COM1.mp3", u"%title%", u"S", u"A", u"S.mp3",
+         UnsafeSourcePath},
+        {"device folder", "\\iPod_Control\\NUL\\AB.mp3", u"%title%", u"S", u"A", u"S.mp3",
+         UnsafeSourcePath},
+        {"console", "\\iPod_Control\\CONIN$", u"%title%", u"S", u"A", u"S", UnsafeSourcePath},
+        {"superscript port", "\\iPod_Control\\lpt\xB2.m4a", u"%title%", u"S", u"A", u"S.m4a",
+         UnsafeSourcePath},
+        {"device from the default pattern", "\\iPod_Control\\Music\\AB", u"%title%", u"NUL", u"A",
+         u"NUL", ReservedName},
+        {"device with an extension", "\\iPod_Control\\Music\\AB.mp3", u"%title%", u"conout$", u"A",
+         u"conout$.mp3", ReservedName},
+        {"title of a dot", "\\iPod_Control\\Music\\AB", u"%title%", u".", u"A", u".", EmptyName},
+        {"title of dots and spaces", "\\iPod_Control\\Music\\AB", u"%title%", u". ..", u"A",
+         u". ..", EmptyName},
+        {"empty name", "\\iPod_Control\\Music\\AB", u"", u"S", u"A", u"", EmptyName},
+        {"empty name with extension", "\\iPod_Control\\Music\\AB.mp3", u"", u"S", u"A", u".mp3",
+         None},
+        {"separators in values", "\\iPod_Control\\Music\\AB.mp3", u"%artist%\\%title%",
+         u"..\\..\\x", u"../y", u".._y_.._.._x.mp3", None},
+        {"longest name", "\\iPod_Control\\Music\\AB.mp3", u"%title%", std::u16string(259, u'n'),
+         u"A", std::u16string(259, u'n') + u".mp3", None},
+        {"one too long", "\\iPod_Control\\Music\\AB.mp3", u"%title%", std::u16string(260, u'n'),
+         u"A", u"", NameTooLong},
+        {"placeholders growing", "\\iPod_Control\\Music\\AB.mp3", u"%title%",
+         [] {
+             std::u16string title;
+             for (int i = 0; i < 100000; ++i)
+                 title += u"%artist%";
+             return title;
+         }(),
+         many, u"", NameTooLong},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        const TargetName target =
+            PlanTargetName(test.pattern, PlayerTrack(test.path, test.title, test.artist));
+        EXPECT_EQ(target.Refusal, test.refusal);
+        if (test.refusal != NameTooLong) {
+            EXPECT_EQ(target.Name, test.expectedName);
+        }
+        // A name is never built far beyond what any path can hold.
+        EXPECT_LE(target.Name.size(), MaxBuiltNameLength + 1 + 4);
+        EXPECT_EQ(RefusalReason(target.Refusal).empty(),
+                  test.refusal == None || test.refusal == NameTooLong);
+    }
+}
+
+TEST(TemporaryCopyName, IsOneRecognisableScheme) {
+    EXPECT_EQ(TemporaryCopyName(0x1A2B3C4D), u"~trackhaul-1a2b3c4d.partial");
+    for (const uint32_t number : {0u, 1u, 0xFFFFFFFFu}) {
+        EXPECT_TRUE(IsTemporaryCopyName(TemporaryCopyName(number)));
+    }
+    for (const char16_t* other :
+         {u"~trackhaul-1a2b3c4d.partial.mp3", u"~trackhaul-1A2B3C4D.partial",
+          u"~trackhaul-1a2b3c4.partial", u"trackhaul-1a2b3c4d.partial",
+          u"~trackhaul-1a2b3c4g.partial", u"Song.mp3", u""}) {
+        EXPECT_FALSE(IsTemporaryCopyName(other)) << std::string(other, other + 5);
     }
 }
 

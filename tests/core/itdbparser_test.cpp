@@ -485,6 +485,28 @@ TEST(ITDBParser, CutOrDamagedStreamReadsLikeAFileEndingAtItsLastGoodByte) {
     EXPECT_GE(results.size(), 4u);  // the cuts fell before, among and after the tracks
 }
 
+// A few megabytes that inflate to more tracks than memory should hold: the
+// reader keeps tracks up to its budget and counts them.
+TEST(ITDBParser, TracksBeyondTheMemoryBudgetAreNotRead) {
+    const Bytes minimalTrack = itdb::TrackItem(
+        WithHeaderLength(212), {itdb::OtherObject(9, 16), itdb::OtherObject(9, 16)});
+    const int64_t fitting = static_cast<int64_t>(ITDBParser::kMemoryBudget / sizeof(OneTrack));
+    const Bytes bomb = itdb::CompressedRepeatedTracks(minimalTrack, fitting + 1000, 0x7FFFFFFF);
+    EXPECT_LT(bomb.size(), 4u << 20);
+    TempDir dir;
+    const std::string path = dir.File("iTunesCDB");
+    ASSERT_TRUE(itdb::WriteFile(path, bomb));
+    ITDBParser parser(path);
+    const int32_t read = parser.Parse(-1);
+    EXPECT_GT(read, fitting / 2);
+    EXPECT_LT(read, fitting);
+    int32_t walked = 0;
+    for (parser.First(); parser.HasNext(); parser.Next()) {
+        ++walked;
+    }
+    EXPECT_EQ(walked, read);
+}
+
 TEST(ITDBParser, CompressedFormIsToldByContent) {
     const Bytes database = itdb::Database({itdb::TrackSet(NamedTracks(3))}, 244);
     Bytes flagged = database;

@@ -154,6 +154,41 @@ Bytes CompressedDatabase(const Bytes& database, int level) {
     return file;
 }
 
+Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t declaredCount) {
+    Bytes file = Database({});
+    const Bytes setStart = DataSet(1, TrackListHeader(declaredCount), 96, 0x7FFFFFFF);
+    z_stream stream{};
+    deflateInit(&stream, 1);
+    Bytes out(1 << 16);
+    const auto deflatePart = [&](const Bytes& part, int flush) {
+        stream.next_in = const_cast<Bytef*>(part.data());
+        stream.avail_in = static_cast<uInt>(part.size());
+        do {
+            stream.next_out = out.data();
+            stream.avail_out = static_cast<uInt>(out.size());
+            deflate(&stream, flush);
+            file.insert(file.end(), out.data(), stream.next_out);
+        } while (stream.avail_out == 0);
+    };
+    deflatePart(setStart, Z_NO_FLUSH);
+    // Many items at a time: one deflate call per item would take long.
+    constexpr int64_t kItemsPerPart = 256;
+    Bytes items;
+    for (int64_t i = 0; i < kItemsPerPart; ++i) {
+        items += trackItem;
+    }
+    for (int64_t done = 0; done < count; done += kItemsPerPart) {
+        if (count - done < kItemsPerPart) {
+            items.resize(trackItem.size() * static_cast<size_t>(count - done));
+        }
+        deflatePart(items, Z_NO_FLUSH);
+    }
+    deflatePart({}, Z_FINISH);
+    deflateEnd(&stream);
+    PutInt32(file, 8, static_cast<int32_t>(file.size()));
+    return file;
+}
+
 Bytes RealisticTrackItem(const Track& track) {
     TrackItemFields fields;
     fields.lengthMs = track.lengthMs;

@@ -60,6 +60,11 @@ Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength = 104,
 // far. The database's header length must lie between 12 and its size.
 Bytes CompressedDatabase(const Bytes& database, int level = 1);
 
+// A compressed database whose track set declares `declaredCount` tracks and
+// holds `count` copies of `trackItem`, deflated as they are made: small on
+// disk however large it inflates.
+Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t declaredCount);
+
 // A track as a player describes it, for realistic databases.
 struct Track {
     std::u16string title;

@@ -1,0 +1,70 @@
+#include "app/destination_folders.h"
+
+#include "core/extraction_rules.h"
+#include "win/wide_text.h"
+
+namespace {
+
+std::wstring UpperCase(std::wstring_view text) {
+    std::wstring upper(text);
+    if (!upper.empty()) {
+        CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    }
+    return upper;
+}
+
+class FolderSearch {
+public:
+    explicit FolderSearch(const std::wstring& pattern)
+        : search_(FindFirstFileW(pattern.c_str(), &found_)) {}
+    FolderSearch(const FolderSearch&) = delete;
+    FolderSearch& operator=(const FolderSearch&) = delete;
+    ~FolderSearch() {
+        if (search_ != INVALID_HANDLE_VALUE) {
+            FindClose(search_);
+        }
+    }
+    // The next entry, or nullptr after the last.
+    const WIN32_FIND_DATAW* Next() {
+        if (search_ == INVALID_HANDLE_VALUE) {
+            return nullptr;
+        }
+        if (first_) {
+            first_ = false;
+            return &found_;
+        }
+        return FindNextFileW(search_, &found_) ? &found_ : nullptr;
+    }
+
+private:
+    WIN32_FIND_DATAW found_{};
+    HANDLE search_;
+    bool first_ = true;
+};
+
+}  // namespace
+
+void DestinationFolders::Visit(const std::wstring& folder) {
+    const auto [place, added] = folders_.try_emplace(UpperCase(folder));
+    if (!added) {
+        return;
+    }
+    Names& names = place->second;
+    FolderSearch entries(folder + L"*");
+    while (const WIN32_FIND_DATAW* entry = entries.Next()) {
+        const bool leftover = !(entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                              IsTemporaryCopyName(win::Utf16FromWide(entry->cFileName));
+        if (!leftover || !DeleteFileW((folder + entry->cFileName).c_str())) {
+            names.insert(UpperCase(entry->cFileName));
+        }
+    }
+}
+
+bool DestinationFolders::Holds(const std::wstring& folder, std::wstring_view name) const {
+    const auto place = folders_.find(UpperCase(folder));
+    return place != folders_.end() && place->second.contains(UpperCase(name));
+}
+
+void DestinationFolders::Add(const std::wstring& folder, std::wstring_view name) {
+    folders_[UpperCase(folder)].insert(UpperCase(name));
+}

@@ -1,0 +1,27 @@
+// The folders an extraction run writes into. Each is read once, when the run
+// first reaches it: the temporary copies that an interrupted run left there
+// are removed, and the names of everything else are kept. Whether a target
+// exists is then known without a look-up on disk, which under Wine reads the
+// whole folder for every name that is not there.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+class DestinationFolders {
+public:
+    // Reads `folder` (its path and a backslash) unless this run did already.
+    void Visit(const std::wstring& folder);
+    // Whether `name` was in the visited `folder` or has been added since.
+    // Names compare without regard to case, as Windows compares them.
+    bool Holds(const std::wstring& folder, std::wstring_view name) const;
+    void Add(const std::wstring& folder, std::wstring_view name);
+
+private:
+    using Names = std::unordered_set<std::wstring>;
+    std::unordered_map<std::wstring, Names> folders_;  // by upper-case path
+};
