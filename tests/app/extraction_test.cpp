@@ -171,6 +171,16 @@ protected:
         return L"(none)";
     }
 
+    // The texts of the failure boxes shown, each of which asks Yes or No.
+    static std::vector<std::u16string> FailureTexts(const MessageBoxRecorder& boxes) {
+        std::vector<std::u16string> texts;
+        for (const win::MessageBoxRequest& box : boxes.Requests()) {
+            EXPECT_EQ(box.Style, static_cast<UINT>(MB_YESNO | MB_ICONERROR));
+            texts.push_back(win::Utf16FromWide(box.Text));
+        }
+        return texts;
+    }
+
     std::wstring Status(int panel = 0) const { return StatusText(form_->StatusBar(), panel); }
     void ExpectRunEnded() const {
         EXPECT_EQ(Status(), L"Trackhaul Ready");
@@ -312,11 +322,7 @@ TEST_F(ExtractionTest, FailuresNameTheTrackAndAskWhetherToGoOn) {
         MessageBoxRecorder boxes(answer);
         Extract();
 
-        std::vector<std::u16string> texts;
-        for (const win::MessageBoxRequest& box : boxes.Requests()) {
-            EXPECT_EQ(box.Style, static_cast<UINT>(MB_YESNO | MB_ICONERROR));
-            texts.push_back(win::Utf16FromWide(box.Text));
-        }
+        const std::vector<std::u16string> texts = FailureTexts(boxes);
         ASSERT_EQ(texts.size(), answer == IDYES ? 4u : 1u);
         EXPECT_EQ(texts[0], failure("F00\\GONE.mp3", u"1 missing",
                                     win::SystemErrorText(ERROR_FILE_NOT_FOUND)));
@@ -563,11 +569,7 @@ TEST_F(ExtractionTest, ALevelThatCannotBeMadeFailsItsTrack) {
         MessageBoxRecorder boxes(answer);
         Extract();
 
-        std::vector<std::u16string> texts;
-        for (const win::MessageBoxRequest& box : boxes.Requests()) {
-            EXPECT_EQ(box.Style, static_cast<UINT>(MB_YESNO | MB_ICONERROR));
-            texts.push_back(win::Utf16FromWide(box.Text));
-        }
+        const std::vector<std::u16string> texts = FailureTexts(boxes);
         std::vector<std::u16string> expected{
             failure("F00\\A.mp3", u"Band\\Disc\\Blocked.mp3", ERROR_ALREADY_EXISTS)};
         if (answer == IDYES) {

@@ -398,7 +398,7 @@ journey() {
     keys ctrl+p
     expect_window '#32770' 'Trackhaul Preferences'
     click_control '#32770' ComboBox 2 'Trackhaul Preferences' 8
-    keys Home Return
+    keys Up Up Up Return
     keys Return
     expect_gone '#32770' 'Trackhaul Preferences'
     expect_setting FolderFormat ''
