@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "ansi_text.h"
+
 namespace {
 
 constexpr int32_t MaxDefaultWidth = 884;
@@ -83,14 +85,18 @@ bool ContainsForbiddenFileNameChar(std::string_view text) {
 }
 
 bool IsValidFolderFormat(std::string_view text) {
-    if (text.empty()) {
+    // Checked as the run splits it, in UTF-16: in a double-byte code page a
+    // backslash byte can be the second half of a letter.
+    const std::u16string pattern = Utf16FromAnsi(text);
+    if (pattern.empty()) {
         return true;
     }
-    if (text.find_first_of("/:*?\"<>|") != std::string_view::npos || text.front() == '\\' ||
-        text.back() == '\\' || text.find("\\\\") != std::string_view::npos) {
+    if (pattern.find_first_of(u"/:*?\"<>|") != std::u16string::npos || pattern.front() == u'\\' ||
+        pattern.back() == u'\\' || pattern.find(u"\\\\") != std::u16string::npos) {
         return false;
     }
-    const size_t levels = 1 + static_cast<size_t>(std::count(text.begin(), text.end(), '\\'));
+    const size_t levels =
+        1 + static_cast<size_t>(std::count(pattern.begin(), pattern.end(), u'\\'));
     return levels <= MaxFolderLevels;
 }
 
