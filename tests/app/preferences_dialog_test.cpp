@@ -262,7 +262,7 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 
-// Nothing is stored before both fields pass: after a refused pattern, Cancel,
+// Nothing is stored before every field passes: after a refused pattern, Cancel,
 // Esc or the close box leave every setting as it was, in memory and stored.
 TEST_F(PreferencesDialogTest, RefusedPatternThenCancelEscOrCloseBoxChangeNothing) {
     const std::function<void(HWND)> closes[] = {
@@ -285,6 +285,7 @@ TEST_F(PreferencesDialogTest, RefusedPatternThenCancelEscOrCloseBoxChangeNothing
             Type(dialog, IDC_TXTSONGLIMIT, L"25");
             Type(dialog, IDC_CBFORMAT, L"%artist%/%title%");
             ChoosePolicy(dialog, 0);
+            Type(dialog, IDC_CBFOLDERFORMAT, L"%artist%");
             Click(dialog, IDOK);
             EXPECT_TRUE(HasFocus(dialog, IDC_CBFORMAT));
             close(dialog);
