@@ -172,6 +172,15 @@ bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
     return run > 0;
 }
 
+// The folders two levels down in RunFolder.
+size_t InnerFolders() {
+    size_t count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(RunFolder)) {
+        count += entry.is_directory() && entry.path().parent_path() != RunFolder;
+    }
+    return count;
+}
+
 // Each round makes every artist's and album's folder anew.
 bool MeasureFolders(TMainForm& form, const std::string& drive) {
     const Workload load{"2000 x 64 KB", 2000, 64u << 10, 1.10, false};
@@ -179,17 +188,18 @@ bool MeasureFolders(TMainForm& form, const std::string& drive) {
     LoadPlayer(form);
     std::vector<double> flat;
     std::vector<double> sorted;
-    size_t albumFolders = 0;
+    const std::pair<const wchar_t*, std::vector<double>*> kinds[] = {
+        {L"", &flat}, {L"%artist%\\%album%", &sorted}};
+    bool allSorted = true;
     for (int round = 0; round < Rounds; ++round) {
-        for (auto [folderFormat, times] :
-             {std::pair{L"", &flat}, std::pair{L"%artist%\\%album%", &sorted}}) {
+        // Each kind goes first in turn, so that neither always follows the other.
+        for (int turn = 0; turn < 2; ++turn) {
+            const auto& [folderFormat, times] = kinds[(round + turn) % 2];
             UseFolderFormat(form, folderFormat);
             EmptyFolder(RunFolder);
             times->push_back(TimeExtraction(form));
-        }
-        albumFolders = 0;
-        for (const auto& entry : fs::recursive_directory_iterator(RunFolder)) {
-            albumFolders += entry.is_directory() && entry.path().parent_path() != RunFolder;
+            allSorted =
+                allSorted && (times == &flat || InnerFolders() == Artists * AlbumsPerArtist);
         }
     }
     UseFolderFormat(form, L"");
@@ -199,7 +209,7 @@ bool MeasureFolders(TMainForm& form, const std::string& drive) {
         "%-13s into %d x %d folders %%artist%%\\%%album%% %.3f s; without sub-folders "
         "%.3f s: ratio %.3f (target %.2f)\n",
         load.Name, Artists, AlbumsPerArtist, Best(sorted), Best(flat), ratio, load.Target);
-    return Best(flat) > 0 && albumFolders == Artists * AlbumsPerArtist;
+    return Best(flat) > 0 && allSorted;
 }
 
 }  // namespace
