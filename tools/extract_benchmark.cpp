@@ -2,10 +2,12 @@
 // player with 50 files of 4 MB and then 2,000 files of 64 KB, beside two bare
 // loops over the same files, in the same run: plain CopyFileExW calls with an
 // empty progress routine, and the safe floor, which copies each file to a
-// temporary name and renames it onto its own, as the run does. DRIVE (a
-// letter, default F) must be attached as a removable drive; its iPod_Control
-// folder is overwritten. Runs in the Wine prefix's settings (every setting
-// reset). From the repository, after scripts/test:
+// temporary name and renames it onto its own, as the run does. Then the 2,000
+// files of 40 artists with 5 albums each, extracted into sub-folders
+// %artist%\%album% beside the same run without sub-folders. DRIVE (a letter,
+// default F) must be attached as a removable drive; its iPod_Control folder
+// is overwritten. Runs in the Wine prefix's settings (every setting reset).
+// From the repository, after scripts/test:
 //
 //   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/windows/wineprefix &&
 //   wine_start_display virtual && mkdir -p /tmp/benchpod &&
@@ -38,6 +40,10 @@ using benchmark::Clock;
 using benchmark::SecondsSince;
 
 constexpr int Rounds = 5;
+constexpr int Artists = 40;
+constexpr int AlbumsPerArtist = 5;
+const fs::path RunFolder = L"C:\\extract-benchmark\\run";
+const fs::path BareFolder = L"C:\\extract-benchmark\\bare";
 
 struct Workload {
     const char* Name;
@@ -47,7 +53,8 @@ struct Workload {
     bool SafeFloor;  // whether the target is against the safe floor, else the plain loop
 };
 
-// Writes the files and a database naming them; returns their paths.
+// Writes the files and a database naming them, of Artists artists with
+// AlbumsPerArtist albums each; returns their paths.
 std::vector<fs::path> WritePlayer(const std::string& drive, const Workload& load) {
     fs::remove_all(drive + "\\iPod_Control");
     std::vector<fs::path> files;
@@ -61,6 +68,9 @@ std::vector<fs::path> WritePlayer(const std::string& drive, const Workload& load
         files.push_back(file);
         itdb::Track track;
         track.title = u"Track " + fs::path(std::to_string(index)).u16string();
+        track.artist = u"Artist " + fs::path(std::to_string(index % Artists)).u16string();
+        track.album =
+            u"Album " + fs::path(std::to_string(index / Artists % AlbumsPerArtist)).u16string();
         track.location = u":iPod_Control:Music:F00:" + fs::path(name).u16string();
         tracks.push_back(track);
     }
@@ -118,39 +128,88 @@ double TimeExtraction(TMainForm& form) {
     return dialog.Shown() ? SecondsSince(dialogGone) : -1;
 }
 
-bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
-    const std::vector<fs::path> files = WritePlayer(drive, load);
+double Best(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+// Loads the player written last and selects every track, to extract into
+// RunFolder.
+void LoadPlayer(TMainForm& form) {
     WhenWindowShows device(L"Select Your iPod", [](HWND found) { PressButton(found, IDOK); });
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_EDIT_ALL, 0), 0);
-    const fs::path runFolder = L"C:\\extract-benchmark\\run";
-    const fs::path bareFolder = L"C:\\extract-benchmark\\bare";
-    fs::create_directories(runFolder);
-    fs::create_directories(bareFolder);
-    form.Settings().SetExtractPath(runFolder.u16string());
+    fs::create_directories(RunFolder);
+    fs::create_directories(BareFolder);
+    form.Settings().SetExtractPath(RunFolder.u16string());
+}
 
+void UseFolderFormat(TMainForm& form, const std::wstring& folderFormat) {
+    SettingsKey::Write(L"FolderFormat", folderFormat);
+    form.Settings().LoadSettings();
+}
+
+bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
+    const std::vector<fs::path> files = WritePlayer(drive, load);
+    LoadPlayer(form);
     std::vector<double> runs;
     std::vector<double> plainLoops;
     std::vector<double> safeLoops;
     for (int round = 0; round < Rounds; ++round) {
-        plainLoops.push_back(TimeBareLoop(files, bareFolder, false));
-        safeLoops.push_back(TimeBareLoop(files, bareFolder, true));
-        EmptyFolder(runFolder);
+        plainLoops.push_back(TimeBareLoop(files, BareFolder, false));
+        safeLoops.push_back(TimeBareLoop(files, BareFolder, true));
+        EmptyFolder(RunFolder);
         runs.push_back(TimeExtraction(form));
     }
     fs::remove_all(L"C:\\extract-benchmark");
-    const auto best = [](const std::vector<double>& times) {
-        return *std::min_element(times.begin(), times.end());
-    };
-    const double run = best(runs);
-    const double plain = best(plainLoops);
-    const double safe = best(safeLoops);
+    const double run = Best(runs);
+    const double plain = Best(plainLoops);
+    const double safe = Best(safeLoops);
     std::printf(
         "%-13s extraction %.3f s; plain loop %.3f s: ratio %.3f; safe floor %.3f s: ratio %.3f; "
         "target %.2f against the %s\n",
         load.Name, run, plain, run / plain, safe, run / safe, load.Target,
         load.SafeFloor ? "safe floor" : "plain loop");
     return run > 0;
+}
+
+// The folders two levels down in RunFolder.
+size_t InnerFolders() {
+    size_t count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(RunFolder)) {
+        count += entry.is_directory() && entry.path().parent_path() != RunFolder;
+    }
+    return count;
+}
+
+// Each round makes every artist's and album's folder anew.
+bool MeasureFolders(TMainForm& form, const std::string& drive) {
+    const Workload load{"2000 x 64 KB", 2000, 64u << 10, 1.10, false};
+    WritePlayer(drive, load);
+    LoadPlayer(form);
+    std::vector<double> flat;
+    std::vector<double> sorted;
+    const std::pair<const wchar_t*, std::vector<double>*> kinds[] = {
+        {L"", &flat}, {L"%artist%\\%album%", &sorted}};
+    bool allSorted = true;
+    for (int round = 0; round < Rounds; ++round) {
+        // Each kind goes first in turn, so that neither always follows the other.
+        for (int turn = 0; turn < 2; ++turn) {
+            const auto& [folderFormat, times] = kinds[(round + turn) % 2];
+            UseFolderFormat(form, folderFormat);
+            EmptyFolder(RunFolder);
+            times->push_back(TimeExtraction(form));
+            allSorted =
+                allSorted && (times == &flat || InnerFolders() == Artists * AlbumsPerArtist);
+        }
+    }
+    UseFolderFormat(form, L"");
+    fs::remove_all(L"C:\\extract-benchmark");
+    const double ratio = Best(sorted) / Best(flat);
+    std::printf(
+        "%-13s into %d x %d folders %%artist%%\\%%album%% %.3f s; without sub-folders "
+        "%.3f s: ratio %.3f (target %.2f)\n",
+        load.Name, Artists, AlbumsPerArtist, Best(sorted), Best(flat), ratio, load.Target);
+    return Best(flat) > 0 && allSorted;
 }
 
 }  // namespace
@@ -171,6 +230,7 @@ int main(int argc, char** argv) {
                                  Workload{"2000 x 64 KB", 2000, 64u << 10, 1.15, true}}) {
         measured = Measure(*form, drive, load) && measured;
     }
+    measured = MeasureFolders(*form, drive) && measured;
     if (!measured || !boxes.Requests().empty()) {
         std::fprintf(stderr, "extraction failed: %u message boxes\n",
                      static_cast<unsigned>(boxes.Requests().size()));

@@ -68,3 +68,28 @@ bool DestinationFolders::Holds(const std::wstring& folder, std::wstring_view nam
 void DestinationFolders::Add(const std::wstring& folder, std::wstring_view name) {
     folders_[UpperCase(folder)].insert(UpperCase(name));
 }
+
+DWORD DestinationFolders::MakeSubFolders(const std::wstring& destination,
+                                         std::wstring_view relativePath) {
+    for (size_t end = relativePath.find(L'\\'); end != std::wstring_view::npos;
+         end = relativePath.find(L'\\', end + 1)) {
+        const std::wstring folder = destination + std::wstring(relativePath.substr(0, end));
+        std::wstring key = UpperCase(folder + L'\\');
+        if (madeFolders_.contains(key)) {
+            continue;
+        }
+        if (CreateDirectoryW(folder.c_str(), nullptr)) {
+            // New, so empty: nothing to read when the run first writes there.
+            folders_.try_emplace(key);
+        } else {
+            const DWORD error = GetLastError();
+            const DWORD attributes = GetFileAttributesW(folder.c_str());
+            if (error != ERROR_ALREADY_EXISTS || attributes == INVALID_FILE_ATTRIBUTES ||
+                !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                return error;
+            }
+        }
+        madeFolders_.insert(std::move(key));
+    }
+    return ERROR_SUCCESS;
+}

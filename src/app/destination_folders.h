@@ -2,7 +2,8 @@
 // first reaches it: the temporary copies that an interrupted run left there
 // are removed, and the names of everything else are kept. Whether a target
 // exists is then known without a look-up on disk, which under Wine reads the
-// whole folder for every name that is not there.
+// whole folder for every name that is not there. Sub-folders are made once
+// each, as the run first reaches them.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +21,15 @@ public:
     // Names compare without regard to case, as Windows compares them.
     bool Holds(const std::wstring& folder, std::wstring_view name) const;
     void Add(const std::wstring& folder, std::wstring_view name);
+    // Makes the sub-folders of `relativePath` below `destination` (a path and
+    // a backslash) that this run has not made or found yet, outermost first:
+    // for "Band\Disc\Song.mp3", Band and then Band\Disc. ERROR_SUCCESS, or
+    // the system's error for the first that cannot be made (a file of that
+    // name is in the way, a name too long).
+    DWORD MakeSubFolders(const std::wstring& destination, std::wstring_view relativePath);
 
 private:
     using Names = std::unordered_set<std::wstring>;
     std::unordered_map<std::wstring, Names> folders_;  // by upper-case path
+    Names madeFolders_;                                // upper-case paths, each with a backslash
 };

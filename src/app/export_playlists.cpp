@@ -67,6 +67,7 @@ void PlaylistExport::Run() {
     }
     const std::vector<std::u16string> fileNames = PlaylistFileNames(names);
     const std::u16string fileFormat = Utf16FromAnsi(form_.Settings().GetFileFormat());
+    const std::u16string folderFormat = Utf16FromAnsi(form_.Settings().GetFolderFormat());
     ClashPolicy policy(form_.Settings().GetOverwriteFiles());
     form_.SetStatusText("Exporting playlists:");
     int written = 0;
@@ -75,8 +76,8 @@ void PlaylistExport::Run() {
         for (size_t i = 0; i < playlists.size(); ++i) {
             const std::u16string target = destination_ + fileNames[i];
             form_.SetItemStatus(target);
-            const std::string text =
-                PlaylistFileText(PlaylistFileEntries(*playlists[i], fileFormat));
+            const std::string text = PlaylistFileText(
+                PlaylistFileEntries(*playlists[i], fileFormat, folderFormat, destination_.size()));
             const Outcome outcome = WritePlaylistFile(target, text, policy);
             if (outcome == Outcome::Stop) {
                 break;

@@ -1,7 +1,7 @@
 // The Export Playlists command: writes each playlist of the loaded database
 // but the library as a playlist file (.m3u8) into a folder the user chooses,
 // listing its tracks by the paths that Extract gives them there under the
-// current file name pattern, so that any music program on the PC opens the
+// current file name and folder patterns, so that any music program on the PC opens the
 // playlist beside the extracted tracks. A playlist file that exists meets the
 // overwrite policy and prompt as a track does; each file is written whole
 // under a temporary name and then renamed, or not at all.

@@ -80,8 +80,9 @@ void TrackExtraction::ExtractRows(ClashPolicy& policy) {
 TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& track,
                                                             ClashPolicy& policy) {
     const std::string source = form_.Drive + track.GetPath();
-    // The pattern is read afresh for every track.
-    const TargetName name = PlanTargetName(Utf16FromAnsi(form_.Settings().GetFileFormat()), track);
+    // The patterns are read afresh for every track.
+    const TargetName name = PlanTargetName(Utf16FromAnsi(form_.Settings().GetFileFormat()), track,
+                                           Utf16FromAnsi(form_.Settings().GetFolderFormat()));
     const std::u16string target = destination_ + name.Name;
     ShowProgressNowAndThen(target, 0);
 
@@ -94,8 +95,22 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         default:
             return ReportFailure(source, target, win::WideFromUtf16(RefusalReason(name.Refusal)));
     }
-    const std::wstring folder = win::WideFromUtf16(destination_);
-    const std::wstring fileName = win::WideFromUtf16(name.Name);
+    const std::wstring destination = win::WideFromUtf16(destination_);
+    const std::wstring relativePath = win::WideFromUtf16(name.Name);
+    const size_t nameStart = relativePath.rfind(L'\\') + 1;  // 0 without sub-folders
+    if (nameStart > 0) {
+        // Sub-folders make the whole path longer than the name alone: one
+        // longer than Windows takes fails as a long name does, and none of
+        // its folders is made.
+        if (target.size() > MaxTargetFileNameLength) {
+            return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+        }
+        if (const DWORD error = folders_.MakeSubFolders(destination, relativePath)) {
+            return ReportFailure(source, target, win::SystemErrorText(error));
+        }
+    }
+    const std::wstring folder = destination + relativePath.substr(0, nameStart);
+    const std::wstring fileName = relativePath.substr(nameStart);
     folders_.Visit(folder);
     bool replace = false;
     if (folders_.Holds(folder, fileName) && form_.TargetExists(target)) {

@@ -114,16 +114,16 @@ ScreenMetrics QueryScreenMetrics() {
 
 // The dialog's layout, in pixels at 96 dpi.
 constexpr int ClientWidth = 377;
-constexpr int ClientHeight = 247;
+constexpr int ClientHeight = 279;
 constexpr win::PixelRect GroupBox1Bounds{16, 16, 337, 65};
-constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 97};
+constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 129};
 
 // The controls inside a group box are placed relative to it.
 constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRect& bounds) {
     return {group.Left + bounds.Left, group.Top + bounds.Top, bounds.Width, bounds.Height};
 }
 
-constexpr std::array<std::pair<int, win::PixelRect>, 12> ControlBounds{{
+constexpr std::array<std::pair<int, win::PixelRect>, 14> ControlBounds{{
     {IDC_GROUPBOX1, GroupBox1Bounds},
     {IDC_RBALLSONGS, InGroup(GroupBox1Bounds, {32, 32, 73, 17})},
     {IDC_RBMAXSONGS, InGroup(GroupBox1Bounds, {128, 32, 97, 17})},
@@ -133,12 +133,14 @@ constexpr std::array<std::pair<int, win::PixelRect>, 12> ControlBounds{{
     // wider font stands in for the dialog's.
     {IDC_PREFERENCES_LABEL1, InGroup(GroupBox2Bounds, {16, 32, 82, 13})},
     {IDC_PREFERENCES_LABEL2, InGroup(GroupBox2Bounds, {16, 64, 82, 13})},
+    {IDC_PREFERENCES_LABEL3, InGroup(GroupBox2Bounds, {16, 96, 82, 13})},
     // The boxes' heights include their drop-down lists.
     {IDC_CBFORMAT, InGroup(GroupBox2Bounds, {98, 28, 215, 160})},
     {IDC_CBOVERWRITE, InGroup(GroupBox2Bounds, {98, 60, 215, 100})},
-    {IDOK, {71, 208, 75, 25}},
-    {IDCANCEL, {147, 208, 75, 25}},
-    {IDC_BTNHELP, {222, 208, 75, 25}},
+    {IDC_CBFOLDERFORMAT, InGroup(GroupBox2Bounds, {98, 92, 215, 120})},
+    {IDOK, {71, 240, 75, 25}},
+    {IDCANCEL, {147, 240, 75, 25}},
+    {IDC_BTNHELP, {222, 240, 75, 25}},
 }};
 
 // The hourglass while an object of this class lives.
@@ -160,6 +162,17 @@ std::string Text(HWND control) {
 
 void SetText(HWND control, std::string_view text) {
     SetWindowTextW(control, win::WideFromAnsi(text).c_str());
+}
+
+int ControlOfField(RefusedPreferences::Field field) {
+    switch (field) {
+        case RefusedPreferences::Field::TrackLimit:
+            return IDC_TXTSONGLIMIT;
+        case RefusedPreferences::Field::FileFormat:
+            return IDC_CBFORMAT;
+        default:
+            return IDC_CBFOLDERFORMAT;
+    }
 }
 
 void AddEntries(HWND comboBox, const auto& entries) {
@@ -213,6 +226,10 @@ int32_t TPreferencesForm::GetOverwriteFiles() const {
 
 std::string TPreferencesForm::GetFileFormat() const {
     return settings_.FileFormat;
+}
+
+std::string TPreferencesForm::GetFolderFormat() const {
+    return settings_.FolderFormat;
 }
 
 std::u16string TPreferencesForm::GetExtractPath() const {
@@ -286,6 +303,7 @@ void TPreferencesForm::LayOutControls() {
 void TPreferencesForm::FormCreate() {
     AddEntries(Item(IDC_CBFORMAT), OfferedFileFormats);
     AddEntries(Item(IDC_CBOVERWRITE), OverwritePolicyTexts);
+    AddEntries(Item(IDC_CBFOLDERFORMAT), OfferedFolderFormatTexts);
 }
 
 // Every showing starts from the stored settings, whatever an earlier
@@ -300,6 +318,7 @@ void TPreferencesForm::FillControls() {
     EnableWindow(limitField, !allTracks);
     SetText(Item(IDC_CBFORMAT), settings_.FileFormat);
     SendMessageW(Item(IDC_CBOVERWRITE), CB_SETCURSEL, settings_.OverwriteFiles, 0);
+    SetText(Item(IDC_CBFOLDERFORMAT), FolderFormatFieldText(settings_.FolderFormat));
 }
 
 bool TPreferencesForm::OnCommand(int id, int code) {
@@ -345,7 +364,7 @@ void TPreferencesForm::RbMaxSongsClick() {
 }
 
 // Everything is checked before anything is stored: a refused field leaves
-// all three settings as they were, also when the user then cancels.
+// all four settings as they were, also when the user then cancels.
 void TPreferencesForm::BtnOKClick() {
     PreferencesInput input;
     input.AllTracks = IsChecked(IDC_RBALLSONGS);
@@ -353,18 +372,19 @@ void TPreferencesForm::BtnOKClick() {
     input.FileFormat = Text(Item(IDC_CBFORMAT));
     input.OverwriteFiles =
         static_cast<int32_t>(SendMessageW(Item(IDC_CBOVERWRITE), CB_GETCURSEL, 0, 0));
+    input.FolderFormatText = Text(Item(IDC_CBFOLDERFORMAT));
     const auto checked = CheckPreferencesInput(input);
     if (const auto* refused = std::get_if<RefusedPreferences>(&checked)) {
         win::ShowMessageBox(Handle(), win::WideFromAnsi(refused->Message), MB_OK | MB_ICONERROR);
-        const bool limit = refused->Refused == RefusedPreferences::Field::TrackLimit;
         SendMessageW(Handle(), WM_NEXTDLGCTL,
-                     reinterpret_cast<WPARAM>(Item(limit ? IDC_TXTSONGLIMIT : IDC_CBFORMAT)), TRUE);
+                     reinterpret_cast<WPARAM>(Item(ControlOfField(refused->Refused))), TRUE);
         return;
     }
     const auto& accepted = std::get<AcceptedPreferences>(checked);
     settings_.TrackLimit = accepted.TrackLimit;
     settings_.FileFormat = accepted.FileFormat;
     settings_.OverwriteFiles = accepted.OverwriteFiles;
+    settings_.FolderFormat = accepted.FolderFormat;
     {
         Hourglass hourglass;
         SaveSettings();  // a failure keeps the dialog open

@@ -1,7 +1,7 @@
-// TPreferencesForm: the program's twelve settings, kept in the current user's
-// registry under "Software\Marrowfen\Trackhaul", and the dialog that edits
-// three of them: the track limit, the file name pattern and the overwrite
-// policy.
+// TPreferencesForm: the program's thirteen settings, kept in the current
+// user's registry under "Software\Marrowfen\Trackhaul", and the dialog that
+// edits four of them: the track limit, the file name pattern, the overwrite
+// policy and the folder pattern.
 //
 // The object loads every value when it is constructed and writes the whole
 // set back each time any value changes. Registry failures are thrown as
@@ -26,11 +26,13 @@ public:
     ~TPreferencesForm() override;  // writes nothing
 
     void LoadSettings();
-    void SaveSettings();  // all twelve values, in their fixed order
+    void SaveSettings();  // all thirteen values, in their fixed order
 
     int32_t GetTrackLimit() const;
     int32_t GetOverwriteFiles() const;
     std::string GetFileFormat() const;
+    // The sub-folder pattern, checked by IsValidFolderFormat; empty for none.
+    std::string GetFolderFormat() const;
     // The last destination folder, as UTF-16 text.
     std::u16string GetExtractPath() const;
     void SetExtractPath(const std::u16string& path);

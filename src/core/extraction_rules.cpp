@@ -5,6 +5,7 @@
 
 #include "ansi_text.h"
 #include "file_name_pattern.h"
+#include "folder_pattern.h"
 #include "onetrack.h"
 
 namespace {
@@ -83,16 +84,18 @@ bool IsPlainPlayerPath(std::string_view playerPath) {
     }
 }
 
-TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track) {
+TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track,
+                          std::u16string_view folderFormat) {
     const std::u16string bareName = BuildTargetFileName(fileFormat, track);
-    TargetName target{bareName + Utf16FromAnsi(SourceExtension(track.GetPath()))};
+    const std::u16string fileName = bareName + Utf16FromAnsi(SourceExtension(track.GetPath()));
+    TargetName target{BuildTargetFolder(folderFormat, track) + fileName};
     if (!IsPlainPlayerPath(track.GetPath())) {
         target.Refusal = TrackRefusal::UnsafeSourcePath;
     } else if (bareName.size() > MaxTargetFileNameLength) {
         target.Refusal = TrackRefusal::NameTooLong;
-    } else if (IsReservedDeviceName(target.Name)) {
+    } else if (IsReservedDeviceName(fileName)) {
         target.Refusal = TrackRefusal::ReservedName;
-    } else if (IsOnlyDotsAndSpaces(std::u16string_view(target.Name))) {
+    } else if (IsOnlyDotsAndSpaces(std::u16string_view(fileName))) {
         target.Refusal = TrackRefusal::EmptyName;
     }
     return target;

@@ -53,13 +53,18 @@ enum class TrackRefusal {
 // device name, and none holds a solidus. A track whose path fails is never read.
 bool IsPlainPlayerPath(std::string_view playerPath);
 
-// The name a track's file gets in the destination folder (the pattern's name
-// and the source's extension), or why it gets none.
+// Where a track's file goes below the destination folder: the sub-folders
+// of the folder pattern (none for an empty one), each followed by a
+// backslash, then the pattern's name and the source's extension, such as
+// "Band\Disc\7 - Song.mp3"; or why it gets no place. Levels cannot be
+// refused (see BuildTargetFolder); whether the whole path fits is the
+// caller's to check, who knows the destination.
 struct TargetName {
     std::u16string Name;
     TrackRefusal Refusal = TrackRefusal::None;
 };
-TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track);
+TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track,
+                          std::u16string_view folderFormat = {});
 
 // The reason shown for a refused track, which ends in a line break; empty for
 // NameTooLong, whose reason is the system's own text.

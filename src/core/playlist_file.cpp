@@ -102,11 +102,16 @@ std::string Utf8FromUtf16(std::u16string_view text) {
 }
 
 std::vector<PlaylistFileEntry> PlaylistFileEntries(const Playlist& playlist,
-                                                   std::u16string_view fileFormat) {
+                                                   std::u16string_view fileFormat,
+                                                   std::u16string_view folderFormat,
+                                                   size_t destinationLength) {
     std::vector<PlaylistFileEntry> entries;
     for (const OneTrack* track : playlist.Members) {
-        TargetName target = PlanTargetName(fileFormat, *track);
-        if (target.Refusal == TrackRefusal::None) {
+        TargetName target = PlanTargetName(fileFormat, *track, folderFormat);
+        const bool inSubFolder = target.Name.find(u'\\') != std::u16string::npos;
+        const bool tooLong =
+            inSubFolder && destinationLength + target.Name.size() > MaxTargetFileNameLength;
+        if (target.Refusal == TrackRefusal::None && !tooLong) {
             entries.push_back({track->GetSeconds(), track->GetArtist(), track->GetTitle(),
                                std::move(target.Name)});
         }

@@ -25,12 +25,17 @@ struct PlaylistFileEntry {
 // entry keeps its two lines.
 std::string PlaylistFileText(const std::vector<PlaylistFileEntry>& entries);
 
-// The entries of `playlist`'s file in the folder the extraction writes into:
-// each member, in playlist order, with the path the extraction gives its
-// track there under `fileFormat`, relative to that folder. Members whose
-// name the extraction refuses are left out.
+// The entries of `playlist`'s file in the folder the extraction writes into,
+// whose path (with its last backslash) is `destinationLength` code units
+// long: each member, in playlist order, with the path the extraction gives
+// its track there under `fileFormat` and `folderFormat`, relative to that
+// folder. Members the extraction refuses are left out: those whose name it
+// refuses, and those whose sub-folders make the whole path longer than
+// Windows takes.
 std::vector<PlaylistFileEntry> PlaylistFileEntries(const Playlist& playlist,
-                                                   std::u16string_view fileFormat);
+                                                   std::u16string_view fileFormat,
+                                                   std::u16string_view folderFormat,
+                                                   size_t destinationLength);
 
 // UTF-8 of UTF-16 text; a surrogate without its partner becomes U+FFFD.
 std::string Utf8FromUtf16(std::u16string_view text);

@@ -18,6 +18,9 @@ std::string PreferencesHelpText() {
         "        %artist% - track artist",
         "        %album% - track album",
         "All other characters will be used as is in the filename",
+        "Sub-Folders field sorts the tracks into folders named the same way, levels separated by "
+        "\\ "
+        "(up to 4), for example %artist%\\%album%",
     };
     std::string text;
     for (size_t index = 0; index < std::size(lines); ++index) {
@@ -29,13 +32,22 @@ std::string PreferencesHelpText() {
     return text;
 }
 
+std::string FolderFormatFieldText(std::string_view folderFormat) {
+    return std::string(folderFormat.empty() ? NoSubFoldersText : folderFormat);
+}
+
+std::string FolderFormatOfFieldText(std::string_view fieldText) {
+    return std::string(fieldText == NoSubFoldersText ? std::string_view() : fieldText);
+}
+
 std::string TrackLimitFieldText(int32_t trackLimit) {
     return trackLimit >= 1 ? std::to_string(trackLimit) : std::string();
 }
 
 std::variant<AcceptedPreferences, RefusedPreferences> CheckPreferencesInput(
     const PreferencesInput& input) {
-    AcceptedPreferences accepted{-1, input.FileFormat, input.OverwriteFiles};
+    AcceptedPreferences accepted{-1, input.FileFormat, input.OverwriteFiles,
+                                 FolderFormatOfFieldText(input.FolderFormatText)};
     if (!input.AllTracks) {
         const std::optional<int32_t> limit = ParseInt32(input.TrackLimitText);
         if (!limit || *limit < 1) {
@@ -46,6 +58,10 @@ std::variant<AcceptedPreferences, RefusedPreferences> CheckPreferencesInput(
     }
     if (ContainsForbiddenFileNameChar(input.FileFormat)) {
         return RefusedPreferences{RefusedPreferences::Field::FileFormat, InvalidFileFormatMessage};
+    }
+    if (!IsValidFolderFormat(accepted.FolderFormat)) {
+        return RefusedPreferences{RefusedPreferences::Field::FolderFormat,
+                                  InvalidFolderFormatMessage};
     }
     return accepted;
 }

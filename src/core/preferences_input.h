@@ -21,6 +21,12 @@ inline constexpr std::array<std::string_view, 8> OfferedFileFormats{
     "%album% - %artist% - %title%",
 };
 
+// The sub-folders box shows the empty folder pattern, no sub-folders, as this.
+inline constexpr std::string_view NoSubFoldersText = "(none)";
+// The folder patterns offered, as the box shows them.
+inline constexpr std::array<std::string_view, 5> OfferedFolderFormatTexts{
+    NoSubFoldersText, "%artist%", "%artist%\\%album%", "%album%", "%artist% - %album%"};
+
 // In the order of their values: AlwaysOverwrite, NeverOverwrite, AlwaysPrompt.
 inline constexpr std::array<std::string_view, 3> OverwritePolicyTexts{
     "Always Overwrite", "Never Overwrite", "Always Prompt"};
@@ -32,9 +38,17 @@ inline constexpr std::string_view InvalidTrackLimitMessage =
     "Please enter a valid non-negative track limit.";
 inline constexpr std::string_view InvalidFileFormatMessage =
     "File format cannot contain characters  \\ / : * ? \" < > | ";
+inline constexpr std::string_view InvalidFolderFormatMessage =
+    "Sub-folders cannot contain characters  / : * ? \" < > | , begin or end with \\, hold \\\\ "
+    "or have more than 4 levels";
 
 // The help text: lines separated by CR LF, none after the last.
 std::string PreferencesHelpText();
+
+// The sub-folders box's text for a stored folder pattern, and the pattern
+// for a text of that box: NoSubFoldersText stands for the empty pattern.
+std::string FolderFormatFieldText(std::string_view folderFormat);
+std::string FolderFormatOfFieldText(std::string_view fieldText);
 
 // The limit field's text for a stored limit when "Limit Tracks To:" is
 // chosen by a click: the limit, or nothing when it means all tracks.
@@ -45,25 +59,28 @@ struct PreferencesInput {
     bool AllTracks = true;
     std::string TrackLimitText;  // ignored when AllTracks
     std::string FileFormat;
-    int32_t OverwriteFiles = 0;  // the chosen entry of the policy list
+    int32_t OverwriteFiles = 0;    // the chosen entry of the policy list
+    std::string FolderFormatText;  // as the sub-folders box shows it
 };
 
-// The three settings to store.
+// The four settings to store.
 struct AcceptedPreferences {
     int32_t TrackLimit = -1;
     std::string FileFormat;
     int32_t OverwriteFiles = 0;
+    std::string FolderFormat;
 };
 
 // Why the input was refused: which field, and the message to show.
 struct RefusedPreferences {
-    enum class Field { TrackLimit, FileFormat };
+    enum class Field { TrackLimit, FileFormat, FolderFormat };
     Field Refused;
     std::string_view Message;
 };
 
 // The track limit must be a whole number from 1 up to the largest 32-bit
 // number; the pattern must not hold a character that Windows forbids in
-// file names. The limit is checked first.
+// file names; the folder pattern must pass IsValidFolderFormat. The fields
+// are checked in that order.
 std::variant<AcceptedPreferences, RefusedPreferences> CheckPreferencesInput(
     const PreferencesInput& input);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "ansi_text.h"
+
 namespace {
 
 constexpr int32_t MaxDefaultWidth = 884;
@@ -82,6 +84,22 @@ bool ContainsForbiddenFileNameChar(std::string_view text) {
     return text.find_first_of("\\/:*?\"<>|") != std::string_view::npos;
 }
 
+bool IsValidFolderFormat(std::string_view text) {
+    // Checked as the run splits it, in UTF-16: in a double-byte code page a
+    // backslash byte can be the second half of a letter.
+    const std::u16string pattern = Utf16FromAnsi(text);
+    if (pattern.empty()) {
+        return true;
+    }
+    if (pattern.find_first_of(u"/:*?\"<>|") != std::u16string::npos || pattern.front() == u'\\' ||
+        pattern.back() == u'\\' || pattern.find(u"\\\\") != std::u16string::npos) {
+        return false;
+    }
+    const size_t levels =
+        1 + static_cast<size_t>(std::count(pattern.begin(), pattern.end(), u'\\'));
+    return levels <= MaxFolderLevels;
+}
+
 SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup,
                                   const StoredWideTextLookup& wideLookup) {
     SettingsValues values;
@@ -99,6 +117,10 @@ SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextL
     values.FileFormat = ReadString(lookup, "FileFormat", DefaultFileFormat);
     if (ContainsForbiddenFileNameChar(values.FileFormat)) {
         values.FileFormat = DefaultFileFormat;
+    }
+    values.FolderFormat = ReadString(lookup, "FolderFormat", "");
+    if (!IsValidFolderFormat(values.FolderFormat)) {
+        values.FolderFormat.clear();
     }
     values.ExtractPath = wideLookup("ExtractPath").value_or(std::u16string());
     values.FirstRun = ReadBoolean(lookup, "FirstRun", true);
@@ -118,6 +140,7 @@ std::vector<StoredSetting> SettingsToStore(const SettingsValues& values) {
         {"TrackLimit", std::to_string(values.TrackLimit)},
         {"OverwriteFiles", std::to_string(values.OverwriteFiles)},
         {"FileFormat", values.FileFormat},
+        {"FolderFormat", values.FolderFormat},
         {"ExtractPath", values.ExtractPath},
         // Any save ends the first run, whatever the loaded flag says.
         {"FirstRun", BooleanText(false)},

@@ -1,6 +1,7 @@
-// The settings' value rules, free of the registry: which twelve values exist,
-// their defaults, how their stored texts are parsed and clamped, the file name
-// pattern check, and the texts that a save writes.
+// The settings' value rules, free of the registry: which thirteen values
+// exist, their defaults, how their stored texts are parsed and clamped, the
+// checks of the file name and folder patterns, and the texts that a save
+// writes.
 //
 // Every value is stored as text: integers in signed decimal, booleans as "0"
 // or "1", strings as they are.
@@ -44,12 +45,16 @@ enum OverwritePolicy : int32_t {
 
 inline constexpr std::string_view DefaultFileFormat = "%tracknumber% - %title% - %artist%";
 
-// The twelve settings as the program uses them.
+// The most folder levels a folder pattern may have.
+inline constexpr size_t MaxFolderLevels = 4;
+
+// The thirteen settings as the program uses them.
 struct SettingsValues {
     bool ShowMenuBar = true;
     bool ShowToolbar = true;
     bool ShowStatusBar = true;
     std::string FileFormat;
+    std::string FolderFormat;  // empty: every track lands in the chosen folder itself
     int32_t OverwriteFiles = AlwaysPrompt;
     int32_t TrackLimit = -1;  // negative: all tracks
     WindowBounds Bounds;
@@ -72,12 +77,12 @@ using StoredTextLookup = std::function<std::optional<std::string>(std::string_vi
 using StoredWideTextLookup =
     std::function<std::optional<std::u16string>(std::string_view valueName)>;
 
-// Reads the twelve values in their fixed order (w, h, x, y, TrackLimit,
-// OverwriteFiles, FileFormat, ExtractPath, FirstRun, ShowMenuBar, ShowToolbar,
-// ShowStatusBar), asking the lookup once for each, and applies defaults and
-// clamps. ExtractPath is asked of `wideLookup`, every other value of
-// `lookup`. The window's default size comes from the work area, its default
-// position centres it on the screen.
+// Reads the thirteen values in their fixed order (w, h, x, y, TrackLimit,
+// OverwriteFiles, FileFormat, FolderFormat, ExtractPath, FirstRun,
+// ShowMenuBar, ShowToolbar, ShowStatusBar), asking the lookup once for
+// each, and applies defaults and clamps. ExtractPath is asked of
+// `wideLookup`, every other value of `lookup`. The window's default size
+// comes from the work area, its default position centres it on the screen.
 SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup,
                                   const StoredWideTextLookup& wideLookup);
 
@@ -88,9 +93,9 @@ struct StoredSetting {
     std::variant<std::string, std::u16string> Text;
 };
 
-// The twelve values as a save writes them, in the order written: x, y, w, h,
-// TrackLimit, OverwriteFiles, FileFormat, ExtractPath, FirstRun (always "0"),
-// ShowMenuBar, ShowToolbar, ShowStatusBar.
+// The thirteen values as a save writes them, in the order written: x, y, w,
+// h, TrackLimit, OverwriteFiles, FileFormat, FolderFormat, ExtractPath,
+// FirstRun (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar.
 std::vector<StoredSetting> SettingsToStore(const SettingsValues& values);
 
 // A signed 32-bit decimal number: an optional '+' or '-', then one or more
@@ -101,3 +106,8 @@ std::optional<int32_t> ParseInt32(std::string_view text);
 // Whether the text holds one of the nine characters that Windows forbids in
 // file names: \ / : * ? " < > |
 bool ContainsForbiddenFileNameChar(std::string_view text);
+
+// Whether the text can serve as a folder pattern: empty (no sub-folders), or
+// one to MaxFolderLevels levels separated by single backslashes, none of
+// them empty, with none of the other eight characters that Windows forbids.
+bool IsValidFolderFormat(std::string_view text);

@@ -175,6 +175,16 @@ protected:
         return L"(none)";
     }
 
+    // The texts of the failure boxes shown, each of which asks Yes or No.
+    static std::vector<std::u16string> FailureTexts(const MessageBoxRecorder& boxes) {
+        std::vector<std::u16string> texts;
+        for (const win::MessageBoxRequest& box : boxes.Requests()) {
+            EXPECT_EQ(box.Style, static_cast<UINT>(MB_YESNO | MB_ICONERROR));
+            texts.push_back(win::Utf16FromWide(box.Text));
+        }
+        return texts;
+    }
+
     std::wstring Status(int panel = 0) const { return StatusText(form_->StatusBar(), panel); }
     void ExpectRunEnded() const {
         EXPECT_EQ(Status(), L"Trackhaul Ready");
@@ -336,6 +346,7 @@ TEST_F(ExtractionTest, PlaylistsExportedIntoACyrillicFolderPointAtTheExtractedFi
     fs::create_directories(folder);
     SettingsKey::Write(L"ExtractPath", folder.wstring());
     SettingsKey::Write(L"FileFormat", L"%tracknumber% - %title%");
+    SettingsKey::Write(L"FolderFormat", L"%artist%");
     const std::vector<PlayerTrack> tracks{
         {Russian, "F00\\RU.mp3", 1, true, u"Album", 0, u"\u041A\u0438\u043D\u043E"},
         {Japanese, "F01\\JA.m4a", 2, true, u"Album", 0, u"\u7F8E\u7A7A"},
@@ -385,7 +396,8 @@ TEST_F(ExtractionTest, PlaylistsExportedIntoACyrillicFolderPointAtTheExtractedFi
     }
     EXPECT_EQ(PlaylistLines(folder / names[0])[1],
               "#EXTINF:0,\xE7\xBE\x8E\xE7\xA9\xBA - \xE6\xB5\xB7\xE3\x81\xAE\xE5\xA3\xB0");
-    EXPECT_EQ(PlaylistLines(folder / names[0])[2], "2 - \xE6\xB5\xB7\xE3\x81\xAE\xE5\xA3\xB0.m4a");
+    EXPECT_EQ(PlaylistLines(folder / names[0])[2],
+              "\xE7\xBE\x8E\xE7\xA9\xBA\\2 - \xE6\xB5\xB7\xE3\x81\xAE\xE5\xA3\xB0.m4a");
     EXPECT_TRUE(TemporariesIn(folder).empty());
 }
 
@@ -467,11 +479,7 @@ TEST_F(ExtractionTest, FailuresNameTheTrackAndAskWhetherToGoOn) {
         MessageBoxRecorder boxes(answer);
         Extract();
 
-        std::vector<std::u16string> texts;
-        for (const win::MessageBoxRequest& box : boxes.Requests()) {
-            EXPECT_EQ(box.Style, static_cast<UINT>(MB_YESNO | MB_ICONERROR));
-            texts.push_back(win::Utf16FromWide(box.Text));
-        }
+        const std::vector<std::u16string> texts = FailureTexts(boxes);
         ASSERT_EQ(texts.size(), answer == IDYES ? 4u : 1u);
         EXPECT_EQ(texts[0], failure("F00\\GONE.mp3", u"1 missing",
                                     win::SystemErrorText(ERROR_FILE_NOT_FOUND)));
@@ -651,6 +659,109 @@ TEST_F(ExtractionTest, TheExportRefusesThePlayerAndEscIsNoAnswer) {
     Extract();
     EXPECT_TRUE(stillAsking);
     EXPECT_EQ(ReadAll(Output / L"A.mp3"), Contents(tracks[0]));
+}
+
+// Sub-folders ------------------------------------------------------------------
+
+// Sorted into %artist%\%album%: every file arrives whole at its levels, the
+// folders are made as the run reaches them (one of another case is the same
+// folder), and no text of a track makes a level that Windows would change or
+// that leads out of the chosen folder.
+TEST_F(ExtractionTest, SubFoldersTakeEachFileAtItsLevels) {
+    SettingsKey::Write(L"FileFormat", L"%tracknumber% - %title%");
+    SettingsKey::Write(L"FolderFormat", L"%artist%\\%album%");
+    const std::u16string cyrillicArtist = u"\u041A\u0438\u043D\u043E";
+    const std::vector<PlayerTrack> tracks{
+        {u"One", "F00\\A.mp3", 1, true, u"Disc", 0, u"Band"},
+        {u"Two", "F00\\B.mp3", 2, true, u"Disc", 0, u"Band"},
+        {u"Three", "F01\\C.mp3", 3, true, u"Other", 0, u"band"},
+        {Russian, "F02\\D.m4a", 4, true, Japanese, 0, cyrillicArtist},
+        {u"Nobody", "F03\\E.mp3", 5, true, u"", 0, u" "},
+        {u"Climber", "F04\\F.mp3", 6, true, u"..", 0, u"..\\.."},
+        {u"Device", "F05\\G.mp3", 7, true, u"Aux", 0, u"CON."},
+        {u"Silence", "F06\\EMPTY.mp3", 8, true, u"Disc. ", 0, u"Band"},
+    };
+    LoadPlayer(tracks);
+    Extract();
+    const Files expected{
+        {L"Band\\Disc\\1 - One.mp3", Contents(tracks[0])},
+        {L"Band\\Disc\\2 - Two.mp3", Contents(tracks[1])},
+        {L"Band\\Other\\3 - Three.mp3", Contents(tracks[2])},
+        {L"\u041A\u0438\u043D\u043E\\\u6D77\u306E\u58F0\\4 - \u041F\u0435\u0441\u043D\u044F.m4a",
+         Contents(tracks[3])},
+        {L"Unknown Artist\\Unknown Album\\5 - Nobody.mp3", Contents(tracks[4])},
+        {L".._\\Unknown Album\\6 - Climber.mp3", Contents(tracks[5])},
+        {L"Unknown Artist\\Unknown Album\\7 - Device.mp3", Contents(tracks[6])},
+        {L"Band\\Disc\\8 - Silence.mp3", ""},
+    };
+    EXPECT_EQ(FilesIn(Output), expected);
+    EXPECT_TRUE(boxes_.Requests().empty());
+    ExpectRunEnded();
+}
+
+// A file where a level's folder should go, and a whole path longer than
+// Windows takes, fail their tracks as copies fail; the run goes on or ends
+// as the user answers, and nothing is cut or made for the long path.
+TEST_F(ExtractionTest, ALevelThatCannotBeMadeFailsItsTrack) {
+    SettingsKey::Write(L"FolderFormat", L"%artist%\\%album%");
+    const std::u16string longAlbum(250, u'a');
+    const std::vector<PlayerTrack> tracks{
+        {u"Blocked", "F00\\A.mp3", 1, true, u"Disc", 0, u"Band"},
+        {u"Deep", "F00\\B.mp3", 2, true, longAlbum, 0, u"Long"},
+        {u"Fine", "F00\\C.mp3", 3, true, u"Disc", 0, u"Other"},
+    };
+    LoadPlayer(tracks);
+    const auto failure = [](const char* file, const std::u16string& target, DWORD error) {
+        const std::string source = std::string("F:\\iPod_Control\\Music\\") + file;
+        return ExtractionFailureText(std::u16string(source.begin(), source.end()),
+                                     Output.u16string() + u"\\" + target,
+                                     win::Utf16FromWide(win::SystemErrorText(error)));
+    };
+    for (const int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        for (const auto& entry : fs::directory_iterator(Output)) {
+            fs::remove_all(entry.path());
+        }
+        WriteAll(Output / L"Band", "in the way");
+        MessageBoxRecorder boxes(answer);
+        Extract();
+
+        const std::vector<std::u16string> texts = FailureTexts(boxes);
+        std::vector<std::u16string> expected{
+            failure("F00\\A.mp3", u"Band\\Disc\\Blocked.mp3", ERROR_ALREADY_EXISTS)};
+        if (answer == IDYES) {
+            expected.push_back(failure("F00\\B.mp3", u"Long\\" + longAlbum + u"\\Deep.mp3",
+                                       ERROR_FILENAME_EXCED_RANGE));
+        }
+        EXPECT_EQ(texts, expected);
+        Files files{{L"Band", "in the way"}};
+        if (answer == IDYES) {
+            files[L"Other\\Disc\\Fine.mp3"] = Contents(tracks[2]);
+        }
+        EXPECT_EQ(FilesIn(Output), files);
+        EXPECT_FALSE(fs::exists(Output / L"Long"));
+        ExpectRunEnded();
+    }
+}
+
+// The prompt names the whole path of a file inside a level, and its answers
+// act on that file alone.
+TEST_F(ExtractionTest, ClashesInsideALevelAskWithTheWholePath) {
+    SettingsKey::Write(L"FolderFormat", L"%artist%\\%album%");
+    SettingsKey::Write(L"OverwriteFiles", L"2");
+    const std::vector<PlayerTrack> tracks{{u"A", "F00\\A.mp3", 1, true, u"Disc", 0, u"Band"},
+                                          {u"B", "F00\\B.mp3", 2, true, u"Disc", 0, u"Band"}};
+    LoadPlayer(tracks);
+    for (const wchar_t* file : {L"Band\\Disc\\A.mp3", L"Band\\Disc\\B.mp3", L"A.mp3"}) {
+        WriteAll(Output / file, "old");
+    }
+    const std::vector<std::wstring> paths = ExtractAnswering({IDC_BTNYES, IDC_BTNNO});
+    EXPECT_EQ(paths, (std::vector<std::wstring>{(Output / L"Band\\Disc\\A.mp3").wstring(),
+                                                (Output / L"Band\\Disc\\B.mp3").wstring()}));
+    EXPECT_EQ(FilesIn(Output), (Files{{L"Band\\Disc\\A.mp3", Contents(tracks[0])},
+                                      {L"Band\\Disc\\B.mp3", "old"},
+                                      {L"A.mp3", "old"}}));
+    ExpectRunEnded();
 }
 
 TEST_F(ExtractionTest, FolderDialogOpensOnTheDocumentsWithoutAnExistingLastFolder) {

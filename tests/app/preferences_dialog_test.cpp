@@ -29,6 +29,8 @@ const std::vector<std::wstring> OfferedPatterns{L"%tracknumber% - %artist% - %ti
                                                 L"%title%",
                                                 L"%album% - %title%",
                                                 L"%album% - %artist% - %title%"};
+const std::vector<std::wstring> OfferedFolderPatterns{L"(none)", L"%artist%", L"%artist%\\%album%",
+                                                      L"%album%", L"%artist% - %album%"};
 
 std::wstring Text(HWND dialog, int id) {
     return win::WindowText(GetDlgItem(dialog, id));
@@ -57,15 +59,17 @@ std::vector<std::wstring> Entries(HWND dialog, int id) {
 }
 
 // What the controls show: all tracks chosen, the limit field and whether it
-// is enabled, the pattern, the policy.
-using Shown = std::tuple<bool, std::wstring, bool, std::wstring, LRESULT>;
+// is enabled, the pattern, the policy, the sub-folders.
+using Shown = std::tuple<bool, std::wstring, bool, std::wstring, LRESULT, std::wstring>;
 
 Shown Read(HWND dialog) {
     return {IsDlgButtonChecked(dialog, IDC_RBALLSONGS) == BST_CHECKED &&
                 IsDlgButtonChecked(dialog, IDC_RBMAXSONGS) == BST_UNCHECKED,
-            Text(dialog, IDC_TXTSONGLIMIT), IsWindowEnabled(GetDlgItem(dialog, IDC_TXTSONGLIMIT)),
+            Text(dialog, IDC_TXTSONGLIMIT),
+            IsWindowEnabled(GetDlgItem(dialog, IDC_TXTSONGLIMIT)),
             Text(dialog, IDC_CBFORMAT),
-            SendDlgItemMessageW(dialog, IDC_CBOVERWRITE, CB_GETCURSEL, 0, 0)};
+            SendDlgItemMessageW(dialog, IDC_CBOVERWRITE, CB_GETCURSEL, 0, 0),
+            Text(dialog, IDC_CBFOLDERFORMAT)};
 }
 
 using Stored = std::vector<std::optional<std::wstring>>;
@@ -101,11 +105,12 @@ protected:
         WithDialog([&shown](HWND dialog) { shown = Read(dialog); });
         return shown;
     }
-    // The limit, pattern and policy in the registry after a save of any kind.
+    // The limit, pattern, policy and folder pattern in the registry after a
+    // save of any kind.
     Stored StoredAfterTheNextSave() {
         Command(ID_VIEW_TOOLBAR);
         return {SettingsKey::Read(L"TrackLimit"), SettingsKey::Read(L"FileFormat"),
-                SettingsKey::Read(L"OverwriteFiles")};
+                SettingsKey::Read(L"OverwriteFiles"), SettingsKey::Read(L"FolderFormat")};
     }
     void ExpectBoxes(size_t count, const std::wstring& text, UINT style) const {
         ASSERT_EQ(boxes_.Requests().size(), count);
@@ -125,7 +130,7 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
         EXPECT_EQ(win::WindowText(dialog), DialogCaption);
         RECT client{};
         GetClientRect(dialog, &client);
-        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(377L, 247L));
+        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(377L, 279L));
         EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX));
         const struct {
             int id;
@@ -136,17 +141,19 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             {IDC_RBALLSONGS, {48, 48, 121, 65}, L"&All Tracks"},
             {IDC_RBMAXSONGS, {144, 48, 241, 65}, L"Limit Tracks To:"},
             {IDC_TXTSONGLIMIT, {248, 45, 313, 66}, L"50"},
-            {IDC_GROUPBOX2, {16, 96, 353, 193}, L" Extract Tracks From iPod "},
+            {IDC_GROUPBOX2, {16, 96, 353, 225}, L" Extract Tracks From iPod "},
             {IDC_PREFERENCES_LABEL1, {32, 128, 114, 141}, L"File Format:"},
             {IDC_CBFORMAT, {114, 124, 329, 0}, L"%tracknumber% - %title% - %artist%"},
             {IDC_PREFERENCES_LABEL2, {32, 160, 114, 173}, L"Overwrite Files:"},
             {IDC_CBOVERWRITE, {114, 156, 329, 0}, L"Always Prompt"},
-            {IDOK, {71, 208, 146, 233}, L"&OK"},
-            {IDCANCEL, {147, 208, 222, 233}, L"&Cancel"},
-            {IDC_BTNHELP, {222, 208, 297, 233}, L"&Help"},
+            {IDC_PREFERENCES_LABEL3, {32, 192, 114, 205}, L"Sub-Folders:"},
+            {IDC_CBFOLDERFORMAT, {114, 188, 329, 0}, L"(none)"},
+            {IDOK, {71, 240, 146, 265}, L"&OK"},
+            {IDCANCEL, {147, 240, 222, 265}, L"&Cancel"},
+            {IDC_BTNHELP, {222, 240, 297, 265}, L"&Help"},
         };
         std::vector<int> tabOrder;
-        for (HWND control = GetDlgItem(dialog, IDC_RBALLSONGS); tabOrder.size() < 8;
+        for (HWND control = GetDlgItem(dialog, IDC_RBALLSONGS); tabOrder.size() < 9;
              control = GetNextDlgTabItem(dialog, control, FALSE)) {
             tabOrder.push_back(GetDlgCtrlID(control));
         }
@@ -158,14 +165,15 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             EXPECT_TRUE(EqualRect(&actual, &bounds)) << id;
             EXPECT_EQ(Text(dialog, id), text) << id;
         }
-        EXPECT_EQ(tabOrder,
-                  (std::vector<int>{IDC_RBALLSONGS, IDC_RBMAXSONGS, IDC_TXTSONGLIMIT, IDC_CBFORMAT,
-                                    IDC_CBOVERWRITE, IDOK, IDCANCEL, IDC_BTNHELP}));
+        EXPECT_EQ(tabOrder, (std::vector<int>{IDC_RBALLSONGS, IDC_RBMAXSONGS, IDC_TXTSONGLIMIT,
+                                              IDC_CBFORMAT, IDC_CBOVERWRITE, IDC_CBFOLDERFORMAT,
+                                              IDOK, IDCANCEL, IDC_BTNHELP}));
         EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK);
         EXPECT_EQ(Entries(dialog, IDC_CBFORMAT), OfferedPatterns);
         EXPECT_EQ(
             Entries(dialog, IDC_CBOVERWRITE),
             (std::vector<std::wstring>{L"Always Overwrite", L"Never Overwrite", L"Always Prompt"}));
+        EXPECT_EQ(Entries(dialog, IDC_CBFOLDERFORMAT), OfferedFolderPatterns);
     });
 }
 
@@ -176,17 +184,18 @@ TEST_F(PreferencesDialogTest, OpensWithTheStoredSettingsAndItsRadioButtonsSwitch
         const wchar_t* stored;
         Shown opening;
         const wchar_t* limitAfterClicks;
-    } cases[] = {{L"50", {false, L"50", true, DefaultPattern, 1}, L"50"},
-                 {L"0", {false, L"0", true, DefaultPattern, 1}, L""},
-                 {L"-1", {true, L"All", false, DefaultPattern, 1}, L""}};
+    } cases[] = {{L"50", {false, L"50", true, DefaultPattern, 1, L"(none)"}, L"50"},
+                 {L"0", {false, L"0", true, DefaultPattern, 1, L"(none)"}, L""},
+                 {L"-1", {true, L"All", false, DefaultPattern, 1, L"(none)"}, L""}};
     for (const auto& [stored, opening, limitAfterClicks] : cases) {
         StartWith({{L"TrackLimit", stored}, {L"OverwriteFiles", L"1"}});
         WithDialog([&](HWND dialog) {
             EXPECT_EQ(Read(dialog), opening);
             Click(dialog, IDC_RBALLSONGS);
-            EXPECT_EQ(Read(dialog), Shown(true, L"All", false, DefaultPattern, 1));
+            EXPECT_EQ(Read(dialog), Shown(true, L"All", false, DefaultPattern, 1, L"(none)"));
             Click(dialog, IDC_RBMAXSONGS);
-            EXPECT_EQ(Read(dialog), Shown(false, limitAfterClicks, true, DefaultPattern, 1));
+            EXPECT_EQ(Read(dialog),
+                      Shown(false, limitAfterClicks, true, DefaultPattern, 1, L"(none)"));
             Type(dialog, IDC_TXTSONGLIMIT, L"70");
             Click(dialog, IDC_RBMAXSONGS);  // already checked: the typed limit stays
             EXPECT_EQ(Text(dialog, IDC_TXTSONGLIMIT), L"70");
@@ -208,7 +217,7 @@ TEST_F(PreferencesDialogTest, RefusedLimitKeepsTheDialogOpenWithTheFieldFocused)
     }));
     ExpectBoxes(refused.size(), L"Please enter a valid non-negative track limit.",
                 MB_OK | MB_ICONERROR);
-    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"-1", DefaultPattern, L"2"}));
+    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"-1", DefaultPattern, L"2", L""}));
 }
 
 TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
@@ -217,19 +226,34 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
         const wchar_t* limit;
         std::wstring pattern;
         int policy;
+        const wchar_t* folders;  // typed into the box; none: left as shown
         Stored stored;
     } cases[] = {
-        {IDC_RBMAXSONGS, L"25", OfferedPatterns[3], 0, {L"25", OfferedPatterns[3], L"0"}},
-        {IDC_RBALLSONGS, L"abc", L"", 1, {L"-1", L"", L"1"}},
-        {IDC_RBMAXSONGS, L"+2147483647", L"%album%_x", 2, {L"2147483647", L"%album%_x", L"2"}},
+        {IDC_RBMAXSONGS,
+         L"25",
+         OfferedPatterns[3],
+         0,
+         L"%artist%\\%album%",
+         {L"25", OfferedPatterns[3], L"0", L"%artist%\\%album%"}},
+        {IDC_RBALLSONGS, L"abc", L"", 1, nullptr, {L"-1", L"", L"1", L"%artist%\\%album%"}},
+        {IDC_RBMAXSONGS,
+         L"+2147483647",
+         L"%album%_x",
+         2,
+         L"Music\\%ALBUM%\\x\\%title% y",
+         {L"2147483647", L"%album%_x", L"2", L"Music\\%ALBUM%\\x\\%title% y"}},
+        {IDC_RBALLSONGS, L"", L"%title%", 2, L"", {L"-1", L"%title%", L"2", L""}},
     };
-    for (const auto& [choice, limit, pattern, policy, stored] : cases) {
+    for (const auto& [choice, limit, pattern, policy, folders, stored] : cases) {
         StartWith({});
         EXPECT_TRUE(WithDialog([&](HWND dialog) {
             Click(dialog, choice);
             Type(dialog, IDC_TXTSONGLIMIT, limit);
             Type(dialog, IDC_CBFORMAT, pattern);
             ChoosePolicy(dialog, policy);
+            if (folders) {
+                Type(dialog, IDC_CBFOLDERFORMAT, folders);
+            }
             Click(dialog, IDOK);
             EXPECT_EQ(SettingsKey::Read(L"TrackLimit"), stored[0]);
         }));
@@ -238,7 +262,7 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 
-// Nothing is stored before both fields pass: after a refused pattern, Cancel,
+// Nothing is stored before every field passes: after a refused pattern, Cancel,
 // Esc or the close box leave every setting as it was, in memory and stored.
 TEST_F(PreferencesDialogTest, RefusedPatternThenCancelEscOrCloseBoxChangeNothing) {
     const std::function<void(HWND)> closes[] = {
@@ -261,15 +285,74 @@ TEST_F(PreferencesDialogTest, RefusedPatternThenCancelEscOrCloseBoxChangeNothing
             Type(dialog, IDC_TXTSONGLIMIT, L"25");
             Type(dialog, IDC_CBFORMAT, L"%artist%/%title%");
             ChoosePolicy(dialog, 0);
+            Type(dialog, IDC_CBFOLDERFORMAT, L"%artist%");
             Click(dialog, IDOK);
             EXPECT_TRUE(HasFocus(dialog, IDC_CBFORMAT));
             close(dialog);
         }));
-        EXPECT_EQ(ShownOnOpening(), Shown(false, L"10", true, DefaultPattern, 2));
+        EXPECT_EQ(ShownOnOpening(), Shown(false, L"10", true, DefaultPattern, 2, L"(none)"));
     }
     ExpectBoxes(3, L"File format cannot contain characters  \\ / : * ? \" < > | ",
                 MB_OK | MB_ICONERROR);
-    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"10", DefaultPattern, L"2"}));
+    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"10", DefaultPattern, L"2", L""}));
+}
+
+// Every other field is fine: the folder pattern alone keeps everything from
+// being stored, and the box has the focus after each refusal.
+TEST_F(PreferencesDialogTest, RefusedFolderPatternKeepsTheDialogOpenAndStoresNothing) {
+    StartWith({{L"TrackLimit", L"10"}, {L"FolderFormat", L"%album%"}});
+    const std::vector<std::wstring> refused{
+        L"%artist%/%album%", L"C:\\%artist%",        L"%artist%*",     L"%artist%?",
+        L"\"%artist%\"",     L"<%artist%>",          L"a|b",           L"\\%artist%",
+        L"%artist%\\",       L"%artist%\\\\%album%", L"a\\b\\c\\d\\e", L"\\"};
+    EXPECT_TRUE(WithDialog([&refused](HWND dialog) {
+        Type(dialog, IDC_TXTSONGLIMIT, L"25");
+        Type(dialog, IDC_CBFORMAT, L"%title%");
+        ChoosePolicy(dialog, 0);
+        for (const std::wstring& folders : refused) {
+            Type(dialog, IDC_CBFOLDERFORMAT, folders);
+            Click(dialog, IDOK);
+            EXPECT_TRUE(HasFocus(dialog, IDC_CBFOLDERFORMAT));
+        }
+        Click(dialog, IDCANCEL);
+    }));
+    ExpectBoxes(refused.size(),
+                L"Sub-folders cannot contain characters  / : * ? \" < > | , begin or end with \\, "
+                L"hold \\\\ or have more than 4 levels",
+                MB_OK | MB_ICONERROR);
+    EXPECT_EQ(ShownOnOpening(), Shown(false, L"10", true, DefaultPattern, 2, L"%album%"));
+    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"10", DefaultPattern, L"2", L"%album%"}));
+}
+
+// The box shows the stored folder pattern, also one that the list lacks,
+// and "(none)" for none or for a stored pattern that cannot be used; what
+// OK stores is shown again after a restart.
+TEST_F(PreferencesDialogTest, ShowsTheStoredFolderPatternAcrossARestart) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"", L"(none)"},
+        {L"%artist%\\%album%", L"%artist%\\%album%"},
+        {L"Music\\%artist%\\%album%\\%title%", L"Music\\%artist%\\%album%\\%title%"},
+        {L"a\\b\\c\\d\\e", L"(none)"},
+        {L"%artist%\\", L"(none)"},
+        {L"%artist%:%album%", L"(none)"},
+    };
+    for (const auto& [stored, shown] : cases) {
+        StartWith({{L"FolderFormat", stored}});
+        EXPECT_EQ(std::get<5>(ShownOnOpening()), shown) << stored;
+    }
+    EXPECT_TRUE(WithDialog([](HWND dialog) {
+        SendDlgItemMessageW(dialog, IDC_CBFOLDERFORMAT, CB_SETCURSEL, 2, 0);
+        Click(dialog, IDOK);
+    }));
+    StartWith({});
+    EXPECT_EQ(std::get<5>(ShownOnOpening()), L"%artist%\\%album%");
+    EXPECT_TRUE(WithDialog([](HWND dialog) {
+        SendDlgItemMessageW(dialog, IDC_CBFOLDERFORMAT, CB_SETCURSEL, 0, 0);
+        Click(dialog, IDOK);
+    }));
+    StartWith({});
+    EXPECT_EQ(std::get<5>(ShownOnOpening()), L"(none)");
+    EXPECT_EQ(SettingsKey::Read(L"FolderFormat"), L"");
 }
 
 TEST_F(PreferencesDialogTest, HelpShowsTheHelpText) {
@@ -288,7 +371,9 @@ TEST_F(PreferencesDialogTest, HelpShowsTheHelpText) {
         L"        %title% - track title\r\n"
         L"        %artist% - track artist\r\n"
         L"        %album% - track album\r\n"
-        L"All other characters will be used as is in the filename",
+        L"All other characters will be used as is in the filename\r\n"
+        L"Sub-Folders field sorts the tracks into folders named the same way, levels separated by "
+        L"\\ (up to 4), for example %artist%\\%album%",
         MB_OK | MB_ICONINFORMATION);
 }
 

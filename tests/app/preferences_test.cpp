@@ -112,6 +112,7 @@ std::map<std::string, std::string> DefaultTexts() {
         {"TrackLimit", "-1"},
         {"OverwriteFiles", "2"},
         {"FileFormat", "%tracknumber% - %title% - %artist%"},
+        {"FolderFormat", ""},
         {"ExtractPath", ""},
         {"FirstRun", "0"},
         {"ShowMenuBar", "1"},
@@ -142,6 +143,7 @@ TEST_F(Preferences, EmptyKeyGivesTheDefaultsAndStaysEmpty) {
     EXPECT_EQ(settings.GetTrackLimit(), -1);
     EXPECT_EQ(settings.GetOverwriteFiles(), AlwaysPrompt);
     EXPECT_EQ(settings.GetFileFormat(), "%tracknumber% - %title% - %artist%");
+    EXPECT_EQ(settings.GetFolderFormat(), "");
     EXPECT_EQ(settings.GetExtractPath(), u"");
     EXPECT_TRUE(settings.GetFirstRun());
     EXPECT_TRUE(settings.GetShowMenuBar());
@@ -159,6 +161,7 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     StoreText("TrackLimit", "0");
     StoreText("OverwriteFiles", "7");
     StoreText("FileFormat", "");
+    StoreText("FolderFormat", "%artist%\\Caf\xE9 %album%");
     StoreText("ExtractPath", "C:\\Music\\Caf\xE9");
     StoreText("FirstRun", "0");
     StoreText("ShowMenuBar", "0");
@@ -173,6 +176,7 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     EXPECT_EQ(settings.GetTrackLimit(), 0);
     EXPECT_EQ(settings.GetOverwriteFiles(), AlwaysPrompt);
     EXPECT_EQ(settings.GetFileFormat(), "");
+    EXPECT_EQ(settings.GetFolderFormat(), "%artist%\\Caf\xE9 %album%");
     EXPECT_EQ(settings.GetExtractPath(), u"C:\\Music\\Caf\u00E9");
     EXPECT_FALSE(settings.GetFirstRun());
     EXPECT_FALSE(settings.GetShowMenuBar());
@@ -180,16 +184,19 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     EXPECT_TRUE(settings.GetShowStatusBar());
     // Unusable values are not repaired in the store at load time.
     EXPECT_EQ(ReadRaw("OverwriteFiles")->Bytes, std::string("7", 2));
-    EXPECT_EQ(ValueCount(), 10u);
+    EXPECT_EQ(ValueCount(), 11u);
 }
 
-TEST_F(Preferences, PatternWithAForbiddenCharacterIsReplacedByTheDefault) {
+TEST_F(Preferences, UnusablePatternsAreReadAsTheDefaultAndFolderPatternsAsNone) {
     StoreText("FileFormat", "%artist%: %title%");
+    StoreText("FolderFormat", "%artist%\\\\%album%");
     const TPreferencesForm settings(nullptr);
     EXPECT_EQ(settings.GetFileFormat(), "%tracknumber% - %title% - %artist%");
+    EXPECT_EQ(settings.GetFolderFormat(), "");
+    EXPECT_EQ(ReadRaw("FolderFormat")->Bytes, std::string("%artist%\\\\%album%", 18));
 }
 
-TEST_F(Preferences, SaveStoresAllTwelveAsTextAndEndsTheFirstRunOnlyInTheStore) {
+TEST_F(Preferences, SaveStoresAllThirteenAsTextAndEndsTheFirstRunOnlyInTheStore) {
     TPreferencesForm settings(nullptr);
     ASSERT_TRUE(settings.GetFirstRun());
 
@@ -275,6 +282,7 @@ TEST_F(Preferences, ValueOfAnotherTypeStopsConstruction) {
         {"ShowStatusBar", REG_DWORD, std::string("\x01\x00\x00\x00", 4)},
         {"w", REG_BINARY, "884"},
         {"FileFormat", REG_MULTI_SZ, std::string("%title%\0\0", 9)},
+        {"FolderFormat", REG_DWORD, std::string(4, '\0')},
     };
     for (const auto& [name, type, bytes] : cases) {
         SCOPED_TRACE(name);

@@ -141,6 +141,38 @@ TEST(PlanTargetName, KeepsReadsOnThePlayerAndNamesInsideTheFolder) {
     }
 }
 
+// With a folder pattern the file goes below its levels, which a track's
+// texts cannot refuse, nor can their length: the refusals still concern the
+// file's name, and the whole path is measured where the destination is known.
+TEST(PlanTargetName, PutsTheFileBelowTheLevelsOfTheFolderPattern) {
+    using enum TrackRefusal;
+    const struct {
+        const char* path;
+        std::u16string folders;
+        std::u16string title;
+        std::u16string artist;
+        std::u16string expectedName;
+        TrackRefusal refusal;
+    } cases[] = {
+        {"\\iPod_Control\\AB.mp3", u"", u"Song", u"Band", u"Song.mp3", None},
+        {"\\iPod_Control\\AB.mp3", u"%artist%\\%album%", u"Song", u"Band",
+         u"Band\\Unknown Album\\Song.mp3", None},
+        {"\\iPod_Control\\AB", u"%artist%", u"NUL", u"Band", u"Band\\NUL", ReservedName},
+        {"\\iPod_Control\\AB", u"%artist%", u"..", u"Band", u"Band\\..", EmptyName},
+        {"\\iPod_Control\\AB.mp3", u"%title%\\%title%", std::u16string(200, u'n'), u"Band",
+         std::u16string(200, u'n') + u"\\" + std::u16string(200, u'n') + u"\\" +
+             std::u16string(200, u'n') + u".mp3",
+         None},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.path + (" " + std::string(test.folders.begin(), test.folders.end())));
+        const TargetName target = PlanTargetName(
+            u"%title%", PlayerTrack(test.path, test.title, test.artist), test.folders);
+        EXPECT_EQ(target.Name, test.expectedName);
+        EXPECT_EQ(target.Refusal, test.refusal);
+    }
+}
+
 TEST(TemporaryCopyName, IsOneRecognisableScheme) {
     EXPECT_EQ(TemporaryCopyName(0x1A2B3C4D), u"~trackhaul-1a2b3c4d.partial");
     for (const uint32_t number : {0u, 1u, 0xFFFFFFFFu}) {

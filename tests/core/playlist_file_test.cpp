@@ -69,7 +69,8 @@ TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
     const OneTrack unsafe = Track(u"Up", ":iPod_Control:..:C.mp3");
     const OneTrack slash = Track(u"Left/Right", ":iPod_Control:Music:F01:D");
     const Playlist playlist{u"Mix", PlaylistKind::Other, {&song, &device, &unsafe, &slash, &song}};
-    const std::vector<PlaylistFileEntry> entries = PlaylistFileEntries(playlist, u"%title%");
+    const std::vector<PlaylistFileEntry> entries =
+        PlaylistFileEntries(playlist, u"%title%", u"", 250);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].Path, u"Song.mp3");
     EXPECT_EQ(entries[1].Path, u"Left_Right");
@@ -77,7 +78,14 @@ TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
     EXPECT_EQ(entries[0].Seconds, 61);
     EXPECT_EQ(entries[0].Artist, u"Band");
     EXPECT_EQ(entries[0].Title, u"Song");
-    EXPECT_EQ(PlaylistFileEntries(playlist, u"%tracknumber% - %title%")[0].Path, u"7 - Song.mp3");
+    EXPECT_EQ(PlaylistFileEntries(playlist, u"%tracknumber% - %title%", u"", 0)[0].Path,
+              u"7 - Song.mp3");
+    // Sub-folders: the path below the folder, and only while it fits.
+    const Playlist one{u"One", PlaylistKind::Other, {&song}};
+    EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 200)[0].Path,
+              u"Band\\x\\Song.mp3");
+    EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 259 - 15).size(), 1u);
+    EXPECT_TRUE(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 259 - 14).empty());
 }
 
 TEST(PlaylistFile, ChooserLabelNamesTheCount) {

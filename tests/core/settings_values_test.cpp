@@ -64,6 +64,7 @@ TEST(SettingsValues, EmptyStoreGivesTheDefaults) {
     EXPECT_EQ(values.TrackLimit, -1);
     EXPECT_EQ(values.OverwriteFiles, AlwaysPrompt);
     EXPECT_EQ(values.FileFormat, "%tracknumber% - %title% - %artist%");
+    EXPECT_EQ(values.FolderFormat, "");
     EXPECT_EQ(values.ExtractPath, u"");
     EXPECT_TRUE(values.FirstRun);
     EXPECT_TRUE(values.ShowMenuBar);
@@ -190,10 +191,19 @@ TEST(SettingsValues, BooleansAreTrueUnlessZeroAndDefaultToTrue) {
 TEST(SettingsValues, ValuesAreReadOnceEachInTheirOrder) {
     FakeStore store;
     store.Load();
-    const std::vector<std::string> expected = {
-        "w",          "h",           "x",        "y",           "TrackLimit",  "OverwriteFiles",
-        "FileFormat", "ExtractPath", "FirstRun", "ShowMenuBar", "ShowToolbar", "ShowStatusBar",
-    };
+    const std::vector<std::string> expected = {"w",
+                                               "h",
+                                               "x",
+                                               "y",
+                                               "TrackLimit",
+                                               "OverwriteFiles",
+                                               "FileFormat",
+                                               "FolderFormat",
+                                               "ExtractPath",
+                                               "FirstRun",
+                                               "ShowMenuBar",
+                                               "ShowToolbar",
+                                               "ShowStatusBar"};
     EXPECT_EQ(store.Asked(), expected);
 }
 
@@ -217,12 +227,13 @@ TEST(SettingsValues, AFailingLookupStopsTheLoadAtThatValue) {
     EXPECT_EQ(asked.size(), 7u);
 }
 
-TEST(SettingsValues, SaveWritesTwelveTextsInOrderAndEndsTheFirstRun) {
+TEST(SettingsValues, SaveWritesThirteenTextsInOrderAndEndsTheFirstRun) {
     SettingsValues values;
     values.Bounds = {-39, 15, 1101, 570};
     values.TrackLimit = -1;
     values.OverwriteFiles = NeverOverwrite;
     values.FileFormat = "";
+    values.FolderFormat = "%artist%\\%album%";
     values.ExtractPath = u"C:\\\u041C\u0443\u0437\u044B\u043A\u0430";
     values.FirstRun = true;
     values.ShowMenuBar = false;
@@ -230,12 +241,19 @@ TEST(SettingsValues, SaveWritesTwelveTextsInOrderAndEndsTheFirstRun) {
     values.ShowStatusBar = false;
 
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"x", "-39"},         {"y", "15"},
-        {"w", "1101"},        {"h", "570"},
-        {"TrackLimit", "-1"}, {"OverwriteFiles", "1"},
-        {"FileFormat", ""},   {"ExtractPath", "(UTF-16)"},
-        {"FirstRun", "0"},    {"ShowMenuBar", "0"},
-        {"ShowToolbar", "1"}, {"ShowStatusBar", "0"},
+        {"x", "-39"},
+        {"y", "15"},
+        {"w", "1101"},
+        {"h", "570"},
+        {"TrackLimit", "-1"},
+        {"OverwriteFiles", "1"},
+        {"FileFormat", ""},
+        {"FolderFormat", "%artist%\\%album%"},
+        {"ExtractPath", "(UTF-16)"},
+        {"FirstRun", "0"},
+        {"ShowMenuBar", "0"},
+        {"ShowToolbar", "1"},
+        {"ShowStatusBar", "0"},
     };
     std::vector<std::pair<std::string, std::string>> written;
     std::u16string extractPath;
@@ -257,6 +275,7 @@ TEST(SettingsValues, SavedTextsLoadBackToTheSameValues) {
     saved.TrackLimit = 2147483647;
     saved.OverwriteFiles = AlwaysOverwrite;
     saved.FileFormat = "%artist% - %album%";
+    saved.FolderFormat = "%album%";
     saved.ExtractPath = u"D:\\Out\\";
     saved.ShowToolbar = false;
 
@@ -269,6 +288,7 @@ TEST(SettingsValues, SavedTextsLoadBackToTheSameValues) {
     EXPECT_EQ(loaded.TrackLimit, saved.TrackLimit);
     EXPECT_EQ(loaded.OverwriteFiles, saved.OverwriteFiles);
     EXPECT_EQ(loaded.FileFormat, saved.FileFormat);
+    EXPECT_EQ(loaded.FolderFormat, saved.FolderFormat);
     EXPECT_EQ(loaded.ExtractPath, saved.ExtractPath);
     EXPECT_FALSE(loaded.FirstRun);
     EXPECT_TRUE(loaded.ShowMenuBar);

@@ -20,6 +20,7 @@ work=$root/build/journeys
 shots=$work/shots
 key='HKCU\Software\Marrowfen\Trackhaul'
 pattern='%tracknumber% - %artist% - %title%'
+folders='%artist%\%album%'
 
 step=0
 fail() {
@@ -415,6 +416,53 @@ journey() {
     wait_status 'Trackhaul Ready'
     open_player 0
     wait_status 'Loaded total 59 song(s)'
+
+    step=9  # Sub-folders by artist and album, then none again: today's run.
+    keys ctrl+p
+    expect_window '#32770' 'Trackhaul Preferences'
+    [ "$(control_text '#32770' ComboBox 2 'Trackhaul Preferences')" = '(none)' ] ||
+        fail "the sub-folders box shows \"$(control_text '#32770' ComboBox 2 'Trackhaul Preferences')\""
+    click_control '#32770' ComboBox 2 'Trackhaul Preferences' 8
+    keys Down Down Return
+    [ "$(control_text '#32770' ComboBox 2 'Trackhaul Preferences')" = "$folders" ] ||
+        fail "the sub-folders box shows \"$(control_text '#32770' ComboBox 2 'Trackhaul Preferences')\""
+    shot sub-folders
+    picture sub-folders '#32770' 'Trackhaul Preferences'
+    keys Return
+    expect_gone '#32770' 'Trackhaul Preferences'
+    expect_setting FolderFormat "$folders"
+    local flat_files
+    flat_files=$(find "$destination" -maxdepth 1 -type f -printf '%p %T@\n' | sort)
+    extract_all
+    wait_status 'Trackhaul Ready' 60
+    python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" "$pattern" "$folders" \
+        | sort > "$work/expected-sorted.txt"
+    listing "$destination" | { grep / || true; } > "$work/sorted-after-extract.txt"
+    diff "$work/expected-sorted.txt" "$work/sorted-after-extract.txt" >&2 ||
+        fail "the files in sub-folders differ from the tracks"
+    [ "$(find "$destination" -maxdepth 1 -type f -printf '%p %T@\n' | sort)" = "$flat_files" ] ||
+        fail "a file beside the sub-folders was written"
+    find "$destination" -type f -size +100M -delete
+    listing "$destination" | { grep / || true; } > "$work/sorted-before-flat.txt"
+    keys ctrl+p
+    expect_window '#32770' 'Trackhaul Preferences'
+    click_control '#32770' ComboBox 2 'Trackhaul Preferences' 8
+    keys Up Up Up Return
+    keys Return
+    expect_gone '#32770' 'Trackhaul Preferences'
+    expect_setting FolderFormat ''
+    # The large track's file is the only one missing: every other asks.
+    extract_all
+    expect_window '#32770' Trackhaul
+    click_control '#32770' Button 3 Trackhaul  # No to All
+    wait_status 'Trackhaul Ready' 60
+    listing "$destination" | { grep -v -e / -e '\.csv' || true; } > "$work/flat-after-extract.txt"
+    diff "$work/expected-tracks.txt" "$work/flat-after-extract.txt" >&2 ||
+        fail "the run without sub-folders did not give today's files"
+    listing "$destination" | { grep / || true; } | cmp -s - "$work/sorted-before-flat.txt" ||
+        fail "the run without sub-folders changed the sub-folders"
+    find "$destination" -type f -size +100M -delete
+    player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
     keys alt+f
     sleep 0.3
     keys x

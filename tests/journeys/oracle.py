@@ -5,10 +5,12 @@
       the exported list in title order: the header, then the rows of
       trackhaul-dump's file-order listing sorted by title the way a person
       reads an index (letters without accents, case ignored)
-  oracle.py extracted DUMP.csv PLAYER PATTERN
+  oracle.py extracted DUMP.csv PLAYER PATTERN [FOLDERS]
       "NAME<TAB>SHA-256" of each file an extraction of every track must
-      give: the name built from PATTERN, the contents of the track's file on
-      the demo player (whose first line names the track's index in the file)
+      give: the name built from PATTERN, inside the sub-folders built from
+      the folder pattern FOLDERS if given, the contents of the track's file
+      on the demo player (whose first line names the track's index in the
+      file)
   oracle.py listing FOLDER
       "NAME<TAB>SHA-256" of each file in FOLDER, and below it
   oracle.py first-by-title DUMP.csv PLAYER
@@ -29,6 +31,8 @@ import sys
 import unicodedata
 
 FORBIDDEN = '/\\:*?"<>|'
+DEVICES = {'CON', 'PRN', 'AUX', 'NUL'} | {f'{port}{n}' for port in ('COM', 'LPT') for n in range(1, 10)}
+FALLBACK_LEVELS = {'%artist%': 'Unknown Artist', '%album%': 'Unknown Album'}
 
 
 def dump_rows(path):
@@ -90,13 +94,28 @@ def file_name(pattern, number, title, artist, album):
     return ''.join('_' if c in FORBIDDEN else c for c in name)
 
 
-def extracted(dump, player, pattern):
+def folder(folders, *fields):
+    """The sub-folders of a track: each level named like a file, without the
+    trailing dots and blanks Windows drops; one that cannot be a folder
+    becomes a fallback."""
+    path = ''
+    for level_pattern in folders.split('\\'):
+        level = file_name(level_pattern, *fields).rstrip('. ')
+        if not level or level.split('.')[0].rstrip(' ').upper() in DEVICES:
+            level = FALLBACK_LEVELS.get(level_pattern.lower(), '_')
+        path += level + '/'
+    return path
+
+
+def extracted(dump, player, pattern, folders=''):
     _, rows = dump_rows(dump)
     files = player_files(player)
     for index, (_, fields) in enumerate(rows):
         number, title, artist, album = fields[:4]
         source = files[index]
         name = file_name(pattern, number, title, artist, album) + os.path.splitext(source)[1]
+        if folders:
+            name = folder(folders, number, title, artist, album) + name
         print(f'{name}\t{sha256(source)}')
 
 
