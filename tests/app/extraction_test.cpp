@@ -534,6 +534,24 @@ TEST_F(ExtractionTest, AFullDiskLeavesOnlyCompleteFiles) {
     ExpectRunEnded();
 }
 
+TEST_F(ExtractionTest, APlaylistFileThatCannotBeWrittenWholeIsReportedAndLeavesNothing) {
+    const fs::path smallDrive = L"Y:\\out";  // on a drive of one megabyte
+    fs::remove_all(smallDrive);
+    fs::create_directories(smallDrive);
+    LoadPlayer({{u"A", "F00\\A.mp3"}},
+               {{u"Full", itdb::ListKind::Other, {0}}, {u"Never", itdb::ListKind::Other, {0}}});
+    WriteAll(smallDrive / L"filler", std::string(2 << 20, 'x'));  // as much as fits
+    const Files full = FilesIn(smallDrive);
+    form_->Settings().SetExtractPath(smallDrive.u16string());
+    WhenWindowShows dialog(FolderDialogCaption, [](HWND found) { PressButton(found, IDOK); });
+    Command(ID_FILE_EXPORT_PLAYLISTS);
+    ASSERT_EQ(boxes_.Requests().size(), 1u);
+    EXPECT_EQ(boxes_.Requests()[0].Text, L"Error writing file:\r\nY:\\out\\Full.m3u8");
+    EXPECT_EQ(Status(), L"Exported 0 playlist(s)");
+    EXPECT_EQ(FilesIn(smallDrive), full);
+    fs::remove_all(smallDrive);
+}
+
 TEST_F(ExtractionTest, ThePlayerGoingAwayLeavesOnlyCompleteFiles) {
     const std::vector<PlayerTrack> tracks{
         {u"A", "F00\\A.mp3"}, {u"B", "F00\\B.mp3"}, {u"C", "F00\\C.mp3"}, {u"D", "F00\\D.mp3"}};
