@@ -1,5 +1,9 @@
 // load-benchmark [DRIVE]: times the main window's Open on a 40,000-track
-// player database, then a sort by title and one by track number. DRIVE (a
+// player database, then a sort by title and one by track number; then the
+// switches from All Tracks to a playlist of 10,000 tracks, from there to
+// another such playlist and back to All Tracks, and Open of a database of
+// only those 10,000 tracks in a new window, which a switch to the playlist
+// should not take longer than (each the best of three rounds). DRIVE (a
 // letter, default F) must be attached as a removable drive; its database is
 // overwritten. Runs in the Wine prefix's settings (FirstRun is set to 0 and
 // every other setting reset). Without a window manager, Wine waits about a
@@ -15,9 +19,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/mainform.h"
 #include "app/resource_ids.h"
@@ -27,6 +33,7 @@
 namespace {
 
 using benchmark::Clock;
+using benchmark::PlaylistLength;
 using benchmark::SecondsSince;
 using benchmark::TrackCount;
 
@@ -37,18 +44,20 @@ double TimeCommand(TMainForm& form, int id) {
     return SecondsSince(start);
 }
 
-}  // namespace
+// Chooses an entry of the playlist list as the user does and returns how
+// long the rows took to change.
+double TimePlaylistChoice(TMainForm& form, int entry) {
+    HWND list = form.PlaylistList();
+    const Clock::time_point start = Clock::now();
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(IDC_PLAYLIST, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    return SecondsSince(start);
+}
 
-int main(int argc, char** argv) {
-    const std::string drive = std::string(1, argc > 1 ? argv[1][0] : 'F') + ":";
-    if (!benchmark::PrepareWindowRun(drive + "\\iPod_Control\\iTunes\\iTunesDB")) {
-        return 1;
-    }
-    MessageBoxRecorder boxes;
-    const std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
-    TMainForm& form = *window;
-
-    // The load is timed from the click on OK to the end of the command.
+// Opens the database on `drive` through the device dialog and returns the
+// time from the click on OK to the end of the command.
+double TimeOpen(TMainForm& form, const std::string& drive, bool& dialogShown) {
     Clock::time_point okClicked{};
     WhenWindowShows dialog(L"Select Your iPod", [&](HWND found) {
         HWND driveList = GetDlgItem(found, IDC_CBDRIVE);
@@ -59,13 +68,33 @@ int main(int argc, char** argv) {
         PressButton(found, IDOK);
     });
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
-    const double load = SecondsSince(okClicked);
-    const auto rows = SendMessageW(form.TrackList(), LVM_GETITEMCOUNT, 0, 0);
-    const bool loaded = dialog.Shown() && rows == TrackCount && boxes.Requests().empty() &&
+    dialogShown = dialog.Shown();
+    return SecondsSince(okClicked);
+}
+
+long RowCount(TMainForm& form) {
+    return static_cast<long>(SendMessageW(form.TrackList(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string drive = std::string(1, argc > 1 ? argv[1][0] : 'F') + ":";
+    if (!benchmark::PrepareWindowRun(drive + "\\iPod_Control\\iTunes\\iTunesDB")) {
+        return 1;
+    }
+    MessageBoxRecorder boxes;
+    std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
+    TMainForm& form = *window;
+
+    bool dialogShown = false;
+    const double load = TimeOpen(form, drive, dialogShown);
+    const long rows = RowCount(form);
+    const bool loaded = dialogShown && rows == TrackCount && boxes.Requests().empty() &&
                         StatusText(form.StatusBar()) == L"Loaded total 40000 song(s)";
     if (!loaded) {
         std::fprintf(stderr, "load failed: dialog %s, %ld rows, %u message boxes\n",
-                     dialog.Shown() ? "shown" : "not shown", static_cast<long>(rows),
+                     dialogShown ? "shown" : "not shown", rows,
                      static_cast<unsigned>(boxes.Requests().size()));
         return 1;
     }
@@ -73,9 +102,52 @@ int main(int argc, char** argv) {
 
     const double byTitle = TimeCommand(form, ID_SORT_TITLE);
     const double byNumber = TimeCommand(form, ID_SORT_TRACKNUMBER);
-    std::printf("tracks %d, rows %ld\n", TrackCount, static_cast<long>(rows));
+    constexpr int kRounds = 3;
+    double fromAll = 1e9, fromPlaylist = 1e9, toAll = 1e9, smallLoad = 1e9;
+    long playlistRows = 0, allRows = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        fromAll = std::min(fromAll, TimePlaylistChoice(form, 1));
+        fromPlaylist = std::min(fromPlaylist, TimePlaylistChoice(form, 2));
+        playlistRows = RowCount(form);
+        toAll = std::min(toAll, TimePlaylistChoice(form, 0));
+        allRows = RowCount(form);
+    }
+
+    // The same 10,000 tracks alone, opened in a new window.
+    std::vector<itdb::Track> tracks = benchmark::Tracks();
+    std::vector<itdb::Track> everyFourth;
+    for (size_t index = 0; index < tracks.size(); index += 4) {
+        everyFourth.push_back(tracks[index]);
+    }
+    if (!itdb::WriteFile(drive + "\\iPod_Control\\iTunes\\iTunesDB",
+                         benchmark::Database(everyFourth))) {
+        std::fprintf(stderr, "cannot write the smaller database\n");
+        return 1;
+    }
+    long smallRows = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        window.reset();
+        DiscardQuitRequest();
+        window = benchmark::StartMainWindow();
+        smallLoad = std::min(smallLoad, TimeOpen(*window, drive, dialogShown));
+        smallRows = RowCount(*window);
+    }
+    if (playlistRows != PlaylistLength || allRows != TrackCount || smallRows != PlaylistLength) {
+        std::fprintf(stderr, "rows: %ld in the playlist, %ld in all, %ld in the small load\n",
+                     playlistRows, allRows, smallRows);
+        return 1;
+    }
+
+    std::printf("tracks %d, rows %ld\n", TrackCount, rows);
     std::printf("load (OK to \"Loaded total 40000 song(s)\"): %.3f s (target 1.2 s)\n", load);
     std::printf("sort by title:        %.3f s (target 0.6 s)\n", byTitle);
     std::printf("sort by track number: %.3f s (target 0.6 s)\n", byNumber);
+    std::printf("switch to a %d-track playlist from All Tracks: %.3f s, from another: %.3f s\n",
+                PlaylistLength, fromAll, fromPlaylist);
+    std::printf("switch back to All Tracks: %.3f s\n", toAll);
+    std::printf(
+        "load of %d tracks alone: %.3f s; switch / load: from All Tracks %.2f, from "
+        "another playlist %.2f (target 1.0)\n",
+        PlaylistLength, smallLoad, fromAll / smallLoad, fromPlaylist / smallLoad);
     return 0;
 }

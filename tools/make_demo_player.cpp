@@ -1,6 +1,8 @@
 // make-demo-player [--compressed] FOLDER: writes a folder that looks like an
 // attached player to Trackhaul: iPod_Control/iTunes/iTunesDB describing about
-// sixty tracks of several albums, and a small file with distinct content at
+// sixty tracks of several albums and a few playlists (one named in Cyrillic,
+// one in Japanese, a smart one, the player's own "On-The-Go" list and the
+// podcasts), and a small file with distinct content at
 // each track's location (iPod_Control/Music/Fnn/XXXX.ext), as a player keeps
 // them. With --compressed the database is iPod_Control/iTunes/iTunesCDB
 // instead, compressed as the newest nanos keep it, and there is no iTunesDB.
@@ -128,6 +130,22 @@ std::vector<Album> DemoAlbums() {
     };
 }
 
+// Members are indexes of the tracks in album order: Harbour Lights 0-9,
+// Cafe de la Manana 10-19, the Cyrillic album 20-27, the Japanese one 28-35,
+// Low Fidelity 36-41, the Field Notes podcast 42-45, the audiobook 46-49,
+// the live videos 50-52, the TV show 53-54, the video podcast 55-56.
+std::vector<itdb::PlaylistSpec> DemoPlaylists() {
+    using itdb::ListKind;
+    return {
+        {u"Road Trip", ListKind::Other, {6, 12, 0, 22, 30, 38, 2, 14, 51, 17, 4}},
+        {u"Дорога домой", ListKind::Other, {27, 25, 23, 21, 3}},
+        {u"夏の歌", ListKind::Other, {28, 30, 32, 34, 29}},
+        {u"Top Rated", ListKind::Smart, {1, 7, 11, 29, 33, 36}},
+        {u"On-The-Go 1", ListKind::Other, {9, 5, 9}},
+        {u"Podcasts", ListKind::Podcasts, {42, 43, 44, 45, 55, 56}},
+    };
+}
+
 std::u16string Widen(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
@@ -190,7 +208,7 @@ int main(int argc, char** argv) {
     }
     const fs::path database =
         root / "iPod_Control" / "iTunes" / (compressed ? "iTunesCDB" : "iTunesDB");
-    const itdb::Bytes ordinary = itdb::RealisticDatabase(tracks);
+    const itdb::Bytes ordinary = itdb::RealisticDatabase(tracks, DemoPlaylists());
     fs::create_directories(database.parent_path());
     if (!itdb::WriteFile(database.string(),
                          compressed ? itdb::CompressedDatabase(ordinary) : ordinary)) {

@@ -4,16 +4,21 @@
 //
 //   parse-benchmark [TRACKS] [ROUNDS]    defaults: 40000 tracks, 7 rounds
 //
-// The database has a playlist set before and after the track set; every track
-// item has a 388-byte header and eight data objects. The compressed form is
+// The database has a playlist set of filler bytes before and after the track
+// set; every track item has a 388-byte header and eight data objects. Its
+// twin with playlists holds the same tracks and then, as players write them,
+// a grouped and a plain playlist set, each with the library playlist and 50
+// playlists of 10,000 entries (76-byte entry headers with a 44-byte position
+// object inside); reading it should cost at most 1.3 times the read without
+// playlists. The compressed form is
 // made at zlib level 1, as players' writers make it. Each round reads the
 // ordinary file (construct a reader, parse the whole file, walk every track),
 // inflates the compressed form's stream with zlib alone, and reads the
 // compressed file: reading it should cost little more than the other two
 // together. Memory is counted by this program's own operator new, which zlib's
 // state comes from too: "kept" is what the reader still holds after Parse
-// (records, texts, list nodes), "peak above kept" the most it held beyond
-// them at any moment.
+// (records, texts, list nodes, playlists), "peak above kept" the most it held
+// beyond them at any moment.
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -102,10 +107,27 @@ std::vector<itdb::Track> RealisticTracks(int count) {
     return tracks;
 }
 
+constexpr int kPlaylistCount = 50;
+constexpr size_t kPlaylistLength = 10000;
+
+// Playlists whose members are spread over the whole library.
+std::vector<itdb::PlaylistSpec> ManyPlaylists(int trackCount) {
+    std::vector<itdb::PlaylistSpec> playlists(kPlaylistCount);
+    for (int p = 0; p < kPlaylistCount; ++p) {
+        playlists[p].name = u"Playlist " + Number(p);
+        for (size_t i = 0; i < kPlaylistLength; ++i) {
+            playlists[p].members.push_back((static_cast<size_t>(p) * 797 + i * 13) %
+                                           static_cast<size_t>(trackCount));
+        }
+    }
+    return playlists;
+}
+
 // The figures of one kind of read over all rounds.
 struct Figures {
     std::vector<double> seconds;
     size_t kept = 0;       // what the reader still holds after Parse
+    size_t members = 0;    // playlist members read
     size_t peakAbove = 0;  // the most it held at any moment
 
     // Once all rounds are in.
@@ -134,6 +156,10 @@ bool TimeRead(const std::string& path, int trackCount, Figures& figures) {
     figures.seconds.push_back(std::chrono::duration<double>(stop - start).count());
     figures.kept = Stats().live - before;
     figures.peakAbove = Stats().peak - before;
+    figures.members = 0;
+    for (const Playlist& playlist : parser.Playlists()) {
+        figures.members += playlist.Members.size();
+    }
     return true;
 }
 
@@ -175,6 +201,17 @@ void PrintMemory(const char* what, const Figures& figures, int trackCount) {
                 figures.peakAbove - figures.kept);
 }
 
+// What the playlists add to the memory the reader keeps, per member.
+void PrintMemberMemory(const char* what, const Figures& with, const Figures& without) {
+    std::printf("memory, %s: %zu playlist members, %.1f bytes kept per member\n", what,
+                with.members, static_cast<double>(with.kept - without.kept) / with.members);
+}
+
+void PrintRatio(const char* what, const Figures& with, const Figures& without) {
+    std::printf("%s with playlists / without: best %.2f, median %.2f\n", what,
+                with.Best() / without.Best(), with.Median() / without.Median());
+}
+
 }  // namespace
 
 void* operator new(size_t size) {
@@ -207,13 +244,21 @@ int main(int argc, char** argv) {
     TempDir dir;
     const std::string ordinaryPath = dir.File("iTunesDB");
     const std::string compressedPath = dir.File("iTunesCDB");
+    const std::string withPlaylistsPath = dir.File("iTunesDB-playlists");
+    const std::string compressedWithPlaylistsPath = dir.File("iTunesCDB-playlists");
     itdb::Bytes stream;
     size_t inflatedSize = 0;
     {
-        const itdb::Bytes database = itdb::RealisticDatabase(RealisticTracks(trackCount));
+        const std::vector<itdb::Track> tracks = RealisticTracks(trackCount);
+        const itdb::Bytes database = itdb::RealisticDatabase(tracks);
         const itdb::Bytes compressed = itdb::CompressedDatabase(database, 1);
+        const itdb::Bytes withPlaylists =
+            itdb::RealisticDatabase(tracks, ManyPlaylists(trackCount));
+        const itdb::Bytes compressedWithPlaylists = itdb::CompressedDatabase(withPlaylists, 1);
         if (!itdb::WriteFile(ordinaryPath, database) ||
-            !itdb::WriteFile(compressedPath, compressed)) {
+            !itdb::WriteFile(compressedPath, compressed) ||
+            !itdb::WriteFile(withPlaylistsPath, withPlaylists) ||
+            !itdb::WriteFile(compressedWithPlaylistsPath, compressedWithPlaylists)) {
             std::fprintf(stderr, "cannot write the databases in %s\n", dir.Path().string().c_str());
             return 1;
         }
@@ -221,30 +266,41 @@ int main(int argc, char** argv) {
         inflatedSize = database.size() - kHeaderLength;
         std::printf("database: %d tracks, %zu bytes; compressed at zlib level 1: %zu bytes\n",
                     trackCount, database.size(), compressed.size());
+        std::printf("with %d playlists of %zu entries: %zu bytes; compressed: %zu bytes\n",
+                    kPlaylistCount, kPlaylistLength, withPlaylists.size(),
+                    compressedWithPlaylists.size());
     }
 
     // The three are measured in turn in every round, so that they share
     // whatever the machine is doing meanwhile.
-    Figures ordinary, inflate, compressed;
+    Figures ordinary, inflate, compressed, ordinaryPlaylists, compressedPlaylists;
     for (int round = 0; round < rounds; ++round) {
         if (!TimeRead(ordinaryPath, trackCount, ordinary) ||
             !TimeInflate(stream, inflatedSize, inflate) ||
-            !TimeRead(compressedPath, trackCount, compressed)) {
+            !TimeRead(compressedPath, trackCount, compressed) ||
+            !TimeRead(withPlaylistsPath, trackCount, ordinaryPlaylists) ||
+            !TimeRead(compressedWithPlaylistsPath, trackCount, compressedPlaylists)) {
             return 1;
         }
     }
 
-    for (Figures* figures : {&ordinary, &inflate, &compressed}) {
+    for (Figures* figures :
+         {&ordinary, &inflate, &compressed, &ordinaryPlaylists, &compressedPlaylists}) {
         figures->Sort();
     }
     std::printf("%d rounds, best and median:\n", rounds);
     PrintTimes("ordinary read", ordinary, trackCount);
     PrintTimes("bare inflate", inflate, trackCount);
     PrintTimes("compressed read", compressed, trackCount);
+    PrintTimes("with playlists", ordinaryPlaylists, trackCount);
+    PrintTimes("compressed, with", compressedPlaylists, trackCount);
     std::printf("compressed read / (ordinary read + bare inflate): best %.2f, median %.2f\n",
                 compressed.Best() / (ordinary.Best() + inflate.Best()),
                 compressed.Median() / (ordinary.Median() + inflate.Median()));
     PrintMemory("ordinary", ordinary, trackCount);
     PrintMemory("compressed", compressed, trackCount);
+    PrintRatio("ordinary read", ordinaryPlaylists, ordinary);
+    PrintRatio("compressed read", compressedPlaylists, compressed);
+    PrintMemberMemory("with playlists", ordinaryPlaylists, ordinary);
     return 0;
 }

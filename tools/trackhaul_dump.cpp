@@ -5,13 +5,19 @@
 //
 //   trackhaul-dump DATABASE [LIMIT]   the track list; exit 1 when unreadable
 //   trackhaul-dump --count DATABASE   only the number Parse(-1) returns
+//   trackhaul-dump --playlists DATABASE
+//       one UTF-8 line per playlist in file order: its name, 0x1F, its kind
+//       (M library, P podcasts, S smart, N other), 0x1F and the file-order
+//       indexes (from 0) of its member tracks, separated by commas
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <unordered_map>
 
 #include "core/csv_format.h"
 #include "core/itdbparser.h"
+#include "core/playlist_file.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -22,7 +28,8 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: trackhaul-dump DATABASE [LIMIT]\n"
-                 "       trackhaul-dump --count DATABASE\n";
+                 "       trackhaul-dump --count DATABASE\n"
+                 "       trackhaul-dump --playlists DATABASE\n";
     return 2;
 }
 
@@ -58,6 +65,41 @@ int DumpTracks(const std::string& path, int32_t limit) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+char KindLetter(PlaylistKind kind) {
+    switch (kind) {
+        case PlaylistKind::Library:
+            return 'M';
+        case PlaylistKind::Podcasts:
+            return 'P';
+        case PlaylistKind::Smart:
+            return 'S';
+        case PlaylistKind::Other:
+            break;
+    }
+    return 'N';
+}
+
+int DumpPlaylists(const std::string& path) {
+    ITDBParser parser(path);
+    if (parser.Parse(-1) < 0) {
+        std::cerr << "An error occurred while reading iPod database.\n";
+        return 1;
+    }
+    std::unordered_map<const OneTrack*, size_t> indexes;
+    for (parser.First(); parser.HasNext();) {
+        indexes.emplace(parser.Next(), indexes.size());
+    }
+    for (const Playlist& playlist : parser.Playlists()) {
+        std::string line =
+            Utf8FromUtf16(playlist.Name) + '\x1F' + KindLetter(playlist.Kind) + '\x1F';
+        for (size_t i = 0; i < playlist.Members.size(); ++i) {
+            line += (i > 0 ? "," : "") + std::to_string(indexes.at(playlist.Members[i]));
+        }
+        WriteBytes(line + '\n');
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,6 +107,9 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--playlists") {
+        return argc == 3 ? DumpPlaylists(argv[2]) : Usage();
+    }
     if (first == "--count") {
         if (argc != 3) {
             return Usage();

@@ -47,9 +47,22 @@ std::vector<itdb::Track> Tracks() {
     return tracks;
 }
 
+itdb::Bytes Database(const std::vector<itdb::Track>& tracks) {
+    if (tracks.size() != static_cast<size_t>(TrackCount)) {
+        return itdb::RealisticDatabase(tracks);
+    }
+    std::vector<itdb::PlaylistSpec> playlists = {{u"Every Fourth", itdb::ListKind::Other, {}},
+                                                 {u"Every Fourth From The Third"}};
+    for (size_t index = 0; index < tracks.size(); index += 4) {
+        playlists[0].members.push_back(index);
+        playlists[1].members.push_back(index + 2);
+    }
+    return itdb::RealisticDatabase(tracks, playlists);
+}
+
 bool PrepareWindowRun(const std::string& databasePath) {
     std::filesystem::create_directories(std::filesystem::path(databasePath).parent_path());
-    if (!itdb::WriteFile(databasePath, itdb::RealisticDatabase(Tracks()))) {
+    if (!itdb::WriteFile(databasePath, Database(Tracks()))) {
         std::fprintf(stderr, "cannot write %s\n", databasePath.c_str());
         return false;
     }

@@ -13,12 +13,19 @@
 namespace benchmark {
 
 constexpr int TrackCount = 40000;
+// The database also holds two playlists of every fourth track, one from the
+// first track, one from the third.
+constexpr int PlaylistLength = TrackCount / 4;
 using Clock = std::chrono::steady_clock;
 
 // Albums of about twelve songs with mixed-case titles, types and rates.
 std::vector<itdb::Track> Tracks();
 
-// Writes a database of Tracks() to `databasePath`, creating its folder;
+// The database of `tracks`, with the two playlists when it is made of
+// Tracks().
+itdb::Bytes Database(const std::vector<itdb::Track>& tracks);
+
+// Writes the Database of Tracks() to `databasePath`, creating its folder;
 // resets the settings with the first run behind, so that no welcome question
 // interrupts; and sets up the common controls. False, with a message on
 // standard error, when the database cannot be written.

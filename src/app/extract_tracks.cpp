@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <unordered_set>
+
+#include "app/destination_dialog.h"
 #include "app/mainform.h"
 #include "app/overwriteprompt.h"
 #include "app/track_list_view.h"
@@ -13,9 +16,6 @@
 #include "win/wide_text.h"
 
 namespace {
-
-constexpr UINT FolderDialogFlags =
-    BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
 
 bool AnyRowSelected(HWND list) {
     return SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
@@ -36,13 +36,16 @@ void TrackExtraction::Run() {
                             MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    const std::optional<std::u16string> folder = ChooseDestinationFolder();
+    const std::optional<std::u16string> folder =
+        DestinationDialog(form_, L"Extract Tracks To Directory",
+                          L"Tracks cannot be extracted onto the iPod itself. Please choose a "
+                          L"folder on another drive.")
+            .Choose();
     if (!folder) {
         return;
     }
     // Two programs extracting at once never share a temporary name.
     runNumber_ = GetCurrentProcessId();
-    form_.Settings().SetExtractPath(*folder);
     // Also after a drive root's own backslash: the copy still lands there.
     destination_ = *folder + u"\\";
     ClashPolicy policy(form_.Settings().GetOverwriteFiles());
@@ -55,100 +58,20 @@ void TrackExtraction::Run() {
     form_.ShowReadyStatus();
 }
 
-std::optional<std::u16string> TrackExtraction::ChooseDestinationFolder() {
-    const win::ComApartment com;  // the dialog's new style needs it
-    std::wstring displayName(MAX_PATH, L'\0');
-    BROWSEINFOW dialog{};
-    dialog.hwndOwner = form_.Handle();
-    dialog.pszDisplayName = displayName.data();
-    dialog.lpszTitle = L"Extract Tracks To Directory";
-    dialog.ulFlags = FolderDialogFlags;
-    dialog.lpfn = BrowseFolderCallback;
-    dialog.lParam = reinterpret_cast<LPARAM>(this);
-    const win::UniqueItemIdList chosen(SHBrowseForFolderW(&dialog));
-    if (!chosen) {
-        return std::nullopt;  // cancelled
-    }
-    const std::optional<std::wstring> path = win::PathOfItem(chosen.get());
-    if (!path) {
-        win::ShowMessageBox(form_.Handle(), L"Error retriving destination directory information.",
-                            MB_OK | MB_ICONERROR);
-        return std::nullopt;
-    }
-    const std::u16string folder = win::Utf16FromWide(*path);
-    if (form_.IsOnPlayerDrive(folder)) {
-        win::ShowMessageBox(form_.Handle(),
-                            L"Tracks cannot be extracted onto the iPod itself. Please choose a "
-                            L"folder on another drive.",
-                            MB_OK | MB_ICONERROR);
-        return std::nullopt;
-    }
-    return folder;
-}
-
-int CALLBACK TrackExtraction::BrowseFolderCallback(HWND window, UINT message, LPARAM parameter,
-                                                   LPARAM data) {
-    auto& run = *reinterpret_cast<TrackExtraction*>(data);
-    win::RunReportingExceptions(window, [&] {
-        if (message == BFFM_INITIALIZED) {
-            run.SelectInitialFolder(window);
-        } else if (message == BFFM_SELCHANGED) {
-            const auto path = win::PathOfItem(reinterpret_cast<PCIDLIST_ABSOLUTE>(parameter));
-            run.ConfirmInitialFolder(window, path.value_or(L""));
-            // OK only for folders of the file system.
-            if (path) {
-                SendMessageW(window, BFFM_SETSTATUSTEXTW, 0,
-                             reinterpret_cast<LPARAM>(path->c_str()));
-            }
-            SendMessageW(window, BFFM_ENABLEOK, 0, path ? 1 : 0);
-        }
-    });
-    return 0;
-}
-
-void TrackExtraction::SelectInitialFolder(HWND dialog) {
-    // The last destination, or else the user's documents.
-    InitialFolder& folder = initialFolder_;
-    folder.Path = win::WideFromUtf16(form_.GetExtractPath());
-    if (!win::FolderExists(folder.Path)) {
-        folder.Documents = win::DocumentsFolderItem(dialog);
-        folder.Path = win::PathOfItem(folder.Documents.get()).value_or(L"");
-    }
-    folder.Pending = true;
-    SendInitialFolder(dialog);
-}
-
-void TrackExtraction::SendInitialFolder(HWND dialog) const {
-    if (initialFolder_.Documents) {
-        SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE,
-                     reinterpret_cast<LPARAM>(initialFolder_.Documents.get()));
-    } else {
-        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
-                     reinterpret_cast<LPARAM>(initialFolder_.Path.c_str()));
-    }
-}
-
-void TrackExtraction::ConfirmInitialFolder(HWND dialog, const std::wstring& selected) {
-    // Wine's dialog at times fills its tree only after it was told what to
-    // select, and then selects its first item: it is told once more.
-    if (!initialFolder_.Pending) {
-        return;
-    }
-    initialFolder_.Pending = false;
-    if (_wcsicmp(selected.c_str(), initialFolder_.Path.c_str()) != 0) {
-        SendInitialFolder(dialog);
-    }
-}
-
 void TrackExtraction::ExtractRows(ClashPolicy& policy) {
     const TrackListView rows(form_.TrackList());
     const int rowCount = rows.Count();
+    // A playlist may hold a track twice: it is copied once.
+    std::unordered_set<const OneTrack*> extracted;
     for (int row = 0; row < rowCount; ++row) {
         if (!rows.IsSelected(row)) {
             continue;
         }
         const OneTrack* track = rows.TrackAt(row);
-        if (track != nullptr && ExtractTrack(*track, policy) == Continuation::Stop) {
+        if (track == nullptr || !extracted.insert(track).second) {
+            continue;
+        }
+        if (ExtractTrack(*track, policy) == Continuation::Stop) {
             return;
         }
     }

@@ -32,8 +32,6 @@ public:
     enum class Continuation { GoOn, Stop };
 
 private:
-    // The folder the user picks, or nothing when the run is not to start.
-    std::optional<std::u16string> ChooseDestinationFolder();
     void ExtractRows(ClashPolicy& policy);
     Continuation ExtractTrack(const OneTrack& track, ClashPolicy& policy);
     // What the policy, or the user, says of a target that exists.
@@ -48,11 +46,6 @@ private:
     Continuation ReportFailure(const std::string& source, const std::u16string& target,
                                const std::wstring& reason);
 
-    static int CALLBACK BrowseFolderCallback(HWND window, UINT message, LPARAM parameter,
-                                             LPARAM data);
-    void SelectInitialFolder(HWND dialog);
-    void SendInitialFolder(HWND dialog) const;
-    void ConfirmInitialFolder(HWND dialog, const std::wstring& selected);
     static DWORD CALLBACK CopyProgressRoutine(
         LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER streamSize,
         LARGE_INTEGER streamBytesTransferred, DWORD streamNumber, DWORD callbackReason,
@@ -62,15 +55,7 @@ private:
     // enough ago.
     void ShowProgressNowAndThen(const std::u16string& target, int32_t percent);
 
-    // The folder the folder dialog opens on.
-    struct InitialFolder {
-        std::wstring Path;
-        win::UniqueItemIdList Documents;  // when it is the user's documents
-        bool Pending = false;             // the dialog has not confirmed it yet
-    };
-
     TMainForm& form_;
-    InitialFolder initialFolder_;
     std::u16string destination_;  // the chosen folder and a backslash
     DestinationFolders folders_;
     DWORD runNumber_ = 0;  // numbers this run's temporary copies

@@ -12,6 +12,7 @@
 #include "app/about.h"
 #include "app/action_binding.h"
 #include "app/actions.h"
+#include "app/export_playlists.h"
 #include "app/export_track_list.h"
 #include "app/extract_tracks.h"
 #include "app/resource_ids.h"
@@ -133,6 +134,8 @@ void SetMenuCheck(HMENU menu, int id, bool checked) {
 int BandIndex(bool menuBar) {
     return menuBar ? 0 : 1;
 }
+// The playlist list's band, which shows and hides with the toolbar.
+constexpr int PlaylistBandIndex = 2;
 
 }  // namespace
 
@@ -196,6 +199,8 @@ void TMainForm::CreateComponents() {
     shortcuts_ = CreateShortcutTable();
     CreateCoolBar();
     CreateTrackList();
+    // After the track list, whose font it shares: names in any script show.
+    playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
     CreateStatusBar();
 }
 
@@ -416,6 +421,9 @@ void TMainForm::SetBarVisible(Bar bar, bool visible) {
     } else {
         menuId = bar == Bar::MenuBar ? ID_VIEW_MENUBAR : ID_VIEW_TOOLBAR;
         SendMessageW(coolBar_, RB_SHOWBAND, BandIndex(bar == Bar::MenuBar), visible);
+        if (bar == Bar::Toolbar) {
+            SendMessageW(coolBar_, RB_SHOWBAND, PlaylistBandIndex, visible);
+        }
         // With no band left the container would still take up a strip.
         const bool anyBand = IsBarVisible(Bar::MenuBar) || IsBarVisible(Bar::Toolbar);
         ShowWindow(coolBar_, anyBand ? SW_SHOWNA : SW_HIDE);
@@ -445,6 +453,12 @@ void TMainForm::ToggleBar(Bar bar) {
 
 void TMainForm::SetStatusText(const std::string& text) {
     const std::wstring wide = win::WideFromAnsi(text);
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    ProcessMessages();
+}
+
+void TMainForm::SetStatusText(std::u16string_view text) {
+    const std::wstring wide = win::WideFromUtf16(text);
     SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     ProcessMessages();
 }
@@ -556,6 +570,12 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             FormResize();
             return true;
         case WM_COMMAND:
+            if (playlists_ && reinterpret_cast<HWND>(lParam) == PlaylistList()) {
+                if (HIWORD(wParam) == CBN_SELCHANGE && !tearingDown_) {
+                    playlists_->ShowChosen();
+                }
+                return true;
+            }
             if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
                 RunCommand(LOWORD(wParam));
                 return true;
@@ -570,6 +590,12 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             }
             if (header.hwndFrom == coolBar_ && header.code == RBN_HEIGHTCHANGE) {
                 Layout();
+                return true;
+            }
+            if (header.hwndFrom == trackList_ && header.code == LVN_DELETEALLITEMS) {
+                // No notice for each row deleted: nothing here needs one,
+                // and those of 40,000 rows take half a second.
+                result = TRUE;
                 return true;
             }
             if (header.hwndFrom == trackList_ && header.code == LVN_COLUMNCLICK) {
@@ -683,6 +709,8 @@ bool TMainForm::IsBlockedWhileBusy(int id) {
         case ID_FILE_CLOSE:
         case ID_FILE_EXPORT:
         case ID_FILE_EXTRACT:
+        case ID_FILE_EXPORT_PLAYLISTS:
+        case ID_VIEW_PLAYLIST:
         case ID_TOOLBUTTON14:
             return true;
         default:
@@ -707,6 +735,9 @@ void TMainForm::RunCommand(int id) {
         case ID_FILE_EXTRACT:
             ActionFileExtractExecute();
             break;
+        case ID_FILE_EXPORT_PLAYLISTS:
+            PlaylistExport(*this).Run();
+            break;
         case ID_FILE_EXIT:
             ActionFileExitExecute();
             break;
@@ -730,6 +761,9 @@ void TMainForm::RunCommand(int id) {
             break;
         case ID_VIEW_STATUSBAR:
             ActionViewStatusBarExecute();
+            break;
+        case ID_VIEW_PLAYLIST:
+            playlists_->Focus();
             break;
         case ID_HELP_ABOUT:
             ActionHelpAboutExecute();

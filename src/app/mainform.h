@@ -1,6 +1,6 @@
 // TMainForm: the program's one main window. A band container at the top holds
-// the menu bar (a toolbar whose buttons drop down the menus) and the command
-// toolbar; the track list fills the middle; a three-panel status bar with a
+// the menu bar (a toolbar whose buttons drop down the menus), the command
+// toolbar and the playlist list; the track list fills the middle; a three-panel status bar with a
 // hidden progress bar sits at the bottom. The window owns the settings and,
 // while a database is loaded, the reader whose tracks the list rows point to.
 #pragma once
@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "app/overwriteprompt.h"
+#include "app/playlist_chooser.h"
 #include "app/preferences.h"
 #include "app/track_list_view.h"
 #include "core/itdbparser.h"
@@ -41,11 +42,13 @@ public:
     HWND StatusBar() const { return statusBar_; }
     HWND CoolBar() const { return coolBar_; }
     HWND ProgressBar() const { return progressBar_; }
+    HWND PlaylistList() const { return playlists_->ComboBox(); }
     HMENU MainMenu() const { return mainMenu_.get(); }
     HMENU PopupMenu() const { return popupMenu_.get(); }
 
     // Services of the long operations (loading, extraction, export).
     void SetStatusText(const std::string& text);   // panel 0, then pending messages
+    void SetStatusText(std::u16string_view text);  // the same for any script
     void ShowReadyStatus();                        // "Trackhaul Ready"
     void SetItemStatus(std::u16string_view text);  // panel 2: the item at hand
     void SetProgress(int percent);                 // 0..100, then pending messages
@@ -178,6 +181,7 @@ private:
     win::UniqueImageList imageList_;
     win::UniqueFont trackListFont_;
     win::UniqueAccelerators shortcuts_;
+    std::unique_ptr<PlaylistChooser> playlists_;
     std::unique_ptr<TPreferencesForm> SettingsForm;
     std::unique_ptr<TOverwritePromptForm> OverwriteForm;
     win::ReentrancyGuard busy_;

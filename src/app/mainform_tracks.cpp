@@ -57,8 +57,11 @@ void TMainForm::ActionFileCloseExecute() {
 }
 
 void TMainForm::ReleaseDatabase() {
-    // The rows point at the reader's tracks: they go first.
+    // The rows and the playlist list point into the reader: they go first.
     Rows().Clear();
+    if (playlists_) {
+        playlists_->Reset(nullptr);
+    }
     Parser.reset();
 }
 
@@ -92,6 +95,7 @@ void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
         }
         return;
     }
+    playlists_->Reset(Parser.get());
     waitCursor.reset();
     SetStatusText("Loaded total " + std::to_string(rowCount) + " song(s)");
 }

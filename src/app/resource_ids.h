@@ -15,6 +15,7 @@
 #define ID_FILE_EXPORT 1003
 #define ID_FILE_EXTRACT 1004
 #define ID_FILE_EXIT 1005
+#define ID_FILE_EXPORT_PLAYLISTS 1006
 #define ID_EDIT_ALL 1010
 #define ID_EDIT_NONE 1011
 #define ID_EDIT_INVERT 1012
@@ -22,6 +23,8 @@
 #define ID_VIEW_MENUBAR 1020
 #define ID_VIEW_TOOLBAR 1021
 #define ID_VIEW_STATUSBAR 1022
+// Puts the keyboard focus on the playlist list.
+#define ID_VIEW_PLAYLIST 1023
 // The sort commands are ID_SORT_FIRST plus their column's index.
 #define ID_SORT_FIRST 1030
 #define ID_SORT_TRACKNUMBER 1030
@@ -36,6 +39,8 @@
 #define ID_HELP_ABOUT 1040
 // The blank last button of the command toolbar (the test load).
 #define ID_TOOLBUTTON14 1050
+// The playlist list in the band container.
+#define IDC_PLAYLIST 1060
 
 // The About dialog.
 #define IDD_ABOUT 300

@@ -30,13 +30,15 @@ OneTrack* TrackListView::TrackAt(int row) const {
     return reinterpret_cast<OneTrack*>(item.lParam);
 }
 
-bool TrackListView::InsertTrack(int row, OneTrack& track) {
+bool TrackListView::InsertTrack(int row, const OneTrack& track) {
     auto texts = TrackColumnTexts(track);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
     item.pszText = TextPointer(texts[0]);
-    item.lParam = reinterpret_cast<LPARAM>(&track);
+    // The reader owns its records as modifiable objects; the rows hand them
+    // out as the reader does.
+    item.lParam = reinterpret_cast<LPARAM>(const_cast<OneTrack*>(&track));
     const auto inserted = static_cast<int>(
         SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (inserted < 0) {
@@ -52,6 +54,18 @@ bool TrackListView::InsertTrack(int row, OneTrack& track) {
         }
     }
     return true;
+}
+
+int TrackListView::ReplaceTracks(const std::vector<const OneTrack*>& tracks) {
+    SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
+    int row = 0;
+    for (const OneTrack* track : tracks) {
+        if (!InsertTrack(row, *track)) {
+            break;
+        }
+        ++row;
+    }
+    return row;
 }
 
 void TrackListView::Clear() {

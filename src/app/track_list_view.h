@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 class OneTrack;
 
 class TrackListView {
@@ -19,9 +21,14 @@ public:
     // Inserts a row at `row` for the track: its nine texts and the pointer.
     // False, and no row added, when the list cannot take another (it ran
     // out of memory).
-    bool InsertTrack(int row, OneTrack& track);
+    bool InsertTrack(int row, const OneTrack& track);
     // Sets every row's item data to null, then deletes all rows.
     void Clear();
+    // Deletes all rows and inserts one for each track, in order, until the
+    // list is full; returns the rows inserted. The tracks of the rows
+    // deleted must still live: their rows are not nulled first, which saves
+    // a tenth of a second on a large list.
+    int ReplaceTracks(const std::vector<const OneTrack*>& tracks);
 
     // Reorders the rows by a column's values (see CompareTracks).
     void SortBy(int key);

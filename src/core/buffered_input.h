@@ -56,6 +56,19 @@ public:
         return ReadAcrossBuffer(destination, count);
     }
 
+    // Where the next `count` bytes lie in the buffer when they all do there,
+    // else null (and the input stays where it was): a caller that only looks
+    // at them needs no copy. Moves past them.
+    const uint8_t* ReadInPlace(size_t count) {
+        if (position_ < bufferStart_ || position_ + static_cast<int64_t>(count) >
+                                            bufferStart_ + static_cast<int64_t>(bufferLength_)) {
+            return nullptr;
+        }
+        const uint8_t* bytes = buffer_.data() + (position_ - bufferStart_);
+        position_ += static_cast<int64_t>(count);
+        return bytes;
+    }
+
     // Moves to an absolute offset. Offsets past the end are allowed (reads
     // there come back short); negative ones are refused.
     bool SeekTo(int64_t offset);

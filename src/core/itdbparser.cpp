@@ -117,6 +117,7 @@ int32_t ITDBParser::ToInt32(const uint8_t bytes[4]) {
 }
 
 int32_t ITDBParser::Parse(int32_t limit) {
+    playlists_.clear();
     BufferedInput input;
     if (databasePath_.empty() || !input.Open(databasePath_)) {
         return -1;
@@ -132,11 +133,14 @@ int32_t ITDBParser::Parse(int32_t limit) {
         bytesHeld_ = 0;
     }
     narrowBuffer_ = std::u16string();
+    trackIds_ = {};
+    entries_ = {};
     return result;
 }
 
 int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
-    const int32_t count = ReadHeader(input);
+    int64_t trackSetEnd = 0;
+    const int32_t count = ReadHeader(input, trackSetEnd);
     if (count <= 0) {
         return count;
     }
@@ -145,13 +149,17 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     constexpr size_t kTrackBytes = sizeof(OneTrack) + 4 * sizeof(void*);
     int32_t read = 0;
     while (read < wanted) {
-        std::unique_ptr<OneTrack> track = ReadTrack(input);
+        uint32_t trackId = 0;
+        std::unique_ptr<OneTrack> track = ReadTrack(input, trackId);
         if (!track || !Charge(kTrackBytes)) {
             break;
         }
+        // A second track of the same id leaves the playlists to the first.
+        trackIds_.Add(trackId, track.get());
         tracks_.push_back(std::move(track));
         ++read;
     }
+    ReadPlaylists(input, trackSetEnd);
     return read;
 }
 
@@ -164,7 +172,7 @@ bool ITDBParser::Charge(size_t bytes) {
     return true;
 }
 
-int32_t ITDBParser::ReadHeader(BufferedInput& input) {
+int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
     constexpr int32_t kInvalid = -1;
     int32_t headerLength = 0;
     int32_t totalLength = 0;
@@ -193,6 +201,7 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input) {
             if (setHeaderLength < 0 || !input.SeekTo(setStart + setHeaderLength)) {
                 return kInvalid;
             }
+            trackSetEnd = setStart + setTotalLength;
             break;
         }
         if (setTotalLength <= 0 || !input.SeekTo(setStart + setTotalLength)) {
@@ -211,21 +220,22 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input) {
     return trackCount;
 }
 
-std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
+std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& trackId) {
     auto track = std::make_unique<OneTrack>();
     const int64_t itemStart = input.Tell();
 
     int32_t headerLength = 0;
     int32_t totalLength = 0;
     int32_t objectCount = 0;
+    int32_t rawTrackId = 0;
     if (!ReadTag(input, "mhit") || !ReadInt32(input, headerLength) ||
         !ReadInt32(input, totalLength) || !ReadInt32(input, objectCount) || objectCount < 2 ||
-        headerLength < 0) {
+        headerLength < 0 || !ReadInt32(input, rawTrackId)) {
         return nullptr;
     }
 
     int32_t milliseconds = 0, trackNumber = 0, bitRate = 0, sampleRate = 0, mediaType = 0;
-    if (!input.Skip(24) || !ReadInt32(input, milliseconds) || !ReadInt32(input, trackNumber) ||
+    if (!input.Skip(20) || !ReadInt32(input, milliseconds) || !ReadInt32(input, trackNumber) ||
         !input.Skip(8) || !ReadInt32(input, bitRate) || !ReadInt32(input, sampleRate) ||
         !input.Skip(144) || !ReadInt32(input, mediaType)) {
         return nullptr;
@@ -286,6 +296,7 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input) {
                 break;
         }
     }
+    trackId = static_cast<uint32_t>(rawTrackId);
     return track;
 }
 

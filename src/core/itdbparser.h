@@ -12,6 +12,10 @@
 // damaged or cut stream reads like a file that ends where the stream's last
 // good byte was inflated.
 //
+// After the track set the reader goes on to the playlist sets (see
+// itdbparser_playlists.cpp); damage there keeps every track and the playlists
+// before it.
+//
 // A damaged file never crashes the reader: no declared length makes it
 // allocate more than the bytes that are really there, and the reader reports
 // by its result only. A file that is valid but huge (a small compressed one
@@ -22,8 +26,12 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "onetrack.h"
+#include "playlist.h"
+#include "track_id_table.h"
 
 class BufferedInput;
 
@@ -54,17 +62,28 @@ public:
     // Only while HasNext() is true. The reader keeps ownership.
     OneTrack* Next() { return (cursor_++)->get(); }
 
+    // The playlists of the last Parse, in file order, the library playlist
+    // included. Members point at tracks of this reader.
+    const std::vector<Playlist>& Playlists() const { return playlists_; }
+
     // Assembles four bytes in file order, little-endian.
     static int32_t ToInt32(const uint8_t bytes[4]);
 
 private:
     int32_t ReadTracks(BufferedInput& input, int32_t limit);
-    int32_t ReadHeader(BufferedInput& input);
-    std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input);
+    int32_t ReadHeader(BufferedInput& input, int64_t& trackSetEnd);
+    // The track of the item at the input's position and its id in the file.
+    std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input, uint32_t& trackId);
     bool ReadWideString(BufferedInput& input, std::u16string& text);
     bool ReadNarrowString(BufferedInput& input, std::string& text);
     // Counts `bytes` against the budget; false once it is spent.
     bool Charge(size_t bytes);
+
+    // The playlist walk, in itdbparser_playlists.cpp.
+    void ReadPlaylists(BufferedInput& input, int64_t setsStart);
+    void ReadPlaylistSets(BufferedInput& input);
+    bool ReadPlaylistList(BufferedInput& input, int64_t setEnd);
+    bool ReadPlaylist(BufferedInput& input, int64_t setEnd);
 
     std::string databasePath_;
     size_t bytesHeld_ = 0;  // what the tracks read so far take, as counted by Charge
@@ -73,4 +92,11 @@ private:
     // Holds a narrow string's UTF-16 bytes on their way to conversion; its
     // storage is reused between objects and released when Parse ends.
     std::u16string narrowBuffer_;
+    // Each track read by this Parse under its id in the file, for the
+    // playlists to find their members; emptied when Parse ends.
+    TrackIdTable trackIds_;
+    std::vector<Playlist> playlists_;
+    // One playlist's members with their positions, before they are put in
+    // order; reused between playlists and released when Parse ends.
+    std::vector<std::pair<int32_t, const OneTrack*>> entries_;
 };

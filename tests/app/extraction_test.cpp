@@ -94,8 +94,10 @@ protected:
         EXPECT_EQ(FilesIn(PlayerMusic), playerBefore_) << "the player was changed";
     }
 
-    // Writes the tracks' files and database, loads it and selects every row.
-    void LoadPlayer(const std::vector<PlayerTrack>& tracks) {
+    // Writes the tracks' files and database (with the playlists, if any),
+    // loads it and selects every row.
+    void LoadPlayer(const std::vector<PlayerTrack>& tracks,
+                    const std::vector<itdb::PlaylistSpec>& playlists = {}) {
         std::vector<itdb::Track> described;
         for (const PlayerTrack& track : tracks) {
             itdb::Track item;
@@ -114,7 +116,9 @@ protected:
         }
         fs::create_directories(PlayerMusic / "iTunes");
         ASSERT_TRUE(itdb::WriteFile("F:\\iPod_Control\\iTunes\\iTunesDB",
-                                    itdb::RealisticDatabase(described)));
+                                    playlists.empty()
+                                        ? itdb::RealisticDatabase(described)
+                                        : itdb::RealisticDatabase(described, playlists)));
         playerBefore_ = FilesIn(PlayerMusic);
         Start();
         WhenWindowShows device(L"Select Your iPod", [](HWND dialog) { PressButton(dialog, IDOK); });
@@ -192,6 +196,17 @@ protected:
     bool folderDialogShown_ = false;
     MessageBoxRecorder boxes_{IDYES};
 };
+
+// Chooses the playlist list's entry `entry` by the keyboard: Ctrl+L, then
+// Down as often as needed.
+void ChoosePlaylist(TMainForm& form, int entry) {
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_VIEW_PLAYLIST, 0), 0);
+    for (int step = 0; step < entry; ++step) {
+        SendMessageW(GetFocus(), WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(GetFocus(), WM_KEYUP, VK_DOWN, 0);
+    }
+    PumpMessages();
+}
 
 const std::u16string Russian = u"\u041F\u0435\u0441\u043D\u044F";
 const std::u16string Japanese = u"\u6D77\u306E\u58F0";
@@ -294,6 +309,148 @@ TEST_F(ExtractionTest, ClashesFollowThePolicyAndEveryAnswer) {
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 
+// Playlists ------------------------------------------------------------------------
+
+TEST_F(ExtractionTest, OnePlaylistIsExtractedWithATrackItHoldsTwiceCopiedOnce) {
+    const std::vector<PlayerTrack> tracks{
+        {u"A", "F00\\A.mp3"}, {u"B", "F00\\B.mp3"}, {u"C", "F00\\C.mp3"}};
+    LoadPlayer(tracks, {{u"Mix", itdb::ListKind::Other, {2, 0, 2}}});
+    ChoosePlaylist(*form_, 1);
+    Command(ID_EDIT_ALL);
+    EXPECT_EQ(SendMessageW(form_->TrackList(), LVM_GETSELECTEDCOUNT, 0, 0), 3);
+    SettingsKey::Write(L"OverwriteFiles", L"2");
+    form_->Settings().LoadSettings();
+    EXPECT_TRUE(ExtractAnswering({}).empty());  // the second C meets no file of its own
+    EXPECT_EQ(FilesIn(Output),
+              (Files{{L"C.mp3", Contents(tracks[2])}, {L"A.mp3", Contents(tracks[0])}}));
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+// Each playlist file's lines; fails unless it is UTF-8 with CRLF and no
+// byte-order mark, and starts with #EXTM3U.
+std::vector<std::string> PlaylistLines(const fs::path& file) {
+    const std::string text = ReadAll(file);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    EXPECT_EQ(start, text.size()) << "the last line ends in CR LF";
+    EXPECT_EQ(text.find('\n'), lines.empty() ? std::string::npos : lines[0].size() + 1);
+    EXPECT_FALSE(lines.empty() || lines[0] != "#EXTM3U") << file.string();
+    return lines;
+}
+
+TEST_F(ExtractionTest, PlaylistsExportedIntoACyrillicFolderPointAtTheExtractedFiles) {
+    const fs::path folder = Output / L"\u041C\u0443\u0437\u044B\u043A\u0430";
+    fs::create_directories(folder);
+    SettingsKey::Write(L"ExtractPath", folder.wstring());
+    SettingsKey::Write(L"FileFormat", L"%tracknumber% - %title%");
+    SettingsKey::Write(L"FolderFormat", L"%artist%");
+    const std::vector<PlayerTrack> tracks{
+        {Russian, "F00\\RU.mp3", 1, true, u"Album", 0, u"\u041A\u0438\u043D\u043E"},
+        {Japanese, "F01\\JA.m4a", 2, true, u"Album", 0, u"\u7F8E\u7A7A"},
+        {u"Episode", "F02\\EP.mp3", 3, true, u"Show", 0, u"Field Notes"},
+        {u"Plain", "F03\\PL.mp3", 4, true, u"Album", 0, u"Band"},
+    };
+    const std::u16string road = u"\u0414\u043E\u0440\u043E\u0433\u0430";
+    LoadPlayer(tracks, {{road, itdb::ListKind::Other, {1, 0, 1, 3}},
+                        {u"Top", itdb::ListKind::Smart, {3}},
+                        {u"Podcasts", itdb::ListKind::Podcasts, {2}},
+                        {u"con", itdb::ListKind::Other, {0}},
+                        {u"TOP", itdb::ListKind::Other, {}}});
+    Extract();
+    const Files extracted = FilesIn(folder);
+    ASSERT_EQ(extracted.size(), tracks.size());
+
+    WhenWindowShows dialog(FolderDialogCaption, [](HWND found) { PressButton(found, IDOK); });
+    Command(ID_FILE_EXPORT_PLAYLISTS);
+    EXPECT_TRUE(dialog.Shown());
+    EXPECT_EQ(Status(), L"Exported 5 playlist(s)");
+    EXPECT_EQ(Status(2), L"");
+    EXPECT_TRUE(boxes_.Requests().empty());
+    const std::vector<fs::path> names{road + u".m3u8", u"Top.m3u8", u"Podcasts.m3u8",
+                                      u"Playlist.m3u8", u"TOP (2).m3u8"};
+    std::vector<fs::path> written;
+    for (const auto& [file, contents] : FilesIn(folder)) {
+        if (file.extension() == L".m3u8") {
+            written.push_back(file);
+        }
+    }
+    std::vector<fs::path> expectedNames = names;
+    std::sort(expectedNames.begin(), expectedNames.end());
+    EXPECT_EQ(written, expectedNames);
+
+    // Every path names a file the extraction wrote, with the player's bytes.
+    const std::vector<size_t> entryCounts{4, 1, 1, 1, 0};
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i].string());
+        const std::vector<std::string> lines = PlaylistLines(folder / names[i]);
+        ASSERT_EQ(lines.size(), 1 + 2 * entryCounts[i]);
+        for (size_t line = 1; line < lines.size(); line += 2) {
+            EXPECT_EQ(lines[line].rfind("#EXTINF:", 0), 0u);
+            const fs::path path = fs::u8path(lines[line + 1]);
+            ASSERT_TRUE(extracted.count(path)) << lines[line + 1];
+            EXPECT_EQ(ReadAll(folder / path), extracted.at(path));
+        }
+    }
+    EXPECT_EQ(PlaylistLines(folder / names[0])[1],
+              "#EXTINF:0,\xE7\xBE\x8E\xE7\xA9\xBA - \xE6\xB5\xB7\xE3\x81\xAE\xE5\xA3\xB0");
+    EXPECT_EQ(PlaylistLines(folder / names[0])[2],
+              "\xE7\xBE\x8E\xE7\xA9\xBA\\2 - \xE6\xB5\xB7\xE3\x81\xAE\xE5\xA3\xB0.m4a");
+    EXPECT_TRUE(TemporariesIn(folder).empty());
+}
+
+TEST_F(ExtractionTest, ExistingPlaylistFilesMeetThePolicyAndThePrompt) {
+    LoadPlayer({{u"A", "F00\\A.mp3"}},
+               {{u"One", itdb::ListKind::Other, {0}}, {u"Two", itdb::ListKind::Other, {0}}});
+    WriteAll(Output / L"One.m3u8", "old");
+    WriteAll(Output / L"Two.m3u8", "old");
+    const auto exportAnswering = [&](const wchar_t* policy, std::vector<int> answers) {
+        SettingsKey::Write(L"OverwriteFiles", policy);
+        form_->Settings().LoadSettings();
+        WhenWindowShows dialog(FolderDialogCaption, [](HWND found) { PressButton(found, IDOK); });
+        int prompts = 0;
+        WhenWindowShows prompt(
+            L"Trackhaul",
+            [&](HWND found) { PressButton(found, answers.at(static_cast<size_t>(prompts++))); },
+            WhenWindowShows::Repeat::EveryTime, L"#32770");
+        Command(ID_FILE_EXPORT_PLAYLISTS);
+        return prompts;
+    };
+    EXPECT_EQ(exportAnswering(L"1", {}), 0);
+    EXPECT_EQ(ReadAll(Output / L"One.m3u8"), "old");
+    EXPECT_EQ(Status(), L"Exported 0 playlist(s)");
+    EXPECT_EQ(exportAnswering(L"2", {IDC_BTNNO, IDC_BTNYES}), 2);
+    EXPECT_EQ(ReadAll(Output / L"One.m3u8"), "old");
+    EXPECT_EQ(ReadAll(Output / L"Two.m3u8"), "#EXTM3U\r\n#EXTINF:0, - A\r\nA.mp3\r\n");
+    EXPECT_EQ(Status(), L"Exported 1 playlist(s)");
+    EXPECT_EQ(exportAnswering(L"2", {IDC_BTNCANCEL}), 1);
+    EXPECT_EQ(ReadAll(Output / L"One.m3u8"), "old");
+    EXPECT_EQ(exportAnswering(L"0", {}), 0);
+    EXPECT_EQ(ReadAll(Output / L"One.m3u8"), "#EXTM3U\r\n#EXTINF:0, - A\r\nA.mp3\r\n");
+    EXPECT_TRUE(TemporariesIn(Output).empty());
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(ExtractionTest, ExportPlaylistsNeedsPlaylistsAndAFolderOffThePlayer) {
+    LoadPlayer({{u"A", "F00\\A.mp3"}});
+    Command(ID_FILE_EXPORT_PLAYLISTS);
+    ASSERT_EQ(boxes_.Requests().size(), 1u);
+    EXPECT_EQ(boxes_.Requests()[0].Text, L"There are no playlists to export.");
+    form_.reset();
+    DiscardQuitRequest();
+    LoadPlayer({{u"A", "F00\\A.mp3"}}, {{u"One", itdb::ListKind::Other, {0}}});
+    form_->Settings().SetExtractPath(u"F:\\iPod_Control");
+    WhenWindowShows dialog(FolderDialogCaption, [](HWND found) { PressButton(found, IDOK); });
+    Command(ID_FILE_EXPORT_PLAYLISTS);
+    ASSERT_EQ(boxes_.Requests().size(), 2u);
+    EXPECT_EQ(boxes_.Requests()[1].Text,
+              L"Playlists cannot be exported onto the iPod itself. Please choose a folder on "
+              L"another drive.");
+    EXPECT_EQ(FilesIn(Output), Files{});
+}
+
 TEST_F(ExtractionTest, FailuresNameTheTrackAndAskWhetherToGoOn) {
     SettingsKey::Write(L"FileFormat", L"%album%");
     const std::vector<PlayerTrack> tracks{
@@ -375,6 +532,24 @@ TEST_F(ExtractionTest, AFullDiskLeavesOnlyCompleteFiles) {
     EXPECT_EQ(FilesIn(smallDrive),
               (Files{{L"A.mp3", Contents(tracks[0])}, {L"B.mp3", Contents(tracks[1])}}));
     ExpectRunEnded();
+}
+
+TEST_F(ExtractionTest, APlaylistFileThatCannotBeWrittenWholeIsReportedAndLeavesNothing) {
+    const fs::path smallDrive = L"Y:\\out";  // on a drive of one megabyte
+    fs::remove_all(smallDrive);
+    fs::create_directories(smallDrive);
+    LoadPlayer({{u"A", "F00\\A.mp3"}},
+               {{u"Full", itdb::ListKind::Other, {0}}, {u"Never", itdb::ListKind::Other, {0}}});
+    WriteAll(smallDrive / L"filler", std::string(2 << 20, 'x'));  // as much as fits
+    const Files full = FilesIn(smallDrive);
+    form_->Settings().SetExtractPath(smallDrive.u16string());
+    WhenWindowShows dialog(FolderDialogCaption, [](HWND found) { PressButton(found, IDOK); });
+    Command(ID_FILE_EXPORT_PLAYLISTS);
+    ASSERT_EQ(boxes_.Requests().size(), 1u);
+    EXPECT_EQ(boxes_.Requests()[0].Text, L"Error writing file:\r\nY:\\out\\Full.m3u8");
+    EXPECT_EQ(Status(), L"Exported 0 playlist(s)");
+    EXPECT_EQ(FilesIn(smallDrive), full);
+    fs::remove_all(smallDrive);
 }
 
 TEST_F(ExtractionTest, ThePlayerGoingAwayLeavesOnlyCompleteFiles) {

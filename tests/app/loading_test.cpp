@@ -814,6 +814,136 @@ TEST_F(LoadingTest, SortingAndSelectingAnEmptyListDoNothing) {
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 
+// Playlists ------------------------------------------------------------------------
+
+// Songs 1 to 5 and four playlists: one named in Cyrillic holding a track
+// twice, a smart one, the podcasts and an empty one.
+class PlaylistTest : public LoadingTest {
+protected:
+    // `beforeOpen` looks at the window before the database is opened.
+    void LoadPlaylists(const std::function<void()>& beforeOpen = [] {}) {
+        WriteDatabase(
+            PlayerDatabase,
+            itdb::RealisticDatabase(
+                NumberedTracks(u"Song", 5),
+                {{u"\u0414\u043E\u0440\u043E\u0433\u0430", itdb::ListKind::Other, {4, 1, 4}},
+                 {u"Top", itdb::ListKind::Smart, {2}},
+                 {u"Casts", itdb::ListKind::Podcasts, {3, 0}},
+                 {u"Empty", itdb::ListKind::Other, {}}}));
+        Start();
+        beforeOpen();
+        OpenFirstDrive();
+    }
+    HWND Chooser() const { return form_->PlaylistList(); }
+    int Chosen() const { return static_cast<int>(SendMessageW(Chooser(), CB_GETCURSEL, 0, 0)); }
+    std::vector<std::wstring> Entries() const {
+        std::vector<std::wstring> entries;
+        for (int index = 0; index < SendMessageW(Chooser(), CB_GETCOUNT, 0, 0); ++index) {
+            std::wstring text(SendMessageW(Chooser(), CB_GETLBTEXTLEN, index, 0) + 1, L'\0');
+            SendMessageW(Chooser(), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+            text.resize(wcslen(text.c_str()));
+            entries.push_back(text);
+        }
+        return entries;
+    }
+    // A key pressed in the drop-down list, as the keyboard sends it there.
+    void Key(WPARAM key) {
+        SendMessageW(GetFocus(), WM_KEYDOWN, key, 0);
+        SendMessageW(GetFocus(), WM_KEYUP, key, 0);
+        PumpMessages();
+    }
+    bool BandVisible() const {
+        REBARBANDINFOW band{};
+        band.cbSize = sizeof(band);
+        band.fMask = RBBIM_STYLE | RBBIM_CHILD;
+        SendMessageW(form_->CoolBar(), RB_GETBANDINFOW, 2, reinterpret_cast<LPARAM>(&band));
+        EXPECT_EQ(band.hwndChild, Chooser());
+        return (band.fStyle & RBBS_HIDDEN) == 0;
+    }
+    // The rows point at the playlist's members, in playlist order.
+    void ExpectRowsAreMembersOf(size_t playlist) const {
+        const Playlist& chosen = form_->Parser->Playlists().at(playlist);
+        ASSERT_EQ(RowCount(List()), static_cast<int>(chosen.Members.size()));
+        for (int row = 0; row < RowCount(List()); ++row) {
+            EXPECT_EQ(ItemData(List(), row),
+                      reinterpret_cast<LPARAM>(chosen.Members[static_cast<size_t>(row)]));
+        }
+    }
+};
+
+TEST_F(PlaylistTest, ListOffersAllTracksThenEachPlaylistButTheLibrary) {
+    LoadPlaylists([this] {
+        EXPECT_EQ(Entries(), std::vector<std::wstring>{L"All Tracks"});
+        EXPECT_TRUE(BandVisible());
+    });
+    EXPECT_EQ(Entries(),
+              (std::vector<std::wstring>{L"All Tracks", L"\u0414\u043E\u0440\u043E\u0433\u0430 (3)",
+                                         L"Top (1)", L"Casts (2)", L"Empty (0)"}));
+    EXPECT_EQ(Chosen(), 0);
+    ExpectRowsPointAtTheTracks();
+    Command(ID_FILE_CLOSE);
+    EXPECT_EQ(Entries(), std::vector<std::wstring>{L"All Tracks"});
+    EXPECT_EQ(RowCount(List()), 0);
+}
+
+TEST_F(PlaylistTest, KeyboardChoosesAPlaylistAndItsRowsAreSortedSelectedAndLeft) {
+    LoadPlaylists();
+    Command(ID_VIEW_PLAYLIST);
+    ASSERT_EQ(GetFocus(), Chooser());
+    Key(VK_DOWN);
+    EXPECT_EQ(Chosen(), 1);
+    EXPECT_EQ(ColumnTexts(List(), 1), (std::vector<std::wstring>{L"Song 5", L"Song 2", L"Song 5"}));
+    ExpectRowsAreMembersOf(1);
+    EXPECT_EQ(Status(), L"Playlist: \u0414\u043E\u0440\u043E\u0433\u0430 (3)");
+
+    Command(ID_SORT_TITLE);
+    EXPECT_EQ(ColumnTexts(List(), 1), (std::vector<std::wstring>{L"Song 2", L"Song 5", L"Song 5"}));
+    Command(ID_EDIT_ALL);
+    EXPECT_EQ(SelectedRows(List()), (std::vector<int>{1, 2, 3}));
+
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    EXPECT_EQ(ColumnTexts(List(), 1), (std::vector<std::wstring>{L"Song 4", L"Song 1"}));
+    EXPECT_EQ(Status(), L"Playlist: Casts (2)");
+    Key(VK_DOWN);
+    EXPECT_EQ(RowCount(List()), 0);
+    EXPECT_EQ(Status(), L"Playlist: Empty (0)");
+    Key(VK_HOME);
+    EXPECT_EQ(Chosen(), 0);
+    ExpectRowsPointAtTheTracks();
+    EXPECT_EQ(Status(), L"Loaded total 5 song(s)");
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+TEST_F(PlaylistTest, NoChangeOfPlaylistWhileBusyAndTheBandGoesWithTheToolbar) {
+    LoadPlaylists();
+    {
+        TMainForm::BusyScope busy(*form_);
+        Command(ID_VIEW_PLAYLIST);
+        EXPECT_NE(GetFocus(), Chooser());
+        SetFocus(Chooser());
+        Key(VK_DOWN);
+        EXPECT_EQ(Chosen(), 0);
+        ExpectRowsPointAtTheTracks();
+    }
+    Key(VK_END);
+    EXPECT_EQ(Chosen(), 4);
+
+    Command(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(BandVisible());
+    Command(ID_VIEW_MENUBAR);
+    EXPECT_FALSE(IsWindowVisible(form_->CoolBar()));
+    Command(ID_VIEW_TOOLBAR);
+    Command(ID_VIEW_MENUBAR);
+    EXPECT_TRUE(BandVisible());
+    EXPECT_TRUE(IsWindowVisible(form_->CoolBar()));
+    // Opening again lists the playlists afresh with every track shown.
+    OpenFirstDrive();
+    EXPECT_EQ(Chosen(), 0);
+    EXPECT_EQ(Entries().size(), 5u);
+    ExpectRowsPointAtTheTracks();
+}
+
 // With no removable drive --------------------------------------------------------
 
 class NoDriveTest : public LoadingTest {};

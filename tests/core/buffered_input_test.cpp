@@ -89,4 +89,21 @@ TEST_F(InflatedInputTest, StreamEndsAtItsLimit) {
     }
 }
 
+TEST_F(InflatedInputTest, ReadsInPlaceOnlyWhatTheBufferHolds) {
+    const Bytes plain = Pattern(200000);
+    Write(plain);
+    BufferedInput input;
+    ASSERT_TRUE(input.Open(path_));
+    ASSERT_TRUE(input.InflateFrom(kStreamStart));
+    EXPECT_EQ(input.ReadInPlace(4), nullptr);  // nothing buffered yet
+    EXPECT_EQ(input.Tell(), kStreamStart);
+    EXPECT_EQ(ReadAt(input, kStreamStart, 4), Bytes(plain.begin(), plain.begin() + 4));
+    const uint8_t* inPlace = input.ReadInPlace(120);
+    ASSERT_NE(inPlace, nullptr);
+    EXPECT_EQ(Bytes(inPlace, inPlace + 120), Bytes(plain.begin() + 4, plain.begin() + 124));
+    EXPECT_EQ(input.Tell(), kStreamStart + 124);
+    EXPECT_EQ(input.ReadInPlace(150000), nullptr);  // more than the buffer holds
+    EXPECT_EQ(input.Tell(), kStreamStart + 124);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // libFuzzer target: a control byte, then a database file. The reader must
 // return -1, 0 or a track count, never crash, hang, read out of bounds or
-// allocate more than the input holds; every track it keeps must be readable.
+// allocate more than the input holds; every track it keeps must be readable,
+// and every playlist member must be one of them.
 //
 // The control byte's bit 0 wraps the file in the compressed form first (its
 // header as it is, the rest as a zlib stream at level bits 4-7 mod 10), so
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 
 #include "core/csv_format.h"
 #include "core/itdbparser.h"
@@ -62,8 +64,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ITDBParser parser(path);
     const int32_t result = parser.Parse(limitChoice == 7 ? -1 : limitChoice);
     int32_t walked = 0;
+    std::unordered_set<const OneTrack*> tracks;
     for (parser.First(); parser.HasNext(); ++walked) {
-        (void)CsvTrackLine(*parser.Next());
+        const OneTrack* track = parser.Next();
+        (void)CsvTrackLine(*track);
+        tracks.insert(track);
+    }
+    for (const Playlist& playlist : parser.Playlists()) {
+        for (const OneTrack* member : playlist.Members) {
+            if (tracks.count(member) == 0) {
+                __builtin_trap();
+            }
+        }
     }
     if (result > 0 && walked != result) {
         __builtin_trap();

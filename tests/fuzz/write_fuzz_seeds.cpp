@@ -44,6 +44,16 @@ int main(int argc, char** argv) {
          Database({OtherSet(2, 40), OtherSet(3, 8), TrackSet({RealisticTrackItem(song)})})},
         {"empty-track-list", Database({TrackSet({})})},
         {"declares-more", Database({TrackSet({RealisticTrackItem(song)}, 5)})},
+        {"playlists",
+         RealisticDatabase({song, video, song}, {{u"Mix", ListKind::Other, {2, 0, 2}},
+                                                 {u"Top", ListKind::Smart, {1}},
+                                                 {u"Casts", ListKind::Podcasts, {0, 1}}})},
+        {"playlist-positions-after-entries",
+         Database(
+             {TrackSet({RealisticTrackItem(song, 7), RealisticTrackItem(video, 9)}),
+              PlaylistSet(2, {PlaylistItem({}, {StringObject(1, u"Old"),
+                                                PlaylistEntry({9, 2, PositionPlace::After}),
+                                                PlaylistEntry({7, 1, PositionPlace::After})})})})},
     };
     // Control bytes (see itdb_fuzzer.cpp): no limit, read as it is or
     // wrapped in the compressed form at level 1; one with a limit of 2.

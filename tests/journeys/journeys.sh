@@ -270,6 +270,18 @@ journey() {
     export_list tracks
     cmp "$exported" "$expected_export" || fail "the exported list differs from the list in title order"
     expect_setting ExtractPath "$export_folder\\"
+    # A playlist by the keyboard, the list opened for a picture, then all
+    # tracks again in title order.
+    keys ctrl+l alt+Down
+    sleep 0.5
+    shot playlists
+    picture playlists TMainForm Trackhaul
+    keys Escape Down
+    wait_status 'Playlist: Road Trip (11)'
+    keys Home
+    wait_status 'Loaded total 59 song(s)'
+    sort_by_title
+    sleep 0.5
 
     step=4  # Extract every track into the folder of the export.
     if [ -n "$large_track" ]; then
@@ -317,6 +329,16 @@ journey() {
         fail "the extracted files differ from the tracks"
     player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
     expect_setting ExtractPath "$export_folder"
+    # The playlists beside the tracks, every entry one of them; removed again.
+    keys ctrl+m
+    expect_window '#32770' 'Browse for Folder'
+    sleep 0.5
+    keys Return
+    expect_gone '#32770' 'Browse for Folder'
+    wait_status 'Exported 6 playlist(s)'
+    [ "$(python3 "$here/oracle.py" playlists "$destination" | wc -l)" = 6 ] ||
+        fail "the playlist files are not all there"
+    rm -f "$destination"/*.m3u8
 
     step=5  # Again: nothing is overwritten; then with the prompt, No to All.
     local times_before

@@ -17,6 +17,10 @@
       the player file of the track that comes first in title order
   oracle.py setting EXPORT.reg NAME
       the text of a string value in a registry export
+  oracle.py playlists FOLDER
+      "NAME<TAB>ENTRIES" of each playlist file in FOLDER, after checking
+      that it is UTF-8 without a byte-order mark, with CR LF line ends and
+      #EXTM3U first, and that every entry's path names a file in FOLDER
 """
 import csv
 import hashlib
@@ -137,9 +141,27 @@ def setting(export, name):
             print(value[1:-1].replace('\\\\', '\\').replace('\\"', '"'))
 
 
+def playlists(folder):
+    for name in sorted(os.listdir(folder)):
+        if not name.endswith('.m3u8'):
+            continue
+        with open(os.path.join(folder, name), 'rb') as playlist:
+            data = playlist.read()
+        assert not data.startswith(b'\xef\xbb\xbf'), f'{name}: a byte-order mark'
+        assert data.endswith(b'\r\n') and b'\n' not in data.replace(b'\r\n', b''), \
+            f'{name}: lines not ended by CR LF'
+        lines = data.decode('utf-8').split('\r\n')[:-1]
+        assert lines[0] == '#EXTM3U', f'{name}: no #EXTM3U'
+        paths = [line for line in lines[1:] if not line.startswith('#')]
+        for path in paths:
+            assert os.path.isfile(os.path.join(folder, *path.split('\\'))), \
+                f'{name}: {path} is not there'
+        print(f'{name}\t{len(paths)}')
+
+
 def main(command, *arguments):
     commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
-                'first-by-title': first_by_title, 'setting': setting}
+                'first-by-title': first_by_title, 'setting': setting, 'playlists': playlists}
     commands[command](*arguments)
 
 

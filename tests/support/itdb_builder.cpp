@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -91,6 +92,7 @@ Bytes TrackItem(const TrackItemFields& fields, const std::vector<Bytes>& objects
             PutInt32(item, offset, value);
         }
     };
+    putIfInside(16, static_cast<int32_t>(fields.trackId));
     putIfInside(40, static_cast<int32_t>(fields.lengthMs));
     putIfInside(44, fields.trackNumber);
     putIfInside(56, fields.bitRate);
@@ -122,6 +124,48 @@ Bytes TrackSet(const std::vector<Bytes>& trackItems, std::optional<int32_t> decl
 
 Bytes OtherSet(int32_t type, size_t size) {
     return DataSet(type, Bytes(size, 0xAB));
+}
+
+Bytes PositionObject(int32_t position) {
+    Bytes object = OtherObject(100, 44);
+    PutInt32(object, 4, 24);
+    PutInt32(object, 24, position);
+    return object;
+}
+
+Bytes PlaylistEntry(const EntryFields& fields) {
+    Bytes entry = Header("mhip", 76);
+    const Bytes position = PositionObject(fields.position);
+    const bool inside = fields.place == PositionPlace::Inside;
+    PutInt32(entry, 8, static_cast<int32_t>(entry.size() + (inside ? position.size() : 0)));
+    PutInt32(entry, 12, inside ? 1 : 0);
+    PutInt32(entry, 16, fields.showHeading ? 0x100 : 0);
+    PutInt32(entry, 24, static_cast<int32_t>(fields.trackId));
+    return fields.place == PositionPlace::None ? entry : entry + position;
+}
+
+Bytes PlaylistItem(const PlaylistFields& fields, const std::vector<Bytes>& children) {
+    Bytes playlist = Header("mhyp", static_cast<size_t>(std::max(fields.headerLength, 44)));
+    PutInt32(playlist, 4, fields.headerLength);
+    int32_t objects = 0;
+    int32_t entries = 0;
+    for (const Bytes& child : children) {
+        ++(std::memcmp(child.data(), "mhip", 4) == 0 ? entries : objects);
+    }
+    const Bytes body = Concat(children);
+    PutInt32(playlist, 8, static_cast<int32_t>(playlist.size() + body.size()));
+    PutInt32(playlist, 12, objects);
+    PutInt32(playlist, 16, entries);
+    playlist[20] = fields.library ? 1 : 0;
+    playlist[42] = fields.podcasts ? 1 : 0;
+    return playlist + body;
+}
+
+Bytes PlaylistSet(int32_t type, const std::vector<Bytes>& playlists,
+                  std::optional<int32_t> declaredCount) {
+    Bytes list = Header("mhlp", 92);
+    PutInt32(list, 8, declaredCount.value_or(static_cast<int32_t>(playlists.size())));
+    return DataSet(type, list + Concat(playlists));
 }
 
 Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength,
@@ -189,8 +233,9 @@ Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t de
     return file;
 }
 
-Bytes RealisticTrackItem(const Track& track) {
+Bytes RealisticTrackItem(const Track& track, uint32_t trackId) {
     TrackItemFields fields;
+    fields.trackId = trackId;
     fields.lengthMs = track.lengthMs;
     fields.trackNumber = track.trackNumber;
     fields.bitRate = track.bitRate;
@@ -208,13 +253,64 @@ Bytes RealisticTrackItem(const Track& track) {
                              });
 }
 
-Bytes RealisticDatabase(const std::vector<Track>& tracks) {
+uint32_t RealisticTrackId(size_t index) {
+    return static_cast<uint32_t>(52 + 3 * index);
+}
+
+namespace {
+
+Bytes RealisticTrackSet(const std::vector<Track>& tracks) {
     std::vector<Bytes> items;
     items.reserve(tracks.size());
-    for (const Track& track : tracks) {
-        items.push_back(RealisticTrackItem(track));
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        items.push_back(RealisticTrackItem(tracks[i], RealisticTrackId(i)));
     }
-    return Database({OtherSet(2, 256), TrackSet(items), OtherSet(2, 128)});
+    return TrackSet(items);
+}
+
+}  // namespace
+
+Bytes RealisticDatabase(const std::vector<Track>& tracks) {
+    return Database({OtherSet(2, 256), RealisticTrackSet(tracks), OtherSet(2, 128)});
+}
+
+Bytes RealisticPlaylist(const PlaylistSpec& spec, const std::vector<Track>& tracks, bool grouped) {
+    PlaylistFields fields;
+    fields.podcasts = spec.kind == ListKind::Podcasts;
+    std::vector<Bytes> children = {StringObject(1, spec.name), OtherObject(100, 288)};
+    if (spec.kind == ListKind::Smart) {
+        children.push_back(OtherObject(50, 132));
+        children.push_back(OtherObject(51, 216));
+    }
+    const std::u16string* show = nullptr;
+    int32_t position = 0;
+    for (const size_t index : spec.members) {
+        const uint32_t id = RealisticTrackId(index);
+        if (grouped && fields.podcasts && (show == nullptr || *show != tracks[index].album)) {
+            show = &tracks[index].album;
+            children.push_back(PlaylistEntry({id, ++position, PositionPlace::Inside, true}));
+        }
+        children.push_back(PlaylistEntry({id, ++position}));
+    }
+    return PlaylistItem(fields, children);
+}
+
+Bytes RealisticDatabase(const std::vector<Track>& tracks,
+                        const std::vector<PlaylistSpec>& playlists) {
+    std::vector<Bytes> sets = {OtherSet(4, 200), RealisticTrackSet(tracks)};
+    for (const int32_t type : {3, 2}) {
+        std::vector<Bytes> items;
+        std::vector<Bytes> library = {StringObject(1, u"iPod"), OtherObject(100, 288)};
+        for (size_t i = 0; i < tracks.size(); ++i) {
+            library.push_back(PlaylistEntry({RealisticTrackId(i), static_cast<int32_t>(i + 1)}));
+        }
+        items.push_back(PlaylistItem({true, false}, library));
+        for (const PlaylistSpec& spec : playlists) {
+            items.push_back(RealisticPlaylist(spec, tracks, type == 3));
+        }
+        sets.push_back(PlaylistSet(type, items));
+    }
+    return Database(sets);
 }
 
 bool WriteFile(const std::string& path, const Bytes& bytes) {

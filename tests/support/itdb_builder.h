@@ -29,6 +29,7 @@ Bytes OtherObject(uint32_t type, int32_t totalLength, std::optional<size_t> actu
 struct TrackItemFields {
     int32_t headerLength = 388;
     std::optional<int32_t> objectCount;  // default: the objects given
+    uint32_t trackId = 0;                // what playlist entries name the track by
     uint32_t lengthMs = 0;
     int32_t trackNumber = 0;
     int32_t bitRate = 0;
@@ -48,6 +49,36 @@ Bytes DataSet(int32_t type, const Bytes& contents, int32_t headerLength = 96,
 Bytes TrackSet(const std::vector<Bytes>& trackItems, std::optional<int32_t> declaredCount = {});
 // A data set of another type (playlists: 2), holding `size` filler bytes.
 Bytes OtherSet(int32_t type, size_t size = 64);
+
+// A data object of type 100 as an entry holds it (44 bytes): the entry's
+// position in its playlist 24 bytes in.
+Bytes PositionObject(int32_t position);
+
+// Where an entry's position object is written: inside the entry, right
+// after it (as older files have it) or nowhere.
+enum class PositionPlace { Inside, After, None };
+struct EntryFields {
+    uint32_t trackId = 0;
+    int32_t position = 0;
+    PositionPlace place = PositionPlace::Inside;
+    bool showHeading = false;  // a show's heading in the grouped podcast list
+};
+// A playlist entry ("mhip", 76-byte header) and its position object.
+Bytes PlaylistEntry(const EntryFields& fields);
+
+struct PlaylistFields {
+    bool library = false;
+    bool podcasts = false;
+    int32_t headerLength = 108;
+};
+// A playlist ("mhyp") followed by its children, data objects and entries in
+// the order given; the counts of both are filled in.
+Bytes PlaylistItem(const PlaylistFields& fields, const std::vector<Bytes>& children);
+// A playlist set: type 2, or 3 for the one with the podcast list grouped by
+// show; the playlist list header ("mhlp") with its declared count, then the
+// playlists.
+Bytes PlaylistSet(int32_t type, const std::vector<Bytes>& playlists,
+                  std::optional<int32_t> declaredCount = {});
 // The whole file: "mhbd" followed by the data sets; the total length is the
 // file size unless given.
 Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength = 104,
@@ -80,10 +111,31 @@ struct Track {
 };
 // A track item with the five string objects, plus objects the reader skips
 // (a genre string of type 5 and a non-string object), as players write them.
-Bytes RealisticTrackItem(const Track& track);
-// A whole database of such tracks, with a playlist set before and after the
-// track set.
+Bytes RealisticTrackItem(const Track& track, uint32_t trackId = 0);
+// The id RealisticDatabase gives the track at `index`: not the index, as on
+// a player.
+uint32_t RealisticTrackId(size_t index);
+// A whole database of such tracks, with a playlist set of filler bytes before
+// and after the track set.
 Bytes RealisticDatabase(const std::vector<Track>& tracks);
+
+enum class ListKind { Podcasts, Smart, Other };
+struct PlaylistSpec {
+    std::u16string name;
+    ListKind kind = ListKind::Other;
+    std::vector<size_t> members;  // indexes into the tracks, in playlist order
+};
+// A playlist as players write it: its name, a data object of type 100 of its
+// own before the entries, smart rules (types 50 and 51) for a smart one, its
+// entries with positions 1, 2, ... inside them. The grouped podcast list has
+// a show heading (naming the show's first episode) before each run of
+// episodes of one album.
+Bytes RealisticPlaylist(const PlaylistSpec& spec, const std::vector<Track>& tracks, bool grouped);
+// A whole database of realistic tracks and playlists: after the track set a
+// type-3 and a type-2 playlist set, each with the library playlist ("iPod",
+// every track) first and then `playlists`.
+Bytes RealisticDatabase(const std::vector<Track>& tracks,
+                        const std::vector<PlaylistSpec>& playlists);
 
 // Writes bytes to a file; false when it cannot be written.
 bool WriteFile(const std::string& path, const Bytes& bytes);

@@ -140,6 +140,39 @@ TEST(TrackhaulDump, ReadsTheCompressedFormLikeTheOrdinaryOne) {
     EXPECT_EQ(RunDump(dir, "--count " + compressed).out, "2\n");
 }
 
+TEST(TrackhaulDump, PlaylistsOnePerLineInBothForms) {
+    TempDir dir;
+    const std::vector<itdb::Track> tracks = {SampleTrack(u"A", 1), SampleTrack(u"B", 2),
+                                             SampleTrack(u"C", 3)};
+    const itdb::Bytes database = itdb::RealisticDatabase(
+        tracks, {{u"\u0414\u043E\u0440\u043E\u0433\u0430", itdb::ListKind::Other, {2, 0, 2}},
+                 {u"Top", itdb::ListKind::Smart, {1}},
+                 {u"Casts", itdb::ListKind::Podcasts, {0, 1}},
+                 {u"", itdb::ListKind::Other, {}}});
+    const std::string expected =
+        "iPod\x1FM\x1F"
+        "0,1,2\n"
+        "\xD0\x94\xD0\xBE\xD1\x80\xD0\xBE\xD0\xB3\xD0\xB0\x1FN\x1F"
+        "2,0,2\n"
+        "Top\x1FS\x1F"
+        "1\n"
+        "Casts\x1FP\x1F"
+        "0,1\n"
+        "\x1FN\x1F\n";
+    for (const itdb::Bytes& form : {database, itdb::CompressedDatabase(database)}) {
+        const RunResult run = RunDump(dir, "--playlists " + WriteDatabase(dir, form));
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, expected);
+    }
+    const RunResult noPlaylists =
+        RunDump(dir, "--playlists " + WriteDatabase(dir, itdb::RealisticDatabase(tracks)));
+    EXPECT_EQ(noPlaylists.exitStatus, 0);
+    EXPECT_EQ(noPlaylists.out, "");
+    const RunResult missing = RunDump(dir, "--playlists " + dir.File("missing"));
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.err, "An error occurred while reading iPod database.\n");
+}
+
 TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
     TempDir dir;
     ASSERT_EQ(RunTool(dir, MAKE_DEMO_PLAYER, dir.File("plain")).exitStatus, 0);
@@ -153,11 +186,24 @@ TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
     const RunResult plain = RunDump(dir, database("plain", "iTunesDB"));
     EXPECT_EQ(RunDump(dir, database("twin", "iTunesCDB")).out, plain.out);
     EXPECT_EQ(RunDump(dir, "--count " + database("twin", "iTunesCDB")).out, "59\n");
+    const RunResult playlists = RunDump(dir, "--playlists " + database("plain", "iTunesDB"));
+    EXPECT_EQ(RunDump(dir, "--playlists " + database("twin", "iTunesCDB")).out, playlists.out);
+    std::string kinds;
+    for (size_t line = 0; line < playlists.out.size(); line = playlists.out.find('\n', line) + 1) {
+        kinds += playlists.out[playlists.out.find('\x1F', line) + 1];
+    }
+    EXPECT_EQ(kinds, "MNNNSNP");
+    EXPECT_NE(playlists.out.find("\xD0\x94\xD0\xBE\xD1\x80\xD0\xBE\xD0\xB3\xD0\xB0 "),
+              std::string::npos);
+    EXPECT_NE(playlists.out.find("On-The-Go 1\x1FN\x1F"
+                                 "9,5,9\n"),
+              std::string::npos);
 }
 
 TEST(TrackhaulDump, UsageErrors) {
     TempDir dir;
-    for (const char* arguments : {"", "--count", "a 1 2", "a notanumber"}) {
+    for (const char* arguments :
+         {"", "--count", "--playlists", "--playlists a b", "a 1 2", "a notanumber"}) {
         const RunResult run = RunDump(dir, arguments);
         EXPECT_EQ(run.exitStatus, 2) << arguments;
         EXPECT_EQ(run.out, "") << arguments;

@@ -1,0 +1,99 @@
+#include "core/playlist_file.h"
+
+#include <gtest/gtest.h>
+
+#include "core/playlist.h"
+
+namespace {
+
+TEST(PlaylistFile, TextIsUtf8WithCrLfAndOneInfoLinePerEntry) {
+    const std::vector<PlaylistFileEntry> entries = {
+        {187, u"Mar\u00EDa Ol\u00E9", u"Caf\u00E9, con le\u00F1a", u"07 - Caf\u00E9.m4a"},
+        {0, u"", u"", u"Kino\\\u0417\u0432\u0435\u0437\u0434\u0430\\1 - \u041F.mp3"},
+        {3600, u"\u7F8E\u7A7A", u"two\r\nlines\t\U0001F3B5", u"\u6D77 \U0001F3B5.m4a"},
+    };
+    EXPECT_EQ(PlaylistFileText(entries),
+              "#EXTM3U\r\n"
+              "#EXTINF:187,Mar\xC3\xAD"
+              "a Ol\xC3\xA9 - Caf\xC3\xA9, con le\xC3\xB1"
+              "a\r\n"
+              "07 - Caf\xC3\xA9.m4a\r\n"
+              "#EXTINF:0, - \r\n"
+              "Kino\\\xD0\x97\xD0\xB2\xD0\xB5\xD0\xB7\xD0\xB4\xD0\xB0\\1 - \xD0\x9F.mp3\r\n"
+              "#EXTINF:3600,\xE7\xBE\x8E\xE7\xA9\xBA - two  lines \xF0\x9F\x8E\xB5\r\n"
+              "\xE6\xB5\xB7 \xF0\x9F\x8E\xB5.m4a\r\n");
+    EXPECT_EQ(PlaylistFileText({}), "#EXTM3U\r\n");
+    EXPECT_EQ(Utf8FromUtf16(u"a\xD800"
+                            u"b\xDC00"),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
+}
+
+TEST(PlaylistFile, FileNamesOfOneExport) {
+    struct Case {
+        std::vector<std::u16string> names;
+        std::vector<std::u16string> expected;
+    };
+    const Case cases[] = {
+        {{u"Road Trip", u"  Fav/ou:rites?\t", u"\u0414\u043E\u0440\u043E\u0433\u0430"},
+         {u"Road Trip.m3u8", u"Fav_ou_rites_.m3u8", u"\u0414\u043E\u0440\u043E\u0433\u0430.m3u8"}},
+        {{u"", u" \r\n", u"...", u"CON", u"nul.txt", u"Com1", u"Playlist"},
+         {u"Playlist.m3u8", u"Playlist (2).m3u8", u"Playlist (3).m3u8", u"Playlist (4).m3u8",
+          u"Playlist (5).m3u8", u"Playlist (6).m3u8", u"Playlist (7).m3u8"}},
+        {{u"Mix", u"MIX", u"mix (2)", u"Mix", u"mix"},
+         {u"Mix.m3u8", u"MIX (2).m3u8", u"mix (2) (2).m3u8", u"Mix (3).m3u8", u"mix (4).m3u8"}},
+        {{u"\u0434\u043E\u0436\u0434\u044C \u00E9t\u00E9",
+          u"\u0414\u041E\u0416\u0414\u042C \u00C9T\u00C9", u"a/b", u"a_b", u"CONSOLE"},
+         {u"\u0434\u043E\u0436\u0434\u044C \u00E9t\u00E9.m3u8",
+          u"\u0414\u041E\u0416\u0414\u042C \u00C9T\u00C9 (2).m3u8", u"a_b.m3u8", u"a_b (2).m3u8",
+          u"CONSOLE.m3u8"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PlaylistFileNames(c.names), c.expected);
+    }
+}
+
+OneTrack Track(std::u16string title, std::string location, int32_t number = 1) {
+    OneTrack track;
+    track.SetTitle(std::move(title));
+    track.SetArtist(u"Band");
+    track.SetLocation(std::move(location));
+    track.SetLength(61500);
+    track.SetTrackNumber(number);
+    return track;
+}
+
+TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
+    const OneTrack song = Track(u"Song", ":iPod_Control:Music:F00:A.mp3", 7);
+    const OneTrack device = Track(u"Nul", ":iPod_Control:Music:F00:B.mp3");
+    const OneTrack unsafe = Track(u"Up", ":iPod_Control:..:C.mp3");
+    const OneTrack slash = Track(u"Left/Right", ":iPod_Control:Music:F01:D");
+    const Playlist playlist{u"Mix", PlaylistKind::Other, {&song, &device, &unsafe, &slash, &song}};
+    const std::vector<PlaylistFileEntry> entries =
+        PlaylistFileEntries(playlist, u"%title%", u"", 250);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].Path, u"Song.mp3");
+    EXPECT_EQ(entries[1].Path, u"Left_Right");
+    EXPECT_EQ(entries[2].Path, u"Song.mp3");
+    EXPECT_EQ(entries[0].Seconds, 61);
+    EXPECT_EQ(entries[0].Artist, u"Band");
+    EXPECT_EQ(entries[0].Title, u"Song");
+    EXPECT_EQ(PlaylistFileEntries(playlist, u"%tracknumber% - %title%", u"", 0)[0].Path,
+              u"7 - Song.mp3");
+    // Sub-folders: the path below the folder, and only while it fits.
+    const Playlist one{u"One", PlaylistKind::Other, {&song}};
+    EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 200)[0].Path,
+              u"Band\\x\\Song.mp3");
+    EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 259 - 15).size(), 1u);
+    EXPECT_TRUE(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 259 - 14).empty());
+}
+
+TEST(PlaylistFile, ChooserLabelNamesTheCount) {
+    Playlist playlist{u"Road Trip", PlaylistKind::Other, {}};
+    EXPECT_EQ(PlaylistLabel(playlist), u"Road Trip (0)");
+    OneTrack track;
+    playlist.Members.assign(42, &track);
+    EXPECT_EQ(PlaylistLabel(playlist), u"Road Trip (42)");
+}
+
+}  // namespace
