@@ -63,7 +63,7 @@ struct PlayerTrack {
     bool FileExists = true;
     std::u16string Album = u"Album";
     size_t Size = 0;  // the contents filled up to this many bytes
-    std::u16string Artist;
+    std::u16string Artist{};
 };
 
 // Names of the temporary copies an extraction left in a folder.
