@@ -134,7 +134,7 @@ std::vector<Album> DemoAlbums() {
 // Cafe de la Manana 10-19, the Cyrillic album 20-27, the Japanese one 28-35,
 // Low Fidelity 36-41, the Field Notes podcast 42-45, the audiobook 46-49,
 // the live videos 50-52, the TV show 53-54, the video podcast 55-56.
-std::vector<itdb::PlaylistSpec> DemoPlaylists() {
+std::vector<itdb::PlaylistContents> DemoPlaylists() {
     using itdb::ListKind;
     return {
         {u"Road Trip", ListKind::Other, {6, 12, 0, 22, 30, 38, 2, 14, 51, 17, 4}},

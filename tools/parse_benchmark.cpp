@@ -111,8 +111,8 @@ constexpr int kPlaylistCount = 50;
 constexpr size_t kPlaylistLength = 10000;
 
 // Playlists whose members are spread over the whole library.
-std::vector<itdb::PlaylistSpec> ManyPlaylists(int trackCount) {
-    std::vector<itdb::PlaylistSpec> playlists(kPlaylistCount);
+std::vector<itdb::PlaylistContents> ManyPlaylists(int trackCount) {
+    std::vector<itdb::PlaylistContents> playlists(kPlaylistCount);
     for (int p = 0; p < kPlaylistCount; ++p) {
         playlists[p].name = u"Playlist " + Number(p);
         for (size_t i = 0; i < kPlaylistLength; ++i) {

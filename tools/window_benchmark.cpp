@@ -51,7 +51,7 @@ itdb::Bytes Database(const std::vector<itdb::Track>& tracks) {
     if (tracks.size() != static_cast<size_t>(TrackCount)) {
         return itdb::RealisticDatabase(tracks);
     }
-    std::vector<itdb::PlaylistSpec> playlists = {
+    std::vector<itdb::PlaylistContents> playlists = {
         {u"Every Fourth", itdb::ListKind::Other, {}},
         {u"Every Fourth From The Third", itdb::ListKind::Other, {}}};
     for (size_t index = 0; index < tracks.size(); index += 4) {

@@ -97,7 +97,7 @@ protected:
     // Writes the tracks' files and database (with the playlists, if any),
     // loads it and selects every row.
     void LoadPlayer(const std::vector<PlayerTrack>& tracks,
-                    const std::vector<itdb::PlaylistSpec>& playlists = {}) {
+                    const std::vector<itdb::PlaylistContents>& playlists = {}) {
         std::vector<itdb::Track> described;
         for (const PlayerTrack& track : tracks) {
             itdb::Track item;

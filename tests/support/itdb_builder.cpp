@@ -274,17 +274,18 @@ Bytes RealisticDatabase(const std::vector<Track>& tracks) {
     return Database({OtherSet(2, 256), RealisticTrackSet(tracks), OtherSet(2, 128)});
 }
 
-Bytes RealisticPlaylist(const PlaylistSpec& spec, const std::vector<Track>& tracks, bool grouped) {
+Bytes RealisticPlaylist(const PlaylistContents& playlist, const std::vector<Track>& tracks,
+                        bool grouped) {
     PlaylistFields fields;
-    fields.podcasts = spec.kind == ListKind::Podcasts;
-    std::vector<Bytes> children = {StringObject(1, spec.name), OtherObject(100, 288)};
-    if (spec.kind == ListKind::Smart) {
+    fields.podcasts = playlist.kind == ListKind::Podcasts;
+    std::vector<Bytes> children = {StringObject(1, playlist.name), OtherObject(100, 288)};
+    if (playlist.kind == ListKind::Smart) {
         children.push_back(OtherObject(50, 132));
         children.push_back(OtherObject(51, 216));
     }
     const std::u16string* show = nullptr;
     int32_t position = 0;
-    for (const size_t index : spec.members) {
+    for (const size_t index : playlist.members) {
         const uint32_t id = RealisticTrackId(index);
         if (grouped && fields.podcasts && (show == nullptr || *show != tracks[index].album)) {
             show = &tracks[index].album;
@@ -296,7 +297,7 @@ Bytes RealisticPlaylist(const PlaylistSpec& spec, const std::vector<Track>& trac
 }
 
 Bytes RealisticDatabase(const std::vector<Track>& tracks,
-                        const std::vector<PlaylistSpec>& playlists) {
+                        const std::vector<PlaylistContents>& playlists) {
     std::vector<Bytes> sets = {OtherSet(4, 200), RealisticTrackSet(tracks)};
     for (const int32_t type : {3, 2}) {
         std::vector<Bytes> items;
@@ -305,8 +306,8 @@ Bytes RealisticDatabase(const std::vector<Track>& tracks,
             library.push_back(PlaylistEntry({RealisticTrackId(i), static_cast<int32_t>(i + 1)}));
         }
         items.push_back(PlaylistItem({true, false}, library));
-        for (const PlaylistSpec& spec : playlists) {
-            items.push_back(RealisticPlaylist(spec, tracks, type == 3));
+        for (const PlaylistContents& playlist : playlists) {
+            items.push_back(RealisticPlaylist(playlist, tracks, type == 3));
         }
         sets.push_back(PlaylistSet(type, items));
     }

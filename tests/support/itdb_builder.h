@@ -120,7 +120,7 @@ uint32_t RealisticTrackId(size_t index);
 Bytes RealisticDatabase(const std::vector<Track>& tracks);
 
 enum class ListKind { Podcasts, Smart, Other };
-struct PlaylistSpec {
+struct PlaylistContents {
     std::u16string name;
     ListKind kind = ListKind::Other;
     std::vector<size_t> members;  // indexes into the tracks, in playlist order
@@ -130,12 +130,13 @@ struct PlaylistSpec {
 // entries with positions 1, 2, ... inside them. The grouped podcast list has
 // a show heading (naming the show's first episode) before each run of
 // episodes of one album.
-Bytes RealisticPlaylist(const PlaylistSpec& spec, const std::vector<Track>& tracks, bool grouped);
+Bytes RealisticPlaylist(const PlaylistContents& playlist, const std::vector<Track>& tracks,
+                        bool grouped);
 // A whole database of realistic tracks and playlists: after the track set a
 // type-3 and a type-2 playlist set, each with the library playlist ("iPod",
 // every track) first and then `playlists`.
 Bytes RealisticDatabase(const std::vector<Track>& tracks,
-                        const std::vector<PlaylistSpec>& playlists);
+                        const std::vector<PlaylistContents>& playlists);
 
 // Writes bytes to a file; false when it cannot be written.
 bool WriteFile(const std::string& path, const Bytes& bytes);
