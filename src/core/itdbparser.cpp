@@ -127,7 +127,9 @@ int32_t ITDBParser::Parse(int32_t limit) {
         result = ReadTracks(input, limit);
     } catch (const std::bad_alloc&) {
         // Memory ran out below the budget (the address space of a 32-bit
-        // program is shared with everything else): nothing is kept.
+        // program is shared with everything else): nothing is kept, and
+        // the playlists, which point at the tracks, go first.
+        playlists_.clear();
         tracks_.clear();
         cursor_ = tracks_.end();
         bytesHeld_ = 0;
