@@ -14,19 +14,6 @@
 
 namespace {
 
-// The playlists a user keeps: all but the player's library.
-std::vector<const Playlist*> UserPlaylists(const ITDBParser* parser) {
-    std::vector<const Playlist*> playlists;
-    if (parser != nullptr) {
-        for (const Playlist& playlist : parser->Playlists()) {
-            if (playlist.Kind != PlaylistKind::Library) {
-                playlists.push_back(&playlist);
-            }
-        }
-    }
-    return playlists;
-}
-
 bool WriteWholeFile(const std::wstring& fileName, const std::string& bytes) {
     HANDLE opened = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -45,7 +32,8 @@ bool WriteWholeFile(const std::wstring& fileName, const std::string& bytes) {
 
 void PlaylistExport::Run() {
     TMainForm::BusyScope busy(form_);
-    const std::vector<const Playlist*> playlists = UserPlaylists(form_.Parser.get());
+    const std::vector<const Playlist*> playlists =
+        form_.Parser ? UserPlaylists(form_.Parser->Playlists()) : std::vector<const Playlist*>{};
     if (playlists.empty()) {
         win::ShowMessageBox(form_.Handle(), L"There are no playlists to export.",
                             MB_OK | MB_ICONERROR);

@@ -51,13 +51,11 @@ void PlaylistChooser::Reset(const ITDBParser* parser) {
     SendMessageW(comboBox_, CB_RESETCONTENT, 0, 0);
     SendMessageW(comboBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kAllTracks));
     if (parser != nullptr) {
-        for (const Playlist& playlist : parser->Playlists()) {
-            if (playlist.Kind != PlaylistKind::Library) {
-                playlists_.push_back(&playlist);
-                const std::wstring label = win::WideFromUtf16(PlaylistLabel(playlist));
-                SendMessageW(comboBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
-            }
-        }
+        playlists_ = UserPlaylists(parser->Playlists());
+    }
+    for (const Playlist* playlist : playlists_) {
+        const std::wstring label = win::WideFromUtf16(PlaylistLabel(*playlist));
+        SendMessageW(comboBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
     }
     shownEntry_ = 0;
     SendMessageW(comboBox_, CB_SETCURSEL, 0, 0);

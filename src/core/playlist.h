@@ -22,5 +22,8 @@ struct Playlist {
     std::vector<const OneTrack*> Members;  // playlist order; a track may appear more than once
 };
 
+// The playlists a user keeps, in file order: all but the player's library.
+std::vector<const Playlist*> UserPlaylists(const std::vector<Playlist>& playlists);
+
 // The playlist as the playlist chooser lists it: "Road Trip (42)".
 std::u16string PlaylistLabel(const Playlist& playlist);
