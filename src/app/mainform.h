@@ -97,11 +97,14 @@ public:
 private:
     enum class Bar { MenuBar, Toolbar, StatusBar };
 
+    // "Trackhaul Ready", shown whenever an operation ends.
+    static std::wstring ReadyText();
+
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    // Building the window.
+    // Building the window and its bars (mainform_bars.cpp).
     void CreateComponents();
     void CreateCoolBar();
     void CreateMenuBar();
@@ -115,19 +118,20 @@ private:
     void FormDestroy();
     void Layout();
 
-    // The three bars and their check marks.
+    // The three bars and their check marks, the menus and the columns'
+    // minimum widths (mainform_bars.cpp).
     bool IsBarVisible(Bar bar) const;
     void SetBarVisible(Bar bar, bool visible);
     void ToggleBar(Bar bar);
-
-    // Commands.
-    void RunCommand(int id);
-    static bool IsBlockedWhileBusy(int id);
     void DropDownMenu(int buttonId);
     bool DropDownMenuByKey(wchar_t key);
     void ShowContextMenu(LPARAM position);
     void KeepColumnMinimumWidths();
     void StoreWindowBounds();
+
+    // Commands (mainform_commands.cpp; the track list's in mainform_tracks.cpp).
+    void RunCommand(int id);
+    static bool IsBlockedWhileBusy(int id);
 
     void ActionFileOpenExecute();
     void ActionFileCloseExecute();

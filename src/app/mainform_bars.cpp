@@ -1,0 +1,362 @@
+// The main window's bars and track list: building them, laying them out,
+// showing and hiding the menu bar, toolbar and status bar, and dropping down
+// the menus.
+#include "app/mainform.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <array>
+#include <cwchar>
+#include <cwctype>
+#include <stdexcept>
+
+#include "app/action_binding.h"
+#include "app/actions.h"
+#include "app/resource_ids.h"
+#include "win/pixel_layout.h"
+
+namespace {
+
+// Positions inside the menus that the command table cannot name.
+constexpr int ViewMenuPosition = 2;
+constexpr UINT SortListByPosition = 4;
+constexpr int SortSubmenuImage = 7;
+
+struct MenuBarButton {
+    int Id;
+    const wchar_t* Caption;
+    int MenuPosition;  // in MainMenu
+};
+constexpr int MenuBarFirstId = 1100;
+constexpr std::array<MenuBarButton, 4> MenuBarButtons{{
+    {MenuBarFirstId, L"&File", 0},
+    {MenuBarFirstId + 1, L"&Edit", 1},
+    {MenuBarFirstId + 2, L"&View", 2},
+    {MenuBarFirstId + 3, L"&Help", 3},
+}};
+
+struct Column {
+    const wchar_t* Header;
+    int Width;
+    int MinimumWidth;  // 0: none
+    int Format;
+};
+constexpr std::array<Column, 9> Columns{{
+    {L"Track #", 50, 10, LVCFMT_LEFT},
+    {L"Title", 130, 50, LVCFMT_LEFT},
+    {L"Artist", 130, 50, LVCFMT_LEFT},
+    {L"Album", 130, 0, LVCFMT_LEFT},
+    {L"Length", 80, 0, LVCFMT_RIGHT},
+    {L"Track Type", 100, 30, LVCFMT_LEFT},
+    {L"Encoding", 100, 30, LVCFMT_LEFT},
+    {L"Bit Rate", 75, 30, LVCFMT_RIGHT},
+    {L"Sample Rate", 75, 30, LVCFMT_RIGHT},
+}};
+
+constexpr int StatusBarHeight = 19;
+constexpr std::array<int, 2> StatusPanelWidths{200, 200};  // the last panel takes the rest
+constexpr win::PixelRect ProgressBarBounds{204, 4, 192, 13};
+
+HINSTANCE Instance() {
+    return GetModuleHandleW(nullptr);
+}
+
+HWND CreateChild(const wchar_t* className, DWORD style, HWND parent, int id = 0) {
+    HWND child =
+        CreateWindowExW(0, className, L"", WS_CHILD | style, 0, 0, 0, 0, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
+    if (child == nullptr) {
+        throw std::runtime_error("Cannot create the main window's controls.");
+    }
+    return child;
+}
+
+// A flat toolbar inside the band container whose notifications go to the
+// main window.
+HWND CreateBandToolbar(HWND coolBar, HWND owner) {
+    HWND toolbar = CreateChild(TOOLBARCLASSNAMEW,
+                               WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | CCS_NODIVIDER |
+                                   CCS_NORESIZE | CCS_NOPARENTALIGN,
+                               coolBar);
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar, TB_SETPARENT, reinterpret_cast<WPARAM>(owner), 0);
+    return toolbar;
+}
+
+// Appends a band holding `child`, never smaller than `minimum`.
+void AddBand(HWND coolBar, HWND child, SIZE minimum, UINT style) {
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE;
+    band.fStyle = RBBS_CHILDEDGE | style;
+    band.hwndChild = child;
+    band.cxMinChild = minimum.cx;
+    band.cyMinChild = minimum.cy;
+    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+}
+void SetMenuCheck(HMENU menu, int id, bool checked) {
+    CheckMenuItem(menu, static_cast<UINT>(id),
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+int BandIndex(bool menuBar) {
+    return menuBar ? 0 : 1;
+}
+// The playlist list's band, which shows and hides with the toolbar.
+constexpr int PlaylistBandIndex = 2;
+
+}  // namespace
+
+void TMainForm::CreateComponents() {
+    imageList_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 8, 0));
+    {
+        win::UniqueBitmap strip(
+            static_cast<HBITMAP>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_COMMAND_IMAGES),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        ImageList_AddMasked(imageList_.get(), strip.get(), RGB(255, 0, 255));
+    }
+    mainMenu_.reset(LoadMenuW(Instance(), MAKEINTRESOURCEW(IDM_MAIN_MENU)));
+    popupMenu_.reset(LoadMenuW(Instance(), MAKEINTRESOURCEW(IDM_POPUP_MENU)));
+    if (!imageList_ || !mainMenu_ || !popupMenu_) {
+        throw std::runtime_error("Cannot load the main window's resources.");
+    }
+    BindMenus();
+    shortcuts_ = CreateShortcutTable();
+    CreateCoolBar();
+    CreateTrackList();
+    // After the track list, whose font it shares: names in any script show.
+    playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
+    CreateStatusBar();
+}
+
+void TMainForm::BindMenus() {
+    BindActionsToMenu(mainMenu_.get());
+    BindActionsToMenu(popupMenu_.get());
+    SetMenuEntryImage(GetSubMenu(mainMenu_.get(), ViewMenuPosition), SortListByPosition,
+                      SortSubmenuImage);
+}
+
+void TMainForm::CreateCoolBar() {
+    coolBar_ = CreateChild(REBARCLASSNAMEW,
+                           WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
+                               RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
+                           window_);
+    CreateMenuBar();
+    CreateCommandToolbar();
+}
+
+void TMainForm::CreateMenuBar() {
+    toolBar1_ = CreateBandToolbar(coolBar_, window_);
+    SendMessageW(toolBar1_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    for (const MenuBarButton& button : MenuBarButtons) {
+        TBBUTTON tb{};
+        tb.iBitmap = I_IMAGENONE;
+        tb.idCommand = button.Id;
+        tb.fsState = TBSTATE_ENABLED;
+        tb.fsStyle = BTNS_DROPDOWN;
+        tb.iString = reinterpret_cast<INT_PTR>(button.Caption);
+        SendMessageW(toolBar1_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
+    }
+    const int width = win::ScalePixels(36);
+    const int height = win::ScalePixels(21);
+    SendMessageW(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(width, width));
+    SendMessageW(toolBar1_, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
+
+    AddBand(coolBar_, toolBar1_, SIZE{width * static_cast<LONG>(MenuBarButtons.size()), height}, 0);
+}
+
+void TMainForm::CreateCommandToolbar() {
+    toolBar2_ = CreateBandToolbar(coolBar_, window_);
+    SendMessageW(toolBar2_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imageList_.get()));
+    constexpr int Separator = 0;
+    constexpr std::array<int, 10> buttons{
+        ID_FILE_OPEN,        ID_FILE_CLOSE, ID_FILE_EXPORT, ID_FILE_EXTRACT, Separator,
+        ID_EDIT_PREFERENCES, Separator,     ID_HELP_ABOUT,  Separator,       ID_TOOLBUTTON14};
+    for (int id : buttons) {
+        TBBUTTON tb{};
+        tb.idCommand = id;
+        tb.fsState = TBSTATE_ENABLED;
+        tb.iString = -1;
+        if (id == Separator) {
+            tb.fsStyle = BTNS_SEP;
+        } else {
+            const Action* action = FindAction(id);
+            tb.iBitmap = action != nullptr ? action->Image : I_IMAGENONE;
+            tb.fsStyle = BTNS_BUTTON;
+        }
+        SendMessageW(toolBar2_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
+    }
+    SIZE size{};
+    SendMessageW(toolBar2_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+    AddBand(coolBar_, toolBar2_, size, RBBS_BREAK);
+}
+
+void TMainForm::CreateTrackList() {
+    // In-place editing is left off: a row's text always shows its track.
+    trackList_ = CreateChild(WC_LISTVIEWW, WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+                             window_);
+    SetWindowLongPtrW(trackList_, GWL_EXSTYLE,
+                      GetWindowLongPtrW(trackList_, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+    SendMessageW(trackList_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                 LVS_EX_FULLROWSELECT);
+    HDC screen = GetDC(nullptr);
+    const int fontHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    trackListFont_.reset(CreateFontW(fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                     RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
+    SendMessageW(trackList_, WM_SETFONT, reinterpret_cast<WPARAM>(trackListFont_.get()), FALSE);
+    for (size_t index = 0; index < Columns.size(); ++index) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = Columns[index].Format;
+        column.cx = win::ScalePixels(Columns[index].Width);
+        column.pszText = const_cast<wchar_t*>(Columns[index].Header);
+        column.iSubItem = static_cast<int>(index);
+        SendMessageW(trackList_, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void TMainForm::CreateStatusBar() {
+    // Placed by Layout: left to itself the bar takes the height of its font.
+    statusBar_ = CreateChild(
+        STATUSCLASSNAMEW, WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, window_);
+    std::array<int, 3> rightEdges{};
+    rightEdges[0] = win::ScalePixels(StatusPanelWidths[0]);
+    rightEdges[1] = rightEdges[0] + win::ScalePixels(StatusPanelWidths[1]);
+    rightEdges[2] = -1;
+    SendMessageW(statusBar_, SB_SETPARTS, rightEdges.size(),
+                 reinterpret_cast<LPARAM>(rightEdges.data()));
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(ReadyText().c_str()));
+}
+
+void TMainForm::FormCreate() {
+    SendMessageW(trackList_, CCM_SETUNICODEFORMAT, TRUE, 0);
+    progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, statusBar_,
+                                   nullptr, Instance(), nullptr);
+    if (progressBar_ == nullptr) {
+        throw std::runtime_error("Cannot create the progress bar.");
+    }
+    win::PlaceChild(progressBar_, ProgressBarBounds);
+    SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+}
+void TMainForm::Layout() {
+    RECT client{};
+    GetClientRect(window_, &client);
+    int top = client.top;
+    int bottom = client.bottom;
+    if (GetWindowLongPtrW(coolBar_, GWL_STYLE) & WS_VISIBLE) {
+        SendMessageW(coolBar_, WM_SIZE, 0, 0);
+        RECT bar{};
+        GetWindowRect(coolBar_, &bar);
+        top += bar.bottom - bar.top;
+    }
+    if (GetWindowLongPtrW(statusBar_, GWL_STYLE) & WS_VISIBLE) {
+        const int height = win::ScalePixels(StatusBarHeight);
+        bottom -= height;
+        MoveWindow(statusBar_, client.left, bottom, client.right - client.left, height, TRUE);
+    }
+    MoveWindow(trackList_, client.left, top, client.right - client.left, std::max(bottom - top, 0),
+               TRUE);
+}
+
+// The bars ----------------------------------------------------------------------
+
+bool TMainForm::IsBarVisible(Bar bar) const {
+    if (bar == Bar::StatusBar) {
+        return (GetWindowLongPtrW(statusBar_, GWL_STYLE) & WS_VISIBLE) != 0;
+    }
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_STYLE;
+    SendMessageW(coolBar_, RB_GETBANDINFOW, BandIndex(bar == Bar::MenuBar),
+                 reinterpret_cast<LPARAM>(&band));
+    return (band.fStyle & RBBS_HIDDEN) == 0;
+}
+
+void TMainForm::SetBarVisible(Bar bar, bool visible) {
+    int menuId = ID_VIEW_STATUSBAR;
+    if (bar == Bar::StatusBar) {
+        ShowWindow(statusBar_, visible ? SW_SHOWNA : SW_HIDE);
+    } else {
+        menuId = bar == Bar::MenuBar ? ID_VIEW_MENUBAR : ID_VIEW_TOOLBAR;
+        SendMessageW(coolBar_, RB_SHOWBAND, BandIndex(bar == Bar::MenuBar), visible);
+        if (bar == Bar::Toolbar) {
+            SendMessageW(coolBar_, RB_SHOWBAND, PlaylistBandIndex, visible);
+        }
+        // With no band left the container would still take up a strip.
+        const bool anyBand = IsBarVisible(Bar::MenuBar) || IsBarVisible(Bar::Toolbar);
+        ShowWindow(coolBar_, anyBand ? SW_SHOWNA : SW_HIDE);
+    }
+    SetMenuCheck(mainMenu_.get(), menuId, visible);
+    SetMenuCheck(popupMenu_.get(), menuId, visible);
+    Layout();
+}
+
+void TMainForm::ToggleBar(Bar bar) {
+    const bool visible = !IsBarVisible(bar);
+    SetBarVisible(bar, visible);
+    switch (bar) {
+        case Bar::MenuBar:
+            SettingsForm->SetShowMenuBar(visible);
+            break;
+        case Bar::Toolbar:
+            SettingsForm->SetShowToolbar(visible);
+            break;
+        case Bar::StatusBar:
+            SettingsForm->SetShowStatusBar(visible);
+            break;
+    }
+}
+void TMainForm::KeepColumnMinimumWidths() {
+    for (size_t index = 0; index < Columns.size(); ++index) {
+        const int minimum = win::ScalePixels(Columns[index].MinimumWidth);
+        if (SendMessageW(trackList_, LVM_GETCOLUMNWIDTH, index, 0) < minimum) {
+            SendMessageW(trackList_, LVM_SETCOLUMNWIDTH, index, minimum);
+        }
+    }
+}
+
+void TMainForm::DropDownMenu(int buttonId) {
+    for (const MenuBarButton& button : MenuBarButtons) {
+        if (button.Id != buttonId) {
+            continue;
+        }
+        const auto index = SendMessageW(toolBar1_, TB_COMMANDTOINDEX, buttonId, 0);
+        RECT rect{};
+        SendMessageW(toolBar1_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+        MapWindowPoints(toolBar1_, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+        TPMPARAMS keepButtonVisible{sizeof(TPMPARAMS), rect};
+        SendMessageW(toolBar1_, TB_PRESSBUTTON, buttonId, TRUE);
+        TrackPopupMenuEx(GetSubMenu(mainMenu_.get(), button.MenuPosition),
+                         TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, rect.left,
+                         rect.bottom, window_, &keepButtonVisible);
+        SendMessageW(toolBar1_, TB_PRESSBUTTON, buttonId, FALSE);
+    }
+}
+
+bool TMainForm::DropDownMenuByKey(wchar_t key) {
+    if (!IsBarVisible(Bar::MenuBar)) {
+        return false;  // hiding the menu bar hides its menus
+    }
+    for (const MenuBarButton& button : MenuBarButtons) {
+        const wchar_t* accessKey = wcschr(button.Caption, L'&');
+        if (accessKey != nullptr && towlower(accessKey[1]) == towlower(key)) {
+            DropDownMenu(button.Id);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TMainForm::ShowContextMenu(LPARAM position) {
+    POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    if (position == -1) {  // from the keyboard: at the list's top left corner
+        at = POINT{0, 0};
+        ClientToScreen(trackList_, &at);
+    }
+    TrackPopupMenuEx(GetSubMenu(popupMenu_.get(), 0),
+                     TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, window_, nullptr);
+}

@@ -1,0 +1,124 @@
+// The main window's commands: the routing of a command to its handler and the
+// handlers of the File, Edit, View and Help menus. Loading, sorting and
+// selecting the tracks are in mainform_tracks.cpp.
+#include "app/about.h"
+#include "app/export_playlists.h"
+#include "app/export_track_list.h"
+#include "app/extract_tracks.h"
+#include "app/mainform.h"
+#include "app/resource_ids.h"
+#include "core/track_row.h"
+
+bool TMainForm::IsBlockedWhileBusy(int id) {
+    switch (id) {
+        case ID_FILE_OPEN:
+        case ID_FILE_CLOSE:
+        case ID_FILE_EXPORT:
+        case ID_FILE_EXTRACT:
+        case ID_FILE_EXPORT_PLAYLISTS:
+        case ID_VIEW_PLAYLIST:
+        case ID_TOOLBUTTON14:
+            return true;
+        default:
+            return id >= ID_SORT_FIRST && id < ID_SORT_FIRST + kTrackColumnCount;
+    }
+}
+
+void TMainForm::RunCommand(int id) {
+    if (tearingDown_ || (IsBusy() && IsBlockedWhileBusy(id))) {
+        return;
+    }
+    switch (id) {
+        case ID_FILE_OPEN:
+            ActionFileOpenExecute();
+            break;
+        case ID_FILE_CLOSE:
+            ActionFileCloseExecute();
+            break;
+        case ID_FILE_EXPORT:
+            ActionFileExportExecute();
+            break;
+        case ID_FILE_EXTRACT:
+            ActionFileExtractExecute();
+            break;
+        case ID_FILE_EXPORT_PLAYLISTS:
+            PlaylistExport(*this).Run();
+            break;
+        case ID_FILE_EXIT:
+            ActionFileExitExecute();
+            break;
+        case ID_EDIT_ALL:
+            ActionEditAllExecute();
+            break;
+        case ID_EDIT_NONE:
+            ActionEditNoneExecute();
+            break;
+        case ID_EDIT_INVERT:
+            ActionEditInvertExecute();
+            break;
+        case ID_EDIT_PREFERENCES:
+            ActionEditPreferencesExecute();
+            break;
+        case ID_VIEW_MENUBAR:
+            ActionViewMenuBarExecute();
+            break;
+        case ID_VIEW_TOOLBAR:
+            ActionViewToolbarExecute();
+            break;
+        case ID_VIEW_STATUSBAR:
+            ActionViewStatusBarExecute();
+            break;
+        case ID_VIEW_PLAYLIST:
+            playlists_->Focus();
+            break;
+        case ID_HELP_ABOUT:
+            ActionHelpAboutExecute();
+            break;
+        case ID_TOOLBUTTON14:
+            ToolButton14Click();
+            break;
+        default:
+            RunSortCommand(id);
+            break;
+    }
+}
+
+void TMainForm::TrackListColumnClick(int column) {
+    if (!tearingDown_ && !IsBusy()) {
+        SortTrackList(column);
+    }
+}
+
+void TMainForm::ActionFileExportExecute() {
+    TrackListExport(*this).Execute();
+}
+
+void TMainForm::ActionFileExtractExecute() {
+    TrackExtraction(*this).Run();
+}
+
+void TMainForm::ActionFileExitExecute() {
+    SetStatusText("Cleaning up and exiting");
+    SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void TMainForm::ActionEditPreferencesExecute() {
+    SettingsForm->Execute();
+}
+
+void TMainForm::ActionViewMenuBarExecute() {
+    ToggleBar(Bar::MenuBar);
+}
+
+void TMainForm::ActionViewToolbarExecute() {
+    ToggleBar(Bar::Toolbar);
+}
+
+void TMainForm::ActionViewStatusBarExecute() {
+    ToggleBar(Bar::StatusBar);
+}
+
+void TMainForm::ActionHelpAboutExecute() {
+    TAboutForm about;
+    about.ShowModal(window_);
+}
