@@ -2,28 +2,13 @@
 
 #include <algorithm>
 
+#include "file_range.h"
 #include "inflated_stream.h"
 
 namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
 static_assert(BufferedInput::kHistory < static_cast<int64_t>(kBufferSize));
-
-bool SeekFile(std::FILE* file, int64_t offset, int origin) {
-#ifdef _WIN32
-    return _fseeki64(file, offset, origin) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(offset), origin) == 0;
-#endif
-}
-
-int64_t TellFile(std::FILE* file) {
-#ifdef _WIN32
-    return _ftelli64(file);
-#else
-    return static_cast<int64_t>(ftello(file));
-#endif
-}
 
 }  // namespace
 

@@ -20,6 +20,11 @@ constexpr int64_t kObjectFieldsRead = 16;
 // enough bytes behind for that move back.
 constexpr int64_t kItemFieldsRead = 212;
 static_assert(kItemFieldsRead <= BufferedInput::kHistory);
+// A track item's links to its picture in the artwork store: its database id,
+// and in headers at least kArtworkIdHeaderLength long the picture's image id.
+constexpr int64_t kDatabaseIdOffset = 0x70;
+constexpr int64_t kArtworkIdOffset = 0x160;
+constexpr int32_t kArtworkIdHeaderLength = 0x184;
 
 // Data object types that carry a string the track list needs.
 enum ObjectType : uint32_t {
@@ -130,6 +135,7 @@ int32_t ITDBParser::Parse(int32_t limit) {
         // program is shared with everything else): nothing is kept, and
         // the playlists, which point at the tracks, go first.
         playlists_.clear();
+        artwork_ = {};
         tracks_.clear();
         cursor_ = tracks_.end();
         bytesHeld_ = 0;
@@ -137,6 +143,7 @@ int32_t ITDBParser::Parse(int32_t limit) {
     narrowBuffer_ = std::u16string();
     trackIds_ = {};
     entries_ = {};
+    artworkLinks_ = {};
     return result;
 }
 
@@ -147,22 +154,35 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
         return count;
     }
     const int32_t wanted = limit < 0 ? count : std::min(count, limit);
-    // A track's record and its place in the list, beside its texts.
-    constexpr size_t kTrackBytes = sizeof(OneTrack) + 4 * sizeof(void*);
+    // A track's record and its place in the list, beside its texts; its
+    // links while Parse runs.
+    constexpr size_t kTrackBytes =
+        sizeof(OneTrack) + 4 * sizeof(void*) + sizeof(artworkLinks_.front());
     int32_t read = 0;
     while (read < wanted) {
-        uint32_t trackId = 0;
-        std::unique_ptr<OneTrack> track = ReadTrack(input, trackId);
+        TrackLinks links;
+        std::unique_ptr<OneTrack> track = ReadTrack(input, links);
         if (!track || !Charge(kTrackBytes)) {
             break;
         }
         // A second track of the same id leaves the playlists to the first.
-        trackIds_.Add(trackId, track.get());
+        trackIds_.Add(links.TrackId, track.get());
+        artworkLinks_.emplace_back(track.get(), links);
         tracks_.push_back(std::move(track));
         ++read;
     }
     ReadPlaylists(input, trackSetEnd);
+    if (read > 0) {
+        ReadArtwork();
+    }
     return read;
+}
+
+void ITDBParser::ReadArtwork() {
+    artwork_.Read(ArtworkFolderOf(databasePath_), [this](size_t bytes) { return Charge(bytes); });
+    for (const auto& [track, links] : artworkLinks_) {
+        track->SetArtwork(artwork_.Find(links.ArtworkId, links.DatabaseId));
+    }
 }
 
 bool ITDBParser::Charge(size_t bytes) {
@@ -222,7 +242,7 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
     return trackCount;
 }
 
-std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& trackId) {
+std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, TrackLinks& links) {
     auto track = std::make_unique<OneTrack>();
     const int64_t itemStart = input.Tell();
 
@@ -237,9 +257,18 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& 
     }
 
     int32_t milliseconds = 0, trackNumber = 0, bitRate = 0, sampleRate = 0, mediaType = 0;
+    int32_t databaseIdLow = 0, databaseIdHigh = 0;
     if (!input.Skip(20) || !ReadInt32(input, milliseconds) || !ReadInt32(input, trackNumber) ||
         !input.Skip(8) || !ReadInt32(input, bitRate) || !ReadInt32(input, sampleRate) ||
-        !input.Skip(144) || !ReadInt32(input, mediaType)) {
+        !input.Skip(kDatabaseIdOffset - 64) || !ReadInt32(input, databaseIdLow) ||
+        !ReadInt32(input, databaseIdHigh) || !input.Skip(208 - kDatabaseIdOffset - 8) ||
+        !ReadInt32(input, mediaType)) {
+        return nullptr;
+    }
+    // Only headers of the newer, longer kind hold the picture's image id.
+    int32_t artworkId = 0;
+    if (headerLength >= kArtworkIdHeaderLength &&
+        (!input.Skip(kArtworkIdOffset - kItemFieldsRead) || !ReadInt32(input, artworkId))) {
         return nullptr;
     }
     track->SetLength(static_cast<uint32_t>(milliseconds));
@@ -298,7 +327,10 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& 
                 break;
         }
     }
-    trackId = static_cast<uint32_t>(rawTrackId);
+    links.TrackId = static_cast<uint32_t>(rawTrackId);
+    links.DatabaseId = static_cast<uint32_t>(databaseIdLow) |
+                       uint64_t{static_cast<uint32_t>(databaseIdHigh)} << 32;
+    links.ArtworkId = static_cast<uint32_t>(artworkId);
     return track;
 }
 

@@ -16,6 +16,10 @@
 // itdbparser_playlists.cpp); damage there keeps every track and the playlists
 // before it.
 //
+// After the tracks the reader reads the index of the player's artwork store
+// (artwork_db.h), in the Artwork folder beside the database's own, and links
+// each track to its picture; a missing or damaged store only costs pictures.
+//
 // A damaged file never crashes the reader: no declared length makes it
 // allocate more than the bytes that are really there, and the reader reports
 // by its result only. A file that is valid but huge (a small compressed one
@@ -29,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "artwork_db.h"
 #include "onetrack.h"
 #include "playlist.h"
 #include "track_id_table.h"
@@ -66,18 +71,29 @@ public:
     // included. Members point at tracks of this reader.
     const std::vector<Playlist>& Playlists() const { return playlists_; }
 
+    // The pictures of the last Parse; a track's GetArtwork is its number here.
+    const ArtworkIndex& Artwork() const { return artwork_; }
+
     // Assembles four bytes in file order, little-endian.
     static int32_t ToInt32(const uint8_t bytes[4]);
 
 private:
     int32_t ReadTracks(BufferedInput& input, int32_t limit);
     int32_t ReadHeader(BufferedInput& input, int64_t& trackSetEnd);
-    // The track of the item at the input's position and its id in the file.
-    std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input, uint32_t& trackId);
+    // What names a track elsewhere in the file and in the artwork store.
+    struct TrackLinks {
+        uint32_t TrackId = 0;     // playlist entries name the track by it
+        uint64_t DatabaseId = 0;  // a picture's song id
+        uint32_t ArtworkId = 0;   // a picture's image id; 0 for none
+    };
+    // The track of the item at the input's position and its links.
+    std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input, TrackLinks& links);
     bool ReadWideString(BufferedInput& input, std::u16string& text);
     bool ReadNarrowString(BufferedInput& input, std::string& text);
     // Counts `bytes` against the budget; false once it is spent.
     bool Charge(size_t bytes);
+    // Reads the artwork index and gives each track read its picture.
+    void ReadArtwork();
 
     // The playlist walk, in itdbparser_playlists.cpp.
     void ReadPlaylists(BufferedInput& input, int64_t setsStart);
@@ -99,4 +115,8 @@ private:
     // One playlist's members with their positions, before they are put in
     // order; reused between playlists and released when Parse ends.
     std::vector<std::pair<int32_t, const OneTrack*>> entries_;
+    // Each track read by this Parse with its links to the artwork store;
+    // emptied when Parse ends.
+    std::vector<std::pair<OneTrack*, TrackLinks>> artworkLinks_;
+    ArtworkIndex artwork_;
 };

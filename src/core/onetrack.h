@@ -28,6 +28,9 @@ public:
     void SetFileType(std::string fileType) { fileType_ = std::move(fileType); }
     // The player writes ":iPod_Control:Music:F00:X.mp3"; every ':' becomes '\'.
     void SetLocation(std::string location);
+    // The number of the track's picture in its reader's artwork index; -1
+    // for none.
+    void SetArtwork(int32_t picture) { artwork_ = picture; }
 
     // Texts are handed out by reference, valid while the record lives: the
     // sort compares them many times over and copies would cost more than
@@ -43,6 +46,7 @@ public:
     int32_t GetBitRate() const { return bitRate_; }
     int32_t GetSampleRate() const { return sampleRate_; }
     int32_t GetTrackNumber() const { return trackNumber_; }
+    int32_t GetArtwork() const { return artwork_; }
 
 private:
     std::u16string title_;
@@ -56,4 +60,5 @@ private:
     int32_t bitRate_ = 0;
     int32_t sampleRate_ = 0;
     int32_t trackNumber_ = 0;
+    int32_t artwork_ = -1;
 };

@@ -98,6 +98,9 @@ Bytes TrackItem(const TrackItemFields& fields, const std::vector<Bytes>& objects
     putIfInside(56, fields.bitRate);
     putIfInside(60, static_cast<int32_t>(fields.sampleRateRaw));
     putIfInside(208, fields.mediaType);
+    putIfInside(0x70, static_cast<int32_t>(fields.databaseId));
+    putIfInside(0x74, static_cast<int32_t>(fields.databaseId >> 32));
+    putIfInside(0x160, static_cast<int32_t>(fields.artworkId));
     return item + body;
 }
 
@@ -241,6 +244,8 @@ Bytes RealisticTrackItem(const Track& track, uint32_t trackId) {
     fields.bitRate = track.bitRate;
     fields.sampleRateRaw = track.sampleRateHz << 16;
     fields.mediaType = track.mediaType;
+    fields.databaseId = track.databaseId;
+    fields.artworkId = track.artworkId;
     return TrackItem(fields, {
                                  StringObject(1, track.title),
                                  StringObject(2, track.location),

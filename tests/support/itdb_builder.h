@@ -35,6 +35,8 @@ struct TrackItemFields {
     int32_t bitRate = 0;
     uint32_t sampleRateRaw = 0;  // 16.16 fixed point
     int32_t mediaType = 1;
+    uint64_t databaseId = 0;  // what the artwork store's song ids name the track by
+    uint32_t artworkId = 0;   // the artwork store's image id; 0 for none
 };
 // A track item ("mhit") followed by its data objects. Fields that lie beyond a
 // short header are not written.
@@ -108,6 +110,8 @@ struct Track {
     int32_t bitRate = 0;
     uint32_t sampleRateHz = 0;
     int32_t mediaType = 1;
+    uint64_t databaseId = 0;
+    uint32_t artworkId = 0;
 };
 // A track item with the five string objects, plus objects the reader skips
 // (a genre string of type 5 and a non-string object), as players write them.

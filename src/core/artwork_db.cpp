@@ -1,0 +1,364 @@
+#include "artwork_db.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <string_view>
+
+#include "buffered_input.h"
+#include "extraction_rules.h"  // IsReservedDeviceName
+#include "file_range.h"
+
+namespace {
+
+// A file name longer than this is not one the player wrote.
+constexpr uint32_t kMaxNameBytes = 256;
+
+// What the index keeps per picture, besides the picture itself: its place in
+// the two link tables.
+constexpr size_t kLinkBytes = 2 * 16;
+
+// A record's place in the store and the first bytes of its header.
+struct Record {
+    static constexpr size_t kHeadSize = 40;
+
+    int64_t Start = 0;
+    int64_t ContentStart = 0;  // after its header
+    int64_t End = 0;           // after its contents
+    std::array<uint8_t, kHeadSize> Head{};
+
+    uint32_t U32(size_t offset) const {
+        return uint32_t{Head[offset]} | uint32_t{Head[offset + 1]} << 8 |
+               uint32_t{Head[offset + 2]} << 16 | uint32_t{Head[offset + 3]} << 24;
+    }
+    uint16_t U16(size_t offset) const {
+        return static_cast<uint16_t>(Head[offset] | Head[offset + 1] << 8);
+    }
+    uint64_t U64(size_t offset) const { return U32(offset) | uint64_t{U32(offset + 4)} << 32; }
+};
+
+// How a record's end is found and checked against its parent's.
+enum class Extent {
+    Contained,   // total length at +8; the record must end inside its parent
+    Clipped,     // total length at +8; a record cut short keeps what is there
+    HeaderOnly,  // no total length: the record is its header, its items follow it
+};
+
+// The record at `start`, which must carry `tag`, hold `fieldsEnd` bytes of
+// fields and lie before `limit`; nothing when it does not.
+std::optional<Record> ReadRecord(BufferedInput& input, int64_t start, int64_t limit,
+                                 std::string_view tag, size_t fieldsEnd, Extent extent) {
+    Record record;
+    record.Start = start;
+    const int64_t available = std::min<int64_t>(limit - start, Record::kHeadSize);
+    if (available < static_cast<int64_t>(fieldsEnd) || !input.SeekTo(start) ||
+        input.Read(record.Head.data(), static_cast<size_t>(available)) !=
+            static_cast<size_t>(available) ||
+        std::string_view(reinterpret_cast<const char*>(record.Head.data()), 4) != tag) {
+        return std::nullopt;
+    }
+    const int64_t headerLength = record.U32(4);
+    int64_t totalLength = extent == Extent::HeaderOnly ? headerLength : record.U32(8);
+    if (extent == Extent::Clipped) {
+        totalLength = std::min(totalLength, limit - start);
+    }
+    // Every record moves the walk forward and holds what is read of it.
+    if (headerLength < 12 || totalLength < headerLength ||
+        totalLength < static_cast<int64_t>(fieldsEnd) || totalLength > limit - start) {
+        return std::nullopt;
+    }
+    record.ContentStart = start + headerLength;
+    record.End = start + totalLength;
+    return record;
+}
+
+// A name such as ":F1060_1.ithmb", colon-separated and relative to the
+// Artwork folder, as a path below `folder` (which ends in its separator);
+// nothing unless every part is plain ASCII that names a file there: no
+// drive, no "..", no device.
+std::optional<std::string> PathInFolder(const std::string& folder, std::string_view name) {
+    if (folder.empty() || name.empty()) {
+        return std::nullopt;
+    }
+    const char separator = folder.back();
+    if (name.front() == ':') {
+        name.remove_prefix(1);
+    }
+    std::string path = folder;
+    size_t partStart = 0;
+    while (true) {
+        const size_t partEnd = std::min(name.find(':', partStart), name.size());
+        const std::string_view part = name.substr(partStart, partEnd - partStart);
+        const bool onlyDotsAndSpaces = part.find_first_not_of(". ") == std::string_view::npos;
+        const bool plain = std::all_of(part.begin(), part.end(), [](char c) {
+            return c >= 0x20 && c < 0x7F &&
+                   std::string_view("\\/*?\"<>|").find(c) == std::string_view::npos;
+        });
+        if (onlyDotsAndSpaces || !plain ||
+            IsReservedDeviceName(std::u16string(part.begin(), part.end()))) {
+            return std::nullopt;
+        }
+        path += part;
+        if (partEnd == name.size()) {
+            return path;
+        }
+        path += separator;
+        partStart = partEnd + 1;
+    }
+}
+
+// The text of a file name object: UTF-16LE (encoding 2) or UTF-8 (0 or 1),
+// kept only where every character is ASCII.
+std::optional<std::string> AsciiName(const std::vector<uint8_t>& bytes, uint8_t encoding) {
+    std::string name;
+    if (encoding == 2) {
+        if (bytes.size() % 2 != 0) {
+            return std::nullopt;
+        }
+        for (size_t i = 0; i < bytes.size(); i += 2) {
+            if (bytes[i + 1] != 0 || bytes[i] >= 0x80) {
+                return std::nullopt;
+            }
+            name += static_cast<char>(bytes[i]);
+        }
+    } else if (encoding <= 1) {
+        for (const uint8_t byte : bytes) {
+            if (byte >= 0x80) {
+                return std::nullopt;
+            }
+            name += static_cast<char>(byte);
+        }
+    } else {
+        return std::nullopt;
+    }
+    return name;
+}
+
+}  // namespace
+
+// One read of the store: the walk from the root down to each stored size.
+class ArtworkIndex::Walk {
+public:
+    Walk(ArtworkIndex& index, BufferedInput& input, const Charge& charge)
+        : index_(index), input_(input), charge_(charge) {}
+
+    void Root() {
+        const auto root = ReadRecord(input_, 0, input_.Size(), "mhfd", 24, Extent::Clipped);
+        if (!root) {
+            return;
+        }
+        int64_t position = root->ContentStart;
+        for (uint32_t i = 0; i < root->U32(20) && position < root->End; ++i) {
+            const auto set = ReadRecord(input_, position, root->End, "mhsd", 14, Extent::Clipped);
+            if (!set) {
+                return;
+            }
+            if (set->U16(12) == 1 && !ImageList(*set)) {
+                return;
+            }
+            position = set->End;
+        }
+    }
+
+private:
+    // False once the budget is spent.
+    bool ImageList(const Record& set) {
+        const auto list =
+            ReadRecord(input_, set.ContentStart, set.End, "mhli", 12, Extent::HeaderOnly);
+        if (!list) {
+            return true;
+        }
+        int64_t position = list->End;
+        for (uint32_t i = 0; i < list->U32(8) && position < set.End; ++i) {
+            const auto item = ReadRecord(input_, position, set.End, "mhii", 28, Extent::Contained);
+            if (!item) {
+                return true;
+            }
+            if (!Image(*item)) {
+                return false;
+            }
+            position = item->End;
+        }
+        return true;
+    }
+
+    // One picture: of its stored sizes, the usable one with the largest
+    // visible area is kept.
+    bool Image(const Record& item) {
+        std::optional<StoredPicture> best;
+        int64_t position = item.ContentStart;
+        for (uint32_t i = 0; i < item.U32(12) && position < item.End; ++i) {
+            const auto object =
+                ReadRecord(input_, position, item.End, "mhod", 14, Extent::Contained);
+            if (!object) {
+                break;
+            }
+            if (object->U16(12) == 2) {
+                const std::optional<StoredPicture> size = StoredSize(*object);
+                if (size && (!best || Area(*size) > Area(*best))) {
+                    best = size;
+                }
+            }
+            position = object->End;
+        }
+        if (!best) {
+            return true;
+        }
+        if (!charge_(sizeof(StoredPicture) + kLinkBytes)) {
+            return false;
+        }
+        best->ImageId = item.U32(16);
+        best->SongId = item.U64(20);
+        index_.pictures_.push_back(*best);
+        return true;
+    }
+
+    static int64_t Area(const StoredPicture& picture) {
+        return int64_t{picture.Layout.Width} * picture.Layout.Height;
+    }
+
+    std::optional<StoredPicture> StoredSize(const Record& object) {
+        const auto size =
+            ReadRecord(input_, object.ContentStart, object.End, "mhni", 36, Extent::Contained);
+        if (!size) {
+            return std::nullopt;
+        }
+        StoredFrame frame;
+        frame.FormatId = size->U32(16);
+        frame.ByteCount = size->U32(24);
+        frame.VerticalPadding = static_cast<int16_t>(size->U16(28));
+        frame.HorizontalPadding = static_cast<int16_t>(size->U16(30));
+        frame.Height = size->U16(32);
+        frame.Width = size->U16(34);
+        const std::optional<FrameLayout> layout = LayOutFrame(frame);
+        const std::optional<uint32_t> file = layout ? FileNamed(*size) : std::nullopt;
+        if (!file) {
+            return std::nullopt;
+        }
+        StoredPicture picture;
+        picture.FormatId = frame.FormatId;
+        picture.File = *file;
+        picture.Offset = size->U32(20);
+        picture.Layout = *layout;
+        const int64_t end =
+            picture.Offset + layout->PictureOffset() + static_cast<int64_t>(layout->PictureBytes());
+        if (end > index_.files_[*file].Size) {
+            return std::nullopt;
+        }
+        return picture;
+    }
+
+    // The file that the stored size's first child names, as an index into
+    // the files met so far.
+    std::optional<uint32_t> FileNamed(const Record& size) {
+        const auto object =
+            ReadRecord(input_, size.ContentStart, size.End, "mhod", 36, Extent::Contained);
+        if (!object || object->U16(12) != 3) {
+            return std::nullopt;
+        }
+        const uint32_t length = object->U32(24);
+        if (length > kMaxNameBytes || object->Start + 36 + int64_t{length} > object->End) {
+            return std::nullopt;
+        }
+        std::vector<uint8_t> bytes(length);
+        if (!input_.SeekTo(object->Start + 36) || input_.Read(bytes.data(), length) != length) {
+            return std::nullopt;
+        }
+        const std::optional<std::string> name = AsciiName(bytes, object->Head[28]);
+        if (!name) {
+            return std::nullopt;
+        }
+        const auto known = fileNumbers_.find(*name);
+        if (known != fileNumbers_.end()) {
+            return known->second;
+        }
+        const std::optional<std::string> path = PathInFolder(index_.folder_, *name);
+        if (!path || !charge_(sizeof(ArtworkFile) + 2 * name->size() + kLinkBytes)) {
+            return std::nullopt;
+        }
+        const auto number = static_cast<uint32_t>(index_.files_.size());
+        index_.files_.push_back({*path, FileSize(*path).value_or(-1)});
+        fileNumbers_.emplace(*name, number);
+        return number;
+    }
+
+    ArtworkIndex& index_;
+    BufferedInput& input_;
+    const Charge& charge_;
+    std::map<std::string, uint32_t, std::less<>> fileNumbers_;
+};
+
+void ArtworkIndex::Read(const std::string& artworkFolder, const Charge& charge) {
+    folder_ = artworkFolder;
+    files_.clear();
+    pictures_.clear();
+    BufferedInput input;
+    if (!folder_.empty() && input.Open(folder_ + "ArtworkDB")) {
+        Walk(*this, input, charge).Root();
+    }
+    IndexLinks();
+}
+
+void ArtworkIndex::IndexLinks() {
+    byImageId_.clear();
+    bySongId_.clear();
+    for (size_t number = 0; number < pictures_.size(); ++number) {
+        byImageId_.emplace_back(pictures_[number].ImageId, static_cast<int32_t>(number));
+        // Id 0 links nothing: a track without a database id is not every
+        // picture's.
+        if (pictures_[number].SongId != 0) {
+            bySongId_.emplace_back(pictures_[number].SongId, static_cast<int32_t>(number));
+        }
+    }
+    // Of pictures sharing an id, the first in the store is found.
+    std::stable_sort(byImageId_.begin(), byImageId_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(bySongId_.begin(), bySongId_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+namespace {
+
+template <typename Id>
+int32_t FindLink(const std::vector<std::pair<Id, int32_t>>& links, Id id) {
+    const auto found =
+        std::lower_bound(links.begin(), links.end(), id,
+                         [](const auto& link, Id value) { return link.first < value; });
+    return found != links.end() && found->first == id ? found->second : -1;
+}
+
+}  // namespace
+
+int32_t ArtworkIndex::Find(uint32_t imageId, uint64_t songId) const {
+    const int32_t linked = imageId != 0 ? FindLink(byImageId_, imageId) : -1;
+    if (linked >= 0 || songId == 0) {
+        return linked;
+    }
+    return FindLink(bySongId_, songId);
+}
+
+std::optional<Picture> ArtworkIndex::Load(int32_t number) const {
+    if (number < 0 || static_cast<size_t>(number) >= pictures_.size()) {
+        return std::nullopt;
+    }
+    const StoredPicture& picture = At(number);
+    std::vector<uint8_t> bytes(picture.Layout.PictureBytes());
+    if (!ReadFileRange(files_[picture.File].Path, picture.Offset + picture.Layout.PictureOffset(),
+                       bytes.size(), bytes.data())) {
+        return std::nullopt;
+    }
+    return DecodeFrame(picture.Layout, bytes.data());
+}
+
+std::string ArtworkFolderOf(const std::string& databasePath) {
+    const size_t nameStart = databasePath.find_last_of("\\/");
+    if (nameStart == std::string::npos || nameStart == 0) {
+        return {};
+    }
+    const size_t folderStart = databasePath.find_last_of("\\/", nameStart - 1);
+    if (folderStart == std::string::npos) {
+        return {};
+    }
+    const char separator = databasePath[nameStart];
+    return databasePath.substr(0, folderStart + 1) + "Artwork" + separator;
+}

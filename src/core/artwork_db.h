@@ -1,0 +1,82 @@
+// The player's artwork store ("\iPod_Control\Artwork\ArtworkDB"): which
+// pictures there are, which tracks they belong to, and where each one's
+// pixels lie in the .ithmb files beside it.
+//
+// The store is a tree of records, each a 4-byte tag and its header length:
+// "mhfd" holds data sets "mhsd"; the one of type 1 holds the image list
+// "mhli", followed by one "mhii" per picture, whose data objects "mhod" of
+// type 2 each hold one stored size "mhni" with its file name. The index is
+// read once, front to back, and keeps per picture only its ids and its
+// largest usable stored size; pixels are read only when a picture is wanted.
+//
+// A damaged store costs pictures, never more: every record must lie inside
+// its parent and move the walk forward, names may only name files inside
+// the Artwork folder, and a stored size whose frame the file does not hold
+// is not used.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "artwork_frame.h"
+#include "picture.h"
+
+class ArtworkIndex {
+public:
+    // Counts bytes the index keeps against the reader's budget; false when
+    // they do not fit, which ends the read with the pictures before.
+    using Charge = std::function<bool(size_t bytes)>;
+
+    // Reads the ArtworkDB of `artworkFolder` (its path and a separator).
+    // A missing or damaged store gives fewer or no pictures.
+    void Read(const std::string& artworkFolder, const Charge& charge);
+
+    // The picture of a track, by the track's links: its image id (0 for
+    // none) and its database id; -1 when it has none.
+    int32_t Find(uint32_t imageId, uint64_t songId) const;
+
+    size_t Count() const { return pictures_.size(); }
+    // The visible size and format id of picture `number` (0 to Count() - 1).
+    int32_t Width(int32_t number) const { return At(number).Layout.Width; }
+    int32_t Height(int32_t number) const { return At(number).Layout.Height; }
+    uint32_t FormatId(int32_t number) const { return At(number).FormatId; }
+
+    // Reads and decodes picture `number` with one seek and one read of at
+    // most one frame; nothing when its file cannot give the bytes any more.
+    std::optional<Picture> Load(int32_t number) const;
+
+private:
+    struct StoredPicture {
+        uint32_t ImageId = 0;
+        uint64_t SongId = 0;
+        uint32_t FormatId = 0;
+        uint32_t File = 0;   // index into files_
+        int64_t Offset = 0;  // of the frame in its file
+        FrameLayout Layout;
+    };
+    struct ArtworkFile {
+        std::string Path;   // inside the Artwork folder
+        int64_t Size = -1;  // -1: cannot be opened
+    };
+    // One link kind's ids with their pictures, sorted by id.
+    template <typename Id>
+    using Links = std::vector<std::pair<Id, int32_t>>;
+
+    class Walk;
+
+    const StoredPicture& At(int32_t number) const { return pictures_[static_cast<size_t>(number)]; }
+    void IndexLinks();
+
+    std::string folder_;
+    std::vector<ArtworkFile> files_;
+    std::vector<StoredPicture> pictures_;
+    Links<uint32_t> byImageId_;
+    Links<uint64_t> bySongId_;
+};
+
+// The Artwork folder beside a database: for ".../iPod_Control/iTunes/iTunesDB"
+// ".../iPod_Control/Artwork/" with the database path's own separator.
+std::string ArtworkFolderOf(const std::string& databasePath);

@@ -1,0 +1,201 @@
+#include "artwork_builder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+namespace artwork {
+
+using itdb::operator+;
+using itdb::operator+=;
+
+namespace {
+
+void Put16(Bytes& bytes, size_t offset, uint16_t value) {
+    bytes[offset] = static_cast<uint8_t>(value);
+    bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+void Put64(Bytes& bytes, size_t offset, uint64_t value) {
+    Patch32(bytes, offset, static_cast<uint32_t>(value));
+    Patch32(bytes, offset + 4, static_cast<uint32_t>(value >> 32));
+}
+
+// A record of `headerLength` bytes with its tag, header length and (where
+// it has one) total length over `body`.
+Bytes Record(const char* tag, size_t headerLength, const Bytes& body, bool total = true) {
+    Bytes record(headerLength, 0);
+    std::memcpy(record.data(), tag, 4);
+    Patch32(record, 4, static_cast<uint32_t>(headerLength));
+    if (total) {
+        Patch32(record, 8, static_cast<uint32_t>(headerLength + body.size()));
+    }
+    return record + body;
+}
+
+uint16_t ToRgb565(uint32_t rgb) {
+    return static_cast<uint16_t>((rgb >> 19 & 0x1F) << 11 | (rgb >> 10 & 0x3F) << 5 |
+                                 (rgb >> 3 & 0x1F));
+}
+
+std::string DefaultFileName(uint32_t formatId) {
+    return ":F" + std::to_string(formatId) + "_1.ithmb";
+}
+
+// The frame of one stored size: the picture at its paddings, the rest a
+// colour no test picture holds.
+Bytes Frame(const StoredSize& size) {
+    const int32_t rowBytes = size.side * 2 + size.rowPadding;
+    Bytes frame(static_cast<size_t>(rowBytes) * size.side, 0);
+    const int32_t left = std::max<int32_t>(size.horizontalPadding, 0);
+    const int32_t top = std::max<int32_t>(size.verticalPadding, 0);
+    for (int32_t y = 0; y < size.side; ++y) {
+        for (int32_t x = 0; x < size.side; ++x) {
+            const int32_t px = x - left;
+            const int32_t py = y - top;
+            const bool inside =
+                px >= 0 && py >= 0 && px < size.image.width && py < size.image.height;
+            const uint16_t value =
+                inside
+                    ? ToRgb565(size.image.pixels[static_cast<size_t>(py * size.image.width + px)])
+                    : 0xF81F;
+            const size_t at = static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 2;
+            frame[at + (size.bigEndian ? 1 : 0)] = static_cast<uint8_t>(value);
+            frame[at + (size.bigEndian ? 0 : 1)] = static_cast<uint8_t>(value >> 8);
+        }
+    }
+    return frame;
+}
+
+Bytes NameObject(const std::string& name, uint8_t encoding) {
+    Bytes text;
+    for (const char c : name) {
+        text.push_back(static_cast<uint8_t>(c));
+        if (encoding == 2) {
+            text.push_back(0);
+        }
+    }
+    Bytes body(12, 0);
+    Patch32(body, 0, static_cast<uint32_t>(text.size()));
+    body[4] = encoding;
+    Bytes object = Record("mhod", 24, body + text);
+    Put16(object, 12, 3);
+    return object;
+}
+
+Bytes StoredSizeObject(const StoredSize& size, uint32_t offset, uint32_t byteCount) {
+    const int32_t horizontal = std::abs(int32_t{size.horizontalPadding});
+    const int32_t vertical = std::abs(int32_t{size.verticalPadding});
+    Bytes mhni = Record(
+        "mhni", 76,
+        NameObject(size.fileName.value_or(DefaultFileName(size.formatId)), size.nameEncoding));
+    Patch32(mhni, 12, 1);
+    Patch32(mhni, 16, size.formatId);
+    Patch32(mhni, 20, size.offset.value_or(offset));
+    Patch32(mhni, 24, size.byteCount.value_or(byteCount));
+    Put16(mhni, 28, static_cast<uint16_t>(size.verticalPadding));
+    Put16(mhni, 30, static_cast<uint16_t>(size.horizontalPadding));
+    Put16(mhni, 32, size.height.value_or(static_cast<uint16_t>(size.image.height + vertical)));
+    Put16(mhni, 34, size.width.value_or(static_cast<uint16_t>(size.image.width + horizontal)));
+    Bytes object = Record("mhod", 24, mhni);
+    Put16(object, 12, 2);
+    return object;
+}
+
+Bytes DataSet(uint16_t type, const Bytes& contents) {
+    Bytes set = Record("mhsd", 96, contents);
+    Put16(set, 12, type);
+    return set;
+}
+
+}  // namespace
+
+Image SolidImage(int32_t width, int32_t height, uint32_t rgb) {
+    return {width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), rgb)};
+}
+
+Image TestImage(int32_t width, int32_t height, uint32_t seed) {
+    Image image = SolidImage(width, height, 0);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const auto red = static_cast<uint32_t>(x * 255 / std::max(width - 1, 1));
+            const auto green = static_cast<uint32_t>(y * 255 / std::max(height - 1, 1));
+            const uint32_t blue = (seed * 40 + (x / 8 + y / 8) % 2 * 200) & 0xFF;
+            image.pixels[static_cast<size_t>(y * width + x)] = red << 16 | green << 8 | blue;
+        }
+    }
+    return image;
+}
+
+uint32_t Rgb565Rounded(uint32_t rgb) {
+    const uint16_t value = ToRgb565(rgb);
+    const uint32_t red = value >> 11;
+    const uint32_t green = value >> 5 & 0x3F;
+    const uint32_t blue = value & 0x1F;
+    return (red << 3 | red >> 2) << 16 | (green << 2 | green >> 4) << 8 | (blue << 3 | blue >> 2);
+}
+
+Store BuildStore(const std::vector<Entry>& entries) {
+    Store store;
+    std::map<uint32_t, uint32_t> bytesPerFormat;
+    Bytes images;
+    for (const Entry& entry : entries) {
+        Bytes children;
+        for (const StoredSize& size : entry.sizes) {
+            const std::string name = size.fileName.value_or(DefaultFileName(size.formatId));
+            Bytes& file = store.files[name.substr(name.rfind(':') + 1)];
+            const Bytes frame = Frame(size);
+            const auto offset = static_cast<uint32_t>(file.size());
+            file.insert(file.end(), frame.begin(), frame.end());
+            bytesPerFormat[size.formatId] = static_cast<uint32_t>(frame.size());
+            children += StoredSizeObject(size, offset, static_cast<uint32_t>(frame.size()));
+        }
+        Bytes mhii = Record("mhii", 152, children);
+        Patch32(mhii, 12, static_cast<uint32_t>(entry.sizes.size()));
+        Patch32(mhii, 16, entry.imageId);
+        Put64(mhii, 20, entry.songId);
+        images += mhii;
+    }
+    Bytes imageList = Record("mhli", 92, {}, false);
+    Patch32(imageList, 8, static_cast<uint32_t>(entries.size()));
+    Bytes albumList = Record("mhla", 92, {}, false);
+    Bytes fileList = Record("mhlf", 92, {}, false);
+    Patch32(fileList, 8, static_cast<uint32_t>(bytesPerFormat.size()));
+    for (const auto& [formatId, bytes] : bytesPerFormat) {
+        Bytes mhif = Record("mhif", 124, {});
+        Patch32(mhif, 16, formatId);
+        Patch32(mhif, 20, bytes);
+        fileList += mhif;
+    }
+    const Bytes sets =
+        itdb::Concat({DataSet(1, imageList + images), DataSet(2, albumList), DataSet(3, fileList)});
+    store.database = Record("mhfd", 132, sets);
+    Patch32(store.database, 20, 3);
+    return store;
+}
+
+bool WriteStore(const std::string& folder, const Store& store) {
+    bool written = itdb::WriteFile(folder + "ArtworkDB", store.database);
+    for (const auto& [name, bytes] : store.files) {
+        written = itdb::WriteFile(folder + name, bytes) && written;
+    }
+    return written;
+}
+
+size_t TagOffset(const Bytes& bytes, const char* tag, size_t nth) {
+    for (size_t at = 0; at + 4 <= bytes.size(); ++at) {
+        if (std::memcmp(bytes.data() + at, tag, 4) == 0 && nth-- == 0) {
+            return at;
+        }
+    }
+    return bytes.size();
+}
+
+void Patch32(Bytes& bytes, size_t offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+}
+
+}  // namespace artwork
