@@ -6,12 +6,17 @@
 // each track's location (iPod_Control/Music/Fnn/XXXX.ext), as a player keeps
 // them. With --compressed the database is iPod_Control/iTunes/iTunesCDB
 // instead, compressed as the newest nanos keep it, and there is no iTunesDB.
+// Four albums have covers in iPod_Control/Artwork, each linked to its
+// tracks another way: one picture shared through the image id, one picture
+// per track found by database id, and a cover narrower than its frame.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "artwork_builder.h"
 #include "itdb_builder.h"
 
 namespace {
@@ -146,6 +151,62 @@ std::vector<itdb::PlaylistContents> DemoPlaylists() {
     };
 }
 
+// How an album's tracks find their cover, if it has one.
+enum class CoverLink { None, SharedImage, DatabaseId, Narrow };
+
+struct Cover {
+    CoverLink link;
+    uint32_t sky;
+    uint32_t sea;
+    uint32_t sun;
+};
+
+// By album, in the order of DemoAlbums.
+std::vector<Cover> DemoCovers() {
+    return {
+        {CoverLink::SharedImage, 0xF4A259, 0x1D3557, 0xFFF3B0},
+        {CoverLink::DatabaseId, 0x8E3B46, 0xE0B1CB, 0xF8F4E3},
+        {CoverLink::SharedImage, 0x2B2D42, 0x8D99AE, 0xEDF2F4},
+        {CoverLink::Narrow, 0xFFB5A7, 0x2A9D8F, 0xE63946},
+    };
+}
+
+// A cover of `width` × `height`: a sun over the sea, in the album's colours.
+artwork::Image CoverImage(const Cover& cover, int32_t width, int32_t height) {
+    artwork::Image image = artwork::SolidImage(width, height, cover.sky);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const int32_t dx = x - width / 2;
+            const int32_t dy = y - height * 9 / 20;
+            const int32_t radius = std::min(width, height) / 5;
+            uint32_t& pixel = image.pixels[static_cast<size_t>(y * width + x)];
+            if (y > height * 11 / 20) {
+                pixel = cover.sea;
+            } else if (dx * dx + dy * dy < radius * radius) {
+                pixel = cover.sun;
+            }
+        }
+    }
+    return image;
+}
+
+// The covers' sizes as a classic keeps them: 320 and 128 pixels square, or
+// 320 × 240 centred in its frames.
+std::vector<artwork::StoredSize> CoverSizes(const Cover& cover) {
+    std::vector<artwork::StoredSize> sizes;
+    for (const auto& [formatId, side] : {std::pair{1060u, 320}, std::pair{1055u, 128}}) {
+        const int32_t height = cover.link == CoverLink::Narrow ? side * 3 / 4 : side;
+        artwork::StoredSize size = artwork::Stored(formatId, side, CoverImage(cover, side, height));
+        size.verticalPadding = static_cast<int16_t>((side - height) / 2);
+        sizes.push_back(size);
+    }
+    return sizes;
+}
+
+uint64_t DatabaseId(int index) {
+    return 0x5EED000000000000u + static_cast<uint64_t>(index) * 7;
+}
+
 std::u16string Widen(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
@@ -172,8 +233,15 @@ int main(int argc, char** argv) {
     }
     const fs::path root = argv[argc - 1];
     std::vector<itdb::Track> tracks;
+    std::vector<artwork::Entry> covers;
+    const std::vector<Album> albums = DemoAlbums();
+    const std::vector<Cover> demoCovers = DemoCovers();
     int index = 0;
-    for (const Album& album : DemoAlbums()) {
+    for (size_t albumNumber = 0; albumNumber < albums.size(); ++albumNumber) {
+        const Album& album = albums[albumNumber];
+        const Cover cover = albumNumber < demoCovers.size() ? demoCovers[albumNumber]
+                                                            : Cover{CoverLink::None, 0, 0, 0};
+        const auto imageId = static_cast<uint32_t>(100 + albumNumber);
         int32_t number = 1;
         for (const std::u16string& song : album.songs) {
             const std::string folder =
@@ -193,6 +261,15 @@ int main(int argc, char** argv) {
             track.bitRate = album.bitRate;
             track.sampleRateHz = album.sampleRateHz;
             track.mediaType = album.mediaType;
+            track.databaseId = DatabaseId(index);
+            if (cover.link == CoverLink::DatabaseId) {
+                covers.push_back({0, track.databaseId, CoverSizes(cover)});
+            } else if (cover.link != CoverLink::None) {
+                if (number == 2) {
+                    covers.push_back({imageId, track.databaseId, CoverSizes(cover)});
+                }
+                track.artworkId = imageId;
+            }
             tracks.push_back(track);
 
             const fs::path trackFile = root / "iPod_Control" / "Music" / folder / file;
@@ -213,6 +290,12 @@ int main(int argc, char** argv) {
     if (!itdb::WriteFile(database.string(),
                          compressed ? itdb::CompressedDatabase(ordinary) : ordinary)) {
         std::cerr << "cannot write " << database << "\n";
+        return 1;
+    }
+    const fs::path artworkFolder = root / "iPod_Control" / "Artwork";
+    fs::create_directories(artworkFolder);
+    if (!artwork::WriteStore((artworkFolder / "").string(), artwork::BuildStore(covers))) {
+        std::cerr << "cannot write " << artworkFolder << "\n";
         return 1;
     }
     std::cout << "demo player with " << tracks.size() << " tracks in " << root.string() << "\n";

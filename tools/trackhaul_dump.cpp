@@ -9,15 +9,25 @@
 //       one UTF-8 line per playlist in file order: its name, 0x1F, its kind
 //       (M library, P podcasts, S smart, N other), 0x1F and the file-order
 //       indexes (from 0) of its member tracks, separated by commas
+//   trackhaul-dump --art PLAYER
+//       per track in file order, its picture's visible size and format id
+//       ("320x320 1060") or "-"; PLAYER is the player's folder, whose
+//       database is found as the program finds it on a drive
+//   trackhaul-dump --art-ppm PLAYER INDEX OUT
+//       writes the picture of the track at file-order INDEX (from 0) to OUT
+//       as a binary PPM; exit 1 when it has none
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
 #include "core/csv_format.h"
 #include "core/itdbparser.h"
 #include "core/playlist_file.h"
+#include "core/track_row.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -29,7 +39,9 @@ namespace {
 int Usage() {
     std::cerr << "usage: trackhaul-dump DATABASE [LIMIT]\n"
                  "       trackhaul-dump --count DATABASE\n"
-                 "       trackhaul-dump --playlists DATABASE\n";
+                 "       trackhaul-dump --playlists DATABASE\n"
+                 "       trackhaul-dump --art PLAYER\n"
+                 "       trackhaul-dump --art-ppm PLAYER INDEX OUT\n";
     return 2;
 }
 
@@ -100,6 +112,83 @@ int DumpPlaylists(const std::string& path) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+// Reads the database of the player in `folder` as the program would; null
+// when it has no track to show.
+std::unique_ptr<ITDBParser> ParsePlayer(const std::string& folder) {
+    std::string root = folder;
+    while (root.size() > 1 && (root.back() == '/' || root.back() == kSeparator)) {
+        root.pop_back();
+    }
+    auto parser = std::make_unique<ITDBParser>(DatabasePathOnPlayer(root, kSeparator));
+    if (parser->Parse(-1) <= 0) {
+        std::cerr << "An error occurred while reading iPod database.\n";
+        return nullptr;
+    }
+    return parser;
+}
+
+int DumpArt(const std::string& folder) {
+    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder);
+    if (!parser) {
+        return 1;
+    }
+    const ArtworkIndex& art = parser->Artwork();
+    for (parser->First(); parser->HasNext();) {
+        const int32_t picture = parser->Next()->GetArtwork();
+        if (picture < 0) {
+            WriteBytes("-\n");
+        } else {
+            WriteBytes(std::to_string(art.Width(picture)) + "x" +
+                       std::to_string(art.Height(picture)) + " " +
+                       std::to_string(art.FormatId(picture)) + "\n");
+        }
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int DumpArtPpm(const std::string& folder, const char* indexText, const std::string& out) {
+    int32_t index = 0;
+    if (!ParseLimit(indexText, index) || index < 0) {
+        return Usage();
+    }
+    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder);
+    if (!parser) {
+        return 1;
+    }
+    const OneTrack* track = nullptr;
+    int32_t position = 0;
+    for (parser->First(); parser->HasNext() && track == nullptr; ++position) {
+        const OneTrack* next = parser->Next();
+        track = position == index ? next : nullptr;
+    }
+    const std::optional<Picture> picture =
+        track != nullptr ? parser->Artwork().Load(track->GetArtwork()) : std::nullopt;
+    if (!picture) {
+        std::cerr << "The track has no picture.\n";
+        return 1;
+    }
+    std::string ppm =
+        "P6\n" + std::to_string(picture->Width) + " " + std::to_string(picture->Height) + "\n255\n";
+    for (const uint32_t pixel : picture->Pixels) {
+        ppm += static_cast<char>(pixel >> 16);
+        ppm += static_cast<char>(pixel >> 8);
+        ppm += static_cast<char>(pixel);
+    }
+    std::FILE* file = std::fopen(out.c_str(), "wb");
+    const bool written =
+        file != nullptr && std::fwrite(ppm.data(), 1, ppm.size(), file) == ppm.size();
+    if (file != nullptr && std::fclose(file) != 0) {
+        return 1;
+    }
+    return written ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +198,12 @@ int main(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
     if (first == "--playlists") {
         return argc == 3 ? DumpPlaylists(argv[2]) : Usage();
+    }
+    if (first == "--art") {
+        return argc == 3 ? DumpArt(argv[2]) : Usage();
+    }
+    if (first == "--art-ppm") {
+        return argc == 5 ? DumpArtPpm(argv[2], argv[3], argv[4]) : Usage();
     }
     if (first == "--count") {
         if (argc != 3) {

@@ -1,8 +1,7 @@
 #include "app/selectipod.h"
 
-#include <cstdio>
-
 #include "app/resource_ids.h"
+#include "core/file_range.h"
 #include "core/track_row.h"
 #include "win/message_box.h"
 #include "win/pixel_layout.h"
@@ -35,33 +34,6 @@ void FitLabelToText(HWND label) {
     GetWindowRect(label, &bounds);
     SetWindowPos(label, nullptr, 0, 0, extent.cx, bounds.bottom - bounds.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-struct FileCheck {
-    bool opens = false;
-    bool hasContent = false;  // at least one byte
-};
-
-FileCheck CheckFile(const std::string& path) {
-    FileCheck check;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file != nullptr) {
-        check.opens = true;
-        check.hasContent = std::fgetc(file) != EOF;
-        std::fclose(file);
-    }
-    return check;
-}
-
-// The drive's iTunesDB, unless it cannot be opened or is empty and the
-// drive has an iTunesCDB: newer players keep only the compressed database.
-std::string DatabasePathOn(const std::string& driveDesignator) {
-    const std::string ordinary = DatabasePathOnDrive(driveDesignator);
-    const std::string compressed = CompressedDatabasePathOnDrive(driveDesignator);
-    if (!CheckFile(ordinary).hasContent && CheckFile(compressed).opens) {
-        return compressed;
-    }
-    return ordinary;
 }
 
 }  // namespace
@@ -136,8 +108,8 @@ void TSelectIPodForm::BtnOKClick() {
     SendMessageA(driveList, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(entry.data()));
     entry.resize(static_cast<size_t>(length));
 
-    const std::string path = DatabasePathOn(DriveDesignatorOf(entry));
-    if (!CheckFile(path).opens) {
+    const std::string path = DatabasePathOnPlayer(DriveDesignatorOf(entry));
+    if (!FileSize(path)) {
         win::ShowMessageBox(Handle(), L"Cannot read iPod database on selected device.",
                             MB_OK | MB_ICONERROR);
         return;

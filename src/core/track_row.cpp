@@ -1,6 +1,7 @@
 #include "track_row.h"
 
 #include "ansi_text.h"
+#include "file_range.h"
 #include "onetrack.h"
 
 std::array<std::u16string, kTrackColumnCount> TrackColumnTexts(const OneTrack& track) {
@@ -36,10 +37,32 @@ std::string DriveDesignatorOf(std::string_view driveEntry) {
     return std::string(driveEntry.substr(1, 2));
 }
 
-std::string DatabasePathOnDrive(std::string_view driveDesignator) {
-    return std::string(driveDesignator) + "\\iPod_Control\\iTunes\\iTunesDB";
+namespace {
+
+std::string PathOnDrive(std::string_view driveDesignator, char separator, const char* name) {
+    std::string path(driveDesignator);
+    for (const char* part : {"iPod_Control", "iTunes", name}) {
+        path += separator;
+        path += part;
+    }
+    return path;
 }
 
-std::string CompressedDatabasePathOnDrive(std::string_view driveDesignator) {
-    return std::string(driveDesignator) + "\\iPod_Control\\iTunes\\iTunesCDB";
+}  // namespace
+
+std::string DatabasePathOnDrive(std::string_view driveDesignator, char separator) {
+    return PathOnDrive(driveDesignator, separator, "iTunesDB");
+}
+
+std::string CompressedDatabasePathOnDrive(std::string_view driveDesignator, char separator) {
+    return PathOnDrive(driveDesignator, separator, "iTunesCDB");
+}
+
+std::string DatabasePathOnPlayer(std::string_view driveDesignator, char separator) {
+    const std::string ordinary = DatabasePathOnDrive(driveDesignator, separator);
+    const std::string compressed = CompressedDatabasePathOnDrive(driveDesignator, separator);
+    if (FileSize(ordinary).value_or(0) == 0 && FileSize(compressed)) {
+        return compressed;
+    }
+    return ordinary;
 }

@@ -23,8 +23,12 @@ int32_t ProgressPercent(int64_t done, int64_t total);
 std::string DriveEntryText(char driveLetter, std::string_view volumeLabel);
 // "F:" from such an entry: its second and third characters.
 std::string DriveDesignatorOf(std::string_view driveEntry);
-// "F:\iPod_Control\iTunes\iTunesDB" for the designator "F:".
-std::string DatabasePathOnDrive(std::string_view driveDesignator);
+// "F:\iPod_Control\iTunes\iTunesDB" for the designator "F:"; with another
+// separator, the same below any folder that holds a player's files.
+std::string DatabasePathOnDrive(std::string_view driveDesignator, char separator = '\\');
 // "F:\iPod_Control\iTunes\iTunesCDB": the compressed database, which newer
 // players keep instead.
-std::string CompressedDatabasePathOnDrive(std::string_view driveDesignator);
+std::string CompressedDatabasePathOnDrive(std::string_view driveDesignator, char separator = '\\');
+// The database the program reads on a player: the iTunesDB, unless it cannot
+// be opened or is empty and the player has an iTunesCDB.
+std::string DatabasePathOnPlayer(std::string_view driveDesignator, char separator = '\\');

@@ -94,28 +94,20 @@ void ExpectShown(const Player& player, const std::vector<std::optional<Shown>>& 
     }
 }
 
-StoredSize Size(uint32_t formatId, int32_t side, Image image) {
-    StoredSize size;
-    size.formatId = formatId;
-    size.side = side;
-    size.image = std::move(image);
-    return size;
-}
-
 const Image kCover320 = artwork::TestImage(320, 320, 1);
 const Image kCover128 = artwork::TestImage(128, 128, 2);
 const Image kWide = artwork::TestImage(320, 240, 3);
 const Image kTall = artwork::TestImage(100, 128, 4);
 
 TEST(ArtworkIndex, GeneratedStoresReadBackExactly) {
-    StoredSize padded = Size(1060, 320, kWide);
+    StoredSize padded = artwork::Stored(1060, 320, kWide);
     padded.verticalPadding = 40;
-    StoredSize paddedRows = Size(1055, 128, kTall);
+    StoredSize paddedRows = artwork::Stored(1055, 128, kTall);
     paddedRows.horizontalPadding = -28;
     paddedRows.rowPadding = 24;
-    StoredSize bigEndian = Size(2003, 150, artwork::TestImage(150, 150, 5));
+    StoredSize bigEndian = artwork::Stored(2003, 150, artwork::TestImage(150, 150, 5));
     bigEndian.bigEndian = true;
-    StoredSize utf8Name = Size(1061, 56, artwork::TestImage(56, 56, 6));
+    StoredSize utf8Name = artwork::Stored(1061, 56, artwork::TestImage(56, 56, 6));
     utf8Name.nameEncoding = 1;
 
     const struct {
@@ -125,20 +117,21 @@ TEST(ArtworkIndex, GeneratedStoresReadBackExactly) {
         std::vector<std::optional<Shown>> shown;
     } cases[] = {
         {"one picture per album, the largest of its sizes",
-         {{7, 1001, {Size(1055, 128, kCover128), Size(1060, 320, kCover320)}},
-          {8, 1002, {Size(1060, 320, kCover128)}}},
+         {{7, 1001, {artwork::Stored(1055, 128, kCover128), artwork::Stored(1060, 320, kCover320)}},
+          {8, 1002, {artwork::Stored(1060, 320, kCover128)}}},
          {{1001, 7}, {1002, 8}},
          {Shown{1060, kCover320}, Shown{1060, kCover128}}},
         {"an album's tracks share one picture through the image id",
-         {{40, 2001, {Size(1060, 320, kCover320)}}},
+         {{40, 2001, {artwork::Stored(1060, 320, kCover320)}}},
          {{2001, 40}, {2002, 40}, {2003, 40}},
          {Shown{1060, kCover320}, Shown{1060, kCover320}, Shown{1060, kCover320}}},
         {"reached by the database id alone, also by short headers",
-         {{0, 3001, {Size(1055, 128, kCover128)}}, {0, 3002, {Size(1060, 320, kCover320)}}},
+         {{0, 3001, {artwork::Stored(1055, 128, kCover128)}},
+          {0, 3002, {artwork::Stored(1060, 320, kCover320)}}},
          {{3002, 0}, {3001, 99, 0x170}, {3003, 0}},
          {Shown{1060, kCover320}, Shown{1055, kCover128}, std::nullopt}},
         {"an image id that names no picture falls back to the database id",
-         {{5, 4001, {Size(1055, 128, kCover128)}}},
+         {{5, 4001, {artwork::Stored(1055, 128, kCover128)}}},
          {{4001, 77}, {4009, 0}},
          {Shown{1055, kCover128}, std::nullopt}},
         {"padded pictures that are not square",
@@ -148,7 +141,7 @@ TEST(ArtworkIndex, GeneratedStoresReadBackExactly) {
         {"big-endian frames, names in UTF-8, a format known by its size",
          {{1, 0, {bigEndian}},
           {2, 0, {utf8Name}},
-          {3, 0, {Size(3333, 64, artwork::TestImage(64, 64))}}},
+          {3, 0, {artwork::Stored(3333, 64, artwork::TestImage(64, 64))}}},
          {{0, 1}, {0, 2}, {0, 3}},
          {Shown{2003, bigEndian.image}, Shown{1061, utf8Name.image},
           Shown{3333, artwork::TestImage(64, 64)}}},
@@ -161,20 +154,20 @@ TEST(ArtworkIndex, GeneratedStoresReadBackExactly) {
 
 // A store of three pictures whose middle one a test damages.
 std::vector<artwork::Entry> ThreePictures(const StoredSize& middle) {
-    return {{1, 0, {Size(1055, 128, kCover128)}},
+    return {{1, 0, {artwork::Stored(1055, 128, kCover128)}},
             {2, 0, {middle}},
-            {3, 0, {Size(1055, 128, kCover128)}}};
+            {3, 0, {artwork::Stored(1055, 128, kCover128)}}};
 }
 
 TEST(ArtworkIndex, HostileStoresCostPicturesNeverTracks) {
     using Damage = std::function<void(artwork::Store&)>;
     const auto named = [](std::string name) {
-        StoredSize size = Size(1055, 128, kCover128);
+        StoredSize size = artwork::Stored(1055, 128, kCover128);
         size.fileName = std::move(name);
         return size;
     };
     const auto declared = [](auto field, auto value) {
-        StoredSize size = Size(1055, 128, kCover128);
+        StoredSize size = artwork::Stored(1055, 128, kCover128);
         size.*field = value;
         return size;
     };
@@ -189,7 +182,7 @@ TEST(ArtworkIndex, HostileStoresCostPicturesNeverTracks) {
     const std::vector<std::optional<Shown>> notMiddle{cover, std::nullopt, cover};
     const std::vector<std::optional<Shown>> none(3);
     const std::vector<std::optional<Shown>> first{cover, std::nullopt, std::nullopt};
-    const StoredSize plain = Size(1055, 128, kCover128);
+    const StoredSize plain = artwork::Stored(1055, 128, kCover128);
 
     const struct {
         const char* name;
@@ -204,7 +197,7 @@ TEST(ArtworkIndex, HostileStoresCostPicturesNeverTracks) {
         {"an offset beyond the file", declared(&StoredSize::offset, 0x7FFFFF00u), {}, notMiddle},
         {"a byte count beyond the frame", declared(&StoredSize::byteCount, 4u), {}, notMiddle},
         {"an unknown format larger than 1024 x 1024",
-         Size(4000, 1025, artwork::TestImage(1, 1)),
+         artwork::Stored(4000, 1025, artwork::TestImage(1, 1)),
          {},
          notMiddle},
         {"a picture claiming 65,535 x 65,535 is clipped to its frame",
@@ -251,7 +244,8 @@ TEST(ArtworkIndex, HostileStoresCostPicturesNeverTracks) {
 }
 
 TEST(ArtworkIndex, KeepsThePicturesBeforeTheBudgetRunsOut) {
-    const Player player({}, artwork::BuildStore(ThreePictures(Size(1055, 128, kCover128))));
+    const Player player({},
+                        artwork::BuildStore(ThreePictures(artwork::Stored(1055, 128, kCover128))));
     ArtworkIndex index;
     size_t left = 250;  // the file's name and one picture
     index.Read(player.ArtworkFolder(), [&left](size_t bytes) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <set>
+#include <utility>
 
 namespace artwork {
 
@@ -126,6 +126,14 @@ Image TestImage(int32_t width, int32_t height, uint32_t seed) {
         }
     }
     return image;
+}
+
+StoredSize Stored(uint32_t formatId, int32_t side, Image image) {
+    StoredSize size;
+    size.formatId = formatId;
+    size.side = side;
+    size.image = std::move(image);
+    return size;
 }
 
 uint32_t Rgb565Rounded(uint32_t rgb) {

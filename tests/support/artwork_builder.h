@@ -52,6 +52,9 @@ struct StoredSize {
     std::optional<uint16_t> height;
 };
 
+// A stored size of `side` with the picture at its top left corner.
+StoredSize Stored(uint32_t formatId, int32_t side, Image image);
+
 struct Entry {
     uint32_t imageId = 0;
     uint64_t songId = 0;

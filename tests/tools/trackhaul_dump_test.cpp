@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "artwork_builder.h"
 #include "core/csv_format.h"
 #include "itdb_builder.h"
 #include "temp_dir.h"
@@ -173,6 +174,46 @@ TEST(TrackhaulDump, PlaylistsOnePerLineInBothForms) {
     EXPECT_EQ(missing.err, "An error occurred while reading iPod database.\n");
 }
 
+TEST(TrackhaulDump, ArtOfAPlayerAndItsPicturesAsPpm) {
+    TempDir dir;
+    const std::filesystem::path player = dir.Path() / "player";
+    std::filesystem::create_directories(player / "iPod_Control" / "iTunes");
+    std::filesystem::create_directories(player / "iPod_Control" / "Artwork");
+    std::vector<itdb::Track> tracks(3, SampleTrack(u"A", 1));
+    tracks[0].artworkId = 9;
+    tracks[1].databaseId = 0x123456789A;
+    // Beside the compressed database, as the newest players keep it.
+    ASSERT_TRUE(itdb::WriteFile((player / "iPod_Control" / "iTunes" / "iTunesCDB").string(),
+                                itdb::CompressedDatabase(itdb::RealisticDatabase(tracks))));
+    artwork::StoredSize wide = artwork::Stored(1055, 128, artwork::TestImage(128, 96));
+    wide.verticalPadding = 16;
+    const artwork::StoredSize square =
+        artwork::Stored(1060, 320, artwork::SolidImage(320, 320, 0xFFFFFF));
+    ASSERT_TRUE(
+        artwork::WriteStore((player / "iPod_Control" / "Artwork" / "").string(),
+                            artwork::BuildStore({{9, 0, {wide}}, {0, 0x123456789A, {square}}})));
+
+    const RunResult art = RunDump(dir, "--art " + player.string() + "/");
+    EXPECT_EQ(art.exitStatus, 0);
+    EXPECT_EQ(art.out, "128x96 1055\n320x320 1060\n-\n");
+
+    const std::string ppm = dir.File("cover.ppm");
+    EXPECT_EQ(RunDump(dir, "--art-ppm " + player.string() + " 0 " + ppm).exitStatus, 0);
+    std::string expected = "P6\n128 96\n255\n";
+    for (const uint32_t pixel : wide.image.pixels) {
+        const uint32_t shown = artwork::Rgb565Rounded(pixel);
+        expected += {static_cast<char>(shown >> 16), static_cast<char>(shown >> 8),
+                     static_cast<char>(shown)};
+    }
+    EXPECT_EQ(ReadWhole(ppm), expected);
+
+    const RunResult none = RunDump(dir, "--art-ppm " + player.string() + " 2 " + ppm);
+    EXPECT_EQ(none.exitStatus, 1);
+    EXPECT_EQ(none.err, "The track has no picture.\n");
+    EXPECT_EQ(RunDump(dir, "--art-ppm " + player.string() + " 3 " + ppm).exitStatus, 1);
+    EXPECT_EQ(RunDump(dir, "--art " + dir.File("nothing")).exitStatus, 1);
+}
+
 TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
     TempDir dir;
     ASSERT_EQ(RunTool(dir, MAKE_DEMO_PLAYER, dir.File("plain")).exitStatus, 0);
@@ -203,7 +244,8 @@ TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
 TEST(TrackhaulDump, UsageErrors) {
     TempDir dir;
     for (const char* arguments :
-         {"", "--count", "--playlists", "--playlists a b", "a 1 2", "a notanumber"}) {
+         {"", "--count", "--playlists", "--playlists a b", "a 1 2", "a notanumber", "--art",
+          "--art-ppm a 1", "--art-ppm a -1 b", "--art-ppm a x b"}) {
         const RunResult run = RunDump(dir, arguments);
         EXPECT_EQ(run.exitStatus, 2) << arguments;
         EXPECT_EQ(run.out, "") << arguments;
