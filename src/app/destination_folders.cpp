@@ -69,6 +69,10 @@ void DestinationFolders::Add(const std::wstring& folder, std::wstring_view name)
     folders_[UpperCase(folder)].insert(UpperCase(name));
 }
 
+bool DestinationFolders::TakeCoverTurn(const std::wstring& folder) {
+    return coveredFolders_.insert(UpperCase(folder)).second;
+}
+
 DWORD DestinationFolders::MakeSubFolders(const std::wstring& destination,
                                          std::wstring_view relativePath) {
     for (size_t end = relativePath.find(L'\\'); end != std::wstring_view::npos;

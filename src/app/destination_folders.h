@@ -28,8 +28,13 @@ public:
     // name is in the way, a name too long).
     DWORD MakeSubFolders(const std::wstring& destination, std::wstring_view relativePath);
 
+    // True the first time it is asked of `folder` in the run: its cover is
+    // then written, once.
+    bool TakeCoverTurn(const std::wstring& folder);
+
 private:
     using Names = std::unordered_set<std::wstring>;
     std::unordered_map<std::wstring, Names> folders_;  // by upper-case path
     Names madeFolders_;                                // upper-case paths, each with a backslash
+    Names coveredFolders_;                             // upper-case paths
 };

@@ -9,6 +9,7 @@
 #include "app/overwriteprompt.h"
 #include "app/track_list_view.h"
 #include "core/ansi_text.h"
+#include "core/artwork_db.h"
 #include "core/file_name_pattern.h"
 #include "core/onetrack.h"
 #include "win/message_box.h"
@@ -111,14 +112,10 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     }
     const std::wstring folder = destination + relativePath.substr(0, nameStart);
     const std::wstring fileName = relativePath.substr(nameStart);
-    folders_.Visit(folder);
     bool replace = false;
-    if (folders_.Holds(folder, fileName) && form_.TargetExists(target)) {
-        const ClashOutcome outcome = ResolveClash(policy, target);
-        if (outcome != ClashOutcome::Copy) {
-            return ContinuationAfter(outcome);
-        }
-        replace = true;
+    const ClashOutcome clash = ClearTarget(policy, folder, fileName, target, replace);
+    if (clash != ClashOutcome::Copy) {
+        return ContinuationAfter(clash);
     }
 
     // The copy goes to a temporary name first: the target's name only ever
@@ -129,6 +126,64 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         DeleteFileW(temporary.c_str());  // a failed copy may leave its beginning
         return ReportFailure(source, target, win::SystemErrorText(error));
     }
+    if (const auto notPlaced = PlaceFinished(temporary, target, replace, policy, source)) {
+        return *notPlaced;
+    }
+    folders_.Add(folder, fileName);
+    // Many albums share the one folder without sub-folders: none gets a cover.
+    if (nameStart > 0 && form_.Settings().GetSaveAlbumArt()) {
+        return SaveCover(track, folder, policy);
+    }
+    return Continuation::GoOn;
+}
+
+TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
+                                                         const std::wstring& folder,
+                                                         ClashPolicy& policy) {
+    // A track without a picture leaves the turn to the next one there.
+    if (track.GetArtwork() < 0 || !folders_.TakeCoverTurn(folder)) {
+        return Continuation::GoOn;
+    }
+    constexpr wchar_t kCoverName[] = L"folder.jpg";
+    const std::u16string target = win::Utf16FromWide(folder + kCoverName);
+    const ArtworkIndex& art = form_.Parser->Artwork();
+    const std::string& source = art.FilePath(track.GetArtwork());
+    const std::optional<Picture> picture = art.Load(track.GetArtwork());
+    if (!picture) {
+        // The player changed, or went, since it was read.
+        return ReportFailure(source, target, win::SystemErrorText(ERROR_READ_FAULT));
+    }
+    bool replace = false;
+    const ClashOutcome clash = ClearTarget(policy, folder, kCoverName, target, replace);
+    if (clash != ClashOutcome::Copy) {
+        return ContinuationAfter(clash);
+    }
+    const std::wstring temporary = folder + win::WideFromUtf16(TemporaryCopyName(runNumber_));
+    if (!jpegWriter_) {
+        jpegWriter_.emplace();
+    }
+    if (const HRESULT result = jpegWriter_->Write(temporary, *picture); FAILED(result)) {
+        DeleteFileW(temporary.c_str());
+        return ReportFailure(source, target, win::ImagingErrorText(result));
+    }
+    if (const auto notPlaced = PlaceFinished(temporary, target, replace, policy, source)) {
+        return *notPlaced;
+    }
+    folders_.Add(folder, kCoverName);
+    return Continuation::GoOn;
+}
+
+ClashOutcome TrackExtraction::ClearTarget(ClashPolicy& policy, const std::wstring& folder,
+                                          std::wstring_view name, const std::u16string& target,
+                                          bool& replace) {
+    folders_.Visit(folder);
+    replace = folders_.Holds(folder, name) && form_.TargetExists(target);
+    return replace ? ResolveClash(policy, target) : ClashOutcome::Copy;
+}
+
+std::optional<TrackExtraction::Continuation> TrackExtraction::PlaceFinished(
+    const std::wstring& temporary, const std::u16string& target, bool replace, ClashPolicy& policy,
+    const std::string& source) {
     DWORD error = MoveIntoPlace(temporary, target, replace);
     if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
         // Written by someone else while this copy ran.
@@ -143,8 +198,7 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         DeleteFileW(temporary.c_str());
         return ReportFailure(source, target, win::SystemErrorText(error));
     }
-    folders_.Add(folder, fileName);
-    return Continuation::GoOn;
+    return std::nullopt;
 }
 
 ClashOutcome TrackExtraction::ResolveClash(ClashPolicy& policy, const std::u16string& target) {

@@ -2,8 +2,10 @@
 // from the player into a folder the user chooses, under names built from the
 // file name pattern, in the list's display order. Clashes with existing
 // files follow the overwrite policy and, where it says so, the user's
-// answers; a failed copy offers to go on with the rest. The player is only
-// read.
+// answers; a failed copy offers to go on with the rest. With sub-folders and
+// the preference set, each folder that receives tracks also receives the
+// cover of the first of them that has one, as folder.jpg, treated like a
+// track. The player is only read.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +18,7 @@
 #include "core/extraction_rules.h"
 #include "core/update_throttle.h"
 #include "win/handles.h"
+#include "win/jpeg_file.h"
 
 class OneTrack;
 class TMainForm;
@@ -34,8 +37,22 @@ public:
 private:
     void ExtractRows(ClashPolicy& policy);
     Continuation ExtractTrack(const OneTrack& track, ClashPolicy& policy);
+    // Writes the track's cover as folder.jpg into `folder`, where the track
+    // has just been put, unless the folder has had its turn this run.
+    Continuation SaveCover(const OneTrack& track, const std::wstring& folder, ClashPolicy& policy);
     // What the policy, or the user, says of a target that exists.
     ClashOutcome ResolveClash(ClashPolicy& policy, const std::u16string& target);
+    // Whether a file may go to `target`, named `name` in `folder`: Copy, with
+    // `replace` set when one is there; otherwise what the policy or the user
+    // said.
+    ClashOutcome ClearTarget(ClashPolicy& policy, const std::wstring& folder,
+                             std::wstring_view name, const std::u16string& target, bool& replace);
+    // Renames a finished temporary file onto its target, asking about a file
+    // that appeared there meanwhile; the temporary file is removed when it
+    // is not placed. Nothing once placed, else how the run goes on.
+    std::optional<Continuation> PlaceFinished(const std::wstring& temporary,
+                                              const std::u16string& target, bool replace,
+                                              ClashPolicy& policy, const std::string& source);
     // CopyFileExW with the progress routine, replacing a file at `target`;
     // false with the thread's last error set when it fails.
     bool Copy(const std::string& source, const std::wstring& target);
@@ -58,7 +75,8 @@ private:
     TMainForm& form_;
     std::u16string destination_;  // the chosen folder and a backslash
     DestinationFolders folders_;
-    DWORD runNumber_ = 0;  // numbers this run's temporary copies
+    std::optional<win::JpegWriter> jpegWriter_;  // made when the first cover is written
+    DWORD runNumber_ = 0;                        // numbers this run's temporary copies
     std::u16string currentTarget_;
     // Letting messages through and repainting the status bar cost as much
     // under Wine as copying a small file; this often keeps the window current

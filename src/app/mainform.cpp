@@ -73,6 +73,7 @@ TMainForm::TMainForm() {
         SetBarVisible(Bar::MenuBar, SettingsForm->GetShowMenuBar());
         SetBarVisible(Bar::Toolbar, SettingsForm->GetShowToolbar());
         SetBarVisible(Bar::StatusBar, SettingsForm->GetShowStatusBar());
+        SetBarVisible(Bar::AlbumArt, SettingsForm->GetShowAlbumArt());
         Parser.reset();
         FormCreate();
     } catch (...) {
@@ -300,6 +301,14 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
                 // and those of 40,000 rows take half a second.
                 result = TRUE;
                 return true;
+            }
+            if (header.hwndFrom == trackList_ && header.code == LVN_ITEMCHANGED) {
+                const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+                if ((change.uChanged & LVIF_STATE) &&
+                    ((change.uNewState ^ change.uOldState) & LVIS_FOCUSED)) {
+                    albumArt_->FollowFocus();
+                }
+                return false;
             }
             if (header.hwndFrom == trackList_ && header.code == LVN_COLUMNCLICK) {
                 TrackListColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);

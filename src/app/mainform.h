@@ -1,7 +1,8 @@
 // TMainForm: the program's one main window. A band container at the top holds
 // the menu bar (a toolbar whose buttons drop down the menus), the command
-// toolbar and the playlist list; the track list fills the middle; a three-panel status bar with a
-// hidden progress bar sits at the bottom. The window owns the settings and,
+// toolbar and the playlist list; the track list fills the middle, with the
+// album art pane at its right when that is shown; a three-panel status bar
+// with a hidden progress bar sits at the bottom. The window owns the settings and,
 // while a database is loaded, the reader whose tracks the list rows point to.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/album_art_pane.h"
 #include "app/overwriteprompt.h"
 #include "app/playlist_chooser.h"
 #include "app/preferences.h"
@@ -43,6 +45,7 @@ public:
     HWND CoolBar() const { return coolBar_; }
     HWND ProgressBar() const { return progressBar_; }
     HWND PlaylistList() const { return playlists_->ComboBox(); }
+    HWND AlbumArt() const { return albumArt_->Handle(); }
     HMENU MainMenu() const { return mainMenu_.get(); }
     HMENU PopupMenu() const { return popupMenu_.get(); }
 
@@ -95,7 +98,8 @@ public:
     static constexpr char TestLoadPath[] = "C:\\Trackhaul\\iTunesDB";
 
 private:
-    enum class Bar { MenuBar, Toolbar, StatusBar };
+    // What the View menu shows and hides.
+    enum class Bar { MenuBar, Toolbar, StatusBar, AlbumArt };
 
     // "Trackhaul Ready", shown whenever an operation ends.
     static std::wstring ReadyText();
@@ -118,8 +122,8 @@ private:
     void FormDestroy();
     void Layout();
 
-    // The three bars and their check marks, the menus and the columns'
-    // minimum widths (mainform_bars.cpp).
+    // The bars and the album art pane with their check marks, the menus and
+    // the columns' minimum widths (mainform_bars.cpp).
     bool IsBarVisible(Bar bar) const;
     void SetBarVisible(Bar bar, bool visible);
     void ToggleBar(Bar bar);
@@ -145,6 +149,7 @@ private:
     void ActionViewMenuBarExecute();
     void ActionViewToolbarExecute();
     void ActionViewStatusBarExecute();
+    void ActionViewAlbumArtExecute();
     void ActionSortTrackNumberExecute();
     void ActionSortTitleExecute();
     void ActionSortArtistExecute();
@@ -168,6 +173,8 @@ private:
     // The same, or -1 with nothing kept when memory runs out.
     int32_t FillTrackListKeepingMemory(int32_t trackCount);
     void SortTrackList(int key);
+    // The picture of the focused row, for the album art pane.
+    AlbumArtPane::Source FocusedPicture() const;
 
     bool UpdateCursor();
 
@@ -186,6 +193,7 @@ private:
     win::UniqueFont trackListFont_;
     win::UniqueAccelerators shortcuts_;
     std::unique_ptr<PlaylistChooser> playlists_;
+    std::unique_ptr<AlbumArtPane> albumArt_;
     std::unique_ptr<TPreferencesForm> SettingsForm;
     std::unique_ptr<TOverwritePromptForm> OverwriteForm;
     win::ReentrancyGuard busy_;

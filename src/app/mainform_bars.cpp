@@ -21,7 +21,7 @@ namespace {
 
 // Positions inside the menus that the command table cannot name.
 constexpr int ViewMenuPosition = 2;
-constexpr UINT SortListByPosition = 4;
+constexpr UINT SortListByPosition = 5;
 constexpr int SortSubmenuImage = 7;
 
 struct MenuBarButton {
@@ -56,6 +56,8 @@ constexpr std::array<Column, 9> Columns{{
 }};
 
 constexpr int StatusBarHeight = 19;
+// The album art pane's width, at most half the window's.
+constexpr int AlbumArtWidth = 220;
 constexpr std::array<int, 2> StatusPanelWidths{200, 200};  // the last panel takes the rest
 constexpr win::PixelRect ProgressBarBounds{204, 4, 192, 13};
 
@@ -128,6 +130,7 @@ void TMainForm::CreateComponents() {
     CreateTrackList();
     // After the track list, whose font it shares: names in any script show.
     playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
+    albumArt_ = std::make_unique<AlbumArtPane>(window_, [this] { return FocusedPicture(); });
     CreateStatusBar();
 }
 
@@ -258,15 +261,22 @@ void TMainForm::Layout() {
         bottom -= height;
         MoveWindow(statusBar_, client.left, bottom, client.right - client.left, height, TRUE);
     }
-    MoveWindow(trackList_, client.left, top, client.right - client.left, std::max(bottom - top, 0),
-               TRUE);
+    int listWidth = client.right - client.left;
+    if (albumArt_ && IsBarVisible(Bar::AlbumArt)) {
+        const int paneWidth = std::min(win::ScalePixels(AlbumArtWidth), listWidth / 2);
+        listWidth -= paneWidth;
+        MoveWindow(albumArt_->Handle(), client.left + listWidth, top, paneWidth,
+                   std::max(bottom - top, 0), TRUE);
+    }
+    MoveWindow(trackList_, client.left, top, listWidth, std::max(bottom - top, 0), TRUE);
 }
 
 // The bars ----------------------------------------------------------------------
 
 bool TMainForm::IsBarVisible(Bar bar) const {
-    if (bar == Bar::StatusBar) {
-        return (GetWindowLongPtrW(statusBar_, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (bar == Bar::StatusBar || bar == Bar::AlbumArt) {
+        HWND window = bar == Bar::StatusBar ? statusBar_ : albumArt_->Handle();
+        return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
     }
     REBARBANDINFOW band{};
     band.cbSize = sizeof(band);
@@ -280,6 +290,10 @@ void TMainForm::SetBarVisible(Bar bar, bool visible) {
     int menuId = ID_VIEW_STATUSBAR;
     if (bar == Bar::StatusBar) {
         ShowWindow(statusBar_, visible ? SW_SHOWNA : SW_HIDE);
+    } else if (bar == Bar::AlbumArt) {
+        menuId = ID_VIEW_ALBUMART;
+        ShowWindow(albumArt_->Handle(), visible ? SW_SHOWNA : SW_HIDE);
+        albumArt_->FollowFocus();
     } else {
         menuId = bar == Bar::MenuBar ? ID_VIEW_MENUBAR : ID_VIEW_TOOLBAR;
         SendMessageW(coolBar_, RB_SHOWBAND, BandIndex(bar == Bar::MenuBar), visible);
@@ -307,6 +321,9 @@ void TMainForm::ToggleBar(Bar bar) {
             break;
         case Bar::StatusBar:
             SettingsForm->SetShowStatusBar(visible);
+            break;
+        case Bar::AlbumArt:
+            SettingsForm->SetShowAlbumArt(visible);
             break;
     }
 }

@@ -68,6 +68,9 @@ void TMainForm::RunCommand(int id) {
         case ID_VIEW_STATUSBAR:
             ActionViewStatusBarExecute();
             break;
+        case ID_VIEW_ALBUMART:
+            ActionViewAlbumArtExecute();
+            break;
         case ID_VIEW_PLAYLIST:
             playlists_->Focus();
             break;
@@ -116,6 +119,10 @@ void TMainForm::ActionViewToolbarExecute() {
 
 void TMainForm::ActionViewStatusBarExecute() {
     ToggleBar(Bar::StatusBar);
+}
+
+void TMainForm::ActionViewAlbumArtExecute() {
+    ToggleBar(Bar::AlbumArt);
 }
 
 void TMainForm::ActionHelpAboutExecute() {

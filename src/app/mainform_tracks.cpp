@@ -8,6 +8,7 @@
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app/selectipod.h"
+#include "core/onetrack.h"
 #include "core/track_row.h"
 #include "win/message_box.h"
 
@@ -57,10 +58,14 @@ void TMainForm::ActionFileCloseExecute() {
 }
 
 void TMainForm::ReleaseDatabase() {
-    // The rows and the playlist list point into the reader: they go first.
+    // The rows, the playlist list and the album art pane point into the
+    // reader: they go first.
     Rows().Clear();
     if (playlists_) {
         playlists_->Reset(nullptr);
+    }
+    if (albumArt_) {
+        albumArt_->Forget();
     }
     Parser.reset();
 }
@@ -143,6 +148,16 @@ int32_t TMainForm::FillTrackList(int32_t trackCount) {
 
 void TMainForm::SortTrackList(int key) {
     Rows().SortBy(key);
+}
+
+AlbumArtPane::Source TMainForm::FocusedPicture() const {
+    const auto row = static_cast<int>(
+        SendMessageW(trackList_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const OneTrack* track = row >= 0 ? Rows().TrackAt(row) : nullptr;
+    if (track == nullptr || !Parser) {
+        return {};
+    }
+    return {&Parser->Artwork(), track->GetArtwork()};
 }
 
 void TMainForm::RunSortCommand(int id) {

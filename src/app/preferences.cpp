@@ -114,16 +114,16 @@ ScreenMetrics QueryScreenMetrics() {
 
 // The dialog's layout, in pixels at 96 dpi.
 constexpr int ClientWidth = 377;
-constexpr int ClientHeight = 279;
+constexpr int ClientHeight = 303;
 constexpr win::PixelRect GroupBox1Bounds{16, 16, 337, 65};
-constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 129};
+constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 153};
 
 // The controls inside a group box are placed relative to it.
 constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRect& bounds) {
     return {group.Left + bounds.Left, group.Top + bounds.Top, bounds.Width, bounds.Height};
 }
 
-constexpr std::array<std::pair<int, win::PixelRect>, 14> ControlBounds{{
+constexpr std::array<std::pair<int, win::PixelRect>, 15> ControlBounds{{
     {IDC_GROUPBOX1, GroupBox1Bounds},
     {IDC_RBALLSONGS, InGroup(GroupBox1Bounds, {32, 32, 73, 17})},
     {IDC_RBMAXSONGS, InGroup(GroupBox1Bounds, {128, 32, 97, 17})},
@@ -138,9 +138,10 @@ constexpr std::array<std::pair<int, win::PixelRect>, 14> ControlBounds{{
     {IDC_CBFORMAT, InGroup(GroupBox2Bounds, {98, 28, 215, 160})},
     {IDC_CBOVERWRITE, InGroup(GroupBox2Bounds, {98, 60, 215, 100})},
     {IDC_CBFOLDERFORMAT, InGroup(GroupBox2Bounds, {98, 92, 215, 120})},
-    {IDOK, {71, 240, 75, 25}},
-    {IDCANCEL, {147, 240, 75, 25}},
-    {IDC_BTNHELP, {222, 240, 75, 25}},
+    {IDC_CHKSAVEALBUMART, InGroup(GroupBox2Bounds, {16, 124, 297, 17})},
+    {IDOK, {71, 264, 75, 25}},
+    {IDCANCEL, {147, 264, 75, 25}},
+    {IDC_BTNHELP, {222, 264, 75, 25}},
 }};
 
 // The hourglass while an object of this class lives.
@@ -272,6 +273,19 @@ void TPreferencesForm::SetShowStatusBar(bool show) {
     SaveSettings();
 }
 
+bool TPreferencesForm::GetShowAlbumArt() const {
+    return settings_.ShowAlbumArt;
+}
+
+void TPreferencesForm::SetShowAlbumArt(bool show) {
+    settings_.ShowAlbumArt = show;
+    SaveSettings();
+}
+
+bool TPreferencesForm::GetSaveAlbumArt() const {
+    return settings_.SaveAlbumArt;
+}
+
 const WindowBounds& TPreferencesForm::GetWindowBounds() const {
     return settings_.Bounds;
 }
@@ -319,6 +333,8 @@ void TPreferencesForm::FillControls() {
     SetText(Item(IDC_CBFORMAT), settings_.FileFormat);
     SendMessageW(Item(IDC_CBOVERWRITE), CB_SETCURSEL, settings_.OverwriteFiles, 0);
     SetText(Item(IDC_CBFOLDERFORMAT), FolderFormatFieldText(settings_.FolderFormat));
+    CheckDlgButton(Handle(), IDC_CHKSAVEALBUMART,
+                   settings_.SaveAlbumArt ? BST_CHECKED : BST_UNCHECKED);
 }
 
 bool TPreferencesForm::OnCommand(int id, int code) {
@@ -364,7 +380,7 @@ void TPreferencesForm::RbMaxSongsClick() {
 }
 
 // Everything is checked before anything is stored: a refused field leaves
-// all four settings as they were, also when the user then cancels.
+// all the dialog's settings as they were, also when the user then cancels.
 void TPreferencesForm::BtnOKClick() {
     PreferencesInput input;
     input.AllTracks = IsChecked(IDC_RBALLSONGS);
@@ -373,6 +389,7 @@ void TPreferencesForm::BtnOKClick() {
     input.OverwriteFiles =
         static_cast<int32_t>(SendMessageW(Item(IDC_CBOVERWRITE), CB_GETCURSEL, 0, 0));
     input.FolderFormatText = Text(Item(IDC_CBFOLDERFORMAT));
+    input.SaveAlbumArt = IsChecked(IDC_CHKSAVEALBUMART);
     const auto checked = CheckPreferencesInput(input);
     if (const auto* refused = std::get_if<RefusedPreferences>(&checked)) {
         win::ShowMessageBox(Handle(), win::WideFromAnsi(refused->Message), MB_OK | MB_ICONERROR);
@@ -385,6 +402,7 @@ void TPreferencesForm::BtnOKClick() {
     settings_.FileFormat = accepted.FileFormat;
     settings_.OverwriteFiles = accepted.OverwriteFiles;
     settings_.FolderFormat = accepted.FolderFormat;
+    settings_.SaveAlbumArt = accepted.SaveAlbumArt;
     {
         Hourglass hourglass;
         SaveSettings();  // a failure keeps the dialog open

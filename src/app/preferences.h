@@ -1,7 +1,7 @@
 // TPreferencesForm: the program's settings, kept in the current
 // user's registry under "Software\Marrowfen\Trackhaul", and the dialog that
-// edits four of them: the track limit, the file name pattern, the overwrite
-// policy and the folder pattern.
+// edits five of them: the track limit, the file name pattern, the overwrite
+// policy, the folder pattern and whether covers are saved as folder.jpg.
 //
 // The object loads every value when it is constructed and writes the whole
 // set back each time any value changes. Registry failures are thrown as
@@ -43,6 +43,10 @@ public:
     void SetShowMenuBar(bool show);
     void SetShowToolbar(bool show);
     void SetShowStatusBar(bool show);
+    bool GetShowAlbumArt() const;
+    void SetShowAlbumArt(bool show);
+    // Whether an extraction into sub-folders writes each one's cover.
+    bool GetSaveAlbumArt() const;
     const WindowBounds& GetWindowBounds() const;
     void SetWindowBounds(int32_t left, int32_t top, int32_t width, int32_t height);
 

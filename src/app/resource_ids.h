@@ -25,6 +25,7 @@
 #define ID_VIEW_STATUSBAR 1022
 // Puts the keyboard focus on the playlist list.
 #define ID_VIEW_PLAYLIST 1023
+#define ID_VIEW_ALBUMART 1024
 // The sort commands are ID_SORT_FIRST plus their column's index.
 #define ID_SORT_FIRST 1030
 #define ID_SORT_TRACKNUMBER 1030
@@ -68,6 +69,7 @@
 #define IDC_BTNHELP 510
 #define IDC_PREFERENCES_LABEL3 511
 #define IDC_CBFOLDERFORMAT 512
+#define IDC_CHKSAVEALBUMART 513
 
 // The overwrite prompt.
 #define IDD_OVERWRITEPROMPT 600

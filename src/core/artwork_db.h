@@ -43,6 +43,8 @@ public:
     int32_t Width(int32_t number) const { return At(number).Layout.Width; }
     int32_t Height(int32_t number) const { return At(number).Layout.Height; }
     uint32_t FormatId(int32_t number) const { return At(number).FormatId; }
+    // The .ithmb file that holds it.
+    const std::string& FilePath(int32_t number) const { return files_[At(number).File].Path; }
 
     // Reads and decodes picture `number` with one seek and one read of at
     // most one frame; nothing when its file cannot give the bytes any more.

@@ -21,6 +21,8 @@ std::string PreferencesHelpText() {
         "Sub-Folders field sorts the tracks into folders named the same way, levels separated by "
         "\\ "
         "(up to 4), for example %artist%\\%album%",
+        "Save album art as folder.jpg writes each album's cover into its sub-folder; with "
+        "Sub-Folders (none) no picture is written",
     };
     std::string text;
     for (size_t index = 0; index < std::size(lines); ++index) {
@@ -47,7 +49,8 @@ std::string TrackLimitFieldText(int32_t trackLimit) {
 std::variant<AcceptedPreferences, RefusedPreferences> CheckPreferencesInput(
     const PreferencesInput& input) {
     AcceptedPreferences accepted{-1, input.FileFormat, input.OverwriteFiles,
-                                 FolderFormatOfFieldText(input.FolderFormatText)};
+                                 FolderFormatOfFieldText(input.FolderFormatText),
+                                 input.SaveAlbumArt};
     if (!input.AllTracks) {
         const std::optional<int32_t> limit = ParseInt32(input.TrackLimitText);
         if (!limit || *limit < 1) {

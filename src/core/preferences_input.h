@@ -61,14 +61,16 @@ struct PreferencesInput {
     std::string FileFormat;
     int32_t OverwriteFiles = 0;    // the chosen entry of the policy list
     std::string FolderFormatText;  // as the sub-folders box shows it
+    bool SaveAlbumArt = false;
 };
 
-// The four settings to store.
+// The settings to store.
 struct AcceptedPreferences {
     int32_t TrackLimit = -1;
     std::string FileFormat;
     int32_t OverwriteFiles = 0;
     std::string FolderFormat;
+    bool SaveAlbumArt = false;
 };
 
 // Why the input was refused: which field, and the message to show.

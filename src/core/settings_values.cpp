@@ -140,6 +140,10 @@ const std::vector<Setting>& SettingsTable() {
          Rule<bool>{.Field = Field<&SettingsValues::ShowToolbar>, .Default = Constant<true>}},
         {"ShowStatusBar", ReadTurn::InOrder,
          Rule<bool>{.Field = Field<&SettingsValues::ShowStatusBar>, .Default = Constant<true>}},
+        {"ShowAlbumArt", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::ShowAlbumArt>, .Default = Constant<false>}},
+        {"SaveAlbumArt", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::SaveAlbumArt>, .Default = Constant<false>}},
     };
     return table;
 }

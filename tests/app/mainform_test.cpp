@@ -90,27 +90,27 @@ TEST_F(MainFormTest, EachViewToggleFlipsItsBarBothCheckMarksAndTheStoredSetting)
     struct Toggle {
         int Command;
         const wchar_t* Setting;
+        bool ShownAtStart;
         std::function<bool()> BarVisible;
     };
-    const std::array<Toggle, 3> toggles{{
-        {ID_VIEW_MENUBAR, L"ShowMenuBar", [&] { return BandVisible(form.CoolBar(), 0); }},
-        {ID_VIEW_TOOLBAR, L"ShowToolbar", [&] { return BandVisible(form.CoolBar(), 1); }},
-        {ID_VIEW_STATUSBAR, L"ShowStatusBar",
+    const std::array<Toggle, 4> toggles{{
+        {ID_VIEW_MENUBAR, L"ShowMenuBar", true, [&] { return BandVisible(form.CoolBar(), 0); }},
+        {ID_VIEW_TOOLBAR, L"ShowToolbar", true, [&] { return BandVisible(form.CoolBar(), 1); }},
+        {ID_VIEW_STATUSBAR, L"ShowStatusBar", true,
          [&] { return IsWindowVisible(form.StatusBar()) != 0; }},
+        {ID_VIEW_ALBUMART, L"ShowAlbumArt", false,
+         [&] { return IsWindowVisible(form.AlbumArt()) != 0; }},
     }};
     for (const Toggle& toggle : toggles) {
         SCOPED_TRACE(win::AnsiFromWide(toggle.Setting));
-        ASSERT_TRUE(toggle.BarVisible());
-        Command(toggle.Command);
-        EXPECT_FALSE(toggle.BarVisible());
-        EXPECT_FALSE(Checked(form.MainMenu(), toggle.Command));
-        EXPECT_FALSE(Checked(form.PopupMenu(), toggle.Command));
-        EXPECT_EQ(SettingsKey::Read(toggle.Setting), L"0");
-        Command(toggle.Command);
-        EXPECT_TRUE(toggle.BarVisible());
-        EXPECT_TRUE(Checked(form.MainMenu(), toggle.Command));
-        EXPECT_TRUE(Checked(form.PopupMenu(), toggle.Command));
-        EXPECT_EQ(SettingsKey::Read(toggle.Setting), L"1");
+        ASSERT_EQ(toggle.BarVisible(), toggle.ShownAtStart);
+        for (const bool visible : {!toggle.ShownAtStart, toggle.ShownAtStart}) {
+            Command(toggle.Command);
+            EXPECT_EQ(toggle.BarVisible(), visible);
+            EXPECT_EQ(Checked(form.MainMenu(), toggle.Command), visible);
+            EXPECT_EQ(Checked(form.PopupMenu(), toggle.Command), visible);
+            EXPECT_EQ(SettingsKey::Read(toggle.Setting), visible ? L"1" : L"0");
+        }
     }
 }
 
@@ -438,11 +438,12 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
                                  {L"&Menu Bar", -1},
                                  {L"&Toolbar", -1},
                                  {L"&Status Bar", -1},
+                                 {L"Album &Art", -1},
                                  {L"-", -1},
                                  {L"&Sort List By >", 7},
                              }));
     // Its Length entry is hidden.
-    EXPECT_EQ(Entries(GetSubMenu(view, 4)), (std::vector<Entry>{
+    EXPECT_EQ(Entries(GetSubMenu(view, 5)), (std::vector<Entry>{
                                                 {L"Track &Number", -1},
                                                 {L"&Title", -1},
                                                 {L"&Artist", -1},
@@ -475,6 +476,7 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
                                                   {L"&Menu Bar", -1},
                                                   {L"&Toolbar", -1},
                                                   {L"&Status Bar", -1},
+                                                  {L"Album &Art", -1},
                                               }));
     EXPECT_EQ(Entries(GetSubMenu(popup, 11)), (std::vector<Entry>{
                                                   {L"Track &Number", -1},

@@ -59,8 +59,9 @@ std::vector<std::wstring> Entries(HWND dialog, int id) {
 }
 
 // What the controls show: all tracks chosen, the limit field and whether it
-// is enabled, the pattern, the policy, the sub-folders.
-using Shown = std::tuple<bool, std::wstring, bool, std::wstring, LRESULT, std::wstring>;
+// is enabled, the pattern, the policy, the sub-folders, whether covers are
+// saved.
+using Shown = std::tuple<bool, std::wstring, bool, std::wstring, LRESULT, std::wstring, bool>;
 
 Shown Read(HWND dialog) {
     return {IsDlgButtonChecked(dialog, IDC_RBALLSONGS) == BST_CHECKED &&
@@ -69,7 +70,8 @@ Shown Read(HWND dialog) {
             IsWindowEnabled(GetDlgItem(dialog, IDC_TXTSONGLIMIT)),
             Text(dialog, IDC_CBFORMAT),
             SendDlgItemMessageW(dialog, IDC_CBOVERWRITE, CB_GETCURSEL, 0, 0),
-            Text(dialog, IDC_CBFOLDERFORMAT)};
+            Text(dialog, IDC_CBFOLDERFORMAT),
+            IsDlgButtonChecked(dialog, IDC_CHKSAVEALBUMART) == BST_CHECKED};
 }
 
 using Stored = std::vector<std::optional<std::wstring>>;
@@ -105,12 +107,13 @@ protected:
         WithDialog([&shown](HWND dialog) { shown = Read(dialog); });
         return shown;
     }
-    // The limit, pattern, policy and folder pattern in the registry after a
-    // save of any kind.
+    // The limit, pattern, policy, folder pattern and cover saving in the
+    // registry after a save of any kind.
     Stored StoredAfterTheNextSave() {
         Command(ID_VIEW_TOOLBAR);
         return {SettingsKey::Read(L"TrackLimit"), SettingsKey::Read(L"FileFormat"),
-                SettingsKey::Read(L"OverwriteFiles"), SettingsKey::Read(L"FolderFormat")};
+                SettingsKey::Read(L"OverwriteFiles"), SettingsKey::Read(L"FolderFormat"),
+                SettingsKey::Read(L"SaveAlbumArt")};
     }
     void ExpectBoxes(size_t count, const std::wstring& text, UINT style) const {
         ASSERT_EQ(boxes_.Requests().size(), count);
@@ -130,7 +133,7 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
         EXPECT_EQ(win::WindowText(dialog), DialogCaption);
         RECT client{};
         GetClientRect(dialog, &client);
-        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(377L, 279L));
+        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(377L, 303L));
         EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX));
         const struct {
             int id;
@@ -141,19 +144,20 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             {IDC_RBALLSONGS, {48, 48, 121, 65}, L"&All Tracks"},
             {IDC_RBMAXSONGS, {144, 48, 241, 65}, L"Limit Tracks To:"},
             {IDC_TXTSONGLIMIT, {248, 45, 313, 66}, L"50"},
-            {IDC_GROUPBOX2, {16, 96, 353, 225}, L" Extract Tracks From iPod "},
+            {IDC_GROUPBOX2, {16, 96, 353, 249}, L" Extract Tracks From iPod "},
             {IDC_PREFERENCES_LABEL1, {32, 128, 114, 141}, L"File Format:"},
             {IDC_CBFORMAT, {114, 124, 329, 0}, L"%tracknumber% - %title% - %artist%"},
             {IDC_PREFERENCES_LABEL2, {32, 160, 114, 173}, L"Overwrite Files:"},
             {IDC_CBOVERWRITE, {114, 156, 329, 0}, L"Always Prompt"},
             {IDC_PREFERENCES_LABEL3, {32, 192, 114, 205}, L"Sub-Folders:"},
             {IDC_CBFOLDERFORMAT, {114, 188, 329, 0}, L"(none)"},
-            {IDOK, {71, 240, 146, 265}, L"&OK"},
-            {IDCANCEL, {147, 240, 222, 265}, L"&Cancel"},
-            {IDC_BTNHELP, {222, 240, 297, 265}, L"&Help"},
+            {IDC_CHKSAVEALBUMART, {32, 220, 329, 237}, L"Save album art as folder.jpg"},
+            {IDOK, {71, 264, 146, 289}, L"&OK"},
+            {IDCANCEL, {147, 264, 222, 289}, L"&Cancel"},
+            {IDC_BTNHELP, {222, 264, 297, 289}, L"&Help"},
         };
         std::vector<int> tabOrder;
-        for (HWND control = GetDlgItem(dialog, IDC_RBALLSONGS); tabOrder.size() < 9;
+        for (HWND control = GetDlgItem(dialog, IDC_RBALLSONGS); tabOrder.size() < 10;
              control = GetNextDlgTabItem(dialog, control, FALSE)) {
             tabOrder.push_back(GetDlgCtrlID(control));
         }
@@ -167,7 +171,7 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
         }
         EXPECT_EQ(tabOrder, (std::vector<int>{IDC_RBALLSONGS, IDC_RBMAXSONGS, IDC_TXTSONGLIMIT,
                                               IDC_CBFORMAT, IDC_CBOVERWRITE, IDC_CBFOLDERFORMAT,
-                                              IDOK, IDCANCEL, IDC_BTNHELP}));
+                                              IDC_CHKSAVEALBUMART, IDOK, IDCANCEL, IDC_BTNHELP}));
         EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK);
         EXPECT_EQ(Entries(dialog, IDC_CBFORMAT), OfferedPatterns);
         EXPECT_EQ(
@@ -184,18 +188,18 @@ TEST_F(PreferencesDialogTest, OpensWithTheStoredSettingsAndItsRadioButtonsSwitch
         const wchar_t* stored;
         Shown opening;
         const wchar_t* limitAfterClicks;
-    } cases[] = {{L"50", {false, L"50", true, DefaultPattern, 1, L"(none)"}, L"50"},
-                 {L"0", {false, L"0", true, DefaultPattern, 1, L"(none)"}, L""},
-                 {L"-1", {true, L"All", false, DefaultPattern, 1, L"(none)"}, L""}};
+    } cases[] = {{L"50", {false, L"50", true, DefaultPattern, 1, L"(none)", true}, L"50"},
+                 {L"0", {false, L"0", true, DefaultPattern, 1, L"(none)", true}, L""},
+                 {L"-1", {true, L"All", false, DefaultPattern, 1, L"(none)", true}, L""}};
     for (const auto& [stored, opening, limitAfterClicks] : cases) {
-        StartWith({{L"TrackLimit", stored}, {L"OverwriteFiles", L"1"}});
+        StartWith({{L"TrackLimit", stored}, {L"OverwriteFiles", L"1"}, {L"SaveAlbumArt", L"1"}});
         WithDialog([&](HWND dialog) {
             EXPECT_EQ(Read(dialog), opening);
             Click(dialog, IDC_RBALLSONGS);
-            EXPECT_EQ(Read(dialog), Shown(true, L"All", false, DefaultPattern, 1, L"(none)"));
+            EXPECT_EQ(Read(dialog), Shown(true, L"All", false, DefaultPattern, 1, L"(none)", true));
             Click(dialog, IDC_RBMAXSONGS);
             EXPECT_EQ(Read(dialog),
-                      Shown(false, limitAfterClicks, true, DefaultPattern, 1, L"(none)"));
+                      Shown(false, limitAfterClicks, true, DefaultPattern, 1, L"(none)", true));
             Type(dialog, IDC_TXTSONGLIMIT, L"70");
             Click(dialog, IDC_RBMAXSONGS);  // already checked: the typed limit stays
             EXPECT_EQ(Text(dialog, IDC_TXTSONGLIMIT), L"70");
@@ -217,7 +221,7 @@ TEST_F(PreferencesDialogTest, RefusedLimitKeepsTheDialogOpenWithTheFieldFocused)
     }));
     ExpectBoxes(refused.size(), L"Please enter a valid non-negative track limit.",
                 MB_OK | MB_ICONERROR);
-    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"-1", DefaultPattern, L"2", L""}));
+    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"-1", DefaultPattern, L"2", L"", L"0"}));
 }
 
 TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
@@ -227,6 +231,7 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
         std::wstring pattern;
         int policy;
         const wchar_t* folders;  // typed into the box; none: left as shown
+        bool saveArt;
         Stored stored;
     } cases[] = {
         {IDC_RBMAXSONGS,
@@ -234,17 +239,25 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
          OfferedPatterns[3],
          0,
          L"%artist%\\%album%",
-         {L"25", OfferedPatterns[3], L"0", L"%artist%\\%album%"}},
-        {IDC_RBALLSONGS, L"abc", L"", 1, nullptr, {L"-1", L"", L"1", L"%artist%\\%album%"}},
+         true,
+         {L"25", OfferedPatterns[3], L"0", L"%artist%\\%album%", L"1"}},
+        {IDC_RBALLSONGS,
+         L"abc",
+         L"",
+         1,
+         nullptr,
+         true,
+         {L"-1", L"", L"1", L"%artist%\\%album%", L"1"}},
         {IDC_RBMAXSONGS,
          L"+2147483647",
          L"%album%_x",
          2,
          L"Music\\%ALBUM%\\x\\%title% y",
-         {L"2147483647", L"%album%_x", L"2", L"Music\\%ALBUM%\\x\\%title% y"}},
-        {IDC_RBALLSONGS, L"", L"%title%", 2, L"", {L"-1", L"%title%", L"2", L""}},
+         false,
+         {L"2147483647", L"%album%_x", L"2", L"Music\\%ALBUM%\\x\\%title% y", L"0"}},
+        {IDC_RBALLSONGS, L"", L"%title%", 2, L"", false, {L"-1", L"%title%", L"2", L"", L"0"}},
     };
-    for (const auto& [choice, limit, pattern, policy, folders, stored] : cases) {
+    for (const auto& [choice, limit, pattern, policy, folders, saveArt, stored] : cases) {
         StartWith({});
         EXPECT_TRUE(WithDialog([&](HWND dialog) {
             Click(dialog, choice);
@@ -254,6 +267,7 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
             if (folders) {
                 Type(dialog, IDC_CBFOLDERFORMAT, folders);
             }
+            CheckDlgButton(dialog, IDC_CHKSAVEALBUMART, saveArt ? BST_CHECKED : BST_UNCHECKED);
             Click(dialog, IDOK);
             EXPECT_EQ(SettingsKey::Read(L"TrackLimit"), stored[0]);
         }));
@@ -286,15 +300,16 @@ TEST_F(PreferencesDialogTest, RefusedPatternThenCancelEscOrCloseBoxChangeNothing
             Type(dialog, IDC_CBFORMAT, L"%artist%/%title%");
             ChoosePolicy(dialog, 0);
             Type(dialog, IDC_CBFOLDERFORMAT, L"%artist%");
+            Click(dialog, IDC_CHKSAVEALBUMART);
             Click(dialog, IDOK);
             EXPECT_TRUE(HasFocus(dialog, IDC_CBFORMAT));
             close(dialog);
         }));
-        EXPECT_EQ(ShownOnOpening(), Shown(false, L"10", true, DefaultPattern, 2, L"(none)"));
+        EXPECT_EQ(ShownOnOpening(), Shown(false, L"10", true, DefaultPattern, 2, L"(none)", false));
     }
     ExpectBoxes(3, L"File format cannot contain characters  \\ / : * ? \" < > | ",
                 MB_OK | MB_ICONERROR);
-    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"10", DefaultPattern, L"2", L""}));
+    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"10", DefaultPattern, L"2", L"", L"0"}));
 }
 
 // Every other field is fine: the folder pattern alone keeps everything from
@@ -320,8 +335,8 @@ TEST_F(PreferencesDialogTest, RefusedFolderPatternKeepsTheDialogOpenAndStoresNot
                 L"Sub-folders cannot contain characters  / : * ? \" < > | , begin or end with \\, "
                 L"hold \\\\ or have more than 4 levels",
                 MB_OK | MB_ICONERROR);
-    EXPECT_EQ(ShownOnOpening(), Shown(false, L"10", true, DefaultPattern, 2, L"%album%"));
-    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"10", DefaultPattern, L"2", L"%album%"}));
+    EXPECT_EQ(ShownOnOpening(), Shown(false, L"10", true, DefaultPattern, 2, L"%album%", false));
+    EXPECT_EQ(StoredAfterTheNextSave(), (Stored{L"10", DefaultPattern, L"2", L"%album%", L"0"}));
 }
 
 // The box shows the stored folder pattern, also one that the list lacks,
@@ -373,7 +388,9 @@ TEST_F(PreferencesDialogTest, HelpShowsTheHelpText) {
         L"        %album% - track album\r\n"
         L"All other characters will be used as is in the filename\r\n"
         L"Sub-Folders field sorts the tracks into folders named the same way, levels separated by "
-        L"\\ (up to 4), for example %artist%\\%album%",
+        L"\\ (up to 4), for example %artist%\\%album%\r\n"
+        L"Save album art as folder.jpg writes each album's cover into its sub-folder; with "
+        L"Sub-Folders (none) no picture is written",
         MB_OK | MB_ICONINFORMATION);
 }
 

@@ -118,6 +118,8 @@ std::map<std::string, std::string> DefaultTexts() {
         {"ShowMenuBar", "1"},
         {"ShowToolbar", "1"},
         {"ShowStatusBar", "1"},
+        {"ShowAlbumArt", "0"},
+        {"SaveAlbumArt", "0"},
     };
 }
 
@@ -149,6 +151,8 @@ TEST_F(Preferences, EmptyKeyGivesTheDefaultsAndStaysEmpty) {
     EXPECT_TRUE(settings.GetShowMenuBar());
     EXPECT_TRUE(settings.GetShowToolbar());
     EXPECT_TRUE(settings.GetShowStatusBar());
+    EXPECT_FALSE(settings.GetShowAlbumArt());
+    EXPECT_FALSE(settings.GetSaveAlbumArt());
 
     // Loading creates the key but writes nothing into it.
     EXPECT_TRUE(KeyExists());
@@ -167,6 +171,8 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     StoreText("ShowMenuBar", "0");
     StoreText("ShowToolbar", "yes");
     StoreText("ShowStatusBar", "5");
+    StoreText("ShowAlbumArt", "1");
+    StoreText("SaveAlbumArt", "-1");
 
     const TPreferencesForm settings(nullptr);
 
@@ -182,9 +188,11 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     EXPECT_FALSE(settings.GetShowMenuBar());
     EXPECT_TRUE(settings.GetShowToolbar());
     EXPECT_TRUE(settings.GetShowStatusBar());
+    EXPECT_TRUE(settings.GetShowAlbumArt());
+    EXPECT_TRUE(settings.GetSaveAlbumArt());
     // Unusable values are not repaired in the store at load time.
     EXPECT_EQ(ReadRaw("OverwriteFiles")->Bytes, std::string("7", 2));
-    EXPECT_EQ(ValueCount(), 11u);
+    EXPECT_EQ(ValueCount(), 13u);
 }
 
 TEST_F(Preferences, UnusablePatternsAreReadAsTheDefaultAndFolderPatternsAsNone) {
@@ -196,7 +204,7 @@ TEST_F(Preferences, UnusablePatternsAreReadAsTheDefaultAndFolderPatternsAsNone) 
     EXPECT_EQ(ReadRaw("FolderFormat")->Bytes, std::string("%artist%\\\\%album%", 18));
 }
 
-TEST_F(Preferences, SaveStoresAllThirteenAsTextAndEndsTheFirstRunOnlyInTheStore) {
+TEST_F(Preferences, SaveStoresAllAsTextAndEndsTheFirstRunOnlyInTheStore) {
     TPreferencesForm settings(nullptr);
     ASSERT_TRUE(settings.GetFirstRun());
 
@@ -230,6 +238,9 @@ TEST_F(Preferences, EverySetterWritesTheWholeSet) {
         {"SetShowStatusBar",
          [](TPreferencesForm& s) { s.SetShowStatusBar(false); },
          {{"ShowStatusBar", "0"}}},
+        {"SetShowAlbumArt",
+         [](TPreferencesForm& s) { s.SetShowAlbumArt(true); },
+         {{"ShowAlbumArt", "1"}}},
         {"SetWindowBounds",
          [](TPreferencesForm& s) { s.SetWindowBounds(1, 2, 3, 4); },
          {{"x", "1"}, {"y", "2"}, {"w", "3"}, {"h", "4"}}},

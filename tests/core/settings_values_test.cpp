@@ -70,6 +70,8 @@ TEST(SettingsValues, EmptyStoreGivesTheDefaults) {
     EXPECT_TRUE(values.ShowMenuBar);
     EXPECT_TRUE(values.ShowToolbar);
     EXPECT_TRUE(values.ShowStatusBar);
+    EXPECT_FALSE(values.ShowAlbumArt);
+    EXPECT_FALSE(values.SaveAlbumArt);
 }
 
 TEST(SettingsValues, DefaultWindowFitsTheWorkAreaAndIsCentredOnTheScreen) {
@@ -203,7 +205,9 @@ TEST(SettingsValues, ValuesAreReadOnceEachInTheirOrder) {
                                                "FirstRun",
                                                "ShowMenuBar",
                                                "ShowToolbar",
-                                               "ShowStatusBar"};
+                                               "ShowStatusBar",
+                                               "ShowAlbumArt",
+                                               "SaveAlbumArt"};
     EXPECT_EQ(store.Asked(), expected);
 }
 
@@ -227,7 +231,7 @@ TEST(SettingsValues, AFailingLookupStopsTheLoadAtThatValue) {
     EXPECT_EQ(asked.size(), 7u);
 }
 
-TEST(SettingsValues, SaveWritesThirteenTextsInOrderAndEndsTheFirstRun) {
+TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
     SettingsValues values;
     values.Bounds = {-39, 15, 1101, 570};
     values.TrackLimit = -1;
@@ -239,6 +243,7 @@ TEST(SettingsValues, SaveWritesThirteenTextsInOrderAndEndsTheFirstRun) {
     values.ShowMenuBar = false;
     values.ShowToolbar = true;
     values.ShowStatusBar = false;
+    values.SaveAlbumArt = true;
 
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"x", "-39"},
@@ -254,6 +259,8 @@ TEST(SettingsValues, SaveWritesThirteenTextsInOrderAndEndsTheFirstRun) {
         {"ShowMenuBar", "0"},
         {"ShowToolbar", "1"},
         {"ShowStatusBar", "0"},
+        {"ShowAlbumArt", "0"},
+        {"SaveAlbumArt", "1"},
     };
     std::vector<std::pair<std::string, std::string>> written;
     std::u16string extractPath;

@@ -151,8 +151,10 @@ Store BuildStore(const std::vector<Entry>& entries) {
     for (const Entry& entry : entries) {
         Bytes children;
         for (const StoredSize& size : entry.sizes) {
-            const std::string name = size.fileName.value_or(DefaultFileName(size.formatId));
-            Bytes& file = store.files[name.substr(name.rfind(':') + 1)];
+            // A name of the test's choosing changes what the store says, not
+            // where the frame is.
+            const std::string name = DefaultFileName(size.formatId);
+            Bytes& file = store.files[name.substr(1)];
             const Bytes frame = Frame(size);
             const auto offset = static_cast<uint32_t>(file.size());
             file.insert(file.end(), frame.begin(), frame.end());

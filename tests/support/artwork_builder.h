@@ -43,8 +43,10 @@ struct StoredSize {
     int16_t verticalPadding = 0;
     int32_t rowPadding = 0;  // bytes after each row
     bool bigEndian = false;
-    std::optional<std::string> fileName;  // default ":F<format>_1.ithmb"
-    uint8_t nameEncoding = 2;             // 2 UTF-16LE, 1 UTF-8
+    // What the store names the frame's file; it is ":F<format>_1.ithmb"
+    // whatever the store says.
+    std::optional<std::string> fileName;
+    uint8_t nameEncoding = 2;  // 2 UTF-16LE, 1 UTF-8
     // What the store declares instead of the truth, for damaged stores.
     std::optional<uint32_t> offset;
     std::optional<uint32_t> byteCount;

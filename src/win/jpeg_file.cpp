@@ -1,0 +1,123 @@
+#include "win/jpeg_file.h"
+
+#include <oleauto.h>
+
+#include <vector>
+
+#include "win/shell_folders.h"  // SystemErrorText
+
+namespace win {
+namespace {
+
+// The picture's pixels as rows of blue, green, red bytes, each row padded
+// to four bytes as the imaging component takes them.
+std::vector<BYTE> BgrRows(const Picture& picture, UINT stride) {
+    std::vector<BYTE> rows(static_cast<size_t>(stride) * picture.Height);
+    for (int32_t y = 0; y < picture.Height; ++y) {
+        BYTE* out = rows.data() + static_cast<size_t>(y) * stride;
+        for (int32_t x = 0; x < picture.Width; ++x) {
+            const uint32_t pixel = picture.At(x, y);
+            *out++ = static_cast<BYTE>(pixel);
+            *out++ = static_cast<BYTE>(pixel >> 8);
+            *out++ = static_cast<BYTE>(pixel >> 16);
+        }
+    }
+    return rows;
+}
+
+HRESULT SetQuality(IPropertyBag2* options) {
+    PROPBAG2 option{};
+    option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_R4;
+    value.fltVal = kJpegQuality;
+    return options->Write(1, &option, &value);
+}
+
+}  // namespace
+
+JpegWriter::JpegWriter() {
+    const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    comStarted_ = SUCCEEDED(started);
+    IWICImagingFactory* factory = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_PPV_ARGS(&factory)))) {
+        factory_.reset(factory);
+    }
+}
+
+JpegWriter::~JpegWriter() {
+    factory_.reset();
+    if (comStarted_) {
+        CoUninitialize();
+    }
+}
+
+HRESULT JpegWriter::Write(const std::wstring& path, const Picture& picture) {
+    if (!factory_) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    const UINT stride = (static_cast<UINT>(picture.Width) * 3 + 3) & ~3u;
+    std::vector<BYTE> rows = BgrRows(picture, stride);
+
+    IWICStream* rawStream = nullptr;
+    HRESULT result = factory_->CreateStream(&rawStream);
+    const ComPtr<IWICStream> stream(rawStream);
+    if (SUCCEEDED(result)) {
+        result = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
+    }
+    IWICBitmapEncoder* rawEncoder = nullptr;
+    if (SUCCEEDED(result)) {
+        result = factory_->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &rawEncoder);
+    }
+    const ComPtr<IWICBitmapEncoder> encoder(rawEncoder);
+    if (SUCCEEDED(result)) {
+        result = encoder->Initialize(stream.get(), WICBitmapEncoderNoCache);
+    }
+    IWICBitmapFrameEncode* rawFrame = nullptr;
+    IPropertyBag2* rawOptions = nullptr;
+    if (SUCCEEDED(result)) {
+        result = encoder->CreateNewFrame(&rawFrame, &rawOptions);
+    }
+    const ComPtr<IWICBitmapFrameEncode> frame(rawFrame);
+    const ComPtr<IPropertyBag2> options(rawOptions);
+    if (SUCCEEDED(result)) {
+        result = SetQuality(options.get());
+    }
+    if (SUCCEEDED(result)) {
+        result = frame->Initialize(options.get());
+    }
+    if (SUCCEEDED(result)) {
+        result =
+            frame->SetSize(static_cast<UINT>(picture.Width), static_cast<UINT>(picture.Height));
+    }
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    if (SUCCEEDED(result)) {
+        result = frame->SetPixelFormat(&format);
+    }
+    if (SUCCEEDED(result) && !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+        result = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+    }
+    if (SUCCEEDED(result)) {
+        result = frame->WritePixels(static_cast<UINT>(picture.Height), stride,
+                                    static_cast<UINT>(rows.size()), rows.data());
+    }
+    if (SUCCEEDED(result)) {
+        result = frame->Commit();
+    }
+    if (SUCCEEDED(result)) {
+        result = encoder->Commit();
+    }
+    return result;
+}
+
+std::wstring ImagingErrorText(HRESULT result) {
+    if (HRESULT_FACILITY(result) == FACILITY_WIN32) {
+        return SystemErrorText(static_cast<DWORD>(HRESULT_CODE(result)));
+    }
+    const std::wstring text = SystemErrorText(static_cast<DWORD>(result));
+    return text.empty() ? L"The picture could not be written as JPEG.\r\n" : text;
+}
+
+}  // namespace win
