@@ -10,8 +10,10 @@
 
 #include <exception>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/album_art_pane.h"
 #include "app/overwriteprompt.h"
@@ -48,6 +50,9 @@ public:
     HWND AlbumArt() const { return albumArt_->Handle(); }
     HMENU MainMenu() const { return mainMenu_.get(); }
     HMENU PopupMenu() const { return popupMenu_.get(); }
+    // The track list's rows, with the texts of the columns shown.
+    TrackListView Rows() const { return TrackListView(trackList_, shownColumns_); }
+    std::span<const TrackColumnId> ShownColumns() const { return shownColumns_; }
 
     // Services of the long operations (loading, extraction, export).
     void SetStatusText(const std::string& text);   // panel 0, then pending messages
@@ -114,6 +119,7 @@ private:
     void CreateMenuBar();
     void CreateCommandToolbar();
     void CreateTrackList();
+    void InsertListColumn(int index, const TrackColumn& column);
     void CreateStatusBar();
     void BindMenus();
     void FormCreate();
@@ -165,14 +171,13 @@ private:
     void TrackListColumnClick(int column);
 
     // The track list and the database behind it.
-    TrackListView Rows() const { return TrackListView(trackList_); }
     void ReleaseDatabase();
     void LoadDatabase(const std::string& path, bool testLoad);
     // Adds a row for each track read and returns how many were added.
     int32_t FillTrackList(int32_t trackCount);
     // The same, or -1 with nothing kept when memory runs out.
     int32_t FillTrackListKeepingMemory(int32_t trackCount);
-    void SortTrackList(int key);
+    void SortTrackList(TrackColumnId column);
     // The picture of the focused row, for the album art pane.
     AlbumArtPane::Source FocusedPicture() const;
 
@@ -194,6 +199,8 @@ private:
     win::UniqueAccelerators shortcuts_;
     std::unique_ptr<PlaylistChooser> playlists_;
     std::unique_ptr<AlbumArtPane> albumArt_;
+    // The columns the track list shows, in its order.
+    std::vector<TrackColumnId> shownColumns_{StandardColumns().begin(), StandardColumns().end()};
     std::unique_ptr<TPreferencesForm> SettingsForm;
     std::unique_ptr<TOverwritePromptForm> OverwriteForm;
     win::ReentrancyGuard busy_;

@@ -4,17 +4,18 @@
 
 #include "csv_format.h"
 
-CsvFileWriter::CsvFileWriter(WriteBlock write, size_t blockSize)
-    : write_(std::move(write)), blockSize_(blockSize) {
+CsvFileWriter::CsvFileWriter(WriteBlock write, std::span<const TrackColumnId> columns,
+                             size_t blockSize)
+    : write_(std::move(write)), columns_(columns.begin(), columns.end()), blockSize_(blockSize) {
     collected_.reserve(blockSize_ + 1024);
-    collected_ = Utf16LeBytes(CsvHeaderLine(), true);
+    collected_ = Utf16LeBytes(CsvHeaderLine(columns_), true);
 }
 
 bool CsvFileWriter::WriteTrack(const OneTrack& track) {
     if (failed_) {
         return false;
     }
-    collected_ += Utf16LeBytes(CsvTrackLine(track));
+    collected_ += Utf16LeBytes(CsvTrackLine(track, columns_));
     return collected_.size() < blockSize_ || Flush();
 }
 

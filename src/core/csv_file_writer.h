@@ -5,8 +5,12 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "track_columns.h"
 
 class OneTrack;
 
@@ -16,8 +20,10 @@ public:
     using WriteBlock = std::function<bool(std::string_view bytes)>;
     static constexpr size_t DefaultBlockSize = 64 * 1024;
 
-    // Starts with the byte-order mark and the header line.
-    explicit CsvFileWriter(WriteBlock write, size_t blockSize = DefaultBlockSize);
+    // Starts with the byte-order mark and the header line of the columns.
+    explicit CsvFileWriter(WriteBlock write,
+                           std::span<const TrackColumnId> columns = StandardColumns(),
+                           size_t blockSize = DefaultBlockSize);
 
     // Both return false once a block could not be written; after that
     // nothing more reaches the file.
@@ -28,6 +34,7 @@ private:
     bool Flush();
 
     WriteBlock write_;
+    std::vector<TrackColumnId> columns_;
     size_t blockSize_;
     std::string collected_;
     bool failed_ = false;

@@ -15,16 +15,96 @@ namespace {
 constexpr int64_t kStringLengthGap = 12;  // from the end of the type to the length
 constexpr int64_t kStringTextGap = 8;     // from the end of the length to the text
 constexpr int64_t kObjectFieldsRead = 16;
-// A track item is read up to its media type, 212 bytes in, before the walk
-// moves to the item's header length, which may be shorter: the input keeps
-// enough bytes behind for that move back.
-constexpr int64_t kItemFieldsRead = 212;
-static_assert(kItemFieldsRead <= BufferedInput::kHistory);
-// A track item's links to its picture in the artwork store: its database id,
-// and in headers at least kArtworkIdHeaderLength long the picture's image id.
-constexpr int64_t kDatabaseIdOffset = 0x70;
-constexpr int64_t kArtworkIdOffset = 0x160;
+
+// The bytes of a track item ("mhit") that hold its fields: its header as
+// players write it.
+constexpr int32_t kItemBytes = 0x184;
+
+// A field of a track item: where it lies from the item's start and how many
+// bytes it takes, little-endian.
+struct ItemField {
+    // A field outside the bytes read does not compile.
+    consteval ItemField(int32_t offset, int32_t width, bool readBeyondHeader = false)
+        : Offset(offset), Width(width), ReadBeyondHeader(readBeyondHeader) {
+        if (offset < 0 || width < 1 || width > 8 || offset + width > kItemBytes) {
+            throw "a track item field outside the bytes read";
+        }
+    }
+    constexpr int32_t End() const { return Offset + Width; }
+
+    int32_t Offset;
+    int32_t Width;
+    // The fields the track list has always read are taken where they lie
+    // even when the item's header is shorter (then they lie in its first data
+    // object); any other field beyond the header reads 0.
+    bool ReadBeyondHeader;
+};
+
+// The fields of a track item that the reader takes.
+namespace item {
+constexpr ItemField kHeaderLength{4, 4, true};
+constexpr ItemField kObjectCount{12, 4, true};
+constexpr ItemField kTrackId{16, 4, true};
+constexpr ItemField kLength{40, 4, true};  // milliseconds
+constexpr ItemField kTrackNumber{44, 4, true};
+constexpr ItemField kBitRate{56, 4, true};     // kbit/s
+constexpr ItemField kSampleRate{60, 4, true};  // 16.16 fixed point
+constexpr ItemField kMediaType{208, 4, true};
+// A track's links to its picture in the artwork store: its database id, and
+// in headers at least kArtworkIdHeaderLength long the picture's image id.
+constexpr ItemField kDatabaseId{0x70, 8};
+constexpr ItemField kArtworkId{0x160, 4};
 constexpr int32_t kArtworkIdHeaderLength = 0x184;
+// Bytes read of every item, however short its header. The walk then moves to
+// the item's header length, which may lie before: the input keeps enough
+// bytes behind for that move back.
+constexpr int32_t kAlwaysRead = kMediaType.End();
+static_assert(kAlwaysRead <= BufferedInput::kHistory);
+}  // namespace item
+
+// The fixed part of a track item as read, whose fields are taken by their
+// offsets.
+class ItemHeader {
+public:
+    // Reads the item's fixed part at the input's position and leaves the
+    // input where its first data object starts; false on a short read or
+    // when the item does not start with "mhit" or declares a negative header
+    // length.
+    bool Read(BufferedInput& input) {
+        const int64_t start = input.Tell();
+        if (input.Read(bytes_, 8) != 8 || std::memcmp(bytes_, "mhit", 4) != 0) {
+            return false;
+        }
+        length_ = static_cast<int32_t>(Get(item::kHeaderLength));
+        if (length_ < 0) {
+            return false;
+        }
+        const auto size =
+            static_cast<size_t>(std::max(item::kAlwaysRead, std::min(length_, kItemBytes)));
+        return input.Read(bytes_ + 8, size - 8) == size - 8 && input.SeekTo(start + length_);
+    }
+
+    // The field's value, 0 for one that lies beyond the header and is not
+    // read there.
+    uint64_t Get(ItemField field) const {
+        if (!field.ReadBeyondHeader && field.End() > length_) {
+            return 0;
+        }
+        uint64_t value = 0;
+        for (int32_t i = field.Width - 1; i >= 0; --i) {
+            value = value << 8 | bytes_[field.Offset + i];
+        }
+        return value;
+    }
+    int32_t GetInt32(ItemField field) const {
+        return static_cast<int32_t>(static_cast<uint32_t>(Get(field)));
+    }
+    int32_t Length() const { return length_; }
+
+private:
+    uint8_t bytes_[kItemBytes] = {};
+    int32_t length_ = 0;
+};
 
 // Data object types that carry a string the track list needs.
 enum ObjectType : uint32_t {
@@ -243,44 +323,20 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
 }
 
 std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, TrackLinks& links) {
+    ItemHeader header;
+    if (!header.Read(input)) {
+        return nullptr;
+    }
+    const int32_t objectCount = header.GetInt32(item::kObjectCount);
+    if (objectCount < 2) {
+        return nullptr;
+    }
     auto track = std::make_unique<OneTrack>();
-    const int64_t itemStart = input.Tell();
-
-    int32_t headerLength = 0;
-    int32_t totalLength = 0;
-    int32_t objectCount = 0;
-    int32_t rawTrackId = 0;
-    if (!ReadTag(input, "mhit") || !ReadInt32(input, headerLength) ||
-        !ReadInt32(input, totalLength) || !ReadInt32(input, objectCount) || objectCount < 2 ||
-        headerLength < 0 || !ReadInt32(input, rawTrackId)) {
-        return nullptr;
-    }
-
-    int32_t milliseconds = 0, trackNumber = 0, bitRate = 0, sampleRate = 0, mediaType = 0;
-    int32_t databaseIdLow = 0, databaseIdHigh = 0;
-    if (!input.Skip(20) || !ReadInt32(input, milliseconds) || !ReadInt32(input, trackNumber) ||
-        !input.Skip(8) || !ReadInt32(input, bitRate) || !ReadInt32(input, sampleRate) ||
-        !input.Skip(kDatabaseIdOffset - 64) || !ReadInt32(input, databaseIdLow) ||
-        !ReadInt32(input, databaseIdHigh) || !input.Skip(208 - kDatabaseIdOffset - 8) ||
-        !ReadInt32(input, mediaType)) {
-        return nullptr;
-    }
-    // Only headers of the newer, longer kind hold the picture's image id.
-    int32_t artworkId = 0;
-    if (headerLength >= kArtworkIdHeaderLength &&
-        (!input.Skip(kArtworkIdOffset - kItemFieldsRead) || !ReadInt32(input, artworkId))) {
-        return nullptr;
-    }
-    track->SetLength(static_cast<uint32_t>(milliseconds));
-    track->SetTrackNumber(trackNumber);
-    track->SetBitRate(bitRate);
-    track->SetSampleRate(static_cast<uint32_t>(sampleRate));
-    track->SetMediaType(mediaType);
-    // The media type is always read at offset 208; a header shorter than 212
-    // bytes sends the walk back to where the header says the objects begin.
-    if (!input.SeekTo(itemStart + headerLength)) {
-        return nullptr;
-    }
+    track->SetLength(static_cast<uint32_t>(header.Get(item::kLength)));
+    track->SetTrackNumber(header.GetInt32(item::kTrackNumber));
+    track->SetBitRate(header.GetInt32(item::kBitRate));
+    track->SetSampleRate(static_cast<uint32_t>(header.Get(item::kSampleRate)));
+    track->SetMediaType(header.GetInt32(item::kMediaType));
 
     for (int32_t i = 0; i < objectCount; ++i) {
         int32_t objectTotalLength = 0;
@@ -327,10 +383,12 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, TrackLinks
                 break;
         }
     }
-    links.TrackId = static_cast<uint32_t>(rawTrackId);
-    links.DatabaseId = static_cast<uint32_t>(databaseIdLow) |
-                       uint64_t{static_cast<uint32_t>(databaseIdHigh)} << 32;
-    links.ArtworkId = static_cast<uint32_t>(artworkId);
+    links.TrackId = static_cast<uint32_t>(header.Get(item::kTrackId));
+    links.DatabaseId = header.Get(item::kDatabaseId);
+    // Only headers of the newer, longer kind hold the picture's image id.
+    links.ArtworkId = header.Length() >= item::kArtworkIdHeaderLength
+                          ? static_cast<uint32_t>(header.Get(item::kArtworkId))
+                          : 0;
     return track;
 }
 
