@@ -18,9 +18,11 @@
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
+#include "artwork_builder.h"
 #include "core/extraction_rules.h"
 #include "itdb_builder.h"
 #include "main_window_test.h"
+#include "win/jpeg_file.h"  // ComPtr and the imaging component
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
 
@@ -64,6 +66,7 @@ struct PlayerTrack {
     std::u16string Album = u"Album";
     size_t Size = 0;  // the contents filled up to this many bytes
     std::u16string Artist{};
+    uint32_t ArtworkId = 0;  // its picture's image id in the artwork store
 };
 
 // Names of the temporary copies an extraction left in a folder.
@@ -97,7 +100,8 @@ protected:
     // Writes the tracks' files and database (with the playlists, if any),
     // loads it and selects every row.
     void LoadPlayer(const std::vector<PlayerTrack>& tracks,
-                    const std::vector<itdb::PlaylistContents>& playlists = {}) {
+                    const std::vector<itdb::PlaylistContents>& playlists = {},
+                    const artwork::Store& art = {}) {
         std::vector<itdb::Track> described;
         for (const PlayerTrack& track : tracks) {
             itdb::Track item;
@@ -105,6 +109,7 @@ protected:
             item.album = track.Album;
             item.artist = track.Artist;
             item.trackNumber = track.Number;
+            item.artworkId = track.ArtworkId;
             item.bitRate = 320 - track.Number;
             item.location =
                 u":iPod_Control:Music:" + std::u16string(track.File.begin(), track.File.end());
@@ -115,6 +120,9 @@ protected:
             }
         }
         fs::create_directories(PlayerMusic / "iTunes");
+        fs::create_directories(PlayerMusic / "Artwork");
+        ASSERT_TRUE(art.database.empty() ||
+                    artwork::WriteStore("F:\\iPod_Control\\Artwork\\", art));
         ASSERT_TRUE(itdb::WriteFile("F:\\iPod_Control\\iTunes\\iTunesDB",
                                     playlists.empty()
                                         ? itdb::RealisticDatabase(described)
@@ -206,6 +214,56 @@ void ChoosePlaylist(TMainForm& form, int entry) {
         SendMessageW(GetFocus(), WM_KEYUP, VK_DOWN, 0);
     }
     PumpMessages();
+}
+
+// A JPEG file as the system's decoder reads it; an empty picture when it
+// cannot.
+artwork::Image DecodedJpeg(const fs::path& file) {
+    artwork::Image image;
+    struct ComScope {
+        ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+        ~ComScope() { CoUninitialize(); }
+    } com;
+    IWICImagingFactory* rawFactory = nullptr;
+    CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                     IID_PPV_ARGS(&rawFactory));
+    const win::ComPtr<IWICImagingFactory> factory(rawFactory);
+    IWICBitmapDecoder* rawDecoder = nullptr;
+    if (!factory ||
+        FAILED(factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, &rawDecoder))) {
+        return image;
+    }
+    const win::ComPtr<IWICBitmapDecoder> decoder(rawDecoder);
+    IWICBitmapFrameDecode* rawFrame = nullptr;
+    IWICBitmapSource* rawConverted = nullptr;
+    decoder->GetFrame(0, &rawFrame);
+    const win::ComPtr<IWICBitmapFrameDecode> frame(rawFrame);
+    if (!frame ||
+        FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame.get(), &rawConverted))) {
+        return image;
+    }
+    const win::ComPtr<IWICBitmapSource> converted(rawConverted);
+    UINT width = 0, height = 0;
+    converted->GetSize(&width, &height);
+    image = artwork::SolidImage(static_cast<int32_t>(width), static_cast<int32_t>(height), 0);
+    converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(image.pixels.size() * 4),
+                          reinterpret_cast<BYTE*>(image.pixels.data()));
+    for (uint32_t& pixel : image.pixels) {
+        pixel &= 0xFFFFFF;
+    }
+    return image;
+}
+
+// Whether two colours differ by no more than JPEG's loss in each channel.
+bool CloseColours(uint32_t actual, uint32_t expected) {
+    for (int shift = 0; shift < 24; shift += 8) {
+        if (std::abs(static_cast<int>((actual >> shift) & 0xFF) -
+                     static_cast<int>((expected >> shift) & 0xFF)) > 24) {
+            return false;
+        }
+    }
+    return true;
 }
 
 const std::u16string Russian = u"\u041F\u0435\u0441\u043D\u044F";
@@ -780,6 +838,77 @@ TEST_F(ExtractionTest, ClashesInsideALevelAskWithTheWholePath) {
                                       {L"Band\\Disc\\B.mp3", "old"},
                                       {L"A.mp3", "old"}}));
     ExpectRunEnded();
+}
+
+// With sub-folders each folder that receives tracks gets, once, the cover of
+// the first of them that has one, as a JPEG of the picture's size and
+// colours, under the overwrite policy and prompt; without sub-folders none.
+TEST_F(ExtractionTest, EachAlbumFolderGetsItsCoverAsFolderJpg) {
+    SettingsKey::Write(L"FolderFormat", L"%artist%\\%album%");
+    SettingsKey::Write(L"SaveAlbumArt", L"1");
+    artwork::Image halves = artwork::SolidImage(128, 96, 0xFF0000);
+    std::fill(halves.pixels.begin() + 128 * 48, halves.pixels.end(), 0x0000FF);
+    const std::vector<PlayerTrack> tracks{
+        {u"One", "F00\\A.mp3", 1, true, u"Lights", 0, u"Harbour", 0},
+        {u"Two", "F00\\B.mp3", 2, true, u"Lights", 0, u"Harbour", 7},
+        {u"Three", "F00\\C.mp3", 3, true, u"Lights", 0, u"Harbour", 8},
+        {u"Four", "F00\\D.mp3", 4, true, u"Tide", 0, u"Harbour", 8},
+        {u"Five", "F00\\E.mp3", 5, true, u"Bare", 0, u"Harbour", 0},
+    };
+    const artwork::Store art = artwork::BuildStore(
+        {{7, 0, {artwork::Stored(1055, 128, halves)}},
+         {8, 0, {artwork::Stored(1060, 320, artwork::SolidImage(320, 320, 0x00FF00))}}});
+    LoadPlayer(tracks, {}, art);
+    const fs::path lights = Output / L"Harbour\\Lights\\folder.jpg";
+    const fs::path tide = Output / L"Harbour\\Tide\\folder.jpg";
+    Extract();
+    const artwork::Image cover = DecodedJpeg(lights);
+    ASSERT_EQ(std::pair(cover.width, cover.height), std::pair(128, 96));
+    EXPECT_TRUE(CloseColours(cover.pixels[128 * 20 + 64], 0xFF0000));
+    EXPECT_TRUE(CloseColours(cover.pixels[128 * 76 + 64], 0x0000FF));
+    EXPECT_EQ(DecodedJpeg(tide).width, 320);
+    EXPECT_TRUE(CloseColours(DecodedJpeg(tide).pixels[1000], 0x00FF00));
+    EXPECT_EQ(FilesIn(Output).size(), tracks.size() + 2);
+    EXPECT_FALSE(fs::exists(Output / L"Harbour\\Bare\\folder.jpg"));
+    EXPECT_TRUE(boxes_.Requests().empty());
+
+    const auto restartWith = [&](const wchar_t* name, const wchar_t* value) {
+        form_.reset();  // which stores the settings it holds
+        DiscardQuitRequest();
+        SettingsKey::Write(name, value);
+        LoadPlayer(tracks, {}, art);
+    };
+
+    // An existing cover is a clash like a track's: the prompt names it.
+    restartWith(L"OverwriteFiles", L"2");
+    Command(ID_EDIT_NONE);
+    LVITEMW second{};
+    second.stateMask = second.state = LVIS_SELECTED;
+    SendMessageW(form_->TrackList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&second));
+    WriteAll(lights, "old");
+    EXPECT_EQ(ExtractAnswering({IDC_BTNYES, IDC_BTNNO}),
+              (std::vector<std::wstring>{(Output / L"Harbour\\Lights\\Two.mp3").wstring(),
+                                         lights.wstring()}));
+    EXPECT_EQ(ReadAll(lights), "old");
+
+    // A cover that cannot be written fails as a copy fails.
+    restartWith(L"OverwriteFiles", L"0");
+    fs::remove(lights);
+    fs::create_directories(lights / "in the way");
+    Extract();
+    ASSERT_EQ(boxes_.Requests().size(), 1u);
+    EXPECT_EQ(boxes_.Requests()[0].Text.rfind(
+                  L"Error extracting F:\\iPod_Control\\Artwork\\F1055_1.ithmb\r\nto " +
+                      lights.wstring() + L"\r\n",
+                  0),
+              0u);
+    EXPECT_TRUE(TemporariesIn(Output).empty());
+
+    // Without sub-folders no cover is written.
+    restartWith(L"FolderFormat", L"");
+    Extract();
+    EXPECT_FALSE(fs::exists(Output / L"folder.jpg"));
+    EXPECT_TRUE(fs::exists(Output / L"Two.mp3"));
 }
 
 TEST_F(ExtractionTest, FolderDialogOpensOnTheDocumentsWithoutAnExistingLastFolder) {

@@ -20,9 +20,11 @@
 #include "app/resource_ids.h"
 #include "app/selectipod.h"
 #include "app_test_support.h"
+#include "artwork_builder.h"
 #include "core/onetrack.h"
 #include "itdb_builder.h"
 #include "main_window_test.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ constexpr wchar_t DeviceDialogCaption[] = L"Select Your iPod";
 const fs::path PlayerDatabase = L"F:\\iPod_Control\\iTunes\\iTunesDB";
 const fs::path CompressedPlayerDatabase = L"F:\\iPod_Control\\iTunes\\iTunesCDB";
 const fs::path TestLoadDatabase = TMainForm::TestLoadPath;
+const fs::path PlayerArtwork = L"F:\\iPod_Control\\Artwork";
 
 void WriteDatabase(const fs::path& path, const itdb::Bytes& bytes) {
     fs::create_directories(path.parent_path());
@@ -189,6 +192,7 @@ protected:
         fs::remove_all(PlayerDatabase, ignored);  // a folder in some tests
         fs::remove(CompressedPlayerDatabase, ignored);
         fs::remove(TestLoadDatabase, ignored);
+        fs::remove_all(PlayerArtwork, ignored);
     }
 
     // Runs Open; `answer` acts in the device dialog once it shows.
@@ -526,6 +530,100 @@ TEST_F(LoadingTest, CompressedOnlyPlayerShowsTheRowsOfItsOrdinaryTwin) {
         EXPECT_EQ(Status(), L"Loaded total 40 song(s)");
         ExpectProgressBarAtRest();
     }
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+// The album art pane -----------------------------------------------------------
+
+// A picture of four quarters: red, green, blue and yellow.
+artwork::Image Quarters(int32_t side) {
+    artwork::Image image = artwork::SolidImage(side, side, 0);
+    for (int32_t y = 0; y < side; ++y) {
+        for (int32_t x = 0; x < side; ++x) {
+            constexpr uint32_t colours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
+            image.pixels[static_cast<size_t>(y * side + x)] =
+                colours[(y < side / 2 ? 0 : 2) + (x < side / 2 ? 0 : 1)];
+        }
+    }
+    return image;
+}
+
+// What the screen shows at a point of a window, as 0xRRGGBB.
+uint32_t ScreenColour(HWND window, int x, int y) {
+    HDC context = GetDC(window);
+    const COLORREF colour = GetPixel(context, x, y);
+    ReleaseDC(window, context);
+    return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+}
+
+// Lets the window's messages through until `done`, for at most five seconds.
+bool PumpUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 500; ++i) {
+        PumpMessages();
+        if (done()) {
+            return true;
+        }
+        Sleep(10);
+    }
+    return false;
+}
+
+TEST_F(LoadingTest, AlbumArtPaneShowsTheFocusedRowsCoverOrNone) {
+    std::vector<itdb::Track> tracks = NumberedTracks(u"Song", 3);
+    tracks[0].artworkId = 5;
+    tracks[1].databaseId = 0xABCDEF;
+    WriteDatabase(PlayerDatabase, itdb::RealisticDatabase(tracks));
+    fs::create_directories(PlayerArtwork);
+    const artwork::Image wide = artwork::SolidImage(128, 64, 0x0000FF);
+    ASSERT_TRUE(artwork::WriteStore(
+        PlayerArtwork.string() + "\\",
+        artwork::BuildStore({{5, 0, {artwork::Stored(1055, 128, Quarters(128))}},
+                             {0, 0xABCDEF, {artwork::Stored(1056, 128, wide)}}})));
+    TMainForm& form = Start();
+    Command(ID_VIEW_ALBUMART);
+    OpenFirstDrive();
+    HWND pane = form.AlbumArt();
+    RECT list{}, shown{}, client{};
+    GetWindowRect(List(), &list);
+    GetWindowRect(pane, &shown);
+    GetClientRect(pane, &client);
+    EXPECT_EQ(std::pair(shown.left, shown.top), std::pair(list.right, list.top));
+    EXPECT_EQ(shown.bottom, list.bottom);
+
+    // The picture fills the width inside a margin of 8 pixels.
+    const int side = client.right - 16;
+    const auto focus = [&](int row) {
+        LVITEMW state{};
+        state.stateMask = LVIS_FOCUSED;
+        state.state = LVIS_FOCUSED;
+        SendMessageW(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    };
+    const auto shows = [&](std::vector<std::pair<POINT, uint32_t>> expected) {
+        return PumpUntil([&] {
+            return std::all_of(expected.begin(), expected.end(), [&](const auto& point) {
+                return ScreenColour(pane, point.first.x, point.first.y) == point.second;
+            });
+        });
+    };
+    const uint32_t background = GetSysColor(COLOR_WINDOW);
+    const auto quarter = [&](int column, int row) {
+        return POINT{8 + side * (2 * column + 1) / 4, 8 + side * (2 * row + 1) / 4};
+    };
+    focus(0);
+    EXPECT_TRUE(shows({{quarter(0, 0), 0xFF0000},
+                       {quarter(1, 0), 0x00FF00},
+                       {quarter(0, 1), 0x0000FF},
+                       {quarter(1, 1), 0xFFFF00}}));
+    EXPECT_EQ(win::WindowText(pane), L"Album Art");
+    // A picture half as high as wide keeps its proportions.
+    focus(1);
+    EXPECT_TRUE(shows({{quarter(0, 0), 0x0000FF},
+                       {quarter(1, 1), GetRValue(background) << 16 | GetGValue(background) << 8 |
+                                           GetBValue(background)}}));
+    focus(2);
+    EXPECT_TRUE(PumpUntil([&] { return win::WindowText(pane) == L"No Album Art"; }));
+    Command(ID_FILE_CLOSE);
+    EXPECT_EQ(win::WindowText(pane), L"No Album Art");
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 
