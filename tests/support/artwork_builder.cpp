@@ -17,13 +17,7 @@ void Put16(Bytes& bytes, size_t offset, uint16_t value) {
     bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
 }
 
-void Put64(Bytes& bytes, size_t offset, uint64_t value) {
-    Patch32(bytes, offset, static_cast<uint32_t>(value));
-    Patch32(bytes, offset + 4, static_cast<uint32_t>(value >> 32));
-}
-
-// A record of `headerLength` bytes with its tag, header length and (where
-// it has one) total length over `body`.
+// A record: its tag, header length and, unless it has none, total length.
 Bytes Record(const char* tag, size_t headerLength, const Bytes& body, bool total = true) {
     Bytes record(headerLength, 0);
     std::memcpy(record.data(), tag, 4);
@@ -39,12 +33,7 @@ uint16_t ToRgb565(uint32_t rgb) {
                                  (rgb >> 3 & 0x1F));
 }
 
-std::string DefaultFileName(uint32_t formatId) {
-    return ":F" + std::to_string(formatId) + "_1.ithmb";
-}
-
-// The frame of one stored size: the picture at its paddings, the rest a
-// colour no test picture holds.
+// The picture at its paddings, the rest of the frame magenta.
 Bytes Frame(const StoredSize& size) {
     const int32_t rowBytes = size.side * 2 + size.rowPadding;
     Bytes frame(static_cast<size_t>(rowBytes) * size.side, 0);
@@ -61,8 +50,8 @@ Bytes Frame(const StoredSize& size) {
                     ? ToRgb565(size.image.pixels[static_cast<size_t>(py * size.image.width + px)])
                     : 0xF81F;
             const size_t at = static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 2;
-            frame[at + (size.bigEndian ? 1 : 0)] = static_cast<uint8_t>(value);
-            frame[at + (size.bigEndian ? 0 : 1)] = static_cast<uint8_t>(value >> 8);
+            Put16(frame, at,
+                  size.bigEndian ? static_cast<uint16_t>(value << 8 | value >> 8) : value);
         }
     }
     return frame;
@@ -76,28 +65,26 @@ Bytes NameObject(const std::string& name, uint8_t encoding) {
             text.push_back(0);
         }
     }
-    Bytes body(12, 0);
-    Patch32(body, 0, static_cast<uint32_t>(text.size()));
-    body[4] = encoding;
-    Bytes object = Record("mhod", 24, body + text);
+    Bytes fields(12, 0);
+    Patch32(fields, 0, static_cast<uint32_t>(text.size()));
+    fields[4] = encoding;
+    Bytes object = Record("mhod", 24, fields + text);
     Put16(object, 12, 3);
     return object;
 }
 
-Bytes StoredSizeObject(const StoredSize& size, uint32_t offset, uint32_t byteCount) {
-    const int32_t horizontal = std::abs(int32_t{size.horizontalPadding});
-    const int32_t vertical = std::abs(int32_t{size.verticalPadding});
-    Bytes mhni = Record(
-        "mhni", 76,
-        NameObject(size.fileName.value_or(DefaultFileName(size.formatId)), size.nameEncoding));
+Bytes StoredSizeObject(const StoredSize& size, const std::string& fileName, uint32_t offset,
+                       uint32_t byteCount) {
+    Bytes mhni =
+        Record("mhni", 76, NameObject(size.fileName.value_or(fileName), size.nameEncoding));
     Patch32(mhni, 12, 1);
     Patch32(mhni, 16, size.formatId);
-    Patch32(mhni, 20, size.offset.value_or(offset));
-    Patch32(mhni, 24, size.byteCount.value_or(byteCount));
+    Patch32(mhni, 20, offset);
+    Patch32(mhni, 24, byteCount);
     Put16(mhni, 28, static_cast<uint16_t>(size.verticalPadding));
     Put16(mhni, 30, static_cast<uint16_t>(size.horizontalPadding));
-    Put16(mhni, 32, size.height.value_or(static_cast<uint16_t>(size.image.height + vertical)));
-    Put16(mhni, 34, size.width.value_or(static_cast<uint16_t>(size.image.width + horizontal)));
+    Put16(mhni, 32, static_cast<uint16_t>(size.image.height + std::abs(size.verticalPadding)));
+    Put16(mhni, 34, static_cast<uint16_t>(size.image.width + std::abs(size.horizontalPadding)));
     Bytes object = Record("mhod", 24, mhni);
     Put16(object, 12, 2);
     return object;
@@ -146,42 +133,29 @@ uint32_t Rgb565Rounded(uint32_t rgb) {
 
 Store BuildStore(const std::vector<Entry>& entries) {
     Store store;
-    std::map<uint32_t, uint32_t> bytesPerFormat;
     Bytes images;
     for (const Entry& entry : entries) {
         Bytes children;
         for (const StoredSize& size : entry.sizes) {
-            // A name of the test's choosing changes what the store says, not
-            // where the frame is.
-            const std::string name = DefaultFileName(size.formatId);
-            Bytes& file = store.files[name.substr(1)];
+            const std::string name = "F" + std::to_string(size.formatId) + "_1.ithmb";
+            Bytes& file = store.files[name];
             const Bytes frame = Frame(size);
-            const auto offset = static_cast<uint32_t>(file.size());
-            file.insert(file.end(), frame.begin(), frame.end());
-            bytesPerFormat[size.formatId] = static_cast<uint32_t>(frame.size());
-            children += StoredSizeObject(size, offset, static_cast<uint32_t>(frame.size()));
+            children += StoredSizeObject(size, ":" + name, static_cast<uint32_t>(file.size()),
+                                         static_cast<uint32_t>(frame.size()));
+            file += frame;
         }
         Bytes mhii = Record("mhii", 152, children);
         Patch32(mhii, 12, static_cast<uint32_t>(entry.sizes.size()));
         Patch32(mhii, 16, entry.imageId);
-        Put64(mhii, 20, entry.songId);
+        Patch32(mhii, 20, static_cast<uint32_t>(entry.songId));
+        Patch32(mhii, 24, static_cast<uint32_t>(entry.songId >> 32));
         images += mhii;
     }
     Bytes imageList = Record("mhli", 92, {}, false);
     Patch32(imageList, 8, static_cast<uint32_t>(entries.size()));
-    Bytes albumList = Record("mhla", 92, {}, false);
-    Bytes fileList = Record("mhlf", 92, {}, false);
-    Patch32(fileList, 8, static_cast<uint32_t>(bytesPerFormat.size()));
-    for (const auto& [formatId, bytes] : bytesPerFormat) {
-        Bytes mhif = Record("mhif", 124, {});
-        Patch32(mhif, 16, formatId);
-        Patch32(mhif, 20, bytes);
-        fileList += mhif;
-    }
-    const Bytes sets =
-        itdb::Concat({DataSet(1, imageList + images), DataSet(2, albumList), DataSet(3, fileList)});
-    store.database = Record("mhfd", 132, sets);
-    Patch32(store.database, 20, 3);
+    store.database = Record(
+        "mhfd", 132, DataSet(1, imageList + images) + DataSet(2, Record("mhla", 92, {}, false)));
+    Patch32(store.database, 20, 2);
     return store;
 }
 
