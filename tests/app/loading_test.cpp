@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/mainform.h"
@@ -535,50 +536,31 @@ TEST_F(LoadingTest, CompressedOnlyPlayerShowsTheRowsOfItsOrdinaryTwin) {
 
 // The album art pane -----------------------------------------------------------
 
-// A picture of four quarters: red, green, blue and yellow.
-artwork::Image Quarters(int32_t side) {
-    artwork::Image image = artwork::SolidImage(side, side, 0);
-    for (int32_t y = 0; y < side; ++y) {
-        for (int32_t x = 0; x < side; ++x) {
-            constexpr uint32_t colours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
-            image.pixels[static_cast<size_t>(y * side + x)] =
-                colours[(y < side / 2 ? 0 : 2) + (x < side / 2 ? 0 : 1)];
-        }
-    }
-    return image;
-}
-
 // What the screen shows at a point of a window, as 0xRRGGBB.
-uint32_t ScreenColour(HWND window, int x, int y) {
+uint32_t ScreenColour(HWND window, POINT at) {
     HDC context = GetDC(window);
-    const COLORREF colour = GetPixel(context, x, y);
+    const COLORREF colour = GetPixel(context, at.x, at.y);
     ReleaseDC(window, context);
     return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
 }
 
-// Lets the window's messages through until `done`, for at most five seconds.
-bool PumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 500; ++i) {
-        PumpMessages();
-        if (done()) {
-            return true;
-        }
-        Sleep(10);
-    }
-    return false;
-}
-
+// The pane at the list's right shows the focused row's picture at its width
+// inside a margin of 8 pixels, with its proportions, once the focus rests.
 TEST_F(LoadingTest, AlbumArtPaneShowsTheFocusedRowsCoverOrNone) {
     std::vector<itdb::Track> tracks = NumberedTracks(u"Song", 3);
     tracks[0].artworkId = 5;
     tracks[1].databaseId = 0xABCDEF;
     WriteDatabase(PlayerDatabase, itdb::RealisticDatabase(tracks));
+    artwork::Image halves = artwork::SolidImage(128, 128, 0xFF0000);
+    std::fill(halves.pixels.begin() + 128 * 64, halves.pixels.end(), 0x0000FF);
     fs::create_directories(PlayerArtwork);
-    const artwork::Image wide = artwork::SolidImage(128, 64, 0x0000FF);
     ASSERT_TRUE(artwork::WriteStore(
         PlayerArtwork.string() + "\\",
-        artwork::BuildStore({{5, 0, {artwork::Stored(1055, 128, Quarters(128))}},
-                             {0, 0xABCDEF, {artwork::Stored(1056, 128, wide)}}})));
+        artwork::BuildStore(
+            {{5, 0, {artwork::Stored(1055, 128, halves)}},
+             {0,
+              0xABCDEF,
+              {artwork::Stored(1056, 128, artwork::SolidImage(128, 64, 0x00FF00))}}})));
     TMainForm& form = Start();
     Command(ID_VIEW_ALBUMART);
     OpenFirstDrive();
@@ -587,43 +569,34 @@ TEST_F(LoadingTest, AlbumArtPaneShowsTheFocusedRowsCoverOrNone) {
     GetWindowRect(List(), &list);
     GetWindowRect(pane, &shown);
     GetClientRect(pane, &client);
-    EXPECT_EQ(std::pair(shown.left, shown.top), std::pair(list.right, list.top));
-    EXPECT_EQ(shown.bottom, list.bottom);
-
-    // The picture fills the width inside a margin of 8 pixels.
-    const int side = client.right - 16;
-    const auto focus = [&](int row) {
-        LVITEMW state{};
-        state.stateMask = LVIS_FOCUSED;
-        state.state = LVIS_FOCUSED;
-        SendMessageW(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-    };
-    const auto shows = [&](std::vector<std::pair<POINT, uint32_t>> expected) {
-        return PumpUntil([&] {
-            return std::all_of(expected.begin(), expected.end(), [&](const auto& point) {
-                return ScreenColour(pane, point.first.x, point.first.y) == point.second;
-            });
-        });
-    };
-    const uint32_t background = GetSysColor(COLOR_WINDOW);
-    const auto quarter = [&](int column, int row) {
-        return POINT{8 + side * (2 * column + 1) / 4, 8 + side * (2 * row + 1) / 4};
-    };
-    focus(0);
-    EXPECT_TRUE(shows({{quarter(0, 0), 0xFF0000},
-                       {quarter(1, 0), 0x00FF00},
-                       {quarter(0, 1), 0x0000FF},
-                       {quarter(1, 1), 0xFFFF00}}));
-    EXPECT_EQ(win::WindowText(pane), L"Album Art");
-    // A picture half as high as wide keeps its proportions.
-    focus(1);
-    EXPECT_TRUE(shows({{quarter(0, 0), 0x0000FF},
-                       {quarter(1, 1), GetRValue(background) << 16 | GetGValue(background) << 8 |
-                                           GetBValue(background)}}));
-    focus(2);
-    EXPECT_TRUE(PumpUntil([&] { return win::WindowText(pane) == L"No Album Art"; }));
-    Command(ID_FILE_CLOSE);
-    EXPECT_EQ(win::WindowText(pane), L"No Album Art");
+    EXPECT_EQ(std::tuple(shown.left, shown.top, shown.bottom),
+              std::tuple(list.right, list.top, list.bottom));
+    const POINT top{client.right / 2, 8 + (client.right - 16) / 4};
+    const POINT bottom{client.right / 2, 8 + (client.right - 16) * 3 / 4};
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const uint32_t background =
+        GetRValue(window) << 16 | GetGValue(window) << 8 | GetBValue(window);
+    const struct {
+        uint32_t Top, Bottom;
+        const wchar_t* Text;
+    } rows[] = {{0xFF0000, 0x0000FF, L"Album Art"},
+                {0x00FF00, background, L"Album Art"},
+                {background, background, L"No Album Art"}};
+    for (int row = 0; row < 3; ++row) {
+        LVITEMW focus{};
+        focus.stateMask = focus.state = LVIS_FOCUSED;
+        SendMessageW(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&focus));
+        const auto& expected = rows[row];
+        for (int wait = 0; wait < 500 && (ScreenColour(pane, top) != expected.Top ||
+                                          ScreenColour(pane, bottom) != expected.Bottom);
+             ++wait) {
+            Sleep(10);
+            PumpMessages();
+        }
+        EXPECT_EQ(ScreenColour(pane, top), expected.Top) << row;
+        EXPECT_EQ(ScreenColour(pane, bottom), expected.Bottom) << row;
+        EXPECT_EQ(win::WindowText(pane), expected.Text);
+    }
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 

@@ -174,44 +174,39 @@ TEST(TrackhaulDump, PlaylistsOnePerLineInBothForms) {
     EXPECT_EQ(missing.err, "An error occurred while reading iPod database.\n");
 }
 
+// Beside the compressed database, as the newest players keep it.
 TEST(TrackhaulDump, ArtOfAPlayerAndItsPicturesAsPpm) {
     TempDir dir;
-    const std::filesystem::path player = dir.Path() / "player";
-    std::filesystem::create_directories(player / "iPod_Control" / "iTunes");
-    std::filesystem::create_directories(player / "iPod_Control" / "Artwork");
+    const std::filesystem::path art = dir.Path() / "player" / "iPod_Control" / "Artwork";
+    std::filesystem::create_directories(art);
+    std::filesystem::create_directories(art.parent_path() / "iTunes");
     std::vector<itdb::Track> tracks(3, SampleTrack(u"A", 1));
     tracks[0].artworkId = 9;
     tracks[1].databaseId = 0x123456789A;
-    // Beside the compressed database, as the newest players keep it.
-    ASSERT_TRUE(itdb::WriteFile((player / "iPod_Control" / "iTunes" / "iTunesCDB").string(),
-                                itdb::CompressedDatabase(itdb::RealisticDatabase(tracks))));
+    WriteDatabase(dir, itdb::CompressedDatabase(itdb::RealisticDatabase(tracks)),
+                  "player/iPod_Control/iTunes/iTunesCDB");
     artwork::StoredSize wide = artwork::Stored(1055, 128, artwork::TestImage(128, 96));
     wide.verticalPadding = 16;
-    const artwork::StoredSize square =
-        artwork::Stored(1060, 320, artwork::SolidImage(320, 320, 0xFFFFFF));
-    ASSERT_TRUE(
-        artwork::WriteStore((player / "iPod_Control" / "Artwork" / "").string(),
-                            artwork::BuildStore({{9, 0, {wide}}, {0, 0x123456789A, {square}}})));
+    ASSERT_TRUE(artwork::WriteStore(
+        (art / "").string(),
+        artwork::BuildStore(
+            {{9, 0, {wide}},
+             {0, 0x123456789A, {artwork::Stored(1060, 320, artwork::SolidImage(320, 320, 0))}}})));
+    const std::string player = dir.File("player");
+    EXPECT_EQ(RunDump(dir, "--art " + player + "/").out, "128x96 1055\n320x320 1060\n-\n");
 
-    const RunResult art = RunDump(dir, "--art " + player.string() + "/");
-    EXPECT_EQ(art.exitStatus, 0);
-    EXPECT_EQ(art.out, "128x96 1055\n320x320 1060\n-\n");
-
-    const std::string ppm = dir.File("cover.ppm");
-    EXPECT_EQ(RunDump(dir, "--art-ppm " + player.string() + " 0 " + ppm).exitStatus, 0);
     std::string expected = "P6\n128 96\n255\n";
     for (const uint32_t pixel : wide.image.pixels) {
         const uint32_t shown = artwork::Rgb565Rounded(pixel);
-        expected += {static_cast<char>(shown >> 16), static_cast<char>(shown >> 8),
-                     static_cast<char>(shown)};
+        expected += {char(shown >> 16), char(shown >> 8), char(shown)};
     }
-    EXPECT_EQ(ReadWhole(ppm), expected);
-
-    const RunResult none = RunDump(dir, "--art-ppm " + player.string() + " 2 " + ppm);
-    EXPECT_EQ(none.exitStatus, 1);
-    EXPECT_EQ(none.err, "The track has no picture.\n");
-    EXPECT_EQ(RunDump(dir, "--art-ppm " + player.string() + " 3 " + ppm).exitStatus, 1);
-    EXPECT_EQ(RunDump(dir, "--art " + dir.File("nothing")).exitStatus, 1);
+    EXPECT_EQ(RunDump(dir, "--art-ppm " + player + " 0 " + dir.File("0.ppm")).exitStatus, 0);
+    EXPECT_EQ(ReadWhole(dir.File("0.ppm")), expected);
+    for (const char* index : {" 2 ", " 3 "}) {
+        const RunResult none = RunDump(dir, "--art-ppm " + player + index + dir.File("x.ppm"));
+        EXPECT_EQ(std::pair(none.exitStatus, none.err),
+                  std::pair(1, std::string("The track has no picture.\n")));
+    }
 }
 
 TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
