@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "artwork_builder.h"
@@ -19,78 +21,68 @@ namespace {
 using artwork::Image;
 using artwork::StoredSize;
 
-// A track's links to the store: the database id, and the image id where
-// its header is long enough to hold one.
+namespace fs = std::filesystem;
+
+// A track's links to the store: its database id, and its picture's image id
+// where its header is long enough to hold one.
 struct TrackLinks {
     uint64_t databaseId = 0;
     uint32_t artworkId = 0;
     int32_t headerLength = 0x184;
 };
 
-// What a track should show: a picture of this format, or none.
+// What a track shows: a picture of this format, or none.
 struct Shown {
     uint32_t formatId = 0;
     Image image;
 };
 
-// A player folder with a database of one track per link and the store.
-class Player {
-public:
-    Player(const std::vector<TrackLinks>& tracks, const artwork::Store& store) {
-        namespace fs = std::filesystem;
-        fs::create_directories(dir_.Path() / "iPod_Control" / "iTunes");
-        fs::create_directories(dir_.Path() / "iPod_Control" / "Artwork");
-        std::vector<itdb::Bytes> items;
-        for (const TrackLinks& links : tracks) {
-            itdb::TrackItemFields fields;
-            fields.headerLength = links.headerLength;
-            fields.databaseId = links.databaseId;
-            fields.artworkId = links.artworkId;
-            items.push_back(
-                itdb::TrackItem(fields, {itdb::StringObject(1, u"Song"),
-                                         itdb::StringObject(2, u":iPod_Control:Music:F00:A.mp3")}));
-        }
-        EXPECT_TRUE(itdb::WriteFile(Database(), itdb::Database({itdb::TrackSet(items)})));
-        EXPECT_TRUE(artwork::WriteStore(ArtworkFolder(), store));
+// Writes a player into `dir`, its database of one track per link beside
+// the store; returns the database's path.
+std::string WritePlayer(const TempDir& dir, const std::vector<TrackLinks>& tracks,
+                        const artwork::Store& store) {
+    const fs::path control = dir.Path() / "iPod_Control";
+    fs::create_directories(control / "iTunes");
+    fs::create_directories(control / "Artwork");
+    EXPECT_TRUE(artwork::WriteStore((control / "Artwork" / "").string(), store));
+    std::vector<itdb::Bytes> items;
+    for (const auto& [databaseId, artworkId, headerLength] : tracks) {
+        itdb::TrackItemFields fields;
+        fields.headerLength = headerLength;
+        fields.databaseId = databaseId;
+        fields.artworkId = artworkId;
+        items.push_back(itdb::TrackItem(
+            fields, {itdb::StringObject(1, u"Song"), itdb::StringObject(2, u":Music:A.mp3")}));
     }
+    const std::string database = (control / "iTunes" / "iTunesDB").string();
+    EXPECT_TRUE(itdb::WriteFile(database, itdb::Database({itdb::TrackSet(items)})));
+    return database;
+}
 
-    std::string Database() const {
-        return (dir_.Path() / "iPod_Control" / "iTunes" / "iTunesDB").string();
-    }
-    std::string ArtworkFolder() const {
-        return (dir_.Path() / "iPod_Control" / "Artwork" / "").string();
-    }
-    std::string File(const std::string& name) const { return dir_.File(name); }
-
-private:
-    TempDir dir_;
-};
-
-// Parses the player and checks that every track loads and shows what it
-// should, every pixel equal to the picture put in after RGB565 rounding.
-void ExpectShown(const Player& player, const std::vector<std::optional<Shown>>& expected) {
-    ITDBParser parser(player.Database());
+// Every track loads and shows what it should: the picture put in, every
+// pixel after RGB565 rounding.
+void ExpectShown(const std::string& database, const std::vector<std::optional<Shown>>& expected) {
+    ITDBParser parser(database);
     ASSERT_EQ(parser.Parse(-1), static_cast<int32_t>(expected.size()));
-    size_t index = 0;
-    for (parser.First(); parser.HasNext(); ++index) {
-        SCOPED_TRACE(testing::Message() << "track " << index);
+    parser.First();
+    for (const std::optional<Shown>& shown : expected) {
         const int32_t number = parser.Next()->GetArtwork();
         const ArtworkIndex& art = parser.Artwork();
-        if (!expected[index]) {
-            EXPECT_EQ(number, -1);
+        ASSERT_EQ(number >= 0, shown.has_value());
+        if (!shown) {
             continue;
         }
-        ASSERT_GE(number, 0);
-        const Image& image = expected[index]->image;
-        EXPECT_EQ(art.FormatId(number), expected[index]->formatId);
-        ASSERT_EQ(art.Width(number), image.width);
-        ASSERT_EQ(art.Height(number), image.height);
         const std::optional<Picture> picture = art.Load(number);
         ASSERT_TRUE(picture.has_value());
-        for (size_t i = 0; i < image.pixels.size(); ++i) {
-            ASSERT_EQ(picture->Pixels[i], artwork::Rgb565Rounded(image.pixels[i]))
-                << "pixel " << i % image.width << "," << i / image.width;
-        }
+        const Image& image = shown->image;
+        EXPECT_EQ(
+            std::tuple(art.FormatId(number), art.Width(number), art.Height(number), picture->Width,
+                       picture->Height),
+            std::tuple(shown->formatId, image.width, image.height, image.width, image.height));
+        std::vector<uint32_t> rounded(image.pixels.size());
+        std::transform(image.pixels.begin(), image.pixels.end(), rounded.begin(),
+                       artwork::Rgb565Rounded);
+        EXPECT_TRUE(picture->Pixels == rounded);
     }
 }
 
@@ -98,57 +90,56 @@ const Image kCover320 = artwork::TestImage(320, 320, 1);
 const Image kCover128 = artwork::TestImage(128, 128, 2);
 const Image kWide = artwork::TestImage(320, 240, 3);
 const Image kTall = artwork::TestImage(100, 128, 4);
+const Image kSmall = artwork::TestImage(56, 56, 5);
+const Image k150 = artwork::TestImage(150, 150, 6);
+
+StoredSize Changed(StoredSize size, const std::function<void(StoredSize&)>& change) {
+    change(size);
+    return size;
+}
 
 TEST(ArtworkIndex, GeneratedStoresReadBackExactly) {
-    StoredSize padded = artwork::Stored(1060, 320, kWide);
-    padded.verticalPadding = 40;
-    StoredSize paddedRows = artwork::Stored(1055, 128, kTall);
-    paddedRows.horizontalPadding = -28;
-    paddedRows.rowPadding = 24;
-    StoredSize bigEndian = artwork::Stored(2003, 150, artwork::TestImage(150, 150, 5));
-    bigEndian.bigEndian = true;
-    StoredSize utf8Name = artwork::Stored(1061, 56, artwork::TestImage(56, 56, 6));
-    utf8Name.nameEncoding = 1;
-
+    using artwork::Stored;
+    const StoredSize padded =
+        Changed(Stored(1060, 320, kWide), [](auto& s) { s.verticalPadding = 40; });
+    const StoredSize paddedRows = Changed(Stored(1055, 128, kTall), [](auto& s) {
+        s.horizontalPadding = -28;
+        s.rowPadding = 24;
+    });
+    const StoredSize bigEndian =
+        Changed(Stored(2003, 150, k150), [](auto& s) { s.bigEndian = true; });
+    const StoredSize utf8Name =
+        Changed(Stored(1061, 56, kSmall), [](auto& s) { s.nameEncoding = 1; });
     const struct {
         const char* name;
         std::vector<artwork::Entry> entries;
         std::vector<TrackLinks> tracks;
         std::vector<std::optional<Shown>> shown;
     } cases[] = {
+        // clang-format off
         {"one picture per album, the largest of its sizes",
-         {{7, 1001, {artwork::Stored(1055, 128, kCover128), artwork::Stored(1060, 320, kCover320)}},
-          {8, 1002, {artwork::Stored(1060, 320, kCover128)}}},
-         {{1001, 7}, {1002, 8}},
-         {Shown{1060, kCover320}, Shown{1060, kCover128}}},
+         {{7, 1001, {Stored(1055, 128, kCover128), Stored(1060, 320, kCover320)}}, {8, 1002, {Stored(1060, 320, kCover128)}}},
+         {{1001, 7}, {1002, 8}}, {Shown{1060, kCover320}, Shown{1060, kCover128}}},
         {"an album's tracks share one picture through the image id",
-         {{40, 2001, {artwork::Stored(1060, 320, kCover320)}}},
-         {{2001, 40}, {2002, 40}, {2003, 40}},
-         {Shown{1060, kCover320}, Shown{1060, kCover320}, Shown{1060, kCover320}}},
+         {{40, 2001, {Stored(1060, 320, kCover320)}}},
+         {{2001, 40}, {2002, 40}, {2003, 40}}, {Shown{1060, kCover320}, Shown{1060, kCover320}, Shown{1060, kCover320}}},
         {"reached by the database id alone, also by short headers",
-         {{0, 3001, {artwork::Stored(1055, 128, kCover128)}},
-          {0, 3002, {artwork::Stored(1060, 320, kCover320)}}},
-         {{3002, 0}, {3001, 99, 0x170}, {3003, 0}},
-         {Shown{1060, kCover320}, Shown{1055, kCover128}, std::nullopt}},
+         {{0, 3001, {Stored(1055, 128, kCover128)}}, {0, 3002, {Stored(1060, 320, kCover320)}}},
+         {{3002, 0}, {3001, 99, 0x170}, {3003, 0}}, {Shown{1060, kCover320}, Shown{1055, kCover128}, std::nullopt}},
         {"an image id that names no picture falls back to the database id",
-         {{5, 4001, {artwork::Stored(1055, 128, kCover128)}}},
-         {{4001, 77}, {4009, 0}},
-         {Shown{1055, kCover128}, std::nullopt}},
+         {{5, 4001, {Stored(1055, 128, kCover128)}}}, {{4001, 77}, {4009, 0}}, {Shown{1055, kCover128}, std::nullopt}},
         {"padded pictures that are not square",
-         {{1, 0, {padded}}, {2, 0, {paddedRows}}},
-         {{0, 1}, {0, 2}},
-         {Shown{1060, kWide}, Shown{1055, kTall}}},
+         {{1, 0, {padded}}, {2, 0, {paddedRows}}}, {{0, 1}, {0, 2}}, {Shown{1060, kWide}, Shown{1055, kTall}}},
         {"big-endian frames, names in UTF-8, a format known by its size",
-         {{1, 0, {bigEndian}},
-          {2, 0, {utf8Name}},
-          {3, 0, {artwork::Stored(3333, 64, artwork::TestImage(64, 64))}}},
+         {{1, 0, {bigEndian}}, {2, 0, {utf8Name}}, {3, 0, {Stored(3333, 64, kSmall)}}},
          {{0, 1}, {0, 2}, {0, 3}},
-         {Shown{2003, bigEndian.image}, Shown{1061, utf8Name.image},
-          Shown{3333, artwork::TestImage(64, 64)}}},
+         {Shown{2003, k150}, Shown{1061, kSmall}, Shown{3333, kSmall}}},
+        // clang-format on
     };
     for (const auto& [name, entries, tracks, shown] : cases) {
         SCOPED_TRACE(name);
-        ExpectShown(Player(tracks, artwork::BuildStore(entries)), shown);
+        const TempDir player;
+        ExpectShown(WritePlayer(player, tracks, artwork::BuildStore(entries)), shown);
     }
 }
 
@@ -161,10 +152,9 @@ std::vector<artwork::Entry> ThreePictures(const StoredSize& middle) {
 
 TEST(ArtworkIndex, HostileStoresCostPicturesNeverTracks) {
     using Damage = std::function<void(artwork::Store&)>;
-    const auto named = [](std::string name) {
-        StoredSize size = artwork::Stored(1055, 128, kCover128);
-        size.fileName = std::move(name);
-        return size;
+    const StoredSize plain = artwork::Stored(1055, 128, kCover128);
+    const auto named = [&](const char* name) {
+        return Changed(plain, [&](StoredSize& size) { size.fileName = name; });
     };
     const auto patch = [](const char* tag, size_t nth, size_t offset, uint32_t value) {
         return Damage([=](artwork::Store& store) {
@@ -172,54 +162,44 @@ TEST(ArtworkIndex, HostileStoresCostPicturesNeverTracks) {
                              value);
         });
     };
-    const Shown cover{1055, kCover128};
-    const std::vector<std::optional<Shown>> all{cover, cover, cover};
-    const std::vector<std::optional<Shown>> notMiddle{cover, std::nullopt, cover};
-    const std::vector<std::optional<Shown>> none(3);
-    const std::vector<std::optional<Shown>> first{cover, std::nullopt, std::nullopt};
-    const StoredSize plain = artwork::Stored(1055, 128, kCover128);
-
+    // Which of the three tracks keep their picture.
+    const auto keep = [](const char* pattern) {
+        std::vector<std::optional<Shown>> shown;
+        for (const char* c = pattern; *c != '\0'; ++c) {
+            shown.push_back(*c == 'x' ? std::optional(Shown{1055, kCover128}) : std::nullopt);
+        }
+        return shown;
+    };
     const struct {
         const char* name;
         StoredSize middle;
         Damage damage;
         std::vector<std::optional<Shown>> shown;
     } cases[] = {
-        {"a path with ..", named(":..:F1055_1.ithmb"), {}, notMiddle},
-        {"a path with a drive", named("C::F1055_1.ithmb"), {}, notMiddle},
-        {"a path with a backslash", named(":x\\..\\F1055_1.ithmb"), {}, notMiddle},
-        {"a path naming a device", named(":CON"), {}, notMiddle},
-        {"an offset beyond the file", plain, patch("mhni", 1, 20, 0x7FFFFF00), notMiddle},
-        {"a byte count short of the frame", plain, patch("mhni", 1, 24, 4), notMiddle},
-        {"an unknown format larger than 1024 x 1024",
-         artwork::Stored(4000, 1025, artwork::TestImage(1, 1)),
-         {},
-         notMiddle},
-        {"a picture claiming 65,535 x 65,535 is clipped to its frame", plain,
-         patch("mhni", 1, 32, 0xFFFFFFFF), all},
-        {"a missing file", plain, [](artwork::Store& store) { store.files.erase("F1055_1.ithmb"); },
-         none},
-        {"a store cut short",
-         plain,
-         [](artwork::Store& store) {
-             store.database.resize(artwork::TagOffset(store.database, "mhii", 2));
-         },
-         {cover, cover, std::nullopt}},
-        {"a store cut in a header", plain, [](artwork::Store& store) { store.database.resize(20); },
-         none},
-        {"counts far beyond the records", plain,
-         [&](artwork::Store& store) {
-             patch("mhfd", 0, 20, 0xFFFFFFFF)(store);
-             patch("mhli", 0, 8, 0xFFFFFFFF)(store);
-             patch("mhii", 1, 12, 0xFFFFFFFF)(store);
-         },
-         all},
-        {"a picture of total length 0", plain, patch("mhii", 1, 8, 0), first},
-        {"a set of total length 0", plain, patch("mhsd", 0, 8, 0), none},
-        {"a header longer than its record", plain, patch("mhii", 1, 4, 0xFFFFFF00), first},
-        {"a total length beyond the set", plain, patch("mhii", 1, 8, 0x7FFFFFFF), first},
-        {"a name longer than its object", plain, patch("mhod", 3, 24, 0xFFFFFFF0), notMiddle},
-        {"no store", plain, [](artwork::Store& store) { store.database.clear(); }, none},
+        // clang-format off
+        {"a path with ..", named(":..:F1055_1.ithmb"), {}, keep("x-x")},
+        {"a path with a drive", named("C::F1055_1.ithmb"), {}, keep("x-x")},
+        {"a path with a backslash", named(":x\\..\\F1055_1.ithmb"), {}, keep("x-x")},
+        {"a path naming a device", named(":CON"), {}, keep("x-x")},
+        {"an offset beyond the file", plain, patch("mhni", 1, 20, 0x7FFFFF00), keep("x-x")},
+        {"a byte count short of the frame", plain, patch("mhni", 1, 24, 4), keep("x-x")},
+        {"an unknown format larger than 1024 x 1024", artwork::Stored(4000, 1025, kSmall), {}, keep("x-x")},
+        {"a picture claiming 65,535 x 65,535 is clipped to its frame", plain, patch("mhni", 1, 32, 0xFFFFFFFF), keep("xxx")},
+        {"a missing file", plain, [](artwork::Store& store) { store.files.clear(); }, keep("---")},
+        {"a store cut short", plain, [](artwork::Store& store) { store.database.resize(artwork::TagOffset(store.database, "mhii", 2)); }, keep("xx-")},
+        {"a store cut in a header", plain, [](artwork::Store& store) { store.database.resize(20); }, keep("---")},
+        {"no store", plain, [](artwork::Store& store) { store.database.clear(); }, keep("---")},
+        {"counts far beyond the records", plain, [&](artwork::Store& store) {
+             for (const auto& [tag, offset] : {std::pair("mhfd", 20), std::pair("mhli", 8), std::pair("mhii", 12)}) {
+                 patch(tag, 0, offset, 0xFFFFFFFF)(store);
+             }
+         }, keep("xxx")},
+        {"a picture of total length 0", plain, patch("mhii", 1, 8, 0), keep("x--")},
+        {"a set of total length 0", plain, patch("mhsd", 0, 8, 0), keep("---")},
+        {"a header longer than its record", plain, patch("mhii", 1, 4, 0xFFFFFF00), keep("x--")},
+        {"a total length beyond the set", plain, patch("mhii", 1, 8, 0x7FFFFFFF), keep("x--")},
+        {"a name longer than its object", plain, patch("mhod", 3, 24, 0xFFFFFFF0), keep("x-x")},
+        // clang-format on
     };
     for (const auto& [name, middle, damage, shown] : cases) {
         SCOPED_TRACE(name);
@@ -227,25 +207,27 @@ TEST(ArtworkIndex, HostileStoresCostPicturesNeverTracks) {
         if (damage) {
             damage(store);
         }
-        const Player player({{0, 1}, {0, 2}, {0, 3}}, store);
+        const TempDir player;
+        const std::string database = WritePlayer(player, {{0, 1}, {0, 2}, {0, 3}}, store);
         // A real frame outside the Artwork folder is never read.
         EXPECT_TRUE(
             itdb::WriteFile(player.File("iPod_Control/F1055_1.ithmb"),
                             artwork::BuildStore(ThreePictures(plain)).files.begin()->second));
-        ExpectShown(player, shown);
+        ExpectShown(database, shown);
     }
 }
 
 TEST(ArtworkIndex, KeepsThePicturesBeforeTheBudgetRunsOut) {
-    const Player player({},
-                        artwork::BuildStore(ThreePictures(artwork::Stored(1055, 128, kCover128))));
+    const TempDir player;
+    const std::string database = WritePlayer(
+        player, {}, artwork::BuildStore(ThreePictures(artwork::Stored(1055, 128, kCover128))));
+    EXPECT_EQ(ArtworkFolderOf(database),
+              (player.Path() / "iPod_Control" / "Artwork" / "").string());
     ArtworkIndex index;
     size_t left = 250;  // the file's name and one picture
-    index.Read(player.ArtworkFolder(),
+    index.Read(ArtworkFolderOf(database),
                [&left](size_t bytes) { return bytes <= left && (left -= bytes, true); });
     EXPECT_EQ(index.Count(), 1u);
-    EXPECT_EQ(ArtworkFolderOf("/media/IPOD/iPod_Control/iTunes/iTunesDB"),
-              "/media/IPOD/iPod_Control/Artwork/");
 }
 
 }  // namespace

@@ -90,12 +90,6 @@ Bytes StoredSizeObject(const StoredSize& size, const std::string& fileName, uint
     return object;
 }
 
-Bytes DataSet(uint16_t type, const Bytes& contents) {
-    Bytes set = Record("mhsd", 96, contents);
-    Put16(set, 12, type);
-    return set;
-}
-
 }  // namespace
 
 Image SolidImage(int32_t width, int32_t height, uint32_t rgb) {
@@ -104,13 +98,11 @@ Image SolidImage(int32_t width, int32_t height, uint32_t rgb) {
 
 Image TestImage(int32_t width, int32_t height, uint32_t seed) {
     Image image = SolidImage(width, height, 0);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            const auto red = static_cast<uint32_t>(x * 255 / std::max(width - 1, 1));
-            const auto green = static_cast<uint32_t>(y * 255 / std::max(height - 1, 1));
-            const uint32_t blue = (seed * 40 + (x / 8 + y / 8) % 2 * 200) & 0xFF;
-            image.pixels[static_cast<size_t>(y * width + x)] = red << 16 | green << 8 | blue;
-        }
+    for (size_t i = 0; i < image.pixels.size(); ++i) {
+        const auto x = static_cast<uint32_t>(i % width);
+        const auto y = static_cast<uint32_t>(i / width);
+        image.pixels[i] =
+            x * 255 / width << 16 | y * 255 / height << 8 | (x / 8 + y / 8 + seed) % 2 * 200;
     }
     return image;
 }
@@ -153,8 +145,11 @@ Store BuildStore(const std::vector<Entry>& entries) {
     }
     Bytes imageList = Record("mhli", 92, {}, false);
     Patch32(imageList, 8, static_cast<uint32_t>(entries.size()));
-    store.database = Record(
-        "mhfd", 132, DataSet(1, imageList + images) + DataSet(2, Record("mhla", 92, {}, false)));
+    Bytes imageSet = Record("mhsd", 96, imageList + images);
+    Put16(imageSet, 12, 1);
+    Bytes albumSet = Record("mhsd", 96, Record("mhla", 92, {}, false));
+    Put16(albumSet, 12, 2);
+    store.database = Record("mhfd", 132, imageSet + albumSet);
     Patch32(store.database, 20, 2);
     return store;
 }
