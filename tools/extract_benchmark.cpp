@@ -30,6 +30,7 @@
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
+#include "artwork_builder.h"
 #include "itdb_builder.h"
 #include "window_benchmark.h"
 
@@ -72,12 +73,25 @@ std::vector<fs::path> WritePlayer(const std::string& drive, const Workload& load
         track.album =
             u"Album " + fs::path(std::to_string(index / Artists % AlbumsPerArtist)).u16string();
         track.location = u":iPod_Control:Music:F00:" + fs::path(name).u16string();
+        track.artworkId = static_cast<uint32_t>(index % (Artists * AlbumsPerArtist) + 1);
         tracks.push_back(track);
     }
     const fs::path database = drive + "\\iPod_Control\\iTunes\\iTunesDB";
     fs::create_directories(database.parent_path());
     itdb::WriteFile(database.string(), itdb::RealisticDatabase(tracks));
     return files;
+}
+
+// The cover of every album of the player that WritePlayer wrote.
+bool WriteCovers(const std::string& drive) {
+    std::vector<artwork::Entry> covers;
+    for (uint32_t album = 1; album <= Artists * AlbumsPerArtist; ++album) {
+        covers.push_back(
+            {album, 0, {artwork::Stored(1060, 320, artwork::TestImage(320, 320, album))}});
+    }
+    const fs::path folder = drive + "\\iPod_Control\\Artwork\\";
+    fs::create_directories(folder);
+    return artwork::WriteStore(folder.string(), artwork::BuildStore(covers));
 }
 
 void EmptyFolder(const fs::path& folder) {
@@ -143,8 +157,9 @@ void LoadPlayer(TMainForm& form) {
     form.Settings().SetExtractPath(RunFolder.u16string());
 }
 
-void UseFolderFormat(TMainForm& form, const std::wstring& folderFormat) {
+void UseSettings(TMainForm& form, const std::wstring& folderFormat, bool saveCovers) {
     SettingsKey::Write(L"FolderFormat", folderFormat);
+    SettingsKey::Write(L"SaveAlbumArt", saveCovers ? L"1" : L"0");
     form.Settings().LoadSettings();
 }
 
@@ -184,44 +199,60 @@ bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
     return run > 0;
 }
 
-// The folders two levels down in RunFolder.
-size_t InnerFolders() {
-    size_t count = 0;
+// The folders two levels down in RunFolder, and the covers in them.
+std::pair<size_t, size_t> InnerFoldersAndCovers() {
+    std::pair<size_t, size_t> counts;
     for (const auto& entry : fs::recursive_directory_iterator(RunFolder)) {
-        count += entry.is_directory() && entry.path().parent_path() != RunFolder;
+        counts.first += entry.is_directory() && entry.path().parent_path() != RunFolder;
+        counts.second += entry.path().filename() == L"folder.jpg";
     }
-    return count;
+    return counts;
 }
 
 // Each round makes every artist's and album's folder anew.
 bool MeasureFolders(TMainForm& form, const std::string& drive) {
     const Workload load{"2000 x 64 KB", 2000, 64u << 10, 1.10, false};
     WritePlayer(drive, load);
+    if (!WriteCovers(drive)) {
+        return false;
+    }
     LoadPlayer(form);
-    std::vector<double> flat;
-    std::vector<double> sorted;
-    const std::pair<const wchar_t*, std::vector<double>*> kinds[] = {
-        {L"", &flat}, {L"%artist%\\%album%", &sorted}};
-    bool allSorted = true;
+    const size_t albums = Artists * AlbumsPerArtist;
+    struct Kind {
+        const wchar_t* FolderFormat;
+        bool Covers;
+        std::pair<size_t, size_t> Expected;  // inner folders and covers
+        std::vector<double> Times;
+    };
+    Kind kinds[] = {{L"", false, {0, 0}, {}},
+                    {L"%artist%\\%album%", false, {albums, 0}, {}},
+                    {L"%artist%\\%album%", true, {albums, albums}, {}}};
+    bool allMade = true;
     for (int round = 0; round < Rounds; ++round) {
-        // Each kind goes first in turn, so that neither always follows the other.
-        for (int turn = 0; turn < 2; ++turn) {
-            const auto& [folderFormat, times] = kinds[(round + turn) % 2];
-            UseFolderFormat(form, folderFormat);
+        // Each kind goes first in turn, so that none always follows another.
+        for (int turn = 0; turn < 3; ++turn) {
+            Kind& kind = kinds[(round + turn) % 3];
+            UseSettings(form, kind.FolderFormat, kind.Covers);
             EmptyFolder(RunFolder);
-            times->push_back(TimeExtraction(form));
-            allSorted =
-                allSorted && (times == &flat || InnerFolders() == Artists * AlbumsPerArtist);
+            kind.Times.push_back(TimeExtraction(form));
+            allMade = allMade && InnerFoldersAndCovers() == kind.Expected;
         }
     }
-    UseFolderFormat(form, L"");
+    UseSettings(form, L"", false);
     fs::remove_all(L"C:\\extract-benchmark");
-    const double ratio = Best(sorted) / Best(flat);
+    const double flat = Best(kinds[0].Times);
+    const double sorted = Best(kinds[1].Times);
+    const double covered = Best(kinds[2].Times);
     std::printf(
         "%-13s into %d x %d folders %%artist%%\\%%album%% %.3f s; without sub-folders "
         "%.3f s: ratio %.3f (target %.2f)\n",
-        load.Name, Artists, AlbumsPerArtist, Best(sorted), Best(flat), ratio, load.Target);
-    return Best(flat) > 0 && allSorted;
+        load.Name, Artists, AlbumsPerArtist, sorted, flat, sorted / flat, load.Target);
+    std::printf(
+        "%-13s the same saving %zu covers as folder.jpg %.3f s (%.1f ms a cover): ratio %.3f "
+        "(target %.2f)\n",
+        load.Name, albums, covered, (covered - sorted) * 1000 / albums, covered / sorted,
+        load.Target);
+    return flat > 0 && allMade;
 }
 
 }  // namespace

@@ -19,17 +19,24 @@
 // state comes from too: "kept" is what the reader still holds after Parse
 // (records, texts, list nodes, playlists), "peak above kept" the most it held
 // beyond them at any moment.
+//
+// A player holding the same tracks with 3,000 album covers (each in two
+// small stored sizes: the index does not read the pictures) is read beside
+// the ordinary database: the covers' index should cost at most 1.1 times the
+// read without.
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
 
 #include <zlib.h>
 
+#include "artwork_builder.h"
 #include "core/itdbparser.h"
 #include "itdb_builder.h"
 #include "temp_dir.h"
@@ -82,6 +89,20 @@ std::u16string Number(int value) {
     return text;
 }
 
+constexpr int kCoveredAlbums = 3000;
+
+// Writes the covers of the albums RealisticTracks link to into `folder`.
+bool WriteCovers(const std::string& folder) {
+    std::vector<artwork::Entry> covers;
+    for (uint32_t album = 1; album <= kCoveredAlbums; ++album) {
+        covers.push_back({album,
+                          0,
+                          {artwork::Stored(1061, 56, artwork::SolidImage(56, 56, album)),
+                           artwork::Stored(1031, 42, artwork::SolidImage(42, 42, album))}});
+    }
+    return artwork::WriteStore(folder, artwork::BuildStore(covers));
+}
+
 std::vector<itdb::Track> RealisticTracks(int count) {
     const std::u16string artists[] = {u"The Quiet Harbour", u"Mar\u00EDa Ol\u00E9",
                                       u"\u041A\u0438\u043D\u043E",
@@ -102,6 +123,7 @@ std::vector<itdb::Track> RealisticTracks(int count) {
         track.bitRate = i % 2 ? 128 : 256;
         track.sampleRateHz = i % 5 ? 44100 : 22050;
         track.mediaType = i % 17 ? 1 : 32;
+        track.artworkId = i / 12 < kCoveredAlbums ? static_cast<uint32_t>(i / 12 + 1) : 0;
         tracks.push_back(track);
     }
     return tracks;
@@ -207,8 +229,9 @@ void PrintMemberMemory(const char* what, const Figures& with, const Figures& wit
                 with.members, static_cast<double>(with.kept - without.kept) / with.members);
 }
 
-void PrintRatio(const char* what, const Figures& with, const Figures& without) {
-    std::printf("%s with playlists / without: best %.2f, median %.2f\n", what,
+void PrintRatio(const char* what, const Figures& with, const Figures& without,
+                const char* kind = "playlists") {
+    std::printf("%s with %s / without: best %.2f, median %.2f\n", what, kind,
                 with.Best() / without.Best(), with.Median() / without.Median());
 }
 
@@ -246,6 +269,7 @@ int main(int argc, char** argv) {
     const std::string compressedPath = dir.File("iTunesCDB");
     const std::string withPlaylistsPath = dir.File("iTunesDB-playlists");
     const std::string compressedWithPlaylistsPath = dir.File("iTunesCDB-playlists");
+    const std::string coveredPath = dir.File("player/iPod_Control/iTunes/iTunesDB");
     itdb::Bytes stream;
     size_t inflatedSize = 0;
     {
@@ -255,7 +279,10 @@ int main(int argc, char** argv) {
         const itdb::Bytes withPlaylists =
             itdb::RealisticDatabase(tracks, ManyPlaylists(trackCount));
         const itdb::Bytes compressedWithPlaylists = itdb::CompressedDatabase(withPlaylists, 1);
-        if (!itdb::WriteFile(ordinaryPath, database) ||
+        std::filesystem::create_directories(dir.Path() / "player/iPod_Control/iTunes");
+        std::filesystem::create_directories(dir.Path() / "player/iPod_Control/Artwork");
+        if (!itdb::WriteFile(ordinaryPath, database) || !itdb::WriteFile(coveredPath, database) ||
+            !WriteCovers(dir.File("player/iPod_Control/Artwork/")) ||
             !itdb::WriteFile(compressedPath, compressed) ||
             !itdb::WriteFile(withPlaylistsPath, withPlaylists) ||
             !itdb::WriteFile(compressedWithPlaylistsPath, compressedWithPlaylists)) {
@@ -273,19 +300,20 @@ int main(int argc, char** argv) {
 
     // The three are measured in turn in every round, so that they share
     // whatever the machine is doing meanwhile.
-    Figures ordinary, inflate, compressed, ordinaryPlaylists, compressedPlaylists;
+    Figures ordinary, inflate, compressed, ordinaryPlaylists, compressedPlaylists, covered;
     for (int round = 0; round < rounds; ++round) {
         if (!TimeRead(ordinaryPath, trackCount, ordinary) ||
             !TimeInflate(stream, inflatedSize, inflate) ||
             !TimeRead(compressedPath, trackCount, compressed) ||
             !TimeRead(withPlaylistsPath, trackCount, ordinaryPlaylists) ||
-            !TimeRead(compressedWithPlaylistsPath, trackCount, compressedPlaylists)) {
+            !TimeRead(compressedWithPlaylistsPath, trackCount, compressedPlaylists) ||
+            !TimeRead(coveredPath, trackCount, covered)) {
             return 1;
         }
     }
 
     for (Figures* figures :
-         {&ordinary, &inflate, &compressed, &ordinaryPlaylists, &compressedPlaylists}) {
+         {&ordinary, &inflate, &compressed, &ordinaryPlaylists, &compressedPlaylists, &covered}) {
         figures->Sort();
     }
     std::printf("%d rounds, best and median:\n", rounds);
@@ -294,6 +322,7 @@ int main(int argc, char** argv) {
     PrintTimes("compressed read", compressed, trackCount);
     PrintTimes("with playlists", ordinaryPlaylists, trackCount);
     PrintTimes("compressed, with", compressedPlaylists, trackCount);
+    PrintTimes("with covers", covered, trackCount);
     std::printf("compressed read / (ordinary read + bare inflate): best %.2f, median %.2f\n",
                 compressed.Best() / (ordinary.Best() + inflate.Best()),
                 compressed.Median() / (ordinary.Median() + inflate.Median()));
@@ -302,5 +331,7 @@ int main(int argc, char** argv) {
     PrintRatio("ordinary read", ordinaryPlaylists, ordinary);
     PrintRatio("compressed read", compressedPlaylists, compressed);
     PrintMemberMemory("with playlists", ordinaryPlaylists, ordinary);
+    PrintRatio("ordinary read", covered, ordinary, "3000 album covers");
+    std::printf("memory, with covers: %zu bytes more kept\n", covered.kept - ordinary.kept);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "app_test_support.h"
+#include "artwork_builder.h"
 
 namespace benchmark {
 
@@ -42,6 +43,7 @@ std::vector<itdb::Track> Tracks() {
         track.bitRate = index % 4 == 0 ? 256 : 128;
         track.sampleRateHz = index % 5 == 0 ? 48000 : 44100;
         track.mediaType = index % 40 == 0 ? 4 : 1;
+        track.artworkId = album < PicturedAlbums ? static_cast<uint32_t>(album + 1) : 0;
         tracks.push_back(std::move(track));
     }
     return tracks;
@@ -59,6 +61,32 @@ itdb::Bytes Database(const std::vector<itdb::Track>& tracks) {
         playlists[1].members.push_back(index + 2);
     }
     return itdb::RealisticDatabase(tracks, playlists);
+}
+
+bool WriteCovers(const std::string& databasePath) {
+    // Albums this far down the list have covers of their full size.
+    constexpr int kLargeCovers = 100;
+    std::vector<artwork::Entry> covers;
+    for (int album = 0; album < PicturedAlbums; ++album) {
+        const int side = album < kLargeCovers ? 320 : 56;
+        const auto colour = static_cast<uint32_t>(album) * 2654435761u & 0xFFFFFF;
+        covers.push_back({static_cast<uint32_t>(album + 1),
+                          0,
+                          {artwork::Stored(side == 320 ? 1060 : 1061, side,
+                                           artwork::SolidImage(side, side, colour))}});
+    }
+    const std::filesystem::path folder =
+        std::filesystem::path(databasePath).parent_path().parent_path() / "Artwork";
+    std::filesystem::create_directories(folder);
+    if (!artwork::WriteStore((folder / "").string(), artwork::BuildStore(covers))) {
+        std::fprintf(stderr, "cannot write the covers in %s\n", folder.string().c_str());
+        return false;
+    }
+    return true;
+}
+
+uint32_t CoverColour(int album) {
+    return artwork::Rgb565Rounded(static_cast<uint32_t>(album) * 2654435761u & 0xFFFFFF);
 }
 
 bool PrepareWindowRun(const std::string& databasePath) {

@@ -18,8 +18,18 @@ constexpr int TrackCount = 40000;
 constexpr int PlaylistLength = TrackCount / 4;
 using Clock = std::chrono::steady_clock;
 
-// Albums of about twelve songs with mixed-case titles, types and rates.
+// Albums of about twelve songs with mixed-case titles, types and rates; the
+// first PicturedAlbums albums' tracks link to a cover.
 std::vector<itdb::Track> Tracks();
+constexpr int PicturedAlbums = 3000;
+
+// Writes the covers that Tracks() link to into the Artwork folder beside
+// `databasePath`: the first albums' as a classic keeps them (320 pixels
+// square), the others' small, so that the files stay small. False, with a
+// message on standard error, when they cannot be written.
+bool WriteCovers(const std::string& databasePath);
+// The one colour of an album's cover, 0xRRGGBB, as the screen shows it.
+uint32_t CoverColour(int album);
 
 // The database of `tracks`, with the two playlists when it is made of
 // Tracks().

@@ -298,7 +298,9 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             }
             if (header.hwndFrom == trackList_ && header.code == LVN_DELETEALLITEMS) {
                 // No notice for each row deleted: nothing here needs one,
-                // and those of 40,000 rows take half a second.
+                // and those of 40,000 rows take half a second. The focused
+                // row goes with them.
+                albumArt_->FollowFocus();
                 result = TRUE;
                 return true;
             }

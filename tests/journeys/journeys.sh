@@ -213,6 +213,32 @@ extract_all() {
     expect_gone '#32770' 'Browse for Folder'
 }
 
+pane_text() {
+    control_text TMainForm TrackhaulAlbumArt 0 Trackhaul
+}
+wait_pane() {  # TEXT
+    local i
+    for i in $(seq 1 100); do
+        [ "$(pane_text)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "the album art pane reads \"$(pane_text)\", not \"$1\""
+}
+# The colour at a point of a picture file, as "R,G,B".
+colour_at() {  # FILE X Y
+    local c=p{$2,$3}
+    convert "$1" -format "%[fx:int(255*$c.r+0.5)],%[fx:int(255*$c.g+0.5)],%[fx:int(255*$c.b+0.5)]" info:
+}
+# Puts the focus on the track list and then on its row at POSITION (from 0).
+focus_row() {
+    click_control TMainForm SysListView32 0 Trackhaul
+    keys Home
+    local i
+    for i in $(seq 1 "$1"); do
+        keys Down
+    done
+}
+
 set_overwrite_policy() {  # POSITION in the list (0, 1, 2)
     click_control '#32770' ComboBox 1 'Trackhaul Preferences' 8
     keys Home
@@ -282,6 +308,35 @@ journey() {
     wait_status 'Loaded total 59 song(s)'
     sort_by_title
     sleep 0.5
+    # The album art pane, from the View menu: the cover of the focused row,
+    # its colours where the player's picture has them; "No Album Art" for a
+    # row without one.
+    "$tools/trackhaul-dump" --art "$work/players/demo" > "$work/art.txt"
+    python3 "$here/oracle.py" title-art "$work/dump.csv" "$work/art.txt" > "$work/title-art.txt"
+    local covered bare index
+    covered=$(awk -F'\t' '$2 ~ /^320x320/ { print NR - 1; exit }' "$work/title-art.txt")
+    bare=$(awk -F'\t' '$2 == "-" { print NR - 1; exit }' "$work/title-art.txt")
+    index=$(sed -n "$((covered + 1))p" "$work/title-art.txt" | cut -f1)
+    "$tools/trackhaul-dump" --art-ppm "$work/players/demo" "$index" "$work/cover.ppm"
+    keys alt+v a
+    focus_row "$covered"
+    wait_pane 'Album Art'
+    sleep 0.5
+    shot album-art
+    picture album-art TMainForm Trackhaul
+    local left top right bottom side
+    read -r left top right bottom <<< "$(ask child TMainForm TrackhaulAlbumArt 0 Trackhaul | cut -d'|' -f1)"
+    side=$((right - left - 4 - 16))  # inside the pane's border and margin
+    for point in "10 10" "10 90" "50 30"; do  # the sky, the sea, the sun
+        read -r x y <<< "$point"
+        [ "$(colour_at "$shots/$(printf %02d $step)-album-art.png" $((left + 10 + side * x / 100)) \
+              $((top + 10 + side * y / 100)))" = "$(colour_at "$work/cover.ppm" $((320 * x / 100)) $((320 * y / 100)))" ] ||
+            fail "the pane does not show the cover's colour at $x% $y%"
+    done
+    focus_row "$bare"
+    wait_pane 'No Album Art'
+    keys alt+v a
+    expect_setting ShowAlbumArt 0
 
     step=4  # Extract every track into the folder of the export.
     if [ -n "$large_track" ]; then
@@ -426,20 +481,62 @@ journey() {
     keys Down Down Return
     [ "$(control_text '#32770' ComboBox 2 'Trackhaul Preferences')" = "$folders" ] ||
         fail "the sub-folders box shows \"$(control_text '#32770' ComboBox 2 'Trackhaul Preferences')\""
+    click_control '#32770' Button 4 'Trackhaul Preferences'  # Save album art as folder.jpg
     shot sub-folders
     picture sub-folders '#32770' 'Trackhaul Preferences'
     keys Return
     expect_gone '#32770' 'Trackhaul Preferences'
     expect_setting FolderFormat "$folders"
+    expect_setting SaveAlbumArt 1
     local flat_files
     flat_files=$(find "$destination" -maxdepth 1 -type f -printf '%p %T@\n' | sort)
     extract_all
     wait_status 'Trackhaul Ready' 60
     python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" "$pattern" "$folders" \
         | sort > "$work/expected-sorted.txt"
-    listing "$destination" | { grep / || true; } > "$work/sorted-after-extract.txt"
+    listing "$destination" | { grep / || true; } | { grep -v '/folder\.jpg' || true; } \
+        > "$work/sorted-after-extract.txt"
     diff "$work/expected-sorted.txt" "$work/sorted-after-extract.txt" >&2 ||
         fail "the files in sub-folders differ from the tracks"
+    # One cover in each album's folder that has one, at its picture's size and
+    # in its colours.
+    python3 "$here/oracle.py" covers "$work/dump.csv" "$work/art.txt" "$folders" > "$work/covers.txt"
+    [ "$(find "$destination" -name folder.jpg | wc -l)" = "$(wc -l < "$work/covers.txt")" ] ||
+        fail "not one folder.jpg for each album with a cover"
+    local cover jpeg
+    while IFS=$'\t' read -r cover index; do
+        jpeg="$destination/$cover"
+        "$tools/trackhaul-dump" --art-ppm "$work/players/demo" "$index" "$work/cover.ppm"
+        [ "$(identify -format '%w %h' "$jpeg")" = "$(identify -format '%w %h' "$work/cover.ppm")" ] ||
+            fail "$cover is not the size of its picture"
+        python3 -c 'import sys; sys.exit(float(sys.argv[1]) > 0.03)' \
+            "$(compare -metric MAE "$jpeg" "$work/cover.ppm" null: 2>&1 | sed 's/.*(\(.*\))/\1/')" ||
+            fail "$cover does not show its picture"
+    done < "$work/covers.txt"
+    # An existing cover is asked about like a track, by its path: the first
+    # album's first track is missing, so its cover comes next.
+    cover=$(head -n 1 "$work/covers.txt" | cut -f1)
+    local first_track
+    first_track=$(python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" \
+        "$pattern" "$folders" | head -n 1 | cut -f1)
+    rm "$destination/$first_track"
+    local cover_time
+    cover_time=$(stat -c %Y "$destination/$cover")
+    local asked="$export_folder\\${cover//\//\\}"
+    extract_all
+    expect_window '#32770' Trackhaul
+    [ "$(control_text '#32770' Static 2 Trackhaul)" = "$asked" ] ||
+        fail "the prompt asks about \"$(control_text '#32770' Static 2 Trackhaul)\", not \"$asked\""
+    click_control '#32770' Button 1 Trackhaul  # No
+    for i in $(seq 1 100); do  # the next prompt, about the next track
+        [ "$(ask child '#32770' Static 2 Trackhaul | cut -d'|' -f2)" != "$asked" ] && break
+        sleep 0.1
+    done
+    expect_window '#32770' Trackhaul
+    click_control '#32770' Button 3 Trackhaul  # No to All
+    wait_status 'Trackhaul Ready' 60
+    [ "$(stat -c %Y "$destination/$cover")" = "$cover_time" ] || fail "No let the cover be written"
+    [ -f "$destination/$first_track" ] || fail "the missing track was not copied"
     [ "$(find "$destination" -maxdepth 1 -type f -printf '%p %T@\n' | sort)" = "$flat_files" ] ||
         fail "a file beside the sub-folders was written"
     find "$destination" -type f -size +100M -delete
