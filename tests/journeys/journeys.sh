@@ -226,8 +226,17 @@ wait_pane() {  # TEXT
 }
 # The colour at a point of a picture file, as "R,G,B".
 colour_at() {  # FILE X Y
-    local c=p{$2,$3}
+    local c="p{$2,$3}"
     convert "$1" -format "%[fx:int(255*$c.r+0.5)],%[fx:int(255*$c.g+0.5)],%[fx:int(255*$c.b+0.5)]" info:
+}
+# Shows or hides the album art pane from the track list's context menu
+# ("Show/Hide", "Album Art"), the list having the keyboard.
+toggle_album_art() {
+    keys shift+F10
+    sleep 0.3
+    keys h
+    sleep 0.3
+    keys a
 }
 # Puts the focus on the track list and then on its row at POSITION (from 0).
 focus_row() {
@@ -318,14 +327,15 @@ journey() {
     bare=$(awk -F'\t' '$2 == "-" { print NR - 1; exit }' "$work/title-art.txt")
     index=$(sed -n "$((covered + 1))p" "$work/title-art.txt" | cut -f1)
     "$tools/trackhaul-dump" --art-ppm "$work/players/demo" "$index" "$work/cover.ppm"
-    keys alt+v a
     focus_row "$covered"
+    toggle_album_art
     wait_pane 'Album Art'
     sleep 0.5
     shot album-art
     picture album-art TMainForm Trackhaul
-    local left top right bottom side
-    read -r left top right bottom <<< "$(ask child TMainForm TrackhaulAlbumArt 0 Trackhaul | cut -d'|' -f1)"
+    local left top right bottom side pane
+    pane=$(ask child TMainForm TrackhaulAlbumArt 0 Trackhaul)
+    read -r left top right bottom <<< "${pane%%|*}"
     side=$((right - left - 4 - 16))  # inside the pane's border and margin
     for point in "10 10" "10 90" "50 30"; do  # the sky, the sea, the sun
         read -r x y <<< "$point"
@@ -335,7 +345,7 @@ journey() {
     done
     focus_row "$bare"
     wait_pane 'No Album Art'
-    keys alt+v a
+    toggle_album_art
     expect_setting ShowAlbumArt 0
 
     step=4  # Extract every track into the folder of the export.
@@ -517,8 +527,9 @@ journey() {
     # album's first track is missing, so its cover comes next.
     cover=$(head -n 1 "$work/covers.txt" | cut -f1)
     local first_track
-    first_track=$(python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" \
-        "$pattern" "$folders" | head -n 1 | cut -f1)
+    python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" "$pattern" "$folders" \
+        > "$work/in-file-order.txt"
+    first_track=$(head -n 1 "$work/in-file-order.txt" | cut -f1)
     rm "$destination/$first_track"
     local cover_time
     cover_time=$(stat -c %Y "$destination/$cover")
@@ -528,8 +539,10 @@ journey() {
     [ "$(control_text '#32770' Static 2 Trackhaul)" = "$asked" ] ||
         fail "the prompt asks about \"$(control_text '#32770' Static 2 Trackhaul)\", not \"$asked\""
     click_control '#32770' Button 1 Trackhaul  # No
+    local next
     for i in $(seq 1 100); do  # the next prompt, about the next track
-        [ "$(ask child '#32770' Static 2 Trackhaul | cut -d'|' -f2)" != "$asked" ] && break
+        next=$(ask child '#32770' Static 2 Trackhaul)
+        [ "${next#*|}" != "$asked" ] && [ "$next" != none ] && break
         sleep 0.1
     done
     expect_window '#32770' Trackhaul
