@@ -14,18 +14,15 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app/selectipod.h"
 #include "app_test_support.h"
-#include "artwork_builder.h"
 #include "core/onetrack.h"
 #include "itdb_builder.h"
 #include "main_window_test.h"
-#include "win/wide_text.h"
 
 namespace {
 
@@ -35,7 +32,6 @@ constexpr wchar_t DeviceDialogCaption[] = L"Select Your iPod";
 const fs::path PlayerDatabase = L"F:\\iPod_Control\\iTunes\\iTunesDB";
 const fs::path CompressedPlayerDatabase = L"F:\\iPod_Control\\iTunes\\iTunesCDB";
 const fs::path TestLoadDatabase = TMainForm::TestLoadPath;
-const fs::path PlayerArtwork = L"F:\\iPod_Control\\Artwork";
 
 void WriteDatabase(const fs::path& path, const itdb::Bytes& bytes) {
     fs::create_directories(path.parent_path());
@@ -193,7 +189,6 @@ protected:
         fs::remove_all(PlayerDatabase, ignored);  // a folder in some tests
         fs::remove(CompressedPlayerDatabase, ignored);
         fs::remove(TestLoadDatabase, ignored);
-        fs::remove_all(PlayerArtwork, ignored);
     }
 
     // Runs Open; `answer` acts in the device dialog once it shows.
@@ -530,72 +525,6 @@ TEST_F(LoadingTest, CompressedOnlyPlayerShowsTheRowsOfItsOrdinaryTwin) {
         EXPECT_EQ(form.Drive, "F:");
         EXPECT_EQ(Status(), L"Loaded total 40 song(s)");
         ExpectProgressBarAtRest();
-    }
-    EXPECT_TRUE(boxes_.Requests().empty());
-}
-
-// The album art pane -----------------------------------------------------------
-
-// What the screen shows at a point of a window, as 0xRRGGBB.
-uint32_t ScreenColour(HWND window, POINT at) {
-    HDC context = GetDC(window);
-    const COLORREF colour = GetPixel(context, at.x, at.y);
-    ReleaseDC(window, context);
-    return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
-}
-
-// The pane at the list's right shows the focused row's picture at its width
-// inside a margin of 8 pixels, with its proportions, once the focus rests.
-TEST_F(LoadingTest, AlbumArtPaneShowsTheFocusedRowsCoverOrNone) {
-    std::vector<itdb::Track> tracks = NumberedTracks(u"Song", 3);
-    tracks[0].artworkId = 5;
-    tracks[1].databaseId = 0xABCDEF;
-    WriteDatabase(PlayerDatabase, itdb::RealisticDatabase(tracks));
-    artwork::Image halves = artwork::SolidImage(128, 128, 0xFF0000);
-    std::fill(halves.pixels.begin() + 128 * 64, halves.pixels.end(), 0x0000FF);
-    fs::create_directories(PlayerArtwork);
-    ASSERT_TRUE(artwork::WriteStore(
-        PlayerArtwork.string() + "\\",
-        artwork::BuildStore(
-            {{5, 0, {artwork::Stored(1055, 128, halves)}},
-             {0,
-              0xABCDEF,
-              {artwork::Stored(1056, 128, artwork::SolidImage(128, 64, 0x00FF00))}}})));
-    TMainForm& form = Start();
-    Command(ID_VIEW_ALBUMART);
-    OpenFirstDrive();
-    HWND pane = form.AlbumArt();
-    RECT list{}, shown{}, client{};
-    GetWindowRect(List(), &list);
-    GetWindowRect(pane, &shown);
-    GetClientRect(pane, &client);
-    EXPECT_EQ(std::tuple(shown.left, shown.top, shown.bottom),
-              std::tuple(list.right, list.top, list.bottom));
-    const POINT top{client.right / 2, 8 + (client.right - 16) / 4};
-    const POINT bottom{client.right / 2, 8 + (client.right - 16) * 3 / 4};
-    const COLORREF window = GetSysColor(COLOR_WINDOW);
-    const uint32_t background =
-        GetRValue(window) << 16 | GetGValue(window) << 8 | GetBValue(window);
-    const struct {
-        uint32_t Top, Bottom;
-        const wchar_t* Text;
-    } rows[] = {{0xFF0000, 0x0000FF, L"Album Art"},
-                {0x00FF00, background, L"Album Art"},
-                {background, background, L"No Album Art"}};
-    for (int row = 0; row < 3; ++row) {
-        LVITEMW focus{};
-        focus.stateMask = focus.state = LVIS_FOCUSED;
-        SendMessageW(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&focus));
-        const auto& expected = rows[row];
-        for (int wait = 0; wait < 500 && (ScreenColour(pane, top) != expected.Top ||
-                                          ScreenColour(pane, bottom) != expected.Bottom);
-             ++wait) {
-            Sleep(10);
-            PumpMessages();
-        }
-        EXPECT_EQ(ScreenColour(pane, top), expected.Top) << row;
-        EXPECT_EQ(ScreenColour(pane, bottom), expected.Bottom) << row;
-        EXPECT_EQ(win::WindowText(pane), expected.Text);
     }
     EXPECT_TRUE(boxes_.Requests().empty());
 }

@@ -231,7 +231,6 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
         std::wstring pattern;
         int policy;
         const wchar_t* folders;  // typed into the box; none: left as shown
-        bool saveArt;
         Stored stored;
     } cases[] = {
         {IDC_RBMAXSONGS,
@@ -239,25 +238,17 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
          OfferedPatterns[3],
          0,
          L"%artist%\\%album%",
-         true,
          {L"25", OfferedPatterns[3], L"0", L"%artist%\\%album%", L"1"}},
-        {IDC_RBALLSONGS,
-         L"abc",
-         L"",
-         1,
-         nullptr,
-         true,
-         {L"-1", L"", L"1", L"%artist%\\%album%", L"1"}},
+        {IDC_RBALLSONGS, L"abc", L"", 1, nullptr, {L"-1", L"", L"1", L"%artist%\\%album%", L"1"}},
         {IDC_RBMAXSONGS,
          L"+2147483647",
          L"%album%_x",
          2,
          L"Music\\%ALBUM%\\x\\%title% y",
-         false,
-         {L"2147483647", L"%album%_x", L"2", L"Music\\%ALBUM%\\x\\%title% y", L"0"}},
-        {IDC_RBALLSONGS, L"", L"%title%", 2, L"", false, {L"-1", L"%title%", L"2", L"", L"0"}},
+         {L"2147483647", L"%album%_x", L"2", L"Music\\%ALBUM%\\x\\%title% y", L"1"}},
+        {IDC_RBALLSONGS, L"", L"%title%", 2, L"", {L"-1", L"%title%", L"2", L"", L"1"}},
     };
-    for (const auto& [choice, limit, pattern, policy, folders, saveArt, stored] : cases) {
+    for (const auto& [choice, limit, pattern, policy, folders, stored] : cases) {
         StartWith({});
         EXPECT_TRUE(WithDialog([&](HWND dialog) {
             Click(dialog, choice);
@@ -267,7 +258,7 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
             if (folders) {
                 Type(dialog, IDC_CBFOLDERFORMAT, folders);
             }
-            CheckDlgButton(dialog, IDC_CHKSAVEALBUMART, saveArt ? BST_CHECKED : BST_UNCHECKED);
+            Click(dialog, IDC_CHKSAVEALBUMART);
             Click(dialog, IDOK);
             EXPECT_EQ(SettingsKey::Read(L"TrackLimit"), stored[0]);
         }));
