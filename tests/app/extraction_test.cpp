@@ -809,7 +809,8 @@ TEST_F(ExtractionTest, ClashesInsideALevelAskWithTheWholePath) {
 
 // With sub-folders each folder that receives tracks gets, once, the cover of
 // the first of them that has one, as a JPEG of the picture's size (the
-// journeys check the colours and the prompt); without sub-folders none.
+// journeys check its colours), under the overwrite policy and prompt;
+// without sub-folders none.
 TEST_F(ExtractionTest, EachAlbumFolderGetsItsCoverAsFolderJpg) {
     SettingsKey::Write(L"FolderFormat", L"%artist%\\%album%");
     SettingsKey::Write(L"SaveAlbumArt", L"1");
@@ -833,7 +834,18 @@ TEST_F(ExtractionTest, EachAlbumFolderGetsItsCoverAsFolderJpg) {
     EXPECT_FALSE(fs::exists(Output / L"Harbour\\Bare\\folder.jpg"));
     EXPECT_TRUE(boxes_.Requests().empty());
 
+    // An existing cover is a clash like a track's: the prompt names it.
+    WriteAll(lights, "old");
+    fs::remove(Output / L"Harbour\\Lights\\One.mp3");
+    fs::remove(Output / L"Harbour\\Lights\\Two.mp3");
+    SettingsKey::Write(L"OverwriteFiles", L"2");
+    form_->Settings().LoadSettings();
+    EXPECT_EQ(ExtractAnswering({IDC_BTNNOALL}), std::vector<std::wstring>{lights.wstring()});
+    EXPECT_EQ(ReadAll(lights), "old");
+
     // A cover that cannot be written fails as a copy fails.
+    SettingsKey::Write(L"OverwriteFiles", L"0");
+    form_->Settings().LoadSettings();
     fs::remove(lights);
     fs::create_directories(lights / "in the way");
     Extract();

@@ -213,16 +213,13 @@ extract_all() {
     expect_gone '#32770' 'Browse for Folder'
 }
 
-pane_text() {
-    control_text TMainForm TrackhaulAlbumArt 0 Trackhaul
-}
 wait_pane() {  # TEXT
     local i
     for i in $(seq 1 100); do
-        [ "$(pane_text)" = "$1" ] && return 0
+        [ "$(control_text TMainForm TrackhaulAlbumArt 0 Trackhaul)" = "$1" ] && return 0
         sleep 0.1
     done
-    fail "the album art pane reads \"$(pane_text)\", not \"$1\""
+    fail "the album art pane does not read \"$1\""
 }
 # The colour at a point of a picture file, as "R,G,B".
 colour_at() {  # FILE X Y
@@ -523,33 +520,6 @@ journey() {
             "$(compare -metric MAE "$jpeg" "$work/cover.ppm" null: 2>&1 | sed 's/.*(\(.*\))/\1/')" ||
             fail "$cover does not show its picture"
     done < "$work/covers.txt"
-    # An existing cover is asked about like a track, by its path: the first
-    # album's first track is missing, so its cover comes next.
-    cover=$(head -n 1 "$work/covers.txt" | cut -f1)
-    local first_track
-    python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" "$pattern" "$folders" \
-        > "$work/in-file-order.txt"
-    first_track=$(head -n 1 "$work/in-file-order.txt" | cut -f1)
-    rm "$destination/$first_track"
-    local cover_time
-    cover_time=$(stat -c %Y "$destination/$cover")
-    local asked="$export_folder\\${cover//\//\\}"
-    extract_all
-    expect_window '#32770' Trackhaul
-    [ "$(control_text '#32770' Static 2 Trackhaul)" = "$asked" ] ||
-        fail "the prompt asks about \"$(control_text '#32770' Static 2 Trackhaul)\", not \"$asked\""
-    click_control '#32770' Button 1 Trackhaul  # No
-    local next
-    for i in $(seq 1 100); do  # the next prompt, about the next track
-        next=$(ask child '#32770' Static 2 Trackhaul)
-        [ "${next#*|}" != "$asked" ] && [ "$next" != none ] && break
-        sleep 0.1
-    done
-    expect_window '#32770' Trackhaul
-    click_control '#32770' Button 3 Trackhaul  # No to All
-    wait_status 'Trackhaul Ready' 60
-    [ "$(stat -c %Y "$destination/$cover")" = "$cover_time" ] || fail "No let the cover be written"
-    [ -f "$destination/$first_track" ] || fail "the missing track was not copied"
     [ "$(find "$destination" -maxdepth 1 -type f -printf '%p %T@\n' | sort)" = "$flat_files" ] ||
         fail "a file beside the sub-folders was written"
     find "$destination" -type f -size +100M -delete

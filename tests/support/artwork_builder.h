@@ -1,6 +1,5 @@
 // Builds the player's artwork store byte by byte: the ArtworkDB and the
-// .ithmb files of frames it points into. Lengths and counts match; a test of
-// a damaged store changes its bytes (TagOffset, Patch32).
+// .ithmb files it points into. A test of damage changes the bytes.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +21,7 @@ struct Image {
     std::vector<uint32_t> pixels;
 };
 
-// Gradients and a checker board that show any mistake of offset, row,
-// order or endianness.
+// Gradients and checks that show a mistake of offset, order or endianness.
 Image TestImage(int32_t width, int32_t height, uint32_t seed = 0);
 Image SolidImage(int32_t width, int32_t height, uint32_t rgb);
 // The colour a pixel shows once stored as RGB565 and widened again.
@@ -54,9 +52,9 @@ struct Store {
     Bytes database;                      // ArtworkDB
     std::map<std::string, Bytes> files;  // .ithmb files by name
 };
-// The image list of the entries, then an empty album list.
+// The image list of the entries, then an empty album list; written into a
+// folder given as a path and its separator.
 Store BuildStore(const std::vector<Entry>& entries);
-// Writes the store into `folder` (a path and its separator).
 bool WriteStore(const std::string& folder, const Store& store);
 
 // The offset of the `nth` (from 0) record tagged `tag`.
