@@ -293,6 +293,31 @@ journey() {
     open_player 0
     wait_status 'Loaded total 59 song(s)'
     shot loaded
+    # The album art pane, from the list's context menu: the first track's
+    # cover, its colours where the player's picture has them; "No Album Art"
+    # for a track without one.
+    "$tools/trackhaul-dump" --art "$work/players/demo" > "$work/art.txt"
+    "$tools/trackhaul-dump" --art-ppm "$work/players/demo" 0 "$work/cover.ppm"
+    focus_row 0
+    toggle_album_art
+    wait_pane 'Album Art'
+    sleep 0.5
+    shot album-art
+    picture album-art TMainForm Trackhaul
+    local left top right bottom side pane
+    pane=$(ask child TMainForm TrackhaulAlbumArt 0 Trackhaul)
+    read -r left top right bottom <<< "${pane%%|*}"
+    side=$((right - left - 4 - 16))  # inside the pane's border and margin
+    for point in "10 10" "10 90" "50 30"; do  # the sky, the sea, the sun
+        read -r x y <<< "$point"
+        [ "$(colour_at "$shots/02-album-art.png" $((left + 10 + side * x / 100)) \
+              $((top + 10 + side * y / 100)))" = "$(colour_at "$work/cover.ppm" $((320 * x / 100)) $((320 * y / 100)))" ] ||
+            fail "the pane does not show the cover's colour at $x% $y%"
+    done
+    focus_row "$(awk '$0 == "-" { print NR - 1; exit }' "$work/art.txt")"
+    wait_pane 'No Album Art'
+    toggle_album_art
+    expect_setting ShowAlbumArt 0
 
     step=3  # Sort by title and export into a folder named in Cyrillic.
     sort_by_title
@@ -314,36 +339,6 @@ journey() {
     wait_status 'Loaded total 59 song(s)'
     sort_by_title
     sleep 0.5
-    # The album art pane, from the View menu: the cover of the focused row,
-    # its colours where the player's picture has them; "No Album Art" for a
-    # row without one.
-    "$tools/trackhaul-dump" --art "$work/players/demo" > "$work/art.txt"
-    python3 "$here/oracle.py" title-art "$work/dump.csv" "$work/art.txt" > "$work/title-art.txt"
-    local covered bare index
-    covered=$(awk -F'\t' '$2 ~ /^320x320/ { print NR - 1; exit }' "$work/title-art.txt")
-    bare=$(awk -F'\t' '$2 == "-" { print NR - 1; exit }' "$work/title-art.txt")
-    index=$(sed -n "$((covered + 1))p" "$work/title-art.txt" | cut -f1)
-    "$tools/trackhaul-dump" --art-ppm "$work/players/demo" "$index" "$work/cover.ppm"
-    focus_row "$covered"
-    toggle_album_art
-    wait_pane 'Album Art'
-    sleep 0.5
-    shot album-art
-    picture album-art TMainForm Trackhaul
-    local left top right bottom side pane
-    pane=$(ask child TMainForm TrackhaulAlbumArt 0 Trackhaul)
-    read -r left top right bottom <<< "${pane%%|*}"
-    side=$((right - left - 4 - 16))  # inside the pane's border and margin
-    for point in "10 10" "10 90" "50 30"; do  # the sky, the sea, the sun
-        read -r x y <<< "$point"
-        [ "$(colour_at "$shots/$(printf %02d $step)-album-art.png" $((left + 10 + side * x / 100)) \
-              $((top + 10 + side * y / 100)))" = "$(colour_at "$work/cover.ppm" $((320 * x / 100)) $((320 * y / 100)))" ] ||
-            fail "the pane does not show the cover's colour at $x% $y%"
-    done
-    focus_row "$bare"
-    wait_pane 'No Album Art'
-    toggle_album_art
-    expect_setting ShowAlbumArt 0
 
     step=4  # Extract every track into the folder of the export.
     if [ -n "$large_track" ]; then

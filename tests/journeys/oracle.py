@@ -17,9 +17,6 @@
       the player file of the track that comes first in title order
   oracle.py setting EXPORT.reg NAME
       the text of a string value in a registry export
-  oracle.py title-art DUMP.csv ART.txt
-      "INDEX<TAB>ART" of each track in title order: its index in the file
-      and its line of trackhaul-dump --art ("-" for no picture)
   oracle.py covers DUMP.csv ART.txt FOLDERS
       "FOLDER/folder.jpg<TAB>INDEX" of each sub-folder an extraction of
       every track into FOLDERS gives a cover: the index in the file of its
@@ -139,21 +136,10 @@ def first_by_title(dump, player):
     print(player_files(player)[index])
 
 
-def art_lines(art):
-    with open(art, encoding='ascii') as lines:
-        return lines.read().splitlines()
-
-
-def title_art(dump, art):
-    _, rows = dump_rows(dump)
-    pictures = art_lines(art)
-    for index in sorted(range(len(rows)), key=lambda i: title_key(rows[i][1][1])):
-        print(f'{index}\t{pictures[index]}')
-
-
 def covers(dump, art, folders):
     _, rows = dump_rows(dump)
-    pictures = art_lines(art)
+    with open(art, encoding='ascii') as lines:
+        pictures = lines.read().splitlines()
     first = {}
     for index, (_, fields) in enumerate(rows):
         if pictures[index] != '-':
@@ -192,7 +178,7 @@ def playlists(folder):
 def main(command, *arguments):
     commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
                 'first-by-title': first_by_title, 'setting': setting, 'playlists': playlists,
-                'title-art': title_art, 'covers': covers}
+                'covers': covers}
     commands[command](*arguments)
 
 
