@@ -1,31 +1,36 @@
 // The tracks of one read by their id in the file, for the playlists to find
-// their members. A flat table with open addressing: a map of nodes would
-// scatter the ids over the heap between the track records, and looking up
-// half a million playlist entries would then wait on memory most of the time.
+// their members: the pairs of id and track are put in order once, after the
+// last track, and searched by halving. No choice of ids, repeated, missing
+// or chosen to meet in a hash table, makes a look-up cost more than the
+// logarithm of the track count.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "memory_budget.h"
+
 class OneTrack;
 
 class TrackIdTable {
 public:
-    // Adds a track unless one of the same id is in already: the first wins.
-    void Add(uint32_t id, const OneTrack* track);
-    // The track of that id, or null.
+    // Adds a track, charging `budget` as the table grows; false (nothing
+    // added) when the budget has no room.
+    bool Add(uint32_t id, const OneTrack* track, MemoryBudget& budget);
+    // Puts the tracks in order of their ids, keeping the first track added
+    // of each id; false when the budget has no room for the sort, and then
+    // nothing is found. Call once, after the last Add.
+    bool Sort(MemoryBudget& budget);
+    // The track of that id, or null; only after Sort.
     const OneTrack* Find(uint32_t id) const;
+    // Empties the table and gives its memory back to `budget`.
+    void Free(MemoryBudget& budget) { budget.Free(tracks_); }
 
 private:
-    struct Slot {
-        uint32_t id = 0;
-        const OneTrack* track = nullptr;  // null: the slot is free
+    struct IdTrack {
+        uint32_t id;
+        const OneTrack* track;
     };
-    size_t SlotOf(uint32_t id) const;
-    void Grow();
-
-    std::vector<Slot> slots_;  // a power of two in size, never more than half full
-    size_t count_ = 0;
-    int shift_ = 32;
+    std::vector<IdTrack> tracks_;  // in the order added until sorted
 };
