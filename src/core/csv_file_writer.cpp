@@ -5,27 +5,10 @@
 #include "csv_format.h"
 
 CsvFileWriter::CsvFileWriter(WriteBlock write, size_t blockSize)
-    : write_(std::move(write)), blockSize_(blockSize) {
-    collected_.reserve(blockSize_ + 1024);
-    collected_ = Utf16LeBytes(CsvHeaderLine(), true);
+    : output_(std::move(write), blockSize) {
+    output_.Append(Utf16LeBytes(CsvHeaderLine(), true));
 }
 
 bool CsvFileWriter::WriteTrack(const OneTrack& track) {
-    if (failed_) {
-        return false;
-    }
-    collected_ += Utf16LeBytes(CsvTrackLine(track));
-    return collected_.size() < blockSize_ || Flush();
-}
-
-bool CsvFileWriter::Finish() {
-    return Flush();
-}
-
-bool CsvFileWriter::Flush() {
-    if (!failed_ && !collected_.empty()) {
-        failed_ = !write_(collected_);
-        collected_.clear();
-    }
-    return !failed_;
+    return output_.Append(Utf16LeBytes(CsvTrackLine(track)));
 }

@@ -4,31 +4,23 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
-#include <string>
-#include <string_view>
+
+#include "block_writer.h"
 
 class OneTrack;
 
 class CsvFileWriter {
 public:
-    // Writes a block to the file; false when not all of it could be written.
-    using WriteBlock = std::function<bool(std::string_view bytes)>;
-    static constexpr size_t DefaultBlockSize = 64 * 1024;
+    using WriteBlock = BlockWriter::WriteBlock;
 
     // Starts with the byte-order mark and the header line.
-    explicit CsvFileWriter(WriteBlock write, size_t blockSize = DefaultBlockSize);
+    explicit CsvFileWriter(WriteBlock write, size_t blockSize = BlockWriter::DefaultBlockSize);
 
     // Both return false once a block could not be written; after that
     // nothing more reaches the file.
     bool WriteTrack(const OneTrack& track);
-    bool Finish();  // writes what is still collected
+    bool Finish() { return output_.Finish(); }  // writes what is still collected
 
 private:
-    bool Flush();
-
-    WriteBlock write_;
-    size_t blockSize_;
-    std::string collected_;
-    bool failed_ = false;
+    BlockWriter output_;
 };
