@@ -22,6 +22,9 @@ public:
         held_ += bytes;
         return true;
     }
+    // Counts `bytes` as taken when they fit, else leaves the budget as it
+    // was: for memory that only speeds things up.
+    bool ChargeIfRoom(size_t bytes) { return bytes <= limit_ - held_ && Charge(bytes); }
     void Release(size_t bytes) { held_ -= std::min(bytes, held_); }
     void Clear() { held_ = 0; }
 

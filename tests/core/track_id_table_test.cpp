@@ -32,8 +32,27 @@ TEST(TrackIdTable, FindsEveryIdAddedAndTheFirstOfTwins) {
     for (size_t i = 0; i < ids.size(); ++i) {
         EXPECT_EQ(table.Find(ids[i]), &tracks[i]) << ids[i];
     }
+    // Look-ups in any order, each starting where the one before ended.
+    for (size_t step = 0; step < ids.size(); ++step) {
+        const size_t i = step * 7919 % ids.size();
+        EXPECT_EQ(table.Find(ids[i]), &tracks[i]) << ids[i];
+        EXPECT_EQ(table.Find(ids[i] + 2000000), nullptr);
+    }
     EXPECT_EQ(table.Find(5000), nullptr);
     EXPECT_EQ(table.Find(0x10000u * 1001 + 7), nullptr);
+
+    // Ids close together, as a player gives them, ids below and above them.
+    TrackIdTable close;
+    for (const uint32_t id : {58u, 52u, 55u, 52u, 61u}) {
+        ASSERT_TRUE(close.Add(id, &tracks[id], budget));
+    }
+    ASSERT_TRUE(close.Sort(budget));
+    for (const uint32_t id : {52u, 55u, 58u, 61u}) {
+        EXPECT_EQ(close.Find(id), &tracks[id]) << id;
+    }
+    for (const uint32_t id : {0u, 51u, 53u, 62u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(close.Find(id), nullptr) << id;
+    }
 }
 
 // The table charges its memory as it grows: an id and a pointer a track, in
