@@ -45,10 +45,20 @@ namespace item {
 constexpr ItemField kHeaderLength{4, 4, true};
 constexpr ItemField kObjectCount{12, 4, true};
 constexpr ItemField kTrackId{16, 4, true};
-constexpr ItemField kLength{40, 4, true};  // milliseconds
+constexpr ItemField kRating{0x1F, 1};        // stars times 20
+constexpr ItemField kDateModified{0x20, 4};  // the player's time
+constexpr ItemField kSize{0x24, 4};          // bytes
+constexpr ItemField kLength{40, 4, true};    // milliseconds
 constexpr ItemField kTrackNumber{44, 4, true};
+constexpr ItemField kYear{0x34, 4};
 constexpr ItemField kBitRate{56, 4, true};     // kbit/s
 constexpr ItemField kSampleRate{60, 4, true};  // 16.16 fixed point
+constexpr ItemField kPlayCount{0x50, 4};
+constexpr ItemField kLastPlayed{0x58, 4};
+constexpr ItemField kDiscNumber{0x5C, 4};
+constexpr ItemField kDiscCount{0x60, 4};
+constexpr ItemField kDateAdded{0x68, 4};
+constexpr ItemField kSkipCount{0x9C, 4};
 constexpr ItemField kMediaType{208, 4, true};
 // Bytes read of every item, however short its header. The walk then moves to
 // the item's header length, which may lie before: the input keeps enough
@@ -91,22 +101,38 @@ public:
         }
         return value;
     }
-    int32_t GetInt32(ItemField field) const {
-        return static_cast<int32_t>(static_cast<uint32_t>(Get(field)));
-    }
+    uint32_t GetUInt32(ItemField field) const { return static_cast<uint32_t>(Get(field)); }
+    int32_t GetInt32(ItemField field) const { return static_cast<int32_t>(GetUInt32(field)); }
 
 private:
     uint8_t bytes_[kItemBytes] = {};
     int32_t length_ = 0;
 };
 
-// Data object types that carry a string the track list needs.
+// Data object types that carry a string the reader keeps.
 enum ObjectType : uint32_t {
     kTitle = 1,
     kLocation = 2,
     kAlbum = 3,
     kArtist = 4,
+    kGenre = 5,
     kFileType = 6,
+    kComment = 8,
+    kComposer = 12,
+};
+
+// The texts beyond the list's first columns and their setters. Unlike the
+// five strings above, whose walk goes on right after their text, these are
+// stepped over by their total length like the objects the reader passes
+// over, and read only when their text lies inside it.
+struct TextObject {
+    ObjectType Type;
+    void (OneTrack::*Set)(std::u16string);
+};
+constexpr TextObject kTextObjects[] = {
+    {kGenre, &OneTrack::SetGenre},
+    {kComment, &OneTrack::SetComment},
+    {kComposer, &OneTrack::SetComposer},
 };
 
 bool ReadInt32(BufferedInput& input, int32_t& value) {
@@ -241,6 +267,7 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
         ++read;
     }
     ReadPlaylists(input, trackSetEnd);
+    MergeSinceSync();
     return read;
 }
 
@@ -311,11 +338,20 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& 
         return nullptr;
     }
     auto track = std::make_unique<OneTrack>();
-    track->SetLength(static_cast<uint32_t>(header.Get(item::kLength)));
+    track->SetLength(header.GetUInt32(item::kLength));
     track->SetTrackNumber(header.GetInt32(item::kTrackNumber));
     track->SetBitRate(header.GetInt32(item::kBitRate));
-    track->SetSampleRate(static_cast<uint32_t>(header.Get(item::kSampleRate)));
+    track->SetSampleRate(header.GetUInt32(item::kSampleRate));
     track->SetMediaType(header.GetInt32(item::kMediaType));
+    track->SetRating(header.GetUInt32(item::kRating));
+    track->SetDateModified(header.GetUInt32(item::kDateModified));
+    track->SetSize(header.GetUInt32(item::kSize));
+    track->SetYear(header.GetUInt32(item::kYear));
+    track->SetPlayCount(header.GetUInt32(item::kPlayCount));
+    track->SetLastPlayed(header.GetUInt32(item::kLastPlayed));
+    track->SetDisc(header.GetUInt32(item::kDiscNumber), header.GetUInt32(item::kDiscCount));
+    track->SetDateAdded(header.GetUInt32(item::kDateAdded));
+    track->SetSkipCount(header.GetUInt32(item::kSkipCount));
 
     for (int32_t i = 0; i < objectCount; ++i) {
         int32_t objectTotalLength = 0;
@@ -324,9 +360,19 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& 
             !ReadInt32(input, rawType)) {
             return nullptr;
         }
+        const auto type = static_cast<uint32_t>(rawType);
+        const auto* textObject =
+            std::find_if(std::begin(kTextObjects), std::end(kTextObjects),
+                         [type](const TextObject& object) { return object.Type == type; });
+        if (textObject != std::end(kTextObjects)) {
+            if (!ReadTextObject(input, objectTotalLength, *track, textObject->Set)) {
+                return nullptr;
+            }
+            continue;
+        }
         std::u16string wide;
         std::string narrow;
-        switch (static_cast<uint32_t>(rawType)) {
+        switch (type) {
             case kTitle:
                 if (!ReadWideString(input, wide))
                     return nullptr;
@@ -364,6 +410,25 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& 
     }
     trackId = static_cast<uint32_t>(header.Get(item::kTrackId));
     return track;
+}
+
+bool ITDBParser::ReadTextObject(BufferedInput& input, int32_t totalLength, OneTrack& track,
+                                void (OneTrack::*set)(std::u16string)) {
+    constexpr int64_t kTextOffset = kObjectFieldsRead + kStringLengthGap + 4 + kStringTextGap;
+    const int64_t objectStart = input.Tell() - kObjectFieldsRead;
+    if (totalLength <= 0) {
+        return false;  // as for any object passed over: the walk must move on
+    }
+    int32_t length = 0;
+    if (totalLength >= kTextOffset && input.Skip(kStringLengthGap) && ReadInt32(input, length) &&
+        length >= 0 && length <= totalLength - kTextOffset) {
+        std::u16string text;
+        if (!input.SeekTo(objectStart + kObjectFieldsRead) || !ReadWideString(input, text)) {
+            return false;
+        }
+        (track.*set)(std::move(text));
+    }
+    return input.SeekTo(objectStart + totalLength);
 }
 
 bool ITDBParser::ReadWideString(BufferedInput& input, std::u16string& text) {
