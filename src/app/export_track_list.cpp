@@ -40,7 +40,7 @@ void TrackListExport::Execute() {
     // Held from the start: the rows counted here are the rows written.
     TMainForm::BusyScope busy(form_);
     const HWND owner = form_.Handle();
-    const int rowCount = TrackListView(form_.TrackList()).Count();
+    const int rowCount = form_.Rows().Count();
     if (rowCount == 0) {
         win::ShowMessageBox(owner, L"There are no tracks to export.", MB_OK | MB_ICONERROR);
         return;
@@ -96,8 +96,9 @@ std::wstring TrackListExport::StartFolder() const {
 }
 
 bool TrackListExport::WriteRows(HANDLE file, int rowCount) {
-    CsvFileWriter writer([file](std::string_view bytes) { return win::WriteBytes(file, bytes); });
-    const TrackListView rows(form_.TrackList());
+    const TrackListView rows = form_.Rows();
+    CsvFileWriter writer([file](std::string_view bytes) { return win::WriteBytes(file, bytes); },
+                         form_.ShownColumns());
     UpdateThrottle progress(ShowProgressEvery);
     for (int row = 0; row < rowCount; ++row) {
         const OneTrack* track = rows.TrackAt(row);

@@ -59,7 +59,7 @@ void TrackExtraction::Run() {
 }
 
 void TrackExtraction::ExtractRows(ClashPolicy& policy) {
-    const TrackListView rows(form_.TrackList());
+    const TrackListView rows = form_.Rows();
     const int rowCount = rows.Count();
     // A playlist may hold a track twice: it is copied once.
     std::unordered_set<const OneTrack*> extracted;

@@ -9,8 +9,10 @@
 
 #include <exception>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/overwriteprompt.h"
 #include "app/playlist_chooser.h"
@@ -45,6 +47,9 @@ public:
     HWND PlaylistList() const { return playlists_->ComboBox(); }
     HMENU MainMenu() const { return mainMenu_.get(); }
     HMENU PopupMenu() const { return popupMenu_.get(); }
+    // The track list's rows, with the texts of the columns shown.
+    TrackListView Rows() const { return TrackListView(trackList_, shownColumns_); }
+    std::span<const TrackColumnId> ShownColumns() const { return shownColumns_; }
 
     // Services of the long operations (loading, extraction, export).
     void SetStatusText(const std::string& text);   // panel 0, then pending messages
@@ -110,6 +115,7 @@ private:
     void CreateMenuBar();
     void CreateCommandToolbar();
     void CreateTrackList();
+    void InsertListColumn(int index, const TrackColumn& column);
     void CreateStatusBar();
     void BindMenus();
     void FormCreate();
@@ -160,14 +166,13 @@ private:
     void TrackListColumnClick(int column);
 
     // The track list and the database behind it.
-    TrackListView Rows() const { return TrackListView(trackList_); }
     void ReleaseDatabase();
     void LoadDatabase(const std::string& path, bool testLoad);
     // Adds a row for each track read and returns how many were added.
     int32_t FillTrackList(int32_t trackCount);
     // The same, or -1 with nothing kept when memory runs out.
     int32_t FillTrackListKeepingMemory(int32_t trackCount);
-    void SortTrackList(int key);
+    void SortTrackList(TrackColumnId column);
 
     bool UpdateCursor();
 
@@ -186,6 +191,8 @@ private:
     win::UniqueFont trackListFont_;
     win::UniqueAccelerators shortcuts_;
     std::unique_ptr<PlaylistChooser> playlists_;
+    // The columns the track list shows, in its order.
+    std::vector<TrackColumnId> shownColumns_{StandardColumns().begin(), StandardColumns().end()};
     std::unique_ptr<TPreferencesForm> SettingsForm;
     std::unique_ptr<TOverwritePromptForm> OverwriteForm;
     win::ReentrancyGuard busy_;

@@ -16,6 +16,7 @@
 #include "app/actions.h"
 #include "app/resource_ids.h"
 #include "win/pixel_layout.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -35,24 +36,6 @@ constexpr std::array<MenuBarButton, 4> MenuBarButtons{{
     {MenuBarFirstId + 1, L"&Edit", 1},
     {MenuBarFirstId + 2, L"&View", 2},
     {MenuBarFirstId + 3, L"&Help", 3},
-}};
-
-struct Column {
-    const wchar_t* Header;
-    int Width;
-    int MinimumWidth;  // 0: none
-    int Format;
-};
-constexpr std::array<Column, 9> Columns{{
-    {L"Track #", 50, 10, LVCFMT_LEFT},
-    {L"Title", 130, 50, LVCFMT_LEFT},
-    {L"Artist", 130, 50, LVCFMT_LEFT},
-    {L"Album", 130, 0, LVCFMT_LEFT},
-    {L"Length", 80, 0, LVCFMT_RIGHT},
-    {L"Track Type", 100, 30, LVCFMT_LEFT},
-    {L"Encoding", 100, 30, LVCFMT_LEFT},
-    {L"Bit Rate", 75, 30, LVCFMT_RIGHT},
-    {L"Sample Rate", 75, 30, LVCFMT_RIGHT},
 }};
 
 constexpr int StatusBarHeight = 19;
@@ -208,15 +191,21 @@ void TMainForm::CreateTrackList() {
                                      RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
     SendMessageW(trackList_, WM_SETFONT, reinterpret_cast<WPARAM>(trackListFont_.get()), FALSE);
-    for (size_t index = 0; index < Columns.size(); ++index) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.fmt = Columns[index].Format;
-        column.cx = win::ScalePixels(Columns[index].Width);
-        column.pszText = const_cast<wchar_t*>(Columns[index].Header);
-        column.iSubItem = static_cast<int>(index);
-        SendMessageW(trackList_, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+    for (size_t index = 0; index < shownColumns_.size(); ++index) {
+        InsertListColumn(static_cast<int>(index), ColumnOf(shownColumns_[index]));
     }
+}
+
+void TMainForm::InsertListColumn(int index, const TrackColumn& shown) {
+    std::wstring header = win::WideFromUtf16(shown.Header);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = shown.Alignment == ColumnAlignment::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.cx = win::ScalePixels(shown.Width);
+    column.pszText = header.data();
+    column.iSubItem = index;
+    SendMessageW(trackList_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&column));
 }
 
 void TMainForm::CreateStatusBar() {
@@ -311,8 +300,8 @@ void TMainForm::ToggleBar(Bar bar) {
     }
 }
 void TMainForm::KeepColumnMinimumWidths() {
-    for (size_t index = 0; index < Columns.size(); ++index) {
-        const int minimum = win::ScalePixels(Columns[index].MinimumWidth);
+    for (size_t index = 0; index < shownColumns_.size(); ++index) {
+        const int minimum = win::ScalePixels(ColumnOf(shownColumns_[index]).MinimumWidth);
         if (SendMessageW(trackList_, LVM_GETCOLUMNWIDTH, index, 0) < minimum) {
             SendMessageW(trackList_, LVM_SETCOLUMNWIDTH, index, minimum);
         }

@@ -7,7 +7,7 @@
 #include "app/extract_tracks.h"
 #include "app/mainform.h"
 #include "app/resource_ids.h"
-#include "core/track_row.h"
+#include "core/track_columns.h"
 
 bool TMainForm::IsBlockedWhileBusy(int id) {
     switch (id) {
@@ -20,7 +20,7 @@ bool TMainForm::IsBlockedWhileBusy(int id) {
         case ID_TOOLBUTTON14:
             return true;
         default:
-            return id >= ID_SORT_FIRST && id < ID_SORT_FIRST + kTrackColumnCount;
+            return id >= ID_SORT_FIRST && id < ID_SORT_FIRST + kStandardColumnCount;
     }
 }
 
@@ -84,8 +84,9 @@ void TMainForm::RunCommand(int id) {
 }
 
 void TMainForm::TrackListColumnClick(int column) {
-    if (!tearingDown_ && !IsBusy()) {
-        SortTrackList(column);
+    if (!tearingDown_ && !IsBusy() && column >= 0 &&
+        column < static_cast<int>(shownColumns_.size())) {
+        SortTrackList(shownColumns_[static_cast<size_t>(column)]);
     }
 }
 

@@ -141,8 +141,8 @@ int32_t TMainForm::FillTrackList(int32_t trackCount) {
     return row;
 }
 
-void TMainForm::SortTrackList(int key) {
-    Rows().SortBy(key);
+void TMainForm::SortTrackList(TrackColumnId column) {
+    Rows().SortBy(column);
 }
 
 void TMainForm::RunSortCommand(int id) {
@@ -161,31 +161,31 @@ void TMainForm::RunSortCommand(int id) {
 }
 
 void TMainForm::ActionSortTrackNumberExecute() {
-    SortTrackList(0);
+    SortTrackList(TrackColumnId::TrackNumber);
 }
 void TMainForm::ActionSortTitleExecute() {
-    SortTrackList(1);
+    SortTrackList(TrackColumnId::Title);
 }
 void TMainForm::ActionSortArtistExecute() {
-    SortTrackList(2);
+    SortTrackList(TrackColumnId::Artist);
 }
 void TMainForm::ActionSortAlbumExecute() {
-    SortTrackList(3);
+    SortTrackList(TrackColumnId::Album);
 }
 void TMainForm::ActionSortLengthExecute() {
-    SortTrackList(4);
+    SortTrackList(TrackColumnId::Length);
 }
 void TMainForm::ActionSortTrackTypeExecute() {
-    SortTrackList(5);
+    SortTrackList(TrackColumnId::TrackType);
 }
 void TMainForm::ActionSortEncodingExecute() {
-    SortTrackList(6);
+    SortTrackList(TrackColumnId::Encoding);
 }
 void TMainForm::ActionSortBitRateExecute() {
-    SortTrackList(7);
+    SortTrackList(TrackColumnId::BitRate);
 }
 void TMainForm::ActionSortSampleRateExecute() {
-    SortTrackList(8);
+    SortTrackList(TrackColumnId::SampleRate);
 }
 
 void TMainForm::ActionEditAllExecute() {

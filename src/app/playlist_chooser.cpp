@@ -102,7 +102,7 @@ void PlaylistChooser::ShowChosen() {
 
 int PlaylistChooser::ShowRows(const std::vector<const OneTrack*>& tracks) {
     TMainForm::WaitCursor waitCursor(form_);
-    TrackListView rows(form_.TrackList());
+    TrackListView rows = form_.Rows();
     rows.SetRedraw(false);
     const int shown = rows.ReplaceTracks(tracks);
     rows.SetRedraw(true);

@@ -1,4 +1,4 @@
-// TPreferencesForm: the program's thirteen settings, kept in the current
+// TPreferencesForm: the program's settings, kept in the current
 // user's registry under "Software\Marrowfen\Trackhaul", and the dialog that
 // edits four of them: the track limit, the file name pattern, the overwrite
 // policy and the folder pattern.
@@ -26,7 +26,7 @@ public:
     ~TPreferencesForm() override;  // writes nothing
 
     void LoadSettings();
-    void SaveSettings();  // all thirteen values, in their fixed order
+    void SaveSettings();  // every value, in its fixed order
 
     int32_t GetTrackLimit() const;
     int32_t GetOverwriteFiles() const;

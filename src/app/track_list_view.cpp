@@ -6,7 +6,6 @@
 
 #include "app/track_sort.h"
 #include "core/onetrack.h"
-#include "core/track_row.h"
 
 namespace {
 
@@ -31,11 +30,11 @@ OneTrack* TrackListView::TrackAt(int row) const {
 }
 
 bool TrackListView::InsertTrack(int row, const OneTrack& track) {
-    auto texts = TrackColumnTexts(track);
+    std::u16string text = ColumnOf(columns_[0]).Text(track);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
-    item.pszText = TextPointer(texts[0]);
+    item.pszText = TextPointer(text);
     // The reader owns its records as modifiable objects; the rows hand them
     // out as the reader does.
     item.lParam = reinterpret_cast<LPARAM>(const_cast<OneTrack*>(&track));
@@ -44,10 +43,11 @@ bool TrackListView::InsertTrack(int row, const OneTrack& track) {
     if (inserted < 0) {
         return false;
     }
-    for (int column = 1; column < kTrackColumnCount; ++column) {
+    for (size_t column = 1; column < columns_.size(); ++column) {
+        text = ColumnOf(columns_[column]).Text(track);
         LVITEMW cell{};
-        cell.iSubItem = column;
-        cell.pszText = TextPointer(texts[column]);
+        cell.iSubItem = static_cast<int>(column);
+        cell.pszText = TextPointer(text);
         if (!SendMessageW(listView_, LVM_SETITEMTEXTW, inserted, reinterpret_cast<LPARAM>(&cell))) {
             SendMessageW(listView_, LVM_DELETEITEM, inserted, 0);  // no row with texts missing
             return false;
@@ -80,8 +80,8 @@ void TrackListView::Clear() {
     SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
 }
 
-void TrackListView::SortBy(int key) {
-    SendMessageW(listView_, LVM_SORTITEMS, static_cast<WPARAM>(key),
+void TrackListView::SortBy(TrackColumnId column) {
+    SendMessageW(listView_, LVM_SORTITEMS, static_cast<WPARAM>(column),
                  reinterpret_cast<LPARAM>(&CompareTrackRows));
 }
 

@@ -1,24 +1,31 @@
 // The track list's rows, through the list view's own messages. Each row holds
-// nine UTF-16 column texts and, as item data, a pointer to its track, which
-// the row does not own: rows must be cleared before the reader that owns the
-// tracks is released.
+// the UTF-16 texts of the columns shown and, as item data, a pointer to its
+// track, which the row does not own: rows must be cleared before the reader
+// that owns the tracks is released.
 #pragma once
 
 #include <windows.h>
 
+#include <span>
 #include <vector>
+
+#include "core/track_columns.h"
 
 class OneTrack;
 
 class TrackListView {
 public:
-    explicit TrackListView(HWND listView) : listView_(listView) {}
+    // `columns`: those the list shows, in its order; they must outlive this
+    // object.
+    explicit TrackListView(HWND listView,
+                           std::span<const TrackColumnId> columns = StandardColumns())
+        : listView_(listView), columns_(columns) {}
 
     int Count() const;
     // The track of a row, or null.
     OneTrack* TrackAt(int row) const;
 
-    // Inserts a row at `row` for the track: its nine texts and the pointer.
+    // Inserts a row at `row` for the track: its texts and the pointer.
     // False, and no row added, when the list cannot take another (it ran
     // out of memory).
     bool InsertTrack(int row, const OneTrack& track);
@@ -31,7 +38,7 @@ public:
     int ReplaceTracks(const std::vector<const OneTrack*>& tracks);
 
     // Reorders the rows by a column's values (see CompareTracks).
-    void SortBy(int key);
+    void SortBy(TrackColumnId column);
 
     void SelectAll();
     void SelectNone();
@@ -46,4 +53,5 @@ private:
     void SetSelectionOfAll(bool selected);
 
     HWND listView_;
+    std::span<const TrackColumnId> columns_;
 };

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/onetrack.h"
+#include "core/track_columns.h"
 
 namespace {
 
@@ -32,28 +33,20 @@ int CompareAnsi(const std::string& a, const std::string& b) {
 }  // namespace
 
 int CompareTracks(const OneTrack& a, const OneTrack& b, int key) {
-    switch (key) {
-        case 0:
-            return CompareNumbers(a.GetTrackNumber(), b.GetTrackNumber());
-        case 1:
-            return CompareUtf16(a.GetTitle(), b.GetTitle());
-        case 2:
-            return CompareUtf16(a.GetArtist(), b.GetArtist());
-        case 3:
-            return CompareUtf16(a.GetAlbum(), b.GetAlbum());
-        case 4:
-            return CompareNumbers(a.GetSeconds(), b.GetSeconds());
-        case 5:
-            return CompareAnsi(a.GetTrackType(), b.GetTrackType());
-        case 6:
-            return CompareAnsi(a.GetFileType(), b.GetFileType());
-        case 7:
-            return CompareNumbers(a.GetBitRate(), b.GetBitRate());
-        case 8:
-            return CompareNumbers(a.GetSampleRate(), b.GetSampleRate());
-        default:
-            return 0;
+    const TrackColumn* column = ColumnOfKey(key);
+    if (column == nullptr) {
+        return 0;
     }
+    const ColumnOrder& order = column->Order;
+    switch (order.Comparison) {
+        case ColumnComparison::Numbers:
+            return order.CompareNumbers(a, b);
+        case ColumnComparison::Utf16Texts:
+            return CompareUtf16((a.*order.Utf16Text)(), (b.*order.Utf16Text)());
+        case ColumnComparison::AnsiTexts:
+            return CompareAnsi((a.*order.AnsiText)(), (b.*order.AnsiText)());
+    }
+    return 0;
 }
 
 int CALLBACK CompareTrackRows(LPARAM a, LPARAM b, LPARAM key) {

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
+#include <vector>
 
 #include "block_writer.h"
+#include "track_columns.h"
 
 class OneTrack;
 
@@ -13,8 +16,10 @@ class CsvFileWriter {
 public:
     using WriteBlock = BlockWriter::WriteBlock;
 
-    // Starts with the byte-order mark and the header line.
-    explicit CsvFileWriter(WriteBlock write, size_t blockSize = BlockWriter::DefaultBlockSize);
+    // Starts with the byte-order mark and the header line of the columns.
+    explicit CsvFileWriter(WriteBlock write,
+                           std::span<const TrackColumnId> columns = StandardColumns(),
+                           size_t blockSize = BlockWriter::DefaultBlockSize);
 
     // Both return false once a block could not be written; after that
     // nothing more reaches the file.
@@ -22,5 +27,6 @@ public:
     bool Finish() { return output_.Finish(); }  // writes what is still collected
 
 private:
+    std::vector<TrackColumnId> columns_;
     BlockWriter output_;
 };

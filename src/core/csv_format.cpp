@@ -2,11 +2,16 @@
 
 #include <string>
 
-#include "track_row.h"
-
-std::u16string CsvHeaderLine() {
-    return u"\"Track Number\",\"Title\",\"Arist\",\"Album\",\"Length\",\"Track Type\","
-           u"\"Encoding\",\"Bit Rate\",\"Sample Rate\"\n";
+std::u16string CsvHeaderLine(std::span<const TrackColumnId> columns) {
+    std::u16string line;
+    for (const TrackColumnId id : columns) {
+        if (!line.empty()) {
+            line += u',';
+        }
+        AppendQuotedField(line, ColumnOf(id).CsvHeader);
+    }
+    line += u'\n';
+    return line;
 }
 
 void AppendQuotedField(std::u16string& line, std::u16string_view text) {
@@ -23,14 +28,20 @@ void AppendQuotedField(std::u16string& line, std::u16string_view text) {
     line += u'"';
 }
 
-std::u16string CsvTrackLine(const OneTrack& track) {
-    // The same nine texts as the track list shows: the number bare, the
-    // others quoted.
-    const auto texts = TrackColumnTexts(track);
-    std::u16string line = texts[0];
-    for (size_t field = 1; field < texts.size(); ++field) {
-        line += u',';
-        AppendQuotedField(line, texts[field]);
+std::u16string CsvTrackLine(const OneTrack& track, std::span<const TrackColumnId> columns) {
+    std::u16string line;
+    bool first = true;
+    for (const TrackColumnId id : columns) {
+        if (!first) {
+            line += u',';
+        }
+        first = false;
+        const TrackColumn& column = ColumnOf(id);
+        if (column.Csv == CsvField::Bare) {
+            line += column.Text(track);
+        } else {
+            AppendQuotedField(line, column.Text(track));
+        }
     }
     line += u'\n';
     return line;

@@ -3,16 +3,21 @@
 // little-endian byte-order mark.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "track_columns.h"
+
 class OneTrack;
 
-// The header line, "Track Number","Title",... with its line feed.
-std::u16string CsvHeaderLine();
+// The header line of the columns, "Track Number","Title",... with its line feed.
+std::u16string CsvHeaderLine(std::span<const TrackColumnId> columns = StandardColumns());
 
-// One track: the bare track number, then eight quoted fields, then a line feed.
-std::u16string CsvTrackLine(const OneTrack& track);
+// One track: the texts of the columns, the track number bare and the others
+// quoted, then a line feed.
+std::u16string CsvTrackLine(const OneTrack& track,
+                            std::span<const TrackColumnId> columns = StandardColumns());
 
 // Appends text in quotation marks, doubling every quotation mark inside it;
 // the text ends at its first zero code unit. Nothing else is escaped.

@@ -14,19 +14,124 @@ namespace {
 constexpr int64_t kStringLengthGap = 12;  // from the end of the type to the length
 constexpr int64_t kStringTextGap = 8;     // from the end of the length to the text
 constexpr int64_t kObjectFieldsRead = 16;
-// A track item is read up to its media type, 212 bytes in, before the walk
-// moves to the item's header length, which may be shorter: the input keeps
-// enough bytes behind for that move back.
-constexpr int64_t kItemFieldsRead = 212;
-static_assert(kItemFieldsRead <= BufferedInput::kHistory);
 
-// Data object types that carry a string the track list needs.
+// The bytes of a track item ("mhit") that hold its fields: its header as
+// players write it.
+constexpr int32_t kItemBytes = 0x184;
+
+// A field of a track item: where it lies from the item's start and how many
+// bytes it takes, little-endian.
+struct ItemField {
+    // A field outside the bytes read does not compile.
+    consteval ItemField(int32_t offset, int32_t width, bool readBeyondHeader = false)
+        : Offset(offset), Width(width), ReadBeyondHeader(readBeyondHeader) {
+        if (offset < 0 || width < 1 || width > 8 || offset + width > kItemBytes) {
+            throw "a track item field outside the bytes read";
+        }
+    }
+    constexpr int32_t End() const { return Offset + Width; }
+
+    int32_t Offset;
+    int32_t Width;
+    // The fields the track list has always read are taken where they lie
+    // even when the item's header is shorter (then they lie in its first data
+    // object); any other field beyond the header reads 0.
+    bool ReadBeyondHeader;
+};
+
+// The fields of a track item that the reader takes.
+namespace item {
+constexpr ItemField kHeaderLength{4, 4, true};
+constexpr ItemField kObjectCount{12, 4, true};
+constexpr ItemField kTrackId{16, 4, true};
+constexpr ItemField kRating{0x1F, 1};        // stars times 20
+constexpr ItemField kDateModified{0x20, 4};  // the player's time
+constexpr ItemField kSize{0x24, 4};          // bytes
+constexpr ItemField kLength{40, 4, true};    // milliseconds
+constexpr ItemField kTrackNumber{44, 4, true};
+constexpr ItemField kYear{0x34, 4};
+constexpr ItemField kBitRate{56, 4, true};     // kbit/s
+constexpr ItemField kSampleRate{60, 4, true};  // 16.16 fixed point
+constexpr ItemField kPlayCount{0x50, 4};
+constexpr ItemField kLastPlayed{0x58, 4};
+constexpr ItemField kDiscNumber{0x5C, 4};
+constexpr ItemField kDiscCount{0x60, 4};
+constexpr ItemField kDateAdded{0x68, 4};
+constexpr ItemField kSkipCount{0x9C, 4};
+constexpr ItemField kMediaType{208, 4, true};
+// Bytes read of every item, however short its header. The walk then moves to
+// the item's header length, which may lie before: the input keeps enough
+// bytes behind for that move back.
+constexpr int32_t kAlwaysRead = kMediaType.End();
+static_assert(kAlwaysRead <= BufferedInput::kHistory);
+}  // namespace item
+
+// The fixed part of a track item as read, whose fields are taken by their
+// offsets.
+class ItemHeader {
+public:
+    // Reads the item's fixed part at the input's position and leaves the
+    // input where its first data object starts; false on a short read or
+    // when the item does not start with "mhit" or declares a negative header
+    // length.
+    bool Read(BufferedInput& input) {
+        const int64_t start = input.Tell();
+        if (input.Read(bytes_, 8) != 8 || std::memcmp(bytes_, "mhit", 4) != 0) {
+            return false;
+        }
+        length_ = static_cast<int32_t>(Get(item::kHeaderLength));
+        if (length_ < 0) {
+            return false;
+        }
+        const auto size =
+            static_cast<size_t>(std::max(item::kAlwaysRead, std::min(length_, kItemBytes)));
+        return input.Read(bytes_ + 8, size - 8) == size - 8 && input.SeekTo(start + length_);
+    }
+
+    // The field's value, 0 for one that lies beyond the header and is not
+    // read there.
+    uint64_t Get(ItemField field) const {
+        if (!field.ReadBeyondHeader && field.End() > length_) {
+            return 0;
+        }
+        uint64_t value = 0;
+        for (int32_t i = field.Width - 1; i >= 0; --i) {
+            value = value << 8 | bytes_[field.Offset + i];
+        }
+        return value;
+    }
+    uint32_t GetUInt32(ItemField field) const { return static_cast<uint32_t>(Get(field)); }
+    int32_t GetInt32(ItemField field) const { return static_cast<int32_t>(GetUInt32(field)); }
+
+private:
+    uint8_t bytes_[kItemBytes] = {};
+    int32_t length_ = 0;
+};
+
+// Data object types that carry a string the reader keeps.
 enum ObjectType : uint32_t {
     kTitle = 1,
     kLocation = 2,
     kAlbum = 3,
     kArtist = 4,
+    kGenre = 5,
     kFileType = 6,
+    kComment = 8,
+    kComposer = 12,
+};
+
+// The texts beyond the list's first columns and their setters. Unlike the
+// five strings above, whose walk goes on right after their text, these are
+// stepped over by their total length like the objects the reader passes
+// over, and read only when their text lies inside it.
+struct TextObject {
+    ObjectType Type;
+    void (OneTrack::*Set)(std::u16string);
+};
+constexpr TextObject kTextObjects[] = {
+    {kGenre, &OneTrack::SetGenre},
+    {kComment, &OneTrack::SetComment},
+    {kComposer, &OneTrack::SetComposer},
 };
 
 bool ReadInt32(BufferedInput& input, int32_t& value) {
@@ -148,6 +253,7 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     if (trackIds_.Sort(budget_)) {
         ReadPlaylists(input, trackSetEnd);
     }
+    MergeSinceSync();
     return read;
 }
 
@@ -200,35 +306,29 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
 }
 
 std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& trackId) {
+    ItemHeader header;
+    if (!header.Read(input)) {
+        return nullptr;
+    }
+    const int32_t objectCount = header.GetInt32(item::kObjectCount);
+    if (objectCount < 2) {
+        return nullptr;
+    }
     auto track = std::make_unique<OneTrack>();
-    const int64_t itemStart = input.Tell();
-
-    int32_t headerLength = 0;
-    int32_t totalLength = 0;
-    int32_t objectCount = 0;
-    int32_t rawTrackId = 0;
-    if (!ReadTag(input, "mhit") || !ReadInt32(input, headerLength) ||
-        !ReadInt32(input, totalLength) || !ReadInt32(input, objectCount) || objectCount < 2 ||
-        headerLength < 0 || !ReadInt32(input, rawTrackId)) {
-        return nullptr;
-    }
-
-    int32_t milliseconds = 0, trackNumber = 0, bitRate = 0, sampleRate = 0, mediaType = 0;
-    if (!input.Skip(20) || !ReadInt32(input, milliseconds) || !ReadInt32(input, trackNumber) ||
-        !input.Skip(8) || !ReadInt32(input, bitRate) || !ReadInt32(input, sampleRate) ||
-        !input.Skip(144) || !ReadInt32(input, mediaType)) {
-        return nullptr;
-    }
-    track->SetLength(static_cast<uint32_t>(milliseconds));
-    track->SetTrackNumber(trackNumber);
-    track->SetBitRate(bitRate);
-    track->SetSampleRate(static_cast<uint32_t>(sampleRate));
-    track->SetMediaType(mediaType);
-    // The media type is always read at offset 208; a header shorter than 212
-    // bytes sends the walk back to where the header says the objects begin.
-    if (!input.SeekTo(itemStart + headerLength)) {
-        return nullptr;
-    }
+    track->SetLength(header.GetUInt32(item::kLength));
+    track->SetTrackNumber(header.GetInt32(item::kTrackNumber));
+    track->SetBitRate(header.GetInt32(item::kBitRate));
+    track->SetSampleRate(header.GetUInt32(item::kSampleRate));
+    track->SetMediaType(header.GetInt32(item::kMediaType));
+    track->SetRating(header.GetUInt32(item::kRating));
+    track->SetDateModified(header.GetUInt32(item::kDateModified));
+    track->SetSize(header.GetUInt32(item::kSize));
+    track->SetYear(header.GetUInt32(item::kYear));
+    track->SetPlayCount(header.GetUInt32(item::kPlayCount));
+    track->SetLastPlayed(header.GetUInt32(item::kLastPlayed));
+    track->SetDisc(header.GetUInt32(item::kDiscNumber), header.GetUInt32(item::kDiscCount));
+    track->SetDateAdded(header.GetUInt32(item::kDateAdded));
+    track->SetSkipCount(header.GetUInt32(item::kSkipCount));
 
     for (int32_t i = 0; i < objectCount; ++i) {
         int32_t objectTotalLength = 0;
@@ -237,9 +337,19 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& 
             !ReadInt32(input, rawType)) {
             return nullptr;
         }
+        const auto type = static_cast<uint32_t>(rawType);
+        const auto* textObject =
+            std::find_if(std::begin(kTextObjects), std::end(kTextObjects),
+                         [type](const TextObject& object) { return object.Type == type; });
+        if (textObject != std::end(kTextObjects)) {
+            if (!ReadTextObject(input, objectTotalLength, *track, textObject->Set)) {
+                return nullptr;
+            }
+            continue;
+        }
         std::u16string wide;
         std::string narrow;
-        switch (static_cast<uint32_t>(rawType)) {
+        switch (type) {
             case kTitle:
                 if (!ReadWideString(input, wide))
                     return nullptr;
@@ -275,8 +385,27 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, uint32_t& 
                 break;
         }
     }
-    trackId = static_cast<uint32_t>(rawTrackId);
+    trackId = static_cast<uint32_t>(header.Get(item::kTrackId));
     return track;
+}
+
+bool ITDBParser::ReadTextObject(BufferedInput& input, int32_t totalLength, OneTrack& track,
+                                void (OneTrack::*set)(std::u16string)) {
+    constexpr int64_t kTextOffset = kObjectFieldsRead + kStringLengthGap + 4 + kStringTextGap;
+    const int64_t objectStart = input.Tell() - kObjectFieldsRead;
+    if (totalLength <= 0) {
+        return false;  // as for any object passed over: the walk must move on
+    }
+    int32_t length = 0;
+    if (totalLength >= kTextOffset && input.Skip(kStringLengthGap) && ReadInt32(input, length) &&
+        length >= 0 && length <= totalLength - kTextOffset) {
+        std::u16string text;
+        if (!input.SeekTo(objectStart + kObjectFieldsRead) || !ReadWideString(input, text)) {
+            return false;
+        }
+        (track.*set)(std::move(text));
+    }
+    return input.SeekTo(objectStart + totalLength);
 }
 
 bool ITDBParser::ReadWideString(BufferedInput& input, std::u16string& text) {

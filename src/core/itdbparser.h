@@ -14,7 +14,8 @@
 //
 // After the track set the reader goes on to the playlist sets (see
 // itdbparser_playlists.cpp); damage there keeps every track and the playlists
-// before it.
+// before it. A database in a player's own folder is then completed with what
+// the player recorded since it was last synced (itdbparser_since_sync.cpp).
 //
 // A damaged file never crashes the reader: no declared length makes it
 // allocate more than the bytes that are really there, and the reader reports
@@ -71,7 +72,8 @@ public:
     OneTrack* Next() { return (cursor_++)->get(); }
 
     // The playlists of the last Parse, in file order, the library playlist
-    // included. Members point at tracks of this reader.
+    // included, then the On-The-Go lists made on the player since its last
+    // sync. Members point at tracks of this reader.
     const std::vector<Playlist>& Playlists() const { return playlists_; }
 
     // Assembles four bytes in file order, little-endian.
@@ -82,8 +84,20 @@ private:
     int32_t ReadHeader(BufferedInput& input, int64_t& trackSetEnd);
     // The track of the item at the input's position and its id in the file.
     std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input, uint32_t& trackId);
+    // A text object whose first fields are read, up to its type: its text
+    // when it lies inside the object's total length, which the walk then
+    // moves by. False when that cannot move the walk forward or the text
+    // cannot be read.
+    bool ReadTextObject(BufferedInput& input, int32_t totalLength, OneTrack& track,
+                        void (OneTrack::*set)(std::u16string));
     bool ReadWideString(BufferedInput& input, std::u16string& text);
     bool ReadNarrowString(BufferedInput& input, std::string& text);
+
+    // What the player recorded since the last sync, beside a database in
+    // its own folder (itdbparser_since_sync.cpp).
+    void MergeSinceSync();
+    void MergePlayCounts(const std::string& path, const std::vector<OneTrack*>& tracks);
+    void AddOnTheGoPlaylists(const std::string& folder, const std::vector<OneTrack*>& tracks);
 
     // The playlist walk, in itdbparser_playlists.cpp.
     void ReadPlaylists(BufferedInput& input, int64_t setsStart);

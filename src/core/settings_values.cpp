@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "ansi_text.h"
 
@@ -19,25 +20,164 @@ int32_t HalfDifference(int32_t total, int32_t part) {
     return static_cast<int32_t>(difference >> 1);
 }
 
-int32_t ReadInteger(const StoredTextLookup& lookup, std::string_view name, int32_t fallback) {
-    const std::optional<std::string> text = lookup(name);
-    if (!text) {
-        return fallback;
+// How one value of type T is read and written: where it lives, its default
+// (which may depend on the screen and on the values read before it), which
+// loaded values it refuses in favour of the default, and what a save writes
+// instead of the value itself, if anything.
+template <typename T>
+struct Rule {
+    T& (*Field)(SettingsValues&);
+    T (*Default)(const ScreenMetrics&, const SettingsValues&);
+    bool (*Accepts)(const T&) = nullptr;  // none: every value read is kept
+    T (*SavedAs)(const T&) = nullptr;     // none: the value is written
+};
+
+// Integers are signed decimal text; booleans "0" or "1", and any other
+// number is true; narrow texts are ANSI; ExtractPath alone is UTF-16.
+using AnyRule = std::variant<Rule<int32_t>, Rule<bool>, Rule<std::string>, Rule<std::u16string>>;
+
+// When a load reads a value: the window's size first, because the default
+// position centres it; every other value in the order of the table.
+enum class ReadTurn { First, InOrder };
+
+struct Setting {
+    std::string_view Name;
+    ReadTurn Turn;
+    AnyRule Value;
+};
+
+template <auto Member>
+auto& Field(SettingsValues& values) {
+    return values.*Member;
+}
+
+template <auto Member>
+int32_t& BoundsField(SettingsValues& values) {
+    return values.Bounds.*Member;
+}
+
+template <auto Value>
+decltype(Value) Constant(const ScreenMetrics&, const SettingsValues&) {
+    return Value;
+}
+
+template <typename Text, const std::string_view& Value>
+Text ConstantText(const ScreenMetrics&, const SettingsValues&) {
+    return Text(Value.begin(), Value.end());
+}
+
+constexpr std::string_view NoText;
+
+int32_t FittedWidth(const ScreenMetrics& screen, const SettingsValues&) {
+    return std::min(screen.WorkWidth, MaxDefaultWidth);
+}
+
+int32_t FittedHeight(const ScreenMetrics& screen, const SettingsValues&) {
+    return std::min(screen.WorkHeight, MaxDefaultHeight);
+}
+
+int32_t CentredLeft(const ScreenMetrics& screen, const SettingsValues& values) {
+    return HalfDifference(screen.ScreenWidth, values.Bounds.Width);
+}
+
+int32_t CentredTop(const ScreenMetrics& screen, const SettingsValues& values) {
+    return HalfDifference(screen.ScreenHeight, values.Bounds.Height);
+}
+
+bool IsOverwritePolicy(const int32_t& value) {
+    return value >= AlwaysOverwrite && value <= AlwaysPrompt;
+}
+
+bool IsFileFormat(const std::string& text) {
+    return !ContainsForbiddenFileNameChar(text);
+}
+
+bool IsFolderFormat(const std::string& text) {
+    return IsValidFolderFormat(text);
+}
+
+// Any save ends the first run, whatever the loaded flag says.
+bool NotFirstRunAnyMore(const bool&) {
+    return false;
+}
+
+// Every setting, in the order a save writes them. A new setting is one row
+// here and one member of SettingsValues.
+const std::vector<Setting>& SettingsTable() {
+    static const std::vector<Setting> table{
+        {"x", ReadTurn::InOrder,
+         Rule<int32_t>{.Field = BoundsField<&WindowBounds::Left>, .Default = CentredLeft}},
+        {"y", ReadTurn::InOrder,
+         Rule<int32_t>{.Field = BoundsField<&WindowBounds::Top>, .Default = CentredTop}},
+        {"w", ReadTurn::First,
+         Rule<int32_t>{.Field = BoundsField<&WindowBounds::Width>, .Default = FittedWidth}},
+        {"h", ReadTurn::First,
+         Rule<int32_t>{.Field = BoundsField<&WindowBounds::Height>, .Default = FittedHeight}},
+        {"TrackLimit", ReadTurn::InOrder,
+         Rule<int32_t>{.Field = Field<&SettingsValues::TrackLimit>, .Default = Constant<-1>}},
+        {"OverwriteFiles", ReadTurn::InOrder,
+         Rule<int32_t>{.Field = Field<&SettingsValues::OverwriteFiles>,
+                       .Default = Constant<int32_t{AlwaysPrompt}>,
+                       .Accepts = IsOverwritePolicy}},
+        {"FileFormat", ReadTurn::InOrder,
+         Rule<std::string>{.Field = Field<&SettingsValues::FileFormat>,
+                           .Default = ConstantText<std::string, DefaultFileFormat>,
+                           .Accepts = IsFileFormat}},
+        {"FolderFormat", ReadTurn::InOrder,
+         Rule<std::string>{.Field = Field<&SettingsValues::FolderFormat>,
+                           .Default = ConstantText<std::string, NoText>,
+                           .Accepts = IsFolderFormat}},
+        {"ExtractPath", ReadTurn::InOrder,
+         Rule<std::u16string>{.Field = Field<&SettingsValues::ExtractPath>,
+                              .Default = ConstantText<std::u16string, NoText>}},
+        {"FirstRun", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::FirstRun>,
+                    .Default = Constant<true>,
+                    .SavedAs = NotFirstRunAnyMore}},
+        {"ShowMenuBar", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::ShowMenuBar>, .Default = Constant<true>}},
+        {"ShowToolbar", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::ShowToolbar>, .Default = Constant<true>}},
+        {"ShowStatusBar", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::ShowStatusBar>, .Default = Constant<true>}},
+    };
+    return table;
+}
+
+// The stored text of a value as its type reads it; nothing when absent or
+// not readable as that type, so that the default applies.
+template <typename T>
+std::optional<T> Parsed(std::string_view name, const StoredTextLookup& lookup,
+                        const StoredWideTextLookup& wideLookup) {
+    if constexpr (std::is_same_v<T, std::u16string>) {
+        return wideLookup(name);
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        return lookup(name);
+    } else {
+        const std::optional<std::string> text = lookup(name);
+        const std::optional<int32_t> number = text ? ParseInt32(*text) : std::nullopt;
+        if constexpr (std::is_same_v<T, bool>) {
+            return number ? std::optional(*number != 0) : std::nullopt;
+        } else {
+            return number;
+        }
     }
-    return ParseInt32(*text).value_or(fallback);
 }
 
-bool ReadBoolean(const StoredTextLookup& lookup, std::string_view name, bool fallback) {
-    return ReadInteger(lookup, name, fallback ? 1 : 0) != 0;
+std::variant<std::string, std::u16string> StoredText(int32_t value) {
+    return std::to_string(value);
 }
 
-std::string ReadString(const StoredTextLookup& lookup, std::string_view name,
-                       std::string_view fallback) {
-    return lookup(name).value_or(std::string(fallback));
+std::variant<std::string, std::u16string> StoredText(bool value) {
+    return std::string(value ? "1" : "0");
 }
 
-std::string BooleanText(bool value) {
-    return value ? "1" : "0";
+std::variant<std::string, std::u16string> StoredText(const std::string& value) {
+    return value;
+}
+
+std::variant<std::string, std::u16string> StoredText(const std::u16string& value) {
+    return value;
 }
 
 }  // namespace
@@ -103,49 +243,42 @@ bool IsValidFolderFormat(std::string_view text) {
 SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup,
                                   const StoredWideTextLookup& wideLookup) {
     SettingsValues values;
-    WindowBounds& bounds = values.Bounds;
-    bounds.Width = ReadInteger(lookup, "w", std::min(screen.WorkWidth, MaxDefaultWidth));
-    bounds.Height = ReadInteger(lookup, "h", std::min(screen.WorkHeight, MaxDefaultHeight));
-    bounds.Left = ReadInteger(lookup, "x", HalfDifference(screen.ScreenWidth, bounds.Width));
-    bounds.Top = ReadInteger(lookup, "y", HalfDifference(screen.ScreenHeight, bounds.Height));
-
-    values.TrackLimit = ReadInteger(lookup, "TrackLimit", -1);
-    values.OverwriteFiles = ReadInteger(lookup, "OverwriteFiles", AlwaysPrompt);
-    if (values.OverwriteFiles < AlwaysOverwrite || values.OverwriteFiles > AlwaysPrompt) {
-        values.OverwriteFiles = AlwaysPrompt;
+    const auto read = [&](const Setting& setting) {
+        std::visit(
+            [&](const auto& rule) {
+                auto& field = rule.Field(values);
+                const auto fallback = rule.Default(screen, values);
+                using Value = std::remove_reference_t<decltype(field)>;
+                field = Parsed<Value>(setting.Name, lookup, wideLookup).value_or(fallback);
+                if (rule.Accepts && !rule.Accepts(field)) {
+                    field = fallback;
+                }
+            },
+            setting.Value);
+    };
+    for (const ReadTurn turn : {ReadTurn::First, ReadTurn::InOrder}) {
+        for (const Setting& setting : SettingsTable()) {
+            if (setting.Turn == turn) {
+                read(setting);
+            }
+        }
     }
-    values.FileFormat = ReadString(lookup, "FileFormat", DefaultFileFormat);
-    if (ContainsForbiddenFileNameChar(values.FileFormat)) {
-        values.FileFormat = DefaultFileFormat;
-    }
-    values.FolderFormat = ReadString(lookup, "FolderFormat", "");
-    if (!IsValidFolderFormat(values.FolderFormat)) {
-        values.FolderFormat.clear();
-    }
-    values.ExtractPath = wideLookup("ExtractPath").value_or(std::u16string());
-    values.FirstRun = ReadBoolean(lookup, "FirstRun", true);
-    values.ShowMenuBar = ReadBoolean(lookup, "ShowMenuBar", true);
-    values.ShowToolbar = ReadBoolean(lookup, "ShowToolbar", true);
-    values.ShowStatusBar = ReadBoolean(lookup, "ShowStatusBar", true);
     return values;
 }
 
 std::vector<StoredSetting> SettingsToStore(const SettingsValues& values) {
-    const WindowBounds& bounds = values.Bounds;
-    return {
-        {"x", std::to_string(bounds.Left)},
-        {"y", std::to_string(bounds.Top)},
-        {"w", std::to_string(bounds.Width)},
-        {"h", std::to_string(bounds.Height)},
-        {"TrackLimit", std::to_string(values.TrackLimit)},
-        {"OverwriteFiles", std::to_string(values.OverwriteFiles)},
-        {"FileFormat", values.FileFormat},
-        {"FolderFormat", values.FolderFormat},
-        {"ExtractPath", values.ExtractPath},
-        // Any save ends the first run, whatever the loaded flag says.
-        {"FirstRun", BooleanText(false)},
-        {"ShowMenuBar", BooleanText(values.ShowMenuBar)},
-        {"ShowToolbar", BooleanText(values.ShowToolbar)},
-        {"ShowStatusBar", BooleanText(values.ShowStatusBar)},
-    };
+    // The rules reach the fields through a writable object; a save changes
+    // nothing in it.
+    SettingsValues copy = values;
+    std::vector<StoredSetting> stored;
+    for (const Setting& setting : SettingsTable()) {
+        std::visit(
+            [&](const auto& rule) {
+                const auto& field = rule.Field(copy);
+                stored.push_back(
+                    {setting.Name, StoredText(rule.SavedAs ? rule.SavedAs(field) : field)});
+            },
+            setting.Value);
+    }
+    return stored;
 }

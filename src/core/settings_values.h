@@ -1,7 +1,7 @@
-// The settings' value rules, free of the registry: which thirteen values
-// exist, their defaults, how their stored texts are parsed and clamped, the
-// checks of the file name and folder patterns, and the texts that a save
-// writes.
+// The settings' value rules, free of the registry: which values exist, their
+// defaults, how their stored texts are parsed and clamped, the checks of the
+// file name and folder patterns, and the texts that a save writes. The values
+// are one table (settings_values.cpp) that loading and saving both walk.
 //
 // Every value is stored as text: integers in signed decimal, booleans as "0"
 // or "1", strings as they are.
@@ -48,7 +48,7 @@ inline constexpr std::string_view DefaultFileFormat = "%tracknumber% - %title% -
 // The most folder levels a folder pattern may have.
 inline constexpr size_t MaxFolderLevels = 4;
 
-// The thirteen settings as the program uses them.
+// The settings as the program uses them.
 struct SettingsValues {
     bool ShowMenuBar = true;
     bool ShowToolbar = true;
@@ -77,10 +77,9 @@ using StoredTextLookup = std::function<std::optional<std::string>(std::string_vi
 using StoredWideTextLookup =
     std::function<std::optional<std::u16string>(std::string_view valueName)>;
 
-// Reads the thirteen values in their fixed order (w, h, x, y, TrackLimit,
-// OverwriteFiles, FileFormat, FolderFormat, ExtractPath, FirstRun,
-// ShowMenuBar, ShowToolbar, ShowStatusBar), asking the lookup once for
-// each, and applies defaults and clamps. ExtractPath is asked of
+// Reads every value, asking the lookup once for each: the window's size
+// (w, h) first, then the others in the order a save writes them. Applies
+// defaults and clamps. Values kept as UTF-16 text (ExtractPath) are asked of
 // `wideLookup`, every other value of `lookup`. The window's default size
 // comes from the work area, its default position centres it on the screen.
 SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup,
@@ -93,9 +92,9 @@ struct StoredSetting {
     std::variant<std::string, std::u16string> Text;
 };
 
-// The thirteen values as a save writes them, in the order written: x, y, w,
-// h, TrackLimit, OverwriteFiles, FileFormat, FolderFormat, ExtractPath,
-// FirstRun (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar.
+// Every value as a save writes it, in the order written: x, y, w, h,
+// TrackLimit, OverwriteFiles, FileFormat, FolderFormat, ExtractPath, FirstRun
+// (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar, then the later ones.
 std::vector<StoredSetting> SettingsToStore(const SettingsValues& values);
 
 // A signed 32-bit decimal number: an optional '+' or '-', then one or more

@@ -1,22 +1,5 @@
 #include "track_row.h"
 
-#include "ansi_text.h"
-#include "onetrack.h"
-
-std::array<std::u16string, kTrackColumnCount> TrackColumnTexts(const OneTrack& track) {
-    return {
-        Utf16FromAnsi(std::to_string(track.GetTrackNumber())),
-        track.GetTitle(),
-        track.GetArtist(),
-        track.GetAlbum(),
-        Utf16FromAnsi(track.GetLengthText()),
-        Utf16FromAnsi(track.GetTrackType()),
-        Utf16FromAnsi(track.GetFileType()),
-        Utf16FromAnsi(std::to_string(track.GetBitRate()) + " kBps"),
-        Utf16FromAnsi(std::to_string(track.GetSampleRate()) + " Hz"),
-    };
-}
-
 int32_t ProgressPercent(int64_t done, int64_t total) {
     if (total <= 0) {
         return 0;

@@ -1,19 +1,9 @@
-// What the track list shows of a track, and how far a load has come.
+// How far a load has come, and where the database of a drive lies.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-class OneTrack;
-
-inline constexpr int kTrackColumnCount = 9;
-
-// The nine column texts of a track's row, in UTF-16: track number, title,
-// artist, album, length, track type, encoding, "<n> kBps", "<n> Hz". The last
-// five are made as narrow text and widened through the ANSI code page.
-std::array<std::u16string, kTrackColumnCount> TrackColumnTexts(const OneTrack& track);
 
 // The progress bar position after `done` of `total` rows: done * 100 / total,
 // truncated (0 after the first of 400 rows, 100 after the last).

@@ -25,7 +25,7 @@ TEST(CsvFileWriter, WritesInBlocksAndNothingMoreOnceABlockFailed) {
                 blocks.emplace_back(bytes);
                 return blocks.size() <= fits;
             },
-            300);
+            StandardColumns(), 300);
         std::u16string expected = CsvHeaderLine();
         int accepted = 0;
         for (int number = 1; number <= 5; ++number) {

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/track_columns.h"
 #include "itdb_builder.h"
 #include "temp_dir.h"
 
@@ -379,6 +380,99 @@ TEST(ITDBParser, ParseAppendsAndTheCursorWalksInFileOrder) {
     }
     EXPECT_EQ(titles, (std::vector<std::u16string>{u"Track A", u"Track B", u"Track A", u"Track B",
                                                    u"Track C"}));
+}
+
+// What the player knows of a track ------------------------------------------------
+
+// The texts of the list's extra columns, '|' between them.
+std::u16string ExtraTexts(const OneTrack& track) {
+    std::u16string texts;
+    for (const TrackColumnId id : ExtraColumns()) {
+        texts += id == ExtraColumns().front() ? u"" : u"|";
+        texts += ColumnOf(id).Text(track);
+    }
+    return texts;
+}
+
+Bytes WithTotalLength(Bytes object, int32_t totalLength) {
+    object.resize(static_cast<size_t>(totalLength), 0);
+    return SetInt32(object, 8, totalLength);
+}
+
+TEST(ITDBParser, ReadsWhatThePlayerKnowsAsTheColumnsShowIt) {
+    // Genre|Year|Composer|Disc|Rating|Plays|Skips|Last Played|Date Added|Size|Comment
+    const struct {
+        const char* what;
+        itdb::TrackItemFields fields;
+        std::vector<Bytes> objects;
+        std::u16string expected;
+    } cases[] = {
+        {"nothing known", {}, {}, u"|||||0|0|||0.0 MB|"},
+        {"every field at its largest",
+         {.rating = 255,
+          .sizeBytes = 0xFFFFFFFF,
+          .year = 0xFFFFFFFF,
+          .playCount = 0xFFFFFFFF,
+          .lastPlayed = 0xFFFFFFFF,
+          .discNumber = 0xFFFFFFFF,
+          .discCount = 0xFFFFFFFF,
+          .dateAdded = 1,
+          .skipCount = 0xFFFFFFFF},
+         {},
+         u"|4294967295||4294967295/4294967295|\u2605\u2605\u2605\u2605\u2605|4294967295|"
+         u"4294967295|2040-02-06 06:28|1904-01-01 00:00|4096.0 MB|"},
+        {"ratings between stars, dates before 1970 and after 2038",
+         {.rating = 59,
+          .sizeBytes = 4404019,
+          .year = 1999,
+          .playCount = 12,
+          .lastPlayed = 1465994096,
+          .discNumber = 1,
+          .dateAdded = 4265672767,
+          .skipCount = 3},
+         {},
+         u"|1999||1|\u2605\u2605|12|3|1950-06-15 12:34|2039-03-04 05:06|4.2 MB|"},
+        {"no star below 20, a disc without a number, sizes rounded",
+         {.rating = 19, .sizeBytes = 52429, .discCount = 5, .dateAdded = 3792038700},
+         {},
+         u"|||||0|0||2024-02-29 08:05|0.1 MB|"},
+        {"texts with control characters",
+         {.sizeBytes = 52428},
+         {itdb::StringObject(5, u"Hip\r\nHop"),
+          itdb::StringObject(12, u"\u041F\u0451\u0442\u0440\t"),
+          itdb::StringObject(8, u"one\r\ntwo\x7F\x85\x1F\u00A0end")},
+         u"Hip  Hop||\u041F\u0451\u0442\u0440 |||0|0|||0.0 MB|one  two   \u00A0end"},
+        {"texts whose objects are longer than their text",
+         {},
+         {WithTotalLength(itdb::StringObject(5, u"Jazz"), 60), itdb::StringObject(8, u"next")},
+         u"Jazz|||||0|0|||0.0 MB|next"},
+        {"text objects without their text inside are passed over",
+         {},
+         {itdb::RawStringObject(5, 1000, Bytes{'a', 0, 'b', 0}), itdb::OtherObject(12, 24),
+          itdb::StringObject(8, u"next")},
+         u"|||||0|0|||0.0 MB|next"},
+        {"a short header ending before the skips",
+         {.headerLength = 0x9C, .playCount = 7, .discNumber = 2, .discCount = 2, .skipCount = 9},
+         {},
+         u"|||2/2||7|0|||0.0 MB|"},
+        {"a header ending after the rating",
+         {.headerLength = 0x20, .rating = 40, .dateModified = 5, .sizeBytes = 2 << 20},
+         {},
+         u"||||\u2605\u2605|0|0|||0.0 MB|"},
+    };
+    for (const auto& c : cases) {
+        std::vector<Bytes> objects = {itdb::StringObject(1, u"title"),
+                                      itdb::StringObject(2, u":a")};
+        objects.insert(objects.end(), c.objects.begin(), c.objects.end());
+        const Bytes database = itdb::Database(
+            {itdb::TrackSet({itdb::TrackItem(c.fields, objects), NamedTrack(u"b")})});
+        for (const Bytes& form : {database, itdb::CompressedDatabase(database)}) {
+            const ParseOutcome outcome = ParseBytes(form);
+            ASSERT_EQ(outcome.result, 2) << c.what;
+            EXPECT_EQ(ExtraTexts(outcome.tracks[0]), c.expected) << c.what;
+            EXPECT_EQ(outcome.tracks[0].GetTitle(), u"title") << c.what;
+        }
+    }
 }
 
 // Compressed databases ----------------------------------------------------------

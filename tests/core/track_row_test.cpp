@@ -2,9 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/onetrack.h"
+#include "core/track_columns.h"
 
 namespace {
+
+std::vector<std::u16string> TrackColumnTexts(const OneTrack& track) {
+    std::vector<std::u16string> texts;
+    for (const TrackColumnId id : StandardColumns()) {
+        texts.push_back(ColumnOf(id).Text(track));
+    }
+    return texts;
+}
 
 TEST(TrackRow, ColumnTextsOfATrack) {
     OneTrack track;

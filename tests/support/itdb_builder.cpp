@@ -98,6 +98,18 @@ Bytes TrackItem(const TrackItemFields& fields, const std::vector<Bytes>& objects
     putIfInside(56, fields.bitRate);
     putIfInside(60, static_cast<int32_t>(fields.sampleRateRaw));
     putIfInside(208, fields.mediaType);
+    if (0x1F < item.size()) {
+        item[0x1F] = fields.rating;
+    }
+    putIfInside(0x20, static_cast<int32_t>(fields.dateModified));
+    putIfInside(0x24, static_cast<int32_t>(fields.sizeBytes));
+    putIfInside(0x34, static_cast<int32_t>(fields.year));
+    putIfInside(0x50, static_cast<int32_t>(fields.playCount));
+    putIfInside(0x58, static_cast<int32_t>(fields.lastPlayed));
+    putIfInside(0x5C, static_cast<int32_t>(fields.discNumber));
+    putIfInside(0x60, static_cast<int32_t>(fields.discCount));
+    putIfInside(0x68, static_cast<int32_t>(fields.dateAdded));
+    putIfInside(0x9C, static_cast<int32_t>(fields.skipCount));
     return item + body;
 }
 
@@ -274,16 +286,22 @@ Bytes RealisticTrackItem(const Track& track, uint32_t trackId) {
     fields.bitRate = track.bitRate;
     fields.sampleRateRaw = track.sampleRateHz << 16;
     fields.mediaType = track.mediaType;
-    return TrackItem(fields, {
-                                 StringObject(1, track.title),
-                                 StringObject(2, track.location),
-                                 StringObject(3, track.album),
-                                 StringObject(4, track.artist),
-                                 StringObject(5, u"Pop"),
-                                 StringObject(6, track.fileType),
-                                 OtherObject(100, 96),
-                                 StringObject(12, u"composer"),
-                             });
+    fields.rating = track.rating;
+    fields.playCount = track.playCount;
+    fields.skipCount = track.skipCount;
+    fields.year = track.year;
+    fields.dateAdded = track.dateAdded;
+    fields.lastPlayed = track.lastPlayed;
+    std::vector<Bytes> objects = {
+        StringObject(1, track.title), StringObject(2, track.location),
+        StringObject(3, track.album), StringObject(4, track.artist),
+        StringObject(5, track.genre), StringObject(6, track.fileType),
+        OtherObject(100, 96),         StringObject(12, track.composer),
+    };
+    if (!track.comment.empty()) {
+        objects.push_back(StringObject(8, track.comment));
+    }
+    return TrackItem(fields, objects);
 }
 
 uint32_t RealisticTrackId(size_t index) {
@@ -345,6 +363,39 @@ Bytes RealisticDatabase(const std::vector<Track>& tracks,
         sets.push_back(PlaylistSet(type, items));
     }
     return Database(sets);
+}
+
+Bytes PlayCountsFile(const std::vector<PlayCountEntry>& entries, int32_t entryLength,
+                     int32_t headerLength) {
+    Bytes file = Header("mhdp", static_cast<size_t>(headerLength));
+    PutInt32(file, 8, entryLength);
+    PutInt32(file, 12, static_cast<int32_t>(entries.size()));
+    for (const PlayCountEntry& entry : entries) {
+        Bytes bytes(static_cast<size_t>(entryLength), 0);
+        const auto putIfInside = [&](size_t offset, uint32_t value) {
+            if (offset + 4 <= bytes.size()) {
+                PutInt32(bytes, offset, static_cast<int32_t>(value));
+            }
+        };
+        putIfInside(0, entry.plays);
+        putIfInside(4, entry.lastPlayed);
+        putIfInside(12, entry.rating);
+        putIfInside(20, entry.skips);
+        file += bytes;
+    }
+    return file;
+}
+
+Bytes OnTheGoFile(const std::vector<uint32_t>& trackIndexes) {
+    Bytes file = Header("mhpo", 0x14);
+    PutInt32(file, 8, 4);
+    PutInt32(file, 12, static_cast<int32_t>(trackIndexes.size()));
+    for (const uint32_t index : trackIndexes) {
+        Bytes entry(4, 0);
+        PutInt32(entry, 0, static_cast<int32_t>(index));
+        file += entry;
+    }
+    return file;
 }
 
 bool WriteFile(const std::string& path, const Bytes& bytes) {

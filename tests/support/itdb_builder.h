@@ -29,13 +29,24 @@ Bytes OtherObject(uint32_t type, int32_t totalLength, std::optional<size_t> actu
 
 struct TrackItemFields {
     int32_t headerLength = 388;
-    std::optional<int32_t> objectCount;  // default: the objects given
+    std::optional<int32_t> objectCount{};  // default: the objects given
     uint32_t trackId = 0;                // what playlist entries name the track by
     uint32_t lengthMs = 0;
     int32_t trackNumber = 0;
     int32_t bitRate = 0;
     uint32_t sampleRateRaw = 0;  // 16.16 fixed point
     int32_t mediaType = 1;
+    // What the player knows of the track; times in seconds since 1904.
+    uint8_t rating = 0;  // stars times 20
+    uint32_t dateModified = 0;
+    uint32_t sizeBytes = 0;
+    uint32_t year = 0;
+    uint32_t playCount = 0;
+    uint32_t lastPlayed = 0;
+    uint32_t discNumber = 0;
+    uint32_t discCount = 0;
+    uint32_t dateAdded = 0;
+    uint32_t skipCount = 0;
 };
 // A track item ("mhit") followed by its data objects. Fields that lie beyond a
 // short header are not written.
@@ -136,9 +147,18 @@ struct Track {
     int32_t bitRate = 0;
     uint32_t sampleRateHz = 0;
     int32_t mediaType = 1;
+    std::u16string genre = u"Pop";
+    std::u16string composer = u"composer";
+    std::u16string comment{};  // written only when not empty
+    uint8_t rating = 0;        // stars times 20
+    uint32_t playCount = 0;
+    uint32_t skipCount = 0;
+    uint32_t year = 0;
+    uint32_t dateAdded = 0;  // seconds since 1904
+    uint32_t lastPlayed = 0;
 };
-// A track item with the five string objects, plus objects the reader skips
-// (a genre string of type 5 and a non-string object), as players write them.
+// A track item with the five string objects, a genre, a composer and, when
+// given, a comment, plus a non-string object, as players write them.
 Bytes RealisticTrackItem(const Track& track, uint32_t trackId = 0);
 // The id RealisticDatabase gives the track at `index`: not the index, as on
 // a player.
@@ -165,6 +185,22 @@ Bytes RealisticPlaylist(const PlaylistContents& playlist, const std::vector<Trac
 // every track) first and then `playlists`.
 Bytes RealisticDatabase(const std::vector<Track>& tracks,
                         const std::vector<PlaylistContents>& playlists);
+
+// The plays since the last sync of one track, as "Play Counts" holds them.
+struct PlayCountEntry {
+    uint32_t plays = 0;
+    uint32_t lastPlayed = 0;
+    uint32_t rating = 0;
+    uint32_t skips = 0;
+};
+// A "Play Counts" file: header "mhdp" of `headerLength` bytes, then the
+// entries of `entryLength` bytes each, whose fields are written as far as
+// they fit: plays at 0, last played at 4, rating at 12, skips at 20.
+Bytes PlayCountsFile(const std::vector<PlayCountEntry>& entries, int32_t entryLength = 0x1C,
+                     int32_t headerLength = 0x60);
+// An "OTGPlaylistInfo" file: header "mhpo" of 0x14 bytes, then one 4-byte
+// entry per track index.
+Bytes OnTheGoFile(const std::vector<uint32_t>& trackIndexes);
 
 // Writes bytes to a file; false when it cannot be written.
 bool WriteFile(const std::string& path, const Bytes& bytes);
