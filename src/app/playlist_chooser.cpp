@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -57,17 +58,30 @@ void PlaylistChooser::Scale(HFONT font, int dpi) {
 
 void PlaylistChooser::Reset(const ITDBParser* parser) {
     playlists_.clear();
-    SendMessageW(comboBox_, CB_RESETCONTENT, 0, 0);
-    SendMessageW(comboBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kAllTracks));
     if (parser != nullptr) {
         playlists_ = UserPlaylists(parser->Playlists());
     }
+    std::vector<std::wstring> labels;
+    labels.reserve(playlists_.size());
+    size_t characters = 0;
     for (const Playlist* playlist : playlists_) {
-        const std::wstring label = win::WideFromUtf16(PlaylistLabel(*playlist));
+        labels.push_back(win::WideFromUtf16(PlaylistLabel(*playlist)));
+        characters += labels.back().size() + 1;
+    }
+    // One pass: room for every entry is made at once, and the box is drawn
+    // once they are all in, not after each.
+    SendMessageW(comboBox_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(comboBox_, CB_RESETCONTENT, 0, 0);
+    SendMessageW(comboBox_, CB_INITSTORAGE, labels.size() + 1,
+                 static_cast<LPARAM>((characters + std::size(kAllTracks)) * sizeof(wchar_t)));
+    SendMessageW(comboBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kAllTracks));
+    for (const std::wstring& label : labels) {
         SendMessageW(comboBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
     }
     shownEntry_ = 0;
     SendMessageW(comboBox_, CB_SETCURSEL, 0, 0);
+    SendMessageW(comboBox_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(comboBox_, nullptr, TRUE);
 }
 
 void PlaylistChooser::ShowChosen() {
