@@ -6,7 +6,8 @@
 # are up, the texts of their controls) and never acts. Outcomes are checked
 # on disk and in the registry; every step leaves a screenshot in
 # build/journeys/shots, and the README's pictures are made on the way, in
-# build/journeys/pictures. Needs the Windows and the native build.
+# build/journeys/pictures, the last at 150 % scale. Needs the Windows and the
+# native build.
 #
 #   tests/journeys/journeys.sh
 set -euo pipefail
@@ -258,6 +259,8 @@ journey() {
 
     step=2  # Open the demo player.
     expect_window TMainForm Trackhaul
+    local buttons_at_96
+    buttons_at_96=$(ask buttons TMainForm 0 Trackhaul)
     open_player 0
     wait_status 'Loaded total 59 song(s)'
     shot loaded
@@ -463,6 +466,33 @@ journey() {
         fail "the run without sub-folders changed the sub-folders"
     find "$destination" -type f -size +100M -delete
     player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
+    keys alt+f
+    sleep 0.3
+    keys x
+    wait_for_exit
+
+    step=10  # At 150 %: the toolbar's images grow from 16 to 24 pixels.
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
+    for setting in x=8 y=8 w=1248 h=880; do
+        wine reg add "$key" /v "${setting%%=*}" /d "${setting#*=}" /f >/dev/null 2>&1
+    done
+    wineserver -k >/dev/null 2>&1 || true  # the DPI is read when the prefix starts
+    wineserver -w
+    start_trackhaul
+    start_probe
+    expect_window TMainForm Trackhaul
+    desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
+    read -r width height <<< "$buttons_at_96"
+    [ "$(ask buttons TMainForm 0 Trackhaul)" = "$((width + 8)) $((height + 8))" ] ||
+        fail "the toolbar's buttons are $(ask buttons TMainForm 0 Trackhaul), not 8 pixels more than $buttons_at_96"
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    sort_by_title
+    sleep 0.5
+    shot at-150-percent
+    picture main-window-150 TMainForm Trackhaul
     keys alt+f
     sleep 0.3
     keys x
