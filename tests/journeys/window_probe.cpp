@@ -11,14 +11,10 @@
 //                                 "LEFT TOP RIGHT BOTTOM|TEXT" of the window's
 //                                 INDEX-th child of class CHILDCLASS (from 0,
 //                                 depth first), or "none"
-//   buttons CLASS INDEX CAPTION   "WIDTH HEIGHT" of the buttons of the window's
-//                                 INDEX-th toolbar, or "none"
 //
 // CLASS "*" stands for any class; CAPTION runs to the end of the line where
 // it comes last and is UTF-8. Coordinates are those of the Windows screen.
 #include <windows.h>
-
-#include <commctrl.h>
 
 #include <cstdio>
 #include <iostream>
@@ -136,13 +132,10 @@ std::string Answer(const std::string& request) {
         HWND window = FindVisible(windowClass, Wide(Rest(line)));
         return window != nullptr ? RectText(window) : "none";
     }
-    if (verb == "child" || verb == "buttons") {
-        std::string childClass = "ToolbarWindow32";
+    if (verb == "child") {
+        std::string childClass;
         int index = 0;
-        if (verb == "child") {
-            line >> childClass;
-        }
-        line >> index;
+        line >> childClass >> index;
         HWND window = FindVisible(windowClass, Wide(Rest(line)));
         if (window == nullptr) {
             return "none";
@@ -153,11 +146,6 @@ std::string Answer(const std::string& request) {
             return "none";
         }
         HWND child = search.Found[static_cast<size_t>(index)];
-        if (verb == "buttons") {
-            // A message without pointers, which crosses processes as it is.
-            const auto size = SendMessageW(child, TB_GETBUTTONSIZE, 0, 0);
-            return std::to_string(LOWORD(size)) + " " + std::to_string(HIWORD(size));
-        }
         return RectText(child) + "|" + Utf8(TextOf(child));
     }
     return "error: unknown request";
