@@ -122,26 +122,6 @@ double TimeBareLoop(const std::vector<fs::path>& files, const fs::path& folder, 
     return SecondsSince(start);
 }
 
-LRESULT CALLBACK NoteDestruction(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR destroyedAt) {
-    if (message == WM_NCDESTROY) {
-        *reinterpret_cast<Clock::time_point*>(destroyedAt) = Clock::now();
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
-// From the end of the folder dialog (OK pressed) to the end of the command:
-// the dialog's own teardown is the shell's work, not the run's.
-double TimeExtraction(TMainForm& form) {
-    Clock::time_point dialogGone{};
-    WhenWindowShows dialog(L"Browse for Folder", [&](HWND found) {
-        SetWindowSubclass(found, NoteDestruction, 1, reinterpret_cast<DWORD_PTR>(&dialogGone));
-        PressButton(found, IDOK);
-    });
-    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_EXTRACT, 0), 0);
-    return dialog.Shown() ? SecondsSince(dialogGone) : -1;
-}
-
 double Best(const std::vector<double>& times) {
     return *std::min_element(times.begin(), times.end());
 }
@@ -182,7 +162,7 @@ bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
                     break;
                 default:
                     EmptyFolder(RunFolder);
-                    runs.push_back(TimeExtraction(form));
+                    runs.push_back(benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT));
                     break;
             }
         }
@@ -234,7 +214,7 @@ bool MeasureFolders(TMainForm& form, const std::string& drive) {
             Kind& kind = kinds[(round + turn) % 3];
             UseSettings(form, kind.FolderFormat, kind.Covers);
             EmptyFolder(RunFolder);
-            kind.Times.push_back(TimeExtraction(form));
+            kind.Times.push_back(benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT));
             allMade = allMade && InnerFoldersAndCovers() == kind.Expected;
         }
     }

@@ -9,6 +9,9 @@
 //       one UTF-8 line per playlist in file order: its name, 0x1F, its kind
 //       (M library, P podcasts, S smart, N other), 0x1F and the file-order
 //       indexes (from 0) of its member tracks, separated by commas
+//   trackhaul-dump --fields DATABASE
+//       one UTF-8 line per track in file order: the texts of the list's extra
+//       columns (Genre, Year, ... Comment) as it shows them, separated by 0x1F
 //   trackhaul-dump --art PLAYER
 //       per track in file order, its picture's visible size and format id
 //       ("320x320 1060") or "-"; PLAYER is the player's folder, whose
@@ -16,6 +19,9 @@
 //   trackhaul-dump --art-ppm PLAYER INDEX OUT
 //       writes the picture of the track at file-order INDEX (from 0) to OUT
 //       as a binary PPM; exit 1 when it has none
+//
+// A database in a player's "iPod_Control\iTunes" folder is read with what the
+// player recorded since its last sync, as the program reads it.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -27,6 +33,7 @@
 #include "core/csv_format.h"
 #include "core/itdbparser.h"
 #include "core/playlist_file.h"
+#include "core/track_columns.h"
 #include "core/track_row.h"
 
 #ifdef _WIN32
@@ -40,6 +47,7 @@ int Usage() {
     std::cerr << "usage: trackhaul-dump DATABASE [LIMIT]\n"
                  "       trackhaul-dump --count DATABASE\n"
                  "       trackhaul-dump --playlists DATABASE\n"
+                 "       trackhaul-dump --fields DATABASE\n"
                  "       trackhaul-dump --art PLAYER\n"
                  "       trackhaul-dump --art-ppm PLAYER INDEX OUT\n";
     return 2;
@@ -59,20 +67,45 @@ void WriteBytes(const std::string& bytes) {
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
-int DumpTracks(const std::string& path, int32_t limit) {
-    ITDBParser parser(path);
+// Parses the database; false, with the program's message on standard error,
+// when it cannot be read or is empty.
+bool ParseReporting(ITDBParser& parser, int32_t limit) {
     const int32_t result = parser.Parse(limit);
     if (result < 0) {
         std::cerr << "An error occurred while reading iPod database.\n";
-        return 1;
-    }
-    if (result == 0) {
+    } else if (result == 0) {
         std::cerr << "iPod database is empty.\n";
+    }
+    return result > 0;
+}
+
+int DumpTracks(const std::string& path, int32_t limit) {
+    ITDBParser parser(path);
+    if (!ParseReporting(parser, limit)) {
         return 1;
     }
     WriteBytes(Utf16LeBytes(CsvHeaderLine(), true));
     for (parser.First(); parser.HasNext();) {
         WriteBytes(Utf16LeBytes(CsvTrackLine(*parser.Next())));
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int DumpFields(const std::string& path) {
+    ITDBParser parser(path);
+    if (!ParseReporting(parser, -1)) {
+        return 1;
+    }
+    for (parser.First(); parser.HasNext();) {
+        const OneTrack& track = *parser.Next();
+        std::u16string line;
+        for (const TrackColumnId id : ExtraColumns()) {
+            if (id != ExtraColumns().front()) {
+                line += u'\x1F';
+            }
+            line += ColumnOf(id).Text(track);
+        }
+        WriteBytes(Utf8FromUtf16(line) + '\n');
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
@@ -204,6 +237,9 @@ int main(int argc, char** argv) {
     }
     if (first == "--art-ppm") {
         return argc == 5 ? DumpArtPpm(argv[2], argv[3], argv[4]) : Usage();
+    }
+    if (first == "--fields") {
+        return argc == 3 ? DumpFields(argv[2]) : Usage();
     }
     if (first == "--count") {
         if (argc != 3) {

@@ -108,7 +108,7 @@ void AlbumArtPane::Paint() {
     RECT client{};
     GetClientRect(window_, &client);
     FillRect(context, &client, GetSysColorBrush(COLOR_WINDOW));
-    const int margin = win::ScalePixels(kMargin);
+    const int margin = win::ScalePixels(kMargin, win::WindowDpi(window_));
     const int width = client.right - 2 * margin;
     if (picture_ && width > 0) {
         if (HBITMAP bitmap = ScaledBitmap(width)) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <string_view>
 
 #include "buffered_input.h"
@@ -13,10 +12,9 @@ namespace {
 
 // A file name longer than this is not one the player wrote.
 constexpr uint32_t kMaxNameBytes = 256;
-
-// What the index keeps per picture, besides the picture itself: its place in
-// the two link tables.
-constexpr size_t kLinkBytes = 2 * 16;
+// Players keep their pictures in a few files; a store naming more is not
+// read beyond them.
+constexpr size_t kMostFiles = 256;
 
 // A record's place in the store and the first bytes of its header.
 struct Record {
@@ -109,7 +107,7 @@ std::optional<std::string> PathInFolder(const std::string& folder, std::string_v
 
 // The text of a file name object: UTF-16LE (encoding 2) or UTF-8 (0 or 1),
 // kept only where every character is ASCII.
-std::optional<std::string> AsciiName(const std::vector<uint8_t>& bytes, uint8_t encoding) {
+std::optional<std::string> AsciiName(std::basic_string_view<uint8_t> bytes, uint8_t encoding) {
     std::string name;
     if (encoding == 2) {
         if (bytes.size() % 2 != 0) {
@@ -139,8 +137,8 @@ std::optional<std::string> AsciiName(const std::vector<uint8_t>& bytes, uint8_t 
 // One read of the store: the walk from the root down to each stored size.
 class ArtworkIndex::Walk {
 public:
-    Walk(ArtworkIndex& index, BufferedInput& input, const Charge& charge)
-        : index_(index), input_(input), charge_(charge) {}
+    Walk(ArtworkIndex& index, BufferedInput& input, MemoryBudget& budget)
+        : index_(index), input_(input), budget_(budget) {}
 
     void Root() {
         const auto root = ReadRecord(input_, 0, input_.Size(), "mhfd", 24, Extent::Clipped);
@@ -204,7 +202,7 @@ private:
         if (!best) {
             return true;
         }
-        if (!charge_(sizeof(StoredPicture) + kLinkBytes)) {
+        if (!budget_.MakeRoom(index_.pictures_)) {
             return false;
         }
         best->ImageId = item.U32(16);
@@ -260,61 +258,79 @@ private:
         if (length > kMaxNameBytes || object->Start + 36 + int64_t{length} > object->End) {
             return std::nullopt;
         }
-        std::vector<uint8_t> bytes(length);
+        std::array<uint8_t, kMaxNameBytes> bytes;
         if (!input_.SeekTo(object->Start + 36) || input_.Read(bytes.data(), length) != length) {
             return std::nullopt;
         }
-        const std::optional<std::string> name = AsciiName(bytes, object->Head[28]);
-        if (!name) {
+        const std::optional<std::string> name = AsciiName({bytes.data(), length}, object->Head[28]);
+        const std::optional<std::string> path =
+            name ? PathInFolder(index_.folder_, *name) : std::nullopt;
+        if (!path) {
             return std::nullopt;
         }
-        const auto known = fileNumbers_.find(*name);
-        if (known != fileNumbers_.end()) {
-            return known->second;
+        std::vector<ArtworkFile>& files = index_.files_;
+        const auto known = std::find_if(files.begin(), files.end(), [&](const ArtworkFile& file) {
+            return file.Path == *path;
+        });
+        if (known != files.end()) {
+            return static_cast<uint32_t>(known - files.begin());
         }
-        const std::optional<std::string> path = PathInFolder(index_.folder_, *name);
-        if (!path || !charge_(sizeof(ArtworkFile) + 2 * name->size() + kLinkBytes)) {
+        if (files.size() >= kMostFiles || !budget_.MakeRoom(files) ||
+            !budget_.Charge(path->size() + 1)) {
             return std::nullopt;
         }
-        const auto number = static_cast<uint32_t>(index_.files_.size());
-        index_.files_.push_back({*path, FileSize(*path).value_or(-1)});
-        fileNumbers_.emplace(*name, number);
-        return number;
+        files.push_back({*path, FileSize(*path).value_or(-1)});
+        return static_cast<uint32_t>(files.size() - 1);
     }
 
     ArtworkIndex& index_;
     BufferedInput& input_;
-    const Charge& charge_;
-    std::map<std::string, uint32_t, std::less<>> fileNumbers_;
+    MemoryBudget& budget_;
 };
 
-void ArtworkIndex::Read(const std::string& artworkFolder, const Charge& charge) {
+void ArtworkIndex::Read(const std::string& artworkFolder, MemoryBudget& budget) {
     folder_ = artworkFolder;
-    files_.clear();
-    pictures_.clear();
     BufferedInput input;
     if (!folder_.empty() && input.Open(folder_ + "ArtworkDB")) {
-        Walk(*this, input, charge).Root();
+        Walk(*this, input, budget).Root();
     }
-    IndexLinks();
+    IndexLinks(budget);
 }
 
-void ArtworkIndex::IndexLinks() {
-    byImageId_.clear();
-    bySongId_.clear();
-    for (size_t number = 0; number < pictures_.size(); ++number) {
-        byImageId_.emplace_back(pictures_[number].ImageId, static_cast<int32_t>(number));
-        // Id 0 links nothing: a track without a database id is not every
-        // picture's.
-        if (pictures_[number].SongId != 0) {
-            bySongId_.emplace_back(pictures_[number].SongId, static_cast<int32_t>(number));
+namespace {
+
+// Fills `links` with the ids of the pictures, but ids of 0, sorted by id;
+// of pictures sharing an id the first in the store comes first. False, and
+// no link, when the budget does not hold them.
+template <typename Id, typename Stored>
+bool MakeLinks(std::vector<std::pair<Id, int32_t>>& links, const std::vector<Stored>& pictures,
+               Id Stored::*id, MemoryBudget& budget) {
+    if (!budget.Charge(pictures.size() * sizeof(links.front()))) {
+        return false;
+    }
+    links.reserve(pictures.size());
+    for (size_t number = 0; number < pictures.size(); ++number) {
+        if (pictures[number].*id != 0) {
+            links.emplace_back(pictures[number].*id, static_cast<int32_t>(number));
         }
     }
-    // Of pictures sharing an id, the first in the store is found.
-    std::stable_sort(byImageId_.begin(), byImageId_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::stable_sort(bySongId_.begin(), bySongId_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (!budget.StableSort(links, [](const auto& a, const auto& b) { return a.first < b.first; })) {
+        links = {};
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void ArtworkIndex::IndexLinks(MemoryBudget& budget) {
+    // Id 0 links nothing: a track without a database id or image id is not
+    // every picture's.
+    if (!MakeLinks(byImageId_, pictures_, &StoredPicture::ImageId, budget) ||
+        !MakeLinks(bySongId_, pictures_, &StoredPicture::SongId, budget)) {
+        byImageId_ = {};
+        bySongId_ = {};
+    }
 }
 
 namespace {

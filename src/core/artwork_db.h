@@ -16,23 +16,21 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "artwork_frame.h"
+#include "memory_budget.h"
 #include "picture.h"
 
 class ArtworkIndex {
 public:
-    // Counts bytes the index keeps against the reader's budget; false when
-    // they do not fit, which ends the read with the pictures before.
-    using Charge = std::function<bool(size_t bytes)>;
-
-    // Reads the ArtworkDB of `artworkFolder` (its path and a separator).
-    // A missing or damaged store gives fewer or no pictures.
-    void Read(const std::string& artworkFolder, const Charge& charge);
+    // Reads the ArtworkDB of `artworkFolder` (its path and a separator),
+    // charging what the index keeps to the reader's budget: where that runs
+    // out, the read ends with the pictures before. A missing or damaged store
+    // gives fewer or no pictures.
+    void Read(const std::string& artworkFolder, MemoryBudget& budget);
 
     // The picture of a track, by the track's links: its image id (0 for
     // none) and its database id; -1 when it has none.
@@ -70,7 +68,7 @@ private:
     class Walk;
 
     const StoredPicture& At(int32_t number) const { return pictures_[static_cast<size_t>(number)]; }
-    void IndexLinks();
+    void IndexLinks(MemoryBudget& budget);
 
     std::string folder_;
     std::vector<ArtworkFile> files_;

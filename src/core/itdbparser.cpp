@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <exception>
 #include <new>
 
 #include "ansi_text.h"
@@ -45,16 +44,26 @@ namespace item {
 constexpr ItemField kHeaderLength{4, 4, true};
 constexpr ItemField kObjectCount{12, 4, true};
 constexpr ItemField kTrackId{16, 4, true};
-constexpr ItemField kLength{40, 4, true};  // milliseconds
+constexpr ItemField kRating{0x1F, 1};        // stars times 20
+constexpr ItemField kDateModified{0x20, 4};  // the player's time
+constexpr ItemField kSize{0x24, 4};          // bytes
+constexpr ItemField kLength{40, 4, true};    // milliseconds
 constexpr ItemField kTrackNumber{44, 4, true};
+constexpr ItemField kYear{0x34, 4};
 constexpr ItemField kBitRate{56, 4, true};     // kbit/s
 constexpr ItemField kSampleRate{60, 4, true};  // 16.16 fixed point
-constexpr ItemField kMediaType{208, 4, true};
+constexpr ItemField kPlayCount{0x50, 4};
+constexpr ItemField kLastPlayed{0x58, 4};
+constexpr ItemField kDiscNumber{0x5C, 4};
+constexpr ItemField kDiscCount{0x60, 4};
+constexpr ItemField kDateAdded{0x68, 4};
+constexpr ItemField kSkipCount{0x9C, 4};
 // A track's links to its picture in the artwork store: its database id, and
 // in headers at least kArtworkIdHeaderLength long the picture's image id.
 constexpr ItemField kDatabaseId{0x70, 8};
 constexpr ItemField kArtworkId{0x160, 4};
 constexpr int32_t kArtworkIdHeaderLength = 0x184;
+constexpr ItemField kMediaType{208, 4, true};
 // Bytes read of every item, however short its header. The walk then moves to
 // the item's header length, which may lie before: the input keeps enough
 // bytes behind for that move back.
@@ -96,9 +105,8 @@ public:
         }
         return value;
     }
-    int32_t GetInt32(ItemField field) const {
-        return static_cast<int32_t>(static_cast<uint32_t>(Get(field)));
-    }
+    uint32_t GetUInt32(ItemField field) const { return static_cast<uint32_t>(Get(field)); }
+    int32_t GetInt32(ItemField field) const { return static_cast<int32_t>(GetUInt32(field)); }
     int32_t Length() const { return length_; }
 
 private:
@@ -106,13 +114,30 @@ private:
     int32_t length_ = 0;
 };
 
-// Data object types that carry a string the track list needs.
+// Data object types that carry a string the reader keeps.
 enum ObjectType : uint32_t {
     kTitle = 1,
     kLocation = 2,
     kAlbum = 3,
     kArtist = 4,
+    kGenre = 5,
     kFileType = 6,
+    kComment = 8,
+    kComposer = 12,
+};
+
+// The texts beyond the list's first columns and their setters. Unlike the
+// five strings above, whose walk goes on right after their text, these are
+// stepped over by their total length like the objects the reader passes
+// over, and read only when their text lies inside it.
+struct TextObject {
+    ObjectType Type;
+    void (OneTrack::*Set)(std::u16string);
+};
+constexpr TextObject kTextObjects[] = {
+    {kGenre, &OneTrack::SetGenre},
+    {kComment, &OneTrack::SetComment},
+    {kComposer, &OneTrack::SetComposer},
 };
 
 bool ReadInt32(BufferedInput& input, int32_t& value) {
@@ -129,40 +154,25 @@ bool ReadTag(BufferedInput& input, const char (&expected)[5]) {
     return input.Read(tag, 4) == 4 && std::memcmp(tag, expected, 4) == 0;
 }
 
-// Reads `unitCount` UTF-16 code units. The text grows step by step as its
-// bytes arrive, so a declared length never makes the reader ask for more
-// memory than the input really holds: the size of an inflated stream is not
-// known before its end.
-bool ReadUnits(BufferedInput& input, size_t unitCount, std::u16string& text) {
-    constexpr size_t kStepUnits = 32 * 1024;
-    text.clear();
-    while (text.size() < unitCount) {
-        const size_t done = text.size();
-        const size_t step = std::min(unitCount - done, kStepUnits);
-        try {
-            text.resize(done + step);
-        } catch (const std::exception&) {
-            // A text too large for memory (a small stream can inflate to a
-            // huge one): the track fails as if its bytes were missing.
-            text.clear();
-            return false;
-        }
-        if (input.Read(reinterpret_cast<uint8_t*>(text.data() + done), step * 2) != step * 2) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Reads an object's string bytes as UTF-16 little-endian; positioned 16 bytes
-// into the object. An odd last byte is skipped. `charge` is told the text's
-// length in bytes before it is read and may refuse it.
+// Reads an object's string as UTF-16 little-endian, positioned 16 bytes
+// into the object: at most kLongestText bytes of it, in whole code units;
+// the rest is passed over, but its last byte must be there all the same.
+// `charge` is told the bytes to be kept before they are read and may refuse
+// them.
 template <typename Charge>
 bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) {
     int32_t length = 0;
     if (!input.Skip(kStringLengthGap) || !ReadInt32(input, length) || length < 0 ||
-        !charge(static_cast<size_t>(length)) || !input.Skip(kStringTextGap) ||
-        !ReadUnits(input, static_cast<size_t>(length) / 2, text)) {
+        !input.Skip(kStringTextGap)) {
+        return false;
+    }
+    const int32_t kept = std::min(length, ITDBParser::kLongestText) / 2 * 2;
+    if (!charge(static_cast<size_t>(kept))) {
+        return false;
+    }
+    text.resize(static_cast<size_t>(kept) / 2);
+    if (input.Read(reinterpret_cast<uint8_t*>(text.data()), static_cast<size_t>(kept)) !=
+        static_cast<size_t>(kept)) {
         return false;
     }
     if constexpr (std::endian::native == std::endian::big) {
@@ -170,9 +180,9 @@ bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) 
             unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
         }
     }
-    // The odd last byte must be there too, although it is not kept.
-    uint8_t oddByte = 0;
-    return length % 2 == 0 || input.Read(&oddByte, 1) == 1;
+    const int64_t passedOver = length - kept;
+    uint8_t lastByte = 0;
+    return passedOver == 0 || (input.Skip(passedOver - 1) && input.Read(&lastByte, 1) == 1);
 }
 
 // A compressed database holds a zlib stream where an ordinary one has its
@@ -202,7 +212,7 @@ int32_t ITDBParser::ToInt32(const uint8_t bytes[4]) {
 }
 
 int32_t ITDBParser::Parse(int32_t limit) {
-    playlists_.clear();
+    DropPlaylists();
     BufferedInput input;
     if (databasePath_.empty() || !input.Open(databasePath_)) {
         return -1;
@@ -218,12 +228,12 @@ int32_t ITDBParser::Parse(int32_t limit) {
         artwork_ = {};
         tracks_.clear();
         cursor_ = tracks_.end();
-        bytesHeld_ = 0;
+        budget_.Clear();
     }
     narrowBuffer_ = std::u16string();
-    trackIds_ = {};
-    entries_ = {};
-    artworkLinks_ = {};
+    trackIds_.Free(budget_);
+    budget_.Free(entries_);
+    budget_.Free(artworkLinks_);
     return result;
 }
 
@@ -234,24 +244,26 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
         return count;
     }
     const int32_t wanted = limit < 0 ? count : std::min(count, limit);
-    // A track's record and its place in the list, beside its texts; its
-    // links while Parse runs.
-    constexpr size_t kTrackBytes =
-        sizeof(OneTrack) + 4 * sizeof(void*) + sizeof(artworkLinks_.front());
+    // A track's record and its place in the list, beside its texts.
+    constexpr size_t kTrackBytes = sizeof(OneTrack) + 4 * sizeof(void*);
     int32_t read = 0;
     while (read < wanted) {
         TrackLinks links;
         std::unique_ptr<OneTrack> track = ReadTrack(input, links);
-        if (!track || !Charge(kTrackBytes)) {
+        if (!track || !budget_.Charge(kTrackBytes) ||
+            !trackIds_.Add(links.TrackId, track.get(), budget_) ||
+            !budget_.MakeRoom(artworkLinks_)) {
             break;
         }
-        // A second track of the same id leaves the playlists to the first.
-        trackIds_.Add(links.TrackId, track.get());
         artworkLinks_.emplace_back(track.get(), links);
         tracks_.push_back(std::move(track));
         ++read;
     }
-    ReadPlaylists(input, trackSetEnd);
+    // A second track of the same id leaves the playlists to the first.
+    if (trackIds_.Sort(budget_)) {
+        ReadPlaylists(input, trackSetEnd);
+    }
+    MergeSinceSync();
     if (read > 0) {
         ReadArtwork();
     }
@@ -259,19 +271,10 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
 }
 
 void ITDBParser::ReadArtwork() {
-    artwork_.Read(ArtworkFolderOf(databasePath_), [this](size_t bytes) { return Charge(bytes); });
+    artwork_.Read(ArtworkFolderOf(databasePath_), budget_);
     for (const auto& [track, links] : artworkLinks_) {
         track->SetArtwork(artwork_.Find(links.ArtworkId, links.DatabaseId));
     }
-}
-
-bool ITDBParser::Charge(size_t bytes) {
-    if (bytes > kMemoryBudget - bytesHeld_) {
-        bytesHeld_ = kMemoryBudget;
-        return false;
-    }
-    bytesHeld_ += bytes;
-    return true;
 }
 
 int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
@@ -332,11 +335,20 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, TrackLinks
         return nullptr;
     }
     auto track = std::make_unique<OneTrack>();
-    track->SetLength(static_cast<uint32_t>(header.Get(item::kLength)));
+    track->SetLength(header.GetUInt32(item::kLength));
     track->SetTrackNumber(header.GetInt32(item::kTrackNumber));
     track->SetBitRate(header.GetInt32(item::kBitRate));
-    track->SetSampleRate(static_cast<uint32_t>(header.Get(item::kSampleRate)));
+    track->SetSampleRate(header.GetUInt32(item::kSampleRate));
     track->SetMediaType(header.GetInt32(item::kMediaType));
+    track->SetRating(header.GetUInt32(item::kRating));
+    track->SetDateModified(header.GetUInt32(item::kDateModified));
+    track->SetSize(header.GetUInt32(item::kSize));
+    track->SetYear(header.GetUInt32(item::kYear));
+    track->SetPlayCount(header.GetUInt32(item::kPlayCount));
+    track->SetLastPlayed(header.GetUInt32(item::kLastPlayed));
+    track->SetDisc(header.GetUInt32(item::kDiscNumber), header.GetUInt32(item::kDiscCount));
+    track->SetDateAdded(header.GetUInt32(item::kDateAdded));
+    track->SetSkipCount(header.GetUInt32(item::kSkipCount));
 
     for (int32_t i = 0; i < objectCount; ++i) {
         int32_t objectTotalLength = 0;
@@ -345,9 +357,19 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, TrackLinks
             !ReadInt32(input, rawType)) {
             return nullptr;
         }
+        const auto type = static_cast<uint32_t>(rawType);
+        const auto* textObject =
+            std::find_if(std::begin(kTextObjects), std::end(kTextObjects),
+                         [type](const TextObject& object) { return object.Type == type; });
+        if (textObject != std::end(kTextObjects)) {
+            if (!ReadTextObject(input, objectTotalLength, *track, textObject->Set)) {
+                return nullptr;
+            }
+            continue;
+        }
         std::u16string wide;
         std::string narrow;
-        switch (static_cast<uint32_t>(rawType)) {
+        switch (type) {
             case kTitle:
                 if (!ReadWideString(input, wide))
                     return nullptr;
@@ -392,16 +414,35 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, TrackLinks
     return track;
 }
 
+bool ITDBParser::ReadTextObject(BufferedInput& input, int32_t totalLength, OneTrack& track,
+                                void (OneTrack::*set)(std::u16string)) {
+    constexpr int64_t kTextOffset = kObjectFieldsRead + kStringLengthGap + 4 + kStringTextGap;
+    const int64_t objectStart = input.Tell() - kObjectFieldsRead;
+    if (totalLength <= 0) {
+        return false;  // as for any object passed over: the walk must move on
+    }
+    int32_t length = 0;
+    if (totalLength >= kTextOffset && input.Skip(kStringLengthGap) && ReadInt32(input, length) &&
+        length >= 0 && length <= totalLength - kTextOffset) {
+        std::u16string text;
+        if (!input.SeekTo(objectStart + kObjectFieldsRead) || !ReadWideString(input, text)) {
+            return false;
+        }
+        (track.*set)(std::move(text));
+    }
+    return input.SeekTo(objectStart + totalLength);
+}
+
 bool ITDBParser::ReadWideString(BufferedInput& input, std::u16string& text) {
-    return ReadStringUnits(input, text, [this](size_t bytes) { return Charge(bytes); });
+    return ReadStringUnits(input, text, [this](size_t bytes) { return budget_.Charge(bytes); });
 }
 
 bool ITDBParser::ReadNarrowString(BufferedInput& input, std::string& text) {
-    // The narrow text takes at most half the bytes of its UTF-16 form.
-    if (!ReadStringUnits(input, narrowBuffer_,
-                         [this](size_t bytes) { return Charge(bytes / 2); })) {
+    // The UTF-16 form passes through a buffer of its own, reused; the narrow
+    // text is charged at what it holds, up to two bytes a code unit.
+    if (!ReadStringUnits(input, narrowBuffer_, [](size_t) { return true; })) {
         return false;
     }
     text = AnsiFromUtf16(narrowBuffer_);
-    return true;
+    return budget_.Charge(text.size());
 }

@@ -14,11 +14,8 @@
 //
 // After the track set the reader goes on to the playlist sets (see
 // itdbparser_playlists.cpp); damage there keeps every track and the playlists
-// before it.
-//
-// After the tracks the reader reads the index of the player's artwork store
-// (artwork_db.h), in the Artwork folder beside the database's own, and links
-// each track to its picture; a missing or damaged store only costs pictures.
+// before it. A database in a player's own folder is then completed with what
+// the player recorded since it was last synced (itdbparser_since_sync.cpp).
 //
 // A damaged file never crashes the reader: no declared length makes it
 // allocate more than the bytes that are really there, and the reader reports
@@ -34,6 +31,7 @@
 #include <vector>
 
 #include "artwork_db.h"
+#include "memory_budget.h"
 #include "onetrack.h"
 #include "playlist.h"
 #include "track_id_table.h"
@@ -49,9 +47,16 @@ public:
     // Deletes every track read: pointers handed out by Next die with it.
     ~ITDBParser();
 
-    // Memory the tracks and their texts may take: reading stops there as it
-    // does at damage, keeping the tracks before.
+    // Memory a read may take: the tracks, their texts, the playlists and
+    // what the reader needs to build them. Reading stops there as it does
+    // at damage, keeping the tracks before.
     static constexpr size_t kMemoryBudget = size_t{256} << 20;
+    // The most of one text kept, in bytes; the rest of a longer one is
+    // passed over. One code unit more than the longest path Windows takes,
+    // so that a longer location stays too long to name a file.
+    static constexpr int32_t kLongestText = 64 * 1024;
+    // The most playlists kept; the rest are dropped as damage is.
+    static constexpr size_t kMostPlaylists = 10000;
 
     // Reads up to `limit` tracks (negative: all) and appends them to the track
     // list. Returns -1 when the file cannot be opened or its header structure
@@ -68,7 +73,8 @@ public:
     OneTrack* Next() { return (cursor_++)->get(); }
 
     // The playlists of the last Parse, in file order, the library playlist
-    // included. Members point at tracks of this reader.
+    // included, then the On-The-Go lists made on the player since its last
+    // sync. Members point at tracks of this reader.
     const std::vector<Playlist>& Playlists() const { return playlists_; }
 
     // The pictures of the last Parse; a track's GetArtwork is its number here.
@@ -88,21 +94,33 @@ private:
     };
     // The track of the item at the input's position and its links.
     std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input, TrackLinks& links);
-    bool ReadWideString(BufferedInput& input, std::u16string& text);
-    bool ReadNarrowString(BufferedInput& input, std::string& text);
-    // Counts `bytes` against the budget; false once it is spent.
-    bool Charge(size_t bytes);
     // Reads the artwork index and gives each track read its picture.
     void ReadArtwork();
+    // A text object whose first fields are read, up to its type: its text
+    // when it lies inside the object's total length, which the walk then
+    // moves by. False when that cannot move the walk forward or the text
+    // cannot be read.
+    bool ReadTextObject(BufferedInput& input, int32_t totalLength, OneTrack& track,
+                        void (OneTrack::*set)(std::u16string));
+    bool ReadWideString(BufferedInput& input, std::u16string& text);
+    bool ReadNarrowString(BufferedInput& input, std::string& text);
+
+    // What the player recorded since the last sync, beside a database in
+    // its own folder (itdbparser_since_sync.cpp).
+    void MergeSinceSync();
+    void MergePlayCounts(const std::string& path, const std::vector<OneTrack*>& tracks);
+    void AddOnTheGoPlaylists(const std::string& folder, const std::vector<OneTrack*>& tracks);
 
     // The playlist walk, in itdbparser_playlists.cpp.
     void ReadPlaylists(BufferedInput& input, int64_t setsStart);
+    // Empties the playlists and gives their memory back to the budget.
+    void DropPlaylists();
     void ReadPlaylistSets(BufferedInput& input);
     bool ReadPlaylistList(BufferedInput& input, int64_t setEnd);
     bool ReadPlaylist(BufferedInput& input, int64_t setEnd);
 
     std::string databasePath_;
-    size_t bytesHeld_ = 0;  // what the tracks read so far take, as counted by Charge
+    MemoryBudget budget_{kMemoryBudget};
     std::list<std::unique_ptr<OneTrack>> tracks_;
     std::list<std::unique_ptr<OneTrack>>::iterator cursor_;
     // Holds a narrow string's UTF-16 bytes on their way to conversion; its

@@ -1,9 +1,12 @@
 // One track as read from the player's database: the texts and numbers that the
-// track list shows, sorts, exports and uses to find and name the track file.
+// track list shows, sorts, exports and uses to find and name the track file,
+// and what the player knows of it besides (genre, rating, plays, dates, ...).
 //
 // The reader fills a record once through the setters; everyone else only reads
 // it. Three raw values are turned into display values when they are set: the
-// length in milliseconds, the media type code and the player's location.
+// length in milliseconds, the media type code and the player's location. The
+// player's times are kept as it writes them: seconds since 1904-01-01 00:00
+// in its own local time, 0 for none.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +31,21 @@ public:
     void SetFileType(std::string fileType) { fileType_ = std::move(fileType); }
     // The player writes ":iPod_Control:Music:F00:X.mp3"; every ':' becomes '\'.
     void SetLocation(std::string location);
+    void SetGenre(std::u16string genre) { genre_ = std::move(genre); }
+    void SetComposer(std::u16string composer) { composer_ = std::move(composer); }
+    void SetComment(std::u16string comment) { comment_ = std::move(comment); }
+    void SetRating(uint32_t starsTimesTwenty) { rating_ = starsTimesTwenty; }
+    void SetDateModified(uint32_t time) { dateModified_ = time; }
+    void SetSize(uint32_t bytes) { size_ = bytes; }
+    void SetYear(uint32_t year) { year_ = year; }
+    void SetPlayCount(uint32_t count) { playCount_ = count; }
+    void SetLastPlayed(uint32_t time) { lastPlayed_ = time; }
+    void SetDisc(uint32_t number, uint32_t count) {
+        discNumber_ = number;
+        discCount_ = count;
+    }
+    void SetDateAdded(uint32_t time) { dateAdded_ = time; }
+    void SetSkipCount(uint32_t count) { skipCount_ = count; }
     // The number of the track's picture in its reader's artwork index; -1
     // for none.
     void SetArtwork(int32_t picture) { artwork_ = picture; }
@@ -46,6 +64,19 @@ public:
     int32_t GetBitRate() const { return bitRate_; }
     int32_t GetSampleRate() const { return sampleRate_; }
     int32_t GetTrackNumber() const { return trackNumber_; }
+    const std::u16string& GetGenre() const { return genre_; }
+    const std::u16string& GetComposer() const { return composer_; }
+    const std::u16string& GetComment() const { return comment_; }
+    uint32_t GetRating() const { return rating_; }
+    uint32_t GetDateModified() const { return dateModified_; }
+    uint32_t GetSize() const { return size_; }
+    uint32_t GetYear() const { return year_; }
+    uint32_t GetPlayCount() const { return playCount_; }
+    uint32_t GetLastPlayed() const { return lastPlayed_; }
+    uint32_t GetDiscNumber() const { return discNumber_; }
+    uint32_t GetDiscCount() const { return discCount_; }
+    uint32_t GetDateAdded() const { return dateAdded_; }
+    uint32_t GetSkipCount() const { return skipCount_; }
     int32_t GetArtwork() const { return artwork_; }
 
 private:
@@ -60,5 +91,18 @@ private:
     int32_t bitRate_ = 0;
     int32_t sampleRate_ = 0;
     int32_t trackNumber_ = 0;
+    std::u16string genre_;
+    std::u16string composer_;
+    std::u16string comment_;
+    uint32_t rating_ = 0;
+    uint32_t dateModified_ = 0;
+    uint32_t size_ = 0;
+    uint32_t year_ = 0;
+    uint32_t playCount_ = 0;
+    uint32_t lastPlayed_ = 0;
+    uint32_t discNumber_ = 0;
+    uint32_t discCount_ = 0;
+    uint32_t dateAdded_ = 0;
+    uint32_t skipCount_ = 0;
     int32_t artwork_ = -1;
 };

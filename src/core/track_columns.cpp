@@ -1,6 +1,8 @@
 #include "track_columns.h"
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 #include "ansi_text.h"
 #include "onetrack.h"
@@ -50,6 +52,93 @@ std::u16string SampleRateText(const OneTrack& track) {
     return Utf16FromAnsi(std::to_string(track.GetSampleRate()) + " Hz");
 }
 
+std::u16string Ascii(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+// Comments hold line breaks: every control character shows as a space.
+template <auto Get>
+std::u16string OneLineText(const OneTrack& track) {
+    std::u16string text = (track.*Get)();
+    for (char16_t& unit : text) {
+        if (unit < 0x20 || (unit >= 0x7F && unit < 0xA0)) {
+            unit = u' ';
+        }
+    }
+    return text;
+}
+
+template <auto Get>
+std::u16string CountText(const OneTrack& track) {
+    return Ascii(std::to_string((track.*Get)()));
+}
+
+std::u16string YearText(const OneTrack& track) {
+    return track.GetYear() == 0 ? u"" : CountText<&OneTrack::GetYear>(track);
+}
+
+// "1/2", or "1" when the number of discs is not known.
+std::u16string DiscText(const OneTrack& track) {
+    if (track.GetDiscNumber() == 0) {
+        return u"";
+    }
+    std::string text = std::to_string(track.GetDiscNumber());
+    if (track.GetDiscCount() != 0) {
+        text += "/" + std::to_string(track.GetDiscCount());
+    }
+    return Ascii(text);
+}
+
+int CompareDiscs(const OneTrack& a, const OneTrack& b) {
+    const auto disc = [](const OneTrack& t) {
+        return std::pair(t.GetDiscNumber(), t.GetDiscCount());
+    };
+    return disc(a) < disc(b) ? -1 : (disc(b) < disc(a) ? 1 : 0);
+}
+
+// A star for every 20, at most five.
+std::u16string RatingText(const OneTrack& track) {
+    constexpr uint32_t kMostStars = 5;
+    return std::u16string(std::min(track.GetRating() / 20, kMostStars), u'\u2605');
+}
+
+std::u16string TwoDigits(uint32_t value) {
+    return Ascii((value < 10 ? "0" : "") + std::to_string(value));
+}
+
+// "yyyy-mm-dd hh:mm" of a time the player wrote, empty for none.
+template <auto Get>
+std::u16string TimeText(const OneTrack& track) {
+    const uint32_t time = (track.*Get)();
+    if (time == 0) {
+        return u"";
+    }
+    // The civil date of a day count from 0000-03-01 (so that a leap day
+    // ends its year), in the proleptic Gregorian calendar.
+    constexpr int64_t kDaysFrom0000To1904 = 695361;
+    const int64_t days = time / 86400 + kDaysFrom0000To1904;
+    const int64_t era = days / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // March is 0
+    const auto day = static_cast<uint32_t>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    const auto month =
+        static_cast<uint32_t>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    const auto year = static_cast<uint32_t>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    const uint32_t secondOfDay = time % 86400;
+    return Ascii(std::to_string(year)) + u"-" + TwoDigits(month) + u"-" + TwoDigits(day) + u" " +
+           TwoDigits(secondOfDay / 3600) + u":" + TwoDigits(secondOfDay / 60 % 60);
+}
+
+// Mebibytes to one decimal, rounded: "4.2 MB".
+std::u16string SizeText(const OneTrack& track) {
+    constexpr uint64_t kMebibyte = 1 << 20;
+    const uint64_t tenths = (uint64_t{track.GetSize()} * 10 + kMebibyte / 2) / kMebibyte;
+    return Ascii(std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB");
+}
+
 using enum ColumnAlignment;
 using enum CsvField;
 using T = OneTrack;
@@ -77,9 +166,43 @@ constexpr std::array kColumns{
                 BitRateText,                      ByNumber<&T::GetBitRate>()},
     TrackColumn{u"Sample Rate", u"Sample Rate",   75,    30,      Right,     Quoted,
                 SampleRateText,                   ByNumber<&T::GetSampleRate>()},
+    TrackColumn{u"Genre",       u"Genre",         100,   0,       Left,      Quoted,
+                OneLineText<&T::GetGenre>,        ByText(&T::GetGenre)},
+    TrackColumn{u"Year",        u"Year",          45,    0,       Right,     Quoted,
+                YearText,                         ByNumber<&T::GetYear>()},
+    TrackColumn{u"Composer",    u"Composer",      120,   0,       Left,      Quoted,
+                OneLineText<&T::GetComposer>,     ByText(&T::GetComposer)},
+    TrackColumn{u"Disc",        u"Disc",          45,    0,       Right,     Quoted,
+                DiscText,                         {ColumnComparison::Numbers, CompareDiscs}},
+    TrackColumn{u"Rating",      u"Rating",        70,    0,       Left,      Quoted,
+                RatingText,                       ByNumber<&T::GetRating>()},
+    TrackColumn{u"Plays",       u"Plays",         50,    0,       Right,     Quoted,
+                CountText<&T::GetPlayCount>,      ByNumber<&T::GetPlayCount>()},
+    TrackColumn{u"Skips",       u"Skips",         50,    0,       Right,     Quoted,
+                CountText<&T::GetSkipCount>,      ByNumber<&T::GetSkipCount>()},
+    TrackColumn{u"Last Played", u"Last Played",   110,   0,       Left,      Quoted,
+                TimeText<&T::GetLastPlayed>,      ByNumber<&T::GetLastPlayed>()},
+    TrackColumn{u"Date Added",  u"Date Added",    110,   0,       Left,      Quoted,
+                TimeText<&T::GetDateAdded>,       ByNumber<&T::GetDateAdded>()},
+    TrackColumn{u"Size",        u"Size",          65,    0,       Right,     Quoted,
+                SizeText,                         ByNumber<&T::GetSize>()},
+    TrackColumn{u"Comment",     u"Comment",       160,   0,       Left,      Quoted,
+                OneLineText<&T::GetComment>,      ByText(&T::GetComment)},
 };
 // clang-format on
-static_assert(kColumns.size() >= kStandardColumnCount);
+static_assert(kColumns.size() == static_cast<size_t>(TrackColumnId::Comment) + 1);
+
+// The ids of the table's columns from `first` on, `count` of them.
+template <size_t Count>
+constexpr std::array<TrackColumnId, Count> ColumnIds(int first) {
+    std::array<TrackColumnId, Count> ids{};
+    for (size_t i = 0; i < Count; ++i) {
+        ids[i] = static_cast<TrackColumnId>(first + static_cast<int>(i));
+    }
+    return ids;
+}
+constexpr auto kStandardIds = ColumnIds<kStandardColumnCount>(0);
+constexpr auto kExtraIds = ColumnIds<kColumns.size() - kStandardColumnCount>(kStandardColumnCount);
 
 }  // namespace
 
@@ -88,14 +211,11 @@ std::span<const TrackColumn> TrackColumns() {
 }
 
 std::span<const TrackColumnId> StandardColumns() {
-    static constexpr auto kStandard = [] {
-        std::array<TrackColumnId, kStandardColumnCount> ids{};
-        for (int i = 0; i < kStandardColumnCount; ++i) {
-            ids[static_cast<size_t>(i)] = static_cast<TrackColumnId>(i);
-        }
-        return ids;
-    }();
-    return kStandard;
+    return kStandardIds;
+}
+
+std::span<const TrackColumnId> ExtraColumns() {
+    return kExtraIds;
 }
 
 const TrackColumn& ColumnOf(TrackColumnId id) {

@@ -12,6 +12,7 @@ class OneTrack;
 // The columns in the table's order, which is their order in the list. The
 // table index of a column is also its sort key.
 enum class TrackColumnId : int {
+    // The columns the list always shows.
     TrackNumber,
     Title,
     Artist,
@@ -21,9 +22,20 @@ enum class TrackColumnId : int {
     Encoding,
     BitRate,
     SampleRate,
+    // The extra ones the user may add after them, in the header menu's order.
+    Genre,
+    Year,
+    Composer,
+    Disc,
+    Rating,
+    Plays,
+    Skips,
+    LastPlayed,
+    DateAdded,
+    Size,
+    Comment,
 };
 
-// The columns the list always shows: the first ones of the table.
 inline constexpr int kStandardColumnCount = 9;
 
 enum class ColumnAlignment { Left, Right };
@@ -62,6 +74,8 @@ struct TrackColumn {
 std::span<const TrackColumn> TrackColumns();
 // The columns the list always shows, in their order.
 std::span<const TrackColumnId> StandardColumns();
+// The columns the user may add, in the order the list shows them.
+std::span<const TrackColumnId> ExtraColumns();
 const TrackColumn& ColumnOf(TrackColumnId id);
 // The column of a sort key, or null for a key that names none.
 const TrackColumn* ColumnOfKey(int key);

@@ -217,17 +217,19 @@ TEST(ArtworkIndex, HostileStoresCostPicturesNeverTracks) {
     }
 }
 
-TEST(ArtworkIndex, KeepsThePicturesBeforeTheBudgetRunsOut) {
+TEST(ArtworkIndex, KeepsWithinTheReadersBudget) {
     const TempDir player;
     const std::string database = WritePlayer(
         player, {}, artwork::BuildStore(ThreePictures(artwork::Stored(1055, 128, kCover128))));
     EXPECT_EQ(ArtworkFolderOf(database),
               (player.Path() / "iPod_Control" / "Artwork" / "").string());
-    ArtworkIndex index;
-    size_t left = 250;  // the file's name and one picture
-    index.Read(ArtworkFolderOf(database),
-               [&left](size_t bytes) { return bytes <= left && (left -= bytes, true); });
-    EXPECT_EQ(index.Count(), 1u);
+    for (const auto& [budget, pictures] :
+         {std::pair(size_t{600}, 0u), std::pair(size_t{8000}, 3u)}) {
+        MemoryBudget memory(budget);
+        ArtworkIndex index;
+        index.Read(ArtworkFolderOf(database), memory);
+        EXPECT_EQ(index.Count(), pictures) << budget;
+    }
 }
 
 }  // namespace

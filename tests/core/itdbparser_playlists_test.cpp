@@ -1,6 +1,8 @@
-// The reader's playlists, read from generated databases in both forms.
+// The reader's playlists, read from generated databases in both forms; and
+// what a player recorded since its last sync, in files beside its database.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -79,12 +81,20 @@ Bytes SetInt32(Bytes bytes, size_t offset, int32_t value) {
 struct Read {
     int32_t result = 0;
     std::vector<std::string> playlists;
+    // Each track as "plays/last played/rating/skips".
+    std::vector<std::string> tracks;
 };
+
+Read ParseFile(const std::string& path, int32_t limit);
 
 Read ParseBytes(const Bytes& database, int32_t limit) {
     TempDir dir;
     const std::string path = dir.File("iTunesDB");
     EXPECT_TRUE(itdb::WriteFile(path, database));
+    return ParseFile(path, limit);
+}
+
+Read ParseFile(const std::string& path, int32_t limit) {
     ITDBParser parser(path);
     Read read;
     read.result = parser.Parse(limit);
@@ -99,6 +109,12 @@ Read ParseBytes(const Bytes& database, int32_t limit) {
             text += std::to_string(indexes.at(member)) + ",";
         }
         read.playlists.push_back(text);
+    }
+    for (parser.First(); parser.HasNext();) {
+        const OneTrack& track = *parser.Next();
+        read.tracks.push_back(
+            std::to_string(track.GetPlayCount()) + "/" + std::to_string(track.GetLastPlayed()) +
+            "/" + std::to_string(track.GetRating()) + "/" + std::to_string(track.GetSkipCount()));
     }
     return read;
 }
@@ -123,7 +139,11 @@ std::vector<PlaylistCase> Cases() {
         list[list.size() - 44 - 76] = 'X';  // the last entry's tag
         return PlaylistSet(2, {List(u"Good", {10}), list, List(u"After", {40})});
     }();
+    std::vector<Bytes> sameNames(ITDBParser::kMostPlaylists + 1, List(u"Same", {10}));
     return {
+        {"no more playlists than the most kept",
+         WithTracks({PlaylistSet(2, sameNames), PlaylistSet(3, {List(u"Later", {})})}),
+         std::vector<std::string>(ITDBParser::kMostPlaylists, "Same|N|0,")},
         {"every kind in file order", WithTracks({everyKind}),
          {"iPod|M|0,1,2,3,", "Mix|N|2,0,", "Top|S|1,", "Casts|P|3,2,"}},
         {"the grouped set before the plain one",
@@ -228,6 +248,129 @@ TEST(ITDBParserPlaylists, EachParseReplacesThePlaylists) {
     ASSERT_TRUE(itdb::WriteFile(path, itdb::Database({itdb::TrackSet({}, 0)})));
     EXPECT_EQ(parser.Parse(-1), 0);
     EXPECT_TRUE(parser.Playlists().empty());
+}
+
+// What the player recorded since its last sync -------------------------------------
+
+// Four tracks with plays, last plays, ratings and skips of their own, and a
+// playlist of the database.
+Bytes PlayedTracks() {
+    const uint32_t plays[] = {5, 0, UINT32_MAX - 1, 1};
+    std::vector<Bytes> items;
+    for (uint32_t i = 0; i < 4; ++i) {
+        itdb::TrackItemFields fields;
+        fields.trackId = 10 * (i + 1);
+        fields.playCount = plays[i];
+        fields.lastPlayed = 100 * i;
+        fields.rating = static_cast<uint8_t>(20 * (i + 1));
+        fields.skipCount = i;
+        items.push_back(itdb::TrackItem(
+            fields, {StringObject(1, std::u16string(1, u'A' + i)), StringObject(2, u":a.mp3")}));
+    }
+    return itdb::Database({itdb::TrackSet(items), PlaylistSet(2, {Library()})});
+}
+
+const std::vector<std::string> kUnplayed = {"5/0/20/0", "0/100/40/1", "4294967294/200/60/2",
+                                            "1/300/80/3"};
+const std::vector<std::string> kOwnPlaylists = {"iPod|M|0,1,2,3,"};
+
+TEST(ITDBParserSinceSync, PlayCountsAndOnTheGoListsBesideAPlayersDatabase) {
+    using Entries = std::vector<itdb::PlayCountEntry>;
+    const Entries entries = {
+        {2, 500, 0, 4}, {0, 0, 100, 0}, {3, 700, 90, 1}, {1, 0, 7, 2}, {9, 9, 9, 9}};
+    const Bytes full = itdb::PlayCountsFile(entries);
+    const struct {
+        const char* what;
+        std::map<std::string, Bytes> files;
+        std::vector<std::string> tracks;
+        std::vector<std::string> onTheGo;
+        int32_t limit = -1;
+        bool inPlayersFolder = true;
+    } cases[] = {
+        {"no files", {}, kUnplayed, {}},
+        {"plays and last plays only",
+         {{"Play Counts", itdb::PlayCountsFile({{2, 500}, {0, 0}}, 0x0C)}},
+         {"7/500/20/0", "0/100/40/1", "4294967294/200/60/2", "1/300/80/3"},
+         {}},
+        {"ratings replaced, 0 included, plays added up to the largest count",
+         {{"Play Counts", itdb::PlayCountsFile(entries, 0x10)}},
+         {"7/500/0/0", "0/100/100/1", "4294967295/700/90/2", "2/300/7/3"},
+         {}},
+        {"skips added, the entry past the tracks ignored",
+         {{"Play Counts", full}},
+         {"7/500/0/4", "0/100/100/1", "4294967295/700/90/3", "2/300/7/5"},
+         {}},
+        {"longer header and entries",
+         {{"Play Counts", itdb::PlayCountsFile({{1, 0, 20, 1}}, 0x30, 0x70)}},
+         {"6/0/20/1", "0/100/40/1", "4294967294/200/60/2", "1/300/80/3"},
+         {}},
+        {"tracks past the limit keep their values and leave the lists",
+         {{"Play Counts", full}, {"OTGPlaylistInfo", itdb::OnTheGoFile({3, 1, 0})}},
+         {"7/500/0/4", "0/100/100/1"},
+         {"On-The-Go (not synced)|N|1,0,"},
+         2},
+        {"several lists, an empty one, one past the tracks, a damaged one, one after a gap",
+         {{"OTGPlaylistInfo", itdb::OnTheGoFile({2, 0, 2})},
+          {"OTGPlaylistInfo_1", itdb::OnTheGoFile({})},
+          {"OTGPlaylistInfo_2", itdb::OnTheGoFile({3, 99, 1})},
+          {"OTGPlaylistInfo_3", SetInt32(itdb::OnTheGoFile({0}), 0, 0x6F70686E)},
+          {"OTGPlaylistInfo_4", itdb::OnTheGoFile({4})},
+          {"OTGPlaylistInfo_6", itdb::OnTheGoFile({0})}},
+         kUnplayed,
+         {"On-The-Go (not synced)|N|2,0,2,", "On-The-Go (not synced) 2|N|3,1,",
+          "On-The-Go (not synced) 3|N|"}},
+        {"damaged files change nothing",
+         {{"Play Counts", SetInt32(full, 0, 0x7064686E)},
+          {"OTGPlaylistInfo", SetInt32(itdb::OnTheGoFile({1}), 4, 0x10)},
+          {"OTGPlaylistInfo_1", SetInt32(itdb::OnTheGoFile({1}), 8, 2)},
+          {"OTGPlaylistInfo_2", SetInt32(itdb::OnTheGoFile({1, 2}), 12, 3)},
+          {"OTGPlaylistInfo_3", SetInt32(itdb::OnTheGoFile({1}), 12, -1)},
+          {"OTGPlaylistInfo_4", Bytes(10, 0)}},
+         kUnplayed,
+         {}},
+        {"a header shorter than a Play Counts header",
+         {{"Play Counts", itdb::PlayCountsFile(entries, 0x1C, 0x5C)}},
+         kUnplayed,
+         {}},
+        {"entries shorter than the least",
+         {{"Play Counts", itdb::PlayCountsFile(entries, 0x08)}},
+         kUnplayed,
+         {}},
+        {"a Play Counts file cut short",
+         {{"Play Counts", Bytes(full.begin(), full.end() - 1)}},
+         kUnplayed,
+         {}},
+        {"a database outside a player's folder",
+         {{"Play Counts", full}, {"OTGPlaylistInfo", itdb::OnTheGoFile({0})}},
+         kUnplayed,
+         {},
+         -1,
+         false},
+    };
+    for (const auto& c : cases) {
+        for (const bool compressed : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (compressed ? ", compressed" : ""));
+            TempDir dir;
+            const std::filesystem::path folder =
+                c.inPlayersFolder ? dir.Path() / "iPod_Control" / "iTunes" : dir.Path();
+            std::filesystem::create_directories(folder);
+            for (const auto& [name, bytes] : c.files) {
+                ASSERT_TRUE(itdb::WriteFile((folder / name).string(), bytes));
+            }
+            const std::string database =
+                (folder / (compressed ? "iTunesCDB" : "iTunesDB")).string();
+            ASSERT_TRUE(itdb::WriteFile(
+                database, compressed ? itdb::CompressedDatabase(PlayedTracks()) : PlayedTracks()));
+            const Read read = ParseFile(database, c.limit);
+            EXPECT_EQ(read.tracks, c.tracks);
+            std::vector<std::string> playlists = kOwnPlaylists;
+            if (c.limit == 2) {
+                playlists = {"iPod|M|0,1,"};
+            }
+            playlists.insert(playlists.end(), c.onTheGo.begin(), c.onTheGo.end());
+            EXPECT_EQ(read.playlists, playlists);
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/track_columns.h"
 #include "itdb_builder.h"
 #include "temp_dir.h"
 
@@ -236,6 +237,9 @@ TEST(ITDBParser, FailingTrackKeepsTheTracksBeforeIt) {
         {"skipped object of negative total length",
          itdb::TrackItem({}, {itdb::OtherObject(5, -16), itdb::OtherObject(5, 16)})},
         {"negative item header length", itdb::TrackItem(WithHeaderLength(-4), {})},
+        {"string beyond the longest text kept and the file",
+         itdb::TrackItem({}, {itdb::RawStringObject(2, 100 << 20, Bytes(70000, 'a')),
+                              itdb::StringObject(1, u"y")})},
     };
     for (const auto& [what, badItem] : failures) {
         const Bytes database = itdb::Database({itdb::TrackSet(
@@ -293,6 +297,13 @@ TEST(ITDBParser, MissingObjectsKeepTheDefaults) {
     EXPECT_EQ(outcome.tracks[0].GetFileType(), "");
 }
 
+// A title and a location longer than the reader keeps, one odd in length.
+Bytes LongTextsTrack() {
+    return itdb::TrackItem(
+        {}, {itdb::StringObject(1, std::u16string(40000, u'\u00E9')),
+             itdb::RawStringObject(2, 300001, Bytes(300001, ':')), itdb::StringObject(4, u"x")});
+}
+
 TEST(ITDBParser, EmptyAndOddLengthStrings) {
     const Bytes oddTitle = itdb::RawStringObject(1, 5, Bytes{'a', 0, 'b', 0, 'c'});
     const Bytes item = itdb::TrackItem(
@@ -306,6 +317,13 @@ TEST(ITDBParser, EmptyAndOddLengthStrings) {
     EXPECT_EQ(track.GetArtist(), u"next");
     EXPECT_EQ(track.GetFileType(), "");
     EXPECT_EQ(track.GetPath(), "\\a\\b");
+
+    const ParseOutcome longTexts = ParseBytes(itdb::Database({itdb::TrackSet({LongTextsTrack()})}));
+    ASSERT_EQ(longTexts.result, 1);
+    EXPECT_EQ(longTexts.tracks[0].GetTitle(),
+              std::u16string(ITDBParser::kLongestText / 2, u'\u00E9'));
+    EXPECT_EQ(longTexts.tracks[0].GetPath().size(), ITDBParser::kLongestText / 2u);
+    EXPECT_EQ(longTexts.tracks[0].GetArtist(), u"x");
 }
 
 TEST(ITDBParser, OddStringsLastByteMustBeThereAlthoughItIsNotKept) {
@@ -362,6 +380,99 @@ TEST(ITDBParser, ParseAppendsAndTheCursorWalksInFileOrder) {
     }
     EXPECT_EQ(titles, (std::vector<std::u16string>{u"Track A", u"Track B", u"Track A", u"Track B",
                                                    u"Track C"}));
+}
+
+// What the player knows of a track ------------------------------------------------
+
+// The texts of the list's extra columns, '|' between them.
+std::u16string ExtraTexts(const OneTrack& track) {
+    std::u16string texts;
+    for (const TrackColumnId id : ExtraColumns()) {
+        texts += id == ExtraColumns().front() ? u"" : u"|";
+        texts += ColumnOf(id).Text(track);
+    }
+    return texts;
+}
+
+Bytes WithTotalLength(Bytes object, int32_t totalLength) {
+    object.resize(static_cast<size_t>(totalLength), 0);
+    return SetInt32(object, 8, totalLength);
+}
+
+TEST(ITDBParser, ReadsWhatThePlayerKnowsAsTheColumnsShowIt) {
+    // Genre|Year|Composer|Disc|Rating|Plays|Skips|Last Played|Date Added|Size|Comment
+    const struct {
+        const char* what;
+        itdb::TrackItemFields fields;
+        std::vector<Bytes> objects;
+        std::u16string expected;
+    } cases[] = {
+        {"nothing known", {}, {}, u"|||||0|0|||0.0 MB|"},
+        {"every field at its largest",
+         {.rating = 255,
+          .sizeBytes = 0xFFFFFFFF,
+          .year = 0xFFFFFFFF,
+          .playCount = 0xFFFFFFFF,
+          .lastPlayed = 0xFFFFFFFF,
+          .discNumber = 0xFFFFFFFF,
+          .discCount = 0xFFFFFFFF,
+          .dateAdded = 1,
+          .skipCount = 0xFFFFFFFF},
+         {},
+         u"|4294967295||4294967295/4294967295|\u2605\u2605\u2605\u2605\u2605|4294967295|"
+         u"4294967295|2040-02-06 06:28|1904-01-01 00:00|4096.0 MB|"},
+        {"ratings between stars, dates before 1970 and after 2038",
+         {.rating = 59,
+          .sizeBytes = 4404019,
+          .year = 1999,
+          .playCount = 12,
+          .lastPlayed = 1465994096,
+          .discNumber = 1,
+          .dateAdded = 4265672767,
+          .skipCount = 3},
+         {},
+         u"|1999||1|\u2605\u2605|12|3|1950-06-15 12:34|2039-03-04 05:06|4.2 MB|"},
+        {"no star below 20, a disc without a number, sizes rounded",
+         {.rating = 19, .sizeBytes = 52429, .discCount = 5, .dateAdded = 3792038700},
+         {},
+         u"|||||0|0||2024-02-29 08:05|0.1 MB|"},
+        {"texts with control characters",
+         {.sizeBytes = 52428},
+         {itdb::StringObject(5, u"Hip\r\nHop"),
+          itdb::StringObject(12, u"\u041F\u0451\u0442\u0440\t"),
+          itdb::StringObject(8, u"one\r\ntwo\x7F\x85\x1F\u00A0end")},
+         u"Hip  Hop||\u041F\u0451\u0442\u0440 |||0|0|||0.0 MB|one  two   \u00A0end"},
+        {"texts whose objects are longer than their text",
+         {},
+         {WithTotalLength(itdb::StringObject(5, u"Jazz"), 60), itdb::StringObject(8, u"next")},
+         u"Jazz|||||0|0|||0.0 MB|next"},
+        {"text objects without their text inside are passed over",
+         {},
+         {itdb::RawStringObject(5, 1000, Bytes{'a', 0, 'b', 0}), itdb::OtherObject(12, 24),
+          itdb::StringObject(8, u"next")},
+         u"|||||0|0|||0.0 MB|next"},
+        {"a short header ending before the skips",
+         {.headerLength = 0x9C, .playCount = 7, .discNumber = 2, .discCount = 2, .skipCount = 9},
+         {},
+         u"|||2/2||7|0|||0.0 MB|"},
+        {"a header ending after the rating",
+         {.headerLength = 0x20, .rating = 40, .dateModified = 5, .sizeBytes = 2 << 20},
+         {},
+         u"||||\u2605\u2605|0|0|||0.0 MB|"},
+    };
+    for (const auto& c : cases) {
+        std::vector<Bytes> objects = {itdb::StringObject(1, u"title"),
+                                      itdb::StringObject(2, u":a")};
+        objects.insert(objects.end(), c.objects.begin(), c.objects.end());
+        const Bytes database = itdb::Database(
+            {itdb::TrackSet({itdb::TrackItem(c.fields, objects), NamedTrack(u"b")})});
+        for (const Bytes& form : {database, itdb::CompressedDatabase(database)}) {
+            const ParseOutcome outcome = ParseBytes(form);
+            ASSERT_EQ(outcome.result, 2) << c.what;
+            EXPECT_EQ(ExtraTexts(outcome.tracks[0]), c.expected) << c.what;
+            EXPECT_EQ(outcome.tracks[0].GetTitle(), u"title") << c.what;
+        }
+    }
 }
 
 // Compressed databases ----------------------------------------------------------
@@ -422,6 +533,7 @@ std::vector<NamedDatabase> DatabasesOfEveryShape() {
         {"nothing after the header", itdb::Database({})},
         {"header long enough for the compression flag",
          itdb::Database({itdb::TrackSet(NamedTracks(3))}, 244)},
+        {"texts beyond the longest kept", itdb::Database({itdb::TrackSet({LongTextsTrack()})})},
     };
 }
 

@@ -101,6 +101,18 @@ Bytes TrackItem(const TrackItemFields& fields, const std::vector<Bytes>& objects
     putIfInside(0x70, static_cast<int32_t>(fields.databaseId));
     putIfInside(0x74, static_cast<int32_t>(fields.databaseId >> 32));
     putIfInside(0x160, static_cast<int32_t>(fields.artworkId));
+    if (0x1F < item.size()) {
+        item[0x1F] = fields.rating;
+    }
+    putIfInside(0x20, static_cast<int32_t>(fields.dateModified));
+    putIfInside(0x24, static_cast<int32_t>(fields.sizeBytes));
+    putIfInside(0x34, static_cast<int32_t>(fields.year));
+    putIfInside(0x50, static_cast<int32_t>(fields.playCount));
+    putIfInside(0x58, static_cast<int32_t>(fields.lastPlayed));
+    putIfInside(0x5C, static_cast<int32_t>(fields.discNumber));
+    putIfInside(0x60, static_cast<int32_t>(fields.discCount));
+    putIfInside(0x68, static_cast<int32_t>(fields.dateAdded));
+    putIfInside(0x9C, static_cast<int32_t>(fields.skipCount));
     return item + body;
 }
 
@@ -147,27 +159,41 @@ Bytes PlaylistEntry(const EntryFields& fields) {
     return fields.place == PositionPlace::None ? entry : entry + position;
 }
 
-Bytes PlaylistItem(const PlaylistFields& fields, const std::vector<Bytes>& children) {
+Bytes PlaylistHeader(const PlaylistFields& fields, int32_t objectCount, int32_t entryCount,
+                     int64_t totalLength) {
     Bytes playlist = Header("mhyp", static_cast<size_t>(std::max(fields.headerLength, 44)));
     PutInt32(playlist, 4, fields.headerLength);
+    PutInt32(playlist, 8, static_cast<int32_t>(totalLength));
+    PutInt32(playlist, 12, objectCount);
+    PutInt32(playlist, 16, entryCount);
+    playlist[20] = fields.library ? 1 : 0;
+    playlist[42] = fields.podcasts ? 1 : 0;
+    return playlist;
+}
+
+Bytes PlaylistItem(const PlaylistFields& fields, const std::vector<Bytes>& children) {
     int32_t objects = 0;
     int32_t entries = 0;
     for (const Bytes& child : children) {
         ++(std::memcmp(child.data(), "mhip", 4) == 0 ? entries : objects);
     }
     const Bytes body = Concat(children);
-    PutInt32(playlist, 8, static_cast<int32_t>(playlist.size() + body.size()));
-    PutInt32(playlist, 12, objects);
-    PutInt32(playlist, 16, entries);
-    playlist[20] = fields.library ? 1 : 0;
-    playlist[42] = fields.podcasts ? 1 : 0;
-    return playlist + body;
+    const size_t headerSize = static_cast<size_t>(std::max(fields.headerLength, 44));
+    return PlaylistHeader(fields, objects, entries,
+                          static_cast<int64_t>(headerSize + body.size())) +
+           body;
+}
+
+Bytes PlaylistListHeader(int32_t declaredCount) {
+    Bytes list = Header("mhlp", 92);
+    PutInt32(list, 8, declaredCount);
+    return list;
 }
 
 Bytes PlaylistSet(int32_t type, const std::vector<Bytes>& playlists,
                   std::optional<int32_t> declaredCount) {
-    Bytes list = Header("mhlp", 92);
-    PutInt32(list, 8, declaredCount.value_or(static_cast<int32_t>(playlists.size())));
+    const Bytes list =
+        PlaylistListHeader(declaredCount.value_or(static_cast<int32_t>(playlists.size())));
     return DataSet(type, list + Concat(playlists));
 }
 
@@ -201,39 +227,58 @@ Bytes CompressedDatabase(const Bytes& database, int level) {
     return file;
 }
 
-Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t declaredCount) {
-    Bytes file = Database({});
-    const Bytes setStart = DataSet(1, TrackListHeader(declaredCount), 96, 0x7FFFFFFF);
-    z_stream stream{};
-    deflateInit(&stream, 1);
+struct CompressedWriter::Stream {
+    z_stream zlib{};
+};
+
+CompressedWriter::CompressedWriter(int level)
+    : stream_(std::make_unique<Stream>()), file_(Database({})) {
+    deflateInit(&stream_->zlib, level);
+}
+
+CompressedWriter::~CompressedWriter() {
+    deflateEnd(&stream_->zlib);
+}
+
+void CompressedWriter::Deflate(const Bytes& part, int flush) {
+    z_stream& zlib = stream_->zlib;
     Bytes out(1 << 16);
-    const auto deflatePart = [&](const Bytes& part, int flush) {
-        stream.next_in = const_cast<Bytef*>(part.data());
-        stream.avail_in = static_cast<uInt>(part.size());
-        do {
-            stream.next_out = out.data();
-            stream.avail_out = static_cast<uInt>(out.size());
-            deflate(&stream, flush);
-            file.insert(file.end(), out.data(), stream.next_out);
-        } while (stream.avail_out == 0);
-    };
-    deflatePart(setStart, Z_NO_FLUSH);
-    // Many items at a time: one deflate call per item would take long.
-    constexpr int64_t kItemsPerPart = 256;
-    Bytes items;
-    for (int64_t i = 0; i < kItemsPerPart; ++i) {
-        items += trackItem;
+    zlib.next_in = const_cast<Bytef*>(part.data());
+    zlib.avail_in = static_cast<uInt>(part.size());
+    do {
+        zlib.next_out = out.data();
+        zlib.avail_out = static_cast<uInt>(out.size());
+        deflate(&zlib, flush);
+        file_.insert(file_.end(), out.data(), zlib.next_out);
+    } while (zlib.avail_out == 0);
+}
+
+void CompressedWriter::Add(const Bytes& part, int64_t times) {
+    // Many copies at a time: one deflate call per small part would take long.
+    const int64_t perCall = std::max<int64_t>(1, (1 << 16) / std::max<size_t>(part.size(), 1));
+    Bytes copies;
+    for (int64_t i = 0; i < std::min(perCall, times); ++i) {
+        copies += part;
     }
-    for (int64_t done = 0; done < count; done += kItemsPerPart) {
-        if (count - done < kItemsPerPart) {
-            items.resize(trackItem.size() * static_cast<size_t>(count - done));
+    for (int64_t done = 0; done < times; done += perCall) {
+        if (times - done < perCall) {
+            copies.resize(part.size() * static_cast<size_t>(times - done));
         }
-        deflatePart(items, Z_NO_FLUSH);
+        Deflate(copies, Z_NO_FLUSH);
     }
-    deflatePart({}, Z_FINISH);
-    deflateEnd(&stream);
-    PutInt32(file, 8, static_cast<int32_t>(file.size()));
-    return file;
+}
+
+Bytes CompressedWriter::Finish() {
+    Deflate({}, Z_FINISH);
+    PutInt32(file_, 8, static_cast<int32_t>(file_.size()));
+    return std::move(file_);
+}
+
+Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t declaredCount) {
+    CompressedWriter writer;
+    writer.Add(DataSet(1, TrackListHeader(declaredCount), 96, 0x7FFFFFFF));
+    writer.Add(trackItem, count);
+    return writer.Finish();
 }
 
 Bytes RealisticTrackItem(const Track& track, uint32_t trackId) {
@@ -246,16 +291,22 @@ Bytes RealisticTrackItem(const Track& track, uint32_t trackId) {
     fields.mediaType = track.mediaType;
     fields.databaseId = track.databaseId;
     fields.artworkId = track.artworkId;
-    return TrackItem(fields, {
-                                 StringObject(1, track.title),
-                                 StringObject(2, track.location),
-                                 StringObject(3, track.album),
-                                 StringObject(4, track.artist),
-                                 StringObject(5, u"Pop"),
-                                 StringObject(6, track.fileType),
-                                 OtherObject(100, 96),
-                                 StringObject(12, u"composer"),
-                             });
+    fields.rating = track.rating;
+    fields.playCount = track.playCount;
+    fields.skipCount = track.skipCount;
+    fields.year = track.year;
+    fields.dateAdded = track.dateAdded;
+    fields.lastPlayed = track.lastPlayed;
+    std::vector<Bytes> objects = {
+        StringObject(1, track.title), StringObject(2, track.location),
+        StringObject(3, track.album), StringObject(4, track.artist),
+        StringObject(5, track.genre), StringObject(6, track.fileType),
+        OtherObject(100, 96),         StringObject(12, track.composer),
+    };
+    if (!track.comment.empty()) {
+        objects.push_back(StringObject(8, track.comment));
+    }
+    return TrackItem(fields, objects);
 }
 
 uint32_t RealisticTrackId(size_t index) {
@@ -317,6 +368,39 @@ Bytes RealisticDatabase(const std::vector<Track>& tracks,
         sets.push_back(PlaylistSet(type, items));
     }
     return Database(sets);
+}
+
+Bytes PlayCountsFile(const std::vector<PlayCountEntry>& entries, int32_t entryLength,
+                     int32_t headerLength) {
+    Bytes file = Header("mhdp", static_cast<size_t>(headerLength));
+    PutInt32(file, 8, entryLength);
+    PutInt32(file, 12, static_cast<int32_t>(entries.size()));
+    for (const PlayCountEntry& entry : entries) {
+        Bytes bytes(static_cast<size_t>(entryLength), 0);
+        const auto putIfInside = [&](size_t offset, uint32_t value) {
+            if (offset + 4 <= bytes.size()) {
+                PutInt32(bytes, offset, static_cast<int32_t>(value));
+            }
+        };
+        putIfInside(0, entry.plays);
+        putIfInside(4, entry.lastPlayed);
+        putIfInside(12, entry.rating);
+        putIfInside(20, entry.skips);
+        file += bytes;
+    }
+    return file;
+}
+
+Bytes OnTheGoFile(const std::vector<uint32_t>& trackIndexes) {
+    Bytes file = Header("mhpo", 0x14);
+    PutInt32(file, 8, 4);
+    PutInt32(file, 12, static_cast<int32_t>(trackIndexes.size()));
+    for (const uint32_t index : trackIndexes) {
+        Bytes entry(4, 0);
+        PutInt32(entry, 0, static_cast<int32_t>(index));
+        file += entry;
+    }
+    return file;
 }
 
 bool WriteFile(const std::string& path, const Bytes& bytes) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,13 +29,24 @@ Bytes OtherObject(uint32_t type, int32_t totalLength, std::optional<size_t> actu
 
 struct TrackItemFields {
     int32_t headerLength = 388;
-    std::optional<int32_t> objectCount;  // default: the objects given
-    uint32_t trackId = 0;                // what playlist entries name the track by
+    std::optional<int32_t> objectCount{};  // default: the objects given
+    uint32_t trackId = 0;                  // what playlist entries name the track by
     uint32_t lengthMs = 0;
     int32_t trackNumber = 0;
     int32_t bitRate = 0;
     uint32_t sampleRateRaw = 0;  // 16.16 fixed point
     int32_t mediaType = 1;
+    // What the player knows of the track; times in seconds since 1904.
+    uint8_t rating = 0;  // stars times 20
+    uint32_t dateModified = 0;
+    uint32_t sizeBytes = 0;
+    uint32_t year = 0;
+    uint32_t playCount = 0;
+    uint32_t lastPlayed = 0;
+    uint32_t discNumber = 0;
+    uint32_t discCount = 0;
+    uint32_t dateAdded = 0;
+    uint32_t skipCount = 0;
     uint64_t databaseId = 0;  // what the artwork store's song ids name the track by
     uint32_t artworkId = 0;   // the artwork store's image id; 0 for none
 };
@@ -76,6 +88,12 @@ struct PlaylistFields {
 // A playlist ("mhyp") followed by its children, data objects and entries in
 // the order given; the counts of both are filled in.
 Bytes PlaylistItem(const PlaylistFields& fields, const std::vector<Bytes>& children);
+// A playlist's header alone, with the counts and the total length given:
+// for playlists too large to build whole.
+Bytes PlaylistHeader(const PlaylistFields& fields, int32_t objectCount, int32_t entryCount,
+                     int64_t totalLength);
+// The playlist list header ("mhlp") with its declared count.
+Bytes PlaylistListHeader(int32_t declaredCount);
 // A playlist set: type 2, or 3 for the one with the podcast list grouped by
 // show; the playlist list header ("mhlp") with its declared count, then the
 // playlists.
@@ -93,9 +111,30 @@ Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength = 104,
 // far. The database's header length must lie between 12 and its size.
 Bytes CompressedDatabase(const Bytes& database, int level = 1);
 
+// A compressed database deflated part by part as it is made: small on disk,
+// and in memory, however large it inflates. It starts with the header of
+// Database({}); the parts that follow are the caller's, lengths and all.
+class CompressedWriter {
+public:
+    explicit CompressedWriter(int level = 1);
+    CompressedWriter(const CompressedWriter&) = delete;
+    CompressedWriter& operator=(const CompressedWriter&) = delete;
+    ~CompressedWriter();
+    // Adds `part` to the stream `times` times over.
+    void Add(const Bytes& part, int64_t times = 1);
+    // Ends the stream and returns the file, its total length filled in.
+    Bytes Finish();
+
+private:
+    void Deflate(const Bytes& part, int flush);
+
+    struct Stream;
+    std::unique_ptr<Stream> stream_;
+    Bytes file_;
+};
+
 // A compressed database whose track set declares `declaredCount` tracks and
-// holds `count` copies of `trackItem`, deflated as they are made: small on
-// disk however large it inflates.
+// holds `count` copies of `trackItem`.
 Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t declaredCount);
 
 // A track as a player describes it, for realistic databases.
@@ -110,11 +149,20 @@ struct Track {
     int32_t bitRate = 0;
     uint32_t sampleRateHz = 0;
     int32_t mediaType = 1;
+    std::u16string genre = u"Pop";
+    std::u16string composer = u"composer";
+    std::u16string comment{};  // written only when not empty
+    uint8_t rating = 0;        // stars times 20
+    uint32_t playCount = 0;
+    uint32_t skipCount = 0;
+    uint32_t year = 0;
+    uint32_t dateAdded = 0;  // seconds since 1904
+    uint32_t lastPlayed = 0;
     uint64_t databaseId = 0;
     uint32_t artworkId = 0;
 };
-// A track item with the five string objects, plus objects the reader skips
-// (a genre string of type 5 and a non-string object), as players write them.
+// A track item with the five string objects, a genre, a composer and, when
+// given, a comment, plus a non-string object, as players write them.
 Bytes RealisticTrackItem(const Track& track, uint32_t trackId = 0);
 // The id RealisticDatabase gives the track at `index`: not the index, as on
 // a player.
@@ -141,6 +189,22 @@ Bytes RealisticPlaylist(const PlaylistContents& playlist, const std::vector<Trac
 // every track) first and then `playlists`.
 Bytes RealisticDatabase(const std::vector<Track>& tracks,
                         const std::vector<PlaylistContents>& playlists);
+
+// The plays since the last sync of one track, as "Play Counts" holds them.
+struct PlayCountEntry {
+    uint32_t plays = 0;
+    uint32_t lastPlayed = 0;
+    uint32_t rating = 0;
+    uint32_t skips = 0;
+};
+// A "Play Counts" file: header "mhdp" of `headerLength` bytes, then the
+// entries of `entryLength` bytes each, whose fields are written as far as
+// they fit: plays at 0, last played at 4, rating at 12, skips at 20.
+Bytes PlayCountsFile(const std::vector<PlayCountEntry>& entries, int32_t entryLength = 0x1C,
+                     int32_t headerLength = 0x60);
+// An "OTGPlaylistInfo" file: header "mhpo" of 0x14 bytes, then one 4-byte
+// entry per track index.
+Bytes OnTheGoFile(const std::vector<uint32_t>& trackIndexes);
 
 // Writes bytes to a file; false when it cannot be written.
 bool WriteFile(const std::string& path, const Bytes& bytes);

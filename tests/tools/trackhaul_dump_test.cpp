@@ -209,6 +209,58 @@ TEST(TrackhaulDump, ArtOfAPlayerAndItsPicturesAsPpm) {
     }
 }
 
+TEST(TrackhaulDump, FieldsWithThePlaysSinceTheSyncInAPlayersFolder) {
+    TempDir dir;
+    itdb::Track first = SampleTrack(u"A", 1);
+    first.genre = u"Jazz";
+    first.composer = u"\u041F\u0451\u0442\u0440";
+    first.comment = u"two\r\nlines";
+    first.rating = 80;
+    first.playCount = 3;
+    first.year = 1969;
+    first.dateAdded = 3723839940;  // 2021-12-31 23:59
+    itdb::Track second = SampleTrack(u"B", 2);
+    second.skipCount = 1;
+    const itdb::Bytes database = itdb::RealisticDatabase({first, second});
+    const std::filesystem::path folder = dir.Path() / "iPod_Control" / "iTunes";
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(itdb::WriteFile((folder / "Play Counts").string(),
+                                itdb::PlayCountsFile({{2, 0, 100, 0}, {0, 3792038700, 0, 4}})));
+    ASSERT_TRUE(itdb::WriteFile((folder / "OTGPlaylistInfo").string(), itdb::OnTheGoFile({1, 5})));
+    const std::string expected =
+        "Jazz\x1F"
+        "1969\x1F\xD0\x9F\xD1\x91\xD1\x82\xD1\x80\x1F\x1F\xE2\x98\x85\xE2\x98\x85\xE2\x98\x85"
+        "\xE2\x98\x85\xE2\x98\x85\x1F"
+        "5\x1F"
+        "0\x1F\x1F"
+        "2021-12-31 23:59\x1F"
+        "0.0 MB\x1Ftwo  lines\n"
+        "Pop\x1F\x1F"
+        "composer\x1F\x1F\x1F"
+        "0\x1F"
+        "5\x1F"
+        "2024-02-29 08:05\x1F\x1F"
+        "0.0 MB\x1F\n";
+    for (const char* name : {"iTunesDB", "iTunesCDB"}) {
+        const std::string path = (folder / name).string();
+        ASSERT_TRUE(itdb::WriteFile(
+            path, name == std::string("iTunesDB") ? database : itdb::CompressedDatabase(database)));
+        const RunResult run = RunDump(dir, "--fields " + path);
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, expected);
+        EXPECT_EQ(RunDump(dir, "--playlists " + path).out,
+                  "On-The-Go (not synced)\x1FN\x1F"
+                  "1\n");
+        std::filesystem::remove(path);
+    }
+    const RunResult elsewhere = RunDump(dir, "--fields " + WriteDatabase(dir, database));
+    EXPECT_NE(elsewhere.out.find("\x1F"
+                                 "3\x1F"
+                                 "0\x1F"),
+              std::string::npos);
+    EXPECT_EQ(RunDump(dir, "--fields " + dir.File("missing")).exitStatus, 1);
+}
+
 TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
     TempDir dir;
     ASSERT_EQ(RunTool(dir, MAKE_DEMO_PLAYER, dir.File("plain")).exitStatus, 0);
@@ -239,8 +291,8 @@ TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
 TEST(TrackhaulDump, UsageErrors) {
     TempDir dir;
     for (const char* arguments :
-         {"", "--count", "--playlists", "--playlists a b", "a 1 2", "a notanumber", "--art",
-          "--art-ppm a 1", "--art-ppm a -1 b", "--art-ppm a x b"}) {
+         {"", "--count", "--playlists", "--playlists a b", "--fields", "a 1 2", "a notanumber",
+          "--art", "--art-ppm a 1", "--art-ppm a -1 b", "--art-ppm a x b"}) {
         const RunResult run = RunDump(dir, arguments);
         EXPECT_EQ(run.exitStatus, 2) << arguments;
         EXPECT_EQ(run.out, "") << arguments;
