@@ -249,7 +249,7 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
         {IDC_RBALLSONGS, L"", L"%title%", 2, L"", {L"-1", L"%title%", L"2", L"", L"1"}},
     };
     for (const auto& [choice, limit, pattern, policy, folders, stored] : cases) {
-        StartWith({});
+        StartWith({{L"SaveAlbumArt", L"0"}});
         EXPECT_TRUE(WithDialog([&](HWND dialog) {
             Click(dialog, choice);
             Type(dialog, IDC_TXTSONGLIMIT, limit);
