@@ -230,20 +230,12 @@ colour_at() {  # FILE X Y
 # Shows or hides the album art pane from the track list's context menu
 # ("Show/Hide", "Album Art"), the list having the keyboard.
 toggle_album_art() {
-    keys shift+F10
-    sleep 0.3
-    keys h
-    sleep 0.3
-    keys a
+    xdotool key shift+F10 sleep 0.3 key h sleep 0.3 key a
 }
 # Puts the focus on the track list and then on its row at POSITION (from 0).
 focus_row() {
     click_control TMainForm SysListView32 0 Trackhaul
-    keys Home
-    local i
-    for i in $(seq 1 "$1"); do
-        keys Down
-    done
+    keys Home $(yes Down | head -n "$1")
 }
 
 set_overwrite_policy() {  # POSITION in the list (0, 1, 2)
