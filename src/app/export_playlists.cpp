@@ -64,8 +64,12 @@ void PlaylistExport::Run() {
         for (size_t i = 0; i < playlists.size(); ++i) {
             const std::u16string target = destination_ + fileNames[i];
             form_.SetItemStatus(target);
+            // While the find box narrows the rows, the playlists hold the
+            // tracks it finds.
+            Playlist found = *playlists[i];
+            found.Members = form_.FindWords().Found(found.Members);
             const std::string text = PlaylistFileText(
-                PlaylistFileEntries(*playlists[i], fileFormat, folderFormat, destination_.size()));
+                PlaylistFileEntries(found, fileFormat, folderFormat, destination_.size()));
             const Outcome outcome = WritePlaylistFile(target, text, policy);
             if (outcome == Outcome::Stop) {
                 break;

@@ -16,7 +16,6 @@
 #include "app/actions.h"
 #include "app/resource_ids.h"
 #include "win/pixel_layout.h"
-#include "win/wide_text.h"
 
 namespace {
 
@@ -87,8 +86,10 @@ void SetMenuCheck(HMENU menu, int id, bool checked) {
 int BandIndex(bool menuBar) {
     return menuBar ? 0 : 1;
 }
-// The playlist list's band, which shows and hides with the toolbar.
+// The bands of the playlist list and the find box, which show and hide with
+// the toolbar.
 constexpr int PlaylistBandIndex = 2;
+constexpr int FindBandIndex = 3;
 
 }  // namespace
 
@@ -111,6 +112,7 @@ void TMainForm::CreateComponents() {
     CreateTrackList();
     // After the track list, whose font it shares: names in any script show.
     playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
+    find_ = std::make_unique<FindBand>(*this, coolBar_);
     CreateStatusBar();
 }
 
@@ -191,21 +193,7 @@ void TMainForm::CreateTrackList() {
                                      RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
     SendMessageW(trackList_, WM_SETFONT, reinterpret_cast<WPARAM>(trackListFont_.get()), FALSE);
-    for (size_t index = 0; index < shownColumns_.size(); ++index) {
-        InsertListColumn(static_cast<int>(index), ColumnOf(shownColumns_[index]));
-    }
-}
-
-void TMainForm::InsertListColumn(int index, const TrackColumn& shown) {
-    std::wstring header = win::WideFromUtf16(shown.Header);
-    LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = shown.Alignment == ColumnAlignment::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = win::ScalePixels(shown.Width);
-    column.pszText = header.data();
-    column.iSubItem = index;
-    SendMessageW(trackList_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&column));
+    columns_ = std::make_unique<TrackListColumns>(trackList_);
 }
 
 void TMainForm::CreateStatusBar() {
@@ -274,6 +262,7 @@ void TMainForm::SetBarVisible(Bar bar, bool visible) {
         SendMessageW(coolBar_, RB_SHOWBAND, BandIndex(bar == Bar::MenuBar), visible);
         if (bar == Bar::Toolbar) {
             SendMessageW(coolBar_, RB_SHOWBAND, PlaylistBandIndex, visible);
+            SendMessageW(coolBar_, RB_SHOWBAND, FindBandIndex, visible);
         }
         // With no band left the container would still take up a strip.
         const bool anyBand = IsBarVisible(Bar::MenuBar) || IsBarVisible(Bar::Toolbar);
@@ -299,15 +288,6 @@ void TMainForm::ToggleBar(Bar bar) {
             break;
     }
 }
-void TMainForm::KeepColumnMinimumWidths() {
-    for (size_t index = 0; index < shownColumns_.size(); ++index) {
-        const int minimum = win::ScalePixels(ColumnOf(shownColumns_[index]).MinimumWidth);
-        if (SendMessageW(trackList_, LVM_GETCOLUMNWIDTH, index, 0) < minimum) {
-            SendMessageW(trackList_, LVM_SETCOLUMNWIDTH, index, minimum);
-        }
-    }
-}
-
 void TMainForm::DropDownMenu(int buttonId) {
     for (const MenuBarButton& button : MenuBarButtons) {
         if (button.Id != buttonId) {
@@ -338,6 +318,22 @@ bool TMainForm::DropDownMenuByKey(wchar_t key) {
         }
     }
     return false;
+}
+
+void TMainForm::ChooseExtraColumns(LPARAM position) {
+    if (IsBusy()) {
+        return;  // the rows are being walked or replaced
+    }
+    const std::optional<std::vector<TrackColumnId>> extras =
+        columns_->ChooseExtras(POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)}, window_);
+    if (extras) {
+        const WaitCursor hourglass(*this);
+        TrackListView rows = Rows();
+        rows.SetRedraw(false);
+        columns_->ShowExtras(*extras);
+        rows.SetRedraw(true);
+        SettingsForm->SetExtraColumns(ExtraColumnNames(*extras));
+    }
 }
 
 void TMainForm::ShowContextMenu(LPARAM position) {

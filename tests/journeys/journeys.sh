@@ -42,6 +42,8 @@ make_players() {
     head -c 200 "$work/players/demo/iPod_Control/iTunes/iTunesDB" \
         > "$work/players/damaged/iPod_Control/iTunes/iTunesDB"
     "$tools/trackhaul-dump" "$work/players/demo/iPod_Control/iTunes/iTunesDB" > "$work/dump.csv"
+    "$tools/trackhaul-dump" --fields "$work/players/demo/iPod_Control/iTunes/iTunesDB" \
+        > "$work/fields.txt"
     large_track=
     if [ "$(df --output=avail -k "$work" | tail -n 1)" -gt $((4 * 1024 * 1024)) ]; then
         large_track=$(python3 "$here/oracle.py" first-by-title "$work/dump.csv" "$work/players/demo")
@@ -192,10 +194,14 @@ sort_by_title() {
 }
 
 export_list() {  # NAME: into the export folder
+    export_to "$export_folder\\$1"
+}
+
+export_to() {  # PATH
     keys ctrl+e
     expect_window '#32770' 'Export Track List'
     sleep 0.5
-    xdotool type --delay 40 "$export_folder\\$1"
+    xdotool type --delay 40 "$1"
     shot save-dialog
     keys Return
     expect_gone '#32770' 'Export Track List'
@@ -211,6 +217,29 @@ extract_all() {
     shot folder-dialog
     xdotool key Return "$@"
     expect_gone '#32770' 'Browse for Folder'
+}
+
+# Checks or unchecks an extra column in the menu of the list's header.
+toggle_column() {  # POSITION in the menu (from 0)
+    local answer left top right bottom i
+    answer=$(ask child TMainForm SysHeader32 0 Trackhaul)
+    read -r left top right bottom <<< "${answer%%|*}"
+    xdotool mousemove --sync $((left + 100)) $(((top + bottom) / 2)) click 3
+    # A menu has no caption: the probe's wait for any.
+    [ "$(ask wait '#32768' '')" = yes ] || fail "the header's menu did not show"
+    for i in $(seq 0 "$1"); do
+        keys Down
+    done
+    keys Return
+    [ "$(ask gone '#32768' '')" = yes ] || fail "the header's menu stayed"
+}
+
+# Clicks the header of the list's column that starts this far from its left.
+click_header() {  # X-OFFSET
+    local answer left top right bottom
+    answer=$(ask child TMainForm SysHeader32 0 Trackhaul)
+    read -r left top right bottom <<< "${answer%%|*}"
+    click $((left + $1)) $(((top + bottom) / 2))
 }
 
 set_overwrite_policy() {  # POSITION in the list (0, 1, 2)
@@ -335,8 +364,8 @@ journey() {
     sleep 0.5
     keys Return
     expect_gone '#32770' 'Browse for Folder'
-    wait_status 'Exported 6 playlist(s)'
-    [ "$(python3 "$here/oracle.py" playlists "$destination" | wc -l)" = 6 ] ||
+    wait_status 'Exported 7 playlist(s)'
+    [ "$(python3 "$here/oracle.py" playlists "$destination" | wc -l)" = 7 ] ||
         fail "the playlist files are not all there"
     rm -f "$destination"/*.m3u8
 
@@ -469,8 +498,88 @@ journey() {
     wait_for_exit
 }
 
+# The player's ratings and plays as columns, sorted by; the find box; an
+# export and an extraction of what it finds; the columns after a restart.
+# Starts and ends with the program closed.
+columns_and_find() {
+    local found_folder="$WINEPREFIX/drive_c/found"
+    mkdir -p "$found_folder"
+    step=10  # Rating and Plays from the header's menu, in a maximized window.
+    start_trackhaul
+    expect_window TMainForm Trackhaul
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    local left top right bottom
+    read -r left top right bottom <<< "$(ask rect TMainForm Trackhaul)"
+    xdotool mousemove --sync $((left + 300)) $((top + 10)) click --repeat 2 1
+    sleep 1
+    toggle_column 4
+    toggle_column 5
+    expect_setting ExtraColumns 'Rating,Plays'
+    # The nine columns take 870 pixels; Rating 70 more, then Plays.
+    click_header 905
+    picture columns TMainForm Trackhaul
+    sleep 0.5
+    shot sorted-by-rating
+    export_to 'C:\found\by-rating'
+    python3 "$here/oracle.py" rated-export "$found_folder/by-rating.csv" "$work/dump.csv" \
+        "$work/fields.txt" sorted-by Rating || fail "the export sorted by rating is wrong"
+    click_header 965
+    sleep 0.5
+    export_to 'C:\found\by-plays'
+    python3 "$here/oracle.py" rated-export "$found_folder/by-plays.csv" "$work/dump.csv" \
+        "$work/fields.txt" sorted-by Plays || fail "the export sorted by plays is wrong"
+    rm "$found_folder"/*.csv
+
+    step=11  # Find, export and extract what is found, then every track again.
+    # The composer, which the find finds, for the picture.
+    toggle_column 2
+    keys ctrl+f
+    xdotool type --delay 80 beyonce
+    wait_status 'Showing 3 of 59 tracks'
+    shot found
+    picture found TMainForm Trackhaul
+    toggle_column 2
+    expect_setting ExtraColumns 'Rating,Plays'
+    export_to 'C:\found\found'
+    python3 "$here/oracle.py" rated-export "$found_folder/found.csv" "$work/dump.csv" \
+        "$work/fields.txt" found beyonce || fail "the export of what was found is wrong"
+    extract_all
+    wait_status 'Trackhaul Ready' 60
+    (python3 "$here/oracle.py" found "$work/dump.csv" "$work/fields.txt" "$work/players/demo" \
+        "$pattern" beyonce; printf 'found.csv\t%s\n' "$(sha256sum < "$found_folder/found.csv" | cut -d' ' -f1)") \
+        | sort > "$work/expected-found.txt"
+    listing "$found_folder" > "$work/found-after-extract.txt"
+    diff "$work/expected-found.txt" "$work/found-after-extract.txt" >&2 ||
+        fail "the extraction of what was found differs"
+    keys ctrl+f Escape
+    wait_status 'Loaded total 59 song(s)'
+
+    step=12  # Plays out again; the columns chosen survive a restart.
+    toggle_column 5
+    expect_setting ExtraColumns 'Rating'
+    keys alt+f
+    sleep 0.3
+    keys x
+    wait_for_exit
+    start_trackhaul
+    expect_window TMainForm Trackhaul
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    export_to 'C:\found\after-restart'
+    head -c 400 "$found_folder/after-restart.csv" | iconv -f UTF-16 -t UTF-8 | head -n 1 |
+        grep -q ',"Sample Rate","Rating"$' || fail "the Rating column did not come back"
+    keys alt+f
+    sleep 0.3
+    keys x
+    wait_for_exit
+}
+
 make_players
 prepare_prefix
 trap 'wine_stop' EXIT
 journey
+columns_and_find
 echo "journeys: passed; screenshots in build/journeys/shots, pictures in build/journeys/pictures"
