@@ -108,26 +108,6 @@ double TimeBareLoop(const std::vector<fs::path>& files, const fs::path& folder, 
     return SecondsSince(start);
 }
 
-LRESULT CALLBACK NoteDestruction(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR destroyedAt) {
-    if (message == WM_NCDESTROY) {
-        *reinterpret_cast<Clock::time_point*>(destroyedAt) = Clock::now();
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
-// From the end of the folder dialog (OK pressed) to the end of the command:
-// the dialog's own teardown is the shell's work, not the run's.
-double TimeExtraction(TMainForm& form) {
-    Clock::time_point dialogGone{};
-    WhenWindowShows dialog(L"Browse for Folder", [&](HWND found) {
-        SetWindowSubclass(found, NoteDestruction, 1, reinterpret_cast<DWORD_PTR>(&dialogGone));
-        PressButton(found, IDOK);
-    });
-    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_EXTRACT, 0), 0);
-    return dialog.Shown() ? SecondsSince(dialogGone) : -1;
-}
-
 double Best(const std::vector<double>& times) {
     return *std::min_element(times.begin(), times.end());
 }
@@ -167,7 +147,7 @@ bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
                     break;
                 default:
                     EmptyFolder(RunFolder);
-                    runs.push_back(TimeExtraction(form));
+                    runs.push_back(benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT));
                     break;
             }
         }
@@ -209,7 +189,7 @@ bool MeasureFolders(TMainForm& form, const std::string& drive) {
             const auto& [folderFormat, times] = kinds[(round + turn) % 2];
             UseFolderFormat(form, folderFormat);
             EmptyFolder(RunFolder);
-            times->push_back(TimeExtraction(form));
+            times->push_back(benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT));
             allSorted =
                 allSorted && (times == &flat || InnerFolders() == Artists * AlbumsPerArtist);
         }

@@ -19,6 +19,15 @@
 // state comes from too: "kept" is what the reader still holds after Parse
 // (records, texts, list nodes, playlists), "peak above kept" the most it held
 // beyond them at any moment.
+//
+// Then crafted files, each deflated as it is made: track ids chosen to meet
+// in a hash table (a playlist naming 1,000 of 131,072 tracks; 2,000,000
+// entries of a missing id among 262,144 tracks), each read beside the same
+// sizes with plain ids, which it should take at most 1.5 times as long as;
+// 20,000 playlists of one empty name and 4,000,000 empty playlists, read and
+// given their file names; and files that would take much memory (a playlist
+// of 25,000,000 entries, a location of 250 MB, tracks of texts as long as the
+// reader keeps), whose peak should stay within 1.5 times the reader's budget.
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -31,10 +40,13 @@
 #include <zlib.h>
 
 #include "core/itdbparser.h"
+#include "core/playlist_file.h"
 #include "itdb_builder.h"
 #include "temp_dir.h"
 
 namespace {
+
+using itdb::operator+=;
 
 // Allocation counters for the whole program: one thread, no locking needed.
 struct AllocationStats {
@@ -212,6 +224,263 @@ void PrintRatio(const char* what, const Figures& with, const Figures& without) {
                 with.Best() / without.Best(), with.Median() / without.Median());
 }
 
+// Crafted files ---------------------------------------------------------------
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+constexpr int32_t kMinimalItemSize = 212 + 2 * 16;
+
+itdb::Bytes MinimalTrackItem(uint32_t id) {
+    itdb::TrackItemFields fields;
+    fields.headerLength = 212;
+    fields.trackId = id;
+    return itdb::TrackItem(fields, {itdb::OtherObject(9, 16), itdb::OtherObject(9, 16)});
+}
+
+// An entry without a position object, 76 bytes.
+itdb::Bytes MinimalEntry(uint32_t id) {
+    return itdb::PlaylistEntry({id, 0, itdb::PositionPlace::None});
+}
+constexpr int64_t kMinimalEntrySize = 76;
+
+// A track set of minimal items with these ids, the parts added in runs.
+void AddTracks(itdb::CompressedWriter& writer, const std::vector<uint32_t>& ids) {
+    const auto count = static_cast<int32_t>(ids.size());
+    writer.Add(itdb::DataSet(1, {}, 96, 96 + 92 + count * kMinimalItemSize));
+    writer.Add(itdb::TrackListHeader(count));
+    itdb::Bytes run;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        run += MinimalTrackItem(ids[i]);
+        if (run.size() > (1 << 20) || i + 1 == ids.size()) {
+            writer.Add(run);
+            run.clear();
+        }
+    }
+}
+
+// A playlist set holding one playlist of these entry ids, `times` times over.
+void AddPlaylist(itdb::CompressedWriter& writer, const std::vector<uint32_t>& ids, int64_t times) {
+    const int64_t entries = static_cast<int64_t>(ids.size()) * times;
+    const int64_t playlistSize = 108 + entries * kMinimalEntrySize;
+    writer.Add(itdb::DataSet(2, {}, 96, static_cast<int32_t>(96 + 92 + playlistSize)));
+    writer.Add(itdb::PlaylistListHeader(1));
+    writer.Add(itdb::PlaylistHeader({}, 0, static_cast<int32_t>(entries), playlistSize));
+    itdb::Bytes run;
+    for (const uint32_t id : ids) {
+        run += MinimalEntry(id);
+    }
+    writer.Add(run, times);
+}
+
+// `count` ids that a hash table of open addressing with 2^bits slots, which
+// takes the slot of an id from its low bits folded with its high ones
+// ((id ^ id >> (32 - bits)) & mask), puts into the first count >> (32 -
+// bits) slots, where each look-up must walk all of them; the last id lands
+// there too but is not among them.
+std::vector<uint32_t> MeetingIds(int bits, uint32_t count) {
+    const int shift = 32 - bits;
+    const uint32_t mask = (1u << bits) - 1;
+    const uint32_t slots = count >> shift;
+    std::vector<uint32_t> ids;
+    for (uint32_t high = 0; high < (1u << shift); ++high) {
+        for (uint32_t slot = 0; slot <= slots; ++slot) {
+            const uint32_t spread = (slot ^ high << (bits - shift)) & mask;
+            const uint32_t low = spread ^ spread >> shift;
+            const uint32_t id = high << bits | low;
+            if (slot < slots || high == 0) {
+                ids.push_back(id);
+            }
+        }
+    }
+    // The id of slot `slots`, the one not among the tracks, goes last.
+    std::rotate(ids.begin() + slots, ids.begin() + slots + 1, ids.end());
+    return ids;
+}
+
+std::vector<uint32_t> PlainIds(uint32_t count) {
+    std::vector<uint32_t> ids(count + 1);
+    for (uint32_t i = 0; i <= count; ++i) {
+        ids[i] = i;
+    }
+    return ids;
+}
+
+// The tracks of the ids but the last, and a playlist naming `entryCount`
+// of them in turn, or the last, missing one as often.
+itdb::Bytes IdsDatabase(std::vector<uint32_t> ids, int64_t entryCount, bool missing) {
+    const uint32_t missingId = ids.back();
+    ids.pop_back();
+    itdb::CompressedWriter writer;
+    AddTracks(writer, ids);
+    if (missing) {
+        AddPlaylist(writer, {missingId}, entryCount);
+    } else {
+        std::vector<uint32_t> named;
+        for (int64_t i = 0; i < entryCount; ++i) {
+            named.push_back(ids[static_cast<size_t>(i * 131) % ids.size()]);
+        }
+        AddPlaylist(writer, named, 1);
+    }
+    return writer.Finish();
+}
+
+// `count` playlists with nothing but their header and an empty name.
+itdb::Bytes EmptyPlaylists(int32_t count) {
+    itdb::CompressedWriter writer;
+    AddTracks(writer, {1});
+    const itdb::Bytes playlist = itdb::PlaylistItem({}, {itdb::StringObject(1, u"")});
+    const int64_t setSize = 96 + 92 + static_cast<int64_t>(playlist.size()) * count;
+    writer.Add(itdb::DataSet(2, {}, 96, static_cast<int32_t>(setSize)));
+    writer.Add(itdb::PlaylistListHeader(count));
+    writer.Add(playlist, count);
+    return writer.Finish();
+}
+
+// One track whose location declares and holds `bytes` bytes.
+itdb::Bytes LongLocation(int32_t bytes) {
+    itdb::CompressedWriter writer;
+    itdb::TrackItemFields fields;
+    fields.objectCount = 2;
+    const itdb::Bytes item = itdb::TrackItem(fields, {});
+    const itdb::Bytes title = itdb::StringObject(1, u"t");
+    const int64_t itemSize = static_cast<int64_t>(item.size()) + 40 + bytes + title.size();
+    writer.Add(itdb::DataSet(1, {}, 96, static_cast<int32_t>(96 + 92 + itemSize)));
+    writer.Add(itdb::TrackListHeader(1));
+    writer.Add(item);
+    writer.Add(itdb::RawStringObject(2, bytes, {}));
+    writer.Add(itdb::Bytes(1 << 16, 'a'), bytes >> 16);
+    writer.Add(title);
+    return writer.Finish();
+}
+
+// `count` tracks whose five texts are each as long as the reader keeps.
+itdb::Bytes LongestTexts(int32_t count) {
+    const std::u16string text(ITDBParser::kLongestText / 2, u'\u00E9');
+    itdb::Bytes item = itdb::TrackItem(
+        {}, {itdb::StringObject(1, text), itdb::StringObject(2, text), itdb::StringObject(3, text),
+             itdb::StringObject(4, text), itdb::StringObject(6, text)});
+    itdb::CompressedWriter writer;
+    writer.Add(
+        itdb::DataSet(1, {}, 96, static_cast<int32_t>(96 + 92 + int64_t{count} * item.size())));
+    writer.Add(itdb::TrackListHeader(count));
+    writer.Add(item, count);
+    return writer.Finish();
+}
+
+struct CraftedRead {
+    double seconds = 0;
+    int32_t result = 0;
+    size_t playlists = 0;
+    double namingSeconds = 0;  // the file names of the user's playlists
+    size_t peak = 0;           // the most the reader held at any moment
+};
+
+CraftedRead ReadCrafted(const std::string& path) {
+    CraftedRead read;
+    const size_t before = Stats().live;
+    Stats().peak = before;
+    const auto start = std::chrono::steady_clock::now();
+    {
+        ITDBParser parser(path);
+        read.result = parser.Parse(-1);
+        read.seconds = SecondsSince(start);
+        read.peak = Stats().peak - before;
+        read.playlists = parser.Playlists().size();
+        const auto naming = std::chrono::steady_clock::now();
+        std::vector<std::u16string> names;
+        for (const Playlist* playlist : UserPlaylists(parser.Playlists())) {
+            names.push_back(playlist->Name);
+        }
+        PlaylistFileNames(names);
+        read.namingSeconds = SecondsSince(naming);
+    }
+    return read;
+}
+
+bool WriteCrafted(const std::string& path, const itdb::Bytes& file) {
+    if (!itdb::WriteFile(path, file)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Crafted ids against plain ones of the same sizes, best of `rounds`.
+bool CompareIds(const TempDir& dir, const char* what, int bits, uint32_t tracks, int64_t entries,
+                bool missing, int rounds) {
+    const std::string crafted = dir.File("crafted-ids");
+    const std::string plain = dir.File("plain-ids");
+    const itdb::Bytes craftedFile = IdsDatabase(MeetingIds(bits, tracks), entries, missing);
+    if (!WriteCrafted(crafted, craftedFile) ||
+        !WriteCrafted(plain, IdsDatabase(PlainIds(tracks), entries, missing))) {
+        return false;
+    }
+    double craftedBest = 1e9, plainBest = 1e9;
+    for (int round = 0; round < rounds; ++round) {
+        const CraftedRead c = ReadCrafted(crafted);
+        const CraftedRead p = ReadCrafted(plain);
+        if (c.result != static_cast<int32_t>(tracks) || p.result != c.result) {
+            std::fprintf(stderr, "%s: read %d and %d of %u tracks\n", what, c.result, p.result,
+                         tracks);
+            return false;
+        }
+        craftedBest = std::min(craftedBest, c.seconds);
+        plainBest = std::min(plainBest, p.seconds);
+    }
+    std::printf("  %s (%zu bytes): %.3f s, plain ids %.3f s: %.2f x (target 1.5)\n", what,
+                craftedFile.size(), craftedBest, plainBest, craftedBest / plainBest);
+    return true;
+}
+
+bool TimePlaylists(const TempDir& dir, const char* what, int32_t count) {
+    const std::string path = dir.File("playlists");
+    const itdb::Bytes file = EmptyPlaylists(count);
+    if (!WriteCrafted(path, file)) {
+        return false;
+    }
+    const CraftedRead read = ReadCrafted(path);
+    std::printf("  %s (%zu bytes): %zu playlists kept, read %.3f s, named %.3f s\n", what,
+                file.size(), read.playlists, read.seconds, read.namingSeconds);
+    return true;
+}
+
+bool MeasurePeak(const TempDir& dir, const char* what, const itdb::Bytes& file) {
+    const std::string path = dir.File("memory");
+    if (!WriteCrafted(path, file)) {
+        return false;
+    }
+    const CraftedRead read = ReadCrafted(path);
+    constexpr double kMiB = 1 << 20;
+    std::printf(
+        "  %s (%zu bytes): %d tracks, peak %.1f MiB = %.2f x the budget (target 1.5), "
+        "%.2f s\n",
+        what, file.size(), read.result, read.peak / kMiB,
+        static_cast<double>(read.peak) / ITDBParser::kMemoryBudget, read.seconds);
+    return true;
+}
+
+bool RunCraftedFiles(int rounds) {
+    TempDir dir;
+    std::printf("crafted files:\n");
+    return CompareIds(dir, "131,072 tracks of ids that meet, 1,000 entries", 18, 131072, 1000,
+                      false, rounds) &&
+           CompareIds(dir, "262,144 tracks of ids that meet, 2,000,000 of a missing id", 19, 262144,
+                      2000000, true, rounds) &&
+           TimePlaylists(dir, "20,000 playlists of one name", 20000) &&
+           TimePlaylists(dir, "4,000,000 playlists", 4000000) &&
+           MeasurePeak(dir, "a playlist of 25,000,000 entries",
+                       [] {
+                           itdb::CompressedWriter writer;
+                           AddTracks(writer, {7});
+                           AddPlaylist(writer, {7}, 25000000);
+                           return writer.Finish();
+                       }()) &&
+           MeasurePeak(dir, "a location of 250 MB", LongLocation(250 << 20)) &&
+           MeasurePeak(dir, "tracks of the longest texts", LongestTexts(2000));
+}
+
 }  // namespace
 
 void* operator new(size_t size) {
@@ -302,5 +571,5 @@ int main(int argc, char** argv) {
     PrintRatio("ordinary read", ordinaryPlaylists, ordinary);
     PrintRatio("compressed read", compressedPlaylists, compressed);
     PrintMemberMemory("with playlists", ordinaryPlaylists, ordinary);
-    return 0;
+    return RunCraftedFiles(std::min(rounds, 3)) ? 0 : 1;
 }

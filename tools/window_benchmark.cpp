@@ -85,4 +85,26 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+namespace {
+
+LRESULT CALLBACK NoteDestruction(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR destroyedAt) {
+    if (message == WM_NCDESTROY) {
+        *reinterpret_cast<Clock::time_point*>(destroyedAt) = Clock::now();
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+double TimeFolderCommand(TMainForm& form, int id) {
+    Clock::time_point dialogGone{};
+    WhenWindowShows dialog(L"Browse for Folder", [&](HWND found) {
+        SetWindowSubclass(found, NoteDestruction, 1, reinterpret_cast<DWORD_PTR>(&dialogGone));
+        PressButton(found, IDOK);
+    });
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    return dialog.Shown() ? SecondsSince(dialogGone) : -1;
+}
+
 }  // namespace benchmark

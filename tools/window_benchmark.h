@@ -36,4 +36,10 @@ std::unique_ptr<TMainForm> StartMainWindow();
 
 double SecondsSince(Clock::time_point start);
 
+// Runs a command that asks for a folder, answering OK in the folder dialog,
+// and returns the time from the end of the dialog to the end of the command
+// (the dialog's own teardown is the shell's work, not the command's); -1
+// when no dialog showed.
+double TimeFolderCommand(TMainForm& form, int id);
+
 }  // namespace benchmark

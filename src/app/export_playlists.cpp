@@ -1,5 +1,7 @@
 #include "app/export_playlists.h"
 
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "app/destination_dialog.h"
@@ -8,27 +10,9 @@
 #include "core/ansi_text.h"
 #include "core/itdbparser.h"
 #include "core/playlist_file.h"
-#include "win/handles.h"
+#include "win/file_output.h"
 #include "win/message_box.h"
 #include "win/wide_text.h"
-
-namespace {
-
-bool WriteWholeFile(const std::wstring& fileName, const std::string& bytes) {
-    HANDLE opened = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    win::UniqueFile file(opened);
-    DWORD written = 0;
-    const bool complete =
-        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    return CloseHandle(file.release()) != 0 && complete;
-}
-
-}  // namespace
 
 void PlaylistExport::Run() {
     TMainForm::BusyScope busy(form_);
@@ -48,29 +32,22 @@ void PlaylistExport::Run() {
         return;
     }
     destination_ = *folder + u"\\";
+    folders_.Visit(win::WideFromUtf16(destination_));
 
     std::vector<std::u16string> names;
     for (const Playlist* playlist : playlists) {
         names.push_back(playlist->Name);
     }
     const std::vector<std::u16string> fileNames = PlaylistFileNames(names);
-    const std::u16string fileFormat = Utf16FromAnsi(form_.Settings().GetFileFormat());
-    const std::u16string folderFormat = Utf16FromAnsi(form_.Settings().GetFolderFormat());
+    fileFormat_ = Utf16FromAnsi(form_.Settings().GetFileFormat());
+    folderFormat_ = Utf16FromAnsi(form_.Settings().GetFolderFormat());
     ClashPolicy policy(form_.Settings().GetOverwriteFiles());
     form_.SetStatusText("Exporting playlists:");
     int written = 0;
     {
         TMainForm::WaitCursor hourglass(form_);
         for (size_t i = 0; i < playlists.size(); ++i) {
-            const std::u16string target = destination_ + fileNames[i];
-            form_.SetItemStatus(target);
-            // While the find box narrows the rows, the playlists hold the
-            // tracks it finds.
-            Playlist found = *playlists[i];
-            found.Members = form_.FindWords().Found(found.Members);
-            const std::string text = PlaylistFileText(
-                PlaylistFileEntries(found, fileFormat, folderFormat, destination_.size()));
-            const Outcome outcome = WritePlaylistFile(target, text, policy);
+            const Outcome outcome = WritePlaylistFile(fileNames[i], *playlists[i], policy);
             if (outcome == Outcome::Stop) {
                 break;
             }
@@ -81,13 +58,19 @@ void PlaylistExport::Run() {
     form_.SetStatusText("Exported " + std::to_string(written) + " playlist(s)");
 }
 
-PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& target,
-                                                          const std::string& text,
+PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& fileName,
+                                                          const Playlist& playlist,
                                                           ClashPolicy& policy) {
-    const bool exists = form_.TargetExists(target);
+    const std::u16string target = destination_ + fileName;
+    const std::wstring folder = win::WideFromUtf16(destination_);
+    const std::wstring wideName = win::WideFromUtf16(fileName);
+    ShowNowAndThen(target);
+    const bool exists = folders_.Holds(folder, wideName) && form_.TargetExists(target);
     if (exists) {
-        const ClashOutcome clash =
-            policy.Resolve([&] { return form_.OverwritePrompt().AskOverwrite(target); });
+        const ClashOutcome clash = policy.Resolve([&] {
+            form_.SetItemStatus(target);
+            return form_.OverwritePrompt().AskOverwrite(target);
+        });
         if (clash != ClashOutcome::Copy) {
             return clash == ClashOutcome::Skip ? Outcome::Skipped : Outcome::Stop;
         }
@@ -96,7 +79,7 @@ PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& 
     // playlist's name only ever holds a whole file.
     const std::wstring temporary =
         win::WideFromUtf16(destination_ + TemporaryCopyName(GetCurrentProcessId()));
-    if (!WriteWholeFile(temporary, text)) {
+    if (!WriteWholeFile(temporary, playlist)) {
         DeleteFileW(temporary.c_str());
         return ReportFailure(target);
     }
@@ -105,10 +88,44 @@ PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& 
         DeleteFileW(temporary.c_str());
         return ReportFailure(target);
     }
+    folders_.Add(folder, wideName);
     return Outcome::Written;
 }
 
+void PlaylistExport::ShowNowAndThen(const std::u16string& target) {
+    if (shownNowAndThen_.Due()) {
+        form_.SetItemStatus(target);
+        form_.ProcessMessages();
+    }
+}
+
+bool PlaylistExport::WriteWholeFile(const std::wstring& fileName, const Playlist& playlist) {
+    win::UniqueFile file = win::CreateForWriting(fileName);
+    return file && WriteEntries(file.get(), playlist) && CloseHandle(file.release());
+}
+
+bool PlaylistExport::WriteEntries(HANDLE file, const Playlist& playlist) {
+    PlaylistFileWriter writer(
+        [file](std::string_view bytes) { return win::WriteBytes(file, bytes); });
+    for (const OneTrack* member : playlist.Members) {
+        // While the find box narrows the rows, a playlist holds what it finds.
+        if (!form_.FindWords().Matches(*member)) {
+            continue;
+        }
+        const std::optional<PlaylistFileEntry> entry =
+            PlaylistFileEntryOf(*member, fileFormat_, folderFormat_, destination_.size());
+        if (entry && !writer.WriteEntry(*entry)) {
+            return false;
+        }
+        if (shownNowAndThen_.Due()) {
+            form_.ProcessMessages();
+        }
+    }
+    return writer.Finish();
+}
+
 PlaylistExport::Outcome PlaylistExport::ReportFailure(const std::u16string& target) {
+    form_.SetItemStatus(target);
     win::ShowMessageBox(form_.Handle(), L"Error writing file:\r\n" + win::WideFromUtf16(target),
                         MB_OK | MB_ICONERROR);
     return Outcome::Stop;

@@ -4,14 +4,19 @@
 // current file name and folder patterns, so that any music program on the PC opens the
 // playlist beside the extracted tracks. A playlist file that exists meets the
 // overwrite policy and prompt as a track does; each file is written whole
-// under a temporary name and then renamed, or not at all.
+// under a temporary name, as its entries are made, and then renamed, or not
+// at all.
 #pragma once
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 
+#include "app/destination_folders.h"
 #include "core/extraction_rules.h"
+#include "core/playlist.h"
+#include "core/update_throttle.h"
 
 class TMainForm;
 
@@ -24,12 +29,25 @@ public:
 
 private:
     enum class Outcome { Written, Skipped, Stop };
-    Outcome WritePlaylistFile(const std::u16string& target, const std::string& text,
+    Outcome WritePlaylistFile(const std::u16string& fileName, const Playlist& playlist,
                               ClashPolicy& policy);
+    // Shows the file at hand in the status bar and lets pending messages
+    // through, when the last time is long enough ago: both cost as much
+    // under Wine as writing a small file.
+    void ShowNowAndThen(const std::u16string& target);
+    // Writes the playlist's file, its entries as they are made, letting
+    // messages through now and then; false when it could not be written
+    // whole.
+    bool WriteWholeFile(const std::wstring& fileName, const Playlist& playlist);
+    bool WriteEntries(HANDLE file, const Playlist& playlist);
     // The track list export's box for a file that could not be written;
     // the run ends there.
     Outcome ReportFailure(const std::u16string& target);
 
     TMainForm& form_;
     std::u16string destination_;  // the chosen folder and a backslash
+    std::u16string fileFormat_;
+    std::u16string folderFormat_;
+    DestinationFolders folders_;
+    UpdateThrottle shownNowAndThen_{std::chrono::milliseconds(200)};
 };

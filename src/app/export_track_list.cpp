@@ -13,6 +13,7 @@
 #include "core/onetrack.h"
 #include "core/path_text.h"
 #include "core/update_throttle.h"
+#include "win/file_output.h"
 #include "win/handles.h"
 #include "win/message_box.h"
 #include "win/shell_folders.h"
@@ -23,19 +24,6 @@ namespace {
 // Letting messages through costs about as much as writing a hundred rows:
 // the window repaints and the current title shows this often instead.
 constexpr std::chrono::milliseconds ShowProgressEvery{200};
-
-// Opened as "wb" opens: created if missing, emptied if present.
-win::UniqueFile OpenForWriting(const std::wstring& fileName) {
-    HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return win::UniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
-}
-
-bool WriteBytes(HANDLE file, std::string_view bytes) {
-    DWORD written = 0;
-    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
 
 }  // namespace
 
@@ -73,7 +61,7 @@ void TrackListExport::Execute() {
     }
     form_.Settings().SetExtractPath(folder);
 
-    win::UniqueFile file = OpenForWriting(fileName);
+    win::UniqueFile file = win::CreateForWriting(fileName, FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!file) {
         win::ShowMessageBox(owner, L"Error opening file for writing:\r\n" + fileName,
                             MB_OK | MB_ICONERROR);
@@ -109,7 +97,7 @@ std::wstring TrackListExport::StartFolder() const {
 
 bool TrackListExport::WriteRows(HANDLE file, int rowCount) {
     const TrackListView rows = form_.Rows();
-    CsvFileWriter writer([file](std::string_view bytes) { return WriteBytes(file, bytes); },
+    CsvFileWriter writer([file](std::string_view bytes) { return win::WriteBytes(file, bytes); },
                          form_.ShownColumns());
     UpdateThrottle progress(ShowProgressEvery);
     for (int row = 0; row < rowCount; ++row) {

@@ -18,29 +18,39 @@ constexpr UINT kPauseMilliseconds = 250;
 
 }  // namespace
 
-FindBand::FindBand(TMainForm& form, HWND coolBar) : form_(form) {
+FindBand::FindBand(TMainForm& form, HWND coolBar) : form_(form), coolBar_(coolBar) {
     edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_EDITW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
-                            win::ScalePixels(kWidth), 0, coolBar,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND)),
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0, 0,
+                            coolBar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND)),
                             GetModuleHandleW(nullptr), nullptr);
     if (edit_ == nullptr ||
         !SetWindowSubclass(edit_, EditProcedure, 0, reinterpret_cast<DWORD_PTR>(this))) {
         throw std::runtime_error("Cannot create the find box.");
     }
-    SendMessageW(edit_, WM_SETFONT, SendMessageW(form.TrackList(), WM_GETFONT, 0, 0), FALSE);
-    // As high as the playlist list beside it.
-    RECT box{};
-    GetWindowRect(form.PlaylistList(), &box);
     REBARBANDINFOW band{};
     band.cbSize = sizeof(band);
-    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_TEXT;
+    band.fMask = RBBIM_CHILD | RBBIM_STYLE | RBBIM_TEXT | RBBIM_ID;
     band.fStyle = RBBS_CHILDEDGE;
     band.lpText = const_cast<wchar_t*>(kBandText);
     band.hwndChild = edit_;
-    band.cxMinChild = win::ScalePixels(kWidth);
-    band.cyMinChild = box.bottom - box.top;
+    band.wID = IDC_FIND;
     SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+}
+
+void FindBand::Scale(HFONT font, int dpi) {
+    SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    RECT playlists{};
+    GetWindowRect(form_.PlaylistList(), &playlists);
+    const int height = playlists.bottom - playlists.top;
+    SetWindowPos(edit_, nullptr, 0, 0, win::ScalePixels(kWidth, dpi), height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_CHILDSIZE;
+    band.cxMinChild = static_cast<UINT>(win::ScalePixels(kWidth, dpi));
+    band.cyMinChild = static_cast<UINT>(height);
+    SendMessageW(coolBar_, RB_SETBANDINFOW, SendMessageW(coolBar_, RB_IDTOINDEX, IDC_FIND, 0),
+                 reinterpret_cast<LPARAM>(&band));
 }
 
 void FindBand::Focus() {

@@ -15,13 +15,15 @@ public:
     // The main window's timer that ends the pause after typing.
     static constexpr UINT_PTR kPauseTimer = 1;
 
-    // Creates the box in a new band at the end of `coolBar`, in the font of
-    // the form's track list.
+    // Creates the box in a new band at the end of `coolBar`.
     FindBand(TMainForm& form, HWND coolBar);
     FindBand(const FindBand&) = delete;
     FindBand& operator=(const FindBand&) = delete;
 
     HWND Edit() const { return edit_; }
+    // Sizes the box and its band for `dpi`, as high as the playlist list
+    // beside it, and gives it `font`, which must show any script.
+    void Scale(HFONT font, int dpi);
     // The words applied last.
     const TrackFind& Find() const { return find_; }
 
@@ -38,6 +40,7 @@ private:
     void ApplyNow();
 
     TMainForm& form_;
+    HWND coolBar_;
     HWND edit_ = nullptr;
     TrackFind find_;
 };

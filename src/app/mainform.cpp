@@ -271,6 +271,7 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     switch (message) {
         case WM_CREATE:
             try {
+                dpi_ = win::WindowDpi(window_);
                 CreateComponents();
             } catch (...) {
                 creationError_ = std::current_exception();
@@ -279,6 +280,9 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         case WM_SIZE:
             FormResize();
+            return true;
+        case WM_DPICHANGED:
+            FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return true;
         case WM_COMMAND:
             if (find_ && reinterpret_cast<HWND>(lParam) == FindBox()) {
@@ -363,7 +367,8 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         }
         case WM_MEASUREITEM:
-            return MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            return MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam),
+                                    imageList_.get());
         case WM_DRAWITEM:
             return DrawMenuImage(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), imageList_.get());
         case WM_SETCURSOR:

@@ -17,7 +17,7 @@ constexpr UINT kFirstMenuId = 1;
 
 }  // namespace
 
-TrackListColumns::TrackListColumns(HWND listView) : listView_(listView) {
+TrackListColumns::TrackListColumns(HWND listView, int dpi) : listView_(listView), dpi_(dpi) {
     for (const TrackColumnId id : StandardColumns()) {
         Insert(shown_.size(), id);
     }
@@ -33,7 +33,7 @@ void TrackListColumns::Insert(size_t index, TrackColumnId id) {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = shown.Alignment == ColumnAlignment::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = win::ScalePixels(shown.Width);
+    column.cx = win::ScalePixels(shown.Width, dpi_);
     column.pszText = header.data();
     column.iSubItem = static_cast<int>(index);
     SendMessageW(listView_, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
@@ -92,9 +92,17 @@ std::optional<std::vector<TrackColumnId>> TrackListColumns::ChooseExtras(POINT a
 
 void TrackListColumns::KeepMinimumWidths() {
     for (size_t index = 0; index < shown_.size(); ++index) {
-        const int minimum = win::ScalePixels(ColumnOf(shown_[index]).MinimumWidth);
+        const int minimum = win::ScalePixels(ColumnOf(shown_[index]).MinimumWidth, dpi_);
         if (SendMessageW(listView_, LVM_GETCOLUMNWIDTH, index, 0) < minimum) {
             SendMessageW(listView_, LVM_SETCOLUMNWIDTH, index, minimum);
         }
     }
+}
+
+void TrackListColumns::ChangeDpi(int dpi) {
+    for (size_t index = 0; index < shown_.size(); ++index) {
+        const auto width = static_cast<int>(SendMessageW(listView_, LVM_GETCOLUMNWIDTH, index, 0));
+        SendMessageW(listView_, LVM_SETCOLUMNWIDTH, index, MulDiv(width, dpi, dpi_));
+    }
+    dpi_ = dpi;
 }

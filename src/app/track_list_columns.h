@@ -13,8 +13,8 @@
 
 class TrackListColumns {
 public:
-    // Adds the nine columns to the empty list view.
-    explicit TrackListColumns(HWND listView);
+    // Adds the nine columns to the empty list view, sized for `dpi`.
+    TrackListColumns(HWND listView, int dpi);
 
     // The columns shown, in the list's order.
     std::span<const TrackColumnId> Shown() const { return shown_; }
@@ -30,11 +30,14 @@ public:
 
     // Widens every column that the user made narrower than its minimum.
     void KeepMinimumWidths();
+    // Keeps the widths, the user's included, in proportion at a new DPI.
+    void ChangeDpi(int dpi);
 
 private:
     void Insert(size_t index, TrackColumnId id);
     bool IsShown(TrackColumnId id) const;
 
     HWND listView_;
+    int dpi_;
     std::vector<TrackColumnId> shown_;
 };

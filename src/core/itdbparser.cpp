@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <exception>
 #include <new>
 
 #include "ansi_text.h"
@@ -149,40 +148,25 @@ bool ReadTag(BufferedInput& input, const char (&expected)[5]) {
     return input.Read(tag, 4) == 4 && std::memcmp(tag, expected, 4) == 0;
 }
 
-// Reads `unitCount` UTF-16 code units. The text grows step by step as its
-// bytes arrive, so a declared length never makes the reader ask for more
-// memory than the input really holds: the size of an inflated stream is not
-// known before its end.
-bool ReadUnits(BufferedInput& input, size_t unitCount, std::u16string& text) {
-    constexpr size_t kStepUnits = 32 * 1024;
-    text.clear();
-    while (text.size() < unitCount) {
-        const size_t done = text.size();
-        const size_t step = std::min(unitCount - done, kStepUnits);
-        try {
-            text.resize(done + step);
-        } catch (const std::exception&) {
-            // A text too large for memory (a small stream can inflate to a
-            // huge one): the track fails as if its bytes were missing.
-            text.clear();
-            return false;
-        }
-        if (input.Read(reinterpret_cast<uint8_t*>(text.data() + done), step * 2) != step * 2) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Reads an object's string bytes as UTF-16 little-endian; positioned 16 bytes
-// into the object. An odd last byte is skipped. `charge` is told the text's
-// length in bytes before it is read and may refuse it.
+// Reads an object's string as UTF-16 little-endian, positioned 16 bytes
+// into the object: at most kLongestText bytes of it, in whole code units;
+// the rest is passed over, but its last byte must be there all the same.
+// `charge` is told the bytes to be kept before they are read and may refuse
+// them.
 template <typename Charge>
 bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) {
     int32_t length = 0;
     if (!input.Skip(kStringLengthGap) || !ReadInt32(input, length) || length < 0 ||
-        !charge(static_cast<size_t>(length)) || !input.Skip(kStringTextGap) ||
-        !ReadUnits(input, static_cast<size_t>(length) / 2, text)) {
+        !input.Skip(kStringTextGap)) {
+        return false;
+    }
+    const int32_t kept = std::min(length, ITDBParser::kLongestText) / 2 * 2;
+    if (!charge(static_cast<size_t>(kept))) {
+        return false;
+    }
+    text.resize(static_cast<size_t>(kept) / 2);
+    if (input.Read(reinterpret_cast<uint8_t*>(text.data()), static_cast<size_t>(kept)) !=
+        static_cast<size_t>(kept)) {
         return false;
     }
     if constexpr (std::endian::native == std::endian::big) {
@@ -190,9 +174,9 @@ bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) 
             unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
         }
     }
-    // The odd last byte must be there too, although it is not kept.
-    uint8_t oddByte = 0;
-    return length % 2 == 0 || input.Read(&oddByte, 1) == 1;
+    const int64_t passedOver = length - kept;
+    uint8_t lastByte = 0;
+    return passedOver == 0 || (input.Skip(passedOver - 1) && input.Read(&lastByte, 1) == 1);
 }
 
 // A compressed database holds a zlib stream where an ordinary one has its
@@ -222,7 +206,7 @@ int32_t ITDBParser::ToInt32(const uint8_t bytes[4]) {
 }
 
 int32_t ITDBParser::Parse(int32_t limit) {
-    playlists_.clear();
+    DropPlaylists();
     BufferedInput input;
     if (databasePath_.empty() || !input.Open(databasePath_)) {
         return -1;
@@ -237,11 +221,11 @@ int32_t ITDBParser::Parse(int32_t limit) {
         playlists_.clear();
         tracks_.clear();
         cursor_ = tracks_.end();
-        bytesHeld_ = 0;
+        budget_.Clear();
     }
     narrowBuffer_ = std::u16string();
-    trackIds_ = {};
-    entries_ = {};
+    trackIds_.Free(budget_);
+    budget_.Free(entries_);
     return result;
 }
 
@@ -258,26 +242,19 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     while (read < wanted) {
         uint32_t trackId = 0;
         std::unique_ptr<OneTrack> track = ReadTrack(input, trackId);
-        if (!track || !Charge(kTrackBytes)) {
+        if (!track || !budget_.Charge(kTrackBytes) ||
+            !trackIds_.Add(trackId, track.get(), budget_)) {
             break;
         }
-        // A second track of the same id leaves the playlists to the first.
-        trackIds_.Add(trackId, track.get());
         tracks_.push_back(std::move(track));
         ++read;
     }
-    ReadPlaylists(input, trackSetEnd);
+    // A second track of the same id leaves the playlists to the first.
+    if (trackIds_.Sort(budget_)) {
+        ReadPlaylists(input, trackSetEnd);
+    }
     MergeSinceSync();
     return read;
-}
-
-bool ITDBParser::Charge(size_t bytes) {
-    if (bytes > kMemoryBudget - bytesHeld_) {
-        bytesHeld_ = kMemoryBudget;
-        return false;
-    }
-    bytesHeld_ += bytes;
-    return true;
 }
 
 int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
@@ -432,15 +409,15 @@ bool ITDBParser::ReadTextObject(BufferedInput& input, int32_t totalLength, OneTr
 }
 
 bool ITDBParser::ReadWideString(BufferedInput& input, std::u16string& text) {
-    return ReadStringUnits(input, text, [this](size_t bytes) { return Charge(bytes); });
+    return ReadStringUnits(input, text, [this](size_t bytes) { return budget_.Charge(bytes); });
 }
 
 bool ITDBParser::ReadNarrowString(BufferedInput& input, std::string& text) {
-    // The narrow text takes at most half the bytes of its UTF-16 form.
-    if (!ReadStringUnits(input, narrowBuffer_,
-                         [this](size_t bytes) { return Charge(bytes / 2); })) {
+    // The UTF-16 form passes through a buffer of its own, reused; the narrow
+    // text is charged at what it holds, up to two bytes a code unit.
+    if (!ReadStringUnits(input, narrowBuffer_, [](size_t) { return true; })) {
         return false;
     }
     text = AnsiFromUtf16(narrowBuffer_);
-    return true;
+    return budget_.Charge(text.size());
 }

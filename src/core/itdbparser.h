@@ -30,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "memory_budget.h"
 #include "onetrack.h"
 #include "playlist.h"
 #include "track_id_table.h"
@@ -45,9 +46,16 @@ public:
     // Deletes every track read: pointers handed out by Next die with it.
     ~ITDBParser();
 
-    // Memory the tracks and their texts may take: reading stops there as it
-    // does at damage, keeping the tracks before.
+    // Memory a read may take: the tracks, their texts, the playlists and
+    // what the reader needs to build them. Reading stops there as it does
+    // at damage, keeping the tracks before.
     static constexpr size_t kMemoryBudget = size_t{256} << 20;
+    // The most of one text kept, in bytes; the rest of a longer one is
+    // passed over. One code unit more than the longest path Windows takes,
+    // so that a longer location stays too long to name a file.
+    static constexpr int32_t kLongestText = 64 * 1024;
+    // The most playlists kept; the rest are dropped as damage is.
+    static constexpr size_t kMostPlaylists = 10000;
 
     // Reads up to `limit` tracks (negative: all) and appends them to the track
     // list. Returns -1 when the file cannot be opened or its header structure
@@ -84,8 +92,6 @@ private:
                         void (OneTrack::*set)(std::u16string));
     bool ReadWideString(BufferedInput& input, std::u16string& text);
     bool ReadNarrowString(BufferedInput& input, std::string& text);
-    // Counts `bytes` against the budget; false once it is spent.
-    bool Charge(size_t bytes);
 
     // What the player recorded since the last sync, beside a database in
     // its own folder (itdbparser_since_sync.cpp).
@@ -95,12 +101,14 @@ private:
 
     // The playlist walk, in itdbparser_playlists.cpp.
     void ReadPlaylists(BufferedInput& input, int64_t setsStart);
+    // Empties the playlists and gives their memory back to the budget.
+    void DropPlaylists();
     void ReadPlaylistSets(BufferedInput& input);
     bool ReadPlaylistList(BufferedInput& input, int64_t setEnd);
     bool ReadPlaylist(BufferedInput& input, int64_t setEnd);
 
     std::string databasePath_;
-    size_t bytesHeld_ = 0;  // what the tracks read so far take, as counted by Charge
+    MemoryBudget budget_{kMemoryBudget};
     std::list<std::unique_ptr<OneTrack>> tracks_;
     std::list<std::unique_ptr<OneTrack>>::iterator cursor_;
     // Holds a narrow string's UTF-16 bytes on their way to conversion; its

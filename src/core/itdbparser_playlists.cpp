@@ -151,7 +151,7 @@ void ITDBParser::ReadPlaylistSets(BufferedInput& input) {
     while (ReadChunk(input, INT64_MAX, set) && set.Is("mhsd")) {
         const int32_t type = set.Field12();
         if (type == kPlaylistSet || type == kGroupedPlaylistSet) {
-            playlists_.clear();
+            DropPlaylists();
             const bool whole = input.SeekTo(set.HeaderEnd()) && ReadPlaylistList(input, set.End());
             if (type == kGroupedPlaylistSet || !whole) {
                 return;
@@ -161,6 +161,14 @@ void ITDBParser::ReadPlaylistSets(BufferedInput& input) {
             return;
         }
     }
+}
+
+void ITDBParser::DropPlaylists() {
+    for (const Playlist& playlist : playlists_) {
+        budget_.Release(playlist.Members.capacity() * sizeof(const OneTrack*) +
+                        playlist.Name.size() * sizeof(char16_t));
+    }
+    playlists_.clear();
 }
 
 bool ITDBParser::ReadPlaylistList(BufferedInput& input, int64_t setEnd) {
@@ -174,7 +182,7 @@ bool ITDBParser::ReadPlaylistList(BufferedInput& input, int64_t setEnd) {
     }
     const int32_t playlistCount = list.TotalLength();
     for (int32_t i = 0; i < playlistCount; ++i) {
-        if (!ReadPlaylist(input, setEnd)) {
+        if (playlists_.size() == kMostPlaylists || !ReadPlaylist(input, setEnd)) {
             return false;
         }
     }
@@ -219,6 +227,9 @@ bool ITDBParser::ReadPlaylist(BufferedInput& input, int64_t setEnd) {
             entrySeen = true;
             const OneTrack* track = entry.showHeading ? nullptr : trackIds_.Find(entry.trackId);
             if (track != nullptr) {
+                if (!budget_.MakeRoom(entries_)) {
+                    return false;
+                }
                 if (!entry.position) {
                     entryWithoutPosition = entries_.size();
                 }
@@ -253,13 +264,11 @@ bool ITDBParser::ReadPlaylist(BufferedInput& input, int64_t setEnd) {
     const auto byPosition = [](const auto& left, const auto& right) {
         return left.first < right.first;
     };
-    if (!std::is_sorted(entries_.begin(), entries_.end(), byPosition)) {
-        std::stable_sort(entries_.begin(), entries_.end(), byPosition);
-    }
-    // The playlist's record and its members count in the budget (its name
-    // was counted as it was read).
-    const size_t bytes = sizeof(Playlist) + entries_.size() * sizeof(const OneTrack*);
-    if (!Charge(bytes)) {
+    // The members are charged as they are taken, and so is the playlist's
+    // place among the playlists (its name was charged as it was read).
+    if (!budget_.StableSort(entries_, byPosition) ||
+        !budget_.Charge(entries_.size() * sizeof(const OneTrack*)) ||
+        !budget_.MakeRoom(playlists_)) {
         return false;
     }
     playlist.Members.reserve(entries_.size());

@@ -182,10 +182,15 @@ void ITDBParser::AddOnTheGoPlaylists(const std::string& folder,
             whole = file.ReadEntry(i, bytes, sizeof bytes);
             const uint32_t index = UInt32At(bytes);
             if (whole && index < tracks.size()) {  // tracks not read are left out
+                if (!budget_.MakeRoom(playlist.Members)) {
+                    budget_.Free(playlist.Members);
+                    return;
+                }
                 playlist.Members.push_back(tracks[index]);
             }
         }
         if (!whole) {
+            budget_.Free(playlist.Members);
             continue;
         }
         ++listsAdded;
@@ -195,9 +200,10 @@ void ITDBParser::AddOnTheGoPlaylists(const std::string& folder,
             playlist.Name += u" " + std::u16string(number.begin(), number.end());
         }
         playlist.Kind = PlaylistKind::Other;
-        const size_t bytes = sizeof(Playlist) + playlist.Name.size() * sizeof(char16_t) +
-                             playlist.Members.size() * sizeof(const OneTrack*);
-        if (!Charge(bytes)) {
+        if (playlists_.size() == kMostPlaylists ||
+            !budget_.Charge(playlist.Name.size() * sizeof(char16_t)) ||
+            !budget_.MakeRoom(playlists_)) {
+            budget_.Free(playlist.Members);
             return;
         }
         playlists_.push_back(std::move(playlist));

@@ -1,10 +1,13 @@
 #include "playlist_file.h"
 
 #include <algorithm>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 #include "extraction_rules.h"
 #include "file_name_pattern.h"
+#include "onetrack.h"
 
 namespace {
 
@@ -29,10 +32,18 @@ void AppendUtf8(std::string& bytes, char32_t code) {
     }
 }
 
-std::u16string ControlsAsSpaces(std::u16string text) {
+// The info text of an entry: cut to its longest (never inside a surrogate
+// pair), with every control character a space.
+std::u16string EntryInfo(const PlaylistFileEntry& entry) {
+    std::u16string info = entry.Artist + u" - " + entry.Title;
+    if (info.size() > kLongestEntryInfo) {
+        const bool splitsPair =
+            info[kLongestEntryInfo] >= 0xDC00 && info[kLongestEntryInfo] <= 0xDFFF;
+        info.resize(kLongestEntryInfo - (splitsPair ? 1 : 0));
+    }
     std::replace_if(
-        text.begin(), text.end(), [](char16_t unit) { return unit < u' '; }, u' ');
-    return text;
+        info.begin(), info.end(), [](char16_t unit) { return unit < u' '; }, u' ');
+    return info;
 }
 
 // Capital letters for the small ones of the scripts most names are written
@@ -77,9 +88,10 @@ std::u16string BaseName(std::u16string_view playlistName) {
     return name;
 }
 
-std::u16string Decimal(size_t number) {
+// " (2)" for 2.
+std::u16string Numbering(size_t number) {
     const std::string digits = std::to_string(number);
-    return std::u16string(digits.begin(), digits.end());
+    return u" (" + std::u16string(digits.begin(), digits.end()) + u")";
 }
 
 }  // namespace
@@ -101,42 +113,49 @@ std::string Utf8FromUtf16(std::u16string_view text) {
     return bytes;
 }
 
-std::vector<PlaylistFileEntry> PlaylistFileEntries(const Playlist& playlist,
-                                                   std::u16string_view fileFormat,
-                                                   std::u16string_view folderFormat,
-                                                   size_t destinationLength) {
-    std::vector<PlaylistFileEntry> entries;
-    for (const OneTrack* track : playlist.Members) {
-        TargetName target = PlanTargetName(fileFormat, *track, folderFormat);
-        const bool inSubFolder = target.Name.find(u'\\') != std::u16string::npos;
-        const bool tooLong =
-            inSubFolder && destinationLength + target.Name.size() > MaxTargetFileNameLength;
-        if (target.Refusal == TrackRefusal::None && !tooLong) {
-            entries.push_back({track->GetSeconds(), track->GetArtist(), track->GetTitle(),
-                               std::move(target.Name)});
-        }
+std::optional<PlaylistFileEntry> PlaylistFileEntryOf(const OneTrack& track,
+                                                     std::u16string_view fileFormat,
+                                                     std::u16string_view folderFormat,
+                                                     size_t destinationLength) {
+    TargetName target = PlanTargetName(fileFormat, track, folderFormat);
+    const bool inSubFolder = target.Name.find(u'\\') != std::u16string::npos;
+    const bool tooLong =
+        inSubFolder && destinationLength + target.Name.size() > MaxTargetFileNameLength;
+    if (target.Refusal != TrackRefusal::None || tooLong) {
+        return std::nullopt;
     }
-    return entries;
+    // No more of the texts than the info line can show.
+    return PlaylistFileEntry{track.GetSeconds(), track.GetArtist().substr(0, kLongestEntryInfo),
+                             track.GetTitle().substr(0, kLongestEntryInfo), std::move(target.Name)};
 }
 
-std::string PlaylistFileText(const std::vector<PlaylistFileEntry>& entries) {
-    std::string text = "#EXTM3U\r\n";
-    for (const PlaylistFileEntry& entry : entries) {
-        text += "#EXTINF:" + std::to_string(entry.Seconds) + ",";
-        text += Utf8FromUtf16(ControlsAsSpaces(entry.Artist + u" - " + entry.Title));
-        text += "\r\n" + Utf8FromUtf16(entry.Path) + "\r\n";
-    }
-    return text;
+PlaylistFileWriter::PlaylistFileWriter(BlockWriter::WriteBlock write, size_t blockSize)
+    : output_(std::move(write), blockSize) {
+    output_.Append("#EXTM3U\r\n");
+}
+
+bool PlaylistFileWriter::WriteEntry(const PlaylistFileEntry& entry) {
+    const std::string lines = "#EXTINF:" + std::to_string(entry.Seconds) + "," +
+                              Utf8FromUtf16(EntryInfo(entry)) + "\r\n" + Utf8FromUtf16(entry.Path) +
+                              "\r\n";
+    return output_.Append(lines);
 }
 
 std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames) {
     std::vector<std::u16string> fileNames;
-    std::set<std::u16string> taken;
+    std::unordered_set<std::u16string> taken;  // folded
+    // For each folded name that met another, the number to try next: every
+    // one below it is taken, since no name is ever given back.
+    std::unordered_map<std::u16string, size_t> nextNumber;
     for (const std::u16string& playlistName : playlistNames) {
-        const std::u16string base = BaseName(playlistName);
-        std::u16string name = base;
-        for (size_t number = 2; !taken.insert(Folded(name)).second; ++number) {
-            name = base + u" (" + Decimal(number) + u")";
+        std::u16string name = BaseName(playlistName);
+        const std::u16string folded = Folded(name);
+        if (!taken.insert(folded).second) {
+            size_t& number = nextNumber.try_emplace(folded, 2).first->second;
+            while (!taken.insert(folded + Numbering(number)).second) {
+                ++number;
+            }
+            name += Numbering(number++);
         }
         fileNames.push_back(name + std::u16string(kExtension));
     }

@@ -3,11 +3,14 @@
 // of one file and the file names of one export's playlists.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "block_writer.h"
 #include "playlist.h"
 
 // One member as its playlist file lists it.
@@ -18,24 +21,37 @@ struct PlaylistFileEntry {
     std::u16string Path;  // relative to the playlist file's folder
 };
 
-// The bytes of a playlist file: UTF-8 without a byte-order mark, lines ended
-// by CR LF, "#EXTM3U" first, then for each entry
-// "#EXTINF:<seconds>,<artist> - <title>" and its path. Line breaks and other
-// control characters in the artist and title become spaces, so that each
-// entry keeps its two lines.
-std::string PlaylistFileText(const std::vector<PlaylistFileEntry>& entries);
+// The longest "<artist> - <title>" text of an "#EXTINF" line, in UTF-16 code
+// units; a longer one is cut there.
+inline constexpr size_t kLongestEntryInfo = 1024;
 
-// The entries of `playlist`'s file in the folder the extraction writes into,
-// whose path (with its last backslash) is `destinationLength` code units
-// long: each member, in playlist order, with the path the extraction gives
-// its track there under `fileFormat` and `folderFormat`, relative to that
-// folder. Members the extraction refuses are left out: those whose name it
-// refuses, and those whose sub-folders make the whole path longer than
-// Windows takes.
-std::vector<PlaylistFileEntry> PlaylistFileEntries(const Playlist& playlist,
-                                                   std::u16string_view fileFormat,
-                                                   std::u16string_view folderFormat,
-                                                   size_t destinationLength);
+// A playlist file on its way into a file, written as its entries come:
+// UTF-8 without a byte-order mark, lines ended by CR LF, "#EXTM3U" first,
+// then for each entry "#EXTINF:<seconds>,<artist> - <title>" and its path.
+// Line breaks and other control characters in the artist and title become
+// spaces, so that each entry keeps its two lines.
+class PlaylistFileWriter {
+public:
+    explicit PlaylistFileWriter(BlockWriter::WriteBlock write,
+                                size_t blockSize = BlockWriter::DefaultBlockSize);
+    // Both return false once a block could not be written.
+    bool WriteEntry(const PlaylistFileEntry& entry);
+    bool Finish() { return output_.Finish(); }
+
+private:
+    BlockWriter output_;
+};
+
+// The entry of `track` in a playlist file in the folder the extraction
+// writes into, whose path (with its last backslash) is `destinationLength`
+// code units long: the path the extraction gives the track there under
+// `fileFormat` and `folderFormat`, relative to that folder. None for a track
+// the extraction refuses: one whose name it refuses, and one whose
+// sub-folders make the whole path longer than Windows takes.
+std::optional<PlaylistFileEntry> PlaylistFileEntryOf(const OneTrack& track,
+                                                     std::u16string_view fileFormat,
+                                                     std::u16string_view folderFormat,
+                                                     size_t destinationLength);
 
 // UTF-8 of UTF-16 text; a surrogate without its partner becomes U+FFFD.
 std::string Utf8FromUtf16(std::u16string_view text);
@@ -45,5 +61,6 @@ std::string Utf8FromUtf16(std::u16string_view text);
 // replaced and blanks and controls trimmed, as track names are made;
 // "Playlist" for a name left empty, of dots only or one Windows keeps for a
 // device; names that meet an earlier one, ignoring case, get " (2)", " (3)"
-// and so on.
+// and so on, the first number that is free. Takes time in proportion to the
+// number of names, however many meet.
 std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames);

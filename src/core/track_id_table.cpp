@@ -1,53 +1,88 @@
 #include "track_id_table.h"
 
-size_t TrackIdTable::SlotOf(uint32_t id) const {
-    // A player numbers its tracks consecutively, and playlists often name
-    // them in that order: their slots stay side by side. The high bits are
-    // folded in so that ids far apart spread too.
-    return static_cast<size_t>((id ^ id >> (32 - shift_)) & (slots_.size() - 1));
+#include <algorithm>
+
+namespace {
+
+template <typename IdTrack>
+bool ById(const IdTrack& left, const IdTrack& right) {
+    return left.id < right.id;
 }
 
-void TrackIdTable::Add(uint32_t id, const OneTrack* track) {
-    if ((count_ + 1) * 2 > slots_.size()) {
-        Grow();
+}  // namespace
+
+bool TrackIdTable::Add(uint32_t id, const OneTrack* track, MemoryBudget& budget) {
+    if (!budget.MakeRoom(tracks_)) {
+        return false;
     }
-    const size_t mask = slots_.size() - 1;
-    for (size_t slot = SlotOf(id);; slot = (slot + 1) & mask) {
-        if (slots_[slot].track == nullptr) {
-            slots_[slot] = {id, track};
-            ++count_;
-            return;
-        }
-        if (slots_[slot].id == id) {
-            return;
-        }
-    }
+    tracks_.push_back({id, track});
+    return true;
 }
 
-const OneTrack* TrackIdTable::Find(uint32_t id) const {
-    if (slots_.empty()) {
+bool TrackIdTable::Sort(MemoryBudget& budget) {
+    // Stable, so that of the tracks of one id the first added comes first
+    // and stays.
+    if (!budget.StableSort(tracks_, ById<IdTrack>)) {
+        tracks_.clear();
+        return false;
+    }
+    const auto sameId = [](const IdTrack& left, const IdTrack& right) {
+        return left.id == right.id;
+    };
+    tracks_.erase(std::unique(tracks_.begin(), tracks_.end(), sameId), tracks_.end());
+    IndexByOffset(budget);
+    return true;
+}
+
+void TrackIdTable::IndexByOffset(MemoryBudget& budget) {
+    constexpr uint64_t kMostIdsPerTrack = 4;
+    if (tracks_.empty()) {
+        return;
+    }
+    const uint64_t span = uint64_t{tracks_.back().id} - tracks_.front().id + 1;
+    if (span > kMostIdsPerTrack * tracks_.size() ||
+        !budget.ChargeIfRoom(span * sizeof(const OneTrack*))) {
+        return;
+    }
+    firstId_ = tracks_.front().id;
+    byOffset_.assign(span, nullptr);
+    for (const IdTrack& idTrack : tracks_) {
+        byOffset_[idTrack.id - firstId_] = idTrack.track;
+    }
+    budget.Free(tracks_);
+}
+
+const OneTrack* TrackIdTable::Find(uint32_t id) {
+    if (!byOffset_.empty()) {
+        const uint32_t offset = id - firstId_;  // ids below the first wrap round to large offsets
+        return offset < byOffset_.size() ? byOffset_[offset] : nullptr;
+    }
+    if (tracks_.empty()) {
         return nullptr;
     }
-    const size_t mask = slots_.size() - 1;
-    for (size_t slot = SlotOf(id); slots_[slot].track != nullptr; slot = (slot + 1) & mask) {
-        if (slots_[slot].id == id) {
-            return slots_[slot].track;
+    // Steps of 1, 2, 4, ... from the last place found, towards the id, mark
+    // out a range that holds the first track of an id not below it; then
+    // the range is halved.
+    const auto begin = tracks_.begin();
+    const auto end = tracks_.end();
+    auto first = begin;
+    auto last = end;
+    std::ptrdiff_t step = 1;
+    if (auto below = begin + static_cast<std::ptrdiff_t>(lastFound_); below->id < id) {
+        for (; end - below > step && (below + step)->id < id; step *= 2) {
+            below += step;
         }
-    }
-    return nullptr;
-}
-
-void TrackIdTable::Grow() {
-    std::vector<Slot> old = std::move(slots_);
-    --shift_;
-    if (old.empty()) {
-        shift_ = 28;  // 16 slots to begin with
-    }
-    slots_.assign(size_t{1} << (32 - shift_), Slot{});
-    count_ = 0;
-    for (const Slot& slot : old) {
-        if (slot.track != nullptr) {
-            Add(slot.id, slot.track);
+        first = below + 1;
+        last = below + std::min(step + 1, end - below);
+    } else {
+        auto notBelow = below;
+        for (; notBelow - begin >= step && (notBelow - step)->id >= id; step *= 2) {
+            notBelow -= step;
         }
+        first = notBelow - begin >= step ? notBelow - step + 1 : begin;
+        last = notBelow + 1;
     }
+    const auto found = std::lower_bound(first, last, IdTrack{id, nullptr}, ById<IdTrack>);
+    lastFound_ = static_cast<size_t>(std::min(found, end - 1) - begin);
+    return found != end && found->id == id ? found->track : nullptr;
 }

@@ -139,7 +139,11 @@ std::vector<PlaylistCase> Cases() {
         list[list.size() - 44 - 76] = 'X';  // the last entry's tag
         return PlaylistSet(2, {List(u"Good", {10}), list, List(u"After", {40})});
     }();
+    std::vector<Bytes> sameNames(ITDBParser::kMostPlaylists + 1, List(u"Same", {10}));
     return {
+        {"no more playlists than the most kept",
+         WithTracks({PlaylistSet(2, sameNames), PlaylistSet(3, {List(u"Later", {})})}),
+         std::vector<std::string>(ITDBParser::kMostPlaylists, "Same|N|0,")},
         {"every kind in file order", WithTracks({everyKind}),
          {"iPod|M|0,1,2,3,", "Mix|N|2,0,", "Top|S|1,", "Casts|P|3,2,"}},
         {"the grouped set before the plain one",

@@ -237,6 +237,9 @@ TEST(ITDBParser, FailingTrackKeepsTheTracksBeforeIt) {
         {"skipped object of negative total length",
          itdb::TrackItem({}, {itdb::OtherObject(5, -16), itdb::OtherObject(5, 16)})},
         {"negative item header length", itdb::TrackItem(WithHeaderLength(-4), {})},
+        {"string beyond the longest text kept and the file",
+         itdb::TrackItem({}, {itdb::RawStringObject(2, 100 << 20, Bytes(70000, 'a')),
+                              itdb::StringObject(1, u"y")})},
     };
     for (const auto& [what, badItem] : failures) {
         const Bytes database = itdb::Database({itdb::TrackSet(
@@ -294,6 +297,13 @@ TEST(ITDBParser, MissingObjectsKeepTheDefaults) {
     EXPECT_EQ(outcome.tracks[0].GetFileType(), "");
 }
 
+// A title and a location longer than the reader keeps, one odd in length.
+Bytes LongTextsTrack() {
+    return itdb::TrackItem(
+        {}, {itdb::StringObject(1, std::u16string(40000, u'\u00E9')),
+             itdb::RawStringObject(2, 300001, Bytes(300001, ':')), itdb::StringObject(4, u"x")});
+}
+
 TEST(ITDBParser, EmptyAndOddLengthStrings) {
     const Bytes oddTitle = itdb::RawStringObject(1, 5, Bytes{'a', 0, 'b', 0, 'c'});
     const Bytes item = itdb::TrackItem(
@@ -307,6 +317,13 @@ TEST(ITDBParser, EmptyAndOddLengthStrings) {
     EXPECT_EQ(track.GetArtist(), u"next");
     EXPECT_EQ(track.GetFileType(), "");
     EXPECT_EQ(track.GetPath(), "\\a\\b");
+
+    const ParseOutcome longTexts = ParseBytes(itdb::Database({itdb::TrackSet({LongTextsTrack()})}));
+    ASSERT_EQ(longTexts.result, 1);
+    EXPECT_EQ(longTexts.tracks[0].GetTitle(),
+              std::u16string(ITDBParser::kLongestText / 2, u'\u00E9'));
+    EXPECT_EQ(longTexts.tracks[0].GetPath().size(), ITDBParser::kLongestText / 2u);
+    EXPECT_EQ(longTexts.tracks[0].GetArtist(), u"x");
 }
 
 TEST(ITDBParser, OddStringsLastByteMustBeThereAlthoughItIsNotKept) {
@@ -516,6 +533,7 @@ std::vector<NamedDatabase> DatabasesOfEveryShape() {
         {"nothing after the header", itdb::Database({})},
         {"header long enough for the compression flag",
          itdb::Database({itdb::TrackSet(NamedTracks(3))}, 244)},
+        {"texts beyond the longest kept", itdb::Database({itdb::TrackSet({LongTextsTrack()})})},
     };
 }
 

@@ -6,6 +6,27 @@
 
 namespace {
 
+// The file the writer writes of these entries, in blocks of `blockSize`
+// bytes; `blocks` counts them.
+std::string PlaylistFileText(const std::vector<PlaylistFileEntry>& entries,
+                             size_t blockSize = 64 * 1024, size_t* blocks = nullptr) {
+    std::string text;
+    PlaylistFileWriter writer(
+        [&](std::string_view bytes) {
+            text += bytes;
+            if (blocks != nullptr) {
+                ++*blocks;
+            }
+            return true;
+        },
+        blockSize);
+    for (const PlaylistFileEntry& entry : entries) {
+        EXPECT_TRUE(writer.WriteEntry(entry));
+    }
+    EXPECT_TRUE(writer.Finish());
+    return text;
+}
+
 TEST(PlaylistFile, TextIsUtf8WithCrLfAndOneInfoLinePerEntry) {
     const std::vector<PlaylistFileEntry> entries = {
         {187, u"Mar\u00EDa Ol\u00E9", u"Caf\u00E9, con le\u00F1a", u"07 - Caf\u00E9.m4a"},
@@ -23,6 +44,19 @@ TEST(PlaylistFile, TextIsUtf8WithCrLfAndOneInfoLinePerEntry) {
               "#EXTINF:3600,\xE7\xBE\x8E\xE7\xA9\xBA - two  lines \xF0\x9F\x8E\xB5\r\n"
               "\xE6\xB5\xB7 \xF0\x9F\x8E\xB5.m4a\r\n");
     EXPECT_EQ(PlaylistFileText({}), "#EXTM3U\r\n");
+    // Written as the entries come; a long text is cut, never inside a pair.
+    size_t blocks = 0;
+    EXPECT_EQ(PlaylistFileText(std::vector<PlaylistFileEntry>(10, entries[0]), 100, &blocks),
+              PlaylistFileText(std::vector<PlaylistFileEntry>(10, entries[0])));
+    EXPECT_GE(blocks, 5u);
+    const auto infoOf = [](size_t xs) {
+        return PlaylistFileText({{1, u"A", std::u16string(xs, u'x') + u"\U0001F3B5yy", u"p"}});
+    };
+    EXPECT_EQ(infoOf(kLongestEntryInfo - 6), "#EXTM3U\r\n#EXTINF:1,A - " +
+                                                 std::string(kLongestEntryInfo - 6, 'x') +
+                                                 "\xF0\x9F\x8E\xB5\r\np\r\n");
+    EXPECT_EQ(infoOf(kLongestEntryInfo - 5),
+              "#EXTM3U\r\n#EXTINF:1,A - " + std::string(kLongestEntryInfo - 5, 'x') + "\r\np\r\n");
     EXPECT_EQ(Utf8FromUtf16(u"a\xD800"
                             u"b\xDC00"),
               "a\xEF\xBF\xBD"
@@ -61,6 +95,22 @@ OneTrack Track(std::u16string title, std::string location, int32_t number = 1) {
     track.SetLength(61500);
     track.SetTrackNumber(number);
     return track;
+}
+
+// The entries of the playlist's file: its members that the extraction
+// does not refuse.
+std::vector<PlaylistFileEntry> PlaylistFileEntries(const Playlist& playlist,
+                                                   std::u16string_view fileFormat,
+                                                   std::u16string_view folderFormat,
+                                                   size_t destinationLength) {
+    std::vector<PlaylistFileEntry> entries;
+    for (const OneTrack* member : playlist.Members) {
+        if (auto entry =
+                PlaylistFileEntryOf(*member, fileFormat, folderFormat, destinationLength)) {
+            entries.push_back(std::move(*entry));
+        }
+    }
+    return entries;
 }
 
 TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {

@@ -156,27 +156,41 @@ Bytes PlaylistEntry(const EntryFields& fields) {
     return fields.place == PositionPlace::None ? entry : entry + position;
 }
 
-Bytes PlaylistItem(const PlaylistFields& fields, const std::vector<Bytes>& children) {
+Bytes PlaylistHeader(const PlaylistFields& fields, int32_t objectCount, int32_t entryCount,
+                     int64_t totalLength) {
     Bytes playlist = Header("mhyp", static_cast<size_t>(std::max(fields.headerLength, 44)));
     PutInt32(playlist, 4, fields.headerLength);
+    PutInt32(playlist, 8, static_cast<int32_t>(totalLength));
+    PutInt32(playlist, 12, objectCount);
+    PutInt32(playlist, 16, entryCount);
+    playlist[20] = fields.library ? 1 : 0;
+    playlist[42] = fields.podcasts ? 1 : 0;
+    return playlist;
+}
+
+Bytes PlaylistItem(const PlaylistFields& fields, const std::vector<Bytes>& children) {
     int32_t objects = 0;
     int32_t entries = 0;
     for (const Bytes& child : children) {
         ++(std::memcmp(child.data(), "mhip", 4) == 0 ? entries : objects);
     }
     const Bytes body = Concat(children);
-    PutInt32(playlist, 8, static_cast<int32_t>(playlist.size() + body.size()));
-    PutInt32(playlist, 12, objects);
-    PutInt32(playlist, 16, entries);
-    playlist[20] = fields.library ? 1 : 0;
-    playlist[42] = fields.podcasts ? 1 : 0;
-    return playlist + body;
+    const size_t headerSize = static_cast<size_t>(std::max(fields.headerLength, 44));
+    return PlaylistHeader(fields, objects, entries,
+                          static_cast<int64_t>(headerSize + body.size())) +
+           body;
+}
+
+Bytes PlaylistListHeader(int32_t declaredCount) {
+    Bytes list = Header("mhlp", 92);
+    PutInt32(list, 8, declaredCount);
+    return list;
 }
 
 Bytes PlaylistSet(int32_t type, const std::vector<Bytes>& playlists,
                   std::optional<int32_t> declaredCount) {
-    Bytes list = Header("mhlp", 92);
-    PutInt32(list, 8, declaredCount.value_or(static_cast<int32_t>(playlists.size())));
+    const Bytes list =
+        PlaylistListHeader(declaredCount.value_or(static_cast<int32_t>(playlists.size())));
     return DataSet(type, list + Concat(playlists));
 }
 
@@ -210,39 +224,58 @@ Bytes CompressedDatabase(const Bytes& database, int level) {
     return file;
 }
 
-Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t declaredCount) {
-    Bytes file = Database({});
-    const Bytes setStart = DataSet(1, TrackListHeader(declaredCount), 96, 0x7FFFFFFF);
-    z_stream stream{};
-    deflateInit(&stream, 1);
+struct CompressedWriter::Stream {
+    z_stream zlib{};
+};
+
+CompressedWriter::CompressedWriter(int level)
+    : stream_(std::make_unique<Stream>()), file_(Database({})) {
+    deflateInit(&stream_->zlib, level);
+}
+
+CompressedWriter::~CompressedWriter() {
+    deflateEnd(&stream_->zlib);
+}
+
+void CompressedWriter::Deflate(const Bytes& part, int flush) {
+    z_stream& zlib = stream_->zlib;
     Bytes out(1 << 16);
-    const auto deflatePart = [&](const Bytes& part, int flush) {
-        stream.next_in = const_cast<Bytef*>(part.data());
-        stream.avail_in = static_cast<uInt>(part.size());
-        do {
-            stream.next_out = out.data();
-            stream.avail_out = static_cast<uInt>(out.size());
-            deflate(&stream, flush);
-            file.insert(file.end(), out.data(), stream.next_out);
-        } while (stream.avail_out == 0);
-    };
-    deflatePart(setStart, Z_NO_FLUSH);
-    // Many items at a time: one deflate call per item would take long.
-    constexpr int64_t kItemsPerPart = 256;
-    Bytes items;
-    for (int64_t i = 0; i < kItemsPerPart; ++i) {
-        items += trackItem;
+    zlib.next_in = const_cast<Bytef*>(part.data());
+    zlib.avail_in = static_cast<uInt>(part.size());
+    do {
+        zlib.next_out = out.data();
+        zlib.avail_out = static_cast<uInt>(out.size());
+        deflate(&zlib, flush);
+        file_.insert(file_.end(), out.data(), zlib.next_out);
+    } while (zlib.avail_out == 0);
+}
+
+void CompressedWriter::Add(const Bytes& part, int64_t times) {
+    // Many copies at a time: one deflate call per small part would take long.
+    const int64_t perCall = std::max<int64_t>(1, (1 << 16) / std::max<size_t>(part.size(), 1));
+    Bytes copies;
+    for (int64_t i = 0; i < std::min(perCall, times); ++i) {
+        copies += part;
     }
-    for (int64_t done = 0; done < count; done += kItemsPerPart) {
-        if (count - done < kItemsPerPart) {
-            items.resize(trackItem.size() * static_cast<size_t>(count - done));
+    for (int64_t done = 0; done < times; done += perCall) {
+        if (times - done < perCall) {
+            copies.resize(part.size() * static_cast<size_t>(times - done));
         }
-        deflatePart(items, Z_NO_FLUSH);
+        Deflate(copies, Z_NO_FLUSH);
     }
-    deflatePart({}, Z_FINISH);
-    deflateEnd(&stream);
-    PutInt32(file, 8, static_cast<int32_t>(file.size()));
-    return file;
+}
+
+Bytes CompressedWriter::Finish() {
+    Deflate({}, Z_FINISH);
+    PutInt32(file_, 8, static_cast<int32_t>(file_.size()));
+    return std::move(file_);
+}
+
+Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t declaredCount) {
+    CompressedWriter writer;
+    writer.Add(DataSet(1, TrackListHeader(declaredCount), 96, 0x7FFFFFFF));
+    writer.Add(trackItem, count);
+    return writer.Finish();
 }
 
 Bytes RealisticTrackItem(const Track& track, uint32_t trackId) {

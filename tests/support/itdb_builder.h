@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,6 +86,12 @@ struct PlaylistFields {
 // A playlist ("mhyp") followed by its children, data objects and entries in
 // the order given; the counts of both are filled in.
 Bytes PlaylistItem(const PlaylistFields& fields, const std::vector<Bytes>& children);
+// A playlist's header alone, with the counts and the total length given:
+// for playlists too large to build whole.
+Bytes PlaylistHeader(const PlaylistFields& fields, int32_t objectCount, int32_t entryCount,
+                     int64_t totalLength);
+// The playlist list header ("mhlp") with its declared count.
+Bytes PlaylistListHeader(int32_t declaredCount);
 // A playlist set: type 2, or 3 for the one with the podcast list grouped by
 // show; the playlist list header ("mhlp") with its declared count, then the
 // playlists.
@@ -102,9 +109,30 @@ Bytes Database(const std::vector<Bytes>& dataSets, int32_t headerLength = 104,
 // far. The database's header length must lie between 12 and its size.
 Bytes CompressedDatabase(const Bytes& database, int level = 1);
 
+// A compressed database deflated part by part as it is made: small on disk,
+// and in memory, however large it inflates. It starts with the header of
+// Database({}); the parts that follow are the caller's, lengths and all.
+class CompressedWriter {
+public:
+    explicit CompressedWriter(int level = 1);
+    CompressedWriter(const CompressedWriter&) = delete;
+    CompressedWriter& operator=(const CompressedWriter&) = delete;
+    ~CompressedWriter();
+    // Adds `part` to the stream `times` times over.
+    void Add(const Bytes& part, int64_t times = 1);
+    // Ends the stream and returns the file, its total length filled in.
+    Bytes Finish();
+
+private:
+    void Deflate(const Bytes& part, int flush);
+
+    struct Stream;
+    std::unique_ptr<Stream> stream_;
+    Bytes file_;
+};
+
 // A compressed database whose track set declares `declaredCount` tracks and
-// holds `count` copies of `trackItem`, deflated as they are made: small on
-// disk however large it inflates.
+// holds `count` copies of `trackItem`.
 Bytes CompressedRepeatedTracks(const Bytes& trackItem, int64_t count, int32_t declaredCount);
 
 // A track as a player describes it, for realistic databases.
