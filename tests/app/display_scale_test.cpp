@@ -261,8 +261,9 @@ void SendCommand(TMainForm& form, int id) {
 // control's edges, font height and what its kind adds.
 const ScaledWindow kWindows[] = {
     {"MainWindow", nullptr, nullptr, 0,
-     "876 579 0 0 876 53 -11 252 30 872 50 -11 9 29 194 51 -11 16 23 22 9 2 872 23 -11 0 36 21 0 "
-     "53 876 560 -11 50 130 130 130 80 100 100 75 75 2 55 874 71 -11 0 560 876 579 -11 200 400 -1"},
+     "876 579 0 0 876 53 -11 557 30 872 50 -11 252 30 512 50 -11 9 29 194 51 -11 16 23 22 9 2 872 "
+     "23 -11 0 36 21 0 53 876 560 -11 50 130 130 130 80 100 100 75 75 2 55 874 71 -11 0 560 876 "
+     "579 -11 200 400 -1"},
     {"DeviceDialog", L"Select Your iPod", [](TMainForm& form) { SendCommand(form, ID_FILE_OPEN); },
      IDCANCEL, "256 150 32 24 217 37 -11 32 48 217 69 -11 48 100 123 125 -11 124 100 199 125 -11"},
     {"Preferences", L"Trackhaul Preferences",

@@ -542,6 +542,11 @@ columns_and_find() {
     picture found TMainForm Trackhaul
     toggle_column 2
     expect_setting ExtraColumns 'Rating,Plays'
+    # Another playlist keeps the words.
+    keys ctrl+l Down
+    wait_status 'Showing 0 of 11 tracks'
+    keys Home
+    wait_status 'Showing 3 of 59 tracks'
     export_to 'C:\found\found'
     python3 "$here/oracle.py" rated-export "$found_folder/found.csv" "$work/dump.csv" \
         "$work/fields.txt" found beyonce || fail "the export of what was found is wrong"
