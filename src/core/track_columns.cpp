@@ -206,10 +206,6 @@ constexpr auto kExtraIds = ColumnIds<kColumns.size() - kStandardColumnCount>(kSt
 
 }  // namespace
 
-std::span<const TrackColumn> TrackColumns() {
-    return kColumns;
-}
-
 std::span<const TrackColumnId> StandardColumns() {
     return kStandardIds;
 }

@@ -71,8 +71,6 @@ struct TrackColumn {
     ColumnOrder Order;
 };
 
-// Every column, in the table's order.
-std::span<const TrackColumn> TrackColumns();
 // The columns the list always shows, in their order.
 std::span<const TrackColumnId> StandardColumns();
 // The columns the user may add, in the order the list shows them.
