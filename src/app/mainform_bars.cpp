@@ -42,6 +42,9 @@ constexpr std::array<MenuBarButton, 4> MenuBarButtons{{
     {MenuBarFirstId + 3, L"&Help", 3},
 }};
 
+// The room around a command image, as the system leaves it at 96 DPI.
+constexpr SIZE ToolbarPadding{7, 6};
+
 constexpr int StatusBarHeight = 19;
 constexpr std::array<int, 2> StatusPanelEdges{200, 400};  // the last panel takes the rest
 constexpr win::PixelRect ProgressBarBounds{204, 4, 192, 13};
@@ -257,9 +260,11 @@ void TMainForm::ScaleToolbars() {
     imageList_ = std::move(images);  // the menus draw from it too
     int imageSize = 0;
     ImageList_GetIconSize(imageList_.get(), &imageSize, &imageSize);
-    const auto padding = static_cast<DWORD>(SendMessageW(toolBar2_, TB_GETPADDING, 0, 0));
+    const int paddingWidth = win::ScalePixels(ToolbarPadding.cx, dpi_);
+    const int paddingHeight = win::ScalePixels(ToolbarPadding.cy, dpi_);
+    SendMessageW(toolBar2_, TB_SETPADDING, 0, MAKELPARAM(paddingWidth, paddingHeight));
     SendMessageW(toolBar2_, TB_SETBUTTONSIZE, 0,
-                 MAKELPARAM(imageSize + LOWORD(padding), imageSize + HIWORD(padding)));
+                 MAKELPARAM(imageSize + paddingWidth, imageSize + paddingHeight));
     SIZE toolbar{};
     SendMessageW(toolBar2_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&toolbar));
     SetBandMinimum(coolBar_, BandIndex(false), toolbar);

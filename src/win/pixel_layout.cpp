@@ -57,12 +57,6 @@ int ScalePixels(int pixelsAt96Dpi, int dpi) {
     return MulDiv(pixelsAt96Dpi, dpi, StandardDpi);
 }
 
-RECT ScaleRect(const PixelRect& bounds, int dpi) {
-    return {ScalePixels(bounds.Left, dpi), ScalePixels(bounds.Top, dpi),
-            ScalePixels(bounds.Left + bounds.Width, dpi),
-            ScalePixels(bounds.Top + bounds.Height, dpi)};
-}
-
 int SystemMetric(int index, int dpi) {
     if (Functions().GetSystemMetricsForDpi != nullptr) {
         return Functions().GetSystemMetricsForDpi(index, static_cast<UINT>(dpi));
@@ -94,7 +88,9 @@ int PointsToPixels(int points, int dpi) {
 }
 
 void PlaceChild(HWND child, const PixelRect& bounds, int dpi, POINT origin) {
-    RECT place = ScaleRect(bounds, dpi);
+    RECT place{ScalePixels(bounds.Left, dpi), ScalePixels(bounds.Top, dpi),
+               ScalePixels(bounds.Left + bounds.Width, dpi),
+               ScalePixels(bounds.Top + bounds.Height, dpi)};
     OffsetRect(&place, origin.x, origin.y);
     MoveWindow(child, place.left, place.top, place.right - place.left, place.bottom - place.top,
                FALSE);

@@ -24,9 +24,6 @@ int WindowDpi(HWND window);
 
 // A length in pixels at 96 DPI, in pixels at `dpi`.
 int ScalePixels(int pixelsAt96Dpi, int dpi);
-// The same for a place and size. The edges are scaled, not the width, so that
-// controls that meet at 96 DPI still meet and never overlap.
-RECT ScaleRect(const PixelRect& bounds, int dpi);
 // A system metric (GetSystemMetrics) as the system gives it at `dpi`.
 int SystemMetric(int index, int dpi);
 
@@ -38,7 +35,8 @@ UniqueFont CreateFaceFont(const wchar_t* face, BYTE charSet, int height);
 int PointsToPixels(int points, int dpi);
 
 // Moves a child window to `bounds`, given in its parent's client coordinates
-// at 96 DPI from `origin` (in pixels).
+// at 96 DPI from `origin` (in pixels). The edges are scaled, not the width, so
+// that controls that meet at 96 DPI still meet and never overlap.
 void PlaceChild(HWND child, const PixelRect& bounds, int dpi, POINT origin = {0, 0});
 // Widens a control whose text is wider than the control, as it may be where
 // another font stands in for the one it was laid out for.

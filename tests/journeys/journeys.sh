@@ -6,7 +6,8 @@
 # are up, the texts of their controls) and never acts. Outcomes are checked
 # on disk and in the registry; every step leaves a screenshot in
 # build/journeys/shots, and the README's pictures are made on the way, in
-# build/journeys/pictures. Needs the Windows and the native build.
+# build/journeys/pictures, the last at 150 % scale. Needs the Windows and the
+# native build.
 #
 #   tests/journeys/journeys.sh
 set -euo pipefail
@@ -496,6 +497,27 @@ journey() {
     sleep 0.3
     keys x
     wait_for_exit
+
+    columns_and_find
+
+    step=13  # The main window at 150 % scale (the prefix reads it when it starts).
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
+    for setting in x=8 y=8 w=1248 h=880; do
+        wine reg add "$key" /v "${setting%%=*}" /d "${setting#*=}" /f >/dev/null 2>&1
+    done
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+    start_trackhaul
+    start_probe
+    expect_window TMainForm Trackhaul
+    desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    sort_by_title
+    sleep 0.5
+    picture main-window-150 TMainForm Trackhaul
 }
 
 # The player's ratings and plays as columns, sorted by; the find box; an
@@ -586,5 +608,4 @@ make_players
 prepare_prefix
 trap 'wine_stop' EXIT
 journey
-columns_and_find
 echo "journeys: passed; screenshots in build/journeys/shots, pictures in build/journeys/pictures"
