@@ -202,7 +202,14 @@ export_to() {  # PATH
     keys ctrl+e
     expect_window '#32770' 'Export Track List'
     sleep 0.5
-    xdotool type --delay 40 "$1"
+    # Under load xdotool now and then loses a letter of another script: the
+    # name box is read back, and typed over until it holds the path.
+    local attempt
+    for attempt in 1 2 3; do
+        keys End shift+Home
+        xdotool type --delay 40 "$1"
+        [ "$(control_text '#32770' Edit 0 'Export Track List')" = "$1" ] && break
+    done
     shot save-dialog
     keys Return
     expect_gone '#32770' 'Export Track List'
