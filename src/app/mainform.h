@@ -10,15 +10,18 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/album_art_pane.h"
+#include "app/find_band.h"
 #include "app/overwriteprompt.h"
 #include "app/playlist_chooser.h"
 #include "app/preferences.h"
+#include "app/track_list_columns.h"
 #include "app/track_list_view.h"
 #include "core/itdbparser.h"
 #include "win/handles.h"
@@ -52,11 +55,22 @@ public:
     HWND ProgressBar() const { return progressBar_; }
     HWND PlaylistList() const { return playlists_->ComboBox(); }
     HWND AlbumArt() const { return albumArt_->Handle(); }
+    HWND FindBox() const { return find_->Edit(); }
     HMENU MainMenu() const { return mainMenu_.get(); }
     HMENU PopupMenu() const { return popupMenu_.get(); }
     // The track list's rows, with the texts of the columns shown.
-    TrackListView Rows() const { return TrackListView(trackList_, shownColumns_); }
-    std::span<const TrackColumnId> ShownColumns() const { return shownColumns_; }
+    TrackListView Rows() const { return TrackListView(trackList_, columns_->Shown()); }
+    std::span<const TrackColumnId> ShownColumns() const { return columns_->Shown(); }
+    // The words of the find box, as applied to the rows shown.
+    const TrackFind& FindWords() const { return find_->Find(); }
+
+    // Shows the tracks of the list chosen (every track read, or the playlist
+    // labelled so) that the find box's words match.
+    void ShowList(std::vector<const OneTrack*> tracks, std::optional<std::u16string> playlistLabel);
+    // Shows the rows of the chosen list that the find box's words match, and
+    // tells so in the status bar: "Showing N of M tracks" while there are
+    // words, else what the list is.
+    void ShowFoundRows();
 
     // Services of the long operations (loading, extraction, export).
     void SetStatusText(const std::string& text);   // panel 0, then pending messages
@@ -123,7 +137,6 @@ private:
     void CreateMenuBar();
     void CreateCommandToolbar();
     void CreateTrackList();
-    void InsertListColumn(int index, const TrackColumn& column);
     void CreateStatusBar();
     void BindMenus();
     void FormCreate();
@@ -150,7 +163,8 @@ private:
     void DropDownMenu(int buttonId);
     bool DropDownMenuByKey(wchar_t key);
     void ShowContextMenu(LPARAM position);
-    void KeepColumnMinimumWidths();
+    // The header's menu of extra columns; the choice is stored at once.
+    void ChooseExtraColumns(LPARAM position);
     void StoreWindowBounds();
 
     // Commands (mainform_commands.cpp; the track list's in mainform_tracks.cpp).
@@ -217,8 +231,12 @@ private:
     win::UniqueAccelerators shortcuts_;
     std::unique_ptr<PlaylistChooser> playlists_;
     std::unique_ptr<AlbumArtPane> albumArt_;
-    // The columns the track list shows, in its order.
-    std::vector<TrackColumnId> shownColumns_{StandardColumns().begin(), StandardColumns().end()};
+    std::unique_ptr<FindBand> find_;
+    // The tracks of the list chosen, before the find narrows them, and its
+    // label (none for every track read).
+    std::vector<const OneTrack*> listed_;
+    std::optional<std::u16string> listedPlaylist_;
+    std::unique_ptr<TrackListColumns> columns_;
     std::unique_ptr<TPreferencesForm> SettingsForm;
     std::unique_ptr<TOverwritePromptForm> OverwriteForm;
     win::ReentrancyGuard busy_;

@@ -70,6 +70,7 @@ TEST(SettingsValues, EmptyStoreGivesTheDefaults) {
     EXPECT_TRUE(values.ShowMenuBar);
     EXPECT_TRUE(values.ShowToolbar);
     EXPECT_TRUE(values.ShowStatusBar);
+    EXPECT_EQ(values.ExtraColumns, "");
     EXPECT_FALSE(values.ShowAlbumArt);
     EXPECT_FALSE(values.SaveAlbumArt);
 }
@@ -211,6 +212,7 @@ TEST(SettingsValues, ValuesAreReadOnceEachInTheirOrder) {
                                                "ShowMenuBar",
                                                "ShowToolbar",
                                                "ShowStatusBar",
+                                               "ExtraColumns",
                                                "ShowAlbumArt",
                                                "SaveAlbumArt"};
     EXPECT_EQ(store.Asked(), expected);
@@ -248,6 +250,7 @@ TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
     values.ShowMenuBar = false;
     values.ShowToolbar = true;
     values.ShowStatusBar = false;
+    values.ExtraColumns = "Rating,Plays";
     values.SaveAlbumArt = true;
 
     const std::vector<std::pair<std::string, std::string>> expected = {
@@ -264,6 +267,7 @@ TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
         {"ShowMenuBar", "0"},
         {"ShowToolbar", "1"},
         {"ShowStatusBar", "0"},
+        {"ExtraColumns", "Rating,Plays"},
         {"ShowAlbumArt", "0"},
         {"SaveAlbumArt", "1"},
     };
@@ -290,6 +294,7 @@ TEST(SettingsValues, SavedTextsLoadBackToTheSameValues) {
     saved.FolderFormat = "%album%";
     saved.ExtractPath = u"D:\\Out\\";
     saved.ShowToolbar = false;
+    saved.ExtraColumns = "Genre,Last Played";
 
     Store stored;
     for (const StoredSetting& setting : SettingsToStore(saved)) {
@@ -306,6 +311,7 @@ TEST(SettingsValues, SavedTextsLoadBackToTheSameValues) {
     EXPECT_TRUE(loaded.ShowMenuBar);
     EXPECT_FALSE(loaded.ShowToolbar);
     EXPECT_TRUE(loaded.ShowStatusBar);
+    EXPECT_EQ(loaded.ExtraColumns, saved.ExtraColumns);
 }
 
 TEST(SettingsValues, ParseInt32AcceptsOnlySignedDecimalNumbersThatFit) {

@@ -158,6 +158,9 @@ struct Track {
     uint32_t year = 0;
     uint32_t dateAdded = 0;  // seconds since 1904
     uint32_t lastPlayed = 0;
+    uint32_t sizeBytes = 0;
+    uint32_t discNumber = 0;
+    uint32_t discCount = 0;
     uint64_t databaseId = 0;
     uint32_t artworkId = 0;
 };
