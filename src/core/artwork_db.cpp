@@ -263,8 +263,16 @@ private:
             return std::nullopt;
         }
         const std::optional<std::string> name = AsciiName({bytes.data(), length}, object->Head[28]);
-        const std::optional<std::string> path =
-            name ? PathInFolder(index_.folder_, *name) : std::nullopt;
+        if (!name) {
+            return std::nullopt;
+        }
+        // Every picture names one of the same few files.
+        const auto named = std::find_if(names_.begin(), names_.end(),
+                                        [&](const auto& known) { return known.first == *name; });
+        if (named != names_.end()) {
+            return named->second;
+        }
+        const std::optional<std::string> path = PathInFolder(index_.folder_, *name);
         if (!path) {
             return std::nullopt;
         }
@@ -280,12 +288,15 @@ private:
             return std::nullopt;
         }
         files.push_back({*path, FileSize(*path).value_or(-1)});
-        return static_cast<uint32_t>(files.size() - 1);
+        names_.emplace_back(*name, static_cast<uint32_t>(files.size() - 1));
+        return names_.back().second;
     }
 
     ArtworkIndex& index_;
     BufferedInput& input_;
     MemoryBudget& budget_;
+    // The names met, with their files; as few as the files.
+    std::vector<std::pair<std::string, uint32_t>> names_;
 };
 
 void ArtworkIndex::Read(const std::string& artworkFolder, MemoryBudget& budget) {
