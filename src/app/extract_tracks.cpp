@@ -11,6 +11,7 @@
 #include "core/ansi_text.h"
 #include "core/file_name_pattern.h"
 #include "core/onetrack.h"
+#include "win/file_output.h"
 #include "win/message_box.h"
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
@@ -95,19 +96,22 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         default:
             return ReportFailure(source, target, win::WideFromUtf16(RefusalReason(name.Refusal)));
     }
+    // A path longer than Windows takes fails as a long name does, before
+    // any folder is made or any byte is copied.
+    if (target.size() > MaxTargetFileNameLength) {
+        return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+    }
     const std::wstring destination = win::WideFromUtf16(destination_);
     const std::wstring relativePath = win::WideFromUtf16(name.Name);
     const size_t nameStart = relativePath.rfind(L'\\') + 1;  // 0 without sub-folders
-    if (nameStart > 0) {
-        // Sub-folders make the whole path longer than the name alone: one
-        // longer than Windows takes fails as a long name does, and none of
-        // its folders is made.
-        if (target.size() > MaxTargetFileNameLength) {
-            return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
-        }
-        if (const DWORD error = folders_.MakeSubFolders(destination, relativePath)) {
-            return ReportFailure(source, target, win::SystemErrorText(error));
-        }
+    // A track that fails leaves none of the sub-folders made for it that
+    // are still empty.
+    const auto fail = [&](DWORD error) {
+        folders_.RemoveEmptyFoldersMade(destination, relativePath);
+        return ReportFailure(source, target, win::SystemErrorText(error));
+    };
+    if (const DWORD error = folders_.MakeSubFolders(destination, relativePath)) {
+        return fail(error);
     }
     const std::wstring folder = destination + relativePath.substr(0, nameStart);
     const std::wstring fileName = relativePath.substr(nameStart);
@@ -121,15 +125,14 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         replace = true;
     }
 
-    // The copy goes to a temporary name first: the target's name only ever
-    // holds a whole copy, whatever happens to the run, the player or the disk.
+    // The copy goes to a temporary name first, and reaches the disk before
+    // it is renamed: the target's name only ever holds a whole copy,
+    // whatever happens to the run, the player, the disk or the power.
     const std::wstring temporary = folder + win::WideFromUtf16(TemporaryCopyName(runNumber_));
-    if (!Copy(source, temporary)) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());  // a failed copy may leave its beginning
-        return ReportFailure(source, target, win::SystemErrorText(error));
+    DWORD error = Copy(source, temporary) ? FinishCopy(temporary) : GetLastError();
+    if (error == ERROR_SUCCESS) {
+        error = MoveIntoPlace(temporary, target, replace);
     }
-    DWORD error = MoveIntoPlace(temporary, target, replace);
     if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
         // Written by someone else while this copy ran.
         const ClashOutcome outcome = ResolveClash(policy, target);
@@ -140,11 +143,20 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         error = MoveIntoPlace(temporary, target, true);
     }
     if (error != ERROR_SUCCESS) {
-        DeleteFileW(temporary.c_str());
-        return ReportFailure(source, target, win::SystemErrorText(error));
+        DeleteFileW(temporary.c_str());  // a failed copy may leave its beginning
+        return fail(error);
     }
     folders_.Add(folder, fileName);
     return Continuation::GoOn;
+}
+
+DWORD TrackExtraction::FinishCopy(const std::wstring& temporary) {
+    // The copy takes the source's attributes; a read-only one could be
+    // neither replaced nor removed, by this run or the next.
+    if (const DWORD error = win::ClearReadOnly(temporary)) {
+        return error;
+    }
+    return win::FlushToDisk(temporary);
 }
 
 ClashOutcome TrackExtraction::ResolveClash(ClashPolicy& policy, const std::u16string& target) {

@@ -39,6 +39,9 @@ private:
     // CopyFileExW with the progress routine, replacing a file at `target`;
     // false with the thread's last error set when it fails.
     bool Copy(const std::string& source, const std::wstring& target);
+    // Makes a finished copy writable and writes it to the disk; the
+    // system's error, or ERROR_SUCCESS.
+    static DWORD FinishCopy(const std::wstring& temporary);
     // Renames the finished copy onto its target; the system's error, or
     // ERROR_SUCCESS.
     static DWORD MoveIntoPlace(const std::wstring& temporary, const std::u16string& target,

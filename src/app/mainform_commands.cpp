@@ -69,7 +69,11 @@ void TMainForm::RunCommand(int id) {
             ActionViewStatusBarExecute();
             break;
         case ID_VIEW_PLAYLIST:
-            playlists_->Focus();
+            // The list shows and hides with the toolbar; hidden, it takes
+            // no keys.
+            if (IsBarVisible(Bar::Toolbar)) {
+                playlists_->Focus();
+            }
             break;
         case ID_HELP_ABOUT:
             ActionHelpAboutExecute();
