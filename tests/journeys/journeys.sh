@@ -6,7 +6,10 @@
 # are up, the texts of their controls) and never acts. Outcomes are checked
 # on disk and in the registry; every step leaves a screenshot in
 # build/journeys/shots, and the README's pictures are made on the way, in
-# build/journeys/pictures. Needs the Windows and the native build.
+# build/journeys/pictures. Needs the Windows and the native build. Every
+# wait polls for what it waits for, and the main window is placed where the
+# journey wants it, so that neither the machine's load nor the size and
+# place of the desktop change the outcome.
 #
 #   tests/journeys/journeys.sh
 set -euo pipefail
@@ -99,10 +102,14 @@ wait_status() {  # TEXT [SECONDS]
     fail "the status bar reads \"$(status_text)\", not \"$1\""
 }
 
-# Clicks with the mouse at a point of the Windows screen, which the Wine
-# desktop shows from its top left corner.
+# Moves the mouse to a point of the Windows screen, which the Wine desktop
+# shows from its top left corner, wherever that is on the X screen.
+mouse_to() {
+    xdotool mousemove --sync $(($1 + desktop_x)) $(($2 + desktop_y))
+}
 click() {
-    xdotool mousemove --sync "$1" "$2" click 1
+    mouse_to "$1" "$2"
+    xdotool click 1
 }
 # Clicks a control: CLASS CHILDCLASS INDEX CAPTION [X-OFFSET-FROM-RIGHT].
 click_control() {
@@ -125,6 +132,20 @@ activate() {  # CLASS CAPTION
 }
 keys() {
     xdotool key --delay 60 "$@"
+}
+# Waits until the window is in front with the keyboard in it, ready for keys.
+expect_focus() {  # CLASS CAPTION
+    [ "$(ask focus "$1" 20 "$2")" = yes ] || fail "the keyboard is not in \"$2\""
+}
+# Waits until a control of the window reads TEXT.
+expect_shown() {  # CLASS CAPTION TEXT
+    [ "$(ask shows "$1" 20 "$2|$3")" = yes ] || fail "\"$2\" does not show \"$3\""
+}
+# Opens the File menu and chooses Exit.
+exit_by_menu() {
+    keys alt+f
+    expect_window '#32768' ''
+    keys x
 }
 
 shot() {
@@ -163,6 +184,21 @@ wait_for_exit() {
     fail "Trackhaul did not end"
 }
 
+# Waits until a temporary copy of more than a megabyte is in the export
+# folder (the large track's, under way) and names it.
+wait_for_temporary_copy() {
+    local i found
+    for i in $(seq 1 600); do
+        found=$(find "$WINEPREFIX/drive_c/Экспорт" -name '~trackhaul-*.partial' -size +1M | head -n 1)
+        if [ -n "$found" ]; then
+            printf '%s\n' "$found"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no temporary copy of the large track showed"
+}
+
 player_hashes() {
     (cd "$work/players/demo" && find . -type f -print0 | sort -z | xargs -0 sha256sum)
 }
@@ -185,16 +221,21 @@ open_player() {
 sort_by_title() {
     # The Title header: the track number column is 50 pixels wide, the
     # title column 130.
-    local answer left top right bottom
+    local answer left top right bottom i
     answer=$(ask child TMainForm SysHeader32 0 Trackhaul)
     read -r left top right bottom <<< "${answer%%|*}"
     click $((left + 50 + 65)) $(((top + bottom) / 2))
+    for i in $(seq 1 200); do
+        [ "$(ask cell TMainForm 0 1 Trackhaul)" = "$first_title" ] && return 0
+        sleep 0.1
+    done
+    fail "the list is not sorted by title: \"$(ask cell TMainForm 0 1 Trackhaul)\" comes first"
 }
 
 export_list() {  # NAME: into the export folder
     keys ctrl+e
     expect_window '#32770' 'Export Track List'
-    sleep 0.5
+    expect_focus '#32770' 'Export Track List'
     xdotool type --delay 40 "$export_folder\\$1"
     shot save-dialog
     keys Return
@@ -202,15 +243,21 @@ export_list() {  # NAME: into the export folder
     wait_status 'Trackhaul Ready'
 }
 
-# Selects every row, extracts them into the folder the dialog opens on,
-# then runs the xdotool commands given, if any, at once.
+# Waits for the folder dialog to show its first folder, the export folder,
+# and takes it.
+choose_export_folder() {
+    expect_window '#32770' 'Browse for Folder'
+    expect_shown '#32770' 'Browse for Folder' "$export_folder"
+    expect_focus '#32770' 'Browse for Folder'
+    shot folder-dialog
+    keys Return
+    expect_gone '#32770' 'Browse for Folder'
+}
+
+# Selects every row and extracts them into the export folder.
 extract_all() {
     keys ctrl+a ctrl+s
-    expect_window '#32770' 'Browse for Folder'
-    sleep 0.5
-    shot folder-dialog
-    xdotool key Return "$@"
-    expect_gone '#32770' 'Browse for Folder'
+    choose_export_folder
 }
 
 set_overwrite_policy() {  # POSITION in the list (0, 1, 2)
@@ -225,6 +272,7 @@ set_overwrite_policy() {  # POSITION in the list (0, 1, 2)
 
 journey() {
     local expected_export="$work/by-title.csv"
+    first_title=$(python3 "$here/oracle.py" first-title "$work/dump.csv")
     local exported="$WINEPREFIX/drive_c/Экспорт/tracks.csv"
     local destination="$WINEPREFIX/drive_c/Экспорт"
     python3 "$here/oracle.py" by-title "$work/dump.csv" "$expected_export"
@@ -232,10 +280,16 @@ journey() {
 
     step=1  # First start: the welcome prompt leads into the preferences.
     wine reg delete "$key" /f >/dev/null 2>&1 || true
+    # Where a desktop of 1024 x 768 would centre it, whatever the desktop.
+    local bound value
+    for bound in x=70 y=81 w=884 h=606; do
+        wine reg add "$key" /v "${bound%=*}" /d "${bound#*=}" /f >/dev/null 2>&1
+    done
     start_trackhaul
     start_probe
     expect_window '#32770' 'Welcome to Trackhaul'
     desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$desktop" | sed -n 's/^\([XY]\)=/desktop_\L\1=/p')"
     activate '#32770' 'Welcome to Trackhaul'
     shot welcome
     keys y
@@ -264,7 +318,6 @@ journey() {
 
     step=3  # Sort by title and export into a folder named in Cyrillic.
     sort_by_title
-    sleep 0.5
     shot sorted-by-title
     picture main-window TMainForm Trackhaul
     export_list tracks
@@ -273,7 +326,7 @@ journey() {
     # A playlist by the keyboard, the list opened for a picture, then all
     # tracks again in title order.
     keys ctrl+l alt+Down
-    sleep 0.5
+    expect_window ComboLBox ''
     shot playlists
     picture playlists TMainForm Trackhaul
     keys Escape Down
@@ -281,20 +334,14 @@ journey() {
     keys Home
     wait_status 'Loaded total 59 song(s)'
     sort_by_title
-    sleep 0.5
 
     step=4  # Extract every track into the folder of the export.
     if [ -n "$large_track" ]; then
         # The program ended while it copies the large file leaves no part
         # of it under a track's name; the next run removes what it left.
         extract_all
-        local partial= i
-        for i in $(seq 1 100); do
-            partial=$(find "$destination" -name '~trackhaul-*.partial' -size +1M | head -n 1)
-            [ -n "$partial" ] && break
-            sleep 0.1
-        done
-        [ -n "$partial" ] || fail "no temporary copy of the large track showed"
+        local partial
+        partial=$(wait_for_temporary_copy)
         kill -9 "$program"
         wait_for_exit
         [ -f "$partial" ] || fail "the temporary copy went with the program"
@@ -306,19 +353,16 @@ journey() {
         open_player 0
         wait_status 'Loaded total 59 song(s)'
         sort_by_title
-        sleep 0.5
     fi
-    # The run that completes the set (the policy is Never Overwrite).
-    # Holding the title bar down a moment after OK keeps the window where it
-    # is and the copy of the first, large file paused: time for a picture of
-    # it under way.
-    local left top right bottom
-    read -r left top right bottom <<< "$(ask rect TMainForm Trackhaul)"
-    extract_all sleep 0.5 mousemove $((left + 300)) $((top + 10)) mousedown 1
-    sleep 0.5
+    # The run that completes the set (the policy is Never Overwrite). While
+    # the first, large file is copied the window shows the run under way,
+    # the file named in the status bar: time for a picture of it.
+    extract_all
+    if [ -n "$large_track" ]; then
+        wait_for_temporary_copy > /dev/null
+    fi
     shot extracting
     picture extracting TMainForm Trackhaul
-    xdotool mouseup 1
     wait_status 'Trackhaul Ready' 60
     python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" "$pattern" \
         | sort > "$work/expected-tracks.txt"
@@ -331,10 +375,7 @@ journey() {
     expect_setting ExtractPath "$export_folder"
     # The playlists beside the tracks, every entry one of them; removed again.
     keys ctrl+m
-    expect_window '#32770' 'Browse for Folder'
-    sleep 0.5
-    keys Return
-    expect_gone '#32770' 'Browse for Folder'
+    choose_export_folder
     wait_status 'Exported 6 playlist(s)'
     [ "$(python3 "$here/oracle.py" playlists "$destination" | wc -l)" = 6 ] ||
         fail "the playlist files are not all there"
@@ -370,9 +411,11 @@ journey() {
     local before
     before=$(ask rect TMainForm Trackhaul)
     read -r left top right bottom <<< "$before"
-    xdotool mousemove --sync $((left + 200)) $((top + 10)) mousedown 1 \
-        mousemove --sync $((left + 160)) $((top - 10)) mouseup 1
-    for i in $(seq 1 50); do
+    mouse_to $((left + 200)) $((top + 10))
+    xdotool mousedown 1
+    mouse_to $((left + 160)) $((top - 10))
+    xdotool mouseup 1
+    for i in $(seq 1 100); do
         [ "$(ask rect TMainForm Trackhaul)" != "$before" ] && break
         sleep 0.1
     done
@@ -380,9 +423,7 @@ journey() {
     [ "$left $top" = "$((${before%% *} - 40)) $(($(cut -d' ' -f2 <<< "$before") - 20))" ] ||
         fail "the window was not moved by its title bar"
     shot moved
-    keys alt+f
-    sleep 0.3
-    keys x
+    exit_by_menu
     wait_for_exit
     expect_setting x "$left"
     expect_setting y "$top"
@@ -463,9 +504,7 @@ journey() {
         fail "the run without sub-folders changed the sub-folders"
     find "$destination" -type f -size +100M -delete
     player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
-    keys alt+f
-    sleep 0.3
-    keys x
+    exit_by_menu
     wait_for_exit
 }
 
