@@ -281,7 +281,7 @@ journey() {
     step=1  # First start: the welcome prompt leads into the preferences.
     wine reg delete "$key" /f >/dev/null 2>&1 || true
     # Where a desktop of 1024 x 768 would centre it, whatever the desktop.
-    local bound value
+    local bound
     for bound in x=70 y=81 w=884 h=606; do
         wine reg add "$key" /v "${bound%=*}" /d "${bound#*=}" /f >/dev/null 2>&1
     done

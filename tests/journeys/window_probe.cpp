@@ -90,9 +90,11 @@ struct ChildSearch {
     std::vector<HWND> Found;
 };
 
+// An empty class name stands for any.
 BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
     auto& search = *reinterpret_cast<ChildSearch*>(data);
-    if (_wcsicmp(ClassOf(child).c_str(), search.ClassName.c_str()) == 0) {
+    if (search.ClassName.empty() ||
+        _wcsicmp(ClassOf(child).c_str(), search.ClassName.c_str()) == 0) {
         search.Found.push_back(child);
     }
     return TRUE;
@@ -120,20 +122,11 @@ bool FocusIn(HWND window) {
            (thread.hwndFocus == window || IsChild(window, thread.hwndFocus));
 }
 
-BOOL CALLBACK CollectAnyChild(HWND child, LPARAM data) {
-    reinterpret_cast<std::vector<HWND>*>(data)->push_back(child);
-    return TRUE;
-}
-
 bool ShowsText(HWND window, const std::wstring& text) {
-    std::vector<HWND> children;
-    EnumChildWindows(window, CollectAnyChild, reinterpret_cast<LPARAM>(&children));
-    for (HWND child : children) {
-        if (TextOf(child) == text) {
-            return true;
-        }
-    }
-    return false;
+    ChildSearch search;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&search));
+    return std::any_of(search.Found.begin(), search.Found.end(),
+                       [&](HWND child) { return TextOf(child) == text; });
 }
 
 // Polls `done` for the window of that class and caption until it holds or
