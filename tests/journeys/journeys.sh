@@ -236,7 +236,15 @@ export_list() {  # NAME: into the export folder
     keys ctrl+e
     expect_window '#32770' 'Export Track List'
     expect_focus '#32770' 'Export Track List'
-    xdotool type --delay 40 "$export_folder\\$1"
+    # xdotool types letters outside the keyboard's map through a key it
+    # maps for the moment: a busy program may read that key once it means
+    # another letter. The name is typed again until it reads right.
+    local attempt
+    for attempt in 1 2 3; do
+        keys End shift+Home
+        xdotool type --delay 40 "$export_folder\\$1"
+        [ "$(ask shows '#32770' 2 "Export Track List|$export_folder\\$1")" = yes ] && break
+    done
     shot save-dialog
     keys Return
     expect_gone '#32770' 'Export Track List'
