@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
 """Draws Trackhaul's pictures and writes them as Windows resource files.
 
-    trackhaul.ico   the main icon: 32 x 32 and 16 x 16, 16 colours
-    toolbar.bmp     the eight 16 x 16 command images side by side, 16 colours;
-                    fuchsia marks the transparent pixels
+    trackhaul.ico   the main icon at every size of ICON_SIZES, 16 colours
+    toolbarNN.bmp   the eight command images side by side, NN x NN pixels for
+                    each size of TOOLBAR_SIZES, 16 colours; fuchsia marks the
+                    transparent pixels
+
+Each picture is drawn by hand at 16 pixels (the icon at 32 too); the other
+sizes are made from the nearest smaller one, doubled with Scale2x, which
+rounds diagonal edges off instead of leaving steps, and sampled down.
 
 Run it again after changing a picture: python3 resources/make_images.py
 Only the standard library is used.
@@ -20,6 +25,10 @@ PALETTE = [
 ]
 INDEX = {letter: i for i, (letter, _) in enumerate(PALETTE)}
 TRANSPARENT = "."  # fuchsia in the strip, masked in the icon
+
+# The program picks the size for its display's DPI: 16 pixels at 96 DPI.
+TOOLBAR_SIZES = (16, 20, 24, 32)
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
 
 # Index 0: Exit and the selection commands; 1 About; 2 Close; 3 Export;
 # 4 Extract; 5 Open; 6 Preferences; 7 the sort submenu.
@@ -232,6 +241,39 @@ def draw_icon_32():
     return ["".join(r) for r in rows]
 
 
+def scale2x(art):
+    """Doubles a picture; a pixel's quarter takes a neighbour's colour where
+    two neighbours of that colour meet at its corner."""
+    height, width = len(art), len(art[0])
+    rows = [[""] * (2 * width) for _ in range(2 * height)]
+    for y in range(height):
+        for x in range(width):
+            p = art[y][x]
+            above = art[y - 1][x] if y > 0 else p
+            below = art[y + 1][x] if y < height - 1 else p
+            left = art[y][x - 1] if x > 0 else p
+            right = art[y][x + 1] if x < width - 1 else p
+            corners = [
+                (left, above, right, below), (above, right, left, below),
+                (below, left, above, right), (right, below, above, left),
+            ]
+            for i, (a, b, c, d) in enumerate(corners):
+                rows[2 * y + i // 2][2 * x + i % 2] = a if a == b and a != c and a != d else p
+    return ["".join(r) for r in rows]
+
+
+def drawn_at(arts, size):
+    """The picture at `size` from the hand-drawn ones of other sizes."""
+    base = max((art for art in arts if len(art) <= size), key=len)
+    while len(base) < size:
+        base = scale2x(base)
+    if len(base) != size:
+        base = scale2x(base)  # sampled from twice the size at least, for even strokes
+    step = len(base) / size
+    return ["".join(base[int((y + 0.5) * step)][int((x + 0.5) * step)] for x in range(size))
+            for y in range(size)]
+
+
 def indices(art, transparent="f"):
     """Palette indices; transparent pixels get the colour `transparent`."""
     return [[INDEX[transparent] if c in TRANSPARENT + " " else INDEX[c] for c in row] for row in art]
@@ -251,9 +293,10 @@ def pack_mask(art_row):
     data = bytearray()
     for i in range(0, len(bits), 8):
         byte = 0
-        for b in bits[i:i + 8]:
+        chunk = bits[i:i + 8]
+        for b in chunk:
             byte = (byte << 1) | b
-        data.append(byte)
+        data.append(byte << (8 - len(chunk)))  # the first pixel in the highest bit
     while len(data) % 4:
         data.append(0)
     return bytes(data)
@@ -267,9 +310,10 @@ def dib_header(width, height):
     return struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, 0, 0, 0, 16, 0)
 
 
-def write_strip(path):
-    width, height = 16 * len(IMAGES), 16
-    pixels = [sum((indices(img)[y] for img in IMAGES), []) for y in range(height)]
+def write_strip(path, size):
+    images = [drawn_at([img], size) for img in IMAGES]
+    width, height = size * len(images), size
+    pixels = [sum((indices(img)[y] for img in images), []) for y in range(height)]
     body = b"".join(pack_4bit(pixels[y]) for y in reversed(range(height)))
     offset = 14 + 40 + 64
     header = struct.pack("<2sIHHI", b"BM", offset + len(body), 0, 0, offset)
@@ -291,7 +335,8 @@ def write_icon(path, arts):
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for art, image in zip(arts, images):
-        data += struct.pack("<BBBBHHII", len(art), len(art), 16, 0, 1, 4, len(image), offset)
+        size = len(art) % 256  # 0 stands for 256
+        data += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), offset)
         offset += len(image)
     with open(path, "wb") as f:
         f.write(data + b"".join(images))
@@ -308,5 +353,7 @@ if __name__ == "__main__":
         check(img, 16)
     check(ICON_16, 16)
     check(icon_32, 32)
-    write_strip(os.path.join(here, "toolbar.bmp"))
-    write_icon(os.path.join(here, "trackhaul.ico"), [icon_32, ICON_16])
+    for size in TOOLBAR_SIZES:
+        write_strip(os.path.join(here, "toolbar%d.bmp" % size), size)
+    icons = [drawn_at([ICON_16, icon_32], size) for size in ICON_SIZES]
+    write_icon(os.path.join(here, "trackhaul.ico"), icons)

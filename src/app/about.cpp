@@ -88,7 +88,7 @@ void TAboutForm::OnInitDialog() {
 void TAboutForm::LayOutControls() {
     win::SizeClientAndCentre(Handle(), ClientWidth, ClientHeight, GetWindow(Handle(), GW_OWNER));
     HWND pageControl = Item(IDC_PAGECONTROL);
-    win::PlaceChild(pageControl, PageControlBounds);
+    PlaceItem(IDC_PAGECONTROL, PageControlBounds);
     for (const wchar_t* caption : {L"About Trackhaul", L"Revision History"}) {
         TCITEMW tab{};
         tab.mask = TCIF_TEXT;
@@ -102,24 +102,18 @@ void TAboutForm::LayOutControls() {
     GetClientRect(pageControl, &page);
     SendMessageW(pageControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
     MapWindowPoints(pageControl, Handle(), reinterpret_cast<POINT*>(&page), 2);
-    const auto onPage = [&page](win::PixelRect bounds) {
-        // Page-relative pixels at 96 dpi; the page's origin is already scaled.
-        const int scale = win::ScalePixels(96);
-        bounds.Left = MulDiv(page.left, 96, scale) + bounds.Left;
-        bounds.Top = MulDiv(page.top, 96, scale) + bounds.Top;
-        return bounds;
-    };
-    win::PlaceChild(Item(IDC_IMAGE1), onPage(Image1Bounds));
-    win::PlaceChild(Item(IDC_LBLABOUT), onPage(LblAboutBounds));
-    win::PlaceChild(Item(IDC_TXTREVISION), onPage(TxtRevisionBounds));
-    win::PlaceChild(Item(IDOK), BtnOKBounds);
+    const POINT pageOrigin{page.left, page.top};
+    PlaceItem(IDC_IMAGE1, Image1Bounds, pageOrigin);
+    PlaceItem(IDC_LBLABOUT, LblAboutBounds, pageOrigin);
+    PlaceItem(IDC_TXTREVISION, TxtRevisionBounds, pageOrigin);
+    PlaceItem(IDOK, BtnOKBounds);
     SetWindowPos(pageControl, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TAboutForm::FormCreate() {
-    icon_.reset(
-        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN),
-                                      IMAGE_ICON, win::ScalePixels(32), win::ScalePixels(32), 0)));
+    const int size = win::ScalePixels(Image1Bounds.Width, win::WindowDpi(Handle()));
+    icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN),
+                                              IMAGE_ICON, size, size, 0)));
     SendMessageW(Item(IDC_IMAGE1), STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
     SetWindowTextW(Item(IDC_LBLABOUT), AboutText().c_str());
     SetWindowTextW(Item(IDC_TXTREVISION), RevisionText().c_str());

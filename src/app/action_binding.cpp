@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int ImageSize = 16;
-
 // Item data of a menu entry with an image: the image index plus one, so that
 // zero stays "no image".
 ULONG_PTR ImageItemData(int image) {
@@ -56,12 +54,15 @@ void SetMenuEntryImage(HMENU menu, UINT position, int image) {
     SetMenuItemInfoW(menu, position, TRUE, &info);
 }
 
-bool MeasureMenuImage(MEASUREITEMSTRUCT& item) {
+bool MeasureMenuImage(MEASUREITEMSTRUCT& item, HIMAGELIST images) {
     if (item.CtlType != ODT_MENU || item.itemData == 0) {
         return false;
     }
-    item.itemWidth = ImageSize;
-    item.itemHeight = ImageSize;
+    int width = 0;
+    int height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    item.itemWidth = static_cast<UINT>(width);
+    item.itemHeight = static_cast<UINT>(height);
     return true;
 }
 
@@ -70,7 +71,10 @@ bool DrawMenuImage(const DRAWITEMSTRUCT& item, HIMAGELIST images) {
         return false;
     }
     const int image = static_cast<int>(item.itemData) - 1;
-    const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - ImageSize) / 2;
+    int width = 0;
+    int height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - height) / 2;
     const UINT style =
         (item.itemState & ODS_DISABLED) ? ILD_TRANSPARENT | ILD_BLEND50 : ILD_TRANSPARENT;
     ImageList_Draw(images, image, item.hDC, item.rcItem.left, top, style);

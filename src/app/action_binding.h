@@ -18,7 +18,7 @@ void SetMenuEntryImage(HMENU menu, UINT position, int image);
 
 // The owner window's part: size and draw the image of a menu entry. Both
 // return false for anything that is not a menu image.
-bool MeasureMenuImage(MEASUREITEMSTRUCT& item);
+bool MeasureMenuImage(MEASUREITEMSTRUCT& item, HIMAGELIST images);
 bool DrawMenuImage(const DRAWITEMSTRUCT& item, HIMAGELIST images);
 
 // An accelerator table holding the shortcut of every command that has one.

@@ -263,6 +263,7 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     switch (message) {
         case WM_CREATE:
             try {
+                dpi_ = win::WindowDpi(window_);
                 CreateComponents();
             } catch (...) {
                 creationError_ = std::current_exception();
@@ -271,6 +272,9 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         case WM_SIZE:
             FormResize();
+            return true;
+        case WM_DPICHANGED:
+            FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return true;
         case WM_COMMAND:
             if (playlists_ && reinterpret_cast<HWND>(lParam) == PlaylistList()) {
@@ -328,7 +332,8 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             }
             return false;
         case WM_MEASUREITEM:
-            return MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            return MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam),
+                                    imageList_.get());
         case WM_DRAWITEM:
             return DrawMenuImage(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), imageList_.get());
         case WM_SETCURSOR:

@@ -20,6 +20,7 @@
 #include "app/track_list_view.h"
 #include "core/itdbparser.h"
 #include "win/handles.h"
+#include "win/pixel_layout.h"
 #include "win/reentrancy_guard.h"
 
 class TMainForm {
@@ -40,6 +41,9 @@ public:
     bool TranslateShortcut(MSG& message);
 
     HWND Handle() const { return window_; }
+    // The dots per inch of the monitor the window is on; every size in
+    // pixels follows it.
+    int Dpi() const { return dpi_; }
     HWND TrackList() const { return trackList_; }
     HWND StatusBar() const { return statusBar_; }
     HWND CoolBar() const { return coolBar_; }
@@ -123,6 +127,16 @@ private:
     void FormResize();
     void FormDestroy();
     void Layout();
+    // Gives the bars, the list and the status bar the fonts, images and
+    // sizes of the window's DPI (mainform_bars.cpp).
+    void ScaleComponents();
+    void ScaleFonts();
+    void ScaleToolbars();
+    void ScaleStatusBar();
+    void PlaceProgressBar();
+    // The window moved to a monitor of another DPI: it takes `suggested`
+    // and everything is laid out as if it had started there.
+    void FormDpiChanged(int dpi, const RECT& suggested);
 
     // The three bars and their check marks, the menus and the columns'
     // minimum widths (mainform_bars.cpp).
@@ -187,8 +201,12 @@ private:
     HWND progressBar_ = nullptr;
     win::UniqueMenu mainMenu_;
     win::UniqueMenu popupMenu_;
+    int dpi_ = win::StandardDpi;
     win::UniqueImageList imageList_;
     win::UniqueFont trackListFont_;
+    win::UniqueFont messageFont_;  // of the bars
+    win::UniqueIcon bigIcon_;
+    win::UniqueIcon smallIcon_;
     win::UniqueAccelerators shortcuts_;
     std::unique_ptr<PlaylistChooser> playlists_;
     // The columns the track list shows, in its order.

@@ -1,6 +1,6 @@
-// The main window's bars and track list: building them, laying them out,
-// showing and hiding the menu bar, toolbar and status bar, and dropping down
-// the menus.
+// The main window's bars and track list: building them, laying them out at
+// the window's DPI, showing and hiding the menu bar, toolbar and status bar,
+// and dropping down the menus.
 #include "app/mainform.h"
 
 #include <commctrl.h>
@@ -11,9 +11,11 @@
 #include <cwchar>
 #include <cwctype>
 #include <stdexcept>
+#include <utility>
 
 #include "app/action_binding.h"
 #include "app/actions.h"
+#include "app/command_images.h"
 #include "app/resource_ids.h"
 #include "win/pixel_layout.h"
 #include "win/wide_text.h"
@@ -31,6 +33,8 @@ struct MenuBarButton {
     int MenuPosition;  // in MainMenu
 };
 constexpr int MenuBarFirstId = 1100;
+constexpr int MenuBarButtonWidth = 36;
+constexpr int MenuBarButtonHeight = 21;
 constexpr std::array<MenuBarButton, 4> MenuBarButtons{{
     {MenuBarFirstId, L"&File", 0},
     {MenuBarFirstId + 1, L"&Edit", 1},
@@ -38,8 +42,11 @@ constexpr std::array<MenuBarButton, 4> MenuBarButtons{{
     {MenuBarFirstId + 3, L"&Help", 3},
 }};
 
+// The room around a command image, as the system leaves it at 96 DPI.
+constexpr SIZE ToolbarPadding{7, 6};
+
 constexpr int StatusBarHeight = 19;
-constexpr std::array<int, 2> StatusPanelWidths{200, 200};  // the last panel takes the rest
+constexpr std::array<int, 2> StatusPanelEdges{200, 400};  // the last panel takes the rest
 constexpr win::PixelRect ProgressBarBounds{204, 4, 192, 13};
 
 HINSTANCE Instance() {
@@ -68,16 +75,32 @@ HWND CreateBandToolbar(HWND coolBar, HWND owner) {
     return toolbar;
 }
 
-// Appends a band holding `child`, never smaller than `minimum`.
-void AddBand(HWND coolBar, HWND child, SIZE minimum, UINT style) {
+// Appends a band holding `child`; its size comes with the window's DPI.
+void AddBand(HWND coolBar, HWND child, UINT style) {
     REBARBANDINFOW band{};
     band.cbSize = sizeof(band);
-    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE;
+    band.fMask = RBBIM_CHILD | RBBIM_STYLE;
     band.fStyle = RBBS_CHILDEDGE | style;
     band.hwndChild = child;
+    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+}
+
+// The band at `index` is never smaller than `minimum`.
+void SetBandMinimum(HWND coolBar, int index, SIZE minimum) {
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_CHILDSIZE;
     band.cxMinChild = minimum.cx;
     band.cyMinChild = minimum.cy;
-    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+    SendMessageW(coolBar, RB_SETBANDINFOW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&band));
+}
+
+// The program's icon at the size of `metric` for `dpi`.
+win::UniqueIcon LoadMainIcon(int metric, int dpi) {
+    const int size = win::SystemMetric(metric, dpi);
+    return win::UniqueIcon(static_cast<HICON>(
+        LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, size, size, 0)));
 }
 void SetMenuCheck(HMENU menu, int id, bool checked) {
     CheckMenuItem(menu, static_cast<UINT>(id),
@@ -93,25 +116,18 @@ constexpr int PlaylistBandIndex = 2;
 }  // namespace
 
 void TMainForm::CreateComponents() {
-    imageList_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 8, 0));
-    {
-        win::UniqueBitmap strip(
-            static_cast<HBITMAP>(LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_COMMAND_IMAGES),
-                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-        ImageList_AddMasked(imageList_.get(), strip.get(), RGB(255, 0, 255));
-    }
     mainMenu_.reset(LoadMenuW(Instance(), MAKEINTRESOURCEW(IDM_MAIN_MENU)));
     popupMenu_.reset(LoadMenuW(Instance(), MAKEINTRESOURCEW(IDM_POPUP_MENU)));
-    if (!imageList_ || !mainMenu_ || !popupMenu_) {
+    if (!mainMenu_ || !popupMenu_) {
         throw std::runtime_error("Cannot load the main window's resources.");
     }
     BindMenus();
     shortcuts_ = CreateShortcutTable();
     CreateCoolBar();
     CreateTrackList();
-    // After the track list, whose font it shares: names in any script show.
     playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
     CreateStatusBar();
+    ScaleComponents();
 }
 
 void TMainForm::BindMenus() {
@@ -142,17 +158,11 @@ void TMainForm::CreateMenuBar() {
         tb.iString = reinterpret_cast<INT_PTR>(button.Caption);
         SendMessageW(toolBar1_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
     }
-    const int width = win::ScalePixels(36);
-    const int height = win::ScalePixels(21);
-    SendMessageW(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(width, width));
-    SendMessageW(toolBar1_, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
-
-    AddBand(coolBar_, toolBar1_, SIZE{width * static_cast<LONG>(MenuBarButtons.size()), height}, 0);
+    AddBand(coolBar_, toolBar1_, 0);
 }
 
 void TMainForm::CreateCommandToolbar() {
     toolBar2_ = CreateBandToolbar(coolBar_, window_);
-    SendMessageW(toolBar2_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imageList_.get()));
     constexpr int Separator = 0;
     constexpr std::array<int, 10> buttons{
         ID_FILE_OPEN,        ID_FILE_CLOSE, ID_FILE_EXPORT, ID_FILE_EXTRACT, Separator,
@@ -171,9 +181,7 @@ void TMainForm::CreateCommandToolbar() {
         }
         SendMessageW(toolBar2_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
     }
-    SIZE size{};
-    SendMessageW(toolBar2_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
-    AddBand(coolBar_, toolBar2_, size, RBBS_BREAK);
+    AddBand(coolBar_, toolBar2_, RBBS_BREAK);
 }
 
 void TMainForm::CreateTrackList() {
@@ -184,13 +192,6 @@ void TMainForm::CreateTrackList() {
                       GetWindowLongPtrW(trackList_, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
     SendMessageW(trackList_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
-    HDC screen = GetDC(nullptr);
-    const int fontHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    trackListFont_.reset(CreateFontW(fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                     RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
-    SendMessageW(trackList_, WM_SETFONT, reinterpret_cast<WPARAM>(trackListFont_.get()), FALSE);
     for (size_t index = 0; index < shownColumns_.size(); ++index) {
         InsertListColumn(static_cast<int>(index), ColumnOf(shownColumns_[index]));
     }
@@ -201,7 +202,7 @@ void TMainForm::InsertListColumn(int index, const TrackColumn& shown) {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = shown.Alignment == ColumnAlignment::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = win::ScalePixels(shown.Width);
+    column.cx = win::ScalePixels(shown.Width, dpi_);
     column.pszText = header.data();
     column.iSubItem = index;
     SendMessageW(trackList_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
@@ -212,12 +213,6 @@ void TMainForm::CreateStatusBar() {
     // Placed by Layout: left to itself the bar takes the height of its font.
     statusBar_ = CreateChild(
         STATUSCLASSNAMEW, WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, window_);
-    std::array<int, 3> rightEdges{};
-    rightEdges[0] = win::ScalePixels(StatusPanelWidths[0]);
-    rightEdges[1] = rightEdges[0] + win::ScalePixels(StatusPanelWidths[1]);
-    rightEdges[2] = -1;
-    SendMessageW(statusBar_, SB_SETPARTS, rightEdges.size(),
-                 reinterpret_cast<LPARAM>(rightEdges.data()));
     SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(ReadyText().c_str()));
 }
 
@@ -228,8 +223,84 @@ void TMainForm::FormCreate() {
     if (progressBar_ == nullptr) {
         throw std::runtime_error("Cannot create the progress bar.");
     }
-    win::PlaceChild(progressBar_, ProgressBarBounds);
+    PlaceProgressBar();
     SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+}
+
+void TMainForm::PlaceProgressBar() {
+    win::PlaceChild(progressBar_, ProgressBarBounds, dpi_);
+}
+
+void TMainForm::ScaleComponents() {
+    ScaleFonts();
+    ScaleToolbars();
+    ScaleStatusBar();
+    bigIcon_ = LoadMainIcon(SM_CXICON, dpi_);
+    smallIcon_ = LoadMainIcon(SM_CXSMICON, dpi_);
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    Layout();
+}
+
+// Each control takes its new font before the old one goes.
+void TMainForm::ScaleFonts() {
+    win::UniqueFont barFont = win::CreateMessageFont(dpi_);
+    for (HWND bar : {coolBar_, toolBar1_, toolBar2_, statusBar_}) {
+        SendMessageW(bar, WM_SETFONT, reinterpret_cast<WPARAM>(barFont.get()), FALSE);
+    }
+    messageFont_ = std::move(barFont);
+    // Arial with Cyrillic letters, which shows titles in any script.
+    win::UniqueFont listFont =
+        win::CreateFaceFont(L"Arial", RUSSIAN_CHARSET, win::PointsToPixels(8, dpi_));
+    SendMessageW(trackList_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont.get()), FALSE);
+    playlists_->Scale(listFont.get(), dpi_);
+    trackListFont_ = std::move(listFont);
+}
+
+void TMainForm::ScaleToolbars() {
+    const int width = win::ScalePixels(MenuBarButtonWidth, dpi_);
+    const int height = win::ScalePixels(MenuBarButtonHeight, dpi_);
+    SendMessageW(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(width, width));
+    SendMessageW(toolBar1_, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
+    SetBandMinimum(coolBar_, BandIndex(true),
+                   SIZE{width * static_cast<LONG>(MenuBarButtons.size()), height});
+
+    win::UniqueImageList images = LoadCommandImages(dpi_);
+    SendMessageW(toolBar2_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    imageList_ = std::move(images);  // the menus draw from it too
+    int imageSize = 0;
+    ImageList_GetIconSize(imageList_.get(), &imageSize, &imageSize);
+    const int paddingWidth = win::ScalePixels(ToolbarPadding.cx, dpi_);
+    const int paddingHeight = win::ScalePixels(ToolbarPadding.cy, dpi_);
+    SendMessageW(toolBar2_, TB_SETPADDING, 0, MAKELPARAM(paddingWidth, paddingHeight));
+    SendMessageW(toolBar2_, TB_SETBUTTONSIZE, 0,
+                 MAKELPARAM(imageSize + paddingWidth, imageSize + paddingHeight));
+    SIZE toolbar{};
+    SendMessageW(toolBar2_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&toolbar));
+    SetBandMinimum(coolBar_, BandIndex(false), toolbar);
+}
+
+void TMainForm::ScaleStatusBar() {
+    std::array<int, 3> rightEdges{win::ScalePixels(StatusPanelEdges[0], dpi_),
+                                  win::ScalePixels(StatusPanelEdges[1], dpi_), -1};
+    SendMessageW(statusBar_, SB_SETPARTS, rightEdges.size(),
+                 reinterpret_cast<LPARAM>(rightEdges.data()));
+    if (progressBar_ != nullptr) {
+        PlaceProgressBar();
+    }
+}
+
+void TMainForm::FormDpiChanged(int dpi, const RECT& suggested) {
+    const int previous = std::exchange(dpi_, dpi);
+    // The user's widths stay in proportion.
+    for (size_t index = 0; index < shownColumns_.size(); ++index) {
+        const auto width = static_cast<int>(SendMessageW(trackList_, LVM_GETCOLUMNWIDTH, index, 0));
+        SendMessageW(trackList_, LVM_SETCOLUMNWIDTH, index, MulDiv(width, dpi, previous));
+    }
+    ScaleComponents();
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 void TMainForm::Layout() {
     RECT client{};
@@ -243,7 +314,7 @@ void TMainForm::Layout() {
         top += bar.bottom - bar.top;
     }
     if (GetWindowLongPtrW(statusBar_, GWL_STYLE) & WS_VISIBLE) {
-        const int height = win::ScalePixels(StatusBarHeight);
+        const int height = win::ScalePixels(StatusBarHeight, dpi_);
         bottom -= height;
         MoveWindow(statusBar_, client.left, bottom, client.right - client.left, height, TRUE);
     }
@@ -301,7 +372,7 @@ void TMainForm::ToggleBar(Bar bar) {
 }
 void TMainForm::KeepColumnMinimumWidths() {
     for (size_t index = 0; index < shownColumns_.size(); ++index) {
-        const int minimum = win::ScalePixels(ColumnOf(shownColumns_[index]).MinimumWidth);
+        const int minimum = win::ScalePixels(ColumnOf(shownColumns_[index]).MinimumWidth, dpi_);
         if (SendMessageW(trackList_, LVM_GETCOLUMNWIDTH, index, 0) < minimum) {
             SendMessageW(trackList_, LVM_SETCOLUMNWIDTH, index, minimum);
         }

@@ -13,7 +13,7 @@ constexpr int ClientHeight = 110;
 constexpr win::PixelRect QIconBounds{16, 16, 32, 32};
 constexpr win::PixelRect FileNameTextBounds{64, 16, 425, 13};
 constexpr win::PixelRect Label1Bounds{64, 34, 155, 18};
-constexpr int Label1FontHeight = 11;
+constexpr int Label1FontHeight = 11;  // pixels at 96 DPI
 
 struct ButtonPlace {
     int Id;
@@ -28,9 +28,13 @@ constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 25;
 
 // The system's question mark drawn on the button face, the colour that shows
-// through its transparent parts.
-win::UniqueBitmap DrawQuestionIcon() {
-    const int size = win::ScalePixels(QIconBounds.Width);
+// through its transparent parts, at the size for `dpi`.
+win::UniqueBitmap DrawQuestionIcon(int dpi) {
+    const int size = win::ScalePixels(QIconBounds.Width, dpi);
+    // The image of that size from the system's icon, not the shared icon
+    // of the system's size stretched.
+    const win::UniqueIcon question(static_cast<HICON>(
+        CopyImage(LoadIconW(nullptr, IDI_QUESTION), IMAGE_ICON, size, size, LR_COPYFROMRESOURCE)));
     HDC screen = GetDC(nullptr);
     win::UniqueBitmap picture(CreateCompatibleBitmap(screen, size, size));
     HDC canvas = CreateCompatibleDC(screen);
@@ -42,12 +46,10 @@ win::UniqueBitmap DrawQuestionIcon() {
         throw std::runtime_error("Cannot create the overwrite prompt's picture.");
     }
     HGDIOBJ previous = SelectObject(canvas, picture.get());
-    // A shared system icon: it is not ours to destroy.
-    HICON icon = LoadIconW(nullptr, IDI_QUESTION);
     const win::UniqueBrush face(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
     RECT all{0, 0, size, size};
     FillRect(canvas, &all, face.get());
-    DrawIconEx(canvas, 0, 0, icon, 0, 0, 0, face.get(), DI_NORMAL | DI_COMPAT);
+    DrawIconEx(canvas, 0, 0, question.get(), size, size, 0, face.get(), DI_NORMAL | DI_COMPAT);
     SelectObject(canvas, previous);
     DeleteDC(canvas);
     return picture;
@@ -56,12 +58,7 @@ win::UniqueBitmap DrawQuestionIcon() {
 }  // namespace
 
 TOverwritePromptForm::TOverwritePromptForm(HWND owner)
-    : ModalDialog(IDD_OVERWRITEPROMPT), owner_(owner), QIcon(DrawQuestionIcon()) {
-    label1Font_.reset(CreateFontW(-win::ScalePixels(Label1FontHeight), 0, 0, 0, FW_NORMAL, FALSE,
-                                  FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                  L"Arial"));
-}
+    : ModalDialog(IDD_OVERWRITEPROMPT), owner_(owner) {}
 
 OverwriteAnswer TOverwritePromptForm::AskOverwrite(std::u16string_view path) {
     FileName = path;
@@ -71,11 +68,16 @@ OverwriteAnswer TOverwritePromptForm::AskOverwrite(std::u16string_view path) {
 }
 
 void TOverwritePromptForm::OnInitDialog() {
+    const int dpi = win::WindowDpi(Handle());
+    QIcon = DrawQuestionIcon(dpi);
+    label1Font_ =
+        win::CreateFaceFont(L"Arial", RUSSIAN_CHARSET, win::ScalePixels(Label1FontHeight, dpi));
     LayOutControls();
     SendMessageW(Item(IDC_QICON), STM_SETIMAGE, IMAGE_BITMAP,
                  reinterpret_cast<LPARAM>(QIcon.get()));
     SendMessageW(Item(IDC_LABEL1_QUESTION), WM_SETFONT, reinterpret_cast<WPARAM>(label1Font_.get()),
                  FALSE);
+    win::WidenToText(Item(IDC_LABEL1_QUESTION));
     CreateFileNameText();
     SendMessageW(FileNameText, WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(win::WideFromUtf16(FileName).c_str()));
@@ -83,10 +85,10 @@ void TOverwritePromptForm::OnInitDialog() {
 
 void TOverwritePromptForm::LayOutControls() {
     win::SizeClientAndCentre(Handle(), ClientWidth, ClientHeight, owner_);
-    win::PlaceChild(Item(IDC_QICON), QIconBounds);
-    win::PlaceChild(Item(IDC_LABEL1_QUESTION), Label1Bounds);
+    PlaceItem(IDC_QICON, QIconBounds);
+    PlaceItem(IDC_LABEL1_QUESTION, Label1Bounds);
     for (const ButtonPlace& button : Buttons) {
-        win::PlaceChild(Item(button.Id), {button.Left, ButtonTop, ButtonWidth, ButtonHeight});
+        PlaceItem(button.Id, {button.Left, ButtonTop, ButtonWidth, ButtonHeight});
     }
 }
 
@@ -96,7 +98,7 @@ void TOverwritePromptForm::CreateFileNameText() {
     FileNameText =
         CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_PATHELLIPSIS | SS_NOPREFIX, 0,
                         0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    win::PlaceChild(FileNameText, FileNameTextBounds);
+    win::PlaceChild(FileNameText, FileNameTextBounds, win::WindowDpi(Handle()));
     SendMessageW(FileNameText, WM_SETFONT,
                  SendMessageW(Item(IDC_LABEL1_QUESTION), WM_GETFONT, 0, 0), FALSE);
 }

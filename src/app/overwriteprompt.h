@@ -36,7 +36,9 @@ private:
     void BtnCancelClick() { Answered(AnswerCancel); }
 
     HWND owner_;
-    win::UniqueBitmap QIcon;  // the question mark on the button face, drawn once
+    // The question mark on the button face and the question's font, made at
+    // the DPI of each showing.
+    win::UniqueBitmap QIcon;
     win::UniqueFont label1Font_;
     OverwriteAnswer Answer = AnswerCancel;
     std::u16string FileName;

@@ -22,29 +22,38 @@ constexpr int kDroppedHeight = 320;  // the list shown below the box
 
 }  // namespace
 
-PlaylistChooser::PlaylistChooser(TMainForm& form, HWND coolBar) : form_(form) {
+PlaylistChooser::PlaylistChooser(TMainForm& form, HWND coolBar) : form_(form), coolBar_(coolBar) {
     comboBox_ = CreateWindowExW(
         0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
-        0, win::ScalePixels(kWidth), win::ScalePixels(kDroppedHeight), coolBar,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PLAYLIST)), GetModuleHandleW(nullptr),
-        nullptr);
+        0, 0, 0, coolBar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PLAYLIST)),
+        GetModuleHandleW(nullptr), nullptr);
     if (comboBox_ == nullptr) {
         throw std::runtime_error("Cannot create the playlist list.");
     }
-    // The track list's font, which shows titles in any script.
-    SendMessageW(comboBox_, WM_SETFONT, SendMessageW(form.TrackList(), WM_GETFONT, 0, 0), FALSE);
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_CHILD | RBBIM_STYLE | RBBIM_TEXT | RBBIM_ID;
+    band.fStyle = RBBS_CHILDEDGE;
+    band.lpText = const_cast<wchar_t*>(kBandText);
+    band.hwndChild = comboBox_;
+    band.wID = IDC_PLAYLIST;
+    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+    Reset(nullptr);
+}
+
+void PlaylistChooser::Scale(HFONT font, int dpi) {
+    SendMessageW(comboBox_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetWindowPos(comboBox_, nullptr, 0, 0, win::ScalePixels(kWidth, dpi),
+                 win::ScalePixels(kDroppedHeight, dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT box{};
     GetWindowRect(comboBox_, &box);  // the closed box's height, whatever the font
     REBARBANDINFOW band{};
     band.cbSize = sizeof(band);
-    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_TEXT;
-    band.fStyle = RBBS_CHILDEDGE;
-    band.lpText = const_cast<wchar_t*>(kBandText);
-    band.hwndChild = comboBox_;
-    band.cxMinChild = win::ScalePixels(kWidth);
-    band.cyMinChild = box.bottom - box.top;
-    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
-    Reset(nullptr);
+    band.fMask = RBBIM_CHILDSIZE;
+    band.cxMinChild = static_cast<UINT>(win::ScalePixels(kWidth, dpi));
+    band.cyMinChild = static_cast<UINT>(box.bottom - box.top);
+    SendMessageW(coolBar_, RB_SETBANDINFOW, SendMessageW(coolBar_, RB_IDTOINDEX, IDC_PLAYLIST, 0),
+                 reinterpret_cast<LPARAM>(&band));
 }
 
 void PlaylistChooser::Reset(const ITDBParser* parser) {

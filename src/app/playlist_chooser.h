@@ -15,13 +15,15 @@ class TMainForm;
 
 class PlaylistChooser {
 public:
-    // Creates the drop-down list in a new band at the end of `coolBar`, in
-    // the font of the form's track list.
+    // Creates the drop-down list in a new band at the end of `coolBar`.
     PlaylistChooser(TMainForm& form, HWND coolBar);
     PlaylistChooser(const PlaylistChooser&) = delete;
     PlaylistChooser& operator=(const PlaylistChooser&) = delete;
 
     HWND ComboBox() const { return comboBox_; }
+    // Sizes the list and its band for `dpi` and gives it `font`, which must
+    // show names in any script (the track list's).
+    void Scale(HFONT font, int dpi);
 
     // Lists the playlists of `parser` (none for null) with "All Tracks"
     // chosen; the track list is left as it is. Entries point into the
@@ -39,6 +41,7 @@ private:
     int ShowRows(const std::vector<const OneTrack*>& tracks);
 
     TMainForm& form_;
+    HWND coolBar_;
     HWND comboBox_ = nullptr;
     std::vector<const Playlist*> playlists_;  // the entries after "All Tracks"
     int shownEntry_ = 0;

@@ -97,8 +97,9 @@ void WriteText(HKEY key, std::string_view name, const std::u16string& text) {
     }
 }
 
-ScreenMetrics QueryScreenMetrics() {
+ScreenMetrics QueryScreenMetrics(HWND window) {
     ScreenMetrics metrics;
+    metrics.Dpi = win::WindowDpi(window);
     metrics.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     metrics.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     RECT workArea{};
@@ -191,7 +192,7 @@ TPreferencesForm::TPreferencesForm(HWND owner) : ModalDialog(IDD_PREFERENCES), o
 TPreferencesForm::~TPreferencesForm() = default;
 
 void TPreferencesForm::LoadSettings() {
-    const ScreenMetrics screen = QueryScreenMetrics();
+    const ScreenMetrics screen = QueryScreenMetrics(owner_);
     // A key that can be neither opened nor created reads as empty, so that the
     // program still starts; the next save reports the failure.
     const win::UniqueKey key = OpenSettingsKey();
@@ -296,7 +297,7 @@ void TPreferencesForm::OnInitDialog() {
 void TPreferencesForm::LayOutControls() {
     win::SizeClientAndCentre(Handle(), ClientWidth, ClientHeight, owner_);
     for (const auto& [id, bounds] : ControlBounds) {
-        win::PlaceChild(Item(id), bounds);
+        PlaceItem(id, bounds);
     }
 }
 

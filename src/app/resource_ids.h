@@ -3,7 +3,11 @@
 #pragma once
 
 #define IDI_MAIN 1
-#define IDB_COMMAND_IMAGES 100
+// The command images, one strip for each size (make_images.py).
+#define IDB_COMMAND_IMAGES_16 100
+#define IDB_COMMAND_IMAGES_20 101
+#define IDB_COMMAND_IMAGES_24 102
+#define IDB_COMMAND_IMAGES_32 103
 
 // Menus of the main window.
 #define IDM_MAIN_MENU 200

@@ -20,23 +20,6 @@ constexpr win::PixelRect BtnCancelBounds{124, 100, 75, 25};
 // The volume label buffer holds 128 characters, as the system's dialogs do.
 constexpr DWORD VolumeLabelSize = 128;
 
-// The label sizes itself to its text, which may be wider than the dialog
-// font's designers planned where another font stands in for it.
-void FitLabelToText(HWND label) {
-    const std::wstring text = win::WindowText(label);
-    HDC context = GetDC(label);
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-    HGDIOBJ previous = SelectObject(context, font);
-    SIZE extent{};
-    GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &extent);
-    SelectObject(context, previous);
-    ReleaseDC(label, context);
-    RECT bounds{};
-    GetWindowRect(label, &bounds);
-    SetWindowPos(label, nullptr, 0, 0, extent.cx, bounds.bottom - bounds.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 struct FileCheck {
     bool opens = false;
     bool hasContent = false;  // at least one byte
@@ -95,11 +78,11 @@ std::string TSelectIPodForm::SelectDatabasePath(HWND owner) {
 
 void TSelectIPodForm::OnInitDialog() {
     win::SizeClientAndCentre(Handle(), ClientWidth, ClientHeight, GetWindow(Handle(), GW_OWNER));
-    win::PlaceChild(Item(IDC_LABEL1), Label1Bounds);
-    FitLabelToText(Item(IDC_LABEL1));
-    win::PlaceChild(Item(IDC_CBDRIVE), CbDriveBounds);
-    win::PlaceChild(Item(IDOK), BtnOKBounds);
-    win::PlaceChild(Item(IDCANCEL), BtnCancelBounds);
+    PlaceItem(IDC_LABEL1, Label1Bounds);
+    win::WidenToText(Item(IDC_LABEL1));
+    PlaceItem(IDC_CBDRIVE, CbDriveBounds);
+    PlaceItem(IDOK, BtnOKBounds);
+    PlaceItem(IDCANCEL, BtnCancelBounds);
 
     HWND driveList = Item(IDC_CBDRIVE);
     for (const std::string& entry : driveEntries_) {

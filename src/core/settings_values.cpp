@@ -9,8 +9,9 @@
 
 namespace {
 
-constexpr int32_t MaxDefaultWidth = 884;
-constexpr int32_t MaxDefaultHeight = 606;
+// The window's default size at 96 DPI.
+constexpr int32_t DefaultWidth = 884;
+constexpr int32_t DefaultHeight = 606;
 
 // Half of a difference, rounded toward minus infinity by the arithmetic shift
 // (-77 gives -39). The difference of two 32-bit numbers is taken in 64 bits so
@@ -68,12 +69,17 @@ Text ConstantText(const ScreenMetrics&, const SettingsValues&) {
 
 constexpr std::string_view NoText;
 
+// A length at 96 DPI at the screen's DPI, rounded to the nearest pixel.
+int32_t Scaled(int32_t length, const ScreenMetrics& screen) {
+    return static_cast<int32_t>((int64_t{length} * screen.Dpi + 48) / 96);
+}
+
 int32_t FittedWidth(const ScreenMetrics& screen, const SettingsValues&) {
-    return std::min(screen.WorkWidth, MaxDefaultWidth);
+    return std::min(screen.WorkWidth, Scaled(DefaultWidth, screen));
 }
 
 int32_t FittedHeight(const ScreenMetrics& screen, const SettingsValues&) {
-    return std::min(screen.WorkHeight, MaxDefaultHeight);
+    return std::min(screen.WorkHeight, Scaled(DefaultHeight, screen));
 }
 
 int32_t CentredLeft(const ScreenMetrics& screen, const SettingsValues& values) {

@@ -62,12 +62,14 @@ struct SettingsValues {
     bool FirstRun = true;        // as loaded; a save always stores "0"
 };
 
-// The primary screen's work area (without the taskbar) and full size, in pixels.
+// The primary screen's work area (without the taskbar) and full size, in
+// pixels, and the dots per inch of the window that the settings belong to.
 struct ScreenMetrics {
     int32_t WorkWidth = 0;
     int32_t WorkHeight = 0;
     int32_t ScreenWidth = 0;
     int32_t ScreenHeight = 0;
+    int32_t Dpi = 96;
 };
 
 // The stored text of one value, or nothing when the value is absent. It may
@@ -81,7 +83,8 @@ using StoredWideTextLookup =
 // (w, h) first, then the others in the order a save writes them. Applies
 // defaults and clamps. Values kept as UTF-16 text (ExtractPath) are asked of
 // `wideLookup`, every other value of `lookup`. The window's default size
-// comes from the work area, its default position centres it on the screen.
+// grows with the DPI, limited by the work area; its default position centres
+// it on the screen.
 SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextLookup& lookup,
                                   const StoredWideTextLookup& wideLookup);
 

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "win/pixel_layout.h"
+
 namespace win {
 
 class ModalDialog {
@@ -24,6 +26,11 @@ protected:
     HWND Handle() const { return window_; }
     HWND Item(int id) const { return GetDlgItem(window_, id); }
     void Close(INT_PTR result) { EndDialog(window_, result); }
+    // Moves control `id` to `bounds`, in pixels at 96 DPI from `origin`,
+    // scaled to the dialog's DPI.
+    void PlaceItem(int id, const PixelRect& bounds, POINT origin = {0, 0}) const {
+        PlaceChild(Item(id), bounds, WindowDpi(window_), origin);
+    }
 
     // The dialog and its controls exist; nothing is visible yet.
     virtual void OnInitDialog() {}

@@ -84,10 +84,15 @@ TEST(SettingsValues, DefaultWindowFitsTheWorkAreaAndIsCentredOnTheScreen) {
         // A work area wider than the screen (taskbar off-screen): the window
         // hangs over the left edge, rounded toward minus infinity.
         {{1000, 700, 807, 600}, {-39, -3, 884, 606}},
+        // The size grows with the DPI, still within the work area.
+        {{1920, 1050, 1920, 1080, 120}, {407, 161, 1105, 758}},
+        {{1280, 994, 1280, 1024, 144}, {0, 57, 1280, 909}},
+        {{3840, 2100, 3840, 2160, 192}, {1036, 474, 1768, 1212}},
     };
     for (const auto& [screen, expected] : cases) {
-        SCOPED_TRACE(testing::Message() << screen.WorkWidth << "x" << screen.WorkHeight << " in "
-                                        << screen.ScreenWidth << "x" << screen.ScreenHeight);
+        SCOPED_TRACE(testing::Message()
+                     << screen.WorkWidth << "x" << screen.WorkHeight << " in " << screen.ScreenWidth
+                     << "x" << screen.ScreenHeight << " at " << screen.Dpi);
         ExpectBounds(LoadFrom({}, screen).Bounds, expected);
     }
 }

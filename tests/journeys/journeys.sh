@@ -6,10 +6,10 @@
 # are up, the texts of their controls) and never acts. Outcomes are checked
 # on disk and in the registry; every step leaves a screenshot in
 # build/journeys/shots, and the README's pictures are made on the way, in
-# build/journeys/pictures. Needs the Windows and the native build. Every
-# wait polls for what it waits for, and the main window is placed where the
-# journey wants it, so that neither the machine's load nor the size and
-# place of the desktop change the outcome.
+# build/journeys/pictures, the last at 150 % scale. Needs the Windows and the
+# native build. Every wait polls for what it waits for, and the main window
+# is placed where the journey wants it, so that neither the machine's load
+# nor the size and place of the desktop change the outcome.
 #
 #   tests/journeys/journeys.sh
 set -euo pipefail
@@ -102,6 +102,11 @@ wait_status() {  # TEXT [SECONDS]
     fail "the status bar reads \"$(status_text)\", not \"$1\""
 }
 
+# The Wine desktop's X window and where it stands on the X screen.
+find_desktop() {
+    desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$desktop" | sed -n 's/^\([XY]\)=/desktop_\L\1=/p')"
+}
 # Moves the mouse to a point of the Windows screen, which the Wine desktop
 # shows from its top left corner, wherever that is on the X screen.
 mouse_to() {
@@ -296,8 +301,7 @@ journey() {
     start_trackhaul
     start_probe
     expect_window '#32770' 'Welcome to Trackhaul'
-    desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
-    eval "$(xdotool getwindowgeometry --shell "$desktop" | sed -n 's/^\([XY]\)=/desktop_\L\1=/p')"
+    find_desktop
     activate '#32770' 'Welcome to Trackhaul'
     shot welcome
     keys y
@@ -514,6 +518,24 @@ journey() {
     player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
     exit_by_menu
     wait_for_exit
+
+    step=10  # The main window at 150 % scale (the prefix reads it when it starts).
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
+    for setting in x=8 y=8 w=1248 h=880; do
+        wine reg add "$key" /v "${setting%%=*}" /d "${setting#*=}" /f >/dev/null 2>&1
+    done
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+    start_trackhaul
+    start_probe
+    expect_window TMainForm Trackhaul
+    find_desktop
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    sort_by_title
+    picture main-window-150 TMainForm Trackhaul
 }
 
 make_players

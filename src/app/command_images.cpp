@@ -1,0 +1,50 @@
+#include "app/command_images.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "app/resource_ids.h"
+#include "win/pixel_layout.h"
+
+namespace {
+
+struct ImageStrip {
+    int Size;  // in pixels, square
+    int ResourceId;
+};
+// Smallest first.
+constexpr ImageStrip Strips[] = {
+    {16, IDB_COMMAND_IMAGES_16},
+    {20, IDB_COMMAND_IMAGES_20},
+    {24, IDB_COMMAND_IMAGES_24},
+    {32, IDB_COMMAND_IMAGES_32},
+};
+constexpr int ImageCount = 8;
+
+const ImageStrip& StripFor(int dpi) {
+    const int wanted = win::ScalePixels(Strips[0].Size, dpi);
+    const ImageStrip* chosen = &Strips[0];
+    for (const ImageStrip& strip : Strips) {
+        if (strip.Size <= wanted) {
+            chosen = &strip;
+        }
+    }
+    return *chosen;
+}
+
+}  // namespace
+
+win::UniqueImageList LoadCommandImages(int dpi) {
+    const ImageStrip& strip = StripFor(dpi);
+    win::UniqueImageList images(
+        ImageList_Create(strip.Size, strip.Size, ILC_COLOR24 | ILC_MASK, ImageCount, 0));
+    const win::UniqueBitmap pictures(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(strip.ResourceId), IMAGE_BITMAP, 0,
+                   0, LR_CREATEDIBSECTION)));
+    if (!images || !pictures ||
+        ImageList_AddMasked(images.get(), pictures.get(), RGB(255, 0, 255)) < 0) {
+        throw std::runtime_error("Cannot load the main window's resources.");
+    }
+    return images;
+}
