@@ -423,17 +423,25 @@ journey() {
     local before
     before=$(ask rect TMainForm Trackhaul)
     read -r left top right bottom <<< "$before"
+    # The mouse moves once the move has begun, and lets go once the window
+    # has followed it: a busy program may begin the move late.
+    local moved="$((left - 40)) $((top - 20)) $((right - 40)) $((bottom - 20))"
     mouse_to $((left + 200)) $((top + 10))
     xdotool mousedown 1
+    [ "$(ask moving TMainForm 20 Trackhaul)" = yes ] || fail "no move began on the title bar"
     mouse_to $((left + 160)) $((top - 10))
+    for i in $(seq 1 100); do
+        [ "$(ask rect TMainForm Trackhaul)" = "$moved" ] && break
+        sleep 0.1
+    done
     xdotool mouseup 1
     for i in $(seq 1 100); do
-        [ "$(ask rect TMainForm Trackhaul)" != "$before" ] && break
+        [ "$(ask moving TMainForm 0 Trackhaul)" = no ] && break
         sleep 0.1
     done
     read -r left top right bottom <<< "$(ask rect TMainForm Trackhaul)"
-    [ "$left $top" = "$((${before%% *} - 40)) $(($(cut -d' ' -f2 <<< "$before") - 20))" ] ||
-        fail "the window was not moved by its title bar"
+    [ "$left $top $right $bottom" = "$moved" ] ||
+        fail "the window was not moved by its title bar: it is at $left $top $right $bottom"
     shot moved
     exit_by_menu
     wait_for_exit

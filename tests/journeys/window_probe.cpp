@@ -13,6 +13,8 @@
 //                                 depth first), or "none"
 //   focus CLASS SECONDS CAPTION   "yes" once the window is in front and the
 //                                 keyboard focus is in it, else "no"
+//   moving CLASS SECONDS CAPTION  "yes" once the window is being moved or
+//                                 sized by the mouse, else "no"
 //   shows CLASS SECONDS CAPTION|TEXT
 //                                 "yes" once a child of the window reads TEXT
 //   cell CLASS ROW COLUMN CAPTION the text of a cell of the window's list
@@ -114,12 +116,16 @@ bool WaitFor(bool wantShown, const std::wstring& className, const std::wstring& 
     }
 }
 
-bool FocusIn(HWND window) {
+GUITHREADINFO ThreadOf(HWND window) {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof(thread);
-    return GetForegroundWindow() == window &&
-           GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) &&
-           (thread.hwndFocus == window || IsChild(window, thread.hwndFocus));
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+    return thread;
+}
+
+bool FocusIn(HWND window) {
+    const HWND focus = ThreadOf(window).hwndFocus;
+    return GetForegroundWindow() == window && (focus == window || IsChild(window, focus));
 }
 
 bool ShowsText(HWND window, const std::wstring& text) {
@@ -207,7 +213,7 @@ std::string Answer(const std::string& request) {
         }
         return WaitFor(verb == "wait", windowClass, Wide(caption), seconds) ? "yes" : "no";
     }
-    if (verb == "focus" || verb == "shows") {
+    if (verb == "focus" || verb == "shows" || verb == "moving") {
         double seconds = 10;
         line >> seconds;
         std::string caption = Rest(line);
@@ -218,6 +224,9 @@ std::string Answer(const std::string& request) {
             caption.resize(std::min(caption.size(), bar));
         }
         const bool done = PollWindow(windowClass, Wide(caption), seconds, [&](HWND window) {
+            if (verb == "moving") {
+                return (ThreadOf(window).flags & GUI_INMOVESIZE) != 0;
+            }
             return verb == "focus" ? FocusIn(window) : ShowsText(window, Wide(text));
         });
         return done ? "yes" : "no";
