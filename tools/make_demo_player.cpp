@@ -1,11 +1,13 @@
 // make-demo-player [--compressed] FOLDER: writes a folder that looks like an
 // attached player to Trackhaul: iPod_Control/iTunes/iTunesDB describing about
-// sixty tracks of several albums and a few playlists (one named in Cyrillic,
-// one in Japanese, a smart one, the player's own "On-The-Go" list and the
-// podcasts), and a small file with distinct content at
-// each track's location (iPod_Control/Music/Fnn/XXXX.ext), as a player keeps
-// them. With --compressed the database is iPod_Control/iTunes/iTunesCDB
-// instead, compressed as the newest nanos keep it, and there is no iTunesDB.
+// sixty tracks of several albums, with genres, composers, ratings, plays and
+// dates, and a few playlists (one named in Cyrillic, one in Japanese, a smart
+// one, the player's own "On-The-Go" list and the podcasts); the plays and an
+// On-The-Go list made on the player since its last sync ("Play Counts",
+// "OTGPlaylistInfo"); and a small file with distinct content at each track's
+// location (iPod_Control/Music/Fnn/XXXX.ext), as a player keeps them. With
+// --compressed the database is iPod_Control/iTunes/iTunesCDB instead,
+// compressed as the newest nanos keep it, and there is no iTunesDB.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -27,6 +29,9 @@ struct Album {
     std::u16string extension;
     int32_t bitRate;
     uint32_t sampleRateHz;
+    std::u16string genre;
+    uint32_t year;
+    std::u16string composer;
 };
 
 std::vector<Album> DemoAlbums() {
@@ -39,7 +44,10 @@ std::vector<Album> DemoAlbums() {
          u"MPEG audio file",
          u".mp3",
          192,
-         44100},
+         44100,
+         u"Folk",
+         2009,
+         u"Tom Wray"},
         {u"Caf\u00E9 de la Ma\u00F1ana",
          u"Mar\u00EDa Ol\u00E9",
          {u"Caf\u00E9 con le\u00F1a", u"Se\u00F1or Bot\u00F3n", u"\u00C9l y yo",
@@ -49,7 +57,10 @@ std::vector<Album> DemoAlbums() {
          u"AAC audio file",
          u".m4a",
          256,
-         48000},
+         48000,
+         u"Latin",
+         2016,
+         u"Rub\u00E9n Ortiz"},
         {u"\u0417\u0432\u0435\u0437\u0434\u0430",
          u"\u041A\u0438\u043D\u043E\u043B\u0435\u043D\u0442\u0430",
          {u"\u041F\u0435\u0441\u043D\u044F", u"\u0417\u0438\u043C\u0430",
@@ -60,7 +71,10 @@ std::vector<Album> DemoAlbums() {
          u"MPEG audio file",
          u".mp3",
          128,
-         44100},
+         44100,
+         u"\u0420\u043E\u043A",
+         1988,
+         u"\u0412\u0438\u043A\u0442\u043E\u0440 \u0426\u043E\u0439"},
         {u"\u590F\u306E\u8A18\u61B6",
          u"\u7F8E\u7A7A\u3072\u3070\u308A",
          {u"\u6D77\u306E\u58F0", u"\u685C", u"\u591C\u660E\u3051", u"\u96E8\u306E\u65E5",
@@ -69,7 +83,10 @@ std::vector<Album> DemoAlbums() {
          u"AAC audio file",
          u".m4a",
          320,
-         44100},
+         44100,
+         u"J-Pop",
+         2021,
+         u"\u7F8E\u7A7A\u3072\u3070\u308A"},
         {u"Low Fidelity",
          u"Tape Hiss",
          {u"Side A", u"Side B", u"Wow and Flutter", u"Dolby Off", u"Rewind", u"Fast Forward"},
@@ -77,7 +94,10 @@ std::vector<Album> DemoAlbums() {
          u"MPEG audio file",
          u".mp3",
          96,
-         22050},
+         22050,
+         u"Lo-Fi",
+         1999,
+         u""},
         {u"Field Notes",
          u"Field Notes Podcast",
          {u"Episode 1: Birdsong", u"Episode 2: Rivers", u"Episode 3: \"Quiet\" places",
@@ -86,7 +106,10 @@ std::vector<Album> DemoAlbums() {
          u"MPEG audio file",
          u".mp3",
          64,
-         22050},
+         22050,
+         u"Podcast",
+         2022,
+         u""},
         {u"The Lighthouse Keeper",
          u"Ada Reader",
          {u"Chapter 1", u"Chapter 2", u"Chapter 3", u"Chapter 4"},
@@ -94,7 +117,10 @@ std::vector<Album> DemoAlbums() {
          u"Audible file",
          u".aa",
          32,
-         22050},
+         22050,
+         u"Audiobook",
+         2014,
+         u"Ada Reader"},
         {u"Live at the Pier",
          u"The Quiet Harbour",
          {u"Morning Tide (live)", u"Lantern (live)", u"Encore"},
@@ -102,7 +128,10 @@ std::vector<Album> DemoAlbums() {
          u"MPEG-4 video file",
          u".m4v",
          1500,
-         48000},
+         48000,
+         u"Folk",
+         2011,
+         u"Tom Wray"},
         {u"Harbour Stories",
          u"Coastal TV",
          {u"Season 1, Episode 1", u"Season 1, Episode 2"},
@@ -110,7 +139,10 @@ std::vector<Album> DemoAlbums() {
          u"MPEG-4 video file",
          u".m4v",
          1200,
-         48000},
+         48000,
+         u"Documentary",
+         2018,
+         u""},
         {u"Nature Clips",
          u"Field Notes Podcast",
          {u"Clip: Otters", u"Clip: Herons"},
@@ -118,7 +150,10 @@ std::vector<Album> DemoAlbums() {
          u"MPEG-4 video file",
          u".mp4",
          800,
-         44100},
+         44100,
+         u"Podcast",
+         2023,
+         u""},
         {u"",
          u"Unknown Artist",
          {u"Track 01", u"Track 02"},
@@ -126,7 +161,10 @@ std::vector<Album> DemoAlbums() {
          u"WAV audio file",
          u".wav",
          1411,
-         44100},
+         44100,
+         u"",
+         0,
+         u""},
     };
 }
 
@@ -144,6 +182,27 @@ std::vector<itdb::PlaylistContents> DemoPlaylists() {
         {u"On-The-Go 1", ListKind::Other, {9, 5, 9}},
         {u"Podcasts", ListKind::Podcasts, {42, 43, 44, 45, 55, 56}},
     };
+}
+
+// Songs of the Spanish album that Beyonc\u00E9 wrote, by their index in it:
+// what the find box finds for "beyonce".
+bool WrittenByBeyonce(size_t album, int song) {
+    return album == 1 && (song == 0 || song == 3 || song == 6);
+}
+
+// The plays made on the player since its last sync, as it records them:
+// every track's rating as it stands, and a few tracks played again, two of
+// them rated anew.
+itdb::Bytes PlayCounts(const std::vector<itdb::Track>& tracks) {
+    constexpr uint32_t kLastWeek = 3785907600;  // 2023-12-20 09:00
+    std::vector<itdb::PlayCountEntry> entries;
+    for (const itdb::Track& track : tracks) {
+        entries.push_back({0, 0, track.rating, 0});
+    }
+    entries[1] = {2, kLastWeek, 60, 0};
+    entries[7] = {5, kLastWeek + 3600, 20, 1};
+    entries[12] = {1, kLastWeek + 7200, entries[12].rating, 0};
+    return itdb::PlayCountsFile(entries);
 }
 
 std::u16string Widen(const std::string& text) {
@@ -173,7 +232,9 @@ int main(int argc, char** argv) {
     const fs::path root = argv[argc - 1];
     std::vector<itdb::Track> tracks;
     int index = 0;
-    for (const Album& album : DemoAlbums()) {
+    const std::vector<Album> albums = DemoAlbums();
+    for (size_t albumIndex = 0; albumIndex < albums.size(); ++albumIndex) {
+        const Album& album = albums[albumIndex];
         int32_t number = 1;
         for (const std::u16string& song : album.songs) {
             const std::string folder =
@@ -193,6 +254,28 @@ int main(int argc, char** argv) {
             track.bitRate = album.bitRate;
             track.sampleRateHz = album.sampleRateHz;
             track.mediaType = album.mediaType;
+            track.genre = album.genre;
+            track.year = album.year;
+            track.composer =
+                WrittenByBeyonce(albumIndex, number - 2) ? u"Beyonc\u00E9 Knowles" : album.composer;
+            // Every track played a different number of times, rated 0 to 5
+            // stars, added on a day of its own in 2019.
+            const auto order = static_cast<uint32_t>(index);
+            track.playCount = order * 7 % 59;
+            track.skipCount = order % 4;
+            track.rating = static_cast<uint8_t>(order * 5 % 6 * 20);
+            constexpr uint32_t kNewYear2019 = 3629145600;
+            track.dateAdded = kNewYear2019 + order * 86400 + 3600 * (order % 24);
+            track.lastPlayed = track.playCount == 0 ? 0 : track.dateAdded + 86400 * 90;
+            track.sizeBytes = static_cast<uint32_t>(uint64_t{track.lengthMs} *
+                                                    static_cast<uint32_t>(album.bitRate) / 8);
+            if (album.mediaType == 1 && !album.title.empty()) {
+                track.discNumber = 1;
+                track.discCount = 1;
+            }
+            if (album.mediaType == 32) {
+                track.comment = u"Recorded live\r\nat the pier";
+            }
             tracks.push_back(track);
 
             const fs::path trackFile = root / "iPod_Control" / "Music" / folder / file;
@@ -210,9 +293,12 @@ int main(int argc, char** argv) {
         root / "iPod_Control" / "iTunes" / (compressed ? "iTunesCDB" : "iTunesDB");
     const itdb::Bytes ordinary = itdb::RealisticDatabase(tracks, DemoPlaylists());
     fs::create_directories(database.parent_path());
+    const fs::path iTunes = database.parent_path();
     if (!itdb::WriteFile(database.string(),
-                         compressed ? itdb::CompressedDatabase(ordinary) : ordinary)) {
-        std::cerr << "cannot write " << database << "\n";
+                         compressed ? itdb::CompressedDatabase(ordinary) : ordinary) ||
+        !itdb::WriteFile((iTunes / "Play Counts").string(), PlayCounts(tracks)) ||
+        !itdb::WriteFile((iTunes / "OTGPlaylistInfo").string(), itdb::OnTheGoFile({3, 8, 20}))) {
+        std::cerr << "cannot write " << iTunes << "\n";
         return 1;
     }
     std::cout << "demo player with " << tracks.size() << " tracks in " << root.string() << "\n";

@@ -24,6 +24,7 @@ constexpr std::array ActionList{
     Action{ID_VIEW_TOOLBAR, L"&Toolbar", L"", 0, 0, -1},
     Action{ID_VIEW_STATUSBAR, L"&Status Bar", L"", 0, 0, -1},
     Action{ID_VIEW_PLAYLIST, L"&Playlist", L"Ctrl+L", Ctrl, 'L', -1},
+    Action{ID_VIEW_FIND, L"&Find", L"Ctrl+F", Ctrl, 'F', -1},
     Action{ID_SORT_TRACKNUMBER, L"Track &Number", L"", 0, 0, -1},
     Action{ID_SORT_TITLE, L"&Title", L"", 0, 0, -1},
     Action{ID_SORT_ARTIST, L"&Artist", L"", 0, 0, -1},

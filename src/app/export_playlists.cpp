@@ -115,6 +115,10 @@ bool PlaylistExport::WriteEntries(HANDLE file, const Playlist& playlist) {
     PlaylistFileWriter writer(
         [file](std::string_view bytes) { return win::WriteBytes(file, bytes); });
     for (const OneTrack* member : playlist.Members) {
+        // While the find box narrows the rows, a playlist holds what it finds.
+        if (!form_.FindWords().Matches(*member)) {
+            continue;
+        }
         const std::optional<PlaylistFileEntry> entry =
             PlaylistFileEntryOf(*member, fileFormat_, folderFormat_, destination_.size());
         if (entry && !writer.WriteEntry(*entry)) {

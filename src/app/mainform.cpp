@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <stdexcept>
 
@@ -73,6 +74,7 @@ TMainForm::TMainForm() {
         SetBarVisible(Bar::MenuBar, SettingsForm->GetShowMenuBar());
         SetBarVisible(Bar::Toolbar, SettingsForm->GetShowToolbar());
         SetBarVisible(Bar::StatusBar, SettingsForm->GetShowStatusBar());
+        columns_->ShowExtras(ExtraColumnsNamed(SettingsForm->GetExtraColumns()));
         Parser.reset();
         FormCreate();
     } catch (...) {
@@ -231,6 +233,12 @@ bool TMainForm::TranslateShortcut(MSG& message) {
     if (window_ == nullptr || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) {
         return false;
     }
+    // Alt with a menu's access key where the keyboard is in a box of the
+    // bands: the system would look for a menu of the box's own.
+    if (message.message == WM_SYSCHAR && message.hwnd != window_ &&
+        DropDownMenuByKey(static_cast<wchar_t>(message.wParam))) {
+        return true;
+    }
     return TranslateAcceleratorW(window_, shortcuts_.get(), &message) != 0;
 }
 
@@ -277,6 +285,12 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return true;
         case WM_COMMAND:
+            if (find_ && reinterpret_cast<HWND>(lParam) == FindBox()) {
+                if (HIWORD(wParam) == EN_CHANGE && !tearingDown_) {
+                    find_->TextChanged();
+                }
+                return true;
+            }
             if (playlists_ && reinterpret_cast<HWND>(lParam) == PlaylistList()) {
                 if (HIWORD(wParam) == CBN_SELCHANGE && !tearingDown_) {
                     playlists_->ShowChosen();
@@ -316,8 +330,17 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             }
             return false;
         }
+        case WM_TIMER:
+            if (wParam == FindBand::kPauseTimer) {
+                KillTimer(window_, wParam);
+                if (!tearingDown_) {
+                    find_->PauseEnded();
+                }
+                return true;
+            }
+            return false;
         case KeepColumnMinimumWidthsMessage:
-            KeepColumnMinimumWidths();
+            columns_->KeepMinimumWidths();
             return true;
         case WM_SYSCOMMAND:
             // Alt with a menu's access key, as a standard menu bar offers.
@@ -325,12 +348,24 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
                 return DropDownMenuByKey(static_cast<wchar_t>(lParam));
             }
             return false;
-        case WM_CONTEXTMENU:
-            if (reinterpret_cast<HWND>(wParam) == trackList_) {
-                ShowContextMenu(lParam);
-                return true;
+        case WM_CONTEXTMENU: {
+            // A right click on the list's header reaches here as one on the
+            // list itself or on the header, by the system's version.
+            HWND header = ListView_GetHeader(trackList_);
+            const auto from = reinterpret_cast<HWND>(wParam);
+            if (from != trackList_ && from != header) {
+                return false;
             }
-            return false;
+            RECT headerBounds{};
+            GetWindowRect(header, &headerBounds);
+            const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (lParam != -1 && PtInRect(&headerBounds, at)) {
+                ChooseExtraColumns(lParam);
+            } else {
+                ShowContextMenu(lParam);
+            }
+            return true;
+        }
         case WM_MEASUREITEM:
             return MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam),
                                     imageList_.get());

@@ -9,14 +9,17 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/find_band.h"
 #include "app/overwriteprompt.h"
 #include "app/playlist_chooser.h"
 #include "app/preferences.h"
+#include "app/track_list_columns.h"
 #include "app/track_list_view.h"
 #include "core/itdbparser.h"
 #include "win/handles.h"
@@ -49,11 +52,22 @@ public:
     HWND CoolBar() const { return coolBar_; }
     HWND ProgressBar() const { return progressBar_; }
     HWND PlaylistList() const { return playlists_->ComboBox(); }
+    HWND FindBox() const { return find_->Edit(); }
     HMENU MainMenu() const { return mainMenu_.get(); }
     HMENU PopupMenu() const { return popupMenu_.get(); }
     // The track list's rows, with the texts of the columns shown.
-    TrackListView Rows() const { return TrackListView(trackList_, shownColumns_); }
-    std::span<const TrackColumnId> ShownColumns() const { return shownColumns_; }
+    TrackListView Rows() const { return TrackListView(trackList_, columns_->Shown()); }
+    std::span<const TrackColumnId> ShownColumns() const { return columns_->Shown(); }
+    // The words of the find box, as applied to the rows shown.
+    const TrackFind& FindWords() const { return find_->Find(); }
+
+    // Shows the tracks of the list chosen (every track read, or the playlist
+    // labelled so) that the find box's words match.
+    void ShowList(std::vector<const OneTrack*> tracks, std::optional<std::u16string> playlistLabel);
+    // Shows the rows of the chosen list that the find box's words match, and
+    // tells so in the status bar: "Showing N of M tracks" while there are
+    // words, else what the list is.
+    void ShowFoundRows();
 
     // Services of the long operations (loading, extraction, export).
     void SetStatusText(const std::string& text);   // panel 0, then pending messages
@@ -119,7 +133,6 @@ private:
     void CreateMenuBar();
     void CreateCommandToolbar();
     void CreateTrackList();
-    void InsertListColumn(int index, const TrackColumn& column);
     void CreateStatusBar();
     void BindMenus();
     void FormCreate();
@@ -146,7 +159,8 @@ private:
     void DropDownMenu(int buttonId);
     bool DropDownMenuByKey(wchar_t key);
     void ShowContextMenu(LPARAM position);
-    void KeepColumnMinimumWidths();
+    // The header's menu of extra columns; the choice is stored at once.
+    void ChooseExtraColumns(LPARAM position);
     void StoreWindowBounds();
 
     // Commands (mainform_commands.cpp; the track list's in mainform_tracks.cpp).
@@ -209,8 +223,12 @@ private:
     win::UniqueIcon smallIcon_;
     win::UniqueAccelerators shortcuts_;
     std::unique_ptr<PlaylistChooser> playlists_;
-    // The columns the track list shows, in its order.
-    std::vector<TrackColumnId> shownColumns_{StandardColumns().begin(), StandardColumns().end()};
+    std::unique_ptr<FindBand> find_;
+    // The tracks of the list chosen, before the find narrows them, and its
+    // label (none for every track read).
+    std::vector<const OneTrack*> listed_;
+    std::optional<std::u16string> listedPlaylist_;
+    std::unique_ptr<TrackListColumns> columns_;
     std::unique_ptr<TPreferencesForm> SettingsForm;
     std::unique_ptr<TOverwritePromptForm> OverwriteForm;
     win::ReentrancyGuard busy_;

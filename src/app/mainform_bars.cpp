@@ -110,8 +110,10 @@ void SetMenuCheck(HMENU menu, int id, bool checked) {
 int BandIndex(bool menuBar) {
     return menuBar ? 0 : 1;
 }
-// The playlist list's band, which shows and hides with the toolbar.
+// The bands of the playlist list and the find box, which show and hide with
+// the toolbar.
 constexpr int PlaylistBandIndex = 2;
+constexpr int FindBandIndex = 3;
 
 }  // namespace
 
@@ -126,6 +128,7 @@ void TMainForm::CreateComponents() {
     CreateCoolBar();
     CreateTrackList();
     playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
+    find_ = std::make_unique<FindBand>(*this, coolBar_);
     CreateStatusBar();
     ScaleComponents();
 }
@@ -192,21 +195,7 @@ void TMainForm::CreateTrackList() {
                       GetWindowLongPtrW(trackList_, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
     SendMessageW(trackList_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
-    for (size_t index = 0; index < shownColumns_.size(); ++index) {
-        InsertListColumn(static_cast<int>(index), ColumnOf(shownColumns_[index]));
-    }
-}
-
-void TMainForm::InsertListColumn(int index, const TrackColumn& shown) {
-    std::wstring header = win::WideFromUtf16(shown.Header);
-    LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = shown.Alignment == ColumnAlignment::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-    column.cx = win::ScalePixels(shown.Width, dpi_);
-    column.pszText = header.data();
-    column.iSubItem = index;
-    SendMessageW(trackList_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&column));
+    columns_ = std::make_unique<TrackListColumns>(trackList_, dpi_);
 }
 
 void TMainForm::CreateStatusBar() {
@@ -254,6 +243,7 @@ void TMainForm::ScaleFonts() {
         win::CreateFaceFont(L"Arial", RUSSIAN_CHARSET, win::PointsToPixels(8, dpi_));
     SendMessageW(trackList_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont.get()), FALSE);
     playlists_->Scale(listFont.get(), dpi_);
+    find_->Scale(listFont.get(), dpi_);
     trackListFont_ = std::move(listFont);
 }
 
@@ -291,12 +281,8 @@ void TMainForm::ScaleStatusBar() {
 }
 
 void TMainForm::FormDpiChanged(int dpi, const RECT& suggested) {
-    const int previous = std::exchange(dpi_, dpi);
-    // The user's widths stay in proportion.
-    for (size_t index = 0; index < shownColumns_.size(); ++index) {
-        const auto width = static_cast<int>(SendMessageW(trackList_, LVM_GETCOLUMNWIDTH, index, 0));
-        SendMessageW(trackList_, LVM_SETCOLUMNWIDTH, index, MulDiv(width, dpi, previous));
-    }
+    dpi_ = dpi;
+    columns_->ChangeDpi(dpi);
     ScaleComponents();
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -345,6 +331,7 @@ void TMainForm::SetBarVisible(Bar bar, bool visible) {
         SendMessageW(coolBar_, RB_SHOWBAND, BandIndex(bar == Bar::MenuBar), visible);
         if (bar == Bar::Toolbar) {
             SendMessageW(coolBar_, RB_SHOWBAND, PlaylistBandIndex, visible);
+            SendMessageW(coolBar_, RB_SHOWBAND, FindBandIndex, visible);
         }
         // With no band left the container would still take up a strip.
         const bool anyBand = IsBarVisible(Bar::MenuBar) || IsBarVisible(Bar::Toolbar);
@@ -370,15 +357,6 @@ void TMainForm::ToggleBar(Bar bar) {
             break;
     }
 }
-void TMainForm::KeepColumnMinimumWidths() {
-    for (size_t index = 0; index < shownColumns_.size(); ++index) {
-        const int minimum = win::ScalePixels(ColumnOf(shownColumns_[index]).MinimumWidth, dpi_);
-        if (SendMessageW(trackList_, LVM_GETCOLUMNWIDTH, index, 0) < minimum) {
-            SendMessageW(trackList_, LVM_SETCOLUMNWIDTH, index, minimum);
-        }
-    }
-}
-
 void TMainForm::DropDownMenu(int buttonId) {
     for (const MenuBarButton& button : MenuBarButtons) {
         if (button.Id != buttonId) {
@@ -409,6 +387,22 @@ bool TMainForm::DropDownMenuByKey(wchar_t key) {
         }
     }
     return false;
+}
+
+void TMainForm::ChooseExtraColumns(LPARAM position) {
+    if (IsBusy()) {
+        return;  // the rows are being walked or replaced
+    }
+    const std::optional<std::vector<TrackColumnId>> extras =
+        columns_->ChooseExtras(POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)}, window_);
+    if (extras) {
+        const WaitCursor hourglass(*this);
+        TrackListView rows = Rows();
+        rows.SetRedraw(false);
+        columns_->ShowExtras(*extras);
+        rows.SetRedraw(true);
+        SettingsForm->SetExtraColumns(ExtraColumnNames(*extras));
+    }
 }
 
 void TMainForm::ShowContextMenu(LPARAM position) {

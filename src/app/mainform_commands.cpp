@@ -75,6 +75,9 @@ void TMainForm::RunCommand(int id) {
                 playlists_->Focus();
             }
             break;
+        case ID_VIEW_FIND:
+            find_->Focus();
+            break;
         case ID_HELP_ABOUT:
             ActionHelpAboutExecute();
             break;
@@ -88,9 +91,9 @@ void TMainForm::RunCommand(int id) {
 }
 
 void TMainForm::TrackListColumnClick(int column) {
-    if (!tearingDown_ && !IsBusy() && column >= 0 &&
-        column < static_cast<int>(shownColumns_.size())) {
-        SortTrackList(shownColumns_[static_cast<size_t>(column)]);
+    const std::span<const TrackColumnId> shown = ShownColumns();
+    if (!tearingDown_ && !IsBusy() && column >= 0 && column < static_cast<int>(shown.size())) {
+        SortTrackList(shown[static_cast<size_t>(column)]);
     }
 }
 

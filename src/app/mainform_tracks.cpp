@@ -57,8 +57,9 @@ void TMainForm::ActionFileCloseExecute() {
 }
 
 void TMainForm::ReleaseDatabase() {
-    // The rows and the playlist list point into the reader: they go first.
+    // The rows and the lists point into the reader: they go first.
     Rows().Clear();
+    listed_.clear();
     if (playlists_) {
         playlists_->Reset(nullptr);
     }
@@ -96,8 +97,47 @@ void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
         return;
     }
     playlists_->Reset(Parser.get());
+    for (Parser->First(); Parser->HasNext();) {
+        listed_.push_back(Parser->Next());
+    }
+    listedPlaylist_.reset();
     waitCursor.reset();
-    SetStatusText("Loaded total " + std::to_string(rowCount) + " song(s)");
+    if (FindWords().Active()) {
+        ShowFoundRows();
+    } else {
+        SetStatusText("Loaded total " + std::to_string(rowCount) + " song(s)");
+    }
+}
+
+void TMainForm::ShowList(std::vector<const OneTrack*> tracks,
+                         std::optional<std::u16string> playlistLabel) {
+    listed_ = std::move(tracks);
+    listedPlaylist_ = std::move(playlistLabel);
+    ShowFoundRows();
+}
+
+void TMainForm::ShowFoundRows() {
+    if (!Parser) {
+        return;
+    }
+    const BusyScope busy(*this);
+    const bool finding = FindWords().Active();
+    int rowCount = 0;
+    {
+        const WaitCursor waitCursor(*this);
+        TrackListView rows = Rows();
+        rows.SetRedraw(false);
+        rowCount = rows.ReplaceTracks(finding ? FindWords().Found(listed_) : listed_);
+        rows.SetRedraw(true);
+    }
+    if (finding) {
+        SetStatusText("Showing " + std::to_string(rowCount) + " of " +
+                      std::to_string(listed_.size()) + " tracks");
+    } else if (listedPlaylist_) {
+        SetStatusText(u"Playlist: " + *listedPlaylist_);
+    } else {
+        SetStatusText("Loaded total " + std::to_string(rowCount) + " song(s)");
+    }
 }
 
 int32_t TMainForm::FillTrackListKeepingMemory(int32_t trackCount) {

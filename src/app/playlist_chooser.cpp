@@ -8,7 +8,6 @@
 
 #include "app/mainform.h"
 #include "app/resource_ids.h"
-#include "app/track_list_view.h"
 #include "core/itdbparser.h"
 #include "win/pixel_layout.h"
 #include "win/wide_text.h"
@@ -93,29 +92,17 @@ void PlaylistChooser::ShowChosen() {
     if (entry == shownEntry_ || !form_.Parser) {
         return;
     }
-    TMainForm::BusyScope busy(form_);
     shownEntry_ = entry;
     if (entry == 0) {
         std::vector<const OneTrack*> tracks;
         for (form_.Parser->First(); form_.Parser->HasNext();) {
             tracks.push_back(form_.Parser->Next());
         }
-        const int rows = ShowRows(tracks);
-        form_.SetStatusText("Loaded total " + std::to_string(rows) + " song(s)");
+        form_.ShowList(std::move(tracks), std::nullopt);
     } else {
         const Playlist& playlist = *playlists_[static_cast<size_t>(entry - 1)];
-        ShowRows(playlist.Members);
-        form_.SetStatusText(u"Playlist: " + PlaylistLabel(playlist));
+        form_.ShowList(playlist.Members, PlaylistLabel(playlist));
     }
-}
-
-int PlaylistChooser::ShowRows(const std::vector<const OneTrack*>& tracks) {
-    TMainForm::WaitCursor waitCursor(form_);
-    TrackListView rows = form_.Rows();
-    rows.SetRedraw(false);
-    const int shown = rows.ReplaceTracks(tracks);
-    rows.SetRedraw(true);
-    return shown;
 }
 
 void PlaylistChooser::Focus() {

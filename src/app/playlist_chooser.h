@@ -1,7 +1,8 @@
 // The "Playlist:" drop-down list, in a band of its own in the main window's
 // band container: "All Tracks" first (every track read, in file order), then
 // each playlist of the loaded database but the library, as "Road Trip (42)".
-// Choosing an entry fills the track list with its tracks in playlist order.
+// Choosing an entry fills the track list with its tracks in playlist order
+// (those the find box's words match).
 #pragma once
 
 #include <windows.h>
@@ -37,9 +38,6 @@ public:
     void Focus();
 
 private:
-    // Returns the rows shown: fewer than the tracks when the list is full.
-    int ShowRows(const std::vector<const OneTrack*>& tracks);
-
     TMainForm& form_;
     HWND coolBar_;
     HWND comboBox_ = nullptr;

@@ -282,6 +282,15 @@ void TPreferencesForm::SetWindowBounds(int32_t left, int32_t top, int32_t width,
     SaveSettings();
 }
 
+std::string TPreferencesForm::GetExtraColumns() const {
+    return settings_.ExtraColumns;
+}
+
+void TPreferencesForm::SetExtraColumns(const std::string& names) {
+    settings_.ExtraColumns = names;
+    SaveSettings();
+}
+
 // The dialog -------------------------------------------------------------------
 
 INT_PTR TPreferencesForm::Execute() {

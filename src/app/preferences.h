@@ -45,6 +45,9 @@ public:
     void SetShowStatusBar(bool show);
     const WindowBounds& GetWindowBounds() const;
     void SetWindowBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+    // The track list's extra columns by their headers, separated by commas.
+    std::string GetExtraColumns() const;
+    void SetExtraColumns(const std::string& names);
 
     // Shows the preferences dialog modally, filled from the settings; IDOK
     // once the user's choices are stored, IDCANCEL when nothing changed.

@@ -29,6 +29,8 @@
 #define ID_VIEW_STATUSBAR 1022
 // Puts the keyboard focus on the playlist list.
 #define ID_VIEW_PLAYLIST 1023
+// Puts the keyboard focus on the find box.
+#define ID_VIEW_FIND 1024
 // The sort commands are ID_SORT_FIRST plus their column's index.
 #define ID_SORT_FIRST 1030
 #define ID_SORT_TRACKNUMBER 1030
@@ -43,8 +45,9 @@
 #define ID_HELP_ABOUT 1040
 // The blank last button of the command toolbar (the test load).
 #define ID_TOOLBUTTON14 1050
-// The playlist list in the band container.
+// The playlist list and the find box in the band container.
 #define IDC_PLAYLIST 1060
+#define IDC_FIND 1061
 
 // The About dialog.
 #define IDD_ABOUT 300

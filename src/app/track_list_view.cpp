@@ -56,6 +56,20 @@ bool TrackListView::InsertTrack(int row, const OneTrack& track) {
     return true;
 }
 
+void TrackListView::FillColumn(int column) {
+    const TrackColumn& shown = ColumnOf(columns_[static_cast<size_t>(column)]);
+    const int count = Count();
+    for (int row = 0; row < count; ++row) {
+        if (const OneTrack* track = TrackAt(row)) {
+            std::u16string text = shown.Text(*track);
+            LVITEMW cell{};
+            cell.iSubItem = column;
+            cell.pszText = TextPointer(text);
+            SendMessageW(listView_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+}
+
 int TrackListView::ReplaceTracks(const std::vector<const OneTrack*>& tracks) {
     SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
     int row = 0;

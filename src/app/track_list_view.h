@@ -29,6 +29,8 @@ public:
     // False, and no row added, when the list cannot take another (it ran
     // out of memory).
     bool InsertTrack(int row, const OneTrack& track);
+    // Sets the text of list column `column` in every row from its track.
+    void FillColumn(int column);
     // Sets every row's item data to null, then deletes all rows.
     void Clear();
     // Deletes all rows and inserts one for each track, in order, until the

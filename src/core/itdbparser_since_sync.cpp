@@ -102,7 +102,7 @@ std::optional<std::vector<PlayCount>> ReadPlayCounts(const std::string& path, si
     const auto count = static_cast<int32_t>(std::min<size_t>(trackCount, file.entryCount));
     std::vector<PlayCount> entries(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
-        uint8_t bytes[24];
+        uint8_t bytes[24] = {};
         const size_t read = file.entryLength >= kWithSkips ? 24 : 16;
         if (!file.ReadEntry(i, bytes, std::min<size_t>(read, file.entryLength))) {
             return std::nullopt;
@@ -178,7 +178,7 @@ void ITDBParser::AddOnTheGoPlaylists(const std::string& folder,
         Playlist playlist;
         bool whole = true;
         for (int32_t i = 0; i < file.entryCount && whole; ++i) {
-            uint8_t bytes[4];
+            uint8_t bytes[4] = {};
             whole = file.ReadEntry(i, bytes, sizeof bytes);
             const uint32_t index = UInt32At(bytes);
             if (whole && index < tracks.size()) {  // tracks not read are left out

@@ -146,6 +146,9 @@ const std::vector<Setting>& SettingsTable() {
          Rule<bool>{.Field = Field<&SettingsValues::ShowToolbar>, .Default = Constant<true>}},
         {"ShowStatusBar", ReadTurn::InOrder,
          Rule<bool>{.Field = Field<&SettingsValues::ShowStatusBar>, .Default = Constant<true>}},
+        {"ExtraColumns", ReadTurn::InOrder,
+         Rule<std::string>{.Field = Field<&SettingsValues::ExtraColumns>,
+                           .Default = ConstantText<std::string, NoText>}},
     };
     return table;
 }

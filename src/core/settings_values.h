@@ -60,6 +60,9 @@ struct SettingsValues {
     WindowBounds Bounds;
     std::u16string ExtractPath;  // UTF-16, so that a folder named in any script survives
     bool FirstRun = true;        // as loaded; a save always stores "0"
+    // The track list's extra columns by their headers, separated by commas;
+    // empty for none.
+    std::string ExtraColumns;
 };
 
 // The primary screen's work area (without the taskbar) and full size, in
@@ -97,7 +100,8 @@ struct StoredSetting {
 
 // Every value as a save writes it, in the order written: x, y, w, h,
 // TrackLimit, OverwriteFiles, FileFormat, FolderFormat, ExtractPath, FirstRun
-// (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar, then the later ones.
+// (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar, then the later ones:
+// ExtraColumns.
 std::vector<StoredSetting> SettingsToStore(const SettingsValues& values);
 
 // A signed 32-bit decimal number: an optional '+' or '-', then one or more

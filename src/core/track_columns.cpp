@@ -206,10 +206,6 @@ constexpr auto kExtraIds = ColumnIds<kColumns.size() - kStandardColumnCount>(kSt
 
 }  // namespace
 
-std::span<const TrackColumn> TrackColumns() {
-    return kColumns;
-}
-
 std::span<const TrackColumnId> StandardColumns() {
     return kStandardIds;
 }
@@ -225,4 +221,37 @@ const TrackColumn& ColumnOf(TrackColumnId id) {
 const TrackColumn* ColumnOfKey(int key) {
     return key >= 0 && key < static_cast<int>(kColumns.size()) ? &kColumns[static_cast<size_t>(key)]
                                                                : nullptr;
+}
+
+std::vector<TrackColumnId> ExtraColumnsNamed(std::string_view names) {
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c; };
+    const auto named = [&](const TrackColumn& column, std::string_view name) {
+        const size_t first = name.find_first_not_of(' ');
+        const size_t last = name.find_last_not_of(' ');
+        name = first == std::string_view::npos ? "" : name.substr(first, last - first + 1);
+        return std::equal(
+            name.begin(), name.end(), column.Header.begin(), column.Header.end(),
+            [&](char a, char16_t b) { return lower(static_cast<unsigned char>(a)) == lower(b); });
+    };
+    std::vector<TrackColumnId> chosen;
+    for (const TrackColumnId id : ExtraColumns()) {
+        for (size_t start = 0; start <= names.size();) {
+            const size_t comma = std::min(names.find(',', start), names.size());
+            if (named(ColumnOf(id), names.substr(start, comma - start))) {
+                chosen.push_back(id);
+                break;
+            }
+            start = comma + 1;
+        }
+    }
+    return chosen;
+}
+
+std::string ExtraColumnNames(std::span<const TrackColumnId> columns) {
+    std::string names;
+    for (const TrackColumnId id : columns) {
+        const std::u16string_view header = ColumnOf(id).Header;
+        names += (names.empty() ? "" : ",") + std::string(header.begin(), header.end());
+    }
+    return names;
 }

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class OneTrack;
 
@@ -70,8 +71,6 @@ struct TrackColumn {
     ColumnOrder Order;
 };
 
-// Every column, in the table's order.
-std::span<const TrackColumn> TrackColumns();
 // The columns the list always shows, in their order.
 std::span<const TrackColumnId> StandardColumns();
 // The columns the user may add, in the order the list shows them.
@@ -79,3 +78,10 @@ std::span<const TrackColumnId> ExtraColumns();
 const TrackColumn& ColumnOf(TrackColumnId id);
 // The column of a sort key, or null for a key that names none.
 const TrackColumn* ColumnOfKey(int key);
+
+// The extra columns a text names by their headers, separated by commas (as
+// the ExtraColumns setting keeps them), in the list's order. Letter case and
+// blanks around a name do not matter; names of no extra column are left out.
+std::vector<TrackColumnId> ExtraColumnsNamed(std::string_view names);
+// The text that names these columns: "Rating,Plays".
+std::string ExtraColumnNames(std::span<const TrackColumnId> columns);

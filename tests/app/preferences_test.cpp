@@ -118,6 +118,7 @@ std::map<std::string, std::string> DefaultTexts() {
         {"ShowMenuBar", "1"},
         {"ShowToolbar", "1"},
         {"ShowStatusBar", "1"},
+        {"ExtraColumns", ""},
     };
 }
 
@@ -196,7 +197,7 @@ TEST_F(Preferences, UnusablePatternsAreReadAsTheDefaultAndFolderPatternsAsNone) 
     EXPECT_EQ(ReadRaw("FolderFormat")->Bytes, std::string("%artist%\\\\%album%", 18));
 }
 
-TEST_F(Preferences, SaveStoresAllThirteenAsTextAndEndsTheFirstRunOnlyInTheStore) {
+TEST_F(Preferences, SaveStoresEveryValueAsTextAndEndsTheFirstRunOnlyInTheStore) {
     TPreferencesForm settings(nullptr);
     ASSERT_TRUE(settings.GetFirstRun());
 
@@ -233,6 +234,9 @@ TEST_F(Preferences, EverySetterWritesTheWholeSet) {
         {"SetWindowBounds",
          [](TPreferencesForm& s) { s.SetWindowBounds(1, 2, 3, 4); },
          {{"x", "1"}, {"y", "2"}, {"w", "3"}, {"h", "4"}}},
+        {"SetExtraColumns",
+         [](TPreferencesForm& s) { s.SetExtraColumns("Rating,Plays"); },
+         {{"ExtraColumns", "Rating,Plays"}}},
     };
     for (const auto& [setter, change, changedTexts] : cases) {
         SCOPED_TRACE(setter);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/onetrack.h"
 
 namespace {
@@ -57,6 +59,23 @@ TEST(CsvFormat, NarrowFieldsAreWidenedFromTheCodePage) {
     OneTrack track;
     track.SetFileType("Caf\xE9 \x80");
     EXPECT_NE(CsvTrackLine(track).find(u"\"Caf\u00E9 \u20AC\""), std::u16string::npos);
+}
+
+TEST(CsvFormat, ExtraColumnsFollowTheNineQuotedOnOneLine) {
+    std::vector<TrackColumnId> columns(StandardColumns().begin(), StandardColumns().end());
+    columns.insert(columns.end(), {TrackColumnId::Year, TrackColumnId::Rating, TrackColumnId::Plays,
+                                   TrackColumnId::Comment});
+    EXPECT_EQ(
+        CsvHeaderLine(columns),
+        u"\"Track Number\",\"Title\",\"Arist\",\"Album\",\"Length\",\"Track Type\","
+        u"\"Encoding\",\"Bit Rate\",\"Sample Rate\",\"Year\",\"Rating\",\"Plays\",\"Comment\"\n");
+    OneTrack track;
+    track.SetRating(60);
+    track.SetPlayCount(12);
+    track.SetComment(u"say \"hi\"\r\nagain");
+    EXPECT_EQ(CsvTrackLine(track, columns),
+              u"0,\"\",\"\",\"\",\"0:00\",\"Unknown\",\"\",\"0 kBps\",\"0 Hz\",\"\","
+              u"\"\u2605\u2605\u2605\",\"12\",\"say \"\"hi\"\"  again\"\n");
 }
 
 TEST(CsvFormat, Utf16LittleEndianBytes) {

@@ -70,6 +70,7 @@ TEST(SettingsValues, EmptyStoreGivesTheDefaults) {
     EXPECT_TRUE(values.ShowMenuBar);
     EXPECT_TRUE(values.ShowToolbar);
     EXPECT_TRUE(values.ShowStatusBar);
+    EXPECT_EQ(values.ExtraColumns, "");
 }
 
 TEST(SettingsValues, DefaultWindowFitsTheWorkAreaAndIsCentredOnTheScreen) {
@@ -208,7 +209,8 @@ TEST(SettingsValues, ValuesAreReadOnceEachInTheirOrder) {
                                                "FirstRun",
                                                "ShowMenuBar",
                                                "ShowToolbar",
-                                               "ShowStatusBar"};
+                                               "ShowStatusBar",
+                                               "ExtraColumns"};
     EXPECT_EQ(store.Asked(), expected);
 }
 
@@ -232,7 +234,7 @@ TEST(SettingsValues, AFailingLookupStopsTheLoadAtThatValue) {
     EXPECT_EQ(asked.size(), 7u);
 }
 
-TEST(SettingsValues, SaveWritesThirteenTextsInOrderAndEndsTheFirstRun) {
+TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
     SettingsValues values;
     values.Bounds = {-39, 15, 1101, 570};
     values.TrackLimit = -1;
@@ -244,6 +246,7 @@ TEST(SettingsValues, SaveWritesThirteenTextsInOrderAndEndsTheFirstRun) {
     values.ShowMenuBar = false;
     values.ShowToolbar = true;
     values.ShowStatusBar = false;
+    values.ExtraColumns = "Rating,Plays";
 
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"x", "-39"},
@@ -259,6 +262,7 @@ TEST(SettingsValues, SaveWritesThirteenTextsInOrderAndEndsTheFirstRun) {
         {"ShowMenuBar", "0"},
         {"ShowToolbar", "1"},
         {"ShowStatusBar", "0"},
+        {"ExtraColumns", "Rating,Plays"},
     };
     std::vector<std::pair<std::string, std::string>> written;
     std::u16string extractPath;
@@ -283,6 +287,7 @@ TEST(SettingsValues, SavedTextsLoadBackToTheSameValues) {
     saved.FolderFormat = "%album%";
     saved.ExtractPath = u"D:\\Out\\";
     saved.ShowToolbar = false;
+    saved.ExtraColumns = "Genre,Last Played";
 
     Store stored;
     for (const StoredSetting& setting : SettingsToStore(saved)) {
@@ -299,6 +304,7 @@ TEST(SettingsValues, SavedTextsLoadBackToTheSameValues) {
     EXPECT_TRUE(loaded.ShowMenuBar);
     EXPECT_FALSE(loaded.ShowToolbar);
     EXPECT_TRUE(loaded.ShowStatusBar);
+    EXPECT_EQ(loaded.ExtraColumns, saved.ExtraColumns);
 }
 
 TEST(SettingsValues, ParseInt32AcceptsOnlySignedDecimalNumbersThatFit) {

@@ -45,6 +45,8 @@ make_players() {
     head -c 200 "$work/players/demo/iPod_Control/iTunes/iTunesDB" \
         > "$work/players/damaged/iPod_Control/iTunes/iTunesDB"
     "$tools/trackhaul-dump" "$work/players/demo/iPod_Control/iTunes/iTunesDB" > "$work/dump.csv"
+    "$tools/trackhaul-dump" --fields "$work/players/demo/iPod_Control/iTunes/iTunesDB" \
+        > "$work/fields.txt"
     large_track=
     if [ "$(df --output=avail -k "$work" | tail -n 1)" -gt $((4 * 1024 * 1024)) ]; then
         large_track=$(python3 "$here/oracle.py" first-by-title "$work/dump.csv" "$work/players/demo")
@@ -238,17 +240,20 @@ sort_by_title() {
 }
 
 export_list() {  # NAME: into the export folder
+    export_to "$export_folder\\$1"
+}
+
+export_to() {  # PATH
     keys ctrl+e
     expect_window '#32770' 'Export Track List'
     expect_focus '#32770' 'Export Track List'
-    # xdotool types letters outside the keyboard's map through a key it
-    # maps for the moment: a busy program may read that key once it means
-    # another letter. The name is typed again until it reads right.
+    # Under load xdotool now and then loses a letter of another script: the
+    # name box is read back, and typed over until it holds the path.
     local attempt
     for attempt in 1 2 3; do
         keys End shift+Home
-        xdotool type --delay 40 "$export_folder\\$1"
-        [ "$(ask shows '#32770' 2 "Export Track List|$export_folder\\$1")" = yes ] && break
+        xdotool type --delay 40 "$1"
+        [ "$(control_text '#32770' Edit 0 'Export Track List')" = "$1" ] && break
     done
     shot save-dialog
     keys Return
@@ -256,21 +261,46 @@ export_list() {  # NAME: into the export folder
     wait_status 'Trackhaul Ready'
 }
 
-# Waits for the folder dialog to show its first folder, the export folder,
-# and takes it.
-choose_export_folder() {
+# Waits for the folder dialog to show the folder it opens on, the export
+# folder unless another is given, and takes it.
+choose_export_folder() {  # [FOLDER]
     expect_window '#32770' 'Browse for Folder'
-    expect_shown '#32770' 'Browse for Folder' "$export_folder"
+    expect_shown '#32770' 'Browse for Folder' "${1:-$export_folder}"
     expect_focus '#32770' 'Browse for Folder'
     shot folder-dialog
     keys Return
     expect_gone '#32770' 'Browse for Folder'
 }
 
-# Selects every row and extracts them into the export folder.
-extract_all() {
+# Selects every row and extracts them into the folder the dialog opens on,
+# the export folder unless another is given.
+extract_all() {  # [FOLDER]
     keys ctrl+a ctrl+s
-    choose_export_folder
+    choose_export_folder "$@"
+}
+
+# Checks or unchecks an extra column in the menu of the list's header.
+toggle_column() {  # POSITION in the menu (from 0)
+    local answer left top right bottom i
+    answer=$(ask child TMainForm SysHeader32 0 Trackhaul)
+    read -r left top right bottom <<< "${answer%%|*}"
+    mouse_to $((left + 100)) $(((top + bottom) / 2))
+    xdotool click 3
+    # A menu has no caption: the probe's wait for any.
+    [ "$(ask wait '#32768' '')" = yes ] || fail "the header's menu did not show"
+    for i in $(seq 0 "$1"); do
+        keys Down
+    done
+    keys Return
+    [ "$(ask gone '#32768' '')" = yes ] || fail "the header's menu stayed"
+}
+
+# Clicks the header of the list's column that starts this far from its left.
+click_header() {  # X-OFFSET
+    local answer left top right bottom
+    answer=$(ask child TMainForm SysHeader32 0 Trackhaul)
+    read -r left top right bottom <<< "${answer%%|*}"
+    click $((left + $1)) $(((top + bottom) / 2))
 }
 
 set_overwrite_policy() {  # POSITION in the list (0, 1, 2)
@@ -388,8 +418,8 @@ journey() {
     # The playlists beside the tracks, every entry one of them; removed again.
     keys ctrl+m
     choose_export_folder
-    wait_status 'Exported 6 playlist(s)'
-    [ "$(python3 "$here/oracle.py" playlists "$destination" | wc -l)" = 6 ] ||
+    wait_status 'Exported 7 playlist(s)'
+    [ "$(python3 "$here/oracle.py" playlists "$destination" | wc -l)" = 7 ] ||
         fail "the playlist files are not all there"
     rm -f "$destination"/*.m3u8
 
@@ -527,7 +557,9 @@ journey() {
     exit_by_menu
     wait_for_exit
 
-    step=10  # The main window at 150 % scale (the prefix reads it when it starts).
+    columns_and_find
+
+    step=13  # The main window at 150 % scale (the prefix reads it when it starts).
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
     for setting in x=8 y=8 w=1248 h=880; do
@@ -544,6 +576,90 @@ journey() {
     wait_status 'Loaded total 59 song(s)'
     sort_by_title
     picture main-window-150 TMainForm Trackhaul
+}
+
+# The player's ratings and plays as columns, sorted by; the find box; an
+# export and an extraction of what it finds; the columns after a restart.
+# Starts and ends with the program closed.
+columns_and_find() {
+    local found_folder="$WINEPREFIX/drive_c/found"
+    mkdir -p "$found_folder"
+    step=10  # Rating and Plays from the header's menu, in a maximized window.
+    start_trackhaul
+    expect_window TMainForm Trackhaul
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    local left top right bottom before i
+    before=$(ask rect TMainForm Trackhaul)
+    read -r left top right bottom <<< "$before"
+    mouse_to $((left + 300)) $((top + 10))
+    xdotool click --repeat 2 1
+    for i in $(seq 1 100); do
+        [ "$(ask rect TMainForm Trackhaul)" != "$before" ] && break
+        sleep 0.1
+    done
+    toggle_column 4
+    toggle_column 5
+    expect_setting ExtraColumns 'Rating,Plays'
+    # The nine columns take 870 pixels; Rating 70 more, then Plays. The
+    # export, which the keys send after the click, is made once the sort is.
+    click_header 905
+    export_to 'C:\found\by-rating'
+    python3 "$here/oracle.py" rated-export "$found_folder/by-rating.csv" "$work/dump.csv" \
+        "$work/fields.txt" sorted-by Rating || fail "the export sorted by rating is wrong"
+    picture columns TMainForm Trackhaul
+    shot sorted-by-rating
+    click_header 965
+    export_to 'C:\found\by-plays'
+    python3 "$here/oracle.py" rated-export "$found_folder/by-plays.csv" "$work/dump.csv" \
+        "$work/fields.txt" sorted-by Plays || fail "the export sorted by plays is wrong"
+    rm "$found_folder"/*.csv
+
+    step=11  # Find, export and extract what is found, then every track again.
+    # The composer, which the find finds, for the picture.
+    toggle_column 2
+    keys ctrl+f
+    xdotool type --delay 80 beyonce
+    wait_status 'Showing 3 of 59 tracks'
+    shot found
+    picture found TMainForm Trackhaul
+    toggle_column 2
+    expect_setting ExtraColumns 'Rating,Plays'
+    # Another playlist keeps the words.
+    keys ctrl+l Down
+    wait_status 'Showing 0 of 11 tracks'
+    keys Home
+    wait_status 'Showing 3 of 59 tracks'
+    export_to 'C:\found\found'
+    python3 "$here/oracle.py" rated-export "$found_folder/found.csv" "$work/dump.csv" \
+        "$work/fields.txt" found beyonce || fail "the export of what was found is wrong"
+    extract_all 'C:\found'
+    wait_status 'Trackhaul Ready' 60
+    (python3 "$here/oracle.py" found "$work/dump.csv" "$work/fields.txt" "$work/players/demo" \
+        "$pattern" beyonce; printf 'found.csv\t%s\n' "$(sha256sum < "$found_folder/found.csv" | cut -d' ' -f1)") \
+        | sort > "$work/expected-found.txt"
+    listing "$found_folder" > "$work/found-after-extract.txt"
+    diff "$work/expected-found.txt" "$work/found-after-extract.txt" >&2 ||
+        fail "the extraction of what was found differs"
+    keys ctrl+f Escape
+    wait_status 'Loaded total 59 song(s)'
+
+    step=12  # Plays out again; the columns chosen survive a restart.
+    toggle_column 5
+    expect_setting ExtraColumns 'Rating'
+    exit_by_menu
+    wait_for_exit
+    start_trackhaul
+    expect_window TMainForm Trackhaul
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    export_to 'C:\found\after-restart'
+    head -c 400 "$found_folder/after-restart.csv" | iconv -f UTF-16 -t UTF-8 | head -n 1 |
+        grep -q ',"Sample Rate","Rating"$' || fail "the Rating column did not come back"
+    exit_by_menu
+    wait_for_exit
 }
 
 make_players

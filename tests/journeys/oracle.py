@@ -23,6 +23,16 @@
       "NAME<TAB>ENTRIES" of each playlist file in FOLDER, after checking
       that it is UTF-8 without a byte-order mark, with CR LF line ends and
       #EXTM3U first, and that every entry's path names a file in FOLDER
+  oracle.py rated-export EXPORT.csv DUMP.csv FIELDS (sorted-by COLUMN | found WORD)
+      checks an export made with the Rating and Plays columns shown: every
+      row is the track's row of the dump with its rating and plays from
+      trackhaul-dump --fields; sorted by Rating or Plays it holds every
+      track, in ascending order of that column's value; after a find for
+      WORD it holds exactly the tracks found, in file order
+  oracle.py found DUMP.csv FIELDS PLAYER PATTERN WORD
+      as "extracted", for the tracks a find for WORD finds: those with WORD
+      in the title, artist, album, genre or composer, ignoring case and
+      accents
 """
 import csv
 import hashlib
@@ -109,7 +119,7 @@ def folder(folders, *fields):
     return path
 
 
-def extracted(dump, player, pattern, folders=''):
+def extracted_lines(dump, player, pattern, folders=''):
     _, rows = dump_rows(dump)
     files = player_files(player)
     for index, (_, fields) in enumerate(rows):
@@ -119,7 +129,12 @@ def extracted(dump, player, pattern, folders=''):
         name = name.rstrip('. ') or name  # as Windows stores it
         if folders:
             name = folder(folders, number, title, artist, album) + name
-        print(f'{name}\t{sha256(source)}')
+        yield f'{name}\t{sha256(source)}'
+
+
+def extracted(dump, player, pattern, folders=''):
+    for line in extracted_lines(dump, player, pattern, folders):
+        print(line)
 
 
 def listing(folder):
@@ -167,10 +182,50 @@ def playlists(folder):
         print(f'{name}\t{len(paths)}')
 
 
+def fields_rows(path):
+    """The fields of each track from trackhaul-dump --fields, by column."""
+    names = ['Genre', 'Year', 'Composer', 'Disc', 'Rating', 'Plays', 'Skips', 'Last Played',
+             'Date Added', 'Size', 'Comment']
+    with open(path, 'rb') as dump:
+        lines = dump.read().decode('utf-8').split('\n')[:-1]
+    return [dict(zip(names, line.split('\x1f'))) for line in lines]
+
+
+def found_indexes(dump, fields, word):
+    _, rows = dump_rows(dump)
+    texts = lambda i: rows[i][1][1:4] + [fields[i]['Genre'], fields[i]['Composer']]
+    return [i for i in range(len(rows)) if any(title_key(word) in title_key(t) for t in texts(i))]
+
+
+def rated_export(export, dump, fields_dump, how, argument):
+    header, rows = dump_rows(dump)
+    fields = fields_rows(fields_dump)
+    expected = [f'{line},"{fields[i]["Rating"]}","{fields[i]["Plays"]}"'
+                for i, (line, _) in enumerate(rows)]
+    exported_header, exported = dump_rows(export)
+    assert exported_header == header + ',"Rating","Plays"', exported_header
+    lines = [line for line, _ in exported]
+    if how == 'found':
+        wanted = [expected[i] for i in found_indexes(dump, fields, argument)]
+        assert lines == wanted, f'found {len(lines)} rows, not the {len(wanted)} expected'
+        return
+    assert sorted(lines) == sorted(expected), 'the rows are not those of the tracks'
+    value = {'Rating': lambda f: len(f[-2]), 'Plays': lambda f: int(f[-1])}[argument]
+    values = [value(f) for _, f in exported]
+    assert values == sorted(values), f'not in ascending order of {argument}: {values}'
+
+
+def found(dump, fields_dump, player, pattern, word):
+    indexes = set(found_indexes(dump, fields_rows(fields_dump), word))
+    for index, line in enumerate(extracted_lines(dump, player, pattern)):
+        if index in indexes:
+            print(line)
+
+
 def main(command, *arguments):
     commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
                 'first-by-title': first_by_title, 'first-title': first_title, 'setting': setting,
-                'playlists': playlists}
+                'playlists': playlists, 'rated-export': rated_export, 'found': found}
     commands[command](*arguments)
 
 

@@ -21,7 +21,8 @@
 //                                 view (row and column from 0), or "none"
 //
 // CLASS "*" stands for any class; CAPTION runs to the end of the line where
-// it comes last and is UTF-8. Coordinates are those of the Windows screen.
+// it comes last and is UTF-8, and an empty one stands for any caption (a
+// menu has none). Coordinates are those of the Windows screen.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -71,7 +72,7 @@ std::wstring TextOf(HWND window) {
 HWND FindVisible(const std::wstring& className, const std::wstring& caption) {
     HWND found = nullptr;
     while ((found = FindWindowExW(nullptr, found, className == L"*" ? nullptr : className.c_str(),
-                                  caption.c_str())) != nullptr) {
+                                  caption.empty() ? nullptr : caption.c_str())) != nullptr) {
         if (IsWindowVisible(found)) {
             return found;
         }

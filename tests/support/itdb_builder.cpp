@@ -292,6 +292,9 @@ Bytes RealisticTrackItem(const Track& track, uint32_t trackId) {
     fields.year = track.year;
     fields.dateAdded = track.dateAdded;
     fields.lastPlayed = track.lastPlayed;
+    fields.sizeBytes = track.sizeBytes;
+    fields.discNumber = track.discNumber;
+    fields.discCount = track.discCount;
     std::vector<Bytes> objects = {
         StringObject(1, track.title), StringObject(2, track.location),
         StringObject(3, track.album), StringObject(4, track.artist),

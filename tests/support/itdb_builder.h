@@ -30,7 +30,7 @@ Bytes OtherObject(uint32_t type, int32_t totalLength, std::optional<size_t> actu
 struct TrackItemFields {
     int32_t headerLength = 388;
     std::optional<int32_t> objectCount{};  // default: the objects given
-    uint32_t trackId = 0;                // what playlist entries name the track by
+    uint32_t trackId = 0;                  // what playlist entries name the track by
     uint32_t lengthMs = 0;
     int32_t trackNumber = 0;
     int32_t bitRate = 0;
@@ -156,6 +156,9 @@ struct Track {
     uint32_t year = 0;
     uint32_t dateAdded = 0;  // seconds since 1904
     uint32_t lastPlayed = 0;
+    uint32_t sizeBytes = 0;
+    uint32_t discNumber = 0;
+    uint32_t discCount = 0;
 };
 // A track item with the five string objects, a genre, a composer and, when
 // given, a comment, plus a non-string object, as players write them.

@@ -1,0 +1,110 @@
+#include "app/find_band.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "app/mainform.h"
+#include "app/resource_ids.h"
+#include "win/pixel_layout.h"
+#include "win/wide_text.h"
+
+namespace {
+
+constexpr wchar_t kBandText[] = L"Find:";
+constexpr int kWidth = 160;
+constexpr UINT kPauseMilliseconds = 250;
+
+}  // namespace
+
+FindBand::FindBand(TMainForm& form, HWND coolBar) : form_(form), coolBar_(coolBar) {
+    edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_EDITW, L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0, 0,
+                            coolBar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND)),
+                            GetModuleHandleW(nullptr), nullptr);
+    if (edit_ == nullptr ||
+        !SetWindowSubclass(edit_, EditProcedure, 0, reinterpret_cast<DWORD_PTR>(this))) {
+        throw std::runtime_error("Cannot create the find box.");
+    }
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_CHILD | RBBIM_STYLE | RBBIM_TEXT | RBBIM_ID;
+    band.fStyle = RBBS_CHILDEDGE;
+    band.lpText = const_cast<wchar_t*>(kBandText);
+    band.hwndChild = edit_;
+    band.wID = IDC_FIND;
+    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+}
+
+void FindBand::Scale(HFONT font, int dpi) {
+    SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    RECT playlists{};
+    GetWindowRect(form_.PlaylistList(), &playlists);
+    const int height = playlists.bottom - playlists.top;
+    SetWindowPos(edit_, nullptr, 0, 0, win::ScalePixels(kWidth, dpi), height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof(band);
+    band.fMask = RBBIM_CHILDSIZE;
+    band.cxMinChild = static_cast<UINT>(win::ScalePixels(kWidth, dpi));
+    band.cyMinChild = static_cast<UINT>(height);
+    SendMessageW(coolBar_, RB_SETBANDINFOW, SendMessageW(coolBar_, RB_IDTOINDEX, IDC_FIND, 0),
+                 reinterpret_cast<LPARAM>(&band));
+}
+
+void FindBand::Focus() {
+    SetFocus(edit_);
+    SendMessageW(edit_, EM_SETSEL, 0, -1);
+}
+
+void FindBand::TextChanged() {
+    SetTimer(form_.Handle(), kPauseTimer, kPauseMilliseconds, nullptr);
+}
+
+void FindBand::PauseEnded() {
+    if (form_.IsBusy()) {
+        TextChanged();  // the rows are being walked: try again after a pause
+        return;
+    }
+    ApplyNow();
+}
+
+void FindBand::ApplyNow() {
+    KillTimer(form_.Handle(), kPauseTimer);
+    const int length = GetWindowTextLengthW(edit_);
+    std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
+    typed.resize(static_cast<size_t>(GetWindowTextW(edit_, typed.data(), length + 1)));
+    if (find_.SetText(win::Utf16FromWide(typed))) {
+        form_.ShowFoundRows();
+    }
+}
+
+LRESULT CALLBACK FindBand::EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR band) {
+    auto& self = *reinterpret_cast<FindBand*>(band);
+    switch (message) {
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE && !self.form_.IsBusy()) {
+                SetWindowTextW(edit, L"");
+                self.ApplyNow();
+                return 0;
+            }
+            if (wParam == VK_RETURN && !self.form_.IsBusy()) {
+                self.ApplyNow();
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (wParam == VK_ESCAPE || wParam == VK_RETURN) {
+                return 0;  // handled as keys; no beep
+            }
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(edit, EditProcedure, 0);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}

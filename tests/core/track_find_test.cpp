@@ -1,0 +1,67 @@
+#include "core/track_find.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/onetrack.h"
+
+namespace {
+
+TEST(TrackFind, FoldsCaseAndAccentsOfLatinGreekAndCyrillic) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"Beyonc\u00E9 KNOWLES", u"beyonce knowles"},
+        {u"Stra\u00DFe \u00C6on \u0152uvre \u00DE\u00F8r \u0141\u00F3d\u017A",
+         u"strasse aeon oeuvre thor lodz"},
+        {u"e\u0301te\u0301", u"ete"},  // combining accents
+        {u"\u0391\u03B8\u03AE\u03BD\u03B1 \u039F\u03B4\u03C5\u03C3\u03C3\u03B5\u03CD\u03C2",
+         u"\u03B1\u03B8\u03B7\u03BD\u03B1 \u03BF\u03B4\u03C5\u03C3\u03C3\u03B5\u03C5\u03C3"},
+        {u"\u0401\u041B\u041A\u0410 \u0419\u041E\u0413",
+         u"\u0435\u043B\u043A\u0430 \u0438\u043E\u0433"},
+        {u"\uFF21\uFF42\uFF43\uFF11 \u6D77\u306E\u58F0 \u00D7", u"abc1 \u6D77\u306E\u58F0 \u00D7"},
+    };
+    for (const auto& [text, folded] : cases) {
+        EXPECT_EQ(FoldedForFind(text), folded);
+    }
+}
+
+TEST(TrackFind, EveryWordInOneOfTheFiveTexts) {
+    OneTrack track;
+    track.SetTitle(u"Crazy in Love");
+    track.SetArtist(u"Beyonc\u00E9");
+    track.SetAlbum(u"Dangerously");
+    track.SetGenre(u"R&B");
+    track.SetComposer(u"Rich Harrison");
+    track.SetComment(u"comment words are not searched");
+    TrackFind find;
+    EXPECT_FALSE(find.Active());
+    EXPECT_TRUE(find.Matches(track));
+    const std::pair<std::u16string, bool> cases[] = {
+        {u"beyonce", true},
+        {u"  BEYONC\u00C9\tlove ", true},
+        {u"r&b harrison", true},
+        {u"dangerously crazy", true},
+        {u"love beyonce halo", false},
+        {u"comment", false},
+        {u"lovebeyonce", false},
+        {u"ich", true},
+    };
+    for (const auto& [typed, matches] : cases) {
+        EXPECT_TRUE(find.SetText(typed)) << typed.size();
+        EXPECT_TRUE(find.Active());
+        EXPECT_EQ(find.Matches(track), matches) << find.Active();
+    }
+    EXPECT_FALSE(find.SetText(u"ich "));  // the same words
+    EXPECT_TRUE(find.SetText(u" \t"));
+    EXPECT_FALSE(find.Active());
+
+    OneTrack other;
+    other.SetTitle(u"Halo");
+    find.SetText(u"L");
+    EXPECT_EQ(find.Found({&track, &other, &track}),
+              (std::vector<const OneTrack*>{&track, &other, &track}));
+    find.SetText(u"love");
+    EXPECT_EQ(find.Found({&other, &track}), std::vector<const OneTrack*>{&track});
+}
+
+}  // namespace
