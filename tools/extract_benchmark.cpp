@@ -1,8 +1,9 @@
 // extract-benchmark [DRIVE]: times the main window's Extract command on a
-// player with 50 files of 4 MB and then 2,000 files of 64 KB, beside two bare
-// loops over the same files, in the same run: plain CopyFileExW calls with an
-// empty progress routine, and the safe floor, which copies each file to a
-// temporary name and renames it onto its own, as the run does. Then the 2,000
+// player with 50 files of 4 MB and then 2,000 files of 64 KB, beside three
+// bare loops over the same files, in the same run: plain CopyFileExW calls
+// with an empty progress routine; the safe floor, which copies each file to
+// a temporary name and renames it onto its own; and the safe floor with each
+// copy written to the disk before the rename, as the run does. Then the 2,000
 // files of 40 artists with 5 albums each, extracted into sub-folders
 // %artist%\%album% beside the same run without sub-folders. DRIVE (a letter,
 // default F) must be attached as a removable drive; its iPod_Control folder
@@ -32,6 +33,7 @@
 #include "app_test_support.h"
 #include "artwork_builder.h"
 #include "itdb_builder.h"
+#include "win/file_output.h"
 #include "window_benchmark.h"
 
 namespace {
@@ -104,18 +106,24 @@ DWORD CALLBACK IgnoreProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE
     return PROGRESS_CONTINUE;
 }
 
-// With `safe`, each copy goes to a temporary name first and is then renamed
-// onto its own.
-double TimeBareLoop(const std::vector<fs::path>& files, const fs::path& folder, bool safe) {
+enum Loop { Plain, Safe, Flushed, Run };
+constexpr int Loops = 4;
+
+// Past the plain loop each copy goes to a temporary name first and is then
+// renamed onto its own; in the flushed loop it is written to the disk first.
+double TimeBareLoop(const std::vector<fs::path>& files, const fs::path& folder, Loop loop) {
     EmptyFolder(folder);
     const fs::path temporary = folder / L"~copy.partial";
     const Clock::time_point start = Clock::now();
     for (const fs::path& file : files) {
         BOOL cancel = FALSE;
         const fs::path target = folder / file.filename();
-        CopyFileExW(file.c_str(), (safe ? temporary : target).c_str(), IgnoreProgress, nullptr,
-                    &cancel, 0);
-        if (safe) {
+        CopyFileExW(file.c_str(), (loop == Plain ? target : temporary).c_str(), IgnoreProgress,
+                    nullptr, &cancel, 0);
+        if (loop == Flushed) {
+            win::FlushToDisk(temporary.wstring());
+        }
+        if (loop != Plain) {
             MoveFileExW(temporary.c_str(), target.c_str(), 0);
         }
     }
@@ -146,36 +154,30 @@ void UseSettings(TMainForm& form, const std::wstring& folderFormat, bool saveCov
 bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
     const std::vector<fs::path> files = WritePlayer(drive, load);
     LoadPlayer(form);
-    std::vector<double> runs;
-    std::vector<double> plainLoops;
-    std::vector<double> safeLoops;
+    std::vector<double> times[Loops];
     for (int round = 0; round < Rounds; ++round) {
-        // Each of the three goes first in turn: the one that follows another's
+        // Each of the four goes first in turn: the one that follows another's
         // writes pays for the system writing them back.
-        for (int turn = 0; turn < 3; ++turn) {
-            switch ((round + turn) % 3) {
-                case 0:
-                    plainLoops.push_back(TimeBareLoop(files, BareFolder, false));
-                    break;
-                case 1:
-                    safeLoops.push_back(TimeBareLoop(files, BareFolder, true));
-                    break;
-                default:
-                    EmptyFolder(RunFolder);
-                    runs.push_back(benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT));
-                    break;
+        for (int turn = 0; turn < Loops; ++turn) {
+            const auto loop = static_cast<Loop>((round + turn) % Loops);
+            if (loop == Run) {
+                EmptyFolder(RunFolder);
+                times[Run].push_back(benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT));
+            } else {
+                times[loop].push_back(TimeBareLoop(files, BareFolder, loop));
             }
         }
     }
     fs::remove_all(L"C:\\extract-benchmark");
-    const double run = Best(runs);
-    const double plain = Best(plainLoops);
-    const double safe = Best(safeLoops);
+    const double run = Best(times[Run]);
+    const double plain = Best(times[Plain]);
+    const double safe = Best(times[Safe]);
+    const double flushed = Best(times[Flushed]);
     std::printf(
-        "%-13s extraction %.3f s; plain loop %.3f s: ratio %.3f; safe floor %.3f s: ratio %.3f; "
-        "target %.2f against the %s\n",
+        "%-13s extraction %.3f s; plain loop %.3f s: ratio %.3f; safe floor %.3f s: ratio %.3f "
+        "(target %.2f against the %s); written to the disk %.3f s: ratio %.3f\n",
         load.Name, run, plain, run / plain, safe, run / safe, load.Target,
-        load.SafeFloor ? "safe floor" : "plain loop");
+        load.SafeFloor ? "safe floor" : "plain loop", flushed, run / flushed);
     return run > 0;
 }
 

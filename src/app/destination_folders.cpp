@@ -79,12 +79,13 @@ DWORD DestinationFolders::MakeSubFolders(const std::wstring& destination,
          end = relativePath.find(L'\\', end + 1)) {
         const std::wstring folder = destination + std::wstring(relativePath.substr(0, end));
         std::wstring key = UpperCase(folder + L'\\');
-        if (madeFolders_.contains(key)) {
+        if (subFolders_.contains(key)) {
             continue;
         }
         if (CreateDirectoryW(folder.c_str(), nullptr)) {
             // New, so empty: nothing to read when the run first writes there.
             folders_.try_emplace(key);
+            madeFolders_.insert(key);
         } else {
             const DWORD error = GetLastError();
             const DWORD attributes = GetFileAttributesW(folder.c_str());
@@ -93,7 +94,23 @@ DWORD DestinationFolders::MakeSubFolders(const std::wstring& destination,
                 return error;
             }
         }
-        madeFolders_.insert(std::move(key));
+        subFolders_.insert(std::move(key));
     }
     return ERROR_SUCCESS;
+}
+
+void DestinationFolders::RemoveEmptyFoldersMade(const std::wstring& destination,
+                                                std::wstring_view relativePath) {
+    for (size_t end = relativePath.rfind(L'\\'); end != std::wstring_view::npos && end > 0;
+         end = relativePath.rfind(L'\\', end - 1)) {
+        const std::wstring folder = destination + std::wstring(relativePath.substr(0, end));
+        const std::wstring key = UpperCase(folder + L'\\');
+        // One that holds anything holds the ones around it too.
+        if (!madeFolders_.contains(key) || !RemoveDirectoryW(folder.c_str())) {
+            return;
+        }
+        madeFolders_.erase(key);
+        subFolders_.erase(key);
+        folders_.erase(key);
+    }
 }

@@ -27,6 +27,10 @@ public:
     // the system's error for the first that cannot be made (a file of that
     // name is in the way, a name too long).
     DWORD MakeSubFolders(const std::wstring& destination, std::wstring_view relativePath);
+    // Removes the sub-folders of `relativePath` that this run made and that
+    // are still empty, innermost first, so that a track that failed leaves
+    // no empty folder behind.
+    void RemoveEmptyFoldersMade(const std::wstring& destination, std::wstring_view relativePath);
 
     // True the first time it is asked of `folder` in the run: its cover is
     // then written, once.
@@ -35,6 +39,9 @@ public:
 private:
     using Names = std::unordered_set<std::wstring>;
     std::unordered_map<std::wstring, Names> folders_;  // by upper-case path
-    Names madeFolders_;                                // upper-case paths, each with a backslash
-    Names coveredFolders_;                             // upper-case paths
+    // Upper-case paths, each with a backslash: the sub-folders this run
+    // made or found, and of those the ones it made.
+    Names subFolders_;
+    Names madeFolders_;
+    Names coveredFolders_;  // upper-case paths
 };

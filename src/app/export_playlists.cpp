@@ -12,6 +12,7 @@
 #include "core/playlist_file.h"
 #include "win/file_output.h"
 #include "win/message_box.h"
+#include "win/shell_folders.h"
 #include "win/wide_text.h"
 
 void PlaylistExport::Run() {
@@ -75,18 +76,19 @@ PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& 
             return clash == ClashOutcome::Skip ? Outcome::Skipped : Outcome::Stop;
         }
     }
-    // Written under a temporary name first, as the extraction copies: the
-    // playlist's name only ever holds a whole file.
+    // Written under a temporary name first and to the disk, as the
+    // extraction copies: the playlist's name only ever holds a whole file.
     const std::wstring temporary =
         win::WideFromUtf16(destination_ + TemporaryCopyName(GetCurrentProcessId()));
-    if (!WriteWholeFile(temporary, playlist)) {
-        DeleteFileW(temporary.c_str());
-        return ReportFailure(target);
-    }
+    DWORD error = WriteWholeFile(temporary, playlist);
     const DWORD flags = exists ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (!MoveFileExW(temporary.c_str(), win::WideFromUtf16(target).c_str(), flags)) {
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExW(temporary.c_str(), win::WideFromUtf16(target).c_str(), flags)) {
+        error = GetLastError();
+    }
+    if (error != ERROR_SUCCESS) {
         DeleteFileW(temporary.c_str());
-        return ReportFailure(target);
+        return ReportFailure(target, error);
     }
     folders_.Add(folder, wideName);
     return Outcome::Written;
@@ -99,9 +101,14 @@ void PlaylistExport::ShowNowAndThen(const std::u16string& target) {
     }
 }
 
-bool PlaylistExport::WriteWholeFile(const std::wstring& fileName, const Playlist& playlist) {
+DWORD PlaylistExport::WriteWholeFile(const std::wstring& fileName, const Playlist& playlist) {
     win::UniqueFile file = win::CreateForWriting(fileName);
-    return file && WriteEntries(file.get(), playlist) && CloseHandle(file.release());
+    if (!file || !WriteEntries(file.get(), playlist) || !FlushFileBuffers(file.get()) ||
+        !CloseHandle(file.release())) {
+        const DWORD error = GetLastError();
+        return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+    }
+    return ERROR_SUCCESS;
 }
 
 bool PlaylistExport::WriteEntries(HANDLE file, const Playlist& playlist) {
@@ -124,9 +131,11 @@ bool PlaylistExport::WriteEntries(HANDLE file, const Playlist& playlist) {
     return writer.Finish();
 }
 
-PlaylistExport::Outcome PlaylistExport::ReportFailure(const std::u16string& target) {
+PlaylistExport::Outcome PlaylistExport::ReportFailure(const std::u16string& target, DWORD error) {
     form_.SetItemStatus(target);
-    win::ShowMessageBox(form_.Handle(), L"Error writing file:\r\n" + win::WideFromUtf16(target),
-                        MB_OK | MB_ICONERROR);
-    return Outcome::Stop;
+    const std::u16string text =
+        PlaylistFileFailureText(target, win::Utf16FromWide(win::SystemErrorText(error)));
+    const int answer =
+        win::ShowMessageBox(form_.Handle(), win::WideFromUtf16(text), MB_YESNO | MB_ICONERROR);
+    return answer == IDNO ? Outcome::Stop : Outcome::Skipped;
 }

@@ -36,13 +36,13 @@ private:
     // under Wine as writing a small file.
     void ShowNowAndThen(const std::u16string& target);
     // Writes the playlist's file, its entries as they are made, letting
-    // messages through now and then; false when it could not be written
-    // whole.
-    bool WriteWholeFile(const std::wstring& fileName, const Playlist& playlist);
+    // messages through now and then, and has it written to the disk; the
+    // system's error when it could not be written whole, or ERROR_SUCCESS.
+    DWORD WriteWholeFile(const std::wstring& fileName, const Playlist& playlist);
     bool WriteEntries(HANDLE file, const Playlist& playlist);
-    // The track list export's box for a file that could not be written;
-    // the run ends there.
-    Outcome ReportFailure(const std::u16string& target);
+    // Names a file that could not be written, with the system's reason, and
+    // asks whether to go on with the rest.
+    Outcome ReportFailure(const std::u16string& target, DWORD error);
 
     TMainForm& form_;
     std::u16string destination_;  // the chosen folder and a backslash

@@ -12,6 +12,7 @@
 #include "core/artwork_db.h"
 #include "core/file_name_pattern.h"
 #include "core/onetrack.h"
+#include "win/file_output.h"
 #include "win/message_box.h"
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
@@ -96,19 +97,22 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         default:
             return ReportFailure(source, target, win::WideFromUtf16(RefusalReason(name.Refusal)));
     }
+    // A path longer than Windows takes fails as a long name does, before
+    // any folder is made or any byte is copied.
+    if (target.size() > MaxTargetFileNameLength) {
+        return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+    }
     const std::wstring destination = win::WideFromUtf16(destination_);
     const std::wstring relativePath = win::WideFromUtf16(name.Name);
     const size_t nameStart = relativePath.rfind(L'\\') + 1;  // 0 without sub-folders
-    if (nameStart > 0) {
-        // Sub-folders make the whole path longer than the name alone: one
-        // longer than Windows takes fails as a long name does, and none of
-        // its folders is made.
-        if (target.size() > MaxTargetFileNameLength) {
-            return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
-        }
-        if (const DWORD error = folders_.MakeSubFolders(destination, relativePath)) {
-            return ReportFailure(source, target, win::SystemErrorText(error));
-        }
+    // A track that fails leaves none of the sub-folders made for it that
+    // are still empty.
+    const FailureReport fail = [&](DWORD error) {
+        folders_.RemoveEmptyFoldersMade(destination, relativePath);
+        return ReportFailure(source, target, win::SystemErrorText(error));
+    };
+    if (const DWORD error = folders_.MakeSubFolders(destination, relativePath)) {
+        return fail(error);
     }
     const std::wstring folder = destination + relativePath.substr(0, nameStart);
     const std::wstring fileName = relativePath.substr(nameStart);
@@ -118,15 +122,12 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         return ContinuationAfter(clash);
     }
 
-    // The copy goes to a temporary name first: the target's name only ever
-    // holds a whole copy, whatever happens to the run, the player or the disk.
+    // The copy goes to a temporary name first, and reaches the disk before
+    // it is renamed: the target's name only ever holds a whole copy,
+    // whatever happens to the run, the player, the disk or the power.
     const std::wstring temporary = folder + win::WideFromUtf16(TemporaryCopyName(runNumber_));
-    if (!Copy(source, temporary)) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());  // a failed copy may leave its beginning
-        return ReportFailure(source, target, win::SystemErrorText(error));
-    }
-    if (const auto notPlaced = PlaceFinished(temporary, target, replace, policy, source)) {
+    const DWORD copyError = Copy(source, temporary) ? FinishCopy(temporary) : GetLastError();
+    if (const auto notPlaced = PlaceFinished(temporary, copyError, target, replace, policy, fail)) {
         return *notPlaced;
     }
     folders_.Add(folder, fileName);
@@ -148,10 +149,13 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
     const std::u16string target = win::Utf16FromWide(folder + kCoverName);
     const ArtworkIndex& art = form_.Parser->Artwork();
     const std::string& source = art.FilePath(track.GetArtwork());
+    const FailureReport fail = [&](DWORD error) {
+        return ReportFailure(source, target, win::SystemErrorText(error));
+    };
     const std::optional<Picture> picture = art.Load(track.GetArtwork());
     if (!picture) {
         // The player changed, or went, since it was read.
-        return ReportFailure(source, target, win::SystemErrorText(ERROR_READ_FAULT));
+        return fail(ERROR_READ_FAULT);
     }
     bool replace = false;
     const ClashOutcome clash = ClearTarget(policy, folder, kCoverName, target, replace);
@@ -166,7 +170,8 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
         DeleteFileW(temporary.c_str());
         return ReportFailure(source, target, win::ImagingErrorText(result));
     }
-    if (const auto notPlaced = PlaceFinished(temporary, target, replace, policy, source)) {
+    const DWORD flushError = win::FlushToDisk(temporary);
+    if (const auto notPlaced = PlaceFinished(temporary, flushError, target, replace, policy, fail)) {
         return *notPlaced;
     }
     folders_.Add(folder, kCoverName);
@@ -182,9 +187,11 @@ ClashOutcome TrackExtraction::ClearTarget(ClashPolicy& policy, const std::wstrin
 }
 
 std::optional<TrackExtraction::Continuation> TrackExtraction::PlaceFinished(
-    const std::wstring& temporary, const std::u16string& target, bool replace, ClashPolicy& policy,
-    const std::string& source) {
-    DWORD error = MoveIntoPlace(temporary, target, replace);
+    const std::wstring& temporary, DWORD error, const std::u16string& target, bool replace,
+    ClashPolicy& policy, const FailureReport& fail) {
+    if (error == ERROR_SUCCESS) {
+        error = MoveIntoPlace(temporary, target, replace);
+    }
     if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
         // Written by someone else while this copy ran.
         const ClashOutcome outcome = ResolveClash(policy, target);
@@ -195,10 +202,19 @@ std::optional<TrackExtraction::Continuation> TrackExtraction::PlaceFinished(
         error = MoveIntoPlace(temporary, target, true);
     }
     if (error != ERROR_SUCCESS) {
-        DeleteFileW(temporary.c_str());
-        return ReportFailure(source, target, win::SystemErrorText(error));
+        DeleteFileW(temporary.c_str());  // a failed copy may leave its beginning
+        return fail(error);
     }
     return std::nullopt;
+}
+
+DWORD TrackExtraction::FinishCopy(const std::wstring& temporary) {
+    // The copy takes the source's attributes; a read-only one could be
+    // neither replaced nor removed, by this run or the next.
+    if (const DWORD error = win::ClearReadOnly(temporary)) {
+        return error;
+    }
+    return win::FlushToDisk(temporary);
 }
 
 ClashOutcome TrackExtraction::ResolveClash(ClashPolicy& policy, const std::u16string& target) {

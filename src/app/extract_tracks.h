@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -47,15 +48,21 @@ private:
     // said.
     ClashOutcome ClearTarget(ClashPolicy& policy, const std::wstring& folder,
                              std::wstring_view name, const std::u16string& target, bool& replace);
-    // Renames a finished temporary file onto its target, asking about a file
-    // that appeared there meanwhile; the temporary file is removed when it
-    // is not placed. Nothing once placed, else how the run goes on.
-    std::optional<Continuation> PlaceFinished(const std::wstring& temporary,
+    // Reports a failure with the system's error; how the run goes on.
+    using FailureReport = std::function<Continuation(DWORD error)>;
+    // Renames a temporary file onto its target once it was written without
+    // `error`, asking about a file that appeared there meanwhile; the
+    // temporary file is removed when it is not placed. Nothing once placed,
+    // else how the run goes on.
+    std::optional<Continuation> PlaceFinished(const std::wstring& temporary, DWORD error,
                                               const std::u16string& target, bool replace,
-                                              ClashPolicy& policy, const std::string& source);
+                                              ClashPolicy& policy, const FailureReport& fail);
     // CopyFileExW with the progress routine, replacing a file at `target`;
     // false with the thread's last error set when it fails.
     bool Copy(const std::string& source, const std::wstring& target);
+    // Makes a finished copy writable and writes it to the disk; the
+    // system's error, or ERROR_SUCCESS.
+    static DWORD FinishCopy(const std::wstring& temporary);
     // Renames the finished copy onto its target; the system's error, or
     // ERROR_SUCCESS.
     static DWORD MoveIntoPlace(const std::wstring& temporary, const std::u16string& target,

@@ -72,7 +72,11 @@ void TMainForm::RunCommand(int id) {
             ActionViewAlbumArtExecute();
             break;
         case ID_VIEW_PLAYLIST:
-            playlists_->Focus();
+            // The list shows and hides with the toolbar; hidden, it takes
+            // no keys.
+            if (IsBarVisible(Bar::Toolbar)) {
+                playlists_->Focus();
+            }
             break;
         case ID_VIEW_FIND:
             find_->Focus();

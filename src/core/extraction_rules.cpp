@@ -14,9 +14,19 @@ bool IsAsciiLetterOrDigit(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+std::u16string AsciiLowerCase(std::u16string_view text) {
+    std::u16string lower(text);
+    for (char16_t& unit : lower) {
+        if (unit >= u'A' && unit <= u'Z') {
+            unit = static_cast<char16_t>(unit - u'A' + u'a');
+        }
+    }
+    return lower;
+}
+
 bool IsPortNumber(char16_t unit) {
     // Windows also numbers ports by the superscripts of the Latin-1 range.
-    return (unit >= u'1' && unit <= u'9') || unit == u'\u00B9' || unit == u'\u00B2' ||
+    return (unit >= u'0' && unit <= u'9') || unit == u'\u00B9' || unit == u'\u00B2' ||
            unit == u'\u00B3';
 }
 
@@ -87,7 +97,12 @@ bool IsPlainPlayerPath(std::string_view playerPath) {
 TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track,
                           std::u16string_view folderFormat) {
     const std::u16string bareName = BuildTargetFileName(fileFormat, track);
-    const std::u16string fileName = bareName + Utf16FromAnsi(SourceExtension(track.GetPath()));
+    std::u16string fileName = bareName + Utf16FromAnsi(SourceExtension(track.GetPath()));
+    // Windows drops them: the name planned is the name the file gets. (A
+    // name of nothing else is refused below as it stands.)
+    if (const size_t last = fileName.find_last_not_of(u". "); last != std::u16string::npos) {
+        fileName.erase(last + 1);
+    }
     TargetName target{BuildTargetFolder(folderFormat, track) + fileName};
     if (!IsPlainPlayerPath(track.GetPath())) {
         target.Refusal = TrackRefusal::UnsafeSourcePath;
@@ -97,6 +112,8 @@ TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track,
         target.Refusal = TrackRefusal::ReservedName;
     } else if (IsOnlyDotsAndSpaces(std::u16string_view(fileName))) {
         target.Refusal = TrackRefusal::EmptyName;
+    } else if (IsTemporaryCopyName(AsciiLowerCase(fileName))) {
+        target.Refusal = TrackRefusal::TemporaryName;
     }
     return target;
 }
@@ -112,6 +129,9 @@ std::u16string_view RefusalReason(TrackRefusal refusal) {
         case TrackRefusal::EmptyName:
             return u"The pattern gives this track an empty name or one of dots only, which "
                    u"Windows cannot give a file.\r\n";
+        case TrackRefusal::TemporaryName:
+            return u"Trackhaul gives this name to its unfinished copies and removes files of "
+                   u"such names, so no track is written under it.\r\n";
         default:
             return u"";
     }

@@ -33,7 +33,7 @@ enum OverwriteAnswer : int32_t {
 std::string SourceExtension(std::string_view sourcePath);
 
 // Whether Windows takes a file of this name for a device (CON, PRN, AUX, NUL,
-// CONIN$, CONOUT$, COM1 to COM9 and LPT1 to LPT9 with COM and LPT also
+// CONIN$, CONOUT$, COM0 to COM9 and LPT0 to LPT9 with COM and LPT also
 // numbered by the superscripts 1 to 3, in any case, with any extension). A
 // copy onto such a name reports success and writes no file; one from it reads
 // the device.
@@ -46,6 +46,7 @@ enum class TrackRefusal {
     NameTooLong,       // longer than Windows takes
     ReservedName,      // a device name
     EmptyName,         // empty or only dots and spaces, which Windows cannot name a file
+    TemporaryName,     // one the clean-up of unfinished copies would remove, in any case
 };
 
 // Whether a track's path on the player (such as "\iPod_Control\Music\F00// ABCD.mp3") names a plain
@@ -56,7 +57,8 @@ bool IsPlainPlayerPath(std::string_view playerPath);
 // Where a track's file goes below the destination folder: the sub-folders
 // of the folder pattern (none for an empty one), each followed by a
 // backslash, then the pattern's name and the source's extension, such as
-// "Band\Disc\7 - Song.mp3"; or why it gets no place. Levels cannot be
+// "Band\Disc\7 - Song.mp3", without the trailing dots and spaces that
+// Windows would drop from it; or why it gets no place. Levels cannot be
 // refused (see BuildTargetFolder); whether the whole path fits is the
 // caller's to check, who knows the destination.
 struct TargetName {

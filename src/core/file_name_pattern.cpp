@@ -70,9 +70,24 @@ std::u16string BuildTargetFileName(std::u16string_view pattern, const OneTrack& 
     name = ReplaceAllNoCase(name, u"%title%", TrimBlanksAndControls(track.GetTitle()), limit);
     name = ReplaceAllNoCase(name, u"%artist%", TrimBlanksAndControls(track.GetArtist()), limit);
     name = ReplaceAllNoCase(name, u"%album%", TrimBlanksAndControls(track.GetAlbum()), limit);
-    for (const IllegalCharacter& illegal : IllegalCharacterMap) {
-        name = ReplaceAllNoCase(name, std::u16string_view(&illegal.Character, 1),
-                                std::u16string_view(&illegal.Replacement, 1));
-    }
+    ReplaceForbiddenCharacters(name);
     return name;
+}
+
+bool IsControlOrLineBreak(char16_t unit) {
+    return unit < u' ' || unit == u'\x7F' || unit == u'\x85' || unit == u'\u2028' ||
+           unit == u'\u2029';
+}
+
+void ReplaceForbiddenCharacters(std::u16string& name) {
+    for (char16_t& unit : name) {
+        for (const IllegalCharacter& illegal : IllegalCharacterMap) {
+            if (unit == illegal.Character) {
+                unit = illegal.Replacement;
+            }
+        }
+        if (IsControlOrLineBreak(unit)) {
+            unit = u'_';
+        }
+    }
 }

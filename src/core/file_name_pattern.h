@@ -4,8 +4,9 @@
 // The placeholders %tracknumber%, %title%, %artist% and %album% are replaced
 // in that order, each pass over the whole result of the one before, so a value
 // inserted by an earlier pass is searched by the later ones. Placeholders
-// match without regard to the case of a to z. Then each of the nine characters
-// that Windows forbids in file names becomes a low line.
+// match without regard to the case of a to z. Then each character that
+// Windows forbids in file names, and every control character and line
+// break, becomes a low line.
 #pragma once
 
 #include <array>
@@ -58,6 +59,15 @@ inline constexpr std::array<IllegalCharacter, 9> IllegalCharacterMap{{
     {u'>', u'_'},
     {u'|', u'_'},
 }};
+
+// Whether a code unit breaks a line or controls the text: U+0000 to U+001F,
+// U+007F, and the line breaks U+0085, U+2028 and U+2029. None may stand in a
+// name (Windows forbids the first 32 anyway) or in a line of a playlist.
+bool IsControlOrLineBreak(char16_t unit);
+
+// `name` with each character of IllegalCharacterMap and each control
+// character and line break replaced by a low line.
+void ReplaceForbiddenCharacters(std::u16string& name);
 
 // `text` without the code units up to U+0020 (blanks and control
 // characters) at its start and end.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "extraction_rules.h"
+#include "file_name_case.h"
 #include "file_name_pattern.h"
 #include "onetrack.h"
 
@@ -41,46 +42,15 @@ std::u16string EntryInfo(const PlaylistFileEntry& entry) {
             info[kLongestEntryInfo] >= 0xDC00 && info[kLongestEntryInfo] <= 0xDFFF;
         info.resize(kLongestEntryInfo - (splitsPair ? 1 : 0));
     }
-    std::replace_if(
-        info.begin(), info.end(), [](char16_t unit) { return unit < u' '; }, u' ');
+    std::replace_if(info.begin(), info.end(), IsControlOrLineBreak, u' ');
     return info;
-}
-
-// Capital letters for the small ones of the scripts most names are written
-// in (Latin, Greek, Cyrillic), as Windows compares file names.
-char16_t FoldCase(char16_t unit) {
-    const bool shifted32 =
-        (unit >= u'a' && unit <= u'z') || (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7) ||
-        (unit >= 0x3B1 && unit <= 0x3CB && unit != 0x3C2) || (unit >= 0x430 && unit <= 0x44F);
-    if (shifted32) {
-        return static_cast<char16_t>(unit - 0x20);
-    }
-    if (unit >= 0x450 && unit <= 0x45F) {
-        return static_cast<char16_t>(unit - 0x50);
-    }
-    if (unit == 0xFF) {
-        return 0x178;
-    }
-    // Latin Extended-A pairs a capital at an even code with its small letter.
-    if ((unit >= 0x100 && unit <= 0x137) || (unit >= 0x14A && unit <= 0x177)) {
-        return static_cast<char16_t>(unit & ~1u);
-    }
-    return unit;
-}
-
-std::u16string Folded(std::u16string_view name) {
-    std::u16string folded(name);
-    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
-    return folded;
 }
 
 // The name before its extension and numbering: mapped, trimmed, or the
 // fallback.
 std::u16string BaseName(std::u16string_view playlistName) {
     std::u16string name(TrimBlanksAndControls(playlistName));
-    for (const IllegalCharacter& illegal : IllegalCharacterMap) {
-        std::replace(name.begin(), name.end(), illegal.Character, illegal.Replacement);
-    }
+    ReplaceForbiddenCharacters(name);
     const bool onlyDots = name.find_first_not_of(u'.') == std::u16string::npos;
     if (onlyDots || IsReservedDeviceName(name)) {
         return std::u16string(kFallbackName);
@@ -118,9 +88,7 @@ std::optional<PlaylistFileEntry> PlaylistFileEntryOf(const OneTrack& track,
                                                      std::u16string_view folderFormat,
                                                      size_t destinationLength) {
     TargetName target = PlanTargetName(fileFormat, track, folderFormat);
-    const bool inSubFolder = target.Name.find(u'\\') != std::u16string::npos;
-    const bool tooLong =
-        inSubFolder && destinationLength + target.Name.size() > MaxTargetFileNameLength;
+    const bool tooLong = destinationLength + target.Name.size() > MaxTargetFileNameLength;
     if (target.Refusal != TrackRefusal::None || tooLong) {
         return std::nullopt;
     }
@@ -141,15 +109,20 @@ bool PlaylistFileWriter::WriteEntry(const PlaylistFileEntry& entry) {
     return output_.Append(lines);
 }
 
+std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16string_view reason) {
+    return u"Error writing file:\r\n" + std::u16string(target) + u"\r\n" + std::u16string(reason) +
+           u"\r\nDo you want to export remaining playlists?";
+}
+
 std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames) {
     std::vector<std::u16string> fileNames;
-    std::unordered_set<std::u16string> taken;  // folded
-    // For each folded name that met another, the number to try next: every
+    std::unordered_set<std::u16string> taken;  // in capitals
+    // For each name that met another, in capitals, the number to try next: every
     // one below it is taken, since no name is ever given back.
     std::unordered_map<std::u16string, size_t> nextNumber;
     for (const std::u16string& playlistName : playlistNames) {
         std::u16string name = BaseName(playlistName);
-        const std::u16string folded = Folded(name);
+        const std::u16string folded = FileNameCapitals(name);
         if (!taken.insert(folded).second) {
             size_t& number = nextNumber.try_emplace(folded, 2).first->second;
             while (!taken.insert(folded + Numbering(number)).second) {

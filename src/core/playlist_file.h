@@ -46,21 +46,26 @@ private:
 // writes into, whose path (with its last backslash) is `destinationLength`
 // code units long: the path the extraction gives the track there under
 // `fileFormat` and `folderFormat`, relative to that folder. None for a track
-// the extraction refuses: one whose name it refuses, and one whose
-// sub-folders make the whole path longer than Windows takes.
+// the extraction refuses: one whose name it refuses, and one whose whole
+// path would be longer than Windows takes.
 std::optional<PlaylistFileEntry> PlaylistFileEntryOf(const OneTrack& track,
                                                      std::u16string_view fileFormat,
                                                      std::u16string_view folderFormat,
                                                      size_t destinationLength);
 
+// The text of the box shown when a playlist file cannot be written; `reason`
+// is the system's text for the error, which as a rule ends in a line break.
+std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16string_view reason);
+
 // UTF-8 of UTF-16 text; a surrogate without its partner becomes U+FFFD.
 std::string Utf8FromUtf16(std::u16string_view text);
 
 // The file names ("Road Trip.m3u8") of the playlists of one export, in the
-// order of their names: each name with the characters Windows forbids
-// replaced and blanks and controls trimmed, as track names are made;
+// order of their names: each name with blanks and controls trimmed and the
+// characters Windows forbids replaced, as track names are made;
 // "Playlist" for a name left empty, of dots only or one Windows keeps for a
-// device; names that meet an earlier one, ignoring case, get " (2)", " (3)"
+// device; names that meet an earlier one, ignoring case as Windows does
+// (FileNameCapitals), get " (2)", " (3)"
 // and so on, the first number that is free. Takes time in proportion to the
 // number of names, however many meet.
 std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames);

@@ -14,4 +14,29 @@ bool WriteBytes(HANDLE file, std::string_view bytes) {
            written == bytes.size();
 }
 
+DWORD ClearReadOnly(const std::wstring& fileName) {
+    const DWORD attributes = GetFileAttributesW(fileName.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return GetLastError();
+    }
+    if (!(attributes & FILE_ATTRIBUTE_READONLY)) {
+        return ERROR_SUCCESS;
+    }
+    // No attribute left is said as "normal": none at all would change none.
+    const DWORD kept = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+    return SetFileAttributesW(fileName.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)
+               ? ERROR_SUCCESS
+               : GetLastError();
+}
+
+DWORD FlushToDisk(const std::wstring& fileName) {
+    HANDLE opened = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        return GetLastError();
+    }
+    const UniqueFile file(opened);
+    return FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
+}
+
 }  // namespace win

@@ -17,4 +17,13 @@ UniqueFile CreateForWriting(const std::wstring& fileName, DWORD shareMode = 0);
 // Writes all of `bytes`; false when not all of them could be written.
 bool WriteBytes(HANDLE file, std::string_view bytes);
 
+// Clears a file's read-only attribute, keeping its other attributes; the
+// system's error, or ERROR_SUCCESS.
+DWORD ClearReadOnly(const std::wstring& fileName);
+
+// Has the system write what it still holds of a file to the disk, so that
+// a power cut after this cannot take its contents; the system's error, or
+// ERROR_SUCCESS.
+DWORD FlushToDisk(const std::wstring& fileName);
+
 }  // namespace win

@@ -244,8 +244,15 @@ TEST_F(ExtractionTest, FilesArriveByteForByteUnderTheirPatternNames) {
         {u"Silence", "F04\\EMPTY.mp3", 0},
     };
     LoadPlayer(tracks);
+    const fs::path readOnly = PlayerMusic / L"Music\\F00\\AAAA.mp3";
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     Extract();
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(folderDialogShown_);
+    // The copy of a read-only file can be replaced and removed, and keeps its times.
+    const fs::path copy = Output / L"7 - Plain Song.mp3";
+    EXPECT_EQ(GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(fs::last_write_time(copy), fs::last_write_time(readOnly));
     const Files expected{
         {L"7 - Plain Song.mp3", Contents(tracks[0])},
         {L"2 - \u041F\u0435\u0441\u043D\u044F.m4a", Contents(tracks[1])},
@@ -377,10 +384,13 @@ TEST_F(ExtractionTest, PlaylistsExportedIntoACyrillicFolderPointAtTheExtractedFi
         {Japanese, "F01\\JA.m4a", 2, true, u"Album", 0, u"\u7F8E\u7A7A"},
         {u"Episode", "F02\\EP.mp3", 3, true, u"Show", 0, u"Field Notes"},
         {u"Plain", "F03\\PL.mp3", 4, true, u"Album", 0, u"Band"},
+        // No line break leaves its line, and no name ends in what Windows drops.
+        {u"win", "F04\\WI.ini", 5, true, u"Windows", 0, u"x\r\n."},
+        {u"Dots. .", "F05\\DOTS", 6, true, u"Album", 0, u"Band"},
     };
     const std::u16string road = u"\u0414\u043E\u0440\u043E\u0433\u0430";
     LoadPlayer(tracks, {{road, itdb::ListKind::Other, {1, 0, 1, 3}},
-                        {u"Top", itdb::ListKind::Smart, {3}},
+                        {u"Top", itdb::ListKind::Smart, {3, 4, 5}},
                         {u"Podcasts", itdb::ListKind::Podcasts, {2}},
                         {u"con", itdb::ListKind::Other, {0}},
                         {u"TOP", itdb::ListKind::Other, {}}});
@@ -407,7 +417,7 @@ TEST_F(ExtractionTest, PlaylistsExportedIntoACyrillicFolderPointAtTheExtractedFi
     EXPECT_EQ(written, expectedNames);
 
     // Every path names a file the extraction wrote, with the player's bytes.
-    const std::vector<size_t> entryCounts{4, 1, 1, 1, 0};
+    const std::vector<size_t> entryCounts{4, 3, 1, 1, 0};
     for (size_t i = 0; i < names.size(); ++i) {
         SCOPED_TRACE(names[i].string());
         const std::vector<std::string> lines = PlaylistLines(folder / names[i]);
@@ -423,6 +433,10 @@ TEST_F(ExtractionTest, PlaylistsExportedIntoACyrillicFolderPointAtTheExtractedFi
               "#EXTINF:0,\xE7\xBE\x8E\xE7\xA9\xBA - \xE6\xB5\xB7\xE3\x81\xAE\xE5\xA3\xB0");
     EXPECT_EQ(PlaylistLines(folder / names[0])[2],
               "\xE7\xBE\x8E\xE7\xA9\xBA\\2 - \xE6\xB5\xB7\xE3\x81\xAE\xE5\xA3\xB0.m4a");
+    const std::vector<std::string> top = PlaylistLines(folder / names[1]);
+    EXPECT_EQ(top[3], "#EXTINF:0,x  . - win");
+    EXPECT_EQ(top[4], "x__\\5 - win.ini");
+    EXPECT_EQ(top[6], "Band\\6 - Dots");
     EXPECT_TRUE(TemporariesIn(folder).empty());
 }
 
@@ -483,7 +497,8 @@ TEST_F(ExtractionTest, FailuresNameTheTrackAndAskWhetherToGoOn) {
         {u"Blocked", "F00\\BLOCK.mp3", 2, true, u"2 blocked"},
         {u"Long", "F00\\LONG.mp3", 3, true, std::u16string(260, u'x')},
         {u"Device", "F00\\DEV.mp3", 4, true, u"Nul"},
-        {u"Fine", "F00\\FINE.mp3", 5, true, u"5 fine"},
+        {u"Whole path too long", "F00\\PATH.mp3", 5, true, std::u16string(240, u'p')},
+        {u"Fine", "F00\\FINE.mp3", 6, true, u"6 fine"},
     };
     LoadPlayer(tracks);
     const auto target = [](const std::u16string& name) {
@@ -505,7 +520,7 @@ TEST_F(ExtractionTest, FailuresNameTheTrackAndAskWhetherToGoOn) {
         Extract();
 
         const std::vector<std::u16string> texts = FailureTexts(boxes);
-        ASSERT_EQ(texts.size(), answer == IDYES ? 4u : 1u);
+        ASSERT_EQ(texts.size(), answer == IDYES ? 5u : 1u);
         EXPECT_EQ(texts[0], failure("F00\\GONE.mp3", u"1 missing",
                                     win::SystemErrorText(ERROR_FILE_NOT_FOUND)));
         if (answer == IDYES) {
@@ -516,10 +531,13 @@ TEST_F(ExtractionTest, FailuresNameTheTrackAndAskWhetherToGoOn) {
             EXPECT_EQ(texts[3],
                       failure("F00\\DEV.mp3", u"Nul",
                               win::WideFromUtf16(RefusalReason(TrackRefusal::ReservedName))));
+            // Found before the copy, without sub-folders too.
+            EXPECT_EQ(texts[4], failure("F00\\PATH.mp3", tracks[4].Album,
+                                        win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE)));
         }
         EXPECT_TRUE(fs::is_directory(Output / L"2 blocked.mp3" / L"inside"));
         EXPECT_EQ(TemporariesIn(Output), std::vector<std::wstring>{});
-        EXPECT_EQ(FilesIn(Output).count(L"5 fine.mp3"), answer == IDYES ? 1u : 0u);
+        EXPECT_EQ(FilesIn(Output).count(L"6 fine.mp3"), answer == IDYES ? 1u : 0u);
         ExpectRunEnded();
     }
 }
@@ -564,16 +582,28 @@ TEST_F(ExtractionTest, APlaylistFileThatCannotBeWrittenWholeIsReportedAndLeavesN
     fs::remove_all(smallDrive);
     fs::create_directories(smallDrive);
     LoadPlayer({{u"A", "F00\\A.mp3"}},
-               {{u"Full", itdb::ListKind::Other, {0}}, {u"Never", itdb::ListKind::Other, {0}}});
+               {{u"Full", itdb::ListKind::Other, {0}}, {u"Also", itdb::ListKind::Other, {0}}});
     WriteAll(smallDrive / L"filler", std::string(2 << 20, 'x'));  // as much as fits
     const Files full = FilesIn(smallDrive);
     form_->Settings().SetExtractPath(smallDrive.u16string());
-    WhenWindowShows dialog(FolderDialogCaption, [](HWND found) { PressButton(found, IDOK); });
-    Command(ID_FILE_EXPORT_PLAYLISTS);
-    ASSERT_EQ(boxes_.Requests().size(), 1u);
-    EXPECT_EQ(boxes_.Requests()[0].Text, L"Error writing file:\r\nY:\\out\\Full.m3u8");
-    EXPECT_EQ(Status(), L"Exported 0 playlist(s)");
-    EXPECT_EQ(FilesIn(smallDrive), full);
+    // Each failure asks whether to go on, as a failed copy does.
+    for (const int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        MessageBoxRecorder boxes(answer);
+        WhenWindowShows dialog(FolderDialogCaption, [](HWND found) { PressButton(found, IDOK); });
+        Command(ID_FILE_EXPORT_PLAYLISTS);
+        ASSERT_EQ(boxes.Requests().size(), answer == IDYES ? 2u : 1u);
+        for (size_t box = 0; box < boxes.Requests().size(); ++box) {
+            const std::wstring& text = boxes.Requests()[box].Text;
+            const std::wstring file = box == 0 ? L"Full.m3u8" : L"Also.m3u8";
+            EXPECT_EQ(boxes.Requests()[box].Style, static_cast<UINT>(MB_YESNO | MB_ICONERROR));
+            EXPECT_EQ(text.rfind(L"Error writing file:\r\nY:\\out\\" + file + L"\r\n", 0), 0u)
+                << text;
+            EXPECT_TRUE(text.ends_with(L"\r\nDo you want to export remaining playlists?")) << text;
+        }
+        EXPECT_EQ(Status(), L"Exported 0 playlist(s)");
+        EXPECT_EQ(FilesIn(smallDrive), full);
+    }
     fs::remove_all(smallDrive);
 }
 
@@ -627,7 +657,8 @@ TEST_F(ExtractionTest, ACraftedDatabaseWritesNothingOutsideTheFolder) {
         {{u"NUL", "F00\\NAMED", 5}, ReservedName},
         {{u"..", "F00\\DOTS", 6}, EmptyName},
         {{growingTitle, "F00\\GROW.mp3", 7, true, u"x", 0, growingArtist}, NameTooLong},
-        {{u"Fine", "F00\\FINE.mp3", 8}, None},
+        {{u"~trackhaul-0badf00d", "F00\\TEMP.partial", 8}, TemporaryName},
+        {{u"Fine", "F00\\FINE.mp3", 9}, None},
     };
     std::vector<PlayerTrack> tracks;
     for (const auto& test : cases) {
@@ -742,16 +773,18 @@ TEST_F(ExtractionTest, SubFoldersTakeEachFileAtItsLevels) {
     ExpectRunEnded();
 }
 
-// A file where a level's folder should go, and a whole path longer than
-// Windows takes, fail their tracks as copies fail; the run goes on or ends
-// as the user answers, and nothing is cut or made for the long path.
+// A file where a level's folder should go, a whole path longer than Windows
+// takes and a missing file fail their tracks as copies fail; the run goes on
+// or ends as the user answers, nothing is cut or made for the long path, and
+// no folder made for a failed track is left empty.
 TEST_F(ExtractionTest, ALevelThatCannotBeMadeFailsItsTrack) {
     SettingsKey::Write(L"FolderFormat", L"%artist%\\%album%");
     const std::u16string longAlbum(250, u'a');
     const std::vector<PlayerTrack> tracks{
         {u"Blocked", "F00\\A.mp3", 1, true, u"Disc", 0, u"Band"},
         {u"Deep", "F00\\B.mp3", 2, true, longAlbum, 0, u"Long"},
-        {u"Fine", "F00\\C.mp3", 3, true, u"Disc", 0, u"Other"},
+        {u"Gone", "F00\\D.mp3", 3, false, u"Lost", 0, u"Missing"},
+        {u"Fine", "F00\\C.mp3", 4, true, u"Disc", 0, u"Other"},
     };
     LoadPlayer(tracks);
     const auto failure = [](const char* file, const std::u16string& target, DWORD error) {
@@ -775,14 +808,17 @@ TEST_F(ExtractionTest, ALevelThatCannotBeMadeFailsItsTrack) {
         if (answer == IDYES) {
             expected.push_back(failure("F00\\B.mp3", u"Long\\" + longAlbum + u"\\Deep.mp3",
                                        ERROR_FILENAME_EXCED_RANGE));
+            expected.push_back(
+                failure("F00\\D.mp3", u"Missing\\Lost\\Gone.mp3", ERROR_FILE_NOT_FOUND));
         }
         EXPECT_EQ(texts, expected);
         Files files{{L"Band", "in the way"}};
         if (answer == IDYES) {
-            files[L"Other\\Disc\\Fine.mp3"] = Contents(tracks[2]);
+            files[L"Other\\Disc\\Fine.mp3"] = Contents(tracks[3]);
         }
         EXPECT_EQ(FilesIn(Output), files);
         EXPECT_FALSE(fs::exists(Output / L"Long"));
+        EXPECT_FALSE(fs::exists(Output / L"Missing")) << "the folders made for a failed copy";
         ExpectRunEnded();
     }
 }

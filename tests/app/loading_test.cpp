@@ -931,6 +931,9 @@ TEST_F(PlaylistTest, NoChangeOfPlaylistWhileBusyAndTheBandGoesWithTheToolbar) {
 
     Command(ID_VIEW_TOOLBAR);
     EXPECT_FALSE(BandVisible());
+    SetFocus(form_->TrackList());
+    Command(ID_VIEW_PLAYLIST);  // Ctrl+L: no keys into a hidden list
+    EXPECT_EQ(GetFocus(), form_->TrackList());
     Command(ID_VIEW_MENUBAR);
     EXPECT_FALSE(IsWindowVisible(form_->CoolBar()));
     Command(ID_VIEW_TOOLBAR);

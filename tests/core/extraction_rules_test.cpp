@@ -37,11 +37,11 @@ TEST(IsReservedDeviceName, KnowsTheDevicesOfWindowsInAnyCaseWithAnyExtension) {
     for (const char16_t* name :
          {u"CON", u"con.mp3", u"Nul.m4a", u"PRN.a.b", u"aux", u"COM1.mp3", u"com9", u"LPT1.wav",
           u"lpt9.x", u"CON .mp3", u"CONIN$", u"conout$.mp3", u"COM\u00B9", u"com\u00B2.mp3",
-          u"LPT\u00B3", u"lpt\u00B9.x"}) {
+          u"LPT\u00B3", u"lpt\u00B9.x", u"COM0.mp3", u"lpt0"}) {
         EXPECT_TRUE(IsReservedDeviceName(name)) << std::string(name, name + 3);
     }
     for (const char16_t* name :
-         {u"", u"CONSOLE.mp3", u"COM0.mp3", u"COM10", u"LPT", u"xCON", u"1 - NUL - x.mp3", u".CON",
+         {u"", u"CONSOLE.mp3", u"COM00.mp3", u"COM10", u"LPT", u"xCON", u"1 - NUL - x.mp3", u".CON",
           u"C0N", u"CONIN", u"COM\u00B4", u"LPT\u2074"}) {
         EXPECT_FALSE(IsReservedDeviceName(name));
     }
@@ -111,6 +111,16 @@ TEST(PlanTargetName, KeepsReadsOnThePlayerAndNamesInsideTheFolder) {
         {"empty name", "\\iPod_Control\\Music\\AB", u"", u"S", u"A", u"", EmptyName},
         {"empty name with extension", "\\iPod_Control\\Music\\AB.mp3", u"", u"S", u"A", u".mp3",
          None},
+        {"trailing blanks and dots as Windows drops them", "\\iPod_Control\\Music\\AB",
+         u"%tracknumber% - %title% - %artist%", u"A", u"", u"1 - A -", None},
+        {"dots before the extension stay", "\\iPod_Control\\Music\\AB.mp3", u"%title%", u"A.", u"B",
+         u"A..mp3", None},
+        {"the name of an unfinished copy", "\\iPod_Control\\Music\\AB.partial", u"%title%",
+         u"~trackhaul-0badf00d", u"A", u"~trackhaul-0badf00d.partial", TemporaryName},
+        {"the same in capitals", "\\iPod_Control\\Music\\AB.PARTIAL", u"%title%",
+         u"~TRACKHAUL-0BADF00D", u"A", u"~TRACKHAUL-0BADF00D.PARTIAL", TemporaryName},
+        {"control characters and line breaks", "\\iPod_Control\\Music\\AB.mp3",
+         u"%artist% - %title%", u"a\r\nb", u"x\u2028y", u"x_y - a__b.mp3", None},
         {"separators in values", "\\iPod_Control\\Music\\AB.mp3", u"%artist%\\%title%",
          u"..\\..\\x", u"../y", u".._y_.._.._x.mp3", None},
         {"longest name", "\\iPod_Control\\Music\\AB.mp3", u"%title%", std::u16string(259, u'n'),

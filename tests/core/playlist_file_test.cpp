@@ -44,18 +44,15 @@ TEST(PlaylistFile, TextIsUtf8WithCrLfAndOneInfoLinePerEntry) {
               "#EXTINF:3600,\xE7\xBE\x8E\xE7\xA9\xBA - two  lines \xF0\x9F\x8E\xB5\r\n"
               "\xE6\xB5\xB7 \xF0\x9F\x8E\xB5.m4a\r\n");
     EXPECT_EQ(PlaylistFileText({}), "#EXTM3U\r\n");
+    EXPECT_EQ(PlaylistFileText({{1, u"a\x85z", u"b\u2028c\u2029d\x7F", u"p"}}),
+              "#EXTM3U\r\n#EXTINF:1,a z - b c d \r\np\r\n");
     // Written as the entries come; a long text is cut, never inside a pair.
     size_t blocks = 0;
     EXPECT_EQ(PlaylistFileText(std::vector<PlaylistFileEntry>(10, entries[0]), 100, &blocks),
               PlaylistFileText(std::vector<PlaylistFileEntry>(10, entries[0])));
     EXPECT_GE(blocks, 5u);
-    const auto infoOf = [](size_t xs) {
-        return PlaylistFileText({{1, u"A", std::u16string(xs, u'x') + u"\U0001F3B5yy", u"p"}});
-    };
-    EXPECT_EQ(infoOf(kLongestEntryInfo - 6), "#EXTM3U\r\n#EXTINF:1,A - " +
-                                                 std::string(kLongestEntryInfo - 6, 'x') +
-                                                 "\xF0\x9F\x8E\xB5\r\np\r\n");
-    EXPECT_EQ(infoOf(kLongestEntryInfo - 5),
+    const std::u16string cutInPair = std::u16string(kLongestEntryInfo - 5, u'x') + u"\U0001F3B5";
+    EXPECT_EQ(PlaylistFileText({{1, u"A", cutInPair, u"p"}}),
               "#EXTM3U\r\n#EXTINF:1,A - " + std::string(kLongestEntryInfo - 5, 'x') + "\r\np\r\n");
     EXPECT_EQ(Utf8FromUtf16(u"a\xD800"
                             u"b\xDC00"),
@@ -74,6 +71,11 @@ TEST(PlaylistFile, FileNamesOfOneExport) {
         {{u"", u" \r\n", u"...", u"CON", u"nul.txt", u"Com1", u"Playlist"},
          {u"Playlist.m3u8", u"Playlist (2).m3u8", u"Playlist (3).m3u8", u"Playlist (4).m3u8",
           u"Playlist (5).m3u8", u"Playlist (6).m3u8", u"Playlist (7).m3u8"}},
+        {{u"\u017D", u"\u017E", u"\u0141", u"\u0142", u"\u03C3", u"\u03C2", u"\u03A3", u"\uFF41",
+          u"\uFF21", u"a\r\nb", u"x\u2028y"},
+         {u"\u017D.m3u8", u"\u017E (2).m3u8", u"\u0141.m3u8", u"\u0142 (2).m3u8", u"\u03C3.m3u8",
+          u"\u03C2 (2).m3u8", u"\u03A3 (3).m3u8", u"\uFF41.m3u8", u"\uFF21 (2).m3u8", u"a__b.m3u8",
+          u"x_y.m3u8"}},
         {{u"Mix", u"MIX", u"mix (2)", u"Mix", u"mix"},
          {u"Mix.m3u8", u"MIX (2).m3u8", u"mix (2) (2).m3u8", u"Mix (3).m3u8", u"mix (4).m3u8"}},
         {{u"\u0434\u043E\u0436\u0434\u044C \u00E9t\u00E9",
@@ -120,7 +122,7 @@ TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
     const OneTrack slash = Track(u"Left/Right", ":iPod_Control:Music:F01:D");
     const Playlist playlist{u"Mix", PlaylistKind::Other, {&song, &device, &unsafe, &slash, &song}};
     const std::vector<PlaylistFileEntry> entries =
-        PlaylistFileEntries(playlist, u"%title%", u"", 250);
+        PlaylistFileEntries(playlist, u"%title%", u"", 249);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].Path, u"Song.mp3");
     EXPECT_EQ(entries[1].Path, u"Left_Right");
@@ -130,12 +132,15 @@ TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
     EXPECT_EQ(entries[0].Title, u"Song");
     EXPECT_EQ(PlaylistFileEntries(playlist, u"%tracknumber% - %title%", u"", 0)[0].Path,
               u"7 - Song.mp3");
-    // Sub-folders: the path below the folder, and only while it fits.
+    // Sub-folders: the path below the folder, and only while the whole fits.
     const Playlist one{u"One", PlaylistKind::Other, {&song}};
     EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 200)[0].Path,
               u"Band\\x\\Song.mp3");
     EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 259 - 15).size(), 1u);
     EXPECT_TRUE(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 259 - 14).empty());
+    // And without sub-folders too.
+    EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"", 259 - 8).size(), 1u);
+    EXPECT_TRUE(PlaylistFileEntries(one, u"%title%", u"", 259 - 7).empty());
 }
 
 TEST(PlaylistFile, ChooserLabelNamesTheCount) {

@@ -7,7 +7,9 @@
 # on disk and in the registry; every step leaves a screenshot in
 # build/journeys/shots, and the README's pictures are made on the way, in
 # build/journeys/pictures, the last at 150 % scale. Needs the Windows and the
-# native build.
+# native build. Every wait polls for what it waits for, and the main window
+# is placed where the journey wants it, so that neither the machine's load
+# nor the size and place of the desktop change the outcome.
 #
 #   tests/journeys/journeys.sh
 set -euo pipefail
@@ -102,10 +104,19 @@ wait_status() {  # TEXT [SECONDS]
     fail "the status bar reads \"$(status_text)\", not \"$1\""
 }
 
-# Clicks with the mouse at a point of the Windows screen, which the Wine
-# desktop shows from its top left corner.
+# The Wine desktop's X window and where it stands on the X screen.
+find_desktop() {
+    desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$desktop" | sed -n 's/^\([XY]\)=/desktop_\L\1=/p')"
+}
+# Moves the mouse to a point of the Windows screen, which the Wine desktop
+# shows from its top left corner, wherever that is on the X screen.
+mouse_to() {
+    xdotool mousemove --sync $(($1 + desktop_x)) $(($2 + desktop_y))
+}
 click() {
-    xdotool mousemove --sync "$1" "$2" click 1
+    mouse_to "$1" "$2"
+    xdotool click 1
 }
 # Clicks a control: CLASS CHILDCLASS INDEX CAPTION [X-OFFSET-FROM-RIGHT].
 click_control() {
@@ -128,6 +139,20 @@ activate() {  # CLASS CAPTION
 }
 keys() {
     xdotool key --delay 60 "$@"
+}
+# Waits until the window is in front with the keyboard in it, ready for keys.
+expect_focus() {  # CLASS CAPTION
+    [ "$(ask focus "$1" 20 "$2")" = yes ] || fail "the keyboard is not in \"$2\""
+}
+# Waits until a control of the window reads TEXT.
+expect_shown() {  # CLASS CAPTION TEXT
+    [ "$(ask shows "$1" 20 "$2|$3")" = yes ] || fail "\"$2\" does not show \"$3\""
+}
+# Opens the File menu and chooses Exit.
+exit_by_menu() {
+    keys alt+f
+    expect_window '#32768' ''
+    keys x
 }
 
 shot() {
@@ -166,6 +191,21 @@ wait_for_exit() {
     fail "Trackhaul did not end"
 }
 
+# Waits until a temporary copy of more than a megabyte is in the export
+# folder (the large track's, under way) and names it.
+wait_for_temporary_copy() {
+    local i found
+    for i in $(seq 1 600); do
+        found=$(find "$WINEPREFIX/drive_c/Экспорт" -name '~trackhaul-*.partial' -size +1M | head -n 1)
+        if [ -n "$found" ]; then
+            printf '%s\n' "$found"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no temporary copy of the large track showed"
+}
+
 player_hashes() {
     (cd "$work/players/demo" && find . -type f -print0 | sort -z | xargs -0 sha256sum)
 }
@@ -188,10 +228,15 @@ open_player() {
 sort_by_title() {
     # The Title header: the track number column is 50 pixels wide, the
     # title column 130.
-    local answer left top right bottom
+    local answer left top right bottom i
     answer=$(ask child TMainForm SysHeader32 0 Trackhaul)
     read -r left top right bottom <<< "${answer%%|*}"
     click $((left + 50 + 65)) $(((top + bottom) / 2))
+    for i in $(seq 1 200); do
+        [ "$(ask cell TMainForm 0 1 Trackhaul)" = "$first_title" ] && return 0
+        sleep 0.1
+    done
+    fail "the list is not sorted by title: \"$(ask cell TMainForm 0 1 Trackhaul)\" comes first"
 }
 
 export_list() {  # NAME: into the export folder
@@ -201,7 +246,7 @@ export_list() {  # NAME: into the export folder
 export_to() {  # PATH
     keys ctrl+e
     expect_window '#32770' 'Export Track List'
-    sleep 0.5
+    expect_focus '#32770' 'Export Track List'
     # Under load xdotool now and then loses a letter of another script: the
     # name box is read back, and typed over until it holds the path.
     local attempt
@@ -216,14 +261,14 @@ export_to() {  # PATH
     wait_status 'Trackhaul Ready'
 }
 
-# Selects every row, extracts them into the folder the dialog opens on,
-# then runs the xdotool commands given, if any, at once.
-extract_all() {
-    keys ctrl+a ctrl+s
+# Waits for the folder dialog to show the folder it opens on, the export
+# folder unless another is given, and takes it.
+choose_export_folder() {  # [FOLDER]
     expect_window '#32770' 'Browse for Folder'
-    sleep 0.5
+    expect_shown '#32770' 'Browse for Folder' "${1:-$export_folder}"
+    expect_focus '#32770' 'Browse for Folder'
     shot folder-dialog
-    xdotool key Return "$@"
+    keys Return
     expect_gone '#32770' 'Browse for Folder'
 }
 
@@ -250,12 +295,20 @@ focus_row() {
     click_control TMainForm SysListView32 0 Trackhaul
     keys Home $(yes Down | head -n "$1")
 }
+# Selects every row and extracts them into the folder the dialog opens on,
+# the export folder unless another is given.
+extract_all() {  # [FOLDER]
+    keys ctrl+a ctrl+s
+    choose_export_folder "$@"
+}
+
 # Checks or unchecks an extra column in the menu of the list's header.
 toggle_column() {  # POSITION in the menu (from 0)
     local answer left top right bottom i
     answer=$(ask child TMainForm SysHeader32 0 Trackhaul)
     read -r left top right bottom <<< "${answer%%|*}"
-    xdotool mousemove --sync $((left + 100)) $(((top + bottom) / 2)) click 3
+    mouse_to $((left + 100)) $(((top + bottom) / 2))
+    xdotool click 3
     # A menu has no caption: the probe's wait for any.
     [ "$(ask wait '#32768' '')" = yes ] || fail "the header's menu did not show"
     for i in $(seq 0 "$1"); do
@@ -285,6 +338,7 @@ set_overwrite_policy() {  # POSITION in the list (0, 1, 2)
 
 journey() {
     local expected_export="$work/by-title.csv"
+    first_title=$(python3 "$here/oracle.py" first-title "$work/dump.csv")
     local exported="$WINEPREFIX/drive_c/Экспорт/tracks.csv"
     local destination="$WINEPREFIX/drive_c/Экспорт"
     python3 "$here/oracle.py" by-title "$work/dump.csv" "$expected_export"
@@ -292,10 +346,15 @@ journey() {
 
     step=1  # First start: the welcome prompt leads into the preferences.
     wine reg delete "$key" /f >/dev/null 2>&1 || true
+    # Where a desktop of 1024 x 768 would centre it, whatever the desktop.
+    local bound
+    for bound in x=70 y=81 w=884 h=606; do
+        wine reg add "$key" /v "${bound%=*}" /d "${bound#*=}" /f >/dev/null 2>&1
+    done
     start_trackhaul
     start_probe
     expect_window '#32770' 'Welcome to Trackhaul'
-    desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
+    find_desktop
     activate '#32770' 'Welcome to Trackhaul'
     shot welcome
     keys y
@@ -349,7 +408,6 @@ journey() {
 
     step=3  # Sort by title and export into a folder named in Cyrillic.
     sort_by_title
-    sleep 0.5
     shot sorted-by-title
     picture main-window TMainForm Trackhaul
     export_list tracks
@@ -358,7 +416,7 @@ journey() {
     # A playlist by the keyboard, the list opened for a picture, then all
     # tracks again in title order.
     keys ctrl+l alt+Down
-    sleep 0.5
+    expect_window ComboLBox ''
     shot playlists
     picture playlists TMainForm Trackhaul
     keys Escape Down
@@ -366,20 +424,14 @@ journey() {
     keys Home
     wait_status 'Loaded total 59 song(s)'
     sort_by_title
-    sleep 0.5
 
     step=4  # Extract every track into the folder of the export.
     if [ -n "$large_track" ]; then
         # The program ended while it copies the large file leaves no part
         # of it under a track's name; the next run removes what it left.
         extract_all
-        local partial= i
-        for i in $(seq 1 100); do
-            partial=$(find "$destination" -name '~trackhaul-*.partial' -size +1M | head -n 1)
-            [ -n "$partial" ] && break
-            sleep 0.1
-        done
-        [ -n "$partial" ] || fail "no temporary copy of the large track showed"
+        local partial
+        partial=$(wait_for_temporary_copy)
         kill -9 "$program"
         wait_for_exit
         [ -f "$partial" ] || fail "the temporary copy went with the program"
@@ -391,19 +443,16 @@ journey() {
         open_player 0
         wait_status 'Loaded total 59 song(s)'
         sort_by_title
-        sleep 0.5
     fi
-    # The run that completes the set (the policy is Never Overwrite).
-    # Holding the title bar down a moment after OK keeps the window where it
-    # is and the copy of the first, large file paused: time for a picture of
-    # it under way.
-    local left top right bottom
-    read -r left top right bottom <<< "$(ask rect TMainForm Trackhaul)"
-    extract_all sleep 0.5 mousemove $((left + 300)) $((top + 10)) mousedown 1
-    sleep 0.5
+    # The run that completes the set (the policy is Never Overwrite). While
+    # the first, large file is copied the window shows the run under way,
+    # the file named in the status bar: time for a picture of it.
+    extract_all
+    if [ -n "$large_track" ]; then
+        wait_for_temporary_copy > /dev/null
+    fi
     shot extracting
     picture extracting TMainForm Trackhaul
-    xdotool mouseup 1
     wait_status 'Trackhaul Ready' 60
     python3 "$here/oracle.py" extracted "$work/dump.csv" "$work/players/demo" "$pattern" \
         | sort > "$work/expected-tracks.txt"
@@ -416,10 +465,7 @@ journey() {
     expect_setting ExtractPath "$export_folder"
     # The playlists beside the tracks, every entry one of them; removed again.
     keys ctrl+m
-    expect_window '#32770' 'Browse for Folder'
-    sleep 0.5
-    keys Return
-    expect_gone '#32770' 'Browse for Folder'
+    choose_export_folder
     wait_status 'Exported 7 playlist(s)'
     [ "$(python3 "$here/oracle.py" playlists "$destination" | wc -l)" = 7 ] ||
         fail "the playlist files are not all there"
@@ -455,19 +501,27 @@ journey() {
     local before
     before=$(ask rect TMainForm Trackhaul)
     read -r left top right bottom <<< "$before"
-    xdotool mousemove --sync $((left + 200)) $((top + 10)) mousedown 1 \
-        mousemove --sync $((left + 160)) $((top - 10)) mouseup 1
-    for i in $(seq 1 50); do
-        [ "$(ask rect TMainForm Trackhaul)" != "$before" ] && break
+    # The mouse moves once the move has begun, and lets go once the window
+    # has followed it: a busy program may begin the move late.
+    local moved="$((left - 40)) $((top - 20)) $((right - 40)) $((bottom - 20))"
+    mouse_to $((left + 200)) $((top + 10))
+    xdotool mousedown 1
+    [ "$(ask moving TMainForm 20 Trackhaul)" = yes ] || fail "no move began on the title bar"
+    mouse_to $((left + 160)) $((top - 10))
+    for i in $(seq 1 100); do
+        [ "$(ask rect TMainForm Trackhaul)" = "$moved" ] && break
+        sleep 0.1
+    done
+    xdotool mouseup 1
+    for i in $(seq 1 100); do
+        [ "$(ask moving TMainForm 0 Trackhaul)" = no ] && break
         sleep 0.1
     done
     read -r left top right bottom <<< "$(ask rect TMainForm Trackhaul)"
-    [ "$left $top" = "$((${before%% *} - 40)) $(($(cut -d' ' -f2 <<< "$before") - 20))" ] ||
-        fail "the window was not moved by its title bar"
+    [ "$left $top $right $bottom" = "$moved" ] ||
+        fail "the window was not moved by its title bar: it is at $left $top $right $bottom"
     shot moved
-    keys alt+f
-    sleep 0.3
-    keys x
+    exit_by_menu
     wait_for_exit
     expect_setting x "$left"
     expect_setting y "$top"
@@ -566,9 +620,7 @@ journey() {
         fail "the run without sub-folders changed the sub-folders"
     find "$destination" -type f -size +100M -delete
     player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
-    keys alt+f
-    sleep 0.3
-    keys x
+    exit_by_menu
     wait_for_exit
 
     columns_and_find
@@ -584,12 +636,11 @@ journey() {
     start_trackhaul
     start_probe
     expect_window TMainForm Trackhaul
-    desktop=$(xdotool search --name 'Wine desktop' | head -n 1)
+    find_desktop
     activate TMainForm Trackhaul
     open_player 0
     wait_status 'Loaded total 59 song(s)'
     sort_by_title
-    sleep 0.5
     picture main-window-150 TMainForm Trackhaul
 }
 
@@ -605,23 +656,27 @@ columns_and_find() {
     activate TMainForm Trackhaul
     open_player 0
     wait_status 'Loaded total 59 song(s)'
-    local left top right bottom
-    read -r left top right bottom <<< "$(ask rect TMainForm Trackhaul)"
-    xdotool mousemove --sync $((left + 300)) $((top + 10)) click --repeat 2 1
-    sleep 1
+    local left top right bottom before i
+    before=$(ask rect TMainForm Trackhaul)
+    read -r left top right bottom <<< "$before"
+    mouse_to $((left + 300)) $((top + 10))
+    xdotool click --repeat 2 1
+    for i in $(seq 1 100); do
+        [ "$(ask rect TMainForm Trackhaul)" != "$before" ] && break
+        sleep 0.1
+    done
     toggle_column 4
     toggle_column 5
     expect_setting ExtraColumns 'Rating,Plays'
-    # The nine columns take 870 pixels; Rating 70 more, then Plays.
+    # The nine columns take 870 pixels; Rating 70 more, then Plays. The
+    # export, which the keys send after the click, is made once the sort is.
     click_header 905
-    picture columns TMainForm Trackhaul
-    sleep 0.5
-    shot sorted-by-rating
     export_to 'C:\found\by-rating'
     python3 "$here/oracle.py" rated-export "$found_folder/by-rating.csv" "$work/dump.csv" \
         "$work/fields.txt" sorted-by Rating || fail "the export sorted by rating is wrong"
+    picture columns TMainForm Trackhaul
+    shot sorted-by-rating
     click_header 965
-    sleep 0.5
     export_to 'C:\found\by-plays'
     python3 "$here/oracle.py" rated-export "$found_folder/by-plays.csv" "$work/dump.csv" \
         "$work/fields.txt" sorted-by Plays || fail "the export sorted by plays is wrong"
@@ -645,7 +700,7 @@ columns_and_find() {
     export_to 'C:\found\found'
     python3 "$here/oracle.py" rated-export "$found_folder/found.csv" "$work/dump.csv" \
         "$work/fields.txt" found beyonce || fail "the export of what was found is wrong"
-    extract_all
+    extract_all 'C:\found'
     wait_status 'Trackhaul Ready' 60
     (python3 "$here/oracle.py" found "$work/dump.csv" "$work/fields.txt" "$work/players/demo" \
         "$pattern" beyonce; printf 'found.csv\t%s\n' "$(sha256sum < "$found_folder/found.csv" | cut -d' ' -f1)") \
@@ -659,9 +714,7 @@ columns_and_find() {
     step=12  # Plays out again; the columns chosen survive a restart.
     toggle_column 5
     expect_setting ExtraColumns 'Rating'
-    keys alt+f
-    sleep 0.3
-    keys x
+    exit_by_menu
     wait_for_exit
     start_trackhaul
     expect_window TMainForm Trackhaul
@@ -671,9 +724,7 @@ columns_and_find() {
     export_to 'C:\found\after-restart'
     head -c 400 "$found_folder/after-restart.csv" | iconv -f UTF-16 -t UTF-8 | head -n 1 |
         grep -q ',"Sample Rate","Rating"$' || fail "the Rating column did not come back"
-    keys alt+f
-    sleep 0.3
-    keys x
+    exit_by_menu
     wait_for_exit
 }
 

@@ -15,6 +15,8 @@
       "NAME<TAB>SHA-256" of each file in FOLDER, and below it
   oracle.py first-by-title DUMP.csv PLAYER
       the player file of the track that comes first in title order
+  oracle.py first-title DUMP.csv
+      the title that comes first in title order
   oracle.py setting EXPORT.reg NAME
       the text of a string value in a registry export
   oracle.py covers DUMP.csv ART.txt FOLDERS
@@ -44,8 +46,8 @@ import re
 import sys
 import unicodedata
 
-FORBIDDEN = '/\\:*?"<>|'
-DEVICES = {'CON', 'PRN', 'AUX', 'NUL'} | {f'{port}{n}' for port in ('COM', 'LPT') for n in range(1, 10)}
+FORBIDDEN = '/\\:*?"<>|' + ''.join(map(chr, range(0x20))) + '\x7f\x85\u2028\u2029'
+DEVICES = {'CON', 'PRN', 'AUX', 'NUL'} | {f'{port}{n}' for port in ('COM', 'LPT') for n in range(10)}
 FALLBACK_LEVELS = {'%artist%': 'Unknown Artist', '%album%': 'Unknown Album'}
 
 
@@ -128,6 +130,7 @@ def extracted_lines(dump, player, pattern, folders=''):
         number, title, artist, album = fields[:4]
         source = files[index]
         name = file_name(pattern, number, title, artist, album) + os.path.splitext(source)[1]
+        name = name.rstrip('. ') or name  # as Windows stores it
         if folders:
             name = folder(folders, number, title, artist, album) + name
         yield f'{name}\t{sha256(source)}'
@@ -161,6 +164,11 @@ def covers(dump, art, folders):
             first.setdefault(folder(folders, *fields[:4]), index)
     for path, index in first.items():
         print(f'{path}folder.jpg\t{index}')
+
+
+def first_title(dump):
+    _, rows = dump_rows(dump)
+    print(min((fields[1] for _, fields in rows), key=title_key))
 
 
 def setting(export, name):
@@ -232,8 +240,9 @@ def found(dump, fields_dump, player, pattern, word):
 
 def main(command, *arguments):
     commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
-                'first-by-title': first_by_title, 'setting': setting, 'playlists': playlists,
-                'rated-export': rated_export, 'found': found,
+    commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
+                'first-by-title': first_by_title, 'first-title': first_title, 'setting': setting,
+                'playlists': playlists, 'rated-export': rated_export, 'found': found,
                 'covers': covers}
     commands[command](*arguments)
 

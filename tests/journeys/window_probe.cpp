@@ -11,12 +11,23 @@
 //                                 "LEFT TOP RIGHT BOTTOM|TEXT" of the window's
 //                                 INDEX-th child of class CHILDCLASS (from 0,
 //                                 depth first), or "none"
+//   focus CLASS SECONDS CAPTION   "yes" once the window is in front and the
+//                                 keyboard focus is in it, else "no"
+//   moving CLASS SECONDS CAPTION  "yes" once the window is being moved or
+//                                 sized by the mouse, else "no"
+//   shows CLASS SECONDS CAPTION|TEXT
+//                                 "yes" once a child of the window reads TEXT
+//   cell CLASS ROW COLUMN CAPTION the text of a cell of the window's list
+//                                 view (row and column from 0), or "none"
 //
 // CLASS "*" stands for any class; CAPTION runs to the end of the line where
 // it comes last and is UTF-8, and an empty one stands for any caption (a
 // menu has none). Coordinates are those of the Windows screen.
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -82,9 +93,11 @@ struct ChildSearch {
     std::vector<HWND> Found;
 };
 
+// An empty class name stands for any.
 BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
     auto& search = *reinterpret_cast<ChildSearch*>(data);
-    if (_wcsicmp(ClassOf(child).c_str(), search.ClassName.c_str()) == 0) {
+    if (search.ClassName.empty() ||
+        _wcsicmp(ClassOf(child).c_str(), search.ClassName.c_str()) == 0) {
         search.Found.push_back(child);
     }
     return TRUE;
@@ -104,6 +117,76 @@ bool WaitFor(bool wantShown, const std::wstring& className, const std::wstring& 
     }
 }
 
+GUITHREADINFO ThreadOf(HWND window) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+    return thread;
+}
+
+bool FocusIn(HWND window) {
+    const HWND focus = ThreadOf(window).hwndFocus;
+    return GetForegroundWindow() == window && (focus == window || IsChild(window, focus));
+}
+
+bool ShowsText(HWND window, const std::wstring& text) {
+    ChildSearch search;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&search));
+    return std::any_of(search.Found.begin(), search.Found.end(),
+                       [&](HWND child) { return TextOf(child) == text; });
+}
+
+// Polls `done` for the window of that class and caption until it holds or
+// the time is up.
+template <typename Done>
+bool PollWindow(const std::wstring& className, const std::wstring& caption, double seconds,
+                Done done) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        HWND window = FindVisible(className, caption);
+        if (window != nullptr && done(window)) {
+            return true;
+        }
+        if (GetTickCount64() > end) {
+            return false;
+        }
+        Sleep(50);
+    }
+}
+
+// The text of a list view's cell: the list view writes it into memory of
+// its own process, lent to it for the purpose.
+std::string CellText(HWND window, int row, int column) {
+    HWND list = FindWindowExW(window, nullptr, L"SysListView32", nullptr);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (list == nullptr || process == nullptr) {
+        return "none";
+    }
+    constexpr int kLength = 1024;
+    auto* remote = static_cast<BYTE*>(VirtualAllocEx(
+        process, nullptr, sizeof(LVITEMW) + kLength * 2, MEM_COMMIT, PAGE_READWRITE));
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.cchTextMax = kLength;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+    std::wstring text(kLength, L'\0');
+    DWORD_PTR length = 0;
+    const bool read =
+        remote != nullptr && WriteProcessMemory(process, remote, &item, sizeof(item), nullptr) &&
+        SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &length) &&
+        ReadProcessMemory(process, item.pszText, text.data(), kLength * 2, nullptr);
+    if (remote != nullptr) {
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    text.resize(read ? length : 0);
+    return read ? Utf8(text) : "none";
+}
+
 // The rest of the line after the leading blank.
 std::string Rest(std::istringstream& line) {
     std::string rest;
@@ -120,14 +203,41 @@ std::string Answer(const std::string& request) {
     if (verb == "wait" || verb == "gone") {
         double seconds = 10;
         std::string caption = Rest(line);
-        // A trailing number is the time limit.
+        // A trailing number is the time limit; alone, it follows an empty
+        // caption.
         const size_t blank = caption.rfind(' ');
-        if (blank != std::string::npos &&
-            caption.find_first_not_of("0123456789.", blank + 1) == std::string::npos) {
-            seconds = std::stod(caption.substr(blank + 1));
-            caption.resize(blank);
+        const size_t number = blank == std::string::npos ? 0 : blank + 1;
+        if (number < caption.size() &&
+            caption.find_first_not_of("0123456789.", number) == std::string::npos) {
+            seconds = std::stod(caption.substr(number));
+            caption.resize(blank == std::string::npos ? 0 : blank);
         }
         return WaitFor(verb == "wait", windowClass, Wide(caption), seconds) ? "yes" : "no";
+    }
+    if (verb == "focus" || verb == "shows" || verb == "moving") {
+        double seconds = 10;
+        line >> seconds;
+        std::string caption = Rest(line);
+        std::string text;
+        if (verb == "shows") {
+            const size_t bar = caption.find('|');
+            text = caption.substr(bar == std::string::npos ? caption.size() : bar + 1);
+            caption.resize(std::min(caption.size(), bar));
+        }
+        const bool done = PollWindow(windowClass, Wide(caption), seconds, [&](HWND window) {
+            if (verb == "moving") {
+                return (ThreadOf(window).flags & GUI_INMOVESIZE) != 0;
+            }
+            return verb == "focus" ? FocusIn(window) : ShowsText(window, Wide(text));
+        });
+        return done ? "yes" : "no";
+    }
+    if (verb == "cell") {
+        int row = 0;
+        int column = 0;
+        line >> row >> column;
+        HWND window = FindVisible(windowClass, Wide(Rest(line)));
+        return window != nullptr ? CellText(window, row, column) : "none";
     }
     if (verb == "rect") {
         HWND window = FindVisible(windowClass, Wide(Rest(line)));

@@ -1,0 +1,50 @@
+#include "file_name_case.h"
+
+namespace {
+
+bool IsIn(char16_t unit, char16_t first, char16_t last) {
+    return unit >= first && unit <= last;
+}
+
+}  // namespace
+
+char16_t FileNameCapital(char16_t unit) {
+    const bool shifted32 = IsIn(unit, u'a', u'z') || (IsIn(unit, 0xE0, 0xFE) && unit != 0xF7) ||
+                           IsIn(unit, 0x3B1, 0x3C1) || IsIn(unit, 0x3C3, 0x3CB) ||
+                           IsIn(unit, 0x430, 0x44F) || IsIn(unit, 0xFF41, 0xFF5A);
+    if (shifted32) {
+        return static_cast<char16_t>(unit - 0x20);
+    }
+    if (IsIn(unit, 0x450, 0x45F)) {
+        return static_cast<char16_t>(unit - 0x50);
+    }
+    // Latin Extended-A pairs each capital with the small letter after it:
+    // at even codes up to U+0137 (but for the Turkish i's), at odd ones from
+    // U+0139 to U+0148, at even ones again from U+014A to U+0177, at odd
+    // ones from U+0179.
+    const bool smallAtOdd =
+        IsIn(unit, 0x100, 0x12F) || IsIn(unit, 0x132, 0x137) || IsIn(unit, 0x14A, 0x177);
+    const bool smallAtEven = IsIn(unit, 0x139, 0x148) || IsIn(unit, 0x179, 0x17E);
+    if ((smallAtOdd && unit % 2 == 1) || (smallAtEven && unit % 2 == 0)) {
+        return static_cast<char16_t>(unit - 1);
+    }
+    switch (unit) {
+        case 0xFF:
+            return 0x178;  // ÿ
+        case 0x3C2:
+            return 0x3A3;  // final sigma
+        case 0x3AC:
+            return 0x386;
+        case 0x3AD:
+        case 0x3AE:
+        case 0x3AF:
+            return static_cast<char16_t>(unit - 0x25);
+        case 0x3CC:
+            return 0x38C;
+        case 0x3CD:
+        case 0x3CE:
+            return static_cast<char16_t>(unit - 0x3F);
+        default:
+            return unit;
+    }
+}

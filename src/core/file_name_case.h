@@ -1,0 +1,17 @@
+// File names as Windows compares them, without regard to case: each small
+// letter taken for its capital.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The capital of a code unit in the table NTFS compares file names by, for
+// the scripts most names are written in: Latin (with Latin-1 and Latin
+// Extended-A), Greek (where both small sigmas have the one capital),
+// Cyrillic and the full-width Latin letters; any other unit as it is.
+char16_t FileNameCapital(char16_t unit);
+
+// The name in capitals: by FileNameCapital, and in the Windows build by the
+// system's own table for the letters FileNameCapital leaves as they are.
+// Two names whose capitals differ are never one file.
+std::u16string FileNameCapitals(std::u16string_view name);
