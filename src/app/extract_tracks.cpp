@@ -171,7 +171,8 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
         return ReportFailure(source, target, win::ImagingErrorText(result));
     }
     const DWORD flushError = win::FlushToDisk(temporary);
-    if (const auto notPlaced = PlaceFinished(temporary, flushError, target, replace, policy, fail)) {
+    if (const auto notPlaced =
+            PlaceFinished(temporary, flushError, target, replace, policy, fail)) {
         return *notPlaced;
     }
     folders_.Add(folder, kCoverName);
