@@ -240,7 +240,6 @@ def found(dump, fields_dump, player, pattern, word):
 
 def main(command, *arguments):
     commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
-    commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
                 'first-by-title': first_by_title, 'first-title': first_title, 'setting': setting,
                 'playlists': playlists, 'rated-export': rated_export, 'found': found,
                 'covers': covers}
