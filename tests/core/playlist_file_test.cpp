@@ -99,48 +99,28 @@ OneTrack Track(std::u16string title, std::string location, int32_t number = 1) {
     return track;
 }
 
-// The entries of the playlist's file: its members that the extraction
-// does not refuse.
-std::vector<PlaylistFileEntry> PlaylistFileEntries(const Playlist& playlist,
-                                                   std::u16string_view fileFormat,
-                                                   std::u16string_view folderFormat,
-                                                   size_t destinationLength) {
-    std::vector<PlaylistFileEntry> entries;
-    for (const OneTrack* member : playlist.Members) {
-        if (auto entry =
-                PlaylistFileEntryOf(*member, fileFormat, folderFormat, destinationLength)) {
-            entries.push_back(std::move(*entry));
-        }
-    }
-    return entries;
-}
-
 TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
     const OneTrack song = Track(u"Song", ":iPod_Control:Music:F00:A.mp3", 7);
-    const OneTrack device = Track(u"Nul", ":iPod_Control:Music:F00:B.mp3");
-    const OneTrack unsafe = Track(u"Up", ":iPod_Control:..:C.mp3");
-    const OneTrack slash = Track(u"Left/Right", ":iPod_Control:Music:F01:D");
-    const Playlist playlist{u"Mix", PlaylistKind::Other, {&song, &device, &unsafe, &slash, &song}};
-    const std::vector<PlaylistFileEntry> entries =
-        PlaylistFileEntries(playlist, u"%title%", u"", 249);
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].Path, u"Song.mp3");
-    EXPECT_EQ(entries[1].Path, u"Left_Right");
-    EXPECT_EQ(entries[2].Path, u"Song.mp3");
-    EXPECT_EQ(entries[0].Seconds, 61);
-    EXPECT_EQ(entries[0].Artist, u"Band");
-    EXPECT_EQ(entries[0].Title, u"Song");
-    EXPECT_EQ(PlaylistFileEntries(playlist, u"%tracknumber% - %title%", u"", 0)[0].Path,
-              u"7 - Song.mp3");
-    // Sub-folders: the path below the folder, and only while the whole fits.
-    const Playlist one{u"One", PlaylistKind::Other, {&song}};
-    EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 200)[0].Path,
-              u"Band\\x\\Song.mp3");
-    EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 259 - 15).size(), 1u);
-    EXPECT_TRUE(PlaylistFileEntries(one, u"%title%", u"%artist%\\x", 259 - 14).empty());
-    // And without sub-folders too.
-    EXPECT_EQ(PlaylistFileEntries(one, u"%title%", u"", 259 - 8).size(), 1u);
-    EXPECT_TRUE(PlaylistFileEntries(one, u"%title%", u"", 259 - 7).empty());
+    const auto path = [&](const OneTrack& track, std::u16string_view fileFormat,
+                          std::u16string_view folderFormat, size_t destinationLength) {
+        const auto entry = PlaylistFileEntryOf(track, fileFormat, folderFormat, destinationLength);
+        return entry ? entry->Path : u"(left out)";
+    };
+    const auto entry = PlaylistFileEntryOf(song, u"%title%", u"", 249);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->Seconds, 61);
+    EXPECT_EQ(entry->Artist + u"|" + entry->Title + u"|" + entry->Path, u"Band|Song|Song.mp3");
+    EXPECT_EQ(path(Track(u"Nul", ":iPod_Control:Music:F00:B.mp3"), u"%title%", u"", 0),
+              u"(left out)");
+    EXPECT_EQ(path(Track(u"Up", ":iPod_Control:..:C.mp3"), u"%title%", u"", 0), u"(left out)");
+    EXPECT_EQ(path(Track(u"Left/Right", ":iPod_Control:Music:F01:D"), u"%title%", u"", 249),
+              u"Left_Right");
+    EXPECT_EQ(path(song, u"%tracknumber% - %title%", u"", 0), u"7 - Song.mp3");
+    // With sub-folders or without, the path below the folder while the whole fits.
+    EXPECT_EQ(path(song, u"%title%", u"%artist%\\x", 259 - 15), u"Band\\x\\Song.mp3");
+    EXPECT_EQ(path(song, u"%title%", u"%artist%\\x", 259 - 14), u"(left out)");
+    EXPECT_EQ(path(song, u"%title%", u"", 259 - 8), u"Song.mp3");
+    EXPECT_EQ(path(song, u"%title%", u"", 259 - 7), u"(left out)");
 }
 
 TEST(PlaylistFile, ChooserLabelNamesTheCount) {

@@ -103,20 +103,6 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
     return TRUE;
 }
 
-bool WaitFor(bool wantShown, const std::wstring& className, const std::wstring& caption,
-             double seconds) {
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-    for (;;) {
-        if ((FindVisible(className, caption) != nullptr) == wantShown) {
-            return true;
-        }
-        if (GetTickCount64() > end) {
-            return false;
-        }
-        Sleep(50);
-    }
-}
-
 GUITHREADINFO ThreadOf(HWND window) {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof(thread);
@@ -136,15 +122,14 @@ bool ShowsText(HWND window, const std::wstring& text) {
                        [&](HWND child) { return TextOf(child) == text; });
 }
 
-// Polls `done` for the window of that class and caption until it holds or
-// the time is up.
+// Polls `done` for the visible window of that class and caption, or null
+// while there is none, until it holds or the time is up.
 template <typename Done>
 bool PollWindow(const std::wstring& className, const std::wstring& caption, double seconds,
                 Done done) {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
     for (;;) {
-        HWND window = FindVisible(className, caption);
-        if (window != nullptr && done(window)) {
+        if (done(FindVisible(className, caption))) {
             return true;
         }
         if (GetTickCount64() > end) {
@@ -157,34 +142,36 @@ bool PollWindow(const std::wstring& className, const std::wstring& caption, doub
 // The text of a list view's cell: the list view writes it into memory of
 // its own process, lent to it for the purpose.
 std::string CellText(HWND window, int row, int column) {
+    struct Cell {
+        LVITEMW item;
+        wchar_t text[1024];
+    };
     HWND list = FindWindowExW(window, nullptr, L"SysListView32", nullptr);
     DWORD processId = 0;
     GetWindowThreadProcessId(list, &processId);
     HANDLE process =
         OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (list == nullptr || process == nullptr) {
-        return "none";
-    }
-    constexpr int kLength = 1024;
-    auto* remote = static_cast<BYTE*>(VirtualAllocEx(
-        process, nullptr, sizeof(LVITEMW) + kLength * 2, MEM_COMMIT, PAGE_READWRITE));
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.cchTextMax = kLength;
-    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
-    std::wstring text(kLength, L'\0');
+    auto* lent = static_cast<Cell*>(
+        process ? VirtualAllocEx(process, nullptr, sizeof(Cell), MEM_COMMIT, PAGE_READWRITE)
+                : nullptr);
+    Cell cell{};
+    cell.item.mask = LVIF_TEXT;
+    cell.item.iSubItem = column;
+    cell.item.pszText = lent ? lent->text : nullptr;
+    cell.item.cchTextMax = 1024;
     DWORD_PTR length = 0;
     const bool read =
-        remote != nullptr && WriteProcessMemory(process, remote, &item, sizeof(item), nullptr) &&
+        lent && WriteProcessMemory(process, lent, &cell, sizeof(cell), nullptr) &&
         SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &length) &&
-        ReadProcessMemory(process, item.pszText, text.data(), kLength * 2, nullptr);
-    if (remote != nullptr) {
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+                            reinterpret_cast<LPARAM>(lent), SMTO_ABORTIFHUNG, 2000, &length) &&
+        ReadProcessMemory(process, lent, &cell, sizeof(cell), nullptr);
+    if (lent) {
+        VirtualFreeEx(process, lent, 0, MEM_RELEASE);
     }
-    CloseHandle(process);
-    text.resize(read ? length : 0);
-    return read ? Utf8(text) : "none";
+    if (process) {
+        CloseHandle(process);
+    }
+    return read ? Utf8(std::wstring(cell.text, length)) : "none";
 }
 
 // The rest of the line after the leading blank.
@@ -212,7 +199,10 @@ std::string Answer(const std::string& request) {
             seconds = std::stod(caption.substr(number));
             caption.resize(blank == std::string::npos ? 0 : blank);
         }
-        return WaitFor(verb == "wait", windowClass, Wide(caption), seconds) ? "yes" : "no";
+        const bool wantShown = verb == "wait";
+        const bool done = PollWindow(windowClass, Wide(caption), seconds,
+                                     [&](HWND window) { return (window != nullptr) == wantShown; });
+        return done ? "yes" : "no";
     }
     if (verb == "focus" || verb == "shows" || verb == "moving") {
         double seconds = 10;
@@ -225,6 +215,9 @@ std::string Answer(const std::string& request) {
             caption.resize(std::min(caption.size(), bar));
         }
         const bool done = PollWindow(windowClass, Wide(caption), seconds, [&](HWND window) {
+            if (window == nullptr) {
+                return false;
+            }
             if (verb == "moving") {
                 return (ThreadOf(window).flags & GUI_INMOVESIZE) != 0;
             }
