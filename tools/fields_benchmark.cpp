@@ -79,21 +79,13 @@ itdb::Bytes FullPlayCounts() {
 
 // Opens the database on `drive` through the device dialog, in a new window,
 // and returns the time from the click on OK to the end of the command.
-double TimeOpen(std::unique_ptr<TMainForm>& window, const std::string& drive) {
+double TimeOpenInNewWindow(std::unique_ptr<TMainForm>& window, const std::string& drive) {
     window.reset();
     DiscardQuitRequest();
     window = benchmark::StartMainWindow();
-    Clock::time_point okClicked{};
-    WhenWindowShows dialog(L"Select Your iPod", [&](HWND found) {
-        HWND driveList = GetDlgItem(found, IDC_CBDRIVE);
-        const std::wstring entry = L"(" + std::wstring(1, drive[0]) + L":)";
-        SendMessageW(driveList, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(entry.c_str()));
-        okClicked = Clock::now();
-        PressButton(found, IDOK);
-    });
-    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
-    return dialog.Shown() ? SecondsSince(okClicked) : 1e9;
+    bool dialogShown = false;
+    const double seconds = benchmark::TimeOpen(*window, drive, dialogShown);
+    return dialogShown ? seconds : 1e9;
 }
 
 long RowCount(TMainForm& form) {
@@ -156,11 +148,11 @@ int main(int argc, char** argv) {
         if (!Write(folder + "iTunesDB", plain)) {
             return 1;
         }
-        plainOpen = std::min(plainOpen, TimeOpen(window, drive));
+        plainOpen = std::min(plainOpen, TimeOpenInNewWindow(window, drive));
         if (!Write(folder + "iTunesDB", withFields) || !Write(folder + "Play Counts", playCounts)) {
             return 1;
         }
-        fieldsOpen = std::min(fieldsOpen, TimeOpen(window, drive));
+        fieldsOpen = std::min(fieldsOpen, TimeOpenInNewWindow(window, drive));
         SetWindowTextW(window->FindBox(), L"bossa");
         find = std::min(find, TimeFindKey(*window, VK_RETURN));
         foundRows = RowCount(*window);
@@ -172,7 +164,7 @@ int main(int argc, char** argv) {
     window.reset();
     DiscardQuitRequest();
     SettingsKey::Write(L"ExtraColumns", L"Plays");
-    const double openWithPlays = TimeOpen(window, drive);
+    const double openWithPlays = TimeOpenInNewWindow(window, drive);
     double byTitle = 1e9, byPlays = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         TimeCommand(*window, ID_SORT_TRACKNUMBER);

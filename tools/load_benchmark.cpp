@@ -46,6 +46,7 @@ namespace {
 using benchmark::Clock;
 using benchmark::PlaylistLength;
 using benchmark::SecondsSince;
+using benchmark::TimeOpen;
 using benchmark::TrackCount;
 
 // Runs a command to its end and returns how long it took.
@@ -64,23 +65,6 @@ double TimePlaylistChoice(TMainForm& form, int entry) {
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(IDC_PLAYLIST, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
     return SecondsSince(start);
-}
-
-// Opens the database on `drive` through the device dialog and returns the
-// time from the click on OK to the end of the command.
-double TimeOpen(TMainForm& form, const std::string& drive, bool& dialogShown) {
-    Clock::time_point okClicked{};
-    WhenWindowShows dialog(L"Select Your iPod", [&](HWND found) {
-        HWND driveList = GetDlgItem(found, IDC_CBDRIVE);
-        const std::wstring entry = L"(" + std::wstring(1, drive[0]) + L":)";
-        SendMessageW(driveList, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(entry.c_str()));
-        okClicked = Clock::now();
-        PressButton(found, IDOK);
-    });
-    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
-    dialogShown = dialog.Shown();
-    return SecondsSince(okClicked);
 }
 
 // Presses Down `keys` times from the first row, each key handled before the

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <random>
 
+#include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "artwork_builder.h"
 
@@ -133,6 +134,23 @@ double TimeFolderCommand(TMainForm& form, int id) {
     });
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
     return dialog.Shown() ? SecondsSince(dialogGone) : -1;
+}
+
+// Opens the database on `drive` through the device dialog and returns the
+// time from the click on OK to the end of the command.
+double TimeOpen(TMainForm& form, const std::string& drive, bool& dialogShown) {
+    Clock::time_point okClicked{};
+    WhenWindowShows dialog(L"Select Your iPod", [&](HWND found) {
+        HWND driveList = GetDlgItem(found, IDC_CBDRIVE);
+        const std::wstring entry = L"(" + std::wstring(1, drive[0]) + L":)";
+        SendMessageW(driveList, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(entry.c_str()));
+        okClicked = Clock::now();
+        PressButton(found, IDOK);
+    });
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
+    dialogShown = dialog.Shown();
+    return SecondsSince(okClicked);
 }
 
 }  // namespace benchmark

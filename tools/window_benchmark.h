@@ -46,6 +46,11 @@ std::unique_ptr<TMainForm> StartMainWindow();
 
 double SecondsSince(Clock::time_point start);
 
+// Opens the database on `drive` through the device dialog and returns the
+// time from the click on OK to the end of the command; `dialogShown` says
+// whether the dialog came.
+double TimeOpen(TMainForm& form, const std::string& drive, bool& dialogShown);
+
 // Runs a command that asks for a folder, answering OK in the folder dialog,
 // and returns the time from the end of the dialog to the end of the command
 // (the dialog's own teardown is the shell's work, not the command's); -1

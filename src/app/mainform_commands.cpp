@@ -72,14 +72,12 @@ void TMainForm::RunCommand(int id) {
             ActionViewAlbumArtExecute();
             break;
         case ID_VIEW_PLAYLIST:
-            // The list shows and hides with the toolbar; hidden, it takes
-            // no keys.
-            if (IsBarVisible(Bar::Toolbar)) {
-                playlists_->Focus();
-            }
-            break;
         case ID_VIEW_FIND:
-            find_->Focus();
+            // The playlist list and the find box show and hide with the
+            // toolbar; hidden, they take no keys.
+            if (IsBarVisible(Bar::Toolbar)) {
+                id == ID_VIEW_PLAYLIST ? playlists_->Focus() : find_->Focus();
+            }
             break;
         case ID_HELP_ABOUT:
             ActionHelpAboutExecute();

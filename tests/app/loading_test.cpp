@@ -932,8 +932,10 @@ TEST_F(PlaylistTest, NoChangeOfPlaylistWhileBusyAndTheBandGoesWithTheToolbar) {
     Command(ID_VIEW_TOOLBAR);
     EXPECT_FALSE(BandVisible());
     SetFocus(form_->TrackList());
-    Command(ID_VIEW_PLAYLIST);  // Ctrl+L: no keys into a hidden list
-    EXPECT_EQ(GetFocus(), form_->TrackList());
+    for (const int id : {ID_VIEW_PLAYLIST, ID_VIEW_FIND}) {
+        Command(id);  // Ctrl+L, Ctrl+F: no keys into a hidden band
+        EXPECT_EQ(GetFocus(), form_->TrackList());
+    }
     Command(ID_VIEW_MENUBAR);
     EXPECT_FALSE(IsWindowVisible(form_->CoolBar()));
     Command(ID_VIEW_TOOLBAR);
