@@ -16,8 +16,3 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 
 # Self-contained executables: nothing but the system's DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# -O2, as the program has always been measured; the compiler's Release
-# default of -O3 only makes it bigger.
-set(CMAKE_C_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
