@@ -170,9 +170,8 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
         DeleteFileW(temporary.c_str());
         return ReportFailure(source, target, win::ImagingErrorText(result));
     }
-    const DWORD flushError = win::FlushToDisk(temporary);
     if (const auto notPlaced =
-            PlaceFinished(temporary, flushError, target, replace, policy, fail)) {
+            PlaceFinished(temporary, ERROR_SUCCESS, target, replace, policy, fail)) {
         return *notPlaced;
     }
     folders_.Add(folder, kCoverName);

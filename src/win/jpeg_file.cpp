@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "win/file_output.h"
 #include "win/shell_folders.h"  // SystemErrorText
 
 namespace win {
@@ -54,26 +55,15 @@ JpegWriter::~JpegWriter() {
     }
 }
 
-HRESULT JpegWriter::Write(const std::wstring& path, const Picture& picture) {
-    if (!factory_) {
-        return REGDB_E_CLASSNOTREG;
-    }
+HRESULT JpegWriter::Encode(IStream* target, const Picture& picture) {
     const UINT stride = (static_cast<UINT>(picture.Width) * 3 + 3) & ~3u;
     std::vector<BYTE> rows = BgrRows(picture, stride);
 
-    IWICStream* rawStream = nullptr;
-    HRESULT result = factory_->CreateStream(&rawStream);
-    const ComPtr<IWICStream> stream(rawStream);
-    if (SUCCEEDED(result)) {
-        result = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-    }
     IWICBitmapEncoder* rawEncoder = nullptr;
-    if (SUCCEEDED(result)) {
-        result = factory_->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &rawEncoder);
-    }
+    HRESULT result = factory_->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &rawEncoder);
     const ComPtr<IWICBitmapEncoder> encoder(rawEncoder);
     if (SUCCEEDED(result)) {
-        result = encoder->Initialize(stream.get(), WICBitmapEncoderNoCache);
+        result = encoder->Initialize(target, WICBitmapEncoderNoCache);
     }
     IWICBitmapFrameEncode* rawFrame = nullptr;
     IPropertyBag2* rawOptions = nullptr;
@@ -110,6 +100,39 @@ HRESULT JpegWriter::Write(const std::wstring& path, const Picture& picture) {
         result = encoder->Commit();
     }
     return result;
+}
+
+HRESULT JpegWriter::Write(const std::wstring& path, const Picture& picture) {
+    if (!factory_) {
+        return REGDB_E_CLASSNOTREG;
+    }
+    // Encoded in memory and written with one call: the encoder's many small
+    // writes would each cost a call into the file system.
+    IStream* rawMemory = nullptr;
+    HRESULT result = CreateStreamOnHGlobal(nullptr, TRUE, &rawMemory);
+    const ComPtr<IStream> memory(rawMemory);
+    if (SUCCEEDED(result)) {
+        result = Encode(memory.get(), picture);
+    }
+    STATSTG size{};
+    HGLOBAL block = nullptr;
+    if (SUCCEEDED(result)) {
+        result = memory->Stat(&size, STATFLAG_NONAME);
+    }
+    if (SUCCEEDED(result)) {
+        result = GetHGlobalFromStream(memory.get(), &block);
+    }
+    if (FAILED(result)) {
+        return result;
+    }
+    const auto* bytes = static_cast<const char*>(GlobalLock(block));
+    const UniqueFile file = CreateForWriting(path);
+    const bool written = bytes != nullptr && file &&
+                         WriteBytes(file.get(), {bytes, size.cbSize.LowPart}) &&
+                         FlushFileBuffers(file.get());
+    const DWORD error = written ? ERROR_SUCCESS : GetLastError();
+    GlobalUnlock(block);
+    return written ? S_OK : HRESULT_FROM_WIN32(error == ERROR_SUCCESS ? ERROR_WRITE_FAULT : error);
 }
 
 std::wstring ImagingErrorText(HRESULT result) {

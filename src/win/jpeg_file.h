@@ -34,11 +34,13 @@ public:
     ~JpegWriter();
 
     // Writes the picture to `path`, replacing any file there, at its own
-    // size and kJpegQuality. S_OK, or the failure; the file may then be
-    // left partly written.
+    // size and kJpegQuality, and has the system write it to the disk. S_OK,
+    // or the failure; the file may then be left partly written.
     HRESULT Write(const std::wstring& path, const Picture& picture);
 
 private:
+    HRESULT Encode(IStream* target, const Picture& picture);
+
     bool comStarted_ = false;
     ComPtr<IWICImagingFactory> factory_;
 };
