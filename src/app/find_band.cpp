@@ -7,6 +7,7 @@
 
 #include "app/mainform.h"
 #include "app/resource_ids.h"
+#include "win/cool_bar.h"
 #include "win/pixel_layout.h"
 #include "win/wide_text.h"
 
@@ -27,14 +28,7 @@ FindBand::FindBand(TMainForm& form, HWND coolBar) : form_(form), coolBar_(coolBa
         !SetWindowSubclass(edit_, EditProcedure, 0, reinterpret_cast<DWORD_PTR>(this))) {
         throw std::runtime_error("Cannot create the find box.");
     }
-    REBARBANDINFOW band{};
-    band.cbSize = sizeof(band);
-    band.fMask = RBBIM_CHILD | RBBIM_STYLE | RBBIM_TEXT | RBBIM_ID;
-    band.fStyle = RBBS_CHILDEDGE;
-    band.lpText = const_cast<wchar_t*>(kBandText);
-    band.hwndChild = edit_;
-    band.wID = IDC_FIND;
-    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+    win::AppendBand(coolBar, edit_, 0, kBandText, IDC_FIND);
 }
 
 void FindBand::Scale(HFONT font, int dpi) {

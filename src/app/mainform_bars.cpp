@@ -17,6 +17,7 @@
 #include "app/actions.h"
 #include "app/command_images.h"
 #include "app/resource_ids.h"
+#include "win/cool_bar.h"
 #include "win/pixel_layout.h"
 #include "win/wide_text.h"
 
@@ -75,16 +76,6 @@ HWND CreateBandToolbar(HWND coolBar, HWND owner) {
     SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolbar, TB_SETPARENT, reinterpret_cast<WPARAM>(owner), 0);
     return toolbar;
-}
-
-// Appends a band holding `child`; its size comes with the window's DPI.
-void AddBand(HWND coolBar, HWND child, UINT style) {
-    REBARBANDINFOW band{};
-    band.cbSize = sizeof(band);
-    band.fMask = RBBIM_CHILD | RBBIM_STYLE;
-    band.fStyle = RBBS_CHILDEDGE | style;
-    band.hwndChild = child;
-    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
 }
 
 // The band at `index` is never smaller than `minimum`.
@@ -164,7 +155,7 @@ void TMainForm::CreateMenuBar() {
         tb.iString = reinterpret_cast<INT_PTR>(button.Caption);
         SendMessageW(toolBar1_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
     }
-    AddBand(coolBar_, toolBar1_, 0);
+    win::AppendBand(coolBar_, toolBar1_, 0);
 }
 
 void TMainForm::CreateCommandToolbar() {
@@ -187,7 +178,7 @@ void TMainForm::CreateCommandToolbar() {
         }
         SendMessageW(toolBar2_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
     }
-    AddBand(coolBar_, toolBar2_, RBBS_BREAK);
+    win::AppendBand(coolBar_, toolBar2_, RBBS_BREAK);
 }
 
 void TMainForm::CreateTrackList() {

@@ -9,6 +9,7 @@
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "core/itdbparser.h"
+#include "win/cool_bar.h"
 #include "win/pixel_layout.h"
 #include "win/wide_text.h"
 
@@ -29,14 +30,7 @@ PlaylistChooser::PlaylistChooser(TMainForm& form, HWND coolBar) : form_(form), c
     if (comboBox_ == nullptr) {
         throw std::runtime_error("Cannot create the playlist list.");
     }
-    REBARBANDINFOW band{};
-    band.cbSize = sizeof(band);
-    band.fMask = RBBIM_CHILD | RBBIM_STYLE | RBBIM_TEXT | RBBIM_ID;
-    band.fStyle = RBBS_CHILDEDGE;
-    band.lpText = const_cast<wchar_t*>(kBandText);
-    band.hwndChild = comboBox_;
-    band.wID = IDC_PLAYLIST;
-    SendMessageW(coolBar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+    win::AppendBand(coolBar, comboBox_, 0, kBandText, IDC_PLAYLIST);
     Reset(nullptr);
 }
 
