@@ -23,7 +23,6 @@ TEST(TrackColumns, ExtraColumnsAreNamedByTheirHeadersInTheListsOrder) {
     for (const auto& [names, columns] : cases) {
         EXPECT_EQ(ExtraColumnsNamed(names), columns) << names;
     }
-    EXPECT_EQ(ExtraColumnNames(std::vector{Genre, LastPlayed}), "Genre,Last Played");
     EXPECT_EQ(ExtraColumnsNamed(ExtraColumnNames(ExtraColumns())),
               std::vector(ExtraColumns().begin(), ExtraColumns().end()));
 }
@@ -62,11 +61,6 @@ TEST(TrackColumns, NumbersAndDatesOrderByValueWithEmptyValuesFirst) {
               (std::vector<std::u16string>{u"", u"1950-06-15 12:34", u"2024-02-29 08:05",
                                            u"2039-03-04 05:06"}));
     EXPECT_EQ(SortedTexts(Disc, tracks), (std::vector<std::u16string>{u"", u"1", u"1/2", u"2/2"}));
-    for (const TrackColumnId id : ExtraColumns()) {
-        const ColumnOrder& order = ColumnOf(id).Order;
-        EXPECT_EQ(order.Comparison == ColumnComparison::Utf16Texts,
-                  id == Genre || id == Composer || id == Comment);
-    }
 }
 
 }  // namespace
