@@ -40,8 +40,10 @@ void PlaylistExport::Run() {
         names.push_back(playlist->Name);
     }
     const std::vector<std::u16string> fileNames = PlaylistFileNames(names);
-    fileFormat_ = Utf16FromAnsi(form_.Settings().GetFileFormat());
-    folderFormat_ = Utf16FromAnsi(form_.Settings().GetFolderFormat());
+    const TrackFind& find = form_.FindWords();
+    entryLines_.emplace(Utf16FromAnsi(form_.Settings().GetFileFormat()),
+                        Utf16FromAnsi(form_.Settings().GetFolderFormat()), destination_.size(),
+                        [&find](const OneTrack& track) { return find.Matches(track); });
     ClashPolicy policy(form_.Settings().GetOverwriteFiles());
     form_.SetStatusText("Exporting playlists:");
     int written = 0;
@@ -115,13 +117,8 @@ bool PlaylistExport::WriteEntries(HANDLE file, const Playlist& playlist) {
     PlaylistFileWriter writer(
         [file](std::string_view bytes) { return win::WriteBytes(file, bytes); });
     for (const OneTrack* member : playlist.Members) {
-        // While the find box narrows the rows, a playlist holds what it finds.
-        if (!form_.FindWords().Matches(*member)) {
-            continue;
-        }
-        const std::optional<PlaylistFileEntry> entry =
-            PlaylistFileEntryOf(*member, fileFormat_, folderFormat_, destination_.size());
-        if (entry && !writer.WriteEntry(*entry)) {
+        const std::string_view lines = entryLines_->Of(*member);
+        if (!lines.empty() && !writer.WriteLines(lines)) {
             return false;
         }
         if (shownNowAndThen_.Due()) {

@@ -11,11 +11,13 @@
 #include <windows.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "app/destination_folders.h"
 #include "core/extraction_rules.h"
 #include "core/playlist.h"
+#include "core/playlist_file.h"
 #include "core/update_throttle.h"
 
 class TMainForm;
@@ -45,9 +47,8 @@ private:
     Outcome ReportFailure(const std::u16string& target, DWORD error);
 
     TMainForm& form_;
-    std::u16string destination_;  // the chosen folder and a backslash
-    std::u16string fileFormat_;
-    std::u16string folderFormat_;
+    std::u16string destination_;                    // the chosen folder and a backslash
+    std::optional<PlaylistEntryLines> entryLines_;  // of the chosen folder
     DestinationFolders folders_;
     UpdateThrottle shownNowAndThen_{std::chrono::milliseconds(200)};
 };

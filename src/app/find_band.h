@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "core/track_find.h"
 
 class TMainForm;
@@ -26,6 +28,9 @@ public:
     void Scale(HFONT font, int dpi);
     // The words applied last.
     const TrackFind& Find() const { return find_; }
+    // The tracks of the database read, whose texts the words are looked for
+    // in; none once it is released.
+    void SetTracks(const std::vector<const OneTrack*>& tracks) { find_.SetTracks(tracks); }
 
     void Focus();
     // The text of the box changed: the pause starts again.

@@ -68,6 +68,9 @@ void TMainForm::ReleaseDatabase() {
     if (albumArt_) {
         albumArt_->Forget();
     }
+    if (find_) {
+        find_->SetTracks({});
+    }
     Parser.reset();
 }
 
@@ -105,6 +108,7 @@ void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
     for (Parser->First(); Parser->HasNext();) {
         listed_.push_back(Parser->Next());
     }
+    find_->SetTracks(listed_);
     listedPlaylist_.reset();
     waitCursor.reset();
     if (FindWords().Active()) {

@@ -103,10 +103,43 @@ PlaylistFileWriter::PlaylistFileWriter(BlockWriter::WriteBlock write, size_t blo
 }
 
 bool PlaylistFileWriter::WriteEntry(const PlaylistFileEntry& entry) {
-    const std::string lines = "#EXTINF:" + std::to_string(entry.Seconds) + "," +
-                              Utf8FromUtf16(EntryInfo(entry)) + "\r\n" + Utf8FromUtf16(entry.Path) +
-                              "\r\n";
-    return output_.Append(lines);
+    return output_.Append(PlaylistEntryText(entry));
+}
+
+std::string PlaylistEntryText(const PlaylistFileEntry& entry) {
+    return "#EXTINF:" + std::to_string(entry.Seconds) + "," + Utf8FromUtf16(EntryInfo(entry)) +
+           "\r\n" + Utf8FromUtf16(entry.Path) + "\r\n";
+}
+
+PlaylistEntryLines::PlaylistEntryLines(std::u16string fileFormat, std::u16string folderFormat,
+                                       size_t destinationLength, Filter listed)
+    : fileFormat_(std::move(fileFormat)),
+      folderFormat_(std::move(folderFormat)),
+      destinationLength_(destinationLength),
+      listed_(std::move(listed)) {}
+
+std::string_view PlaylistEntryLines::Of(const OneTrack& track) {
+    if (const auto kept = kept_.find(&track); kept != kept_.end()) {
+        return kept->second;
+    }
+    // A map entry and its block cost about this beyond the lines.
+    constexpr size_t kEntryBytes = 64;
+    std::string lines = LinesOf(track);
+    if (keptBytes_ + lines.size() + kEntryBytes > kMostKeptBytes) {
+        latest_ = std::move(lines);
+        return latest_;
+    }
+    keptBytes_ += lines.size() + kEntryBytes;
+    return kept_.emplace(&track, std::move(lines)).first->second;
+}
+
+std::string PlaylistEntryLines::LinesOf(const OneTrack& track) const {
+    if (listed_ && !listed_(track)) {
+        return {};
+    }
+    const std::optional<PlaylistFileEntry> entry =
+        PlaylistFileEntryOf(track, fileFormat_, folderFormat_, destinationLength_);
+    return entry ? PlaylistEntryText(*entry) : std::string();
 }
 
 std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16string_view reason) {

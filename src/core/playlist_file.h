@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "block_writer.h"
@@ -34,8 +36,10 @@ class PlaylistFileWriter {
 public:
     explicit PlaylistFileWriter(BlockWriter::WriteBlock write,
                                 size_t blockSize = BlockWriter::DefaultBlockSize);
-    // Both return false once a block could not be written.
+    // All three return false once a block could not be written.
     bool WriteEntry(const PlaylistFileEntry& entry);
+    // An entry's two lines as PlaylistEntryLines gives them.
+    bool WriteLines(std::string_view lines) { return output_.Append(lines); }
     bool Finish() { return output_.Finish(); }
 
 private:
@@ -52,6 +56,41 @@ std::optional<PlaylistFileEntry> PlaylistFileEntryOf(const OneTrack& track,
                                                      std::u16string_view fileFormat,
                                                      std::u16string_view folderFormat,
                                                      size_t destinationLength);
+
+// The two lines of an entry in a playlist file, as PlaylistFileWriter
+// writes them.
+std::string PlaylistEntryText(const PlaylistFileEntry& entry);
+
+// The lines of each track in the playlist files of one export, worked out
+// once for each track however many times the playlists hold it: a
+// playlist of a million entries costs little more than writing them.
+class PlaylistEntryLines {
+public:
+    // Whether a track is listed at all (while the find box narrows the rows,
+    // a playlist holds what it finds).
+    using Filter = std::function<bool(const OneTrack&)>;
+    // The most memory the lines kept take, in bytes; the lines of tracks
+    // beyond are worked out again each time.
+    static constexpr size_t kMostKeptBytes = size_t{64} << 20;
+
+    // The entries as PlaylistFileEntryOf makes them for that folder.
+    PlaylistEntryLines(std::u16string fileFormat, std::u16string folderFormat,
+                       size_t destinationLength, Filter listed);
+    // The two lines of `track`'s entry, or nothing for a track left out;
+    // valid until the next call.
+    std::string_view Of(const OneTrack& track);
+
+private:
+    std::string LinesOf(const OneTrack& track) const;
+
+    std::u16string fileFormat_;
+    std::u16string folderFormat_;
+    size_t destinationLength_;
+    Filter listed_;
+    std::unordered_map<const OneTrack*, std::string> kept_;
+    size_t keptBytes_ = 0;
+    std::string latest_;  // the lines of a track not kept
+};
 
 // The text of the box shown when a playlist file cannot be written; `reason`
 // is the system's text for the error, which as a rule ends in a line break.

@@ -138,6 +138,19 @@ bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\u3000' || c == u'\r' || c == u'\n';
 }
 
+// The five texts a find looks in, folded and each followed by a line feed.
+std::u16string FoldedTexts(const OneTrack& track) {
+    std::u16string folded;
+    for (const std::u16string* text : {&track.GetTitle(), &track.GetArtist(), &track.GetAlbum(),
+                                       &track.GetGenre(), &track.GetComposer()}) {
+        for (const char16_t c : *text) {
+            AppendFolded(folded, c);
+        }
+        folded += u'\n';
+    }
+    return folded;
+}
+
 }  // namespace
 
 std::u16string FoldedForFind(std::u16string_view text) {
@@ -161,36 +174,76 @@ bool TrackFind::SetText(std::u16string_view typed) {
         }
         start = end + 1;
     }
-    if (words == words_) {
+    const bool same =
+        std::equal(words.begin(), words.end(), words_.begin(), words_.end(),
+                   [](const std::u16string& a, const Word& b) { return a == b.Text; });
+    if (same) {
         return false;
     }
-    words_ = std::move(words);
+    words_.clear();
+    for (std::u16string& word : words) {
+        words_.push_back(Prepared(std::move(word)));
+    }
     return true;
 }
 
-bool TrackFind::Matches(const OneTrack& track) const {
-    const std::u16string* texts[] = {&track.GetTitle(), &track.GetArtist(), &track.GetAlbum(),
-                                     &track.GetGenre(), &track.GetComposer()};
-    // Which words are still to be found; each text is folded once.
-    std::vector<char> found(words_.size(), 0);
-    size_t remaining = words_.size();
-    std::u16string folded;
-    for (const std::u16string* text : texts) {
-        folded.clear();
-        for (const char16_t c : *text) {
-            AppendFolded(folded, c);
+void TrackFind::SetTracks(const std::vector<const OneTrack*>& tracks) {
+    folded_ = {};
+    // A map entry and its text's block cost about this beyond the text.
+    constexpr size_t kEntryBytes = 64;
+    size_t held = 0;
+    for (const OneTrack* track : tracks) {
+        if (folded_.contains(track)) {
+            continue;
         }
-        for (size_t i = 0; i < words_.size(); ++i) {
-            if (!found[i] && folded.find(words_[i]) != std::u16string::npos) {
-                found[i] = 1;
-                --remaining;
-            }
+        std::u16string texts = FoldedTexts(*track);
+        held += texts.size() * sizeof(char16_t) + kEntryBytes;
+        if (held > kMostFoldedBytes) {
+            return;
         }
-        if (remaining == 0) {
+        folded_.emplace(track, std::move(texts));
+    }
+}
+
+TrackFind::Word TrackFind::Prepared(std::u16string text) {
+    Word word{std::move(text), {}};
+    word.Border.assign(word.Text.size(), 0);
+    uint32_t border = 0;
+    for (size_t i = 1; i < word.Text.size(); ++i) {
+        while (border > 0 && word.Text[i] != word.Text[border]) {
+            border = word.Border[border - 1];
+        }
+        if (word.Text[i] == word.Text[border]) {
+            ++border;
+        }
+        word.Border[i] = border;
+    }
+    return word;
+}
+
+bool TrackFind::Contains(std::u16string_view text, const Word& word) {
+    const size_t length = word.Text.size();
+    size_t matched = 0;
+    for (const char16_t c : text) {
+        while (matched > 0 && word.Text[matched] != c) {
+            matched = word.Border[matched - 1];
+        }
+        if (word.Text[matched] == c && ++matched == length) {
             return true;
         }
     }
-    return remaining == 0;
+    return false;
+}
+
+bool TrackFind::Matches(const OneTrack& track) const {
+    if (words_.empty()) {
+        return true;
+    }
+    const auto kept = folded_.find(&track);
+    const std::u16string foldedHere = kept == folded_.end() ? FoldedTexts(track) : std::u16string();
+    const std::u16string_view texts = kept == folded_.end() ? foldedHere : kept->second;
+    return std::all_of(words_.begin(), words_.end(),
+                       [texts](const Word& word) { return Contains(texts, word); });
 }
 
 std::vector<const OneTrack*> TrackFind::Found(const std::vector<const OneTrack*>& tracks) const {

@@ -121,6 +121,22 @@ TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
     EXPECT_EQ(path(song, u"%title%", u"%artist%\\x", 259 - 14), u"(left out)");
     EXPECT_EQ(path(song, u"%title%", u"", 259 - 8), u"Song.mp3");
     EXPECT_EQ(path(song, u"%title%", u"", 259 - 7), u"(left out)");
+
+    // One export's lines: each track's worked out once, the tracks the find
+    // leaves out and those refused without any.
+    const OneTrack refused = Track(u"Nul", ":iPod_Control:Music:F00:B.mp3");
+    const OneTrack unlisted = Track(u"Other", ":iPod_Control:Music:F00:C.mp3");
+    int asked = 0;
+    PlaylistEntryLines lines(u"%title%", u"", 3, [&](const OneTrack& track) {
+        ++asked;
+        return &track != &unlisted;
+    });
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(lines.Of(song), PlaylistEntryText(*entry));
+        EXPECT_EQ(lines.Of(refused), "");
+        EXPECT_EQ(lines.Of(unlisted), "");
+    }
+    EXPECT_EQ(asked, 3);
 }
 
 TEST(PlaylistFile, ChooserLabelNamesTheCount) {

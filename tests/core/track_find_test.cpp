@@ -33,9 +33,8 @@ TEST(TrackFind, EveryWordInOneOfTheFiveTexts) {
     track.SetGenre(u"R&B");
     track.SetComposer(u"Rich Harrison");
     track.SetComment(u"comment words are not searched");
-    TrackFind find;
-    EXPECT_FALSE(find.Active());
-    EXPECT_TRUE(find.Matches(track));
+    OneTrack repeats;  // words whose search must step back inside themselves
+    repeats.SetTitle(u"aaab abaabab");
     const std::pair<std::u16string, bool> cases[] = {
         {u"beyonce", true},
         {u"  BEYONC\u00C9\tlove ", true},
@@ -45,12 +44,29 @@ TEST(TrackFind, EveryWordInOneOfTheFiveTexts) {
         {u"comment", false},
         {u"lovebeyonce", false},
         {u"ich", true},
+        {u"aab", false},
     };
-    for (const auto& [typed, matches] : cases) {
-        EXPECT_TRUE(find.SetText(typed)) << typed.size();
-        EXPECT_TRUE(find.Active());
-        EXPECT_EQ(find.Matches(track), matches) << find.Active();
+    // The same answers from texts folded as they are met and folded once.
+    for (const bool foldedOnce : {false, true}) {
+        TrackFind find;
+        EXPECT_FALSE(find.Active());
+        EXPECT_TRUE(find.Matches(track));
+        find.SetTracks(foldedOnce ? std::vector<const OneTrack*>{&track, &repeats}
+                                  : std::vector<const OneTrack*>{});
+        for (const auto& [typed, matches] : cases) {
+            EXPECT_TRUE(find.SetText(typed)) << typed.size();
+            EXPECT_TRUE(find.Active());
+            EXPECT_EQ(find.Matches(track), matches) << foldedOnce;
+        }
+        for (const std::u16string typed : {u"aab", u"abab", u"AAAB BAAB"}) {
+            find.SetText(typed);
+            EXPECT_TRUE(find.Matches(repeats)) << foldedOnce << typed.size();
+        }
+        find.SetText(u"abb");
+        EXPECT_FALSE(find.Matches(repeats));
     }
+    TrackFind find;
+    EXPECT_TRUE(find.SetText(u"ich"));
     EXPECT_FALSE(find.SetText(u"ich "));  // the same words
     EXPECT_TRUE(find.SetText(u" \t"));
     EXPECT_FALSE(find.Active());
