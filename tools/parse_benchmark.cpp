@@ -3,6 +3,9 @@
 // records it keeps.
 //
 //   parse-benchmark [TRACKS] [ROUNDS]    defaults: 40000 tracks, 7 rounds
+//   parse-benchmark --write FILE [TRACKS]
+//                                        writes the ordinary database only, for
+//                                        timing trackhaul-dump as a whole process
 //
 // The database has a playlist set of filler bytes before and after the track
 // set; every track item has a 388-byte header and eight data objects. Its
@@ -526,6 +529,13 @@ void operator delete[](void* pointer, size_t) noexcept {
 }
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--write") {
+        const int count = argc > 3 ? std::atoi(argv[3]) : 40000;
+        return count > 0 &&
+                       itdb::WriteFile(argv[2], itdb::RealisticDatabase(RealisticTracks(count)))
+                   ? 0
+                   : 1;
+    }
     const int trackCount = argc > 1 ? std::atoi(argv[1]) : 40000;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 7;
     if (trackCount <= 0 || rounds <= 0) {

@@ -299,6 +299,11 @@ private:
     std::vector<std::pair<std::string, uint32_t>> names_;
 };
 
+bool ArtworkIndex::StoreExists(const std::string& artworkFolder) {
+    BufferedInput input;
+    return !artworkFolder.empty() && input.Open(artworkFolder + "ArtworkDB");
+}
+
 void ArtworkIndex::Read(const std::string& artworkFolder, MemoryBudget& budget) {
     folder_ = artworkFolder;
     BufferedInput input;

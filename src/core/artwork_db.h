@@ -31,6 +31,9 @@ public:
     // out, the read ends with the pictures before. A missing or damaged store
     // gives fewer or no pictures.
     void Read(const std::string& artworkFolder, MemoryBudget& budget);
+    // Whether `artworkFolder` holds an ArtworkDB that can be opened: without
+    // one, no track has a picture.
+    static bool StoreExists(const std::string& artworkFolder);
 
     // The picture of a track, by the track's links: its image id (0 for
     // none) and its database id; -1 when it has none.

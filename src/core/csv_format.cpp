@@ -1,5 +1,7 @@
 #include "csv_format.h"
 
+#include <bit>
+#include <cstring>
 #include <string>
 
 std::u16string CsvHeaderLine(std::span<const TrackColumnId> columns) {
@@ -15,16 +17,15 @@ std::u16string CsvHeaderLine(std::span<const TrackColumnId> columns) {
 }
 
 void AppendQuotedField(std::u16string& line, std::u16string_view text) {
+    text = text.substr(0, text.find(u'\0'));
     line += u'"';
-    for (const char16_t unit : text) {
-        if (unit == u'\0') {
-            break;
-        }
-        if (unit == u'"') {
-            line += u'"';
-        }
-        line += unit;
+    // Whole runs between quotes at once: a text rarely holds one.
+    for (size_t quote; (quote = text.find(u'"')) != std::u16string_view::npos;) {
+        line.append(text.substr(0, quote + 1));
+        line += u'"';
+        text.remove_prefix(quote + 1);
     }
+    line.append(text);
     line += u'"';
 }
 
@@ -53,9 +54,15 @@ std::string Utf16LeBytes(std::u16string_view text, bool withByteOrderMark) {
     if (withByteOrderMark) {
         bytes += "\xFF\xFE";
     }
-    for (const char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
+    const size_t start = bytes.size();
+    bytes.resize(start + text.size() * 2);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes.data() + start, text.data(), text.size() * 2);
+    } else {
+        for (size_t i = 0; i < text.size(); ++i) {
+            bytes[start + 2 * i] = static_cast<char>(text[i] & 0xFF);
+            bytes[start + 2 * i + 1] = static_cast<char>(text[i] >> 8);
+        }
     }
     return bytes;
 }

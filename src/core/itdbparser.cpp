@@ -100,8 +100,12 @@ public:
             return 0;
         }
         uint64_t value = 0;
-        for (int32_t i = field.Width - 1; i >= 0; --i) {
-            value = value << 8 | bytes_[field.Offset + i];
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&value, bytes_ + field.Offset, static_cast<size_t>(field.Width));
+        } else {
+            for (int32_t i = field.Width - 1; i >= 0; --i) {
+                value = value << 8 | bytes_[field.Offset + i];
+            }
         }
         return value;
     }
@@ -154,18 +158,13 @@ bool ReadTag(BufferedInput& input, const char (&expected)[5]) {
     return input.Read(tag, 4) == 4 && std::memcmp(tag, expected, 4) == 0;
 }
 
-// Reads an object's string as UTF-16 little-endian, positioned 16 bytes
-// into the object: at most kLongestText bytes of it, in whole code units;
-// the rest is passed over, but its last byte must be there all the same.
+// Reads a string of `length` bytes at the input's position as UTF-16
+// little-endian: at most kLongestText bytes of it, in whole code units; the
+// rest is passed over, but its last byte must be there all the same.
 // `charge` is told the bytes to be kept before they are read and may refuse
 // them.
 template <typename Charge>
-bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) {
-    int32_t length = 0;
-    if (!input.Skip(kStringLengthGap) || !ReadInt32(input, length) || length < 0 ||
-        !input.Skip(kStringTextGap)) {
-        return false;
-    }
+bool ReadUnits(BufferedInput& input, int32_t length, std::u16string& text, Charge charge) {
     const int32_t kept = std::min(length, ITDBParser::kLongestText) / 2 * 2;
     if (!charge(static_cast<size_t>(kept))) {
         return false;
@@ -183,6 +182,14 @@ bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) 
     const int64_t passedOver = length - kept;
     uint8_t lastByte = 0;
     return passedOver == 0 || (input.Skip(passedOver - 1) && input.Read(&lastByte, 1) == 1);
+}
+
+// Reads an object's string, positioned 16 bytes into the object.
+template <typename Charge>
+bool ReadStringUnits(BufferedInput& input, std::u16string& text, Charge charge) {
+    int32_t length = 0;
+    return input.Skip(kStringLengthGap) && ReadInt32(input, length) && length >= 0 &&
+           input.Skip(kStringTextGap) && ReadUnits(input, length, text, charge);
 }
 
 // A compressed database holds a zlib stream where an ordinary one has its
@@ -246,16 +253,22 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     const int32_t wanted = limit < 0 ? count : std::min(count, limit);
     // A track's record and its place in the list, beside its texts.
     constexpr size_t kTrackBytes = sizeof(OneTrack) + 4 * sizeof(void*);
+    // Without an artwork store no track has a picture, and the links that
+    // would find it are not kept.
+    const std::string artworkFolder = ArtworkFolderOf(databasePath_);
+    const bool withArtwork = ArtworkIndex::StoreExists(artworkFolder);
     int32_t read = 0;
     while (read < wanted) {
         TrackLinks links;
         std::unique_ptr<OneTrack> track = ReadTrack(input, links);
         if (!track || !budget_.Charge(kTrackBytes) ||
             !trackIds_.Add(links.TrackId, track.get(), budget_) ||
-            !budget_.MakeRoom(artworkLinks_)) {
+            (withArtwork && !budget_.MakeRoom(artworkLinks_))) {
             break;
         }
-        artworkLinks_.emplace_back(track.get(), links);
+        if (withArtwork) {
+            artworkLinks_.emplace_back(track.get(), links);
+        }
         tracks_.push_back(std::move(track));
         ++read;
     }
@@ -264,14 +277,14 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
         ReadPlaylists(input, trackSetEnd);
     }
     MergeSinceSync();
-    if (read > 0) {
-        ReadArtwork();
+    if (withArtwork && read > 0) {
+        ReadArtwork(artworkFolder);
     }
     return read;
 }
 
-void ITDBParser::ReadArtwork() {
-    artwork_.Read(ArtworkFolderOf(databasePath_), budget_);
+void ITDBParser::ReadArtwork(const std::string& artworkFolder) {
+    artwork_.Read(artworkFolder, budget_);
     for (const auto& [track, links] : artworkLinks_) {
         track->SetArtwork(artwork_.Find(links.ArtworkId, links.DatabaseId));
     }
@@ -425,7 +438,8 @@ bool ITDBParser::ReadTextObject(BufferedInput& input, int32_t totalLength, OneTr
     if (totalLength >= kTextOffset && input.Skip(kStringLengthGap) && ReadInt32(input, length) &&
         length >= 0 && length <= totalLength - kTextOffset) {
         std::u16string text;
-        if (!input.SeekTo(objectStart + kObjectFieldsRead) || !ReadWideString(input, text)) {
+        const auto charge = [this](size_t bytes) { return budget_.Charge(bytes); };
+        if (!input.Skip(kStringTextGap) || !ReadUnits(input, length, text, charge)) {
             return false;
         }
         (track.*set)(std::move(text));

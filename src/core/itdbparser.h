@@ -94,8 +94,9 @@ private:
     };
     // The track of the item at the input's position and its links.
     std::unique_ptr<OneTrack> ReadTrack(BufferedInput& input, TrackLinks& links);
-    // Reads the artwork index and gives each track read its picture.
-    void ReadArtwork();
+    // Reads the artwork index of `artworkFolder` and gives each track read
+    // its picture.
+    void ReadArtwork(const std::string& artworkFolder);
     // A text object whose first fields are read, up to its type: its text
     // when it lies inside the object's total length, which the walk then
     // moves by. False when that cannot move the walk forward or the text

@@ -90,9 +90,11 @@ struct PlayCount {
     std::optional<uint32_t> Skips;
 };
 
-// The entries of a "Play Counts" file for the first `trackCount` tracks, or
-// nothing when it cannot be used.
-std::optional<std::vector<PlayCount>> ReadPlayCounts(const std::string& path, size_t trackCount) {
+// The entries of a "Play Counts" file for the first `trackCount` tracks,
+// charged to `budget` (the caller releases them); nothing, and no charge,
+// when it cannot be used or does not fit.
+std::optional<std::vector<PlayCount>> ReadPlayCounts(const std::string& path, size_t trackCount,
+                                                     MemoryBudget& budget) {
     constexpr int32_t kWithRating = 0x10;
     constexpr int32_t kWithSkips = 0x1C;
     EntryFile file;
@@ -100,21 +102,26 @@ std::optional<std::vector<PlayCount>> ReadPlayCounts(const std::string& path, si
         return std::nullopt;
     }
     const auto count = static_cast<int32_t>(std::min<size_t>(trackCount, file.entryCount));
+    const size_t bytes = static_cast<size_t>(count) * sizeof(PlayCount);
+    if (!budget.Charge(bytes)) {
+        return std::nullopt;
+    }
     std::vector<PlayCount> entries(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
-        uint8_t bytes[24] = {};
+        uint8_t entryBytes[24] = {};
         const size_t read = file.entryLength >= kWithSkips ? 24 : 16;
-        if (!file.ReadEntry(i, bytes, std::min<size_t>(read, file.entryLength))) {
+        if (!file.ReadEntry(i, entryBytes, std::min<size_t>(read, file.entryLength))) {
+            budget.Release(bytes);
             return std::nullopt;
         }
         PlayCount& entry = entries[static_cast<size_t>(i)];
-        entry.Plays = UInt32At(bytes);
-        entry.LastPlayed = UInt32At(bytes + 4);
+        entry.Plays = UInt32At(entryBytes);
+        entry.LastPlayed = UInt32At(entryBytes + 4);
         if (file.entryLength >= kWithRating) {
-            entry.Rating = UInt32At(bytes + 12);
+            entry.Rating = UInt32At(entryBytes + 12);
         }
         if (file.entryLength >= kWithSkips) {
-            entry.Skips = UInt32At(bytes + 20);
+            entry.Skips = UInt32At(entryBytes + 20);
         }
     }
     return entries;
@@ -128,23 +135,32 @@ uint32_t SaturatedSum(uint32_t a, uint32_t b) {
 
 void ITDBParser::MergeSinceSync() {
     const std::optional<std::string> folder = PlayerFolderOf(databasePath_);
-    if (!folder || tracks_.empty()) {
+    BufferedInput probe;
+    if (!folder || tracks_.empty() ||
+        (!probe.Open(*folder + "Play Counts") && !probe.Open(*folder + "OTGPlaylistInfo"))) {
         return;
     }
+    // Both files name tracks by their place in the file.
     std::vector<OneTrack*> inFileOrder;
+    if (!budget_.Charge(tracks_.size() * sizeof(OneTrack*))) {
+        return;
+    }
     inFileOrder.reserve(tracks_.size());
     for (const auto& track : tracks_) {
         inFileOrder.push_back(track.get());
     }
     MergePlayCounts(*folder + "Play Counts", inFileOrder);
     AddOnTheGoPlaylists(*folder, inFileOrder);
+    budget_.Release(tracks_.size() * sizeof(OneTrack*));
 }
 
 void ITDBParser::MergePlayCounts(const std::string& path, const std::vector<OneTrack*>& tracks) {
-    const std::optional<std::vector<PlayCount>> entries = ReadPlayCounts(path, tracks.size());
+    const std::optional<std::vector<PlayCount>> entries =
+        ReadPlayCounts(path, tracks.size(), budget_);
     if (!entries) {
         return;
     }
+
     for (size_t i = 0; i < entries->size(); ++i) {
         const PlayCount& entry = (*entries)[i];
         OneTrack& track = *tracks[i];
@@ -159,6 +175,7 @@ void ITDBParser::MergePlayCounts(const std::string& path, const std::vector<OneT
             track.SetSkipCount(SaturatedSum(track.GetSkipCount(), *entry.Skips));
         }
     }
+    budget_.Release(entries->size() * sizeof(PlayCount));
 }
 
 void ITDBParser::AddOnTheGoPlaylists(const std::string& folder,

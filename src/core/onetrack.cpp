@@ -1,6 +1,7 @@
 #include "onetrack.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -11,13 +12,17 @@ std::string TwoDigits(uint32_t value) {
 
 }  // namespace
 
-OneTrack::OneTrack() : lengthText_("0:00"), trackType_("Unknown") {}
+OneTrack::OneTrack() {
+    SetMediaType(-1);
+}
 
 void OneTrack::SetLength(uint32_t milliseconds) {
-    const uint32_t totalSeconds = milliseconds / 1000;
     // At most 4294967 seconds, so the value always fits a signed 32-bit field.
-    seconds_ = static_cast<int32_t>(totalSeconds);
+    seconds_ = static_cast<int32_t>(milliseconds / 1000);
+}
 
+std::string OneTrack::GetLengthText() const {
+    const auto totalSeconds = static_cast<uint32_t>(seconds_);
     const uint32_t sec = totalSeconds % 60;
     const uint32_t totalMinutes = totalSeconds / 60;
     const uint32_t min = totalMinutes % 60;
@@ -34,42 +39,17 @@ void OneTrack::SetLength(uint32_t milliseconds) {
     text += (days > 0 || hours > 0) ? TwoDigits(min) : std::to_string(min);
     text += ':';
     text += TwoDigits(sec);
-    lengthText_ = text;
+    return text;
 }
 
 void OneTrack::SetMediaType(int32_t code) {
-    switch (code) {
-        case 0:
-            trackType_ = "Audio/Video";
-            break;
-        case 1:
-            trackType_ = "Audio";
-            break;
-        case 2:
-            trackType_ = "Video";
-            break;
-        case 4:
-            trackType_ = "Podcase";
-            break;
-        case 6:
-            trackType_ = "Video Podcast";
-            break;
-        case 8:
-            trackType_ = "Audiobook";
-            break;
-        case 32:
-            trackType_ = "Music Video";
-            break;
-        case 64:
-            trackType_ = "TV Show";
-            break;
-        case 96:
-            trackType_ = "Music TV Show";
-            break;
-        default:
-            trackType_ = "Unknown";
-            break;
-    }
+    // Each name is kept once, for every track: most players hold thousands.
+    static const std::string kNames[] = {"Audio/Video",   "Audio",     "Video",       "Podcase",
+                                         "Video Podcast", "Audiobook", "Music Video", "TV Show",
+                                         "Music TV Show", "Unknown"};
+    static constexpr int32_t kCodes[] = {0, 1, 2, 4, 6, 8, 32, 64, 96};
+    const auto* found = std::find(std::begin(kCodes), std::end(kCodes), code);
+    trackType_ = &kNames[found - std::begin(kCodes)];
 }
 
 void OneTrack::SetLocation(std::string location) {

@@ -3,8 +3,9 @@
 // and what the player knows of it besides (genre, rating, plays, dates, ...).
 //
 // The reader fills a record once through the setters; everyone else only reads
-// it. Three raw values are turned into display values when they are set: the
-// length in milliseconds, the media type code and the player's location. The
+// it. Two raw values are turned into display values when they are set, the
+// media type code and the player's location; the length in milliseconds is
+// kept in whole seconds and shown as the list asks for it. The
 // player's times are kept as it writes them: seconds since 1904-01-01 00:00
 // in its own local time, 0 for none.
 #pragma once
@@ -20,7 +21,7 @@ public:
     void SetTitle(std::u16string title) { title_ = std::move(title); }
     void SetArtist(std::u16string artist) { artist_ = std::move(artist); }
     void SetAlbum(std::u16string album) { album_ = std::move(album); }
-    // Stores whole seconds and the length text: M:SS, H:MM:SS or Dd HH:MM:SS.
+    // Stores whole seconds.
     void SetLength(uint32_t milliseconds);
     void SetTrackNumber(int32_t number) { trackNumber_ = number; }
     void SetBitRate(int32_t kbitsPerSecond) { bitRate_ = kbitsPerSecond; }
@@ -56,8 +57,9 @@ public:
     const std::u16string& GetTitle() const { return title_; }
     const std::u16string& GetArtist() const { return artist_; }
     const std::u16string& GetAlbum() const { return album_; }
-    const std::string& GetLengthText() const { return lengthText_; }
-    const std::string& GetTrackType() const { return trackType_; }
+    // The length as the list shows it: M:SS, H:MM:SS or Dd HH:MM:SS.
+    std::string GetLengthText() const;
+    const std::string& GetTrackType() const { return *trackType_; }
     const std::string& GetFileType() const { return fileType_; }
     const std::string& GetPath() const { return path_; }
     int32_t GetSeconds() const { return seconds_; }
@@ -83,8 +85,7 @@ private:
     std::u16string title_;
     std::u16string artist_;
     std::u16string album_;
-    std::string lengthText_;
-    std::string trackType_;
+    const std::string* trackType_;
     std::string fileType_;
     std::string path_;
     int32_t seconds_ = 0;

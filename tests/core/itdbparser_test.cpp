@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -605,13 +606,20 @@ TEST(ITDBParser, TracksBeyondTheMemoryBudgetAreNotRead) {
     const int64_t fitting = static_cast<int64_t>(ITDBParser::kMemoryBudget / sizeof(OneTrack));
     const Bytes bomb = itdb::CompressedRepeatedTracks(minimalTrack, fitting + 1000, 0x7FFFFFFF);
     EXPECT_LT(bomb.size(), 4u << 20);
+    // In a player's folder, beside the plays since the last sync: they would
+    // need more memory again, and are left out.
     TempDir dir;
-    const std::string path = dir.File("iTunesCDB");
+    std::filesystem::create_directories(dir.Path() / "iPod_Control/iTunes");
+    const std::string path = dir.File("iPod_Control/iTunes/iTunesCDB");
     ASSERT_TRUE(itdb::WriteFile(path, bomb));
+    ASSERT_TRUE(itdb::WriteFile(dir.File("iPod_Control/iTunes/Play Counts"),
+                                itdb::PlayCountsFile({{5, 0}})));
     ITDBParser parser(path);
     const int32_t read = parser.Parse(-1);
     EXPECT_GT(read, fitting / 2);
     EXPECT_LT(read, fitting);
+    parser.First();
+    EXPECT_EQ(parser.Next()->GetPlayCount(), 0u);
     int32_t walked = 0;
     for (parser.First(); parser.HasNext(); parser.Next()) {
         ++walked;
