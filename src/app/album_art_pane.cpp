@@ -67,10 +67,14 @@ void AlbumArtPane::FollowFocus() {
 
 void AlbumArtPane::Forget() {
     shown_ = {};
+    DropPicture();
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void AlbumArtPane::DropPicture() {
     picture_.reset();
     scaled_.reset();
     SetWindowTextW(window_, kNoAlbumArt);
-    InvalidateRect(window_, nullptr, TRUE);
 }
 
 void AlbumArtPane::ShowFocusedPicture() {
@@ -93,11 +97,13 @@ void AlbumArtPane::ShowFocusedPicture() {
     SetWindowTextW(window_, picture_ ? L"Album Art" : kNoAlbumArt);
 }
 
-HBITMAP AlbumArtPane::ScaledBitmap(int width) {
-    const int height = ProportionalHeight(picture_->Width, picture_->Height, width);
-    if (!scaled_ || scaledSize_.cx != width || scaledSize_.cy != height) {
-        scaled_ = BitmapOf(ScalePicture(*picture_, width, height));
-        scaledSize_ = {width, height};
+HBITMAP AlbumArtPane::ScaledBitmap(int width, int height) {
+    if (!scaled_ || scaledFor_.cx != width || scaledFor_.cy != height) {
+        scaled_.reset();
+        const PictureSize size = FittedSize(picture_->Width, picture_->Height, width, height);
+        scaled_ = BitmapOf(ScalePicture(*picture_, size.Width, size.Height));
+        scaledSize_ = {size.Width, size.Height};
+        scaledFor_ = {width, height};
     }
     return scaled_.get();
 }
@@ -110,23 +116,42 @@ void AlbumArtPane::Paint() {
     FillRect(context, &client, GetSysColorBrush(COLOR_WINDOW));
     const int margin = win::ScalePixels(kMargin, win::WindowDpi(window_));
     const int width = client.right - 2 * margin;
-    if (picture_ && width > 0) {
-        if (HBITMAP bitmap = ScaledBitmap(width)) {
-            HDC source = CreateCompatibleDC(context);
-            HGDIOBJ previous = SelectObject(source, bitmap);
-            BitBlt(context, margin, margin, scaledSize_.cx, scaledSize_.cy, source, 0, 0, SRCCOPY);
-            SelectObject(source, previous);
-            DeleteDC(source);
+    const int height = client.bottom - 2 * margin;
+    HBITMAP bitmap = nullptr;
+    if (picture_ && width > 0 && height > 0) {
+        try {
+            bitmap = ScaledBitmap(width, height);
+        } catch (const std::exception&) {
+            // No room for it: the pane goes on without it until the focus
+            // moves.
+            DropPicture();
         }
+    }
+    if (bitmap != nullptr) {
+        HDC source = CreateCompatibleDC(context);
+        HGDIOBJ previous = SelectObject(source, bitmap);
+        BitBlt(context, margin, margin, scaledSize_.cx, scaledSize_.cy, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
     } else {
-        RECT text{margin, margin, client.right - margin, client.bottom - margin};
-        HGDIOBJ previous = SelectObject(context, GetStockObject(DEFAULT_GUI_FONT));
-        SetBkMode(context, TRANSPARENT);
-        SetTextColor(context, GetSysColor(COLOR_GRAYTEXT));
-        DrawTextW(context, kNoAlbumArt, -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(context, previous);
+        DrawNoAlbumArt(context, client, margin);
     }
     EndPaint(window_, &paint);
+}
+
+void AlbumArtPane::DrawNoAlbumArt(HDC context, const RECT& client, int margin) {
+    const int dpi = win::WindowDpi(window_);
+    if (!font_ || fontDpi_ != dpi) {
+        font_ = win::CreateMessageFont(dpi);
+        fontDpi_ = dpi;
+    }
+    RECT text{margin, margin, client.right - margin, client.bottom - margin};
+    HGDIOBJ previous =
+        SelectObject(context, font_ ? font_.get() : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(context, TRANSPARENT);
+    SetTextColor(context, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(context, kNoAlbumArt, -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(context, previous);
 }
 
 LRESULT CALLBACK AlbumArtPane::WindowProcedure(HWND window, UINT message, WPARAM wParam,
@@ -141,7 +166,13 @@ LRESULT CALLBACK AlbumArtPane::WindowProcedure(HWND window, UINT message, WPARAM
         switch (message) {
             case WM_TIMER:
                 if (wParam == kFocusTimer) {
-                    pane->ShowFocusedPicture();
+                    try {
+                        pane->ShowFocusedPicture();
+                    } catch (const std::exception&) {
+                        // A picture that cannot be read shows as none.
+                        pane->DropPicture();
+                        InvalidateRect(window, nullptr, TRUE);
+                    }
                     return 0;
                 }
                 break;

@@ -1,9 +1,11 @@
 // The album art pane at the right of the track list: the focused row's
-// picture, scaled smoothly to the pane's width with its proportions kept, or
-// "No Album Art". Reading and decoding a picture waits until the focus has
-// rested for a moment and no input is waiting, so that moving through the
-// list with the keys never waits for it; a picture is decoded once while it
-// is shown, and scaled again only when the pane's width changes.
+// picture, scaled smoothly to fit inside the pane with its proportions kept,
+// or "No Album Art". What the pane holds is never larger than the pane: a
+// picture of any shape costs at most the pane's own pixels. Reading and decoding a picture waits
+// until the focus has rested for a moment and no input is waiting, so that moving through the list
+// with the keys never waits for it; a picture is decoded once while it is shown, and scaled again
+// only when the pane's size changes. A picture that cannot be read or scaled, for want of memory or
+// any other reason, shows as "No Album Art".
 #pragma once
 
 #include <windows.h>
@@ -48,9 +50,13 @@ private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     void ShowFocusedPicture();
+    // Lets the picture go and shows "No Album Art" until the focus moves.
+    void DropPicture();
     void Paint();
-    // The picture scaled to the pane's width, made again when that changed.
-    HBITMAP ScaledBitmap(int width);
+    // The picture scaled to fit a box of `width` × `height`, made again
+    // when that changed.
+    HBITMAP ScaledBitmap(int width, int height);
+    void DrawNoAlbumArt(HDC context, const RECT& client, int margin);
 
     HWND window_ = nullptr;
     FocusedPicture focused_;
@@ -59,4 +65,7 @@ private:
     std::optional<Picture> picture_;  // as decoded
     win::UniqueBitmap scaled_;
     SIZE scaledSize_{};
+    SIZE scaledFor_{};      // the box it fits
+    win::UniqueFont font_;  // for the pane's DPI
+    int fontDpi_ = 0;
 };

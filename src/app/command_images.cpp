@@ -23,7 +23,9 @@ constexpr ImageStrip Strips[] = {
 constexpr int ImageCount = 8;
 
 const ImageStrip& StripFor(int dpi) {
-    const int wanted = win::ScalePixels(Strips[0].Size, dpi);
+    // Never larger than the images' size at that scale, unrounded: at 117 DPI
+    // 16 pixels grow to 19.5, which the 20-pixel images would exceed.
+    const int wanted = Strips[0].Size * dpi / win::StandardDpi;
     const ImageStrip* chosen = &Strips[0];
     for (const ImageStrip& strip : Strips) {
         if (strip.Size <= wanted) {

@@ -254,9 +254,13 @@ DWORD CALLBACK TrackExtraction::CopyProgressRoutine(LARGE_INTEGER totalFileSize,
                                                     LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
                                                     HANDLE, HANDLE, LPVOID data) {
     auto& run = *static_cast<TrackExtraction*>(data);
-    run.ShowProgressNowAndThen(
-        run.currentTarget_,
-        CopyProgressPercent(totalBytesTransferred.QuadPart, totalFileSize.QuadPart));
+    // The system's copy routine calls this: nothing may be thrown into it.
+    try {
+        run.ShowProgressNowAndThen(
+            run.currentTarget_,
+            CopyProgressPercent(totalBytesTransferred.QuadPart, totalFileSize.QuadPart));
+    } catch (const std::exception&) {
+    }
     return PROGRESS_CONTINUE;
 }
 

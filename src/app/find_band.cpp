@@ -8,6 +8,7 @@
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "win/cool_bar.h"
+#include "win/message_box.h"
 #include "win/pixel_layout.h"
 #include "win/wide_text.h"
 
@@ -79,13 +80,13 @@ LRESULT CALLBACK FindBand::EditProcedure(HWND edit, UINT message, WPARAM wParam,
     auto& self = *reinterpret_cast<FindBand*>(band);
     switch (message) {
         case WM_KEYDOWN:
-            if (wParam == VK_ESCAPE && !self.form_.IsBusy()) {
-                SetWindowTextW(edit, L"");
-                self.ApplyNow();
-                return 0;
-            }
-            if (wParam == VK_RETURN && !self.form_.IsBusy()) {
-                self.ApplyNow();
+            if ((wParam == VK_ESCAPE || wParam == VK_RETURN) && !self.form_.IsBusy()) {
+                win::RunReportingExceptions(edit, [&] {
+                    if (wParam == VK_ESCAPE) {
+                        SetWindowTextW(edit, L"");
+                    }
+                    self.ApplyNow();
+                });
                 return 0;
             }
             break;

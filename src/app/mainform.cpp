@@ -53,9 +53,19 @@ std::wstring TMainForm::ReadyText() {
 TMainForm::TMainForm() {
     instance_ = this;
     RegisterWindowClass(WindowProcedure);
+    // The settings come first: the window is made where it was left, at the
+    // size stored, on whichever monitor that is. Made elsewhere and moved
+    // there, it would change its scale on the way and store its size anew.
+    try {
+        SettingsForm = std::make_unique<TPreferencesForm>(nullptr);
+    } catch (...) {
+        instance_ = nullptr;
+        throw;
+    }
+    const WindowBounds& bounds = SettingsForm->GetWindowBounds();
     CreateWindowExW(0, WindowClassName, win::ApplicationTitle.data(),
-                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, Instance(), this);
+                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, bounds.Left, bounds.Top, bounds.Width,
+                    bounds.Height, nullptr, nullptr, Instance(), this);
     if (creationError_) {
         instance_ = nullptr;
         std::rethrow_exception(creationError_);
@@ -66,11 +76,8 @@ TMainForm::TMainForm() {
     }
     try {
         Drive.clear();
-        SettingsForm = std::make_unique<TPreferencesForm>(window_);
+        SettingsForm->SetOwner(window_);
         OverwriteForm = std::make_unique<TOverwritePromptForm>(window_);
-        const WindowBounds& bounds = SettingsForm->GetWindowBounds();
-        SetWindowPos(window_, nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
         SetBarVisible(Bar::MenuBar, SettingsForm->GetShowMenuBar());
         SetBarVisible(Bar::Toolbar, SettingsForm->GetShowToolbar());
         SetBarVisible(Bar::StatusBar, SettingsForm->GetShowStatusBar());

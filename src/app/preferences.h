@@ -21,8 +21,11 @@
 class TPreferencesForm : public win::ModalDialog {
 public:
     // Loads all settings; throws SettingsError when a value has the wrong
-    // type. `owner` is the window the dialog shows over.
+    // type. `owner` is the window the dialog shows over, whose DPI shapes
+    // the default window size; none: the system's DPI does.
     explicit TPreferencesForm(HWND owner);
+    // The window the dialog shows over from now on.
+    void SetOwner(HWND owner) { owner_ = owner; }
     ~TPreferencesForm() override;  // writes nothing
 
     void LoadSettings();

@@ -97,10 +97,18 @@ Picture ScalePicture(const Picture& source, int32_t width, int32_t height) {
     return target;
 }
 
-int32_t ProportionalHeight(int32_t width, int32_t height, int32_t targetWidth) {
-    if (width <= 0 || height <= 0 || targetWidth <= 0) {
-        return 1;
+PictureSize FittedSize(int32_t width, int32_t height, int32_t boxWidth, int32_t boxHeight) {
+    if (width <= 0 || height <= 0 || boxWidth <= 0 || boxHeight <= 0) {
+        return {1, 1};
     }
-    const int64_t scaled = (int64_t{height} * targetWidth + width / 2) / width;
-    return static_cast<int32_t>(std::clamp<int64_t>(scaled, 1, INT32_MAX));
+    // The side that meets the box first takes its length; the other follows,
+    // rounded to the nearest pixel.
+    const auto scaled = [](int32_t side, int32_t fittedOther, int32_t other) {
+        const int64_t length = (int64_t{side} * fittedOther + other / 2) / other;
+        return static_cast<int32_t>(std::max<int64_t>(length, 1));
+    };
+    if (int64_t{width} * boxHeight >= int64_t{height} * boxWidth) {
+        return {boxWidth, std::min(boxHeight, scaled(height, boxWidth, width))};
+    }
+    return {std::min(boxWidth, scaled(width, boxHeight, height)), boxHeight};
 }

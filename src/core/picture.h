@@ -22,6 +22,15 @@ struct Picture {
 // shrinking, so that neither shrinking nor enlarging shows steps.
 Picture ScalePicture(const Picture& source, int32_t width, int32_t height);
 
-// The height of a picture of `width` × `height` scaled to `targetWidth` with
-// its proportions kept; at least 1.
-int32_t ProportionalHeight(int32_t width, int32_t height, int32_t targetWidth);
+struct PictureSize {
+    int32_t Width = 0;
+    int32_t Height = 0;
+
+    bool operator==(const PictureSize&) const = default;
+};
+
+// The size of a picture of `width` × `height` scaled with its proportions
+// kept to fill as much of a box of `boxWidth` × `boxHeight` as it can without
+// leaving it; each side at least 1, so that a picture much longer than
+// it is wide still shows, as a line.
+PictureSize FittedSize(int32_t width, int32_t height, int32_t boxWidth, int32_t boxHeight);

@@ -5,13 +5,17 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <psapi.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/resource_ids.h"
+#include "artwork_builder.h"
+#include "core/itdbparser.h"
 #include "main_window_test.h"
 
 namespace {
@@ -211,6 +215,39 @@ TEST_F(MainWindowTest, MovedFromNinetySixTo192DpiTheMainWindowIsAsAStartThere) {
     for (size_t index = 0; index < moved.size(); ++index) {
         EXPECT_NEAR(moved[index], started[index], 1) << "figure " << index;
     }
+}
+
+// A cover of any shape fits inside the album art pane: one a pixel wide and
+// 1024 high, at any scale, costs the program no more than the pane's own
+// pixels, and shows.
+TEST_F(MainWindowTest, ACoverOfAnyShapeFitsInsideTheAlbumArtPane) {
+    itdb::Track track;
+    track.title = u"Tall";
+    track.artworkId = 1;
+    std::filesystem::create_directories("C:\\Trackhaul");
+    std::filesystem::create_directories("C:\\Artwork");
+    ASSERT_TRUE(itdb::WriteFile(TMainForm::TestLoadPath, itdb::RealisticDatabase({track})));
+    ASSERT_TRUE(artwork::WriteStore(
+        "C:\\Artwork\\",
+        artwork::BuildStore(
+            {{1, 0, {artwork::Stored(9999, 1024, artwork::SolidImage(1, 1024, 0x336699))}}})));
+    SettingsKey::Write(L"ShowAlbumArt", L"1");
+    TMainForm& form = Start();
+    Command(ID_TOOLBUTTON14);
+    ListView_SetItemState(form.TrackList(), 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    for (int wait = 0; wait < 100 && GetWindowTextLengthW(form.AlbumArt()) != 9; ++wait) {
+        Sleep(20);
+        PumpMessages();
+    }
+    wchar_t text[16] = {};
+    GetWindowTextW(form.AlbumArt(), text, 16);
+    EXPECT_STREQ(text, L"Album Art");
+    RedrawWindow(form.AlbumArt(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PROCESS_MEMORY_COUNTERS memory{};
+    ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory)));
+    EXPECT_LT(memory.PeakPagefileUsage, ITDBParser::kMemoryBudget * 3 / 2);
+    GetWindowTextW(form.AlbumArt(), text, 16);
+    EXPECT_STREQ(text, L"Album Art");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_images.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "main_window_test.h"
@@ -46,6 +47,19 @@ std::wstring Number(LONG value) {
     return std::to_wstring(value);
 }
 
+// Where the main window was created last, and its size.
+RECT createdAt;
+LRESULT CALLBACK NoteTopLevelCreation(int code, WPARAM window, LPARAM data) {
+    if (code == HCBT_CREATEWND) {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(data)->lpcs;
+        const bool named = IS_INTRESOURCE(create->lpszClass) == FALSE;
+        if (named && std::wstring_view(create->lpszClass) == L"TMainForm") {
+            createdAt = {create->x, create->y, create->cx, create->cy};
+        }
+    }
+    return CallNextHookEx(nullptr, code, window, data);
+}
+
 class MainFormTest : public MainWindowTest {
 protected:
     // Ends the program the way its Exit command does.
@@ -67,7 +81,16 @@ TEST_F(MainFormTest, TakesItsBoundsAndBarsFromTheStoredSettings) {
     SettingsKey::Write(L"ShowMenuBar", L"1");
     SettingsKey::Write(L"ShowToolbar", L"0");
     SettingsKey::Write(L"ShowStatusBar", L"0");
+    // Made there, not moved there: on a monitor of another scale a move
+    // would change the size stored.
+    const HHOOK hook =
+        SetWindowsHookExW(WH_CBT, NoteTopLevelCreation, nullptr, GetCurrentThreadId());
     TMainForm& form = Start();
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(createdAt.left, 50);
+    EXPECT_EQ(createdAt.top, 60);
+    EXPECT_EQ(createdAt.right, 700);
+    EXPECT_EQ(createdAt.bottom, 500);
 
     const RECT bounds = WindowBounds(form.Handle());
     EXPECT_EQ(bounds.left, 50);
@@ -640,6 +663,22 @@ TEST_F(MainFormTest, CommandsRunAgainOnceTheOperationHasEnded) {
     Command(ID_FILE_CLOSE);
     EXPECT_EQ(form.Parser, nullptr);
     EXPECT_TRUE(IsWindow(form.Handle()));
+}
+
+// The images drawn at 16, 20, 24 and 32 pixels: the largest not above 16
+// pixels at the display's scale, so that none is squeezed to fit.
+TEST(CommandImages, TakeTheLargestSizeDrawnNotAboveTheScale) {
+    const std::pair<int, int> sizeByDpi[] = {{96, 16},  {117, 16}, {119, 16}, {120, 20},
+                                             {141, 20}, {143, 20}, {144, 24}, {189, 24},
+                                             {191, 24}, {192, 32}, {288, 32}};
+    for (const auto& [dpi, size] : sizeByDpi) {
+        const win::UniqueImageList images = LoadCommandImages(dpi);
+        int width = 0;
+        int height = 0;
+        ASSERT_TRUE(ImageList_GetIconSize(images.get(), &width, &height)) << dpi;
+        EXPECT_EQ(width, size) << dpi;
+        EXPECT_EQ(height, size) << dpi;
+    }
 }
 
 }  // namespace

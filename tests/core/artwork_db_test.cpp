@@ -232,4 +232,26 @@ TEST(ArtworkIndex, KeepsWithinTheReadersBudget) {
     }
 }
 
+// The pane fits a picture inside itself whatever its shape, so that what it
+// holds never exceeds its own pixels; and it scales to that size.
+TEST(ArtworkIndex, PicturesFitInsideTheirBoxAndScaleToIt) {
+    struct Case {
+        int32_t width, height, boxWidth, boxHeight;
+        PictureSize fitted;
+    };
+    const Case cases[] = {
+        {320, 320, 200, 500, {200, 200}}, {320, 320, 500, 200, {200, 200}},
+        {1, 1024, 200, 600, {1, 600}},    {1024, 1, 420, 900, {420, 1}},
+        {640, 480, 200, 600, {200, 150}}, {56, 42, 3, 600, {3, 2}},
+        {100, 50, 0, 10, {1, 1}},         {65535, 65535, 1, 1, {1, 1}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FittedSize(c.width, c.height, c.boxWidth, c.boxHeight), c.fitted)
+            << c.width << "x" << c.height << " in " << c.boxWidth << "x" << c.boxHeight;
+    }
+    const Picture tall{1, 1024, std::vector<uint32_t>(1024, 0x336699)};
+    const Picture scaled = ScalePicture(tall, 1, 600);
+    EXPECT_EQ(scaled.Pixels, std::vector<uint32_t>(600, 0x336699));
+}
+
 }  // namespace
