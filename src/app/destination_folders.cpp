@@ -114,3 +114,7 @@ void DestinationFolders::RemoveEmptyFoldersMade(const std::wstring& destination,
         folders_.erase(key);
     }
 }
+
+void DestinationFolders::KeepCoverOut(const std::wstring& folder) {
+    coveredFolders_.insert(UpperCase(folder));
+}

@@ -10,6 +10,7 @@
 #include "app/track_list_view.h"
 #include "core/ansi_text.h"
 #include "core/artwork_db.h"
+#include "core/file_name_case.h"
 #include "core/file_name_pattern.h"
 #include "core/onetrack.h"
 #include "win/file_output.h"
@@ -19,6 +20,8 @@
 
 namespace {
 
+constexpr wchar_t kCoverName[] = L"folder.jpg";
+
 bool AnyRowSelected(HWND list) {
     return SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
 }
@@ -27,6 +30,11 @@ bool AnyRowSelected(HWND list) {
 TrackExtraction::Continuation ContinuationAfter(ClashOutcome outcome) {
     return outcome == ClashOutcome::EndRun ? TrackExtraction::Continuation::Stop
                                            : TrackExtraction::Continuation::GoOn;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -54,7 +62,11 @@ void TrackExtraction::Run() {
 
     form_.SetStatusText("Extracting tracks:");
     form_.ShowProgress(true);
+    if (form_.Settings().GetSaveAlbumArt()) {
+        KeepCoversFromTracksNamedLikeThem();
+    }
     ExtractRows(policy);
+    SettleFinishingCopy(policy);
     form_.ShowProgress(false);
     form_.SetItemStatus(u"");
     form_.ShowReadyStatus();
@@ -65,7 +77,7 @@ void TrackExtraction::ExtractRows(ClashPolicy& policy) {
     const int rowCount = rows.Count();
     // A playlist may hold a track twice: it is copied once.
     std::unordered_set<const OneTrack*> extracted;
-    for (int row = 0; row < rowCount; ++row) {
+    for (int row = 0; row < rowCount && !form_.StopRequested(); ++row) {
         if (!rows.IsSelected(row)) {
             continue;
         }
@@ -79,45 +91,86 @@ void TrackExtraction::ExtractRows(ClashPolicy& policy) {
     }
 }
 
+void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
+    const TrackListView rows = form_.Rows();
+    const std::u16string fileFormat = Utf16FromAnsi(form_.Settings().GetFileFormat());
+    const std::u16string folderFormat = Utf16FromAnsi(form_.Settings().GetFolderFormat());
+    const std::wstring destination = win::WideFromUtf16(destination_);
+    for (int row = 0; row < rows.Count(); ++row) {
+        const OneTrack* track = rows.TrackAt(row);
+        // Only a picture of the player's keeps the extension .jpg.
+        if (!rows.IsSelected(row) || track == nullptr ||
+            FileNameCapitals(Utf16FromAnsi(SourceExtension(track->GetPath()))) != u".JPG") {
+            continue;
+        }
+        const TargetName planned = PlanTargetName(fileFormat, *track, folderFormat);
+        const std::wstring name = win::WideFromUtf16(planned.Name);
+        const size_t nameStart = name.rfind(L'\\') + 1;
+        if (planned.Refusal == TrackRefusal::None && SamePath(name.substr(nameStart), kCoverName)) {
+            folders_.KeepCoverOut(destination + name.substr(0, nameStart));
+        }
+    }
+}
+
 TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& track,
                                                             ClashPolicy& policy) {
-    const std::string source = form_.Drive + track.GetPath();
+    FinishingCopy copy;
+    copy.Track = &track;
+    copy.Source = form_.Drive + track.GetPath();
     // The patterns are read afresh for every track.
     const TargetName name = PlanTargetName(Utf16FromAnsi(form_.Settings().GetFileFormat()), track,
                                            Utf16FromAnsi(form_.Settings().GetFolderFormat()));
-    const std::u16string target = destination_ + name.Name;
+    copy.Target = destination_ + name.Name;
+    const std::string& source = copy.Source;
+    const std::u16string& target = copy.Target;
     ShowProgressNowAndThen(target, 0);
 
+    // Every question waits for the copy before to be settled, so that the
+    // user is asked in the order of the tracks and an answer that ends the
+    // run leaves nothing unsettled.
+    const auto reportFailure = [&](const std::wstring& reason) {
+        return SettleFinishingCopy(policy) == Continuation::Stop
+                   ? Continuation::Stop
+                   : ReportFailure(source, target, reason);
+    };
     // A refused track fails like a copy; its source is never opened.
     switch (name.Refusal) {
         case TrackRefusal::None:
             break;
         case TrackRefusal::NameTooLong:
-            return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+            return reportFailure(win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
         default:
-            return ReportFailure(source, target, win::WideFromUtf16(RefusalReason(name.Refusal)));
+            return reportFailure(win::WideFromUtf16(RefusalReason(name.Refusal)));
     }
     // A path longer than Windows takes fails as a long name does, before
     // any folder is made or any byte is copied.
     if (target.size() > MaxTargetFileNameLength) {
-        return ReportFailure(source, target, win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
+        return reportFailure(win::SystemErrorText(ERROR_FILENAME_EXCED_RANGE));
     }
-    const std::wstring destination = win::WideFromUtf16(destination_);
-    const std::wstring relativePath = win::WideFromUtf16(name.Name);
-    const size_t nameStart = relativePath.rfind(L'\\') + 1;  // 0 without sub-folders
+    copy.Destination = win::WideFromUtf16(destination_);
+    copy.RelativePath = win::WideFromUtf16(name.Name);
+    copy.NameStart = copy.RelativePath.rfind(L'\\') + 1;  // 0 without sub-folders
     // A track that fails leaves none of the sub-folders made for it that
     // are still empty.
-    const FailureReport fail = [&](DWORD error) {
-        folders_.RemoveEmptyFoldersMade(destination, relativePath);
-        return ReportFailure(source, target, win::SystemErrorText(error));
+    const auto fail = [&](DWORD error) {
+        folders_.RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        return reportFailure(win::SystemErrorText(error));
     };
-    if (const DWORD error = folders_.MakeSubFolders(destination, relativePath)) {
+    if (const DWORD error = folders_.MakeSubFolders(copy.Destination, copy.RelativePath)) {
         return fail(error);
     }
-    const std::wstring folder = destination + relativePath.substr(0, nameStart);
-    const std::wstring fileName = relativePath.substr(nameStart);
-    bool replace = false;
-    const ClashOutcome clash = ClearTarget(policy, folder, fileName, target, replace);
+    const std::wstring folder = copy.Folder();
+    // A name that is taken may lead to a question; the copy before may be
+    // going to this very name.
+    folders_.Visit(folder);
+    const bool mayClash =
+        folders_.Holds(folder, copy.FileName()) ||
+        (finishing_ && SamePath(finishing_->Destination + finishing_->RelativePath,
+                                copy.Destination + copy.RelativePath));
+    if (mayClash && SettleFinishingCopy(policy) == Continuation::Stop) {
+        return Continuation::Stop;
+    }
+    const ClashOutcome clash = ClearTarget(policy, folder, copy.FileName(), target, copy.Replace);
     if (clash != ClashOutcome::Copy) {
         return ContinuationAfter(clash);
     }
@@ -125,15 +178,48 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     // The copy goes to a temporary name first, and reaches the disk before
     // it is renamed: the target's name only ever holds a whole copy,
     // whatever happens to the run, the player, the disk or the power.
-    const std::wstring temporary = folder + win::WideFromUtf16(TemporaryCopyName(runNumber_));
-    const DWORD copyError = Copy(source, temporary) ? FinishCopy(temporary) : GetLastError();
-    if (const auto notPlaced = PlaceFinished(temporary, copyError, target, replace, policy, fail)) {
+    copy.Temporary = TemporaryName(folder);
+    if (!Copy(source, copy.Temporary)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(copy.Temporary.c_str());  // a failed copy may leave its beginning
+        return fail(error);
+    }
+    return HandOver(std::move(copy), policy);
+}
+
+TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, ClashPolicy& policy) {
+    if (SettleFinishingCopy(policy) == Continuation::Stop) {
+        DeleteFileW(copy.Temporary.c_str());
+        folders_.RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        return Continuation::Stop;
+    }
+    finisher_.Start(
+        [temporary = copy.Temporary, target = win::WideFromUtf16(copy.Target),
+         replace = copy.Replace] { return FinishAndPlace(temporary, target, replace); });
+    finishing_ = std::move(copy);
+    return Continuation::GoOn;
+}
+
+TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& policy) {
+    if (!finishing_) {
+        return Continuation::GoOn;
+    }
+    const DWORD error = finisher_.Wait();
+    const FinishingCopy copy = std::move(*finishing_);
+    finishing_.reset();
+    const FailureReport fail = [&](DWORD failure) {
+        folders_.RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        return ReportFailure(copy.Source, copy.Target, win::SystemErrorText(failure));
+    };
+    if (const auto notPlaced =
+            Settle(copy.Temporary, error, copy.Target, copy.Replace, policy, fail)) {
         return *notPlaced;
     }
-    folders_.Add(folder, fileName);
+    const std::wstring folder = copy.Folder();
+    folders_.Add(folder, copy.FileName());
     // Many albums share the one folder without sub-folders: none gets a cover.
-    if (nameStart > 0 && form_.Settings().GetSaveAlbumArt()) {
-        return SaveCover(track, folder, policy);
+    if (copy.NameStart > 0 && form_.Settings().GetSaveAlbumArt()) {
+        return SaveCover(*copy.Track, folder, policy);
     }
     return Continuation::GoOn;
 }
@@ -145,7 +231,6 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
     if (track.GetArtwork() < 0 || !folders_.TakeCoverTurn(folder)) {
         return Continuation::GoOn;
     }
-    constexpr wchar_t kCoverName[] = L"folder.jpg";
     const std::u16string target = win::Utf16FromWide(folder + kCoverName);
     const ArtworkIndex& art = form_.Parser->Artwork();
     const std::string& source = art.FilePath(track.GetArtwork());
@@ -162,7 +247,7 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
     if (clash != ClashOutcome::Copy) {
         return ContinuationAfter(clash);
     }
-    const std::wstring temporary = folder + win::WideFromUtf16(TemporaryCopyName(runNumber_));
+    const std::wstring temporary = TemporaryCoverName(folder);
     if (!jpegWriter_) {
         jpegWriter_.emplace();
     }
@@ -170,8 +255,8 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
         DeleteFileW(temporary.c_str());
         return ReportFailure(source, target, win::ImagingErrorText(result));
     }
-    if (const auto notPlaced =
-            PlaceFinished(temporary, ERROR_SUCCESS, target, replace, policy, fail)) {
+    const DWORD error = MoveIntoPlace(temporary, win::WideFromUtf16(target), replace);
+    if (const auto notPlaced = Settle(temporary, error, target, replace, policy, fail)) {
         return *notPlaced;
     }
     folders_.Add(folder, kCoverName);
@@ -186,12 +271,9 @@ ClashOutcome TrackExtraction::ClearTarget(ClashPolicy& policy, const std::wstrin
     return replace ? ResolveClash(policy, target) : ClashOutcome::Copy;
 }
 
-std::optional<TrackExtraction::Continuation> TrackExtraction::PlaceFinished(
+std::optional<TrackExtraction::Continuation> TrackExtraction::Settle(
     const std::wstring& temporary, DWORD error, const std::u16string& target, bool replace,
     ClashPolicy& policy, const FailureReport& fail) {
-    if (error == ERROR_SUCCESS) {
-        error = MoveIntoPlace(temporary, target, replace);
-    }
     if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
         // Written by someone else while this copy ran.
         const ClashOutcome outcome = ResolveClash(policy, target);
@@ -199,22 +281,24 @@ std::optional<TrackExtraction::Continuation> TrackExtraction::PlaceFinished(
             DeleteFileW(temporary.c_str());
             return ContinuationAfter(outcome);
         }
-        error = MoveIntoPlace(temporary, target, true);
+        error = MoveIntoPlace(temporary, win::WideFromUtf16(target), true);
     }
     if (error != ERROR_SUCCESS) {
-        DeleteFileW(temporary.c_str());  // a failed copy may leave its beginning
+        DeleteFileW(temporary.c_str());
         return fail(error);
     }
     return std::nullopt;
 }
 
-DWORD TrackExtraction::FinishCopy(const std::wstring& temporary) {
+DWORD TrackExtraction::FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
+                                      bool replace) {
     // The copy takes the source's attributes; a read-only one could be
     // neither replaced nor removed, by this run or the next.
-    if (const DWORD error = win::ClearReadOnly(temporary)) {
-        return error;
+    DWORD error = win::ClearReadOnly(temporary);
+    if (error == ERROR_SUCCESS) {
+        error = win::FlushToDisk(temporary);
     }
-    return win::FlushToDisk(temporary);
+    return error == ERROR_SUCCESS ? MoveIntoPlace(temporary, target, replace) : error;
 }
 
 ClashOutcome TrackExtraction::ResolveClash(ClashPolicy& policy, const std::u16string& target) {
@@ -224,16 +308,24 @@ ClashOutcome TrackExtraction::ResolveClash(ClashPolicy& policy, const std::u16st
     });
 }
 
-DWORD TrackExtraction::MoveIntoPlace(const std::wstring& temporary, const std::u16string& target,
+DWORD TrackExtraction::MoveIntoPlace(const std::wstring& temporary, const std::wstring& target,
                                      bool replace) {
     const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
-    return MoveFileExW(temporary.c_str(), win::WideFromUtf16(target).c_str(), flags)
-               ? ERROR_SUCCESS
-               : GetLastError();
+    return MoveFileExW(temporary.c_str(), target.c_str(), flags) ? ERROR_SUCCESS : GetLastError();
+}
+
+std::wstring TrackExtraction::TemporaryName(const std::wstring& folder) {
+    otherTemporary_ = !otherTemporary_;
+    const DWORD number = otherTemporary_ ? ~runNumber_ : runNumber_;
+    return folder + win::WideFromUtf16(TemporaryCopyName(number));
+}
+
+std::wstring TrackExtraction::TemporaryCoverName(const std::wstring& folder) const {
+    return folder + win::WideFromUtf16(TemporaryCopyName(runNumber_ ^ 0x80000000u));
 }
 
 bool TrackExtraction::Copy(const std::string& source, const std::wstring& target) {
-    BOOL cancel = FALSE;  // never set: there is no cancel during a copy
+    BOOL cancel = FALSE;  // never set: a run stops between copies
     return CopyFileExW(win::WideFromAnsi(source).c_str(), target.c_str(), CopyProgressRoutine, this,
                        &cancel, 0) != 0;
 }

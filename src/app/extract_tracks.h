@@ -2,10 +2,17 @@
 // from the player into a folder the user chooses, under names built from the
 // file name pattern, in the list's display order. Clashes with existing
 // files follow the overwrite policy and, where it says so, the user's
-// answers; a failed copy offers to go on with the rest. With sub-folders and
-// the preference set, each folder that receives tracks also receives the
-// cover of the first of them that has one, as folder.jpg, treated like a
-// track. The player is only read.
+// answers; a failed copy offers to go on with the rest, and Esc stops the
+// run after the copy under way. With sub-folders and the preference set,
+// each folder that receives tracks also receives the cover of the first of
+// them that has one, as folder.jpg, treated like a track; a folder where a
+// track itself is named folder.jpg gets no cover. The player is only read.
+//
+// Each copy goes to a temporary name, is written to the disk and only then
+// renamed, so that a name only ever holds a whole copy, after a power cut
+// too. The writing to the disk and the rename of one copy happen on a thread
+// of their own while the next track is copied, one copy ahead at most, so
+// that the player's reads and the disk's writes overlap.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +25,7 @@
 #include "app/destination_folders.h"
 #include "core/extraction_rules.h"
 #include "core/update_throttle.h"
+#include "win/background_job.h"
 #include "win/handles.h"
 #include "win/jpeg_file.h"
 
@@ -36,8 +44,34 @@ public:
     enum class Continuation { GoOn, Stop };
 
 private:
+    // A track's copy under its temporary name, being written to the disk
+    // and renamed on the background thread.
+    struct FinishingCopy {
+        const OneTrack* Track = nullptr;
+        std::string Source;
+        std::u16string Target;
+        std::wstring Temporary;
+        std::wstring Destination;   // the chosen folder and a backslash
+        std::wstring RelativePath;  // below it, the name last
+        size_t NameStart = 0;       // of the name in RelativePath
+        bool Replace = false;       // a file of that name is to be replaced
+
+        std::wstring Folder() const { return Destination + RelativePath.substr(0, NameStart); }
+        std::wstring FileName() const { return RelativePath.substr(NameStart); }
+    };
+
     void ExtractRows(ClashPolicy& policy);
+    // The folders where a selected track is named folder.jpg: they get no
+    // cover, so that the track is never replaced by one, nor one by it.
+    void KeepCoversFromTracksNamedLikeThem();
     Continuation ExtractTrack(const OneTrack& track, ClashPolicy& policy);
+    // Hands a finished copy to the background thread once the copy handed
+    // before has been settled; a copy that is not handed (the run stops) is
+    // removed.
+    Continuation HandOver(FinishingCopy copy, ClashPolicy& policy);
+    // Waits for the copy handed over, if any, and settles it: in place (and
+    // the folder's cover after it), or asked about, or reported.
+    Continuation SettleFinishingCopy(ClashPolicy& policy);
     // Writes the track's cover as folder.jpg into `folder`, where the track
     // has just been put, unless the folder has had its turn this run.
     Continuation SaveCover(const OneTrack& track, const std::wstring& folder, ClashPolicy& policy);
@@ -50,22 +84,24 @@ private:
                              std::wstring_view name, const std::u16string& target, bool& replace);
     // Reports a failure with the system's error; how the run goes on.
     using FailureReport = std::function<Continuation(DWORD error)>;
-    // Renames a temporary file onto its target once it was written without
-    // `error`, asking about a file that appeared there meanwhile; the
-    // temporary file is removed when it is not placed. Nothing once placed,
-    // else how the run goes on.
-    std::optional<Continuation> PlaceFinished(const std::wstring& temporary, DWORD error,
-                                              const std::u16string& target, bool replace,
-                                              ClashPolicy& policy, const FailureReport& fail);
+    // Settles a temporary file whose placing at `target` ended with `error`
+    // (ERROR_SUCCESS: it is there): a file that appeared there meanwhile is
+    // asked about, and the temporary file is removed when it is not placed.
+    // Nothing once placed, else how the run goes on.
+    std::optional<Continuation> Settle(const std::wstring& temporary, DWORD error,
+                                       const std::u16string& target, bool replace,
+                                       ClashPolicy& policy, const FailureReport& fail);
     // CopyFileExW with the progress routine, replacing a file at `target`;
     // false with the thread's last error set when it fails.
     bool Copy(const std::string& source, const std::wstring& target);
-    // Makes a finished copy writable and writes it to the disk; the
-    // system's error, or ERROR_SUCCESS.
-    static DWORD FinishCopy(const std::wstring& temporary);
-    // Renames the finished copy onto its target; the system's error, or
+    // Makes a finished copy writable, writes it to the disk and renames it
+    // onto its target: the background thread's job. The system's error, or
     // ERROR_SUCCESS.
-    static DWORD MoveIntoPlace(const std::wstring& temporary, const std::u16string& target,
+    static DWORD FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
+                                bool replace);
+    // Renames a finished file onto its target; the system's error, or
+    // ERROR_SUCCESS.
+    static DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target,
                                bool replace);
     Continuation ReportFailure(const std::string& source, const std::u16string& target,
                                const std::wstring& reason);
@@ -79,14 +115,24 @@ private:
     // enough ago.
     void ShowProgressNowAndThen(const std::u16string& target, int32_t percent);
 
+    // The temporary name of the next copy in `folder`: two copies, one
+    // finishing and one being made, may share a folder; a cover's is a third.
+    std::wstring TemporaryName(const std::wstring& folder);
+    std::wstring TemporaryCoverName(const std::wstring& folder) const;
+
     TMainForm& form_;
     std::u16string destination_;  // the chosen folder and a backslash
     DestinationFolders folders_;
     std::optional<win::JpegWriter> jpegWriter_;  // made when the first cover is written
     DWORD runNumber_ = 0;                        // numbers this run's temporary copies
+    bool otherTemporary_ = false;                // which of the two the next copy takes
     std::u16string currentTarget_;
     // Letting messages through and repainting the status bar cost as much
     // under Wine as copying a small file; this often keeps the window current
     // and responsive all the same.
     UpdateThrottle progressShown_{std::chrono::milliseconds(40)};
+    std::optional<FinishingCopy> finishing_;  // handed to finisher_
+    // Declared last, so that its thread has ended before anything it was
+    // handed is gone.
+    win::BackgroundJob finisher_;
 };

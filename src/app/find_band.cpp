@@ -80,6 +80,10 @@ LRESULT CALLBACK FindBand::EditProcedure(HWND edit, UINT message, WPARAM wParam,
     auto& self = *reinterpret_cast<FindBand*>(band);
     switch (message) {
         case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE && self.form_.IsBusy()) {
+                self.form_.RequestStop();
+                return 0;
+            }
             if ((wParam == VK_ESCAPE || wParam == VK_RETURN) && !self.form_.IsBusy()) {
                 win::RunReportingExceptions(edit, [&] {
                     if (wParam == VK_ESCAPE) {

@@ -337,6 +337,11 @@ bool TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
                 }
                 return false;
             }
+            if (header.hwndFrom == trackList_ && header.code == LVN_KEYDOWN &&
+                reinterpret_cast<NMLVKEYDOWN&>(header).wVKey == VK_ESCAPE) {
+                RequestStop();
+                return true;
+            }
             if (header.hwndFrom == trackList_ && header.code == LVN_COLUMNCLICK) {
                 TrackListColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
                 return true;

@@ -101,6 +101,9 @@ public:
         win::ReentrancyGuard::Scope scope_;
     };
     bool IsBusy() const { return busy_.Busy(); }
+    // Esc during an operation asks it to stop after its current step.
+    void RequestStop() { busy_.RequestStop(); }
+    bool StopRequested() const { return busy_.StopRequested(); }
 
     // The hourglass over the whole window while an object of this class lives.
     class WaitCursor {

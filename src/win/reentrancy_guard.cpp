@@ -7,7 +7,10 @@ ReentrancyGuard::Scope::Scope(ReentrancyGuard& guard) : guard_(guard) {
 }
 
 ReentrancyGuard::Scope::~Scope() {
-    if (--guard_.depth_ == 0 && guard_.closeDeferred_) {
+    if (--guard_.depth_ == 0) {
+        guard_.stopRequested_ = false;
+    }
+    if (guard_.depth_ == 0 && guard_.closeDeferred_) {
         guard_.closeDeferred_ = false;
         PostMessageW(guard_.window_, WM_CLOSE, 0, 0);
     }

@@ -6,7 +6,9 @@
 // scope is held, commands that would release the records or reorder the rows
 // ask Busy() and do not run, and a request to close the window is remembered
 // instead of carried out: when the last scope ends, WM_CLOSE is posted to the
-// window again, so the close happens once nothing is in use any more.
+// window again, so the close happens once nothing is in use any more. The
+// user may also ask the operation to stop (Esc); it asks StopRequested()
+// between its steps, and the request is forgotten when the last scope ends.
 #pragma once
 
 #include <windows.h>
@@ -33,11 +35,15 @@ public:
     bool Busy() const { return depth_ > 0; }
     // True when `window` may close now; otherwise its close is deferred.
     bool MayCloseNow(HWND window);
+    // Asks the operation under way, if any, to stop after its current step.
+    void RequestStop() { stopRequested_ = Busy(); }
+    bool StopRequested() const { return stopRequested_; }
 
 private:
     HWND window_ = nullptr;
     int depth_ = 0;
     bool closeDeferred_ = false;
+    bool stopRequested_ = false;
 };
 
 }  // namespace win

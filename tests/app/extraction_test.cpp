@@ -901,6 +901,66 @@ TEST_F(ExtractionTest, EachAlbumFolderGetsItsCoverAsFolderJpg) {
     EXPECT_TRUE(fs::exists(Output / L"Two.mp3"));
 }
 
+// A track of the player's pictures named folder.jpg in its folder, before or
+// after the other tracks there, under each policy: the track is written, the
+// cover is not, and nothing the run wrote is replaced by what it writes.
+TEST_F(ExtractionTest, ATrackNamedFolderJpgKeepsItsFolderFromTheCover) {
+    SettingsKey::Write(L"FolderFormat", L"%artist%\\%album%");
+    SettingsKey::Write(L"SaveAlbumArt", L"1");
+    const std::vector<PlayerTrack> tracks{
+        {u"Two", "F00\\B.mp3", 2, true, u"Lights", 0, u"Harbour", 7},
+        {u"FOLDER", "F00\\P.JPG", 1, true, u"Lights", 0, u"Harbour", 7},
+        {u"Four", "F00\\D.mp3", 4, true, u"Tide", 0, u"Harbour", 7},
+    };
+    LoadPlayer(tracks, {},
+               artwork::BuildStore(
+                   {{7, 0, {artwork::Stored(1060, 320, artwork::SolidImage(320, 320, 0))}}}));
+    for (const wchar_t* policy : {L"0", L"1", L"2"}) {
+        for (const bool byNumber : {false, true}) {
+            SCOPED_TRACE(std::to_string(policy[0] - L'0') + (byNumber ? " by number" : ""));
+            for (const auto& entry : fs::directory_iterator(Output)) {
+                fs::remove_all(entry.path());
+            }
+            SettingsKey::Write(L"OverwriteFiles", policy);
+            form_->Settings().LoadSettings();
+            if (byNumber) {  // the track named folder.jpg first
+                Command(ID_SORT_TRACKNUMBER);
+            }
+            EXPECT_EQ(ExtractAnswering({}), std::vector<std::wstring>{});
+            EXPECT_EQ(ReadAll(Output / L"Harbour\\Lights\\FOLDER.JPG"), Contents(tracks[1]));
+            EXPECT_EQ(JpegSize(Output / L"Harbour\\Tide\\folder.jpg"), std::pair(320, 320));
+            EXPECT_EQ(FilesIn(Output).size(), 4u);
+        }
+    }
+    EXPECT_TRUE(boxes_.Requests().empty());
+}
+
+// Esc stops a run once the copy under way is in place.
+TEST_F(ExtractionTest, EscStopsTheRunAfterTheCopyUnderWay) {
+    const std::vector<PlayerTrack> tracks{
+        {u"A", "F00\\A.mp3"}, {u"B", "F00\\B.mp3"}, {u"C", "F00\\C.mp3"}};
+    LoadPlayer(tracks);
+    SettingsKey::Write(L"OverwriteFiles", L"2");
+    form_->Settings().LoadSettings();
+    WriteAll(Output / L"B.mp3", "old");
+    HWND list = form_->TrackList();
+    WhenWindowShows prompt(
+        L"Trackhaul",
+        [&](HWND dialog) {
+            SendMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+            PressButton(dialog, IDC_BTNYES);
+        },
+        WhenWindowShows::Repeat::Once, L"#32770");
+    Extract();
+    EXPECT_EQ(FilesIn(Output),
+              (Files{{L"A.mp3", Contents(tracks[0])}, {L"B.mp3", Contents(tracks[1])}}));
+    ExpectRunEnded();
+    SettingsKey::Write(L"OverwriteFiles", L"1");
+    form_->Settings().LoadSettings();
+    Extract();  // the next run is not stopped
+    EXPECT_EQ(FilesIn(Output).size(), 3u);
+}
+
 TEST_F(ExtractionTest, FolderDialogOpensOnTheDocumentsWithoutAnExistingLastFolder) {
     LoadPlayer({{u"Trackhaul Documents Test", "F00\\DOC.mp3"}});
     const std::wstring documents = *win::PathOfItem(win::DocumentsFolderItem(nullptr).get());
