@@ -3,7 +3,11 @@
 // bare loops over the same files, in the same run: plain CopyFileExW calls
 // with an empty progress routine; the safe floor, which copies each file to
 // a temporary name and renames it onto its own; and the safe floor with each
-// copy written to the disk before the rename, as the run does. Then the 2,000
+// copy written to the disk before the rename, one file after the other. The
+// run does the same but writes a copy to the disk and renames it while the
+// next is copied, so it should take at most 0.8 times that flushed floor for
+// the large files and no longer than it for the small ones; the disk's own
+// write time is the limit, which the plain loop shows. Then the 2,000
 // files of 40 artists with 5 albums each, extracted into sub-folders
 // %artist%\%album% beside the same run without sub-folders. DRIVE (a letter,
 // default F) must be attached as a removable drive; its iPod_Control folder
@@ -52,8 +56,7 @@ struct Workload {
     const char* Name;
     int Files;
     size_t Bytes;
-    double Target;   // the longest allowed ratio of run to a bare loop
-    bool SafeFloor;  // whether the target is against the safe floor, else the plain loop
+    double Target;  // the longest allowed ratio of run to the flushed safe floor
 };
 
 // Writes the files and a database naming them, of Artists artists with
@@ -174,10 +177,9 @@ bool Measure(TMainForm& form, const std::string& drive, const Workload& load) {
     const double safe = Best(times[Safe]);
     const double flushed = Best(times[Flushed]);
     std::printf(
-        "%-13s extraction %.3f s; plain loop %.3f s: ratio %.3f; safe floor %.3f s: ratio %.3f "
-        "(target %.2f against the %s); written to the disk %.3f s: ratio %.3f\n",
-        load.Name, run, plain, run / plain, safe, run / safe, load.Target,
-        load.SafeFloor ? "safe floor" : "plain loop", flushed, run / flushed);
+        "%-13s extraction %.3f s; plain loop %.3f s: ratio %.3f; safe floor %.3f s: ratio %.3f; "
+        "safe floor written to the disk %.3f s: ratio %.3f (target %.2f)\n",
+        load.Name, run, plain, run / plain, safe, run / safe, flushed, run / flushed, load.Target);
     return run > 0;
 }
 
@@ -193,7 +195,7 @@ std::pair<size_t, size_t> InnerFoldersAndCovers() {
 
 // Each round makes every artist's and album's folder anew.
 bool MeasureFolders(TMainForm& form, const std::string& drive) {
-    const Workload load{"2000 x 64 KB", 2000, 64u << 10, 1.10, false};
+    const Workload load{"2000 x 64 KB", 2000, 64u << 10, 1.10};
     WritePlayer(drive, load);
     if (!WriteCovers(drive)) {
         return false;
@@ -251,8 +253,8 @@ int main(int argc, char** argv) {
     const std::unique_ptr<TMainForm> form = benchmark::StartMainWindow();
     std::printf("best of %d rounds each, every round into an empty folder\n", Rounds);
     bool measured = true;
-    for (const Workload& load : {Workload{"50 x 4 MB", 50, 4u << 20, 1.10, false},
-                                 Workload{"2000 x 64 KB", 2000, 64u << 10, 1.15, true}}) {
+    for (const Workload& load : {Workload{"50 x 4 MB", 50, 4u << 20, 0.80},
+                                 Workload{"2000 x 64 KB", 2000, 64u << 10, 1.00}}) {
         measured = Measure(*form, drive, load) && measured;
     }
     measured = MeasureFolders(*form, drive) && measured;

@@ -115,6 +115,10 @@ void DestinationFolders::RemoveEmptyFoldersMade(const std::wstring& destination,
     }
 }
 
+bool DestinationFolders::MayTakeCoverTurn(const std::wstring& folder) const {
+    return !coveredFolders_.contains(UpperCase(folder));
+}
+
 void DestinationFolders::KeepCoverOut(const std::wstring& folder) {
     coveredFolders_.insert(UpperCase(folder));
 }

@@ -35,6 +35,8 @@ public:
     // True the first time it is asked of `folder` in the run: its cover is
     // then written, once.
     bool TakeCoverTurn(const std::wstring& folder);
+    // Whether TakeCoverTurn would be true.
+    bool MayTakeCoverTurn(const std::wstring& folder) const;
     // `folder` gets no cover this run: its turn is taken already.
     void KeepCoverOut(const std::wstring& folder);
 

@@ -204,9 +204,17 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
     if (!finishing_) {
         return Continuation::GoOn;
     }
-    const DWORD error = finisher_.Wait();
     const FinishingCopy copy = std::move(*finishing_);
     finishing_.reset();
+    const std::wstring folder = copy.Folder();
+    // Many albums share the one folder without sub-folders: none gets a
+    // cover. The folder's cover is made while the copy is written to the
+    // disk; it is written once the copy is in place.
+    const bool coverDue = copy.NameStart > 0 && form_.Settings().GetSaveAlbumArt() &&
+                          copy.Track->GetArtwork() >= 0 && folders_.MayTakeCoverTurn(folder);
+    const std::optional<EncodedCover> cover =
+        coverDue ? std::optional(EncodeCover(*copy.Track)) : std::nullopt;
+    const DWORD error = finisher_.Wait();
     const FailureReport fail = [&](DWORD failure) {
         folders_.RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
         return ReportFailure(copy.Source, copy.Target, win::SystemErrorText(failure));
@@ -215,32 +223,37 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
             Settle(copy.Temporary, error, copy.Target, copy.Replace, policy, fail)) {
         return *notPlaced;
     }
-    const std::wstring folder = copy.Folder();
     folders_.Add(folder, copy.FileName());
-    // Many albums share the one folder without sub-folders: none gets a cover.
-    if (copy.NameStart > 0 && form_.Settings().GetSaveAlbumArt()) {
-        return SaveCover(*copy.Track, folder, policy);
-    }
-    return Continuation::GoOn;
+    return cover ? SaveCover(*cover, folder, policy) : Continuation::GoOn;
 }
 
-TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
-                                                         const std::wstring& folder,
-                                                         ClashPolicy& policy) {
-    // A track without a picture leaves the turn to the next one there.
-    if (track.GetArtwork() < 0 || !folders_.TakeCoverTurn(folder)) {
-        return Continuation::GoOn;
-    }
-    const std::u16string target = win::Utf16FromWide(folder + kCoverName);
+TrackExtraction::EncodedCover TrackExtraction::EncodeCover(const OneTrack& track) {
     const ArtworkIndex& art = form_.Parser->Artwork();
-    const std::string& source = art.FilePath(track.GetArtwork());
-    const FailureReport fail = [&](DWORD error) {
-        return ReportFailure(source, target, win::SystemErrorText(error));
-    };
+    EncodedCover cover;
+    cover.Source = art.FilePath(track.GetArtwork());
     const std::optional<Picture> picture = art.Load(track.GetArtwork());
     if (!picture) {
         // The player changed, or went, since it was read.
-        return fail(ERROR_READ_FAULT);
+        cover.Result = HRESULT_FROM_WIN32(ERROR_READ_FAULT);
+        return cover;
+    }
+    if (!jpegWriter_) {
+        jpegWriter_.emplace();
+    }
+    cover.Result = jpegWriter_->Encode(*picture, cover.Bytes);
+    return cover;
+}
+
+TrackExtraction::Continuation TrackExtraction::SaveCover(const EncodedCover& cover,
+                                                         const std::wstring& folder,
+                                                         ClashPolicy& policy) {
+    folders_.TakeCoverTurn(folder);
+    const std::u16string target = win::Utf16FromWide(folder + kCoverName);
+    const FailureReport fail = [&](DWORD error) {
+        return ReportFailure(cover.Source, target, win::SystemErrorText(error));
+    };
+    if (FAILED(cover.Result)) {
+        return ReportFailure(cover.Source, target, win::ImagingErrorText(cover.Result));
     }
     bool replace = false;
     const ClashOutcome clash = ClearTarget(policy, folder, kCoverName, target, replace);
@@ -248,12 +261,9 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const OneTrack& track,
         return ContinuationAfter(clash);
     }
     const std::wstring temporary = TemporaryCoverName(folder);
-    if (!jpegWriter_) {
-        jpegWriter_.emplace();
-    }
-    if (const HRESULT result = jpegWriter_->Write(temporary, *picture); FAILED(result)) {
+    if (const HRESULT result = win::WriteToDisk(temporary, cover.Bytes); FAILED(result)) {
         DeleteFileW(temporary.c_str());
-        return ReportFailure(source, target, win::ImagingErrorText(result));
+        return ReportFailure(cover.Source, target, win::ImagingErrorText(result));
     }
     const DWORD error = MoveIntoPlace(temporary, win::WideFromUtf16(target), replace);
     if (const auto notPlaced = Settle(temporary, error, target, replace, policy, fail)) {

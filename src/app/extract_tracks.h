@@ -72,9 +72,17 @@ private:
     // Waits for the copy handed over, if any, and settles it: in place (and
     // the folder's cover after it), or asked about, or reported.
     Continuation SettleFinishingCopy(ClashPolicy& policy);
-    // Writes the track's cover as folder.jpg into `folder`, where the track
-    // has just been put, unless the folder has had its turn this run.
-    Continuation SaveCover(const OneTrack& track, const std::wstring& folder, ClashPolicy& policy);
+    // A folder's cover as a JPEG file's bytes, made from a track's picture.
+    struct EncodedCover {
+        std::string Source;  // the player's file that holds the picture
+        HRESULT Result = S_OK;
+        std::string Bytes;
+    };
+    EncodedCover EncodeCover(const OneTrack& track);
+    // Writes the cover as folder.jpg into `folder`, where its track has just
+    // been put, and takes the folder's turn.
+    Continuation SaveCover(const EncodedCover& cover, const std::wstring& folder,
+                           ClashPolicy& policy);
     // What the policy, or the user, says of a target that exists.
     ClashOutcome ResolveClash(ClashPolicy& policy, const std::u16string& target);
     // Whether a file may go to `target`, named `name` in `folder`: Copy, with

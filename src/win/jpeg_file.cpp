@@ -102,7 +102,7 @@ HRESULT JpegWriter::Encode(IStream* target, const Picture& picture) {
     return result;
 }
 
-HRESULT JpegWriter::Write(const std::wstring& path, const Picture& picture) {
+HRESULT JpegWriter::Encode(const Picture& picture, std::string& bytes) {
     if (!factory_) {
         return REGDB_E_CLASSNOTREG;
     }
@@ -125,13 +125,25 @@ HRESULT JpegWriter::Write(const std::wstring& path, const Picture& picture) {
     if (FAILED(result)) {
         return result;
     }
-    const auto* bytes = static_cast<const char*>(GlobalLock(block));
-    const UniqueFile file = CreateForWriting(path);
-    const bool written = bytes != nullptr && file &&
-                         WriteBytes(file.get(), {bytes, size.cbSize.LowPart}) &&
-                         FlushFileBuffers(file.get());
-    const DWORD error = written ? ERROR_SUCCESS : GetLastError();
+    const auto* locked = static_cast<const char*>(GlobalLock(block));
+    if (locked == nullptr) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    bytes.assign(locked, size.cbSize.LowPart);
     GlobalUnlock(block);
+    return S_OK;
+}
+
+HRESULT JpegWriter::Write(const std::wstring& path, const Picture& picture) {
+    std::string bytes;
+    const HRESULT result = Encode(picture, bytes);
+    return SUCCEEDED(result) ? WriteToDisk(path, bytes) : result;
+}
+
+HRESULT WriteToDisk(const std::wstring& path, std::string_view bytes) {
+    const UniqueFile file = CreateForWriting(path);
+    const bool written = file && WriteBytes(file.get(), bytes) && FlushFileBuffers(file.get());
+    const DWORD error = written ? ERROR_SUCCESS : GetLastError();
     return written ? S_OK : HRESULT_FROM_WIN32(error == ERROR_SUCCESS ? ERROR_WRITE_FAULT : error);
 }
 

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/picture.h"
 
@@ -37,6 +38,8 @@ public:
     // size and kJpegQuality, and has the system write it to the disk. S_OK,
     // or the failure; the file may then be left partly written.
     HRESULT Write(const std::wstring& path, const Picture& picture);
+    // The same file's bytes, made in memory: S_OK, or the failure.
+    HRESULT Encode(const Picture& picture, std::string& bytes);
 
 private:
     HRESULT Encode(IStream* target, const Picture& picture);
@@ -44,6 +47,11 @@ private:
     bool comStarted_ = false;
     ComPtr<IWICImagingFactory> factory_;
 };
+
+// Writes `bytes` to `path`, replacing any file there, and has the system
+// write them to the disk: S_OK, or the failure; the file may then be left
+// partly written.
+HRESULT WriteToDisk(const std::wstring& path, std::string_view bytes);
 
 // The system's text for a failure of the imaging component, which ends in a
 // line break: the file system's own reason where there is one.
