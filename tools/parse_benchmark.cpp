@@ -51,6 +51,7 @@
 #include "artwork_builder.h"
 #include "core/itdbparser.h"
 #include "core/playlist_file.h"
+#include "core/track_find.h"
 #include "itdb_builder.h"
 #include "temp_dir.h"
 
@@ -487,6 +488,41 @@ bool MeasurePeak(const TempDir& dir, const char* what, const itdb::Bytes& file) 
     return true;
 }
 
+// Finds in a database whose texts fill the reader's budget: the texts are
+// folded once, then a word of 20 and one of 68 letters that almost match
+// everywhere are looked for, which should take 0.5 s at most each.
+bool TimeFind(const TempDir& dir) {
+    const std::string path = dir.File("find");
+    if (!WriteCrafted(path, LongestTexts(2000))) {
+        return false;
+    }
+    ITDBParser parser(path);
+    const int32_t read = parser.Parse(-1);
+    std::vector<const OneTrack*> tracks;
+    size_t units = 0;
+    for (parser.First(); parser.HasNext();) {
+        const OneTrack* track = parser.Next();
+        tracks.push_back(track);
+        units += track->GetTitle().size() + track->GetArtist().size() + track->GetAlbum().size();
+    }
+    const size_t before = Stats().live;
+    auto start = std::chrono::steady_clock::now();
+    TrackFind find;
+    find.SetTracks(tracks);
+    const double folding = SecondsSince(start);
+    const size_t folded = Stats().live - before;
+    std::printf("  find in %d tracks of %zu M code units: folding once %.2f s, %.0f MiB kept\n",
+                read, units >> 20, folding, folded / double(1 << 20));
+    for (const size_t letters : {20, 68}) {
+        find.SetText(std::u16string(letters - 1, u'E') + u"x");
+        start = std::chrono::steady_clock::now();
+        const size_t found = find.Found(tracks).size();
+        std::printf("  a word of %zu letters: %.3f s (target 0.5 s), %zu found\n", letters,
+                    SecondsSince(start), found);
+    }
+    return read > 0;
+}
+
 bool RunCraftedFiles(int rounds) {
     TempDir dir;
     std::printf("crafted files:\n");
@@ -504,7 +540,7 @@ bool RunCraftedFiles(int rounds) {
                            return writer.Finish();
                        }()) &&
            MeasurePeak(dir, "a location of 250 MB", LongLocation(250 << 20)) &&
-           MeasurePeak(dir, "tracks of the longest texts", LongestTexts(2000));
+           MeasurePeak(dir, "tracks of the longest texts", LongestTexts(2000)) && TimeFind(dir);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "track_find.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "onetrack.h"
 
@@ -140,9 +141,15 @@ bool IsBlank(char16_t c) {
 
 // The five texts a find looks in, folded and each followed by a line feed.
 std::u16string FoldedTexts(const OneTrack& track) {
+    const std::u16string* texts[] = {&track.GetTitle(), &track.GetArtist(), &track.GetAlbum(),
+                                     &track.GetGenre(), &track.GetComposer()};
     std::u16string folded;
-    for (const std::u16string* text : {&track.GetTitle(), &track.GetArtist(), &track.GetAlbum(),
-                                       &track.GetGenre(), &track.GetComposer()}) {
+    size_t length = std::size(texts);  // the line feeds
+    for (const std::u16string* text : texts) {
+        length += text->size();
+    }
+    folded.reserve(length);  // folding seldom lengthens a text
+    for (const std::u16string* text : texts) {
         for (const char16_t c : *text) {
             AppendFolded(folded, c);
         }
@@ -197,7 +204,7 @@ void TrackFind::SetTracks(const std::vector<const OneTrack*>& tracks) {
             continue;
         }
         std::u16string texts = FoldedTexts(*track);
-        held += texts.size() * sizeof(char16_t) + kEntryBytes;
+        held += texts.capacity() * sizeof(char16_t) + kEntryBytes;
         if (held > kMostFoldedBytes) {
             return;
         }
