@@ -19,11 +19,18 @@
 //   trackhaul-dump --art-ppm PLAYER INDEX OUT
 //       writes the picture of the track at file-order INDEX (from 0) to OUT
 //       as a binary PPM; exit 1 when it has none
+//   trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]
+//       the library file (Library.xml) that Export Library writes for the
+//       copies in FOLDER, made with the file name pattern P and the
+//       sub-folder pattern F (defaults: a new user's settings), naming the
+//       copies by their paths on this machine; times in this machine's zone
 //
 // A database in a player's "iPod_Control\iTunes" folder is read with what the
 // player recorded since its last sync, as the program reads it.
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -32,7 +39,9 @@
 
 #include "core/csv_format.h"
 #include "core/itdbparser.h"
+#include "core/library_xml.h"
 #include "core/playlist_file.h"
+#include "core/settings_values.h"
 #include "core/track_columns.h"
 #include "core/track_row.h"
 
@@ -49,7 +58,8 @@ int Usage() {
                  "       trackhaul-dump --playlists DATABASE\n"
                  "       trackhaul-dump --fields DATABASE\n"
                  "       trackhaul-dump --art PLAYER\n"
-                 "       trackhaul-dump --art-ppm PLAYER INDEX OUT\n";
+                 "       trackhaul-dump --art-ppm PLAYER INDEX OUT\n"
+                 "       trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]\n";
     return 2;
 }
 
@@ -222,6 +232,83 @@ int DumpArtPpm(const std::string& folder, const char* indexText, const std::stri
     return written ? 0 : 1;
 }
 
+// The UTC clock of a moment.
+std::optional<std::tm> UtcOf(std::time_t moment) {
+    std::tm utc{};
+#ifdef _WIN32
+    const bool converted = gmtime_s(&utc, &moment) == 0;
+#else
+    const bool converted = gmtime_r(&moment, &utc) != nullptr;
+#endif
+    return converted ? std::optional(utc) : std::nullopt;
+}
+
+CivilTime CivilOf(const std::tm& time) {
+    return {time.tm_year + 1900, time.tm_mon + 1, time.tm_mday,
+            time.tm_hour,        time.tm_min,     time.tm_sec};
+}
+
+// A local time of this machine in UTC, by its zone's rules for that date.
+std::optional<CivilTime> LocalToUtcHere(const CivilTime& local) {
+    std::tm time{};
+    time.tm_year = local.Year - 1900;
+    time.tm_mon = local.Month - 1;
+    time.tm_mday = local.Day;
+    time.tm_hour = local.Hour;
+    time.tm_min = local.Minute;
+    time.tm_sec = local.Second;
+    time.tm_isdst = -1;  // as the zone had it then
+    const std::time_t moment = std::mktime(&time);
+    const std::optional<std::tm> utc =
+        moment != static_cast<std::time_t>(-1) ? UtcOf(moment) : std::nullopt;
+    return utc ? std::optional(CivilOf(*utc)) : std::nullopt;
+}
+
+int DumpLibrary(int argc, char** argv) {
+    std::string fileFormat(DefaultFileFormat);
+    std::string folderFormat;
+    for (int i = 4; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option != "--pattern" && option != "--folders") {
+            return Usage();
+        }
+        (option == "--pattern" ? fileFormat : folderFormat) = argv[i + 1];
+    }
+    if (argc % 2 != 0) {
+        return Usage();
+    }
+    const std::unique_ptr<ITDBParser> parser = ParsePlayer(argv[2]);
+    if (!parser) {
+        return 1;
+    }
+    std::error_code error;
+    std::u16string folder =
+        std::filesystem::absolute(argv[3], error).lexically_normal().u16string();
+    if (folder.empty() || folder.back() != u'/') {
+        folder += u'/';
+    }
+    const LibraryChoice choice = ChooseLibraryTracks(
+        parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat), Utf16FromUtf8(folderFormat), folder,
+        [](const std::u16string& path) -> std::optional<uint64_t> {
+            std::error_code missing;
+            const std::filesystem::path file(path);
+            if (!std::filesystem::is_regular_file(file, missing)) {
+                return std::nullopt;
+            }
+            return std::filesystem::file_size(file, missing);
+        });
+    Library library{folder, parser->LibraryId(),
+                    CivilOf(UtcOf(std::time(nullptr)).value_or(std::tm{})), choice.Tracks,
+                    UserPlaylists(parser->Playlists())};
+    BlockWriter output([](std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    });
+    if (choice.LeftOut > 0) {
+        std::cerr << choice.LeftOut << " track(s) left out: no copy of the player's size.\n";
+    }
+    return WriteLibraryXml(library, LocalToUtcHere, output) && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -237,6 +324,9 @@ int main(int argc, char** argv) {
     }
     if (first == "--art-ppm") {
         return argc == 5 ? DumpArtPpm(argv[2], argv[3], argv[4]) : Usage();
+    }
+    if (first == "--library") {
+        return argc >= 4 ? DumpLibrary(argc, argv) : Usage();
     }
     if (first == "--fields") {
         return argc == 3 ? DumpFields(argv[2]) : Usage();

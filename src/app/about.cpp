@@ -3,15 +3,16 @@
 #include <commctrl.h>
 
 #include <array>
+#include <iterator>
 #include <string>
 
 #include "app/resource_ids.h"
+#include "core/program_version.h"
 #include "win/message_box.h"
 #include "win/pixel_layout.h"
 
 namespace {
 
-constexpr wchar_t VersionText[] = L"0.1b";
 constexpr wchar_t LineBreak[] = L"\r\n";
 
 constexpr wchar_t CopyrightLine[] = L"Copyright \u00A9 2006 Marrowfen";
@@ -54,7 +55,7 @@ constexpr win::PixelRect BtnOKBounds{280, 264, 83, 25};
 std::wstring AboutText() {
     std::wstring text(win::ApplicationTitle);
     text += L" - Version ";
-    text += VersionText;
+    text += std::wstring(std::begin(kProgramVersion), std::end(kProgramVersion) - 1);
     text += LineBreak;
     text += CopyrightLine;
     for (const wchar_t* paragraph : {Disclaimer, ContactLine, TrademarkLine}) {

@@ -1,6 +1,6 @@
 #include "app/destination_dialog.h"
 
-#include "app/mainform.h"
+#include "app/main_window_services.h"
 #include "app/preferences.h"
 #include "win/message_box.h"
 #include "win/shell_folders.h"
@@ -17,7 +17,7 @@ std::optional<std::u16string> DestinationDialog::Choose() {
     const win::ComApartment com;  // the dialog's new style needs it
     std::wstring displayName(MAX_PATH, L'\0');
     BROWSEINFOW dialog{};
-    dialog.hwndOwner = form_.Handle();
+    dialog.hwndOwner = window_.Handle();
     dialog.pszDisplayName = displayName.data();
     dialog.lpszTitle = title_.c_str();
     dialog.ulFlags = FolderDialogFlags;
@@ -29,16 +29,16 @@ std::optional<std::u16string> DestinationDialog::Choose() {
     }
     const std::optional<std::wstring> path = win::PathOfItem(chosen.get());
     if (!path) {
-        win::ShowMessageBox(form_.Handle(), L"Error retriving destination directory information.",
+        win::ShowMessageBox(window_.Handle(), L"Error retriving destination directory information.",
                             MB_OK | MB_ICONERROR);
         return std::nullopt;
     }
     const std::u16string folder = win::Utf16FromWide(*path);
-    if (form_.IsOnPlayerDrive(folder)) {
-        win::ShowMessageBox(form_.Handle(), refusal_, MB_OK | MB_ICONERROR);
+    if (window_.IsOnPlayerDrive(folder)) {
+        win::ShowMessageBox(window_.Handle(), refusal_, MB_OK | MB_ICONERROR);
         return std::nullopt;
     }
-    form_.Settings().SetExtractPath(folder);
+    window_.Settings().SetExtractPath(folder);
     return folder;
 }
 
@@ -65,7 +65,7 @@ int CALLBACK DestinationDialog::BrowseFolderCallback(HWND window, UINT message, 
 void DestinationDialog::SelectInitialFolder(HWND dialog) {
     // The last destination, or else the user's documents.
     InitialFolder& folder = initialFolder_;
-    folder.Path = win::WideFromUtf16(form_.GetExtractPath());
+    folder.Path = win::WideFromUtf16(window_.Settings().GetExtractPath());
     if (!win::FolderExists(folder.Path)) {
         folder.Documents = win::DocumentsFolderItem(dialog);
         folder.Path = win::PathOfItem(folder.Documents.get()).value_or(L"");

@@ -10,14 +10,14 @@
 
 #include "win/handles.h"
 
-class TMainForm;
+class MainWindowServices;
 
 class DestinationDialog {
 public:
     // `title` heads the dialog; `refusal` is the box shown for a folder on
     // the player's drive.
-    DestinationDialog(TMainForm& form, std::wstring title, std::wstring refusal)
-        : form_(form), title_(std::move(title)), refusal_(std::move(refusal)) {}
+    DestinationDialog(MainWindowServices& window, std::wstring title, std::wstring refusal)
+        : window_(window), title_(std::move(title)), refusal_(std::move(refusal)) {}
 
     // The folder the user picks, stored as the last destination; or nothing
     // when the dialog is cancelled or the folder refused (after its box).
@@ -37,7 +37,7 @@ private:
         bool Pending = false;             // the dialog has not confirmed it yet
     };
 
-    TMainForm& form_;
+    MainWindowServices& window_;
     std::wstring title_;
     std::wstring refusal_;
     InitialFolder initialFolder_;

@@ -5,27 +5,30 @@
 #include <vector>
 
 #include "app/destination_dialog.h"
-#include "app/mainform.h"
+#include "app/main_window_services.h"
 #include "app/overwriteprompt.h"
+#include "app/preferences.h"
 #include "core/ansi_text.h"
 #include "core/itdbparser.h"
 #include "core/playlist_file.h"
+#include "core/track_find.h"
 #include "win/file_output.h"
 #include "win/message_box.h"
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
 
 void PlaylistExport::Run() {
-    TMainForm::BusyScope busy(form_);
+    BusyScope busy(window_);
     const std::vector<const Playlist*> playlists =
-        form_.Parser ? UserPlaylists(form_.Parser->Playlists()) : std::vector<const Playlist*>{};
+        window_.Player() ? UserPlaylists(window_.Player()->Playlists())
+                         : std::vector<const Playlist*>{};
     if (playlists.empty()) {
-        win::ShowMessageBox(form_.Handle(), L"There are no playlists to export.",
+        win::ShowMessageBox(window_.Handle(), L"There are no playlists to export.",
                             MB_OK | MB_ICONERROR);
         return;
     }
     const std::optional<std::u16string> folder =
-        DestinationDialog(form_, L"Export Playlists To Directory",
+        DestinationDialog(window_, L"Export Playlists To Directory",
                           L"Playlists cannot be exported onto the iPod itself. Please choose a "
                           L"folder on another drive.")
             .Choose();
@@ -40,15 +43,15 @@ void PlaylistExport::Run() {
         names.push_back(playlist->Name);
     }
     const std::vector<std::u16string> fileNames = PlaylistFileNames(names);
-    const TrackFind& find = form_.FindWords();
-    entryLines_.emplace(Utf16FromAnsi(form_.Settings().GetFileFormat()),
-                        Utf16FromAnsi(form_.Settings().GetFolderFormat()), destination_.size(),
+    const TrackFind& find = window_.FindWords();
+    entryLines_.emplace(Utf16FromAnsi(window_.Settings().GetFileFormat()),
+                        Utf16FromAnsi(window_.Settings().GetFolderFormat()), destination_.size(),
                         [&find](const OneTrack& track) { return find.Matches(track); });
-    ClashPolicy policy(form_.Settings().GetOverwriteFiles());
-    form_.SetStatusText("Exporting playlists:");
+    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
+    window_.SetStatusText("Exporting playlists:");
     int written = 0;
     {
-        TMainForm::WaitCursor hourglass(form_);
+        WaitCursor hourglass(window_);
         for (size_t i = 0; i < playlists.size(); ++i) {
             const Outcome outcome = WritePlaylistFile(fileNames[i], *playlists[i], policy);
             if (outcome == Outcome::Stop) {
@@ -56,9 +59,9 @@ void PlaylistExport::Run() {
             }
             written += outcome == Outcome::Written ? 1 : 0;
         }
-        form_.SetItemStatus(u"");
+        window_.SetItemStatus(u"");
     }
-    form_.SetStatusText("Exported " + std::to_string(written) + " playlist(s)");
+    window_.SetStatusText("Exported " + std::to_string(written) + " playlist(s)");
 }
 
 PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& fileName,
@@ -68,11 +71,11 @@ PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& 
     const std::wstring folder = win::WideFromUtf16(destination_);
     const std::wstring wideName = win::WideFromUtf16(fileName);
     ShowNowAndThen(target);
-    const bool exists = folders_.Holds(folder, wideName) && form_.TargetExists(target);
+    const bool exists = folders_.Holds(folder, wideName) && window_.TargetExists(target);
     if (exists) {
         const ClashOutcome clash = policy.Resolve([&] {
-            form_.SetItemStatus(target);
-            return form_.OverwritePrompt().AskOverwrite(target);
+            window_.SetItemStatus(target);
+            return window_.OverwritePrompt().AskOverwrite(target);
         });
         if (clash != ClashOutcome::Copy) {
             return clash == ClashOutcome::Skip ? Outcome::Skipped : Outcome::Stop;
@@ -98,8 +101,8 @@ PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& 
 
 void PlaylistExport::ShowNowAndThen(const std::u16string& target) {
     if (shownNowAndThen_.Due()) {
-        form_.SetItemStatus(target);
-        form_.ProcessMessages();
+        window_.SetItemStatus(target);
+        window_.ProcessMessages();
     }
 }
 
@@ -122,17 +125,17 @@ bool PlaylistExport::WriteEntries(HANDLE file, const Playlist& playlist) {
             return false;
         }
         if (shownNowAndThen_.Due()) {
-            form_.ProcessMessages();
+            window_.ProcessMessages();
         }
     }
     return writer.Finish();
 }
 
 PlaylistExport::Outcome PlaylistExport::ReportFailure(const std::u16string& target, DWORD error) {
-    form_.SetItemStatus(target);
+    window_.SetItemStatus(target);
     const std::u16string text =
         PlaylistFileFailureText(target, win::Utf16FromWide(win::SystemErrorText(error)));
     const int answer =
-        win::ShowMessageBox(form_.Handle(), win::WideFromUtf16(text), MB_YESNO | MB_ICONERROR);
+        win::ShowMessageBox(window_.Handle(), win::WideFromUtf16(text), MB_YESNO | MB_ICONERROR);
     return answer == IDNO ? Outcome::Stop : Outcome::Skipped;
 }

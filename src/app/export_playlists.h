@@ -20,11 +20,11 @@
 #include "core/playlist_file.h"
 #include "core/update_throttle.h"
 
-class TMainForm;
+class MainWindowServices;
 
 class PlaylistExport {
 public:
-    explicit PlaylistExport(TMainForm& form) : form_(form) {}
+    explicit PlaylistExport(MainWindowServices& window) : window_(window) {}
 
     // The whole command; holds the main window's busy guard throughout.
     void Run();
@@ -46,7 +46,7 @@ private:
     // asks whether to go on with the rest.
     Outcome ReportFailure(const std::u16string& target, DWORD error);
 
-    TMainForm& form_;
+    MainWindowServices& window_;
     std::u16string destination_;                    // the chosen folder and a backslash
     std::optional<PlaylistEntryLines> entryLines_;  // of the chosen folder
     DestinationFolders folders_;

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string_view>
 
-#include "app/mainform.h"
+#include "app/main_window_services.h"
 #include "app/preferences.h"
 #include "app/track_list_view.h"
 #include "core/csv_file_writer.h"
@@ -27,7 +27,7 @@ constexpr std::chrono::milliseconds ShowProgressEvery{200};
 
 }  // namespace
 
-TrackListExport::TrackListExport(TMainForm& form) : form_(form) {
+TrackListExport::TrackListExport(MainWindowServices& window) : window_(window) {
     SaveDialog.Title = L"Export Track List";
     SaveDialog.FilterDescription = L"Comma-Separated Text (*.csv)";
     SaveDialog.FilterPattern = L"*.csv";
@@ -38,9 +38,9 @@ TrackListExport::TrackListExport(TMainForm& form) : form_(form) {
 
 void TrackListExport::Execute() {
     // Held from the start: the rows counted here are the rows written.
-    TMainForm::BusyScope busy(form_);
-    const HWND owner = form_.Handle();
-    const int rowCount = form_.Rows().Count();
+    BusyScope busy(window_);
+    const HWND owner = window_.Handle();
+    const int rowCount = window_.Rows().Count();
     if (rowCount == 0) {
         win::ShowMessageBox(owner, L"There are no tracks to export.", MB_OK | MB_ICONERROR);
         return;
@@ -52,14 +52,14 @@ void TrackListExport::Execute() {
     }
     const std::wstring fileName = SaveDialog.FileName;
     const std::u16string folder = FolderOfFileName(win::Utf16FromWide(fileName));
-    if (form_.IsOnPlayerDrive(folder)) {
+    if (window_.IsOnPlayerDrive(folder)) {
         win::ShowMessageBox(owner,
                             L"The track list cannot be exported onto the iPod itself. Please "
                             L"choose a folder on another drive.",
                             MB_OK | MB_ICONERROR);
         return;
     }
-    form_.Settings().SetExtractPath(folder);
+    window_.Settings().SetExtractPath(folder);
 
     win::UniqueFile file = win::CreateForWriting(fileName, FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!file) {
@@ -67,38 +67,38 @@ void TrackListExport::Execute() {
                             MB_OK | MB_ICONERROR);
         return;
     }
-    form_.SetStatusText("Exporting track list:");
+    window_.SetStatusText("Exporting track list:");
     bool written = false;
     {
-        TMainForm::WaitCursor hourglass(form_);
-        form_.ProcessMessages();
+        WaitCursor hourglass(window_);
+        window_.ProcessMessages();
         const bool rowsWritten = WriteRows(file.get(), rowCount);
         const bool closed = CloseHandle(file.release()) != 0;
         written = rowsWritten && closed;
         if (!written) {
             DeleteFileW(fileName.c_str());  // nothing half-written is left behind
         }
-        form_.SetItemStatus(u"");
+        window_.SetItemStatus(u"");
     }
     if (!written) {
         win::ShowMessageBox(owner, L"Error writing file:\r\n" + fileName, MB_OK | MB_ICONERROR);
     }
-    form_.ShowReadyStatus();
+    window_.ShowReadyStatus();
 }
 
 std::wstring TrackListExport::StartFolder() const {
-    const std::wstring extractPath = win::WideFromUtf16(form_.Settings().GetExtractPath());
+    const std::wstring extractPath = win::WideFromUtf16(window_.Settings().GetExtractPath());
     if (win::FolderExists(extractPath)) {
         return extractPath;
     }
-    const win::UniqueItemIdList documents = win::DocumentsFolderItem(form_.Handle());
+    const win::UniqueItemIdList documents = win::DocumentsFolderItem(window_.Handle());
     return win::PathOfItem(documents.get()).value_or(L"");
 }
 
 bool TrackListExport::WriteRows(HANDLE file, int rowCount) {
-    const TrackListView rows = form_.Rows();
+    const TrackListView rows = window_.Rows();
     CsvFileWriter writer([file](std::string_view bytes) { return win::WriteBytes(file, bytes); },
-                         form_.ShownColumns());
+                         window_.ShownColumns());
     UpdateThrottle progress(ShowProgressEvery);
     for (int row = 0; row < rowCount; ++row) {
         const OneTrack* track = rows.TrackAt(row);
@@ -106,8 +106,8 @@ bool TrackListExport::WriteRows(HANDLE file, int rowCount) {
             continue;
         }
         if (progress.Due()) {
-            form_.SetItemStatus(track->GetTitle());
-            form_.ProcessMessages();
+            window_.SetItemStatus(track->GetTitle());
+            window_.ProcessMessages();
         }
         if (!writer.WriteTrack(*track)) {
             return false;

@@ -9,11 +9,11 @@
 
 #include "win/save_file_dialog.h"
 
-class TMainForm;
+class MainWindowServices;
 
 class TrackListExport {
 public:
-    explicit TrackListExport(TMainForm& form);
+    explicit TrackListExport(MainWindowServices& window);
 
     // The whole command. Holds the main window busy while it runs, since it
     // lets window messages through as it walks the rows.
@@ -24,6 +24,6 @@ private:
     // Writes the whole file but does not close it; false when a write failed.
     bool WriteRows(HANDLE file, int rowCount);
 
-    TMainForm& form_;
+    MainWindowServices& window_;
     win::SaveFileDialog SaveDialog;
 };

@@ -5,13 +5,15 @@
 #include <unordered_set>
 
 #include "app/destination_dialog.h"
-#include "app/mainform.h"
+#include "app/main_window_services.h"
 #include "app/overwriteprompt.h"
+#include "app/preferences.h"
 #include "app/track_list_view.h"
 #include "core/ansi_text.h"
 #include "core/artwork_db.h"
 #include "core/file_name_case.h"
 #include "core/file_name_pattern.h"
+#include "core/itdbparser.h"
 #include "core/onetrack.h"
 #include "win/file_output.h"
 #include "win/message_box.h"
@@ -22,8 +24,8 @@ namespace {
 
 constexpr wchar_t kCoverName[] = L"folder.jpg";
 
-bool AnyRowSelected(HWND list) {
-    return SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+bool AnyRowSelected(const TrackListView& rows) {
+    return rows.SelectedCount() > 0;
 }
 
 // After a clash that leaves the track uncopied.
@@ -40,14 +42,14 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 }  // namespace
 
 void TrackExtraction::Run() {
-    TMainForm::BusyScope busy(form_);
-    if (!AnyRowSelected(form_.TrackList())) {
-        win::ShowMessageBox(form_.Handle(), L"Please select tracks to extract.",
+    BusyScope busy(window_);
+    if (!AnyRowSelected(window_.Rows())) {
+        win::ShowMessageBox(window_.Handle(), L"Please select tracks to extract.",
                             MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     const std::optional<std::u16string> folder =
-        DestinationDialog(form_, L"Extract Tracks To Directory",
+        DestinationDialog(window_, L"Extract Tracks To Directory",
                           L"Tracks cannot be extracted onto the iPod itself. Please choose a "
                           L"folder on another drive.")
             .Choose();
@@ -58,26 +60,26 @@ void TrackExtraction::Run() {
     runNumber_ = GetCurrentProcessId();
     // Also after a drive root's own backslash: the copy still lands there.
     destination_ = *folder + u"\\";
-    ClashPolicy policy(form_.Settings().GetOverwriteFiles());
+    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
 
-    form_.SetStatusText("Extracting tracks:");
-    form_.ShowProgress(true);
-    if (form_.Settings().GetSaveAlbumArt()) {
+    window_.SetStatusText("Extracting tracks:");
+    window_.ShowProgress(true);
+    if (window_.Settings().GetSaveAlbumArt()) {
         KeepCoversFromTracksNamedLikeThem();
     }
     ExtractRows(policy);
     SettleFinishingCopy(policy);
-    form_.ShowProgress(false);
-    form_.SetItemStatus(u"");
-    form_.ShowReadyStatus();
+    window_.ShowProgress(false);
+    window_.SetItemStatus(u"");
+    window_.ShowReadyStatus();
 }
 
 void TrackExtraction::ExtractRows(ClashPolicy& policy) {
-    const TrackListView rows = form_.Rows();
+    const TrackListView rows = window_.Rows();
     const int rowCount = rows.Count();
     // A playlist may hold a track twice: it is copied once.
     std::unordered_set<const OneTrack*> extracted;
-    for (int row = 0; row < rowCount && !form_.StopRequested(); ++row) {
+    for (int row = 0; row < rowCount && !window_.BusyGuard().StopRequested(); ++row) {
         if (!rows.IsSelected(row)) {
             continue;
         }
@@ -92,9 +94,9 @@ void TrackExtraction::ExtractRows(ClashPolicy& policy) {
 }
 
 void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
-    const TrackListView rows = form_.Rows();
-    const std::u16string fileFormat = Utf16FromAnsi(form_.Settings().GetFileFormat());
-    const std::u16string folderFormat = Utf16FromAnsi(form_.Settings().GetFolderFormat());
+    const TrackListView rows = window_.Rows();
+    const std::u16string fileFormat = Utf16FromAnsi(window_.Settings().GetFileFormat());
+    const std::u16string folderFormat = Utf16FromAnsi(window_.Settings().GetFolderFormat());
     const std::wstring destination = win::WideFromUtf16(destination_);
     for (int row = 0; row < rows.Count(); ++row) {
         const OneTrack* track = rows.TrackAt(row);
@@ -116,10 +118,10 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
                                                             ClashPolicy& policy) {
     FinishingCopy copy;
     copy.Track = &track;
-    copy.Source = form_.Drive + track.GetPath();
+    copy.Source = window_.PlayerDrive() + track.GetPath();
     // The patterns are read afresh for every track.
-    const TargetName name = PlanTargetName(Utf16FromAnsi(form_.Settings().GetFileFormat()), track,
-                                           Utf16FromAnsi(form_.Settings().GetFolderFormat()));
+    const TargetName name = PlanTargetName(Utf16FromAnsi(window_.Settings().GetFileFormat()), track,
+                                           Utf16FromAnsi(window_.Settings().GetFolderFormat()));
     copy.Target = destination_ + name.Name;
     const std::string& source = copy.Source;
     const std::u16string& target = copy.Target;
@@ -210,7 +212,7 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
     // Many albums share the one folder without sub-folders: none gets a
     // cover. The folder's cover is made while the copy is written to the
     // disk; it is written once the copy is in place.
-    const bool coverDue = copy.NameStart > 0 && form_.Settings().GetSaveAlbumArt() &&
+    const bool coverDue = copy.NameStart > 0 && window_.Settings().GetSaveAlbumArt() &&
                           copy.Track->GetArtwork() >= 0 && folders_.MayTakeCoverTurn(folder);
     const std::optional<EncodedCover> cover =
         coverDue ? std::optional(EncodeCover(*copy.Track)) : std::nullopt;
@@ -228,7 +230,7 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
 }
 
 TrackExtraction::EncodedCover TrackExtraction::EncodeCover(const OneTrack& track) {
-    const ArtworkIndex& art = form_.Parser->Artwork();
+    const ArtworkIndex& art = window_.Player()->Artwork();
     EncodedCover cover;
     cover.Source = art.FilePath(track.GetArtwork());
     const std::optional<Picture> picture = art.Load(track.GetArtwork());
@@ -277,7 +279,7 @@ ClashOutcome TrackExtraction::ClearTarget(ClashPolicy& policy, const std::wstrin
                                           std::wstring_view name, const std::u16string& target,
                                           bool& replace) {
     folders_.Visit(folder);
-    replace = folders_.Holds(folder, name) && form_.TargetExists(target);
+    replace = folders_.Holds(folder, name) && window_.TargetExists(target);
     return replace ? ResolveClash(policy, target) : ClashOutcome::Copy;
 }
 
@@ -313,8 +315,8 @@ DWORD TrackExtraction::FinishAndPlace(const std::wstring& temporary, const std::
 
 ClashOutcome TrackExtraction::ResolveClash(ClashPolicy& policy, const std::u16string& target) {
     return policy.Resolve([&] {
-        form_.SetItemStatus(target);
-        return form_.OverwritePrompt().AskOverwrite(target);
+        window_.SetItemStatus(target);
+        return window_.OverwritePrompt().AskOverwrite(target);
     });
 }
 
@@ -343,11 +345,11 @@ bool TrackExtraction::Copy(const std::string& source, const std::wstring& target
 TrackExtraction::Continuation TrackExtraction::ReportFailure(const std::string& source,
                                                              const std::u16string& target,
                                                              const std::wstring& reason) {
-    form_.SetItemStatus(target);
+    window_.SetItemStatus(target);
     const std::u16string text =
         ExtractionFailureText(Utf16FromAnsi(source), target, win::Utf16FromWide(reason));
     const int answer =
-        win::ShowMessageBox(form_.Handle(), win::WideFromUtf16(text), MB_YESNO | MB_ICONERROR);
+        win::ShowMessageBox(window_.Handle(), win::WideFromUtf16(text), MB_YESNO | MB_ICONERROR);
     return answer == IDNO ? Continuation::Stop : Continuation::GoOn;
 }
 
@@ -369,7 +371,7 @@ DWORD CALLBACK TrackExtraction::CopyProgressRoutine(LARGE_INTEGER totalFileSize,
 void TrackExtraction::ShowProgressNowAndThen(const std::u16string& target, int32_t percent) {
     currentTarget_ = target;
     if (progressShown_.Due()) {
-        form_.SetItemStatus(target);
-        form_.SetProgress(percent);
+        window_.SetItemStatus(target);
+        window_.SetProgress(percent);
     }
 }

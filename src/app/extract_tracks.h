@@ -30,11 +30,11 @@
 #include "win/jpeg_file.h"
 
 class OneTrack;
-class TMainForm;
+class MainWindowServices;
 
 class TrackExtraction {
 public:
-    explicit TrackExtraction(TMainForm& form) : form_(form) {}
+    explicit TrackExtraction(MainWindowServices& window) : window_(window) {}
 
     // The whole command; returns when the run is over. Holds the main
     // window's busy guard throughout.
@@ -128,7 +128,7 @@ private:
     std::wstring TemporaryName(const std::wstring& folder);
     std::wstring TemporaryCoverName(const std::wstring& folder) const;
 
-    TMainForm& form_;
+    MainWindowServices& window_;
     std::u16string destination_;  // the chosen folder and a backslash
     DestinationFolders folders_;
     std::optional<win::JpegWriter> jpegWriter_;  // made when the first cover is written

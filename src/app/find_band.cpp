@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/mainform.h"
 #include "app/resource_ids.h"
+#include "app/track_list_owner.h"
 #include "win/cool_bar.h"
 #include "win/message_box.h"
 #include "win/pixel_layout.h"
@@ -20,7 +20,7 @@ constexpr UINT kPauseMilliseconds = 250;
 
 }  // namespace
 
-FindBand::FindBand(TMainForm& form, HWND coolBar) : form_(form), coolBar_(coolBar) {
+FindBand::FindBand(TrackListOwner& owner, HWND coolBar) : owner_(owner), coolBar_(coolBar) {
     edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_EDITW, L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0, 0,
                             coolBar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND)),
@@ -32,11 +32,8 @@ FindBand::FindBand(TMainForm& form, HWND coolBar) : form_(form), coolBar_(coolBa
     win::AppendBand(coolBar, edit_, 0, kBandText, IDC_FIND);
 }
 
-void FindBand::Scale(HFONT font, int dpi) {
+void FindBand::Scale(HFONT font, int dpi, int height) {
     SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    RECT playlists{};
-    GetWindowRect(form_.PlaylistList(), &playlists);
-    const int height = playlists.bottom - playlists.top;
     SetWindowPos(edit_, nullptr, 0, 0, win::ScalePixels(kWidth, dpi), height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     REBARBANDINFOW band{};
@@ -54,11 +51,11 @@ void FindBand::Focus() {
 }
 
 void FindBand::TextChanged() {
-    SetTimer(form_.Handle(), kPauseTimer, kPauseMilliseconds, nullptr);
+    SetTimer(owner_.Handle(), kPauseTimer, kPauseMilliseconds, nullptr);
 }
 
 void FindBand::PauseEnded() {
-    if (form_.IsBusy()) {
+    if (owner_.IsBusy()) {
         TextChanged();  // the rows are being walked: try again after a pause
         return;
     }
@@ -66,12 +63,12 @@ void FindBand::PauseEnded() {
 }
 
 void FindBand::ApplyNow() {
-    KillTimer(form_.Handle(), kPauseTimer);
+    KillTimer(owner_.Handle(), kPauseTimer);
     const int length = GetWindowTextLengthW(edit_);
     std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
     typed.resize(static_cast<size_t>(GetWindowTextW(edit_, typed.data(), length + 1)));
     if (find_.SetText(win::Utf16FromWide(typed))) {
-        form_.ShowFoundRows();
+        owner_.ShowFoundRows();
     }
 }
 
@@ -80,11 +77,11 @@ LRESULT CALLBACK FindBand::EditProcedure(HWND edit, UINT message, WPARAM wParam,
     auto& self = *reinterpret_cast<FindBand*>(band);
     switch (message) {
         case WM_KEYDOWN:
-            if (wParam == VK_ESCAPE && self.form_.IsBusy()) {
-                self.form_.RequestStop();
+            if (wParam == VK_ESCAPE && self.owner_.IsBusy()) {
+                self.owner_.RequestStop();
                 return 0;
             }
-            if ((wParam == VK_ESCAPE || wParam == VK_RETURN) && !self.form_.IsBusy()) {
+            if ((wParam == VK_ESCAPE || wParam == VK_RETURN) && !self.owner_.IsBusy()) {
                 win::RunReportingExceptions(edit, [&] {
                     if (wParam == VK_ESCAPE) {
                         SetWindowTextW(edit, L"");

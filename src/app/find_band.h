@@ -10,7 +10,7 @@
 
 #include "core/track_find.h"
 
-class TMainForm;
+class TrackListOwner;
 
 class FindBand {
 public:
@@ -18,14 +18,15 @@ public:
     static constexpr UINT_PTR kPauseTimer = 1;
 
     // Creates the box in a new band at the end of `coolBar`.
-    FindBand(TMainForm& form, HWND coolBar);
+    FindBand(TrackListOwner& owner, HWND coolBar);
     FindBand(const FindBand&) = delete;
     FindBand& operator=(const FindBand&) = delete;
 
     HWND Edit() const { return edit_; }
-    // Sizes the box and its band for `dpi`, as high as the playlist list
-    // beside it, and gives it `font`, which must show any script.
-    void Scale(HFONT font, int dpi);
+    // Sizes the box and its band for `dpi`, `height` pixels high (as the
+    // playlist list beside it), and gives it `font`, which must show any
+    // script.
+    void Scale(HFONT font, int dpi, int height);
     // The words applied last.
     const TrackFind& Find() const { return find_; }
     // The tracks of the database read, whose texts the words are looked for
@@ -44,7 +45,7 @@ private:
                                           UINT_PTR id, DWORD_PTR band);
     void ApplyNow();
 
-    TMainForm& form_;
+    TrackListOwner& owner_;
     HWND coolBar_;
     HWND edit_ = nullptr;
     TrackFind find_;

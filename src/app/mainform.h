@@ -18,17 +18,19 @@
 
 #include "app/album_art_pane.h"
 #include "app/find_band.h"
+#include "app/main_window_services.h"
 #include "app/overwriteprompt.h"
 #include "app/playlist_chooser.h"
 #include "app/preferences.h"
 #include "app/track_list_columns.h"
+#include "app/track_list_owner.h"
 #include "app/track_list_view.h"
 #include "core/itdbparser.h"
 #include "win/handles.h"
 #include "win/pixel_layout.h"
 #include "win/reentrancy_guard.h"
 
-class TMainForm {
+class TMainForm final : public MainWindowServices, public TrackListOwner {
 public:
     // Builds the window (hidden) from the stored settings. Throws what the
     // settings store throws; the window is then gone again.
@@ -45,7 +47,7 @@ public:
     // Runs the command of a shortcut key in `message`, if it is one.
     bool TranslateShortcut(MSG& message);
 
-    HWND Handle() const { return window_; }
+    HWND Handle() const override { return window_; }
     // The dots per inch of the monitor the window is on; every size in
     // pixels follows it.
     int Dpi() const { return dpi_; }
@@ -59,63 +61,43 @@ public:
     HMENU MainMenu() const { return mainMenu_.get(); }
     HMENU PopupMenu() const { return popupMenu_.get(); }
     // The track list's rows, with the texts of the columns shown.
-    TrackListView Rows() const { return TrackListView(trackList_, columns_->Shown()); }
-    std::span<const TrackColumnId> ShownColumns() const { return columns_->Shown(); }
+    TrackListView Rows() const override { return TrackListView(trackList_, columns_->Shown()); }
+    std::span<const TrackColumnId> ShownColumns() const override { return columns_->Shown(); }
     // The words of the find box, as applied to the rows shown.
-    const TrackFind& FindWords() const { return find_->Find(); }
+    const TrackFind& FindWords() const override { return find_->Find(); }
 
     // Shows the tracks of the list chosen (every track read, or the playlist
     // labelled so) that the find box's words match.
-    void ShowList(std::vector<const OneTrack*> tracks, std::optional<std::u16string> playlistLabel);
+    void ShowList(std::vector<const OneTrack*> tracks,
+                  std::optional<std::u16string> playlistLabel) override;
     // Shows the rows of the chosen list that the find box's words match, and
     // tells so in the status bar: "Showing N of M tracks" while there are
     // words, else what the list is.
-    void ShowFoundRows();
+    void ShowFoundRows() override;
 
-    // Services of the long operations (loading, extraction, export).
-    void SetStatusText(const std::string& text);   // panel 0, then pending messages
-    void SetStatusText(std::u16string_view text);  // the same for any script
-    void ShowReadyStatus();                        // "Trackhaul Ready"
-    void SetItemStatus(std::u16string_view text);  // panel 2: the item at hand
-    void SetProgress(int percent);                 // 0..100, then pending messages
-    void SetProgressPosition(int percent);         // 0..100, painted with the next messages
-    void ShowProgress(bool visible);               // back to 0, then show or hide
-    bool TargetExists(std::u16string_view path) const;
-    // Whether `path` lies on the loaded player's drive, which is only read.
-    bool IsOnPlayerDrive(std::u16string_view path) const;
+    // Services of the long operations (loading, extraction, the exports).
+    void SetStatusText(const std::string& text) override;
+    void SetStatusText(std::u16string_view text) override;
+    void ShowReadyStatus() override;
+    void SetItemStatus(std::u16string_view text) override;
+    void SetProgress(int percent) override;
+    void SetProgressPosition(int percent);  // 0..100, painted with the next messages
+    void ShowProgress(bool visible) override;
+    bool TargetExists(std::u16string_view path) const override;
+    bool IsOnPlayerDrive(std::u16string_view path) const override;
     std::u16string GetExtractPath() const;
-    TPreferencesForm& Settings() const { return *SettingsForm; }
-    TOverwritePromptForm& OverwritePrompt() const { return *OverwriteForm; }
-    // Dispatches every pending window message, shortcuts included.
-    void ProcessMessages();
+    TPreferencesForm& Settings() const override { return *SettingsForm; }
+    TOverwritePromptForm& OverwritePrompt() const override { return *OverwriteForm; }
+    void ProcessMessages() override;
+    win::ReentrancyGuard& BusyGuard() override { return busy_; }
+    void ChangeWaitCursors(int change) override;
+    const ITDBParser* Player() const override { return Parser.get(); }
+    const std::string& PlayerDrive() const override { return Drive; }
 
-    // Held by an operation that walks the rows or tracks while messages are
-    // dispatched. Meanwhile the commands that would release, replace or
-    // reorder them do not run, and closing the window waits until the last
-    // scope has ended.
-    class BusyScope {
-    public:
-        explicit BusyScope(TMainForm& form) : scope_(form.busy_) {}
-
-    private:
-        win::ReentrancyGuard::Scope scope_;
-    };
-    bool IsBusy() const { return busy_.Busy(); }
+    bool IsBusy() const override { return busy_.Busy(); }
     // Esc during an operation asks it to stop after its current step.
-    void RequestStop() { busy_.RequestStop(); }
+    void RequestStop() override { busy_.RequestStop(); }
     bool StopRequested() const { return busy_.StopRequested(); }
-
-    // The hourglass over the whole window while an object of this class lives.
-    class WaitCursor {
-    public:
-        explicit WaitCursor(TMainForm& form);
-        WaitCursor(const WaitCursor&) = delete;
-        WaitCursor& operator=(const WaitCursor&) = delete;
-        ~WaitCursor();
-
-    private:
-        TMainForm& form_;
-    };
 
     std::string Drive;                   // "F:" of the loaded device, or empty
     std::unique_ptr<ITDBParser> Parser;  // reader of the loaded database, or none

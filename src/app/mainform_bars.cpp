@@ -237,7 +237,9 @@ void TMainForm::ScaleFonts() {
         win::CreateFaceFont(L"Arial", RUSSIAN_CHARSET, win::PointsToPixels(8, dpi_));
     SendMessageW(trackList_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont.get()), FALSE);
     playlists_->Scale(listFont.get(), dpi_);
-    find_->Scale(listFont.get(), dpi_);
+    RECT playlists{};
+    GetWindowRect(PlaylistList(), &playlists);  // the closed box's height, whatever the font
+    find_->Scale(listFont.get(), dpi_, playlists.bottom - playlists.top);
     trackListFont_ = std::move(listFont);
 }
 

@@ -12,15 +12,12 @@
 #include "core/track_row.h"
 #include "win/message_box.h"
 
-TMainForm::WaitCursor::WaitCursor(TMainForm& form) : form_(form) {
-    ++form_.waitCursors_;
-    form_.UpdateCursor();
-}
-
-TMainForm::WaitCursor::~WaitCursor() {
-    --form_.waitCursors_;
-    if (form_.waitCursors_ == 0) {
+void TMainForm::ChangeWaitCursors(int change) {
+    waitCursors_ += change;
+    if (waitCursors_ == 0) {
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    } else {
+        UpdateCursor();
     }
 }
 
@@ -105,9 +102,7 @@ void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
         return;
     }
     playlists_->Reset(Parser.get());
-    for (Parser->First(); Parser->HasNext();) {
-        listed_.push_back(Parser->Next());
-    }
+    listed_ = Parser->TracksInFileOrder();
     find_->SetTracks(listed_);
     listedPlaylist_.reset();
     waitCursor.reset();

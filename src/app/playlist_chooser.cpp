@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/mainform.h"
 #include "app/resource_ids.h"
+#include "app/track_list_owner.h"
 #include "core/itdbparser.h"
 #include "win/cool_bar.h"
 #include "win/pixel_layout.h"
@@ -22,7 +22,8 @@ constexpr int kDroppedHeight = 320;  // the list shown below the box
 
 }  // namespace
 
-PlaylistChooser::PlaylistChooser(TMainForm& form, HWND coolBar) : form_(form), coolBar_(coolBar) {
+PlaylistChooser::PlaylistChooser(TrackListOwner& owner, HWND coolBar)
+    : owner_(owner), coolBar_(coolBar) {
     comboBox_ = CreateWindowExW(
         0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
         0, 0, 0, coolBar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PLAYLIST)),
@@ -50,6 +51,7 @@ void PlaylistChooser::Scale(HFONT font, int dpi) {
 }
 
 void PlaylistChooser::Reset(const ITDBParser* parser) {
+    parser_ = parser;
     playlists_.clear();
     if (parser != nullptr) {
         playlists_ = UserPlaylists(parser->Playlists());
@@ -79,23 +81,19 @@ void PlaylistChooser::Reset(const ITDBParser* parser) {
 
 void PlaylistChooser::ShowChosen() {
     const auto entry = static_cast<int>(SendMessageW(comboBox_, CB_GETCURSEL, 0, 0));
-    if (form_.IsBusy() || entry < 0 || entry > static_cast<int>(playlists_.size())) {
+    if (owner_.IsBusy() || entry < 0 || entry > static_cast<int>(playlists_.size())) {
         SendMessageW(comboBox_, CB_SETCURSEL, static_cast<WPARAM>(shownEntry_), 0);
         return;
     }
-    if (entry == shownEntry_ || !form_.Parser) {
+    if (entry == shownEntry_ || parser_ == nullptr) {
         return;
     }
     shownEntry_ = entry;
     if (entry == 0) {
-        std::vector<const OneTrack*> tracks;
-        for (form_.Parser->First(); form_.Parser->HasNext();) {
-            tracks.push_back(form_.Parser->Next());
-        }
-        form_.ShowList(std::move(tracks), std::nullopt);
+        owner_.ShowList(parser_->TracksInFileOrder(), std::nullopt);
     } else {
         const Playlist& playlist = *playlists_[static_cast<size_t>(entry - 1)];
-        form_.ShowList(playlist.Members, PlaylistLabel(playlist));
+        owner_.ShowList(playlist.Members, PlaylistLabel(playlist));
     }
 }
 

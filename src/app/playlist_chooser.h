@@ -12,12 +12,12 @@
 #include "core/playlist.h"
 
 class ITDBParser;
-class TMainForm;
+class TrackListOwner;
 
 class PlaylistChooser {
 public:
     // Creates the drop-down list in a new band at the end of `coolBar`.
-    PlaylistChooser(TMainForm& form, HWND coolBar);
+    PlaylistChooser(TrackListOwner& owner, HWND coolBar);
     PlaylistChooser(const PlaylistChooser&) = delete;
     PlaylistChooser& operator=(const PlaylistChooser&) = delete;
 
@@ -38,7 +38,8 @@ public:
     void Focus();
 
 private:
-    TMainForm& form_;
+    TrackListOwner& owner_;
+    const ITDBParser* parser_ = nullptr;
     HWND coolBar_;
     HWND comboBox_ = nullptr;
     std::vector<const Playlist*> playlists_;  // the entries after "All Tracks"

@@ -131,6 +131,10 @@ bool TrackListView::IsSelected(int row) const {
     return SendMessageW(listView_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0;
 }
 
+int TrackListView::SelectedCount() const {
+    return static_cast<int>(SendMessageW(listView_, LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
 void TrackListView::SetRedraw(bool redraw) {
     SendMessageW(listView_, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
     if (redraw) {

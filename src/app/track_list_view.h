@@ -47,6 +47,7 @@ public:
     // Each row's selection flipped, one row at a time.
     void InvertSelection();
     bool IsSelected(int row) const;
+    int SelectedCount() const;
 
     // Suspends or resumes repainting while many rows change.
     void SetRedraw(bool redraw);

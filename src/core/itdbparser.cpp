@@ -211,6 +211,15 @@ ITDBParser::ITDBParser(const std::string& databasePath)
 
 ITDBParser::~ITDBParser() = default;
 
+std::vector<const OneTrack*> ITDBParser::TracksInFileOrder() const {
+    std::vector<const OneTrack*> tracks;
+    tracks.reserve(tracks_.size());
+    for (const auto& track : tracks_) {
+        tracks.push_back(track.get());
+    }
+    return tracks;
+}
+
 int32_t ITDBParser::ToInt32(const uint8_t bytes[4]) {
     const uint32_t value = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
                            static_cast<uint32_t>(bytes[2]) << 16 |
@@ -295,8 +304,20 @@ int32_t ITDBParser::ReadHeader(BufferedInput& input, int64_t& trackSetEnd) {
     int32_t headerLength = 0;
     int32_t totalLength = 0;
     if (!input.SeekTo(0) || !ReadTag(input, "mhbd") || !ReadInt32(input, headerLength) ||
-        !ReadInt32(input, totalLength) || totalLength != input.Size() ||
-        !input.SeekTo(headerLength)) {
+        !ReadInt32(input, totalLength) || totalLength != input.Size()) {
+        return kInvalid;
+    }
+    // The library's own id, in headers long enough to hold it.
+    constexpr int32_t kLibraryIdOffset = 0x18;
+    uint8_t id[8] = {};
+    libraryId_ = 0;
+    if (headerLength >= kLibraryIdOffset + 8 && input.SeekTo(kLibraryIdOffset) &&
+        input.Read(id, sizeof id) == sizeof id) {
+        for (int i = 7; i >= 0; --i) {
+            libraryId_ = libraryId_ << 8 | id[i];
+        }
+    }
+    if (!input.SeekTo(headerLength)) {
         return kInvalid;
     }
     // Everything after a compressed database's header is read as it inflates.
@@ -420,6 +441,7 @@ std::unique_ptr<OneTrack> ITDBParser::ReadTrack(BufferedInput& input, TrackLinks
     }
     links.TrackId = static_cast<uint32_t>(header.Get(item::kTrackId));
     links.DatabaseId = header.Get(item::kDatabaseId);
+    track->SetDatabaseId(links.DatabaseId);
     // Only headers of the newer, longer kind hold the picture's image id.
     links.ArtworkId = header.Length() >= item::kArtworkIdHeaderLength
                           ? static_cast<uint32_t>(header.Get(item::kArtworkId))

@@ -66,6 +66,9 @@ public:
     // before Parse returns.
     int32_t Parse(int32_t limit);
 
+    // Every track read, in file order. The reader keeps ownership.
+    std::vector<const OneTrack*> TracksInFileOrder() const;
+
     // Cursor over the track list, in file order.
     void First() { cursor_ = tracks_.begin(); }
     bool HasNext() const { return cursor_ != tracks_.end(); }
@@ -76,6 +79,9 @@ public:
     // included, then the On-The-Go lists made on the player since its last
     // sync. Members point at tracks of this reader.
     const std::vector<Playlist>& Playlists() const { return playlists_; }
+
+    // The 64-bit id of the database read last; 0 when it has none.
+    uint64_t LibraryId() const { return libraryId_; }
 
     // The pictures of the last Parse; a track's GetArtwork is its number here.
     const ArtworkIndex& Artwork() const { return artwork_; }
@@ -138,4 +144,5 @@ private:
     // emptied when Parse ends.
     std::vector<std::pair<OneTrack*, TrackLinks>> artworkLinks_;
     ArtworkIndex artwork_;
+    uint64_t libraryId_ = 0;
 };

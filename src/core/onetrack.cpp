@@ -12,17 +12,8 @@ std::string TwoDigits(uint32_t value) {
 
 }  // namespace
 
-OneTrack::OneTrack() {
-    SetMediaType(-1);
-}
-
-void OneTrack::SetLength(uint32_t milliseconds) {
-    // At most 4294967 seconds, so the value always fits a signed 32-bit field.
-    seconds_ = static_cast<int32_t>(milliseconds / 1000);
-}
-
 std::string OneTrack::GetLengthText() const {
-    const auto totalSeconds = static_cast<uint32_t>(seconds_);
+    const uint32_t totalSeconds = milliseconds_ / 1000;
     const uint32_t sec = totalSeconds % 60;
     const uint32_t totalMinutes = totalSeconds / 60;
     const uint32_t min = totalMinutes % 60;
@@ -42,14 +33,32 @@ std::string OneTrack::GetLengthText() const {
     return text;
 }
 
-void OneTrack::SetMediaType(int32_t code) {
+namespace {
+
+// The media types by their codes; the last name is every other code's.
+constexpr int32_t kMediaTypeCodes[] = {0, 1, 2, 4, 6, 8, 32, 64, 96};
+// Video in the codes: video, music video and TV show; podcasts.
+constexpr int32_t kVideoBits = 2 | 32 | 64;
+constexpr int32_t kPodcastBit = 4;
+
+}  // namespace
+
+const std::string& OneTrack::GetTrackType() const {
     // Each name is kept once, for every track: most players hold thousands.
     static const std::string kNames[] = {"Audio/Video",   "Audio",     "Video",       "Podcase",
                                          "Video Podcast", "Audiobook", "Music Video", "TV Show",
                                          "Music TV Show", "Unknown"};
-    static constexpr int32_t kCodes[] = {0, 1, 2, 4, 6, 8, 32, 64, 96};
-    const auto* found = std::find(std::begin(kCodes), std::end(kCodes), code);
-    trackType_ = &kNames[found - std::begin(kCodes)];
+    const auto* found =
+        std::find(std::begin(kMediaTypeCodes), std::end(kMediaTypeCodes), mediaType_);
+    return kNames[found - std::begin(kMediaTypeCodes)];
+}
+
+bool OneTrack::IsPodcast() const {
+    return mediaType_ > 0 && (mediaType_ & kPodcastBit) != 0;
+}
+
+bool OneTrack::HasVideo() const {
+    return mediaType_ > 0 && (mediaType_ & kVideoBits) != 0;
 }
 
 void OneTrack::SetLocation(std::string location) {

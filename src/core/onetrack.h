@@ -3,9 +3,9 @@
 // and what the player knows of it besides (genre, rating, plays, dates, ...).
 //
 // The reader fills a record once through the setters; everyone else only reads
-// it. Two raw values are turned into display values when they are set, the
-// media type code and the player's location; the length in milliseconds is
-// kept in whole seconds and shown as the list asks for it. The
+// it. The player's location is turned into a path when it is set; the
+// length and the media type are kept as the player gives them and shown as
+// the list asks for them. The
 // player's times are kept as it writes them: seconds since 1904-01-01 00:00
 // in its own local time, 0 for none.
 #pragma once
@@ -16,19 +16,18 @@
 
 class OneTrack {
 public:
-    OneTrack();
+    OneTrack() = default;
 
     void SetTitle(std::u16string title) { title_ = std::move(title); }
     void SetArtist(std::u16string artist) { artist_ = std::move(artist); }
     void SetAlbum(std::u16string album) { album_ = std::move(album); }
-    // Stores whole seconds.
-    void SetLength(uint32_t milliseconds);
+    void SetLength(uint32_t milliseconds) { milliseconds_ = milliseconds; }
     void SetTrackNumber(int32_t number) { trackNumber_ = number; }
     void SetBitRate(int32_t kbitsPerSecond) { bitRate_ = kbitsPerSecond; }
     // The raw field is 16.16 fixed point; its upper 16 bits are the rate in Hz.
     void SetSampleRate(uint32_t raw) { sampleRate_ = static_cast<int32_t>((raw >> 16) & 0xFFFF); }
-    // Picks the track type name by the whole code; unknown codes give "Unknown".
-    void SetMediaType(int32_t code);
+    // The player's media type code, whose name the track type is.
+    void SetMediaType(int32_t code) { mediaType_ = code; }
     void SetFileType(std::string fileType) { fileType_ = std::move(fileType); }
     // The player writes ":iPod_Control:Music:F00:X.mp3"; every ':' becomes '\'.
     void SetLocation(std::string location);
@@ -47,6 +46,8 @@ public:
     }
     void SetDateAdded(uint32_t time) { dateAdded_ = time; }
     void SetSkipCount(uint32_t count) { skipCount_ = count; }
+    // The track's 64-bit id in the player's database.
+    void SetDatabaseId(uint64_t id) { databaseId_ = id; }
     // The number of the track's picture in its reader's artwork index; -1
     // for none.
     void SetArtwork(int32_t picture) { artwork_ = picture; }
@@ -59,10 +60,16 @@ public:
     const std::u16string& GetAlbum() const { return album_; }
     // The length as the list shows it: M:SS, H:MM:SS or Dd HH:MM:SS.
     std::string GetLengthText() const;
-    const std::string& GetTrackType() const { return *trackType_; }
+    // The name of the media type; unknown codes give "Unknown".
+    const std::string& GetTrackType() const;
+    int32_t GetMediaType() const { return mediaType_; }
+    bool IsPodcast() const;
+    bool HasVideo() const;
     const std::string& GetFileType() const { return fileType_; }
     const std::string& GetPath() const { return path_; }
-    int32_t GetSeconds() const { return seconds_; }
+    // Whole seconds: at most 4294967, so that it always fits.
+    int32_t GetSeconds() const { return static_cast<int32_t>(milliseconds_ / 1000); }
+    uint32_t GetMilliseconds() const { return milliseconds_; }
     int32_t GetBitRate() const { return bitRate_; }
     int32_t GetSampleRate() const { return sampleRate_; }
     int32_t GetTrackNumber() const { return trackNumber_; }
@@ -79,16 +86,17 @@ public:
     uint32_t GetDiscCount() const { return discCount_; }
     uint32_t GetDateAdded() const { return dateAdded_; }
     uint32_t GetSkipCount() const { return skipCount_; }
+    uint64_t GetDatabaseId() const { return databaseId_; }
     int32_t GetArtwork() const { return artwork_; }
 
 private:
     std::u16string title_;
     std::u16string artist_;
     std::u16string album_;
-    const std::string* trackType_;
+    int32_t mediaType_ = -1;
     std::string fileType_;
     std::string path_;
-    int32_t seconds_ = 0;
+    uint32_t milliseconds_ = 0;
     int32_t bitRate_ = 0;
     int32_t sampleRate_ = 0;
     int32_t trackNumber_ = 0;
@@ -106,4 +114,5 @@ private:
     uint32_t dateAdded_ = 0;
     uint32_t skipCount_ = 0;
     int32_t artwork_ = -1;
+    uint64_t databaseId_ = 0;
 };

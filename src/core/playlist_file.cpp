@@ -15,24 +15,6 @@ namespace {
 constexpr std::u16string_view kExtension = u".m3u8";
 constexpr std::u16string_view kFallbackName = u"Playlist";
 
-void AppendUtf8(std::string& bytes, char32_t code) {
-    if (code < 0x80) {
-        bytes += static_cast<char>(code);
-    } else if (code < 0x800) {
-        bytes += static_cast<char>(0xC0 | code >> 6);
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        bytes += static_cast<char>(0xE0 | code >> 12);
-        bytes += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        bytes += static_cast<char>(0xF0 | code >> 18);
-        bytes += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        bytes += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // The info text of an entry: cut to its longest (never inside a surrogate
 // pair), with every control character a space.
 std::u16string EntryInfo(const PlaylistFileEntry& entry) {
@@ -65,23 +47,6 @@ std::u16string Numbering(size_t number) {
 }
 
 }  // namespace
-
-std::string Utf8FromUtf16(std::u16string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            AppendUtf8(bytes, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            AppendUtf8(bytes, high || low ? 0xFFFD : unit);
-        }
-    }
-    return bytes;
-}
 
 std::optional<PlaylistFileEntry> PlaylistFileEntryOf(const OneTrack& track,
                                                      std::u16string_view fileFormat,

@@ -14,6 +14,7 @@
 
 #include "block_writer.h"
 #include "playlist.h"
+#include "utf8_text.h"
 
 // One member as its playlist file lists it.
 struct PlaylistFileEntry {
@@ -95,9 +96,6 @@ private:
 // The text of the box shown when a playlist file cannot be written; `reason`
 // is the system's text for the error, which as a rule ends in a line break.
 std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16string_view reason);
-
-// UTF-8 of UTF-16 text; a surrogate without its partner becomes U+FFFD.
-std::string Utf8FromUtf16(std::u16string_view text);
 
 // The file names ("Road Trip.m3u8") of the playlists of one export, in the
 // order of their names: each name with blanks and controls trimmed and the

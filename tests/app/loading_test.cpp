@@ -918,7 +918,7 @@ TEST_F(PlaylistTest, KeyboardChoosesAPlaylistAndItsRowsAreSortedSelectedAndLeft)
 TEST_F(PlaylistTest, NoChangeOfPlaylistWhileBusyAndTheBandGoesWithTheToolbar) {
     LoadPlaylists();
     {
-        TMainForm::BusyScope busy(*form_);
+        BusyScope busy(*form_);
         Command(ID_VIEW_PLAYLIST);
         EXPECT_NE(GetFocus(), Chooser());
         SetFocus(Chooser());

@@ -565,7 +565,7 @@ TEST_F(MainFormTest, BusyOperationHoldsOffCommandsAndDefersTheClose) {
     form.Parser = std::make_unique<ITDBParser>("F:\\iPod_Control\\iTunes\\iTunesDB");
     form.Drive = "F:";
     {
-        TMainForm::BusyScope busy(form);
+        BusyScope busy(form);
         form.SetStatusText("Loading track information from iPod");
         for (int id :
              {ID_FILE_OPEN, ID_FILE_CLOSE, ID_TOOLBUTTON14, ID_FILE_EXTRACT, ID_FILE_EXPORT,
@@ -658,7 +658,7 @@ TEST_F(MainFormTest, AltWithAnAccessKeyOpensTheMenuOnlyWhileTheMenuBarShows) {
 
 TEST_F(MainFormTest, CommandsRunAgainOnceTheOperationHasEnded) {
     TMainForm& form = Start();
-    { TMainForm::BusyScope busy(form); }
+    { BusyScope busy(form); }
     form.Parser = std::make_unique<ITDBParser>("F:\\iPod_Control\\iTunes\\iTunesDB");
     Command(ID_FILE_CLOSE);
     EXPECT_EQ(form.Parser, nullptr);

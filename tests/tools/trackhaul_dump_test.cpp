@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -20,6 +21,14 @@ struct RunResult {
     std::string out;
     std::string err;
 };
+
+void WriteAllBytes(const std::string& path, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+}
 
 std::string ReadWhole(const std::string& path) {
     std::string bytes;
@@ -259,6 +268,130 @@ TEST(TrackhaulDump, FieldsWithThePlaysSinceTheSyncInAPlayersFolder) {
                                  "0\x1F"),
               std::string::npos);
     EXPECT_EQ(RunDump(dir, "--fields " + dir.File("missing")).exitStatus, 1);
+}
+
+// Seconds since 1904 of a moment on the player's clock.
+uint32_t PlayerTime(int year, unsigned month, unsigned day, int hour, int minute, int second) {
+    using namespace std::chrono;
+    const auto days = sys_days{std::chrono::year{year} / month / day} - sys_days{1904y / 1 / 1};
+    return static_cast<uint32_t>(duration_cast<seconds>(days).count() + hour * 3600 + minute * 60 +
+                                 second);
+}
+
+// The library file of a generated player, read back by Python's own
+// property-list parser: every field as the player holds it with the plays
+// since the last sync merged, times on the clock of a zone with daylight
+// saving, and copies that are missing or of another size left out.
+TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
+    TempDir dir;
+    const std::filesystem::path player = dir.Path() / "player";
+    const std::filesystem::path music = dir.Path() / "Música & Co";
+    std::filesystem::create_directories(player / "iPod_Control" / "iTunes");
+    std::filesystem::create_directories(player / "iPod_Control" / "Music" / "F00");
+    std::vector<itdb::Track> tracks(5);
+    const char16_t* names[] = {u"Ana & <Bo> \"quoted\" \u00DCber", u"Episode", u"Clip", u"Short",
+                               u"a\x01z"};
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        itdb::Track& track = tracks[i];
+        track = SampleTrack(names[i], static_cast<int32_t>(i + 1));
+        track.location = u":iPod_Control:Music:F00:T" + std::u16string(1, u'0' + i) + u".mp3";
+        track.genre = u"";
+        track.composer = u"";
+        track.databaseId = 0x0123456789ABCDE0u + i;
+        track.mediaType = 1;
+        track.sizeBytes = static_cast<uint32_t>(100 + i);
+        WriteAllBytes(
+            (player / "iPod_Control" / "Music" / "F00" / ("T" + std::to_string(i) + ".mp3"))
+                .string(),
+            std::string(track.sizeBytes, static_cast<char>('a' + i)));
+    }
+    tracks[0].artist = u"\u041A\u0438\u043D\u043E";
+    tracks[0].album = u"\u6D77\u306E\u58F0";
+    tracks[0].genre = u"Rock & Roll";
+    tracks[0].composer = u"J. S. Bach";
+    tracks[0].comment = u"line\r\nbreak";
+    tracks[0].rating = 40;
+    tracks[0].playCount = 3;
+    tracks[0].skipCount = 1;
+    tracks[0].year = 1999;
+    tracks[0].discNumber = 1;
+    tracks[0].discCount = 2;
+    tracks[0].lengthMs = 187123;
+    tracks[0].bitRate = 320;
+    tracks[0].dateAdded = PlayerTime(2019, 7, 1, 12, 0, 0);    // summer time
+    tracks[0].lastPlayed = PlayerTime(2019, 1, 15, 12, 0, 0);  // winter time
+    tracks[1].mediaType = 4;                                   // a podcast
+    tracks[1].dateAdded = 1;
+    tracks[1].lastPlayed = 0xFFFFFFFF;
+    tracks[2].mediaType = 32;  // a music video, whose copy is gone
+    const std::vector<itdb::PlaylistContents> playlists{{u"Mix", itdb::ListKind::Other, {0, 2, 0}},
+                                                        {u"Mix", itdb::ListKind::Other, {1}},
+                                                        {u"Empty", itdb::ListKind::Other, {}}};
+    itdb::Bytes database = itdb::RealisticDatabase(tracks, playlists);
+    for (int i = 0; i < 8; ++i) {
+        database[0x18 + i] = static_cast<uint8_t>(0xA1 + i);  // the library's id
+    }
+    const std::filesystem::path itunes = player / "iPod_Control" / "iTunes";
+    ASSERT_TRUE(itdb::WriteFile((itunes / "iTunesDB").string(), database));
+    ASSERT_TRUE(itdb::WriteFile((itunes / "Play Counts").string(),
+                                itdb::PlayCountsFile({{2, 0, 60, 1}, {0, 0, 0, 0}})));
+    ASSERT_TRUE(itdb::WriteFile((itunes / "OTGPlaylistInfo").string(), itdb::OnTheGoFile({4, 0})));
+
+    // The copies, where the program's default patterns put them: one gone,
+    // one of another size.
+    const std::string copies[] = {
+        "1 - Ana & _Bo_ _quoted_ \u00DCber - \u041A\u0438\u043D\u043E.mp3",
+        "2 - Episode - Mar\u00EDa _La_ Ol\u00E9.mp3", "",
+        "4 - Short - Mar\u00EDa _La_ Ol\u00E9.mp3", "5 - a_z - Mar\u00EDa _La_ Ol\u00E9.mp3"};
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        if (!copies[i].empty()) {
+            WriteAllBytes(
+                (music / copies[i]).string(),
+                std::string(tracks[i].sizeBytes + (i == 3 ? 1 : 0), static_cast<char>('a' + i)));
+        }
+    }
+    const RunResult run = RunTool(dir, "TZ=Europe/Berlin " TRACKHAUL_DUMP,
+                                  "--library " + player.string() + " '" + music.string() + "'");
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "2 track(s) left out: no copy of the player's size.\n");
+    WriteAllBytes(dir.File("Library.xml"), run.out);
+    const RunResult read =
+        RunTool(dir, "python3 " READ_LIBRARY, dir.File("Library.xml") + " Europe/Berlin");
+    ASSERT_EQ(read.exitStatus, 0) << read.err;
+    const std::string folder = music.string();
+    const std::string expected =
+        "Major Version=1\nMinor Version=1\nApplication Version=Trackhaul 0.1b\nFeatures=5\n"
+        "Show Content Ratings=True\nMusic Folder=" +
+        folder +
+        "/\n"
+        "Library Persistent ID=A8A7A6A5A4A3A2A1\n"
+        "Track ID=1|Name=Ana & <Bo> \"quoted\" \u00DCber|Artist=\u041A\u0438\u043D\u043E|"
+        "Album=\u6D77\u306E\u58F0|Genre=Rock & Roll|Kind=MPEG audio file|Composer=J. S. Bach|"
+        "Comments=line  break|Size=100|Total Time=187123|Disc Number=1|Disc Count=2|"
+        "Track Number=1|Year=1999|Date Added=2019-07-01 12:00:00|Bit Rate=320|"
+        "Sample Rate=44100|Play Count=5|Skip Count=2|Play Date=" +
+        std::to_string(tracks[0].lastPlayed) +
+        "|Play Date UTC=2019-01-15 12:00:00|Rating=60|Persistent ID=0123456789ABCDE0|"
+        "Track Type=File|Location=" +
+        folder + "/" + copies[0] +
+        "\n"
+        "Track ID=2|Name=Episode|Artist=Mar\u00EDa \"La\" Ol\u00E9|Kind=MPEG audio file|Size=101|"
+        "Total Time=187000|Track Number=2|Date Added=1904-01-01 00:00:01|Bit Rate=128|"
+        "Sample Rate=44100|Play Date=4294967295|Play Date UTC=2040-02-06 06:28:15|"
+        "Persistent ID=0123456789ABCDE1|Track Type=File|Podcast=True|Location=" +
+        folder + "/" + copies[1] +
+        "\n"
+        "Track ID=3|Name=a z|Artist=Mar\u00EDa \"La\" Ol\u00E9|Kind=MPEG audio file|Size=104|"
+        "Total Time=187000|Track Number=5|Bit Rate=128|Sample Rate=44100|"
+        "Persistent ID=0123456789ABCDE4|Track Type=File|Location=" +
+        folder + "/" + copies[4] +
+        "\n"
+        "playlist Library 4 MA [1,2,3]\n"
+        "playlist Mix 5 A [1,1]\n"
+        "playlist Mix 6 A [2]\n"
+        "playlist Empty 7 A []\n"
+        "playlist On-The-Go (not synced) 8 A [3,1]\n";
+    EXPECT_EQ(read.out, expected);
 }
 
 TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {

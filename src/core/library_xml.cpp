@@ -1,0 +1,353 @@
+#include "library_xml.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+#include "extraction_rules.h"
+#include "file_name_pattern.h"
+#include "onetrack.h"
+#include "playlist.h"
+#include "playlist_file.h"  // Utf8FromUtf16
+#include "program_version.h"
+#include "track_columns.h"
+
+namespace {
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar, and
+// back (H. Hinnant's algorithms).
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2 ? 1 : 0;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+CivilTime CivilFromSeconds(int64_t secondsSince1970) {
+    int64_t days = secondsSince1970 / 86400;
+    int64_t rest = secondsSince1970 % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    const int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    return {static_cast<int32_t>(year),
+            static_cast<int32_t>(month),
+            static_cast<int32_t>(day),
+            static_cast<int32_t>(rest / 3600),
+            static_cast<int32_t>(rest / 60 % 60),
+            static_cast<int32_t>(rest % 60)};
+}
+
+std::string TwoDigits(int32_t value) {
+    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
+           static_cast<char>('0' + value % 10);
+}
+
+std::string Hex16(uint64_t value) {
+    std::string hex(16, '0');
+    for (int i = 15; i >= 0; --i, value >>= 4) {
+        hex[static_cast<size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
+    }
+    return hex;
+}
+
+// A playlist's id where the player keeps none: the same for the same
+// library and place, and unlike any other's.
+uint64_t DerivedPlaylistId(uint64_t libraryId, size_t place) {
+    uint64_t z = libraryId + 0x9E3779B97F4A7C15u * (place + 1);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return z ^ (z >> 31);
+}
+
+bool IsUnreservedInUrl(unsigned char byte) {
+    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+           (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
+           byte == '~' || byte == '/';
+}
+
+// The keys and values of a property list, each on a line of its own at the
+// depth it is written at.
+class PlistWriter {
+public:
+    explicit PlistWriter(BlockWriter& output) : output_(output) {}
+
+    void Line(std::string_view text) {
+        line_.assign(depth_, '\t');
+        line_ += text;
+        line_ += '\n';
+        output_.Append(line_);
+    }
+    void Open(std::string_view tag) {
+        Line("<" + std::string(tag) + ">");
+        ++depth_;
+    }
+    void Close(std::string_view tag) {
+        --depth_;
+        Line("</" + std::string(tag) + ">");
+    }
+    void Key(std::string_view key) { Line("<key>" + std::string(key) + "</key>"); }
+    void Integer(std::string_view key, int64_t value) {
+        Line("<key>" + std::string(key) + "</key><integer>" + std::to_string(value) + "</integer>");
+    }
+    void String(std::string_view key, std::string_view xmlText) {
+        Line("<key>" + std::string(key) + "</key><string>" + std::string(xmlText) + "</string>");
+    }
+    void Date(std::string_view key, const CivilTime& utc) {
+        Line("<key>" + std::string(key) + "</key><date>" + IsoDate(utc) + "</date>");
+    }
+    void Boolean(std::string_view key, bool value) {
+        Line("<key>" + std::string(key) + "</key>" + (value ? "<true/>" : "<false/>"));
+    }
+    // The same, left out where the player has nothing.
+    void IntegerIfAny(std::string_view key, int64_t value) {
+        if (value != 0) {
+            Integer(key, value);
+        }
+    }
+    void TextIfAny(std::string_view key, std::u16string_view text) {
+        if (!text.empty()) {
+            String(key, XmlText(text));
+        }
+    }
+    bool Finish() { return output_.Finish(); }
+
+private:
+    BlockWriter& output_;
+    size_t depth_ = 0;
+    std::string line_;
+};
+
+void WriteTrack(PlistWriter& plist, size_t trackId, const LibraryTrack& entry,
+                const LocalToUtc& localToUtc) {
+    const OneTrack& track = *entry.Track;
+    const auto shown = [&](TrackColumnId column) { return ColumnOf(column).Text(track); };
+    const auto dateIfAny = [&](std::string_view key, uint32_t playerTime) {
+        if (playerTime == 0) {
+            return;
+        }
+        if (const std::optional<CivilTime> utc = localToUtc(CivilOfPlayerTime(playerTime))) {
+            plist.Date(key, *utc);
+        }
+    };
+    const std::string id = std::to_string(trackId);
+    plist.Key(id);
+    plist.Open("dict");
+    plist.Integer("Track ID", static_cast<int64_t>(trackId));
+    plist.TextIfAny("Name", shown(TrackColumnId::Title));
+    plist.TextIfAny("Artist", shown(TrackColumnId::Artist));
+    plist.TextIfAny("Album", shown(TrackColumnId::Album));
+    plist.TextIfAny("Genre", shown(TrackColumnId::Genre));
+    plist.TextIfAny("Kind", shown(TrackColumnId::Encoding));
+    plist.TextIfAny("Composer", shown(TrackColumnId::Composer));
+    plist.TextIfAny("Comments", shown(TrackColumnId::Comment));
+    plist.IntegerIfAny("Size", track.GetSize());
+    plist.IntegerIfAny("Total Time", track.GetMilliseconds());
+    plist.IntegerIfAny("Disc Number", track.GetDiscNumber());
+    plist.IntegerIfAny("Disc Count", track.GetDiscCount());
+    plist.IntegerIfAny("Track Number", track.GetTrackNumber());
+    plist.IntegerIfAny("Year", track.GetYear());
+    dateIfAny("Date Added", track.GetDateAdded());
+    plist.IntegerIfAny("Bit Rate", track.GetBitRate());
+    plist.IntegerIfAny("Sample Rate", track.GetSampleRate());
+    plist.IntegerIfAny("Play Count", track.GetPlayCount());
+    plist.IntegerIfAny("Skip Count", track.GetSkipCount());
+    plist.IntegerIfAny("Play Date", track.GetLastPlayed());
+    dateIfAny("Play Date UTC", track.GetLastPlayed());
+    // As the stars the list shows: 20 a star, at most 5.
+    plist.IntegerIfAny("Rating", std::min<uint32_t>(track.GetRating() / 20, 5) * 20);
+    if (track.GetDatabaseId() != 0) {
+        plist.String("Persistent ID", Hex16(track.GetDatabaseId()));
+    }
+    plist.String("Track Type", "File");
+    if (track.IsPodcast()) {
+        plist.Boolean("Podcast", true);
+    }
+    if (track.HasVideo()) {
+        plist.Boolean("Has Video", true);
+    }
+    // A URL holds no character that XML escapes.
+    plist.String("Location", FileUrl(entry.CopyPath));
+    plist.Close("dict");
+}
+
+void WritePlaylistItems(PlistWriter& plist, const std::vector<size_t>& trackIds) {
+    plist.Key("Playlist Items");
+    plist.Open("array");
+    for (const size_t id : trackIds) {
+        plist.Open("dict");
+        plist.Integer("Track ID", static_cast<int64_t>(id));
+        plist.Close("dict");
+    }
+    plist.Close("array");
+}
+
+}  // namespace
+
+CivilTime CivilOfPlayerTime(uint32_t seconds) {
+    constexpr int64_t k1904To1970 = 2082844800;
+    return CivilFromSeconds(int64_t{seconds} - k1904To1970);
+}
+
+std::string IsoDate(const CivilTime& utc) {
+    return std::to_string(utc.Year) + "-" + TwoDigits(utc.Month) + "-" + TwoDigits(utc.Day) + "T" +
+           TwoDigits(utc.Hour) + ":" + TwoDigits(utc.Minute) + ":" + TwoDigits(utc.Second) + "Z";
+}
+
+std::string XmlText(std::u16string_view text) {
+    std::u16string allowed(text);
+    for (char16_t& unit : allowed) {
+        const bool control = unit < 0x20 && unit != u'\t' && unit != u'\n' && unit != u'\r';
+        if (control || unit == 0xFFFE || unit == 0xFFFF) {
+            unit = u' ';
+        }
+    }
+    std::string escaped;
+    for (const char byte : Utf8FromUtf16(allowed)) {
+        switch (byte) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            default:
+                escaped += byte;
+                break;
+        }
+    }
+    return escaped;
+}
+
+std::string FileUrl(std::u16string_view path) {
+    const bool drive =
+        path.size() >= 2 && path[1] == u':' &&
+        ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+    std::u16string slashed(path);
+    std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
+    std::string url =
+        drive || slashed.empty() || slashed[0] != u'/' ? "file://localhost/" : "file://";
+    const std::string bytes = Utf8FromUtf16(slashed);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (IsUnreservedInUrl(byte) || (drive && i == 1)) {
+            url += static_cast<char>(byte);
+        } else {
+            url += '%';
+            url += "0123456789ABCDEF"[byte >> 4];
+            url += "0123456789ABCDEF"[byte & 0xF];
+        }
+    }
+    return url;
+}
+
+LibraryChoice ChooseLibraryTracks(
+    const std::vector<const OneTrack*>& tracks, std::u16string_view fileFormat,
+    std::u16string_view folderFormat, std::u16string_view folder,
+    const std::function<std::optional<uint64_t>(const std::u16string& path)>& copySize) {
+    const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
+    LibraryChoice choice;
+    for (const OneTrack* track : tracks) {
+        TargetName name = PlanTargetName(fileFormat, *track, folderFormat);
+        std::replace(name.Name.begin(), name.Name.end(), u'\\', separator);
+        std::u16string path = std::u16string(folder) + name.Name;
+        const bool planned =
+            name.Refusal == TrackRefusal::None && path.size() <= MaxTargetFileNameLength;
+        const std::optional<uint64_t> size = planned ? copySize(path) : std::nullopt;
+        if (!size || (track->GetSize() != 0 && *size != track->GetSize())) {
+            ++choice.LeftOut;
+            continue;
+        }
+        choice.Tracks.push_back({track, std::move(path)});
+    }
+    return choice;
+}
+
+bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, BlockWriter& output,
+                     const std::function<void(size_t tracksWritten)>& progress) {
+    PlistWriter plist(output);
+    plist.Line("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    plist.Line(
+        "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">");
+    plist.Line("<plist version=\"1.0\">");
+    plist.Open("dict");
+    plist.Integer("Major Version", 1);
+    plist.Integer("Minor Version", 1);
+    plist.Date("Date", library.Now);
+    plist.String("Application Version", std::string("Trackhaul ") + kProgramVersion);
+    plist.Integer("Features", 5);
+    plist.Boolean("Show Content Ratings", true);
+    std::u16string folder = library.MusicFolder;
+    if (folder.empty() || (folder.back() != u'\\' && folder.back() != u'/')) {
+        folder += folder.find(u'/') == 0 ? u'/' : u'\\';
+    }
+    plist.String("Music Folder", FileUrl(folder));
+    plist.String("Library Persistent ID", Hex16(library.LibraryId));
+
+    std::unordered_map<const OneTrack*, size_t> trackIds;
+    plist.Key("Tracks");
+    plist.Open("dict");
+    for (size_t i = 0; i < library.Tracks.size(); ++i) {
+        const size_t id = i + 1;
+        trackIds.try_emplace(library.Tracks[i].Track, id);
+        WriteTrack(plist, id, library.Tracks[i], localToUtc);
+        if (progress && id % 256 == 0) {
+            progress(id);
+        }
+    }
+    plist.Close("dict");
+
+    plist.Key("Playlists");
+    plist.Open("array");
+    size_t playlistId = library.Tracks.size() + 1;
+    std::vector<size_t> items(library.Tracks.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i] = i + 1;
+    }
+    plist.Open("dict");
+    plist.String("Name", "Library");
+    plist.Boolean("Master", true);
+    plist.Integer("Playlist ID", static_cast<int64_t>(playlistId++));
+    plist.String("Playlist Persistent ID", Hex16(DerivedPlaylistId(library.LibraryId, 0)));
+    plist.Boolean("Visible", false);
+    plist.Boolean("All Items", true);
+    WritePlaylistItems(plist, items);
+    plist.Close("dict");
+    for (size_t place = 0; place < library.Playlists.size(); ++place) {
+        const Playlist& playlist = *library.Playlists[place];
+        items.clear();
+        for (const OneTrack* member : playlist.Members) {
+            if (const auto found = trackIds.find(member); found != trackIds.end()) {
+                items.push_back(found->second);
+            }
+        }
+        plist.Open("dict");
+        plist.String("Name", XmlText(playlist.Name));
+        plist.Integer("Playlist ID", static_cast<int64_t>(playlistId++));
+        plist.String("Playlist Persistent ID",
+                     Hex16(DerivedPlaylistId(library.LibraryId, place + 1)));
+        plist.Boolean("All Items", true);
+        WritePlaylistItems(plist, items);
+        plist.Close("dict");
+    }
+    plist.Close("array");
+    plist.Close("dict");
+    plist.Line("</plist>");
+    return plist.Finish();
+}

@@ -1,0 +1,87 @@
+// The library file that music programs import ("iTunes Library.xml"): an
+// XML property list of the tracks a run brought home, with what the player
+// knows of each (ratings, plays, dates), their playlists, and where each
+// copy lies. Which tracks go in, and the file's text, free of Windows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "block_writer.h"
+
+class OneTrack;
+struct Playlist;
+
+// A moment as a clock shows it.
+struct CivilTime {
+    int32_t Year = 0;
+    int32_t Month = 0;  // 1 to 12
+    int32_t Day = 0;    // 1 to 31
+    int32_t Hour = 0;
+    int32_t Minute = 0;
+    int32_t Second = 0;
+
+    bool operator==(const CivilTime&) const = default;
+};
+
+// The player's time (seconds since 1904-01-01 00:00) as its clock showed it:
+// the local time of the PC that synced it.
+CivilTime CivilOfPlayerTime(uint32_t seconds);
+
+// A local time of the PC as UTC, by the system's own time zone rules for
+// that date; nothing when the system cannot tell.
+using LocalToUtc = std::function<std::optional<CivilTime>(const CivilTime& local)>;
+
+// "2006-01-02T15:04:05Z".
+std::string IsoDate(const CivilTime& utc);
+
+// Text as XML 1.0 character data, in UTF-8: "&", "<" and ">" escaped, the
+// controls XML 1.0 forbids (all but tab, line feed and carriage return) a
+// space each, and a surrogate without its partner U+FFFD.
+std::string XmlText(std::u16string_view text);
+
+// A path as a file URL: "C:\Music\A & B.mp3" as
+// "file://localhost/C:/Music/A%20%26%20B.mp3", "/home/ana/x" as
+// "file:///home/ana/x". Each byte of the path's UTF-8 is percent-encoded
+// (upper-case hex) but A-Z a-z 0-9 - . _ ~ / and a drive's colon.
+std::string FileUrl(std::u16string_view path);
+
+// One track whose copy the library names.
+struct LibraryTrack {
+    const OneTrack* Track = nullptr;
+    std::u16string CopyPath;  // where the copy lies, on this machine
+};
+
+// The tracks of the player, in file order, whose copy lies where the
+// extraction puts it (below `folder`, a path and its separator, under
+// `fileFormat` and `folderFormat`, the extraction's refusals included) with
+// the size of the player's file; `copySize` tells the size of a file, or
+// nothing when there is none. The others are counted as left out.
+struct LibraryChoice {
+    std::vector<LibraryTrack> Tracks;
+    size_t LeftOut = 0;
+};
+LibraryChoice ChooseLibraryTracks(
+    const std::vector<const OneTrack*>& tracks, std::u16string_view fileFormat,
+    std::u16string_view folderFormat, std::u16string_view folder,
+    const std::function<std::optional<uint64_t>(const std::u16string& path)>& copySize);
+
+// Everything the library file holds.
+struct Library {
+    std::u16string MusicFolder;  // where the copies were put
+    uint64_t LibraryId = 0;      // the player database's own id; 0 for none
+    CivilTime Now;               // in UTC
+    std::vector<LibraryTrack> Tracks;
+    // As the playlist list shows them, the library itself left out; their
+    // members that are not among the tracks are left out of them.
+    std::vector<const Playlist*> Playlists;
+};
+
+// Writes the library file, telling `progress` how many tracks are written
+// now and then; false once a write failed.
+bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, BlockWriter& output,
+                     const std::function<void(size_t tracksWritten)>& progress = {});
