@@ -15,6 +15,7 @@ constexpr std::array ActionList{
     Action{ID_FILE_EXPORT, L"Export Track &List...", L"Ctrl+E", Ctrl, 'E', 3},
     Action{ID_FILE_EXTRACT, L"&Extract Selected Tracks...", L"Ctrl+S", Ctrl, 'S', 4},
     Action{ID_FILE_EXPORT_PLAYLISTS, L"Export &Playlists...", L"Ctrl+M", Ctrl, 'M', -1},
+    Action{ID_FILE_EXPORT_LIBRARY, L"Export Li&brary...", L"Ctrl+B", Ctrl, 'B', -1},
     Action{ID_FILE_EXIT, L"E&xit", L"", 0, 0, 0},
     Action{ID_EDIT_ALL, L"Select &All", L"Ctrl+A", Ctrl, 'A', 0},
     Action{ID_EDIT_NONE, L"Select &None", L"Ctrl+D", Ctrl, 'D', 0},

@@ -19,10 +19,7 @@
 
 void PlaylistExport::Run() {
     BusyScope busy(window_);
-    const std::vector<const Playlist*> playlists =
-        window_.Player() ? UserPlaylists(window_.Player()->Playlists())
-                         : std::vector<const Playlist*>{};
-    if (playlists.empty()) {
+    if (!window_.Player() || UserPlaylists(window_.Player()->Playlists()).empty()) {
         win::ShowMessageBox(window_.Handle(), L"There are no playlists to export.",
                             MB_OK | MB_ICONERROR);
         return;
@@ -35,9 +32,17 @@ void PlaylistExport::Run() {
     if (!folder) {
         return;
     }
-    destination_ = *folder + u"\\";
-    folders_.Visit(win::WideFromUtf16(destination_));
+    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
+    window_.SetStatusText("Exporting playlists:");
+    const Written written = WriteInto(*folder + u"\\", policy);
+    window_.SetStatusText("Exported " + std::to_string(written.Files) + " playlist(s)");
+}
 
+PlaylistExport::Written PlaylistExport::WriteInto(const std::u16string& folder,
+                                                  ClashPolicy& policy) {
+    const std::vector<const Playlist*> playlists = UserPlaylists(window_.Player()->Playlists());
+    destination_ = folder;
+    folders_.Visit(win::WideFromUtf16(destination_));
     std::vector<std::u16string> names;
     for (const Playlist* playlist : playlists) {
         names.push_back(playlist->Name);
@@ -47,21 +52,15 @@ void PlaylistExport::Run() {
     entryLines_.emplace(Utf16FromAnsi(window_.Settings().GetFileFormat()),
                         Utf16FromAnsi(window_.Settings().GetFolderFormat()), destination_.size(),
                         [&find](const OneTrack& track) { return find.Matches(track); });
-    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
-    window_.SetStatusText("Exporting playlists:");
-    int written = 0;
-    {
-        WaitCursor hourglass(window_);
-        for (size_t i = 0; i < playlists.size(); ++i) {
-            const Outcome outcome = WritePlaylistFile(fileNames[i], *playlists[i], policy);
-            if (outcome == Outcome::Stop) {
-                break;
-            }
-            written += outcome == Outcome::Written ? 1 : 0;
-        }
-        window_.SetItemStatus(u"");
+    Written written;
+    WaitCursor hourglass(window_);
+    for (size_t i = 0; i < playlists.size() && !written.Stopped; ++i) {
+        const Outcome outcome = WritePlaylistFile(fileNames[i], *playlists[i], policy);
+        written.Stopped = outcome == Outcome::Stop;
+        written.Files += outcome == Outcome::Written ? 1 : 0;
     }
-    window_.SetStatusText("Exported " + std::to_string(written) + " playlist(s)");
+    window_.SetItemStatus(u"");
+    return written;
 }
 
 PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& fileName,

@@ -28,6 +28,13 @@ public:
 
     // The whole command; holds the main window's busy guard throughout.
     void Run();
+    // Writes the playlists of the open player into `folder` (a path and a
+    // backslash), each file meeting `policy` as a track does.
+    struct Written {
+        int Files = 0;
+        bool Stopped = false;  // the user ended the run
+    };
+    Written WriteInto(const std::u16string& folder, ClashPolicy& policy);
 
 private:
     enum class Outcome { Written, Skipped, Stop };

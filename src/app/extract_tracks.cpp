@@ -5,6 +5,8 @@
 #include <unordered_set>
 
 #include "app/destination_dialog.h"
+#include "app/export_library.h"
+#include "app/export_playlists.h"
 #include "app/main_window_services.h"
 #include "app/overwriteprompt.h"
 #include "app/preferences.h"
@@ -70,6 +72,12 @@ void TrackExtraction::Run() {
     ExtractRows(policy);
     SettleFinishingCopy(policy);
     window_.ShowProgress(false);
+    // However the run ended, the playlists and the library name what it
+    // brought home.
+    if (window_.Settings().GetWriteLibrary() &&
+        !PlaylistExport(window_).WriteInto(destination_, policy).Stopped) {
+        LibraryExport(window_).WriteInto(destination_, policy);
+    }
     window_.SetItemStatus(u"");
     window_.ShowReadyStatus();
 }

@@ -6,7 +6,9 @@
 // run after the copy under way. With sub-folders and the preference set,
 // each folder that receives tracks also receives the cover of the first of
 // them that has one, as folder.jpg, treated like a track; a folder where a
-// track itself is named folder.jpg gets no cover. The player is only read.
+// track itself is named folder.jpg gets no cover. With the preference set,
+// the run ends by writing the playlists and Library.xml into the folder.
+// The player is only read.
 //
 // Each copy goes to a temporary name, is written to the disk and only then
 // renamed, so that a name only ever holds a whole copy, after a power cut

@@ -2,6 +2,7 @@
 // handlers of the File, Edit, View and Help menus. Loading, sorting and
 // selecting the tracks are in mainform_tracks.cpp.
 #include "app/about.h"
+#include "app/export_library.h"
 #include "app/export_playlists.h"
 #include "app/export_track_list.h"
 #include "app/extract_tracks.h"
@@ -16,6 +17,7 @@ bool TMainForm::IsBlockedWhileBusy(int id) {
         case ID_FILE_EXPORT:
         case ID_FILE_EXTRACT:
         case ID_FILE_EXPORT_PLAYLISTS:
+        case ID_FILE_EXPORT_LIBRARY:
         case ID_VIEW_PLAYLIST:
         case ID_TOOLBUTTON14:
             return true;
@@ -43,6 +45,9 @@ void TMainForm::RunCommand(int id) {
             break;
         case ID_FILE_EXPORT_PLAYLISTS:
             PlaylistExport(*this).Run();
+            break;
+        case ID_FILE_EXPORT_LIBRARY:
+            LibraryExport(*this).Run();
             break;
         case ID_FILE_EXIT:
             ActionFileExitExecute();

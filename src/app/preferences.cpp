@@ -1,149 +1,109 @@
 #include "preferences.h"
 
-#include <algorithm>
-#include <array>
-#include <cstring>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <variant>
-#include <vector>
 
 #include "app/resource_ids.h"
 #include "core/preferences_input.h"
-#include "win/handles.h"
 #include "win/message_box.h"
 #include "win/pixel_layout.h"
+#include "win/registry_settings.h"
 #include "win/wide_text.h"
 
 namespace {
 
-constexpr char SettingsKeyPath[] = "Software\\Marrowfen\\Trackhaul";
+// What a control of the dialog is.
+enum class ControlKind {
+    GroupBox,
+    Label,
+    FirstRadioButton,  // starts a group of radio buttons
+    RadioButton,
+    Edit,
+    ComboBox,      // a text box with a list
+    DropDownList,  // a list only
+    CheckBox,
+    DefaultButton,
+    Button,
+};
 
-// Opens the settings key with full access, creating it and any missing parent.
-// Null when it can be neither opened nor created.
-win::UniqueKey OpenSettingsKey() {
-    HKEY handle = nullptr;
-    const LONG result =
-        RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-    return win::UniqueKey(result == ERROR_SUCCESS ? handle : nullptr);
-}
+// One control of the dialog: made, laid out, filled and read back from this
+// table, in its order, which is also the order of the Tab key.
+struct PreferenceControl {
+    int Id;
+    ControlKind Kind;
+    const wchar_t* Caption;
+    win::PixelRect Bounds;  // in the dialog's client area at 96 DPI
+    // The setting a check box shows; none for the other controls, whose
+    // values are checked before they are taken (PreferencesInput).
+    bool SettingsValues::*Setting = nullptr;
+};
 
-// The data of a string value as `Char` units, up to its first zero or the
-// end of its data; nothing when the value is absent or cannot be read, so
-// that its default applies. A value of any other type stops the load. `query`
-// is RegQueryValueExA or RegQueryValueExW with the value's name bound.
-template <typename Char, typename Query>
-std::optional<std::basic_string<Char>> ReadString(std::string_view name, Query query) {
-    std::vector<BYTE> data(sizeof(Char));
-    for (;;) {
-        DWORD type = REG_NONE;
-        DWORD size = static_cast<DWORD>(data.size());
-        const LONG result = query(&type, data.data(), &size);
-        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) {
-            return std::nullopt;
-        }
-        if (type != REG_SZ && type != REG_EXPAND_SZ) {
-            throw InvalidDataTypeError(name);
-        }
-        if (result == ERROR_SUCCESS) {
-            std::basic_string<Char> text(std::min<size_t>(size, data.size()) / sizeof(Char),
-                                         Char{});
-            std::memcpy(text.data(), data.data(), text.size() * sizeof(Char));
-            return text.substr(0, text.find(Char{}));
-        }
-        // Too small for the value: ask again with room for all of it.
-        data.resize(std::max<size_t>(size, data.size()) + sizeof(Char));
-    }
-}
-
-std::optional<std::string> ReadText(HKEY key, std::string_view name) {
-    const std::string valueName(name);
-    return ReadString<char>(name, [&](DWORD* type, BYTE* data, DWORD* size) {
-        return RegQueryValueExA(key, valueName.c_str(), nullptr, type, data, size);
-    });
-}
-
-// Through the wide interface, so that text outside the ANSI code page
-// survives; a value written as ANSI text reads back the same.
-std::optional<std::u16string> ReadWideText(HKEY key, std::string_view name) {
-    const std::wstring valueName = win::WideFromAnsi(name);
-    const auto text = ReadString<wchar_t>(name, [&](DWORD* type, BYTE* data, DWORD* size) {
-        return RegQueryValueExW(key, valueName.c_str(), nullptr, type, data, size);
-    });
-    return text ? std::optional(win::Utf16FromWide(*text)) : std::nullopt;
-}
-
-void WriteText(HKEY key, std::string_view name, const std::string& text) {
-    const std::string valueName(name);
-    const LONG result = RegSetValueExA(key, valueName.c_str(), 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(text.c_str()),
-                                       static_cast<DWORD>(text.size() + 1));
-    if (result != ERROR_SUCCESS) {
-        throw FailedToSetDataError(name);
-    }
-}
-
-void WriteText(HKEY key, std::string_view name, const std::u16string& text) {
-    const std::wstring valueName = win::WideFromAnsi(name);
-    const std::wstring wide = win::WideFromUtf16(text);
-    const LONG result = RegSetValueExW(key, valueName.c_str(), 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(wide.c_str()),
-                                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
-    if (result != ERROR_SUCCESS) {
-        throw FailedToSetDataError(name);
-    }
-}
-
-ScreenMetrics QueryScreenMetrics(HWND window) {
-    ScreenMetrics metrics;
-    metrics.Dpi = win::WindowDpi(window);
-    metrics.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
-    metrics.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    RECT workArea{};
-    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0)) {
-        metrics.WorkWidth = workArea.right - workArea.left;
-        metrics.WorkHeight = workArea.bottom - workArea.top;
-    } else {
-        metrics.WorkWidth = metrics.ScreenWidth;
-        metrics.WorkHeight = metrics.ScreenHeight;
-    }
-    return metrics;
-}
-
-// The dialog's layout, in pixels at 96 dpi.
+// The dialog's size, in pixels at 96 DPI.
 constexpr int ClientWidth = 377;
-constexpr int ClientHeight = 303;
+constexpr int ClientHeight = 327;
 constexpr win::PixelRect GroupBox1Bounds{16, 16, 337, 65};
-constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 153};
+constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 177};
 
 // The controls inside a group box are placed relative to it.
 constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRect& bounds) {
     return {group.Left + bounds.Left, group.Top + bounds.Top, bounds.Width, bounds.Height};
 }
 
-constexpr std::array<std::pair<int, win::PixelRect>, 15> ControlBounds{{
-    {IDC_GROUPBOX1, GroupBox1Bounds},
-    {IDC_RBALLSONGS, InGroup(GroupBox1Bounds, {32, 32, 73, 17})},
-    {IDC_RBMAXSONGS, InGroup(GroupBox1Bounds, {128, 32, 97, 17})},
-    {IDC_TXTSONGLIMIT, InGroup(GroupBox1Bounds, {232, 29, 65, 21})},
-    {IDC_GROUPBOX2, GroupBox2Bounds},
+using enum ControlKind;
+constexpr PreferenceControl Controls[] = {
+    {IDC_GROUPBOX1, GroupBox, L" Read Tracks From iPod Database ", GroupBox1Bounds},
+    {IDC_RBALLSONGS, FirstRadioButton, L"&All Tracks", InGroup(GroupBox1Bounds, {32, 32, 73, 17})},
+    {IDC_RBMAXSONGS, RadioButton, L"Limit Tracks To:", InGroup(GroupBox1Bounds, {128, 32, 97, 17})},
+    {IDC_TXTSONGLIMIT, Edit, L"", InGroup(GroupBox1Bounds, {232, 29, 65, 21})},
+    {IDC_GROUPBOX2, GroupBox, L" Extract Tracks From iPod ", GroupBox2Bounds},
     // The labels take the room before their boxes, on one line even where a
-    // wider font stands in for the dialog's.
-    {IDC_PREFERENCES_LABEL1, InGroup(GroupBox2Bounds, {16, 32, 82, 13})},
-    {IDC_PREFERENCES_LABEL2, InGroup(GroupBox2Bounds, {16, 64, 82, 13})},
-    {IDC_PREFERENCES_LABEL3, InGroup(GroupBox2Bounds, {16, 96, 82, 13})},
-    // The boxes' heights include their drop-down lists.
-    {IDC_CBFORMAT, InGroup(GroupBox2Bounds, {98, 28, 215, 160})},
-    {IDC_CBOVERWRITE, InGroup(GroupBox2Bounds, {98, 60, 215, 100})},
-    {IDC_CBFOLDERFORMAT, InGroup(GroupBox2Bounds, {98, 92, 215, 120})},
-    {IDC_CHKSAVEALBUMART, InGroup(GroupBox2Bounds, {16, 124, 297, 17})},
-    {IDOK, {71, 264, 75, 25}},
-    {IDCANCEL, {147, 264, 75, 25}},
-    {IDC_BTNHELP, {222, 264, 75, 25}},
-}};
+    // wider font stands in for the dialog's. The boxes' heights include
+    // their drop-down lists.
+    {IDC_PREFERENCES_LABEL1, Label, L"File Format:", InGroup(GroupBox2Bounds, {16, 32, 82, 13})},
+    {IDC_CBFORMAT, ComboBox, L"", InGroup(GroupBox2Bounds, {98, 28, 215, 160})},
+    {IDC_PREFERENCES_LABEL2, Label, L"Overwrite Files:",
+     InGroup(GroupBox2Bounds, {16, 64, 82, 13})},
+    {IDC_CBOVERWRITE, DropDownList, L"", InGroup(GroupBox2Bounds, {98, 60, 215, 100})},
+    {IDC_PREFERENCES_LABEL3, Label, L"Sub-Folders:", InGroup(GroupBox2Bounds, {16, 96, 82, 13})},
+    {IDC_CBFOLDERFORMAT, ComboBox, L"", InGroup(GroupBox2Bounds, {98, 92, 215, 120})},
+    {IDC_CHKSAVEALBUMART, CheckBox, L"Save album art as folder.jpg",
+     InGroup(GroupBox2Bounds, {16, 124, 297, 17}), &SettingsValues::SaveAlbumArt},
+    {IDC_CHKWRITELIBRARY, CheckBox, L"Write playlists and Library.xml after extracting",
+     InGroup(GroupBox2Bounds, {16, 148, 297, 17}), &SettingsValues::WriteLibrary},
+    {IDOK, DefaultButton, L"&OK", {71, 288, 75, 25}},
+    {IDCANCEL, Button, L"&Cancel", {147, 288, 75, 25}},
+    {IDC_BTNHELP, Button, L"&Help", {222, 288, 75, 25}},
+};
+
+// The window class and styles of a control of that kind.
+std::pair<const wchar_t*, DWORD> ClassAndStyle(ControlKind kind) {
+    constexpr DWORD child = WS_CHILD | WS_VISIBLE;
+    switch (kind) {
+        case GroupBox:
+            return {WC_BUTTONW, child | BS_GROUPBOX};
+        case Label:
+            return {WC_STATICW, child | SS_LEFTNOWORDWRAP};
+        case FirstRadioButton:
+            return {WC_BUTTONW, child | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP};
+        case RadioButton:
+            return {WC_BUTTONW, child | BS_AUTORADIOBUTTON | WS_TABSTOP};
+        case Edit:
+            return {WC_EDITW, child | ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP};
+        case ComboBox:
+            return {WC_COMBOBOXW, child | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP};
+        case DropDownList:
+            return {WC_COMBOBOXW, child | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP};
+        case CheckBox:
+            return {WC_BUTTONW, child | BS_AUTOCHECKBOX | WS_TABSTOP};
+        case DefaultButton:
+            return {WC_BUTTONW, child | BS_DEFPUSHBUTTON | WS_TABSTOP};
+        case Button:
+            break;
+    }
+    return {WC_BUTTONW, child | BS_PUSHBUTTON | WS_TABSTOP};
+}
 
 // The hourglass while an object of this class lives.
 class Hourglass {
@@ -193,29 +153,11 @@ TPreferencesForm::TPreferencesForm(HWND owner) : ModalDialog(IDD_PREFERENCES), o
 TPreferencesForm::~TPreferencesForm() = default;
 
 void TPreferencesForm::LoadSettings() {
-    const ScreenMetrics screen = QueryScreenMetrics(owner_);
-    // A key that can be neither opened nor created reads as empty, so that the
-    // program still starts; the next save reports the failure.
-    const win::UniqueKey key = OpenSettingsKey();
-    settings_ = LoadSettingsValues(
-        screen,
-        [&key](std::string_view name) -> std::optional<std::string> {
-            return key ? ReadText(key.get(), name) : std::nullopt;
-        },
-        [&key](std::string_view name) -> std::optional<std::u16string> {
-            return key ? ReadWideText(key.get(), name) : std::nullopt;
-        });
+    settings_ = win::LoadRegistrySettings(win::ScreenMetricsOf(owner_));
 }
 
 void TPreferencesForm::SaveSettings() {
-    const win::UniqueKey key = OpenSettingsKey();
-    if (!key) {
-        throw FailedToCreateKeyError(SettingsKeyPath);
-    }
-    for (const StoredSetting& setting : SettingsToStore(settings_)) {
-        std::visit([&](const auto& text) { WriteText(key.get(), setting.Name, text); },
-                   setting.Text);
-    }
+    win::SaveRegistrySettings(settings_);
 }
 
 int32_t TPreferencesForm::GetTrackLimit() const {
@@ -287,6 +229,10 @@ bool TPreferencesForm::GetSaveAlbumArt() const {
     return settings_.SaveAlbumArt;
 }
 
+bool TPreferencesForm::GetWriteLibrary() const {
+    return settings_.WriteLibrary;
+}
+
 const WindowBounds& TPreferencesForm::GetWindowBounds() const {
     return settings_.Bounds;
 }
@@ -312,16 +258,27 @@ INT_PTR TPreferencesForm::Execute() {
 }
 
 void TPreferencesForm::OnInitDialog() {
-    LayOutControls();
+    CreateControls();
     FormCreate();
     FillControls();
 }
 
-void TPreferencesForm::LayOutControls() {
+void TPreferencesForm::CreateControls() {
     win::SizeClientAndCentre(Handle(), ClientWidth, ClientHeight, owner_);
-    for (const auto& [id, bounds] : ControlBounds) {
-        PlaceItem(id, bounds);
+    const auto font = SendMessageW(Handle(), WM_GETFONT, 0, 0);
+    for (const PreferenceControl& control : Controls) {
+        const auto [className, style] = ClassAndStyle(control.Kind);
+        HWND made = CreateWindowExW(control.Kind == Edit ? WS_EX_CLIENTEDGE : 0, className,
+                                    control.Caption, style, 0, 0, 0, 0, Handle(),
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)),
+                                    GetModuleHandleW(nullptr), nullptr);
+        if (made == nullptr) {
+            throw std::runtime_error("Cannot create the preferences dialog.");
+        }
+        SendMessageW(made, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+        PlaceItem(control.Id, control.Bounds);
     }
+    SendMessageW(Handle(), DM_SETDEFID, IDOK, 0);
 }
 
 void TPreferencesForm::FormCreate() {
@@ -343,8 +300,12 @@ void TPreferencesForm::FillControls() {
     SetText(Item(IDC_CBFORMAT), settings_.FileFormat);
     SendMessageW(Item(IDC_CBOVERWRITE), CB_SETCURSEL, settings_.OverwriteFiles, 0);
     SetText(Item(IDC_CBFOLDERFORMAT), FolderFormatFieldText(settings_.FolderFormat));
-    CheckDlgButton(Handle(), IDC_CHKSAVEALBUMART,
-                   settings_.SaveAlbumArt ? BST_CHECKED : BST_UNCHECKED);
+    for (const PreferenceControl& control : Controls) {
+        if (control.Setting != nullptr) {
+            CheckDlgButton(Handle(), control.Id,
+                           settings_.*control.Setting ? BST_CHECKED : BST_UNCHECKED);
+        }
+    }
 }
 
 bool TPreferencesForm::OnCommand(int id, int code) {
@@ -399,20 +360,19 @@ void TPreferencesForm::BtnOKClick() {
     input.OverwriteFiles =
         static_cast<int32_t>(SendMessageW(Item(IDC_CBOVERWRITE), CB_GETCURSEL, 0, 0));
     input.FolderFormatText = Text(Item(IDC_CBFOLDERFORMAT));
-    input.SaveAlbumArt = IsChecked(IDC_CHKSAVEALBUMART);
-    const auto checked = CheckPreferencesInput(input);
-    if (const auto* refused = std::get_if<RefusedPreferences>(&checked)) {
+    SettingsValues edited = settings_;
+    if (const std::optional<RefusedPreferences> refused = ApplyPreferencesInput(input, edited)) {
         win::ShowMessageBox(Handle(), win::WideFromAnsi(refused->Message), MB_OK | MB_ICONERROR);
         SendMessageW(Handle(), WM_NEXTDLGCTL,
                      reinterpret_cast<WPARAM>(Item(ControlOfField(refused->Refused))), TRUE);
         return;
     }
-    const auto& accepted = std::get<AcceptedPreferences>(checked);
-    settings_.TrackLimit = accepted.TrackLimit;
-    settings_.FileFormat = accepted.FileFormat;
-    settings_.OverwriteFiles = accepted.OverwriteFiles;
-    settings_.FolderFormat = accepted.FolderFormat;
-    settings_.SaveAlbumArt = accepted.SaveAlbumArt;
+    for (const PreferenceControl& control : Controls) {
+        if (control.Setting != nullptr) {
+            edited.*control.Setting = IsChecked(control.Id);
+        }
+    }
+    settings_ = edited;
     {
         Hourglass hourglass;
         SaveSettings();  // a failure keeps the dialog open

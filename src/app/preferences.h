@@ -1,7 +1,9 @@
 // TPreferencesForm: the program's settings, kept in the current
-// user's registry under "Software\Marrowfen\Trackhaul", and the dialog that
-// edits five of them: the track limit, the file name pattern, the overwrite
-// policy, the folder pattern and whether covers are saved as folder.jpg.
+// user's registry under "Software\Marrowfen\Trackhaul" (see
+// win/registry_settings.h), and the dialog that edits those of an
+// extraction: the track limit, the file name pattern, the overwrite policy,
+// the folder pattern, and its check boxes (covers as folder.jpg, the
+// playlists and library written after it).
 //
 // The object loads every value when it is constructed and writes the whole
 // set back each time any value changes. Registry failures are thrown as
@@ -50,6 +52,8 @@ public:
     void SetShowAlbumArt(bool show);
     // Whether an extraction into sub-folders writes each one's cover.
     bool GetSaveAlbumArt() const;
+    // Whether an extraction ends by writing the playlists and Library.xml.
+    bool GetWriteLibrary() const;
     const WindowBounds& GetWindowBounds() const;
     void SetWindowBounds(int32_t left, int32_t top, int32_t width, int32_t height);
     // The track list's extra columns by their headers, separated by commas.
@@ -64,7 +68,8 @@ private:
     void OnInitDialog() override;
     bool OnCommand(int id, int code) override;
 
-    void LayOutControls();
+    // Makes the controls from the table, where it says.
+    void CreateControls();
     void FormCreate();
     void FillControls();
     void RbAllSongsClick();

@@ -23,6 +23,8 @@ std::string PreferencesHelpText() {
         "(up to 4), for example %artist%\\%album%",
         "Save album art as folder.jpg writes each album's cover into its sub-folder; with "
         "Sub-Folders (none) no picture is written",
+        "Write playlists and Library.xml after extracting ends each extraction by writing the "
+        "playlists and the library file, with ratings, plays and dates, into its folder",
     };
     std::string text;
     for (size_t index = 0; index < std::size(lines); ++index) {
@@ -46,25 +48,28 @@ std::string TrackLimitFieldText(int32_t trackLimit) {
     return trackLimit >= 1 ? std::to_string(trackLimit) : std::string();
 }
 
-std::variant<AcceptedPreferences, RefusedPreferences> CheckPreferencesInput(
-    const PreferencesInput& input) {
-    AcceptedPreferences accepted{-1, input.FileFormat, input.OverwriteFiles,
-                                 FolderFormatOfFieldText(input.FolderFormatText),
-                                 input.SaveAlbumArt};
+std::optional<RefusedPreferences> ApplyPreferencesInput(const PreferencesInput& input,
+                                                        SettingsValues& settings) {
+    int32_t trackLimit = -1;
     if (!input.AllTracks) {
         const std::optional<int32_t> limit = ParseInt32(input.TrackLimitText);
         if (!limit || *limit < 1) {
             return RefusedPreferences{RefusedPreferences::Field::TrackLimit,
                                       InvalidTrackLimitMessage};
         }
-        accepted.TrackLimit = *limit;
+        trackLimit = *limit;
     }
     if (ContainsForbiddenFileNameChar(input.FileFormat)) {
         return RefusedPreferences{RefusedPreferences::Field::FileFormat, InvalidFileFormatMessage};
     }
-    if (!IsValidFolderFormat(accepted.FolderFormat)) {
+    const std::string folderFormat = FolderFormatOfFieldText(input.FolderFormatText);
+    if (!IsValidFolderFormat(folderFormat)) {
         return RefusedPreferences{RefusedPreferences::Field::FolderFormat,
                                   InvalidFolderFormatMessage};
     }
-    return accepted;
+    settings.TrackLimit = trackLimit;
+    settings.FileFormat = input.FileFormat;
+    settings.OverwriteFiles = input.OverwriteFiles;
+    settings.FolderFormat = folderFormat;
+    return std::nullopt;
 }

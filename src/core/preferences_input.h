@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 
 inline constexpr std::array<std::string_view, 8> OfferedFileFormats{
     "%tracknumber% - %artist% - %title%",
@@ -54,24 +53,17 @@ std::string FolderFormatOfFieldText(std::string_view fieldText);
 // chosen by a click: the limit, or nothing when it means all tracks.
 std::string TrackLimitFieldText(int32_t trackLimit);
 
-// What the dialog's controls hold when the user presses OK.
+// What the dialog's fields hold when the user presses OK; its check boxes
+// go to the settings as they are.
 struct PreferencesInput {
     bool AllTracks = true;
     std::string TrackLimitText;  // ignored when AllTracks
     std::string FileFormat;
     int32_t OverwriteFiles = 0;    // the chosen entry of the policy list
     std::string FolderFormatText;  // as the sub-folders box shows it
-    bool SaveAlbumArt = false;
 };
 
-// The settings to store.
-struct AcceptedPreferences {
-    int32_t TrackLimit = -1;
-    std::string FileFormat;
-    int32_t OverwriteFiles = 0;
-    std::string FolderFormat;
-    bool SaveAlbumArt = false;
-};
+struct SettingsValues;
 
 // Why the input was refused: which field, and the message to show.
 struct RefusedPreferences {
@@ -80,9 +72,10 @@ struct RefusedPreferences {
     std::string_view Message;
 };
 
-// The track limit must be a whole number from 1 up to the largest 32-bit
-// number; the pattern must not hold a character that Windows forbids in
-// file names; the folder pattern must pass IsValidFolderFormat. The fields
-// are checked in that order.
-std::variant<AcceptedPreferences, RefusedPreferences> CheckPreferencesInput(
-    const PreferencesInput& input);
+// Puts the fields into `settings` when every one passes; otherwise leaves
+// them as they were and says which was refused. The track limit must be a
+// whole number from 1 up to the largest 32-bit number; the pattern must not
+// hold a character that Windows forbids in file names; the folder pattern
+// must pass IsValidFolderFormat. The fields are checked in that order.
+std::optional<RefusedPreferences> ApplyPreferencesInput(const PreferencesInput& input,
+                                                        SettingsValues& settings);

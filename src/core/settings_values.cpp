@@ -153,6 +153,8 @@ const std::vector<Setting>& SettingsTable() {
          Rule<bool>{.Field = Field<&SettingsValues::ShowAlbumArt>, .Default = Constant<false>}},
         {"SaveAlbumArt", ReadTurn::InOrder,
          Rule<bool>{.Field = Field<&SettingsValues::SaveAlbumArt>, .Default = Constant<false>}},
+        {"WriteLibrary", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::WriteLibrary>, .Default = Constant<false>}},
     };
     return table;
 }

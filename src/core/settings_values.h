@@ -65,6 +65,9 @@ struct SettingsValues {
     std::string ExtraColumns;
     bool ShowAlbumArt = false;  // the album art pane beside the track list
     bool SaveAlbumArt = false;  // an extraction writes each folder's cover as folder.jpg
+    // An extraction ends by writing the playlists and Library.xml beside
+    // the copies.
+    bool WriteLibrary = false;
 };
 
 // The primary screen's work area (without the taskbar) and full size, in
@@ -103,7 +106,7 @@ struct StoredSetting {
 // Every value as a save writes it, in the order written: x, y, w, h,
 // TrackLimit, OverwriteFiles, FileFormat, FolderFormat, ExtractPath, FirstRun
 // (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar, then the later ones:
-// ExtraColumns, ShowAlbumArt, SaveAlbumArt.
+// ExtraColumns, ShowAlbumArt, SaveAlbumArt, WriteLibrary.
 std::vector<StoredSetting> SettingsToStore(const SettingsValues& values);
 
 // A signed 32-bit decimal number: an optional '+' or '-', then one or more

@@ -121,6 +121,7 @@ std::map<std::string, std::string> DefaultTexts() {
         {"ExtraColumns", ""},
         {"ShowAlbumArt", "0"},
         {"SaveAlbumArt", "0"},
+        {"WriteLibrary", "0"},
     };
 }
 
@@ -154,6 +155,7 @@ TEST_F(Preferences, EmptyKeyGivesTheDefaultsAndStaysEmpty) {
     EXPECT_TRUE(settings.GetShowStatusBar());
     EXPECT_FALSE(settings.GetShowAlbumArt());
     EXPECT_FALSE(settings.GetSaveAlbumArt());
+    EXPECT_FALSE(settings.GetWriteLibrary());
 
     // Loading creates the key but writes nothing into it.
     EXPECT_TRUE(KeyExists());
@@ -174,6 +176,7 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     StoreText("ShowStatusBar", "5");
     StoreText("ShowAlbumArt", "1");
     StoreText("SaveAlbumArt", "-1");
+    StoreText("WriteLibrary", "1");
 
     const TPreferencesForm settings(nullptr);
 
@@ -191,9 +194,10 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     EXPECT_TRUE(settings.GetShowStatusBar());
     EXPECT_TRUE(settings.GetShowAlbumArt());
     EXPECT_TRUE(settings.GetSaveAlbumArt());
+    EXPECT_TRUE(settings.GetWriteLibrary());
     // Unusable values are not repaired in the store at load time.
     EXPECT_EQ(ReadRaw("OverwriteFiles")->Bytes, std::string("7", 2));
-    EXPECT_EQ(ValueCount(), 13u);
+    EXPECT_EQ(ValueCount(), 14u);
 }
 
 TEST_F(Preferences, UnusablePatternsAreReadAsTheDefaultAndFolderPatternsAsNone) {

@@ -38,13 +38,13 @@ std::optional<std::string> TypedFolderFormat(const std::string& typed) {
     PreferencesInput input;
     input.FileFormat = "%title%";
     input.FolderFormatText = typed;
-    const auto checked = CheckPreferencesInput(input);
-    if (const auto* refused = std::get_if<RefusedPreferences>(&checked)) {
+    SettingsValues settings;
+    if (const std::optional<RefusedPreferences> refused = ApplyPreferencesInput(input, settings)) {
         EXPECT_EQ(refused->Refused, RefusedPreferences::Field::FolderFormat);
         EXPECT_EQ(refused->Message, InvalidFolderFormatMessage);
         return std::nullopt;
     }
-    return std::get<AcceptedPreferences>(checked).FolderFormat;
+    return settings.FolderFormat;
 }
 
 // From a stored or typed pattern to the folders of one track: a refused

@@ -214,7 +214,8 @@ TEST(SettingsValues, ValuesAreReadOnceEachInTheirOrder) {
                                                "ShowStatusBar",
                                                "ExtraColumns",
                                                "ShowAlbumArt",
-                                               "SaveAlbumArt"};
+                                               "SaveAlbumArt",
+                                               "WriteLibrary"};
     EXPECT_EQ(store.Asked(), expected);
 }
 
@@ -252,6 +253,7 @@ TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
     values.ShowStatusBar = false;
     values.ExtraColumns = "Rating,Plays";
     values.SaveAlbumArt = true;
+    values.WriteLibrary = true;
 
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"x", "-39"},
@@ -270,6 +272,7 @@ TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
         {"ExtraColumns", "Rating,Plays"},
         {"ShowAlbumArt", "0"},
         {"SaveAlbumArt", "1"},
+        {"WriteLibrary", "1"},
     };
     std::vector<std::pair<std::string, std::string>> written;
     std::u16string extractPath;

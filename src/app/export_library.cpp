@@ -1,0 +1,215 @@
+#include "app/export_library.h"
+
+#include <commdlg.h>
+
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
+#include "app/main_window_services.h"
+#include "app/overwriteprompt.h"
+#include "app/preferences.h"
+#include "core/ansi_text.h"
+#include "core/itdbparser.h"
+#include "core/library_xml.h"
+#include "core/path_text.h"
+#include "core/update_throttle.h"
+#include "win/file_output.h"
+#include "win/message_box.h"
+#include "win/shell_folders.h"
+#include "win/wide_text.h"
+
+namespace {
+
+constexpr wchar_t kLibraryName[] = L"Library.xml";
+
+std::wstring UpperCase(std::wstring text) {
+    if (!text.empty()) {
+        CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    }
+    return text;
+}
+
+// The sizes of the files in the folders of the copies, each folder read
+// once: under Wine a look-up of a missing name reads the whole folder.
+class CopySizes {
+public:
+    std::optional<uint64_t> Of(const std::u16string& path) {
+        const std::wstring wide = win::WideFromUtf16(path);
+        const size_t nameStart = wide.rfind(L'\\') + 1;
+        const auto& files = FilesIn(wide.substr(0, nameStart));
+        const auto found = files.find(UpperCase(wide.substr(nameStart)));
+        return found != files.end() ? std::optional(found->second) : std::nullopt;
+    }
+
+private:
+    using Files = std::unordered_map<std::wstring, uint64_t>;  // by upper-case name
+
+    const Files& FilesIn(const std::wstring& folder) {
+        const auto [place, added] = folders_.try_emplace(UpperCase(folder));
+        if (added) {
+            WIN32_FIND_DATAW found{};
+            HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+            for (bool more = search != INVALID_HANDLE_VALUE; more;
+                 more = FindNextFileW(search, &found) != 0) {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                    place->second.emplace(UpperCase(found.cFileName),
+                                          uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow);
+                }
+            }
+            if (search != INVALID_HANDLE_VALUE) {
+                FindClose(search);
+            }
+        }
+        return place->second;
+    }
+
+    std::unordered_map<std::wstring, Files> folders_;  // by upper-case path
+};
+
+CivilTime CivilOf(const SYSTEMTIME& time) {
+    return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+}
+
+// By the PC's own time zone rules for that date, daylight saving included.
+std::optional<CivilTime> LocalToUtcHere(const CivilTime& local) {
+    SYSTEMTIME localTime{};
+    localTime.wYear = static_cast<WORD>(local.Year);
+    localTime.wMonth = static_cast<WORD>(local.Month);
+    localTime.wDay = static_cast<WORD>(local.Day);
+    localTime.wHour = static_cast<WORD>(local.Hour);
+    localTime.wMinute = static_cast<WORD>(local.Minute);
+    localTime.wSecond = static_cast<WORD>(local.Second);
+    SYSTEMTIME utc{};
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &localTime, &utc)) {
+        return std::nullopt;
+    }
+    return CivilOf(utc);
+}
+
+}  // namespace
+
+LibraryExport::LibraryExport(MainWindowServices& window) : window_(window) {
+    saveDialog_.Title = L"Export Library";
+    saveDialog_.FilterDescription = L"Library files (*.xml)";
+    saveDialog_.FilterPattern = L"*.xml";
+    saveDialog_.DefaultExtension = L"xml";
+    saveDialog_.Options = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                          OFN_NOREADONLYRETURN | OFN_ENABLESIZING;
+}
+
+void LibraryExport::Run() {
+    BusyScope busy(window_);
+    const HWND owner = window_.Handle();
+    if (!window_.Player() || window_.Player()->TracksInFileOrder().empty()) {
+        win::ShowMessageBox(owner, L"There are no tracks to export.", MB_OK | MB_ICONERROR);
+        return;
+    }
+    saveDialog_.InitialDir = StartFolder();
+    saveDialog_.FileName = kLibraryName;
+    if (!saveDialog_.Execute(owner)) {
+        return;
+    }
+    const std::wstring fileName = saveDialog_.FileName;
+    if (window_.IsOnPlayerDrive(win::Utf16FromWide(fileName))) {
+        win::ShowMessageBox(owner,
+                            L"The library cannot be exported onto the iPod itself. Please choose "
+                            L"a folder on another drive.",
+                            MB_OK | MB_ICONERROR);
+        return;
+    }
+    std::u16string musicFolder = window_.Settings().GetExtractPath();
+    if (musicFolder.empty() || musicFolder.back() != u'\\') {
+        musicFolder += u'\\';
+    }
+    Write(musicFolder, fileName);
+    window_.ShowReadyStatus();
+}
+
+bool LibraryExport::WriteInto(const std::u16string& folder, ClashPolicy& policy) {
+    const std::u16string target = folder + win::Utf16FromWide(kLibraryName);
+    if (window_.TargetExists(target)) {
+        const ClashOutcome clash = policy.Resolve([&] {
+            window_.SetItemStatus(target);
+            return window_.OverwritePrompt().AskOverwrite(target);
+        });
+        if (clash != ClashOutcome::Copy) {
+            return clash != ClashOutcome::EndRun;
+        }
+    }
+    Write(folder, win::WideFromUtf16(target));
+    return true;
+}
+
+bool LibraryExport::Write(const std::u16string& musicFolder, const std::wstring& fileName) {
+    const ITDBParser& player = *window_.Player();
+    window_.SetStatusText("Exporting library:");
+    WaitCursor hourglass(window_);
+    CopySizes sizes;
+    const LibraryChoice choice = ChooseLibraryTracks(
+        player.TracksInFileOrder(), Utf16FromAnsi(window_.Settings().GetFileFormat()),
+        Utf16FromAnsi(window_.Settings().GetFolderFormat()), musicFolder,
+        [&sizes](const std::u16string& path) { return sizes.Of(path); });
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    const Library library{musicFolder, player.LibraryId(), CivilOf(now), choice.Tracks,
+                          UserPlaylists(player.Playlists())};
+
+    // Written whole under a temporary name and to the disk, then renamed:
+    // the library's name only ever holds a whole file.
+    const std::u16string folder = FolderOfFileName(win::Utf16FromWide(fileName));  // with its "\\"
+    const std::wstring temporary =
+        win::WideFromUtf16(folder + TemporaryCopyName(GetCurrentProcessId()));
+    DWORD error = ERROR_SUCCESS;
+    {
+        win::UniqueFile file = win::CreateForWriting(temporary);
+        BlockWriter output(
+            [&file](std::string_view bytes) { return win::WriteBytes(file.get(), bytes); });
+        UpdateThrottle shown(std::chrono::milliseconds(200));
+        const auto progress = [&](size_t written) {
+            if (shown.Due()) {
+                window_.SetItemStatus(choice.Tracks[written - 1].CopyPath);
+                window_.ProcessMessages();
+            }
+        };
+        const bool written = file && WriteLibraryXml(library, LocalToUtcHere, output, progress) &&
+                             FlushFileBuffers(file.get()) && CloseHandle(file.release());
+        if (!written) {
+            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+        }
+    }
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExW(temporary.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        error = GetLastError();
+    }
+    window_.SetItemStatus(u"");
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(temporary.c_str());
+        win::ShowMessageBox(
+            window_.Handle(),
+            L"Error writing file:\r\n" + fileName + L"\r\n" + win::SystemErrorText(error),
+            MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (choice.LeftOut > 0) {
+        win::ShowMessageBox(
+            window_.Handle(),
+            std::to_wstring(choice.LeftOut) + L" of " +
+                std::to_wstring(choice.LeftOut + choice.Tracks.size()) +
+                L" tracks were left out of the library: they have no whole copy where the "
+                L"preferences put them in\r\n" +
+                win::WideFromUtf16(musicFolder) +
+                L"\r\nTo include them, extract them first, then export the library again.",
+            MB_OK | MB_ICONINFORMATION);
+    }
+    return true;
+}
+
+std::wstring LibraryExport::StartFolder() const {
+    const std::wstring extractPath = win::WideFromUtf16(window_.Settings().GetExtractPath());
+    if (win::FolderExists(extractPath)) {
+        return extractPath;
+    }
+    const win::UniqueItemIdList documents = win::DocumentsFolderItem(window_.Handle());
+    return win::PathOfItem(documents.get()).value_or(L"");
+}
