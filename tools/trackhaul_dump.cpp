@@ -287,9 +287,14 @@ int DumpLibrary(int argc, char** argv) {
     if (folder.empty() || folder.back() != u'/') {
         folder += u'/';
     }
+    std::u16string player =
+        std::filesystem::absolute(argv[2], error).lexically_normal().u16string();
+    while (!player.empty() && player.back() == u'/') {
+        player.pop_back();
+    }
     const LibraryChoice choice = ChooseLibraryTracks(
         parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat), Utf16FromUtf8(folderFormat), folder,
-        [](const std::u16string& path) -> std::optional<uint64_t> {
+        player, [](const std::u16string& path) -> std::optional<uint64_t> {
             std::error_code missing;
             const std::filesystem::path file(path);
             if (!std::filesystem::is_regular_file(file, missing)) {

@@ -30,9 +30,10 @@ std::wstring UpperCase(std::wstring text) {
     return text;
 }
 
-// The sizes of the files in the folders of the copies, each folder read
-// once: under Wine a look-up of a missing name reads the whole folder.
-class CopySizes {
+// The sizes of the files in the folders of the copies and of the player,
+// each folder read once: under Wine a look-up of a missing name reads the
+// whole folder, and a player holds its files in a few dozen folders.
+class FileSizes {
 public:
     std::optional<uint64_t> Of(const std::u16string& path) {
         const std::wstring wide = win::WideFromUtf16(path);
@@ -145,10 +146,11 @@ bool LibraryExport::Write(const std::u16string& musicFolder, const std::wstring&
     const ITDBParser& player = *window_.Player();
     window_.SetStatusText("Exporting library:");
     WaitCursor hourglass(window_);
-    CopySizes sizes;
+    FileSizes sizes;
     const LibraryChoice choice = ChooseLibraryTracks(
         player.TracksInFileOrder(), Utf16FromAnsi(window_.Settings().GetFileFormat()),
         Utf16FromAnsi(window_.Settings().GetFolderFormat()), musicFolder,
+        Utf16FromAnsi(window_.PlayerDrive()),
         [&sizes](const std::u16string& path) { return sizes.Of(path); });
     SYSTEMTIME now{};
     GetSystemTime(&now);

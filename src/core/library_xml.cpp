@@ -4,6 +4,7 @@
 #include <array>
 #include <unordered_map>
 
+#include "ansi_text.h"
 #include "extraction_rules.h"
 #include "file_name_pattern.h"
 #include "onetrack.h"
@@ -153,7 +154,7 @@ void WriteTrack(PlistWriter& plist, size_t trackId, const LibraryTrack& entry,
     plist.TextIfAny("Kind", shown(TrackColumnId::Encoding));
     plist.TextIfAny("Composer", shown(TrackColumnId::Composer));
     plist.TextIfAny("Comments", shown(TrackColumnId::Comment));
-    plist.IntegerIfAny("Size", track.GetSize());
+    plist.IntegerIfAny("Size", static_cast<int64_t>(entry.Size));
     plist.IntegerIfAny("Total Time", track.GetMilliseconds());
     plist.IntegerIfAny("Disc Number", track.GetDiscNumber());
     plist.IntegerIfAny("Disc Count", track.GetDiscCount());
@@ -256,10 +257,10 @@ std::string FileUrl(std::u16string_view path) {
     return url;
 }
 
-LibraryChoice ChooseLibraryTracks(
-    const std::vector<const OneTrack*>& tracks, std::u16string_view fileFormat,
-    std::u16string_view folderFormat, std::u16string_view folder,
-    const std::function<std::optional<uint64_t>(const std::u16string& path)>& copySize) {
+LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
+                                  std::u16string_view fileFormat, std::u16string_view folderFormat,
+                                  std::u16string_view folder, std::u16string_view player,
+                                  const FileSizeLookup& fileSize) {
     const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
     LibraryChoice choice;
     for (const OneTrack* track : tracks) {
@@ -268,12 +269,14 @@ LibraryChoice ChooseLibraryTracks(
         std::u16string path = std::u16string(folder) + name.Name;
         const bool planned =
             name.Refusal == TrackRefusal::None && path.size() <= MaxTargetFileNameLength;
-        const std::optional<uint64_t> size = planned ? copySize(path) : std::nullopt;
-        if (!size || (track->GetSize() != 0 && *size != track->GetSize())) {
+        const std::optional<uint64_t> size = planned ? fileSize(path) : std::nullopt;
+        std::u16string source = std::u16string(player) + Utf16FromAnsi(track->GetPath());
+        std::replace(source.begin(), source.end(), u'\\', separator);
+        if (!size || fileSize(source) != size) {
             ++choice.LeftOut;
             continue;
         }
-        choice.Tracks.push_back({track, std::move(path)});
+        choice.Tracks.push_back({track, std::move(path), *size});
     }
     return choice;
 }

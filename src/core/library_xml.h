@@ -54,21 +54,24 @@ std::string FileUrl(std::u16string_view path);
 struct LibraryTrack {
     const OneTrack* Track = nullptr;
     std::u16string CopyPath;  // where the copy lies, on this machine
+    uint64_t Size = 0;        // of the copy, which is the player's file's
 };
 
 // The tracks of the player, in file order, whose copy lies where the
 // extraction puts it (below `folder`, a path and its separator, under
 // `fileFormat` and `folderFormat`, the extraction's refusals included) with
-// the size of the player's file; `copySize` tells the size of a file, or
-// nothing when there is none. The others are counted as left out.
+// the size of the player's file (below `player`, the player's folder without
+// a separator at its end); `fileSize` tells the size of a file, or nothing
+// when there is none. The others are counted as left out.
 struct LibraryChoice {
     std::vector<LibraryTrack> Tracks;
     size_t LeftOut = 0;
 };
-LibraryChoice ChooseLibraryTracks(
-    const std::vector<const OneTrack*>& tracks, std::u16string_view fileFormat,
-    std::u16string_view folderFormat, std::u16string_view folder,
-    const std::function<std::optional<uint64_t>(const std::u16string& path)>& copySize);
+using FileSizeLookup = std::function<std::optional<uint64_t>(const std::u16string& path)>;
+LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
+                                  std::u16string_view fileFormat, std::u16string_view folderFormat,
+                                  std::u16string_view folder, std::u16string_view player,
+                                  const FileSizeLookup& fileSize);
 
 // Everything the library file holds.
 struct Library {

@@ -645,8 +645,9 @@ journey() {
     wait_for_exit
 
     columns_and_find
+    library_into_the_next_program
 
-    step=13  # The main window at 150 % scale (the prefix reads it when it starts).
+    step=14  # The main window at 150 % scale (the prefix reads it when it starts).
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
     for setting in x=8 y=8 w=1248 h=880; do
@@ -745,6 +746,54 @@ columns_and_find() {
     export_to 'C:\found\after-restart'
     head -c 400 "$found_folder/after-restart.csv" | iconv -f UTF-16 -t UTF-8 | head -n 1 |
         grep -q ',"Sample Rate","Rating"$' || fail "the Rating column did not come back"
+    exit_by_menu
+    wait_for_exit
+}
+
+# The playlists and Library.xml written after an extraction into a folder
+# named in Cyrillic with an "&", then Export Library over that file: both
+# are the library trackhaul-dump makes of the copies. Starts and ends with
+# the program closed.
+library_into_the_next_program() {
+    local music='C:\Музыка & Co' music_dir="$WINEPREFIX/drive_c/Музыка & Co"
+    mkdir -p "$music_dir"
+    step=13  # WriteLibrary on, one extraction, then Ctrl+B.
+    start_trackhaul
+    expect_window TMainForm Trackhaul
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    export_to "$music\\tracks"  # the folder becomes the extraction folder
+    rm "$music_dir/tracks.csv"
+    keys ctrl+p
+    expect_window '#32770' 'Trackhaul Preferences'
+    click_control '#32770' Button 5 'Trackhaul Preferences'  # Write playlists and Library.xml
+    shot write-library
+    keys Return
+    expect_gone '#32770' 'Trackhaul Preferences'
+    expect_setting WriteLibrary 1
+    extract_all "$music"
+    wait_status 'Trackhaul Ready' 120
+    [ "$(python3 "$here/oracle.py" playlists "$music_dir" | wc -l)" = 7 ] ||
+        fail "the extraction did not write the playlists"
+    "$tools/trackhaul-dump" --library "$work/players/demo" "$music_dir" --pattern "$pattern" \
+        > "$work/expected-library.xml" 2> /dev/null
+    python3 "$here/oracle.py" library "$music_dir/Library.xml" "$work/expected-library.xml" \
+        "$music_dir" 'C:/Музыка & Co' > /dev/null || fail "the extraction's Library.xml is wrong"
+    rm "$music_dir/Library.xml"
+    keys ctrl+b
+    expect_window '#32770' 'Export Library'
+    expect_focus '#32770' 'Export Library'
+    [ "$(control_text '#32770' Edit 0 'Export Library')" = 'Library.xml' ] ||
+        fail "the save dialog offers \"$(control_text '#32770' Edit 0 'Export Library')\""
+    shot export-library
+    keys Return
+    expect_gone '#32770' 'Export Library'
+    wait_status 'Trackhaul Ready' 60
+    python3 "$here/oracle.py" library "$music_dir/Library.xml" "$work/expected-library.xml" \
+        "$music_dir" 'C:/Музыка & Co' > /dev/null || fail "the exported Library.xml is wrong"
+    player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
+    rm -rf "$music_dir"
     exit_by_menu
     wait_for_exit
 }

@@ -37,6 +37,12 @@
       as "extracted", for the tracks a find for WORD finds: those with WORD
       in the title, artist, album, genre or composer, ignoring case and
       accents
+  oracle.py library WRITTEN.xml EXPECTED.xml LINUX-FOLDER WINDOWS-FOLDER
+      checks a library file the program wrote against the one
+      trackhaul-dump --library wrote for the same folder, read by Python's
+      own property-list parser: the same but for the moment each was made
+      and the copies' paths, which name the same files seen from Windows
+      (WINDOWS-FOLDER with / for \\)
 """
 import csv
 import hashlib
@@ -238,11 +244,36 @@ def found(dump, fields_dump, player, pattern, word):
             print(line)
 
 
+def library(written, expected, linux_folder, windows_folder):
+    import plistlib
+    import urllib.parse
+
+    def as_windows(library, prefix):
+        """The library without its date, every URL as the path it names."""
+        del library['Date']
+
+        def path(url):
+            named = urllib.parse.unquote(urllib.parse.urlparse(url).path)
+            return windows_folder + named[len(prefix):] if prefix else named.lstrip('/')
+        library['Music Folder'] = path(library['Music Folder'])
+        for track in library['Tracks'].values():
+            track['Location'] = path(track['Location'])
+        return library
+
+    with open(written, 'rb') as file:
+        program = as_windows(plistlib.load(file), None)
+    with open(expected, 'rb') as file:
+        tool = as_windows(plistlib.load(file), linux_folder)
+    assert program == tool, f'{program}\n!=\n{tool}'
+    assert len(program['Tracks']) > 0, 'no track in the library'
+    print(len(program['Tracks']))
+
+
 def main(command, *arguments):
     commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
                 'first-by-title': first_by_title, 'first-title': first_title, 'setting': setting,
                 'playlists': playlists, 'rated-export': rated_export, 'found': found,
-                'covers': covers}
+                'covers': covers, 'library': library}
     commands[command](*arguments)
 
 
