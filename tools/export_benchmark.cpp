@@ -1,34 +1,156 @@
-// export-benchmark: times the main window's Export on a 40,000-row track
-// list, from the click on Save in the save dialog to the end of the command.
-// The list comes from the test load, whose database C:\Trackhaul\iTunesDB is
-// overwritten; the file goes to C:\Trackhaul\export-benchmark.csv. Runs in
-// the Wine prefix's settings (FirstRun is set to 0 and every other setting
-// reset). From the repository, after scripts/test:
+// export-benchmark [DRIVE]: times the main window's Export on a 40,000-row
+// track list, from the click on Save in the save dialog to the end of the
+// command. The list comes from the test load, whose database
+// C:\Trackhaul\iTunesDB is overwritten; the file goes to
+// C:\Trackhaul\export-benchmark.csv. Then Export Library of the same 40,000
+// tracks from a player on DRIVE (default F, attached as a removable drive;
+// its iPod_Control folder is overwritten) whose copies all lie in
+// C:\library-benchmark, sorted into %artist%\%album%: it should take at most
+// 1.2 times a bare loop that looks each copy up and writes a file of the
+// library's size. Runs in the Wine prefix's settings (FirstRun is set to 0
+// and every other setting reset). From the repository, after scripts/test:
 //
 //   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/windows/wineprefix &&
-//   wine_start_display virtual &&
+//   wine_start_display virtual && mkdir -p /tmp/benchpod &&
 //   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f &&
-//   wine build/windows/tools/export-benchmark.exe; wine_stop
+//   wine_attach_drive f /tmp/benchpod BENCHPOD &&
+//   wine build/windows/tools/export-benchmark.exe F; wine_stop
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
+#include "core/ansi_text.h"
+#include "core/extraction_rules.h"
+#include "core/itdbparser.h"
+#include "win/file_output.h"
 #include "window_benchmark.h"
 
-int main() {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path LibraryFolder = L"C:\\library-benchmark";
+constexpr wchar_t kFolders[] = L"%artist%\\%album%";
+constexpr uint32_t kFileBytes = 16;
+
+// Writes each track's file on the player and its copy where Extract puts it.
+// The copies' paths, or none when a file cannot be written.
+std::optional<std::vector<fs::path>> WritePlayerAndCopies(const std::string& drive,
+                                                          const ITDBParser& player) {
+    std::vector<fs::path> copies;
+    const std::string contents(kFileBytes, 'x');
+    for (const OneTrack* track : player.TracksInFileOrder()) {
+        const fs::path source = drive + track->GetPath();
+        const TargetName name =
+            PlanTargetName(u"%tracknumber% - %title% - %artist%", *track, u"%artist%\\%album%");
+        const fs::path copy = LibraryFolder / name.Name;
+        for (const fs::path& file : {source, copy}) {
+            fs::create_directories(file.parent_path());
+            const win::UniqueFile written = win::CreateForWriting(file.wstring());
+            if (!written || !win::WriteBytes(written.get(), contents)) {
+                return std::nullopt;
+            }
+        }
+        copies.push_back(copy);
+    }
+    return copies;
+}
+
+// Looks each copy up and writes a file of `bytes` bytes to the disk.
+double TimeBareLibrary(const std::vector<fs::path>& copies, uintmax_t bytes) {
+    const auto start = benchmark::Clock::now();
+    size_t found = 0;
+    for (const fs::path& copy : copies) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        found += GetFileAttributesExW(copy.c_str(), GetFileExInfoStandard, &data) ? 1 : 0;
+    }
+    const win::UniqueFile file = win::CreateForWriting((LibraryFolder / L"bare.xml").wstring());
+    const std::string block(64 * 1024, ' ');
+    for (uintmax_t left = bytes; left > 0;) {
+        const size_t part = static_cast<size_t>(std::min<uintmax_t>(left, block.size()));
+        win::WriteBytes(file.get(), std::string_view(block).substr(0, part));
+        left -= part;
+    }
+    FlushFileBuffers(file.get());
+    return found == copies.size() ? benchmark::SecondsSince(start) : -1;
+}
+
+bool MeasureLibrary(const std::string& drive) {
+    const std::string database = drive + "\\iPod_Control\\iTunes\\iTunesDB";
+    std::error_code kept;
+    fs::remove_all(drive + "\\iPod_Control", kept);
+    fs::remove_all(LibraryFolder, kept);
+    // As a player keeps them, the database gives each file's size, and the
+    // tracks were added, played and rated over the years.
+    std::vector<itdb::Track> tracks = benchmark::Tracks();
+    for (size_t index = 0; index < tracks.size(); ++index) {
+        itdb::Track& track = tracks[index];
+        track.sizeBytes = kFileBytes;
+        track.dateAdded = 3300000000u + static_cast<uint32_t>(index) * 7919u;  // 2008 on
+        track.lastPlayed = track.dateAdded + 86400u * static_cast<uint32_t>(index % 900);
+        track.playCount = static_cast<uint32_t>(index % 37);
+        track.rating = static_cast<uint8_t>(index % 6 * 20);
+    }
+    if (!benchmark::PrepareWindowRun(database) ||
+        !itdb::WriteFile(database, benchmark::Database(tracks))) {
+        return false;
+    }
+    ITDBParser player(database);
+    player.Parse(-1);
+    const std::optional<std::vector<fs::path>> copies = WritePlayerAndCopies(drive, player);
+    if (!copies) {
+        std::fprintf(stderr, "cannot write the player's files and their copies\n");
+        return false;
+    }
+    SettingsKey::Write(L"FolderFormat", kFolders);
+    SettingsKey::Write(L"ExtractPath", LibraryFolder.wstring());
+    MessageBoxRecorder boxes;
+    std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
+    bool dialogShown = false;
+    benchmark::TimeOpen(*window, drive, dialogShown);
+    const fs::path file = LibraryFolder / L"Library.xml";
+    SaveDialogAnswer answer(L"Export Library", file.wstring());
+    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_EXPORT_LIBRARY, 0), 0);
+    const double exportTime = benchmark::SecondsSince(answer.AnsweredAt());
+    std::error_code noSize;
+    const uintmax_t bytes = fs::file_size(file, noSize);
+    const double bare = TimeBareLibrary(*copies, bytes);
+    window.reset();
+    DiscardQuitRequest();
+    // The folder itself may be held open a while.
+    fs::remove_all(LibraryFolder, kept);
+    if (!dialogShown || !answer.Shown() || noSize || !boxes.Requests().empty() || bare <= 0) {
+        std::fprintf(stderr, "library export failed: %u message boxes\n",
+                     static_cast<unsigned>(boxes.Requests().size()));
+        return false;
+    }
+    std::printf(
+        "Export Library of %zu tracks, %ju bytes: %.3f s; a bare loop that looks the copies up "
+        "and writes as much: %.3f s; ratio %.2f (target 1.2)\n",
+        copies->size(), bytes, exportTime, bare, exportTime / bare);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string drive = std::string(1, argc > 1 ? argv[1][0] : 'F') + ":";
     if (!benchmark::PrepareWindowRun(TMainForm::TestLoadPath)) {
         return 1;
     }
     MessageBoxRecorder boxes;
-    const std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
+    std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
     TMainForm& form = *window;
     SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ID_TOOLBUTTON14, 0), 0);
     const auto rows = SendMessageW(form.TrackList(), LVM_GETITEMCOUNT, 0, 0);
@@ -50,5 +172,7 @@ int main() {
     std::printf("rows %ld, file %lu bytes\n", static_cast<long>(rows),
                 static_cast<unsigned long>(bytes));
     std::printf("export (Save to \"Trackhaul Ready\"): %.3f s (target 0.5 s)\n", exportTime);
-    return 0;
+    window.reset();
+    DiscardQuitRequest();
+    return MeasureLibrary(drive) ? 0 : 1;
 }

@@ -292,16 +292,17 @@ int DumpLibrary(int argc, char** argv) {
     while (!player.empty() && player.back() == u'/') {
         player.pop_back();
     }
-    const LibraryChoice choice = ChooseLibraryTracks(
-        parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat), Utf16FromUtf8(folderFormat), folder,
-        player, [](const std::u16string& path) -> std::optional<uint64_t> {
-            std::error_code missing;
-            const std::filesystem::path file(path);
-            if (!std::filesystem::is_regular_file(file, missing)) {
-                return std::nullopt;
-            }
-            return std::filesystem::file_size(file, missing);
-        });
+    const auto fileSize = [](const std::u16string& path) -> std::optional<uint64_t> {
+        std::error_code missing;
+        const std::filesystem::path file(path);
+        if (!std::filesystem::is_regular_file(file, missing)) {
+            return std::nullopt;
+        }
+        return std::filesystem::file_size(file, missing);
+    };
+    const LibraryChoice choice =
+        ChooseLibraryTracks(parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat),
+                            Utf16FromUtf8(folderFormat), folder, player, fileSize, fileSize);
     Library library{folder, parser->LibraryId(),
                     CivilOf(UtcOf(std::time(nullptr)).value_or(std::tm{})), choice.Tracks,
                     UserPlaylists(parser->Playlists())};

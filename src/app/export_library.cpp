@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <chrono>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -30,15 +31,31 @@ std::wstring UpperCase(std::wstring text) {
     return text;
 }
 
-// The sizes of the files in the folders of the copies and of the player,
-// each folder read once: under Wine a look-up of a missing name reads the
-// whole folder, and a player holds its files in a few dozen folders.
+// The sizes of files, looked up one by one until a name is missing in a
+// folder, or each folder read whole at once. A folder read whole answers for
+// itself from then on: under Wine each look-up of a missing name reads the
+// whole folder, and a folder of 40,000 copies of which few are there would
+// take minutes.
 class FileSizes {
 public:
+    // One by one until a name is missing in a folder, or each folder whole
+    // at once.
+    enum class Lookup { OneByOne, WholeFolders };
+    explicit FileSizes(Lookup lookup = Lookup::OneByOne) : lookup_(lookup) {}
+
     std::optional<uint64_t> Of(const std::u16string& path) {
         const std::wstring wide = win::WideFromUtf16(path);
         const size_t nameStart = wide.rfind(L'\\') + 1;
-        const auto& files = FilesIn(wide.substr(0, nameStart));
+        const std::wstring folder = wide.substr(0, nameStart);
+        if (lookup_ == Lookup::OneByOne && !IsListed(folder)) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            if (GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+                return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                           ? std::nullopt
+                           : std::optional(uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow);
+            }
+        }
+        const Files& files = Listed(folder);
         const auto found = files.find(UpperCase(wide.substr(nameStart)));
         return found != files.end() ? std::optional(found->second) : std::nullopt;
     }
@@ -46,7 +63,12 @@ public:
 private:
     using Files = std::unordered_map<std::wstring, uint64_t>;  // by upper-case name
 
-    const Files& FilesIn(const std::wstring& folder) {
+    bool IsListed(const std::wstring& folder) const {
+        return !folders_.empty() && folders_.contains(UpperCase(folder));
+    }
+
+    // The files of `folder` (a path and a backslash), read when first asked.
+    const Files& Listed(const std::wstring& folder) {
         const auto [place, added] = folders_.try_emplace(UpperCase(folder));
         if (added) {
             WIN32_FIND_DATAW found{};
@@ -65,6 +87,7 @@ private:
         return place->second;
     }
 
+    Lookup lookup_;
     std::unordered_map<std::wstring, Files> folders_;  // by upper-case path
 };
 
@@ -72,21 +95,33 @@ CivilTime CivilOf(const SYSTEMTIME& time) {
     return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
 }
 
-// By the PC's own time zone rules for that date, daylight saving included.
-std::optional<CivilTime> LocalToUtcHere(const CivilTime& local) {
-    SYSTEMTIME localTime{};
-    localTime.wYear = static_cast<WORD>(local.Year);
-    localTime.wMonth = static_cast<WORD>(local.Month);
-    localTime.wDay = static_cast<WORD>(local.Day);
-    localTime.wHour = static_cast<WORD>(local.Hour);
-    localTime.wMinute = static_cast<WORD>(local.Minute);
-    localTime.wSecond = static_cast<WORD>(local.Second);
-    SYSTEMTIME utc{};
-    if (!TzSpecificLocalTimeToSystemTime(nullptr, &localTime, &utc)) {
-        return std::nullopt;
+// Local times of the PC as UTC, by its own time zone's rules for each year,
+// daylight saving included; each year's rules are asked of the system once.
+class UtcClock {
+public:
+    std::optional<CivilTime> FromLocal(const CivilTime& local) {
+        SYSTEMTIME localTime{};
+        localTime.wYear = static_cast<WORD>(local.Year);
+        localTime.wMonth = static_cast<WORD>(local.Month);
+        localTime.wDay = static_cast<WORD>(local.Day);
+        localTime.wHour = static_cast<WORD>(local.Hour);
+        localTime.wMinute = static_cast<WORD>(local.Minute);
+        localTime.wSecond = static_cast<WORD>(local.Second);
+        const auto [rules, added] = years_.try_emplace(localTime.wYear);
+        if (added && !GetTimeZoneInformationForYear(localTime.wYear, nullptr, &rules->second)) {
+            years_.erase(rules);
+            return std::nullopt;
+        }
+        SYSTEMTIME utc{};
+        if (!TzSpecificLocalTimeToSystemTime(&rules->second, &localTime, &utc)) {
+            return std::nullopt;
+        }
+        return CivilOf(utc);
     }
-    return CivilOf(utc);
-}
+
+private:
+    std::unordered_map<WORD, TIME_ZONE_INFORMATION> years_;
+};
 
 }  // namespace
 
@@ -146,12 +181,16 @@ bool LibraryExport::Write(const std::u16string& musicFolder, const std::wstring&
     const ITDBParser& player = *window_.Player();
     window_.SetStatusText("Exporting library:");
     WaitCursor hourglass(window_);
-    FileSizes sizes;
+    // The player keeps its files in a few dozen folders: they are read whole
+    // when they are looked in at all.
+    FileSizes copies;
+    FileSizes playerFiles(FileSizes::Lookup::WholeFolders);
     const LibraryChoice choice = ChooseLibraryTracks(
         player.TracksInFileOrder(), Utf16FromAnsi(window_.Settings().GetFileFormat()),
         Utf16FromAnsi(window_.Settings().GetFolderFormat()), musicFolder,
         Utf16FromAnsi(window_.PlayerDrive()),
-        [&sizes](const std::u16string& path) { return sizes.Of(path); });
+        [&copies](const std::u16string& path) { return copies.Of(path); },
+        [&playerFiles](const std::u16string& path) { return playerFiles.Of(path); });
     SYSTEMTIME now{};
     GetSystemTime(&now);
     const Library library{musicFolder, player.LibraryId(), CivilOf(now), choice.Tracks,
@@ -174,7 +213,9 @@ bool LibraryExport::Write(const std::u16string& musicFolder, const std::wstring&
                 window_.ProcessMessages();
             }
         };
-        const bool written = file && WriteLibraryXml(library, LocalToUtcHere, output, progress) &&
+        UtcClock clock;
+        const auto localToUtc = [&clock](const CivilTime& local) { return clock.FromLocal(local); };
+        const bool written = file && WriteLibraryXml(library, localToUtc, output, progress) &&
                              FlushFileBuffers(file.get()) && CloseHandle(file.release());
         if (!written) {
             error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <iterator>
 #include <unordered_map>
 
 #include "ansi_text.h"
@@ -9,9 +11,11 @@
 #include "file_name_pattern.h"
 #include "onetrack.h"
 #include "playlist.h"
-#include "playlist_file.h"  // Utf8FromUtf16
 #include "program_version.h"
 #include "track_columns.h"
+#include "utf8_text.h"
+
+using namespace std::literals;
 
 namespace {
 
@@ -79,38 +83,94 @@ bool IsUnreservedInUrl(unsigned char byte) {
            byte == '~' || byte == '/';
 }
 
+// XML text of UTF-16 text appended to `out` (see XmlText): runs of plain
+// ASCII are copied, the rest converted a run at a time.
+void AppendXmlText(std::string& out, std::u16string_view text) {
+    size_t wide = 0;  // where the run of code units beyond ASCII started
+    const auto endWide = [&](size_t at) {
+        if (at > wide) {
+            AppendUtf8(out, text.substr(wide, at - wide));
+        }
+        wide = at + 1;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit >= 0x80 && unit != 0xFFFE && unit != 0xFFFF) {
+            continue;
+        }
+        endWide(i);
+        switch (unit) {
+            case u'&':
+                out += "&amp;";
+                break;
+            case u'<':
+                out += "&lt;";
+                break;
+            case u'>':
+                out += "&gt;";
+                break;
+            case u'\t':
+            case u'\n':
+            case u'\r':
+                out += static_cast<char>(unit);
+                break;
+            default:  // the controls and non-characters XML 1.0 forbids
+                out += unit < 0x20 || unit >= 0x80 ? ' ' : static_cast<char>(unit);
+                break;
+        }
+    }
+    endWide(text.size());
+}
+
 // The keys and values of a property list, each on a line of its own at the
-// depth it is written at.
+// depth it is written at, made in one buffer reused for every line.
 class PlistWriter {
 public:
     explicit PlistWriter(BlockWriter& output) : output_(output) {}
 
     void Line(std::string_view text) {
-        line_.assign(depth_, '\t');
+        Start();
         line_ += text;
-        line_ += '\n';
-        output_.Append(line_);
+        End();
     }
     void Open(std::string_view tag) {
-        Line("<" + std::string(tag) + ">");
+        Start();
+        line_.append("<"sv).append(tag).append(">"sv);
+        End();
         ++depth_;
     }
     void Close(std::string_view tag) {
         --depth_;
-        Line("</" + std::string(tag) + ">");
+        Start();
+        line_.append("</"sv).append(tag).append(">"sv);
+        End();
     }
-    void Key(std::string_view key) { Line("<key>" + std::string(key) + "</key>"); }
+    void Key(std::string_view key) {
+        Start();
+        AppendKey(key);
+        End();
+    }
     void Integer(std::string_view key, int64_t value) {
-        Line("<key>" + std::string(key) + "</key><integer>" + std::to_string(value) + "</integer>");
+        char digits[24];
+        const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), value);
+        Value(key, "integer", std::string_view(digits, static_cast<size_t>(end - digits)));
     }
-    void String(std::string_view key, std::string_view xmlText) {
-        Line("<key>" + std::string(key) + "</key><string>" + std::string(xmlText) + "</string>");
+    // A string value whose text is XML already.
+    void String(std::string_view key, std::string_view xmlText) { Value(key, "string", xmlText); }
+    void Text(std::string_view key, std::u16string_view text) {
+        Start();
+        AppendKey(key);
+        line_ += "<string>"sv;
+        AppendXmlText(line_, text);
+        line_ += "</string>"sv;
+        End();
     }
-    void Date(std::string_view key, const CivilTime& utc) {
-        Line("<key>" + std::string(key) + "</key><date>" + IsoDate(utc) + "</date>");
-    }
+    void Date(std::string_view key, const CivilTime& utc) { Value(key, "date", IsoDate(utc)); }
     void Boolean(std::string_view key, bool value) {
-        Line("<key>" + std::string(key) + "</key>" + (value ? "<true/>" : "<false/>"));
+        Start();
+        AppendKey(key);
+        line_ += value ? "<true/>"sv : "<false/>"sv;
+        End();
     }
     // The same, left out where the player has nothing.
     void IntegerIfAny(std::string_view key, int64_t value) {
@@ -120,12 +180,26 @@ public:
     }
     void TextIfAny(std::string_view key, std::u16string_view text) {
         if (!text.empty()) {
-            String(key, XmlText(text));
+            Text(key, text);
         }
     }
     bool Finish() { return output_.Finish(); }
 
 private:
+    void Start() { line_.assign(depth_, '\t'); }
+    void End() {
+        line_ += '\n';
+        output_.Append(line_);
+    }
+    void AppendKey(std::string_view key) { line_.append("<key>"sv).append(key).append("</key>"sv); }
+    void Value(std::string_view key, std::string_view type, std::string_view text) {
+        Start();
+        AppendKey(key);
+        line_.append("<"sv).append(type).append(">"sv).append(text);
+        line_.append("</"sv).append(type).append(">"sv);
+        End();
+    }
+
     BlockWriter& output_;
     size_t depth_ = 0;
     std::string line_;
@@ -147,9 +221,10 @@ void WriteTrack(PlistWriter& plist, size_t trackId, const LibraryTrack& entry,
     plist.Key(id);
     plist.Open("dict");
     plist.Integer("Track ID", static_cast<int64_t>(trackId));
-    plist.TextIfAny("Name", shown(TrackColumnId::Title));
-    plist.TextIfAny("Artist", shown(TrackColumnId::Artist));
-    plist.TextIfAny("Album", shown(TrackColumnId::Album));
+    // As the list shows them: these three as the player keeps them.
+    plist.TextIfAny("Name", track.GetTitle());
+    plist.TextIfAny("Artist", track.GetArtist());
+    plist.TextIfAny("Album", track.GetAlbum());
     plist.TextIfAny("Genre", shown(TrackColumnId::Genre));
     plist.TextIfAny("Kind", shown(TrackColumnId::Encoding));
     plist.TextIfAny("Composer", shown(TrackColumnId::Composer));
@@ -208,44 +283,21 @@ std::string IsoDate(const CivilTime& utc) {
 }
 
 std::string XmlText(std::u16string_view text) {
-    std::u16string allowed(text);
-    for (char16_t& unit : allowed) {
-        const bool control = unit < 0x20 && unit != u'\t' && unit != u'\n' && unit != u'\r';
-        if (control || unit == 0xFFFE || unit == 0xFFFF) {
-            unit = u' ';
-        }
-    }
-    std::string escaped;
-    for (const char byte : Utf8FromUtf16(allowed)) {
-        switch (byte) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            default:
-                escaped += byte;
-                break;
-        }
-    }
-    return escaped;
+    std::string xml;
+    AppendXmlText(xml, text);
+    return xml;
 }
 
 std::string FileUrl(std::u16string_view path) {
     const bool drive =
         path.size() >= 2 && path[1] == u':' &&
         ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
-    std::u16string slashed(path);
-    std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
-    std::string url =
-        drive || slashed.empty() || slashed[0] != u'/' ? "file://localhost/" : "file://";
-    const std::string bytes = Utf8FromUtf16(slashed);
+    std::string url = drive || path.empty() || path[0] != u'/' ? "file://localhost/" : "file://";
+    std::string bytes;
+    AppendUtf8(bytes, path);
+    url.reserve(url.size() + bytes.size() * 3);
     for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
+        const auto byte = static_cast<unsigned char>(bytes[i] == '\\' ? '/' : bytes[i]);
         if (IsUnreservedInUrl(byte) || (drive && i == 1)) {
             url += static_cast<char>(byte);
         } else {
@@ -260,7 +312,8 @@ std::string FileUrl(std::u16string_view path) {
 LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
                                   std::u16string_view fileFormat, std::u16string_view folderFormat,
                                   std::u16string_view folder, std::u16string_view player,
-                                  const FileSizeLookup& fileSize) {
+                                  const FileSizeLookup& copySize,
+                                  const FileSizeLookup& playerFileSize) {
     const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
     LibraryChoice choice;
     for (const OneTrack* track : tracks) {
@@ -269,10 +322,15 @@ LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
         std::u16string path = std::u16string(folder) + name.Name;
         const bool planned =
             name.Refusal == TrackRefusal::None && path.size() <= MaxTargetFileNameLength;
-        const std::optional<uint64_t> size = planned ? fileSize(path) : std::nullopt;
-        std::u16string source = std::u16string(player) + Utf16FromAnsi(track->GetPath());
-        std::replace(source.begin(), source.end(), u'\\', separator);
-        if (!size || fileSize(source) != size) {
+        const std::optional<uint64_t> size = planned ? copySize(path) : std::nullopt;
+        // The player's file is looked at only where the database gives its
+        // size otherwise.
+        const auto playerFile = [&] {
+            std::u16string source = std::u16string(player) + Utf16FromAnsi(track->GetPath());
+            std::replace(source.begin(), source.end(), u'\\', separator);
+            return playerFileSize(source);
+        };
+        if (!size || (*size != track->GetSize() && playerFile() != size)) {
             ++choice.LeftOut;
             continue;
         }
@@ -341,7 +399,7 @@ bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, Block
             }
         }
         plist.Open("dict");
-        plist.String("Name", XmlText(playlist.Name));
+        plist.Text("Name", playlist.Name);
         plist.Integer("Playlist ID", static_cast<int64_t>(playlistId++));
         plist.String("Playlist Persistent ID",
                      Hex16(DerivedPlaylistId(library.LibraryId, place + 1)));

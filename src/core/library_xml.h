@@ -60,9 +60,10 @@ struct LibraryTrack {
 // The tracks of the player, in file order, whose copy lies where the
 // extraction puts it (below `folder`, a path and its separator, under
 // `fileFormat` and `folderFormat`, the extraction's refusals included) with
-// the size of the player's file (below `player`, the player's folder without
-// a separator at its end); `fileSize` tells the size of a file, or nothing
-// when there is none. The others are counted as left out.
+// the size of the player's file: the one the database gives, or else that of
+// the file itself (below `player`, the player's folder without a separator
+// at its end). `copySize` and `playerFileSize` tell the size of a file
+// there, or nothing when there is none. The others are counted as left out.
 struct LibraryChoice {
     std::vector<LibraryTrack> Tracks;
     size_t LeftOut = 0;
@@ -71,7 +72,8 @@ using FileSizeLookup = std::function<std::optional<uint64_t>(const std::u16strin
 LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
                                   std::u16string_view fileFormat, std::u16string_view folderFormat,
                                   std::u16string_view folder, std::u16string_view player,
-                                  const FileSizeLookup& fileSize);
+                                  const FileSizeLookup& copySize,
+                                  const FileSizeLookup& playerFileSize);
 
 // Everything the library file holds.
 struct Library {

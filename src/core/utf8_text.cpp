@@ -2,7 +2,7 @@
 
 namespace {
 
-void AppendUtf8(std::string& bytes, char32_t code) {
+void AppendCode(std::string& bytes, char32_t code) {
     if (code < 0x80) {
         bytes += static_cast<char>(code);
     } else if (code < 0x800) {
@@ -25,18 +25,22 @@ void AppendUtf8(std::string& bytes, char32_t code) {
 std::string Utf8FromUtf16(std::u16string_view text) {
     std::string bytes;
     bytes.reserve(text.size());
+    AppendUtf8(bytes, text);
+    return bytes;
+}
+
+void AppendUtf8(std::string& bytes, std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i];
         const bool high = unit >= 0xD800 && unit <= 0xDBFF;
         const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
         if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            AppendUtf8(bytes, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            AppendCode(bytes, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else {
-            AppendUtf8(bytes, high || low ? 0xFFFD : unit);
+            AppendCode(bytes, high || low ? 0xFFFD : unit);
         }
     }
-    return bytes;
 }
 
 std::u16string Utf16FromUtf8(std::string_view text) {
