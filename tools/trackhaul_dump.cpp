@@ -19,6 +19,13 @@
 //   trackhaul-dump --art-ppm PLAYER INDEX OUT
 //       writes the picture of the track at file-order INDEX (from 0) to OUT
 //       as a binary PPM; exit 1 when it has none
+//   trackhaul-dump --photos PLAYER
+//       per photo album in file order "album NAME<0x1F>COUNT" (COUNT: its
+//       members), then per member "photo ID WxH" (the image id and the size
+//       of its largest usable stored picture) or "photo ID -"
+//   trackhaul-dump --photo-ppm PLAYER ID OUT
+//       writes the picture of the photo of image id ID to OUT as a binary
+//       PPM; exit 1 when it has none
 //   trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]
 //       the library file (Library.xml) that Export Library writes for the
 //       copies in FOLDER, made with the file name pattern P and the
@@ -59,6 +66,8 @@ int Usage() {
                  "       trackhaul-dump --fields DATABASE\n"
                  "       trackhaul-dump --art PLAYER\n"
                  "       trackhaul-dump --art-ppm PLAYER INDEX OUT\n"
+                 "       trackhaul-dump --photos PLAYER\n"
+                 "       trackhaul-dump --photo-ppm PLAYER ID OUT\n"
                  "       trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]\n";
     return 2;
 }
@@ -176,6 +185,24 @@ std::unique_ptr<ITDBParser> ParsePlayer(const std::string& folder) {
     return parser;
 }
 
+// Writes the picture to `out` as a binary PPM; 0, or 1 when it cannot.
+int WritePpm(const Picture& picture, const std::string& out) {
+    std::string ppm =
+        "P6\n" + std::to_string(picture.Width) + " " + std::to_string(picture.Height) + "\n255\n";
+    for (const uint32_t pixel : picture.Pixels) {
+        ppm += static_cast<char>(pixel >> 16);
+        ppm += static_cast<char>(pixel >> 8);
+        ppm += static_cast<char>(pixel);
+    }
+    std::FILE* file = std::fopen(out.c_str(), "wb");
+    const bool written =
+        file != nullptr && std::fwrite(ppm.data(), 1, ppm.size(), file) == ppm.size();
+    if (file != nullptr && std::fclose(file) != 0) {
+        return 1;
+    }
+    return written ? 0 : 1;
+}
+
 int DumpArt(const std::string& folder) {
     const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder);
     if (!parser) {
@@ -216,20 +243,45 @@ int DumpArtPpm(const std::string& folder, const char* indexText, const std::stri
         std::cerr << "The track has no picture.\n";
         return 1;
     }
-    std::string ppm =
-        "P6\n" + std::to_string(picture->Width) + " " + std::to_string(picture->Height) + "\n255\n";
-    for (const uint32_t pixel : picture->Pixels) {
-        ppm += static_cast<char>(pixel >> 16);
-        ppm += static_cast<char>(pixel >> 8);
-        ppm += static_cast<char>(pixel);
-    }
-    std::FILE* file = std::fopen(out.c_str(), "wb");
-    const bool written =
-        file != nullptr && std::fwrite(ppm.data(), 1, ppm.size(), file) == ppm.size();
-    if (file != nullptr && std::fclose(file) != 0) {
+    return WritePpm(*picture, out);
+}
+
+int DumpPhotos(const std::string& folder) {
+    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder);
+    if (!parser) {
         return 1;
     }
-    return written ? 0 : 1;
+    const PhotoIndex& photos = parser->Photos();
+    for (const PhotoIndex::Album& album : photos.Albums()) {
+        WriteBytes("album " + Utf8FromUtf16(album.Name) + '\x1F' +
+                   std::to_string(album.Photos.size()) + "\n");
+        for (const int32_t photo : album.Photos) {
+            WriteBytes("photo " + std::to_string(photos.ImageId(photo)) + " " +
+                       (photos.HasPicture(photo) ? std::to_string(photos.Width(photo)) + "x" +
+                                                       std::to_string(photos.Height(photo))
+                                                 : std::string("-")) +
+                       "\n");
+        }
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int DumpPhotoPpm(const std::string& folder, const char* idText, const std::string& out) {
+    int32_t id = 0;
+    if (!ParseLimit(idText, id)) {
+        return Usage();
+    }
+    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder);
+    if (!parser) {
+        return 1;
+    }
+    const std::optional<Picture> picture =
+        parser->Photos().Load(parser->Photos().Find(static_cast<uint32_t>(id)));
+    if (!picture) {
+        std::cerr << "The photo has no picture.\n";
+        return 1;
+    }
+    return WritePpm(*picture, out);
 }
 
 // The UTC clock of a moment.
@@ -330,6 +382,12 @@ int main(int argc, char** argv) {
     }
     if (first == "--art-ppm") {
         return argc == 5 ? DumpArtPpm(argv[2], argv[3], argv[4]) : Usage();
+    }
+    if (first == "--photos") {
+        return argc == 3 ? DumpPhotos(argv[2]) : Usage();
+    }
+    if (first == "--photo-ppm") {
+        return argc == 5 ? DumpPhotoPpm(argv[2], argv[3], argv[4]) : Usage();
     }
     if (first == "--library") {
         return argc >= 4 ? DumpLibrary(argc, argv) : Usage();

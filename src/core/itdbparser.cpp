@@ -242,6 +242,7 @@ int32_t ITDBParser::Parse(int32_t limit) {
         // the playlists, which point at the tracks, go first.
         playlists_.clear();
         artwork_ = {};
+        photos_ = {};
         tracks_.clear();
         cursor_ = tracks_.end();
         budget_.Clear();
@@ -288,6 +289,10 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     MergeSinceSync();
     if (withArtwork && read > 0) {
         ReadArtwork(artworkFolder);
+    }
+    // The photos cost no track: they are read last, within what is left.
+    if (read > 0) {
+        photos_.Read(PhotosFolderOf(databasePath_), budget_);
     }
     return read;
 }

@@ -33,6 +33,7 @@
 #include "artwork_db.h"
 #include "memory_budget.h"
 #include "onetrack.h"
+#include "photo_db.h"
 #include "playlist.h"
 #include "track_id_table.h"
 
@@ -85,6 +86,8 @@ public:
 
     // The pictures of the last Parse; a track's GetArtwork is its number here.
     const ArtworkIndex& Artwork() const { return artwork_; }
+    // The photo albums of the player whose database was read last.
+    const PhotoIndex& Photos() const { return photos_; }
 
     // Assembles four bytes in file order, little-endian.
     static int32_t ToInt32(const uint8_t bytes[4]);
@@ -144,5 +147,6 @@ private:
     // emptied when Parse ends.
     std::vector<std::pair<OneTrack*, TrackLinks>> artworkLinks_;
     ArtworkIndex artwork_;
+    PhotoIndex photos_;
     uint64_t libraryId_ = 0;
 };

@@ -394,6 +394,76 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
     EXPECT_EQ(read.out, expected);
 }
 
+// A player of one track whose photos the independent writer writes, of
+// `kind`, with what it expects in `expected`.
+std::string PlayerWithPhotos(const TempDir& dir, const std::string& kind,
+                             const std::string& expected) {
+    const std::filesystem::path player = dir.Path() / kind;
+    std::filesystem::create_directories(player / "iPod_Control" / "iTunes");
+    EXPECT_TRUE(itdb::WriteFile((player / "iPod_Control" / "iTunes" / "iTunesDB").string(),
+                                itdb::RealisticDatabase({SampleTrack(u"A", 1)})));
+    const RunResult written =
+        RunTool(dir, "python3 " PHOTO_DB_WRITER, kind + " " + player.string() + " " + expected);
+    EXPECT_EQ(written.exitStatus, 0) << written.err;
+    return player.string();
+}
+
+// The photo albums of seven kinds of player, written by a writer of its own:
+// the albums and sizes as it says, and each picture as it decodes its frame,
+// but for the rounding of the YUV conversion.
+TEST(TrackhaulDump, PhotoAlbumsOfEveryKindReadBackAsTheirWriterWroteThem) {
+    TempDir dir;
+    for (const std::string kind :
+         {"uyvy", "i420", "little", "big-endian", "portrait", "small-and-padded", "albums"}) {
+        SCOPED_TRACE(kind);
+        const std::string expected = dir.File(kind + "-expected");
+        const std::string player = PlayerWithPhotos(dir, kind, expected);
+        const RunResult photos = RunDump(dir, "--photos " + player);
+        EXPECT_EQ(photos.exitStatus, 0);
+        EXPECT_EQ(photos.out, ReadWhole(expected + "/photos.txt"));
+        for (const auto& entry : std::filesystem::directory_iterator(expected)) {
+            if (entry.path().extension() != ".ppm") {
+                continue;
+            }
+            const std::string id = entry.path().stem().string();
+            ASSERT_EQ(RunDump(dir, "--photo-ppm " + player + " " + id + " " + dir.File("out.ppm"))
+                          .exitStatus,
+                      0)
+                << id;
+            const std::string read = ReadWhole(dir.File("out.ppm"));
+            const std::string written = ReadWhole(entry.path().string());
+            ASSERT_EQ(read.size(), written.size()) << id;
+            int worst = 0;
+            for (size_t i = 0; i < read.size(); ++i) {
+                worst = std::max(worst, std::abs(static_cast<uint8_t>(read[i]) -
+                                                 static_cast<uint8_t>(written[i])));
+            }
+            EXPECT_LE(worst, 1) << id;
+        }
+    }
+}
+
+// Damaged and crafted photo albums cost photos, never the tracks, and are
+// read without a crash, a hang or a read outside the Photos folder.
+TEST(TrackhaulDump, HostilePhotoDatabasesCostPhotosNeverTracks) {
+    TempDir dir;
+    for (const std::string kind : {"cut", "counts", "loop", "offsets", "paths", "huge", "sparse"}) {
+        SCOPED_TRACE(kind);
+        const std::string player = PlayerWithPhotos(dir, kind, dir.File("unused"));
+        EXPECT_EQ(RunDump(dir, "--photos " + player).exitStatus, 0);
+        EXPECT_EQ(RunDump(dir, "--count " + player + "/iPod_Control/iTunes/iTunesDB").out, "1\n");
+        for (const char* id : {"1", "2", "3"}) {
+            const int status =
+                RunDump(dir, "--photo-ppm " + player + " " + id + " " + dir.File("out.ppm"))
+                    .exitStatus;
+            EXPECT_TRUE(status == 0 || status == 1) << id;
+        }
+    }
+    // A path leading out of the Photos folder is not followed.
+    const RunResult paths = RunDump(dir, "--photos " + dir.File("paths"));
+    EXPECT_EQ(paths.out.find("photo 1 -\n") != std::string::npos, true) << paths.out;
+}
+
 TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
     TempDir dir;
     ASSERT_EQ(RunTool(dir, MAKE_DEMO_PLAYER, dir.File("plain")).exitStatus, 0);
