@@ -30,12 +30,6 @@ bool AnyRowSelected(const TrackListView& rows) {
     return rows.SelectedCount() > 0;
 }
 
-// After a clash that leaves the track uncopied.
-TrackExtraction::Continuation ContinuationAfter(ClashOutcome outcome) {
-    return outcome == ClashOutcome::EndRun ? TrackExtraction::Continuation::Stop
-                                           : TrackExtraction::Continuation::GoOn;
-}
-
 bool SamePath(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
@@ -117,7 +111,7 @@ void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
         const std::wstring name = win::WideFromUtf16(planned.Name);
         const size_t nameStart = name.rfind(L'\\') + 1;
         if (planned.Refusal == TrackRefusal::None && SamePath(name.substr(nameStart), kCoverName)) {
-            folders_.KeepCoverOut(destination + name.substr(0, nameStart));
+            placement_.Folders().KeepCoverOut(destination + name.substr(0, nameStart));
         }
     }
 }
@@ -141,7 +135,7 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     const auto reportFailure = [&](const std::wstring& reason) {
         return SettleFinishingCopy(policy) == Continuation::Stop
                    ? Continuation::Stop
-                   : ReportFailure(source, target, reason);
+                   : placement_.ReportFailure(source, target, reason);
     };
     // A refused track fails like a copy; its source is never opened.
     switch (name.Refusal) {
@@ -163,26 +157,28 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     // A track that fails leaves none of the sub-folders made for it that
     // are still empty.
     const auto fail = [&](DWORD error) {
-        folders_.RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        placement_.Folders().RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
         return reportFailure(win::SystemErrorText(error));
     };
-    if (const DWORD error = folders_.MakeSubFolders(copy.Destination, copy.RelativePath)) {
+    if (const DWORD error =
+            placement_.Folders().MakeSubFolders(copy.Destination, copy.RelativePath)) {
         return fail(error);
     }
     const std::wstring folder = copy.Folder();
     // A name that is taken may lead to a question; the copy before may be
     // going to this very name.
-    folders_.Visit(folder);
+    placement_.Folders().Visit(folder);
     const bool mayClash =
-        folders_.Holds(folder, copy.FileName()) ||
+        placement_.Folders().Holds(folder, copy.FileName()) ||
         (finishing_ && SamePath(finishing_->Destination + finishing_->RelativePath,
                                 copy.Destination + copy.RelativePath));
     if (mayClash && SettleFinishingCopy(policy) == Continuation::Stop) {
         return Continuation::Stop;
     }
-    const ClashOutcome clash = ClearTarget(policy, folder, copy.FileName(), target, copy.Replace);
+    const ClashOutcome clash =
+        placement_.ClearTarget(policy, folder, copy.FileName(), target, copy.Replace);
     if (clash != ClashOutcome::Copy) {
-        return ContinuationAfter(clash);
+        return FilePlacement::After(clash);
     }
 
     // The copy goes to a temporary name first, and reaches the disk before
@@ -200,7 +196,7 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
 TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, ClashPolicy& policy) {
     if (SettleFinishingCopy(policy) == Continuation::Stop) {
         DeleteFileW(copy.Temporary.c_str());
-        folders_.RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        placement_.Folders().RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
         return Continuation::Stop;
     }
     finisher_.Start(
@@ -221,19 +217,20 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
     // cover. The folder's cover is made while the copy is written to the
     // disk; it is written once the copy is in place.
     const bool coverDue = copy.NameStart > 0 && window_.Settings().GetSaveAlbumArt() &&
-                          copy.Track->GetArtwork() >= 0 && folders_.MayTakeCoverTurn(folder);
+                          copy.Track->GetArtwork() >= 0 &&
+                          placement_.Folders().MayTakeCoverTurn(folder);
     const std::optional<EncodedCover> cover =
         coverDue ? std::optional(EncodeCover(*copy.Track)) : std::nullopt;
     const DWORD error = finisher_.Wait();
-    const FailureReport fail = [&](DWORD failure) {
-        folders_.RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
-        return ReportFailure(copy.Source, copy.Target, win::SystemErrorText(failure));
+    const FilePlacement::FailureReport fail = [&](DWORD failure) {
+        placement_.Folders().RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        return placement_.ReportFailure(copy.Source, copy.Target, win::SystemErrorText(failure));
     };
     if (const auto notPlaced =
-            Settle(copy.Temporary, error, copy.Target, copy.Replace, policy, fail)) {
+            placement_.Settle(copy.Temporary, error, copy.Target, copy.Replace, policy, fail)) {
         return *notPlaced;
     }
-    folders_.Add(folder, copy.FileName());
+    placement_.Folders().Add(folder, copy.FileName());
     return cover ? SaveCover(*cover, folder, policy) : Continuation::GoOn;
 }
 
@@ -257,57 +254,31 @@ TrackExtraction::EncodedCover TrackExtraction::EncodeCover(const OneTrack& track
 TrackExtraction::Continuation TrackExtraction::SaveCover(const EncodedCover& cover,
                                                          const std::wstring& folder,
                                                          ClashPolicy& policy) {
-    folders_.TakeCoverTurn(folder);
+    placement_.Folders().TakeCoverTurn(folder);
     const std::u16string target = win::Utf16FromWide(folder + kCoverName);
-    const FailureReport fail = [&](DWORD error) {
-        return ReportFailure(cover.Source, target, win::SystemErrorText(error));
+    const FilePlacement::FailureReport fail = [&](DWORD error) {
+        return placement_.ReportFailure(cover.Source, target, win::SystemErrorText(error));
     };
     if (FAILED(cover.Result)) {
-        return ReportFailure(cover.Source, target, win::ImagingErrorText(cover.Result));
+        return placement_.ReportFailure(cover.Source, target, win::ImagingErrorText(cover.Result));
     }
     bool replace = false;
-    const ClashOutcome clash = ClearTarget(policy, folder, kCoverName, target, replace);
+    const ClashOutcome clash = placement_.ClearTarget(policy, folder, kCoverName, target, replace);
     if (clash != ClashOutcome::Copy) {
-        return ContinuationAfter(clash);
+        return FilePlacement::After(clash);
     }
     const std::wstring temporary = TemporaryCoverName(folder);
     if (const HRESULT result = win::WriteToDisk(temporary, cover.Bytes); FAILED(result)) {
         DeleteFileW(temporary.c_str());
-        return ReportFailure(cover.Source, target, win::ImagingErrorText(result));
+        return placement_.ReportFailure(cover.Source, target, win::ImagingErrorText(result));
     }
-    const DWORD error = MoveIntoPlace(temporary, win::WideFromUtf16(target), replace);
-    if (const auto notPlaced = Settle(temporary, error, target, replace, policy, fail)) {
+    const DWORD error =
+        FilePlacement::MoveIntoPlace(temporary, win::WideFromUtf16(target), replace);
+    if (const auto notPlaced = placement_.Settle(temporary, error, target, replace, policy, fail)) {
         return *notPlaced;
     }
-    folders_.Add(folder, kCoverName);
+    placement_.Folders().Add(folder, kCoverName);
     return Continuation::GoOn;
-}
-
-ClashOutcome TrackExtraction::ClearTarget(ClashPolicy& policy, const std::wstring& folder,
-                                          std::wstring_view name, const std::u16string& target,
-                                          bool& replace) {
-    folders_.Visit(folder);
-    replace = folders_.Holds(folder, name) && window_.TargetExists(target);
-    return replace ? ResolveClash(policy, target) : ClashOutcome::Copy;
-}
-
-std::optional<TrackExtraction::Continuation> TrackExtraction::Settle(
-    const std::wstring& temporary, DWORD error, const std::u16string& target, bool replace,
-    ClashPolicy& policy, const FailureReport& fail) {
-    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
-        // Written by someone else while this copy ran.
-        const ClashOutcome outcome = ResolveClash(policy, target);
-        if (outcome != ClashOutcome::Copy) {
-            DeleteFileW(temporary.c_str());
-            return ContinuationAfter(outcome);
-        }
-        error = MoveIntoPlace(temporary, win::WideFromUtf16(target), true);
-    }
-    if (error != ERROR_SUCCESS) {
-        DeleteFileW(temporary.c_str());
-        return fail(error);
-    }
-    return std::nullopt;
 }
 
 DWORD TrackExtraction::FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
@@ -318,20 +289,8 @@ DWORD TrackExtraction::FinishAndPlace(const std::wstring& temporary, const std::
     if (error == ERROR_SUCCESS) {
         error = win::FlushToDisk(temporary);
     }
-    return error == ERROR_SUCCESS ? MoveIntoPlace(temporary, target, replace) : error;
-}
-
-ClashOutcome TrackExtraction::ResolveClash(ClashPolicy& policy, const std::u16string& target) {
-    return policy.Resolve([&] {
-        window_.SetItemStatus(target);
-        return window_.OverwritePrompt().AskOverwrite(target);
-    });
-}
-
-DWORD TrackExtraction::MoveIntoPlace(const std::wstring& temporary, const std::wstring& target,
-                                     bool replace) {
-    const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
-    return MoveFileExW(temporary.c_str(), target.c_str(), flags) ? ERROR_SUCCESS : GetLastError();
+    return error == ERROR_SUCCESS ? FilePlacement::MoveIntoPlace(temporary, target, replace)
+                                  : error;
 }
 
 std::wstring TrackExtraction::TemporaryName(const std::wstring& folder) {
@@ -348,17 +307,6 @@ bool TrackExtraction::Copy(const std::string& source, const std::wstring& target
     BOOL cancel = FALSE;  // never set: a run stops between copies
     return CopyFileExW(win::WideFromAnsi(source).c_str(), target.c_str(), CopyProgressRoutine, this,
                        &cancel, 0) != 0;
-}
-
-TrackExtraction::Continuation TrackExtraction::ReportFailure(const std::string& source,
-                                                             const std::u16string& target,
-                                                             const std::wstring& reason) {
-    window_.SetItemStatus(target);
-    const std::u16string text =
-        ExtractionFailureText(Utf16FromAnsi(source), target, win::Utf16FromWide(reason));
-    const int answer =
-        win::ShowMessageBox(window_.Handle(), win::WideFromUtf16(text), MB_YESNO | MB_ICONERROR);
-    return answer == IDNO ? Continuation::Stop : Continuation::GoOn;
 }
 
 DWORD CALLBACK TrackExtraction::CopyProgressRoutine(LARGE_INTEGER totalFileSize,

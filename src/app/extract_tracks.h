@@ -24,7 +24,7 @@
 #include <optional>
 #include <string>
 
-#include "app/destination_folders.h"
+#include "app/file_placement.h"
 #include "core/extraction_rules.h"
 #include "core/update_throttle.h"
 #include "win/background_job.h"
@@ -43,7 +43,7 @@ public:
     void Run();
 
     // Whether the run goes on after a track.
-    enum class Continuation { GoOn, Stop };
+    using Continuation = FilePlacement::Continuation;
 
 private:
     // A track's copy under its temporary name, being written to the disk
@@ -85,22 +85,6 @@ private:
     // been put, and takes the folder's turn.
     Continuation SaveCover(const EncodedCover& cover, const std::wstring& folder,
                            ClashPolicy& policy);
-    // What the policy, or the user, says of a target that exists.
-    ClashOutcome ResolveClash(ClashPolicy& policy, const std::u16string& target);
-    // Whether a file may go to `target`, named `name` in `folder`: Copy, with
-    // `replace` set when one is there; otherwise what the policy or the user
-    // said.
-    ClashOutcome ClearTarget(ClashPolicy& policy, const std::wstring& folder,
-                             std::wstring_view name, const std::u16string& target, bool& replace);
-    // Reports a failure with the system's error; how the run goes on.
-    using FailureReport = std::function<Continuation(DWORD error)>;
-    // Settles a temporary file whose placing at `target` ended with `error`
-    // (ERROR_SUCCESS: it is there): a file that appeared there meanwhile is
-    // asked about, and the temporary file is removed when it is not placed.
-    // Nothing once placed, else how the run goes on.
-    std::optional<Continuation> Settle(const std::wstring& temporary, DWORD error,
-                                       const std::u16string& target, bool replace,
-                                       ClashPolicy& policy, const FailureReport& fail);
     // CopyFileExW with the progress routine, replacing a file at `target`;
     // false with the thread's last error set when it fails.
     bool Copy(const std::string& source, const std::wstring& target);
@@ -109,12 +93,6 @@ private:
     // ERROR_SUCCESS.
     static DWORD FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
                                 bool replace);
-    // Renames a finished file onto its target; the system's error, or
-    // ERROR_SUCCESS.
-    static DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target,
-                               bool replace);
-    Continuation ReportFailure(const std::string& source, const std::u16string& target,
-                               const std::wstring& reason);
 
     static DWORD CALLBACK CopyProgressRoutine(
         LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER streamSize,
@@ -132,7 +110,7 @@ private:
 
     MainWindowServices& window_;
     std::u16string destination_;  // the chosen folder and a backslash
-    DestinationFolders folders_;
+    FilePlacement placement_{window_};
     std::optional<win::JpegWriter> jpegWriter_;  // made when the first cover is written
     DWORD runNumber_ = 0;                        // numbers this run's temporary copies
     bool otherTemporary_ = false;                // which of the two the next copy takes

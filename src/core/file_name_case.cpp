@@ -1,5 +1,9 @@
 #include "file_name_case.h"
 
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
 namespace {
 
 bool IsIn(char16_t unit, char16_t first, char16_t last) {
@@ -47,4 +51,26 @@ char16_t FileNameCapital(char16_t unit) {
         default:
             return unit;
     }
+}
+
+std::vector<std::u16string> NumberedWhereTheyMeet(std::vector<std::u16string> names) {
+    const auto numbering = [](size_t number) {  // " (2)" for 2
+        const std::string digits = std::to_string(number);
+        return u" (" + std::u16string(digits.begin(), digits.end()) + u")";
+    };
+    std::unordered_set<std::u16string> taken;  // in capitals
+    // For each name that met another, in capitals, the number to try next:
+    // every one below it is taken, since no name is ever given back.
+    std::unordered_map<std::u16string, size_t> nextNumber;
+    for (std::u16string& name : names) {
+        const std::u16string folded = FileNameCapitals(name);
+        if (!taken.insert(folded).second) {
+            size_t& number = nextNumber.try_emplace(folded, 2).first->second;
+            while (!taken.insert(folded + numbering(number)).second) {
+                ++number;
+            }
+            name += numbering(number++);
+        }
+    }
+    return names;
 }

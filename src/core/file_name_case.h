@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The capital of a code unit in the table NTFS compares file names by, for
 // the scripts most names are written in: Latin (with Latin-1 and Latin
@@ -15,3 +16,8 @@ char16_t FileNameCapital(char16_t unit);
 // system's own table for the letters FileNameCapital leaves as they are.
 // Two names whose capitals differ are never one file.
 std::u16string FileNameCapitals(std::u16string_view name);
+
+// The names, in their order, each one that meets an earlier one in capitals
+// with " (2)", " (3)" and so on after it, the first number that is free.
+// Takes time in proportion to the number of names, however many meet.
+std::vector<std::u16string> NumberedWhereTheyMeet(std::vector<std::u16string> names);

@@ -1,8 +1,6 @@
 #include "playlist_file.h"
 
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 #include "extraction_rules.h"
@@ -38,12 +36,6 @@ std::u16string BaseName(std::u16string_view playlistName) {
         return std::u16string(kFallbackName);
     }
     return name;
-}
-
-// " (2)" for 2.
-std::u16string Numbering(size_t number) {
-    const std::string digits = std::to_string(number);
-    return u" (" + std::u16string(digits.begin(), digits.end()) + u")";
 }
 
 }  // namespace
@@ -113,22 +105,14 @@ std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16strin
 }
 
 std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames) {
-    std::vector<std::u16string> fileNames;
-    std::unordered_set<std::u16string> taken;  // in capitals
-    // For each name that met another, in capitals, the number to try next: every
-    // one below it is taken, since no name is ever given back.
-    std::unordered_map<std::u16string, size_t> nextNumber;
+    std::vector<std::u16string> names;
+    names.reserve(playlistNames.size());
     for (const std::u16string& playlistName : playlistNames) {
-        std::u16string name = BaseName(playlistName);
-        const std::u16string folded = FileNameCapitals(name);
-        if (!taken.insert(folded).second) {
-            size_t& number = nextNumber.try_emplace(folded, 2).first->second;
-            while (!taken.insert(folded + Numbering(number)).second) {
-                ++number;
-            }
-            name += Numbering(number++);
-        }
-        fileNames.push_back(name + std::u16string(kExtension));
+        names.push_back(BaseName(playlistName));
+    }
+    std::vector<std::u16string> fileNames = NumberedWhereTheyMeet(std::move(names));
+    for (std::u16string& fileName : fileNames) {
+        fileName += kExtension;
     }
     return fileNames;
 }

@@ -1,0 +1,60 @@
+#include "app/file_placement.h"
+
+#include "app/main_window_services.h"
+#include "app/overwriteprompt.h"
+#include "core/ansi_text.h"
+#include "win/message_box.h"
+#include "win/wide_text.h"
+
+ClashOutcome FilePlacement::ResolveClash(ClashPolicy& policy, const std::u16string& target) {
+    return policy.Resolve([&] {
+        window_.SetItemStatus(target);
+        return window_.OverwritePrompt().AskOverwrite(target);
+    });
+}
+
+ClashOutcome FilePlacement::ClearTarget(ClashPolicy& policy, const std::wstring& folder,
+                                        std::wstring_view name, const std::u16string& target,
+                                        bool& replace) {
+    folders_.Visit(folder);
+    replace = folders_.Holds(folder, name) && window_.TargetExists(target);
+    return replace ? ResolveClash(policy, target) : ClashOutcome::Copy;
+}
+
+std::optional<FilePlacement::Continuation> FilePlacement::Settle(const std::wstring& temporary,
+                                                                 DWORD error,
+                                                                 const std::u16string& target,
+                                                                 bool replace, ClashPolicy& policy,
+                                                                 const FailureReport& fail) {
+    if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
+        // Written by someone else while this copy ran.
+        const ClashOutcome outcome = ResolveClash(policy, target);
+        if (outcome != ClashOutcome::Copy) {
+            DeleteFileW(temporary.c_str());
+            return After(outcome);
+        }
+        error = MoveIntoPlace(temporary, win::WideFromUtf16(target), true);
+    }
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(temporary.c_str());
+        return fail(error);
+    }
+    return std::nullopt;
+}
+
+FilePlacement::Continuation FilePlacement::ReportFailure(const std::string& source,
+                                                         const std::u16string& target,
+                                                         const std::wstring& reason) {
+    window_.SetItemStatus(target);
+    const std::u16string text =
+        ExtractionFailureText(Utf16FromAnsi(source), target, win::Utf16FromWide(reason));
+    const int answer =
+        win::ShowMessageBox(window_.Handle(), win::WideFromUtf16(text), MB_YESNO | MB_ICONERROR);
+    return answer == IDNO ? Continuation::Stop : Continuation::GoOn;
+}
+
+DWORD FilePlacement::MoveIntoPlace(const std::wstring& temporary, const std::wstring& target,
+                                   bool replace) {
+    const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
+    return MoveFileExW(temporary.c_str(), target.c_str(), flags) ? ERROR_SUCCESS : GetLastError();
+}

@@ -1,0 +1,64 @@
+// Putting finished files under their names in a destination folder, as the
+// extractions do with tracks, covers and photos: a name that is taken meets
+// the overwrite policy and, where it says so, the user's answer; a file
+// written to a temporary name is renamed onto its own, asking again about a
+// name that another program took meanwhile, and removed when it is not
+// placed; a failure is named in a box that asks whether to go on.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/destination_folders.h"
+#include "core/extraction_rules.h"
+
+class MainWindowServices;
+
+class FilePlacement {
+public:
+    // Whether a run goes on after a file.
+    enum class Continuation { GoOn, Stop };
+    // Reports a failure with the system's error; how the run goes on.
+    using FailureReport = std::function<Continuation(DWORD error)>;
+
+    explicit FilePlacement(MainWindowServices& window) : window_(window) {}
+
+    // The folders of the run, read as it first reaches them.
+    DestinationFolders& Folders() { return folders_; }
+
+    // What the policy, or the user, says of a target that exists.
+    ClashOutcome ResolveClash(ClashPolicy& policy, const std::u16string& target);
+    // Whether a file may go to `target`, named `name` in `folder`: Copy, with
+    // `replace` set when one is there; otherwise what the policy or the user
+    // said.
+    ClashOutcome ClearTarget(ClashPolicy& policy, const std::wstring& folder,
+                             std::wstring_view name, const std::u16string& target, bool& replace);
+    // Settles a temporary file whose placing at `target` ended with `error`
+    // (ERROR_SUCCESS: it is there): a file that appeared there meanwhile is
+    // asked about, and the temporary file is removed when it is not placed.
+    // Nothing once placed, else how the run goes on.
+    std::optional<Continuation> Settle(const std::wstring& temporary, DWORD error,
+                                       const std::u16string& target, bool replace,
+                                       ClashPolicy& policy, const FailureReport& fail);
+    // Names the file that failed, its source and the reason, and asks
+    // whether to go on.
+    Continuation ReportFailure(const std::string& source, const std::u16string& target,
+                               const std::wstring& reason);
+
+    // Renames a finished file onto its target; the system's error, or
+    // ERROR_SUCCESS.
+    static DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target,
+                               bool replace);
+    // After a clash that leaves the file unwritten.
+    static Continuation After(ClashOutcome outcome) {
+        return outcome == ClashOutcome::EndRun ? Continuation::Stop : Continuation::GoOn;
+    }
+
+private:
+    MainWindowServices& window_;
+    DestinationFolders folders_;
+};
