@@ -30,8 +30,9 @@ TRANSPARENT = "."  # fuchsia in the strip, masked in the icon
 TOOLBAR_SIZES = (16, 20, 24, 32)
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
 
-# Index 0: Exit and the selection commands; 1 About; 2 Close; 3 Export;
-# 4 Extract; 5 Open; 6 Preferences; 7 the sort submenu.
+# In the order of the program's names for them (CommandImage in
+# src/app/command_images.h): Exit (and the selection commands), About,
+# Close, Export, Extract, Open, Preferences, SortMenu.
 IMAGES = [
     [  # 0: a door with an arrow stepping out
         "................",

@@ -10,7 +10,9 @@
 // compressed as the newest nanos keep it, and there is no iTunesDB. Four
 // albums have covers in iPod_Control/Artwork, each linked to its tracks
 // another way: one picture shared through the image id, one picture per
-// track found by database id, and a cover narrower than its frame.
+// track found by database id, and a cover narrower than its frame. Seven
+// photos lie in Photos, in the whole library and two albums of the owner's
+// (one named in Cyrillic), one in both and one in neither.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -189,10 +191,28 @@ std::vector<itdb::PlaylistContents> DemoPlaylists() {
     };
 }
 
-// Songs of the Spanish album that Beyonc\u00E9 wrote, by their index in it:
-// what the find box finds for "beyonce".
-bool WrittenByBeyonce(size_t album, int song) {
+// Songs of the Spanish album that Ren\u00E9e Vallombre wrote, by their index
+// in it: what the find box finds for "renee".
+bool WrittenByVallombre(size_t album, int song) {
     return album == 1 && (song == 0 || song == 3 || song == 6);
+}
+
+// Seven photos of 384 x 288 with their thumbnails, as a color player keeps
+// them: all in the library, two albums of the owner's, photo 103 in both
+// and photo 107 in neither.
+artwork::Store DemoPhotos() {
+    std::vector<artwork::Entry> photos;
+    for (uint32_t id = 101; id <= 107; ++id) {
+        photos.push_back({id,
+                          0,
+                          {artwork::Stored(1066, 64, artwork::TestImage(64, 48, id)),
+                           artwork::Stored(1087, 384, artwork::TestImage(384, 288, id))}});
+    }
+    return artwork::BuildStore(
+        photos,
+        {{u"", 1, {101, 102, 103, 104, 105, 106, 107}},
+         {u"Harbour Walk", 2, {101, 102, 103}},
+         {u"\u0417\u0438\u043C\u043D\u0438\u0439 \u043B\u0435\u0441", 2, {103, 104, 105, 106}}});
 }
 
 // The plays made on the player since its last sync, as it records them:
@@ -322,8 +342,8 @@ int main(int argc, char** argv) {
             track.mediaType = album.mediaType;
             track.genre = album.genre;
             track.year = album.year;
-            track.composer =
-                WrittenByBeyonce(albumIndex, number - 2) ? u"Beyonc\u00E9 Knowles" : album.composer;
+            track.composer = WrittenByVallombre(albumIndex, number - 2) ? u"Ren\u00E9e Vallombre"
+                                                                        : album.composer;
             // Every track played a different number of times, rated 0 to 5
             // stars, added on a day of its own in 2019.
             const auto order = static_cast<uint32_t>(index);
@@ -380,6 +400,12 @@ int main(int argc, char** argv) {
     fs::create_directories(artworkFolder);
     if (!artwork::WriteStore((artworkFolder / "").string(), artwork::BuildStore(covers))) {
         std::cerr << "cannot write " << artworkFolder << "\n";
+        return 1;
+    }
+    const fs::path photosFolder = root / "Photos";
+    fs::create_directories(photosFolder);
+    if (!artwork::WriteStore((photosFolder / "").string(), DemoPhotos(), "Photo Database")) {
+        std::cerr << "cannot write " << photosFolder << "\n";
         return 1;
     }
     std::cout << "demo player with " << tracks.size() << " tracks in " << root.string() << "\n";

@@ -9,7 +9,7 @@ namespace {
 
 // Item data of a menu entry with an image: the image index plus one, so that
 // zero stays "no image".
-ULONG_PTR ImageItemData(int image) {
+ULONG_PTR ImageItemData(CommandImage image) {
     return static_cast<ULONG_PTR>(image) + 1;
 }
 
@@ -23,7 +23,7 @@ void ApplyAction(HMENU menu, UINT position, const Action& action) {
     info.cbSize = sizeof(info);
     info.fMask = MIIM_STRING;
     info.dwTypeData = text.data();
-    if (action.Image >= 0) {
+    if (action.Image != CommandImage::None) {
         info.fMask |= MIIM_BITMAP | MIIM_DATA;
         info.hbmpItem = HBMMENU_CALLBACK;
         info.dwItemData = ImageItemData(action.Image);
@@ -45,7 +45,7 @@ void BindActionsToMenu(HMENU menu) {
     }
 }
 
-void SetMenuEntryImage(HMENU menu, UINT position, int image) {
+void SetMenuEntryImage(HMENU menu, UINT position, CommandImage image) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_BITMAP | MIIM_DATA;

@@ -8,13 +8,14 @@
 
 #include <commctrl.h>
 
+#include "app/command_images.h"
 #include "win/handles.h"
 
 // Applies the command table to every entry of `menu` and its submenus.
 void BindActionsToMenu(HMENU menu);
 // Gives the entry at `position` of `menu` (for example a submenu header) the
 // command image `image`.
-void SetMenuEntryImage(HMENU menu, UINT position, int image);
+void SetMenuEntryImage(HMENU menu, UINT position, CommandImage image);
 
 // The owner window's part: size and draw the image of a menu entry. Both
 // return false for anything that is not a menu image.

@@ -7,13 +7,15 @@
 #include <span>
 #include <string_view>
 
+#include "app/command_images.h"
+
 struct Action {
     int Id;                          // command identifier (resource_ids.h)
     std::wstring_view Caption;       // menu text with its access key
     std::wstring_view ShortcutText;  // shown after a tab on menu entries; empty for none
     BYTE ShortcutFlags;              // ACCEL flags; 0 for no shortcut
     WORD ShortcutKey;                // virtual key
-    int Image;                       // index in the command images; -1 for none
+    CommandImage Image;              // on its menu entries and toolbar button
 };
 
 std::span<const Action> Actions();

@@ -20,7 +20,6 @@ constexpr ImageStrip Strips[] = {
     {24, IDB_COMMAND_IMAGES_24},
     {32, IDB_COMMAND_IMAGES_32},
 };
-constexpr int ImageCount = 8;
 
 const ImageStrip& StripFor(int dpi) {
     // Never larger than the images' size at that scale, unrounded: at 117 DPI
@@ -40,7 +39,7 @@ const ImageStrip& StripFor(int dpi) {
 win::UniqueImageList LoadCommandImages(int dpi) {
     const ImageStrip& strip = StripFor(dpi);
     win::UniqueImageList images(
-        ImageList_Create(strip.Size, strip.Size, ILC_COLOR24 | ILC_MASK, ImageCount, 0));
+        ImageList_Create(strip.Size, strip.Size, ILC_COLOR24 | ILC_MASK, kCommandImageCount, 0));
     const win::UniqueBitmap pictures(static_cast<HBITMAP>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(strip.ResourceId), IMAGE_BITMAP, 0,
                    0, LR_CREATEDIBSECTION)));

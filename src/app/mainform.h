@@ -153,8 +153,14 @@ private:
     void StoreWindowBounds();
 
     // Commands (mainform_commands.cpp; the track list's in mainform_tracks.cpp).
+    // Runs the command unless an operation under way holds it off, then
+    // shows what the status bar shows between operations.
     void RunCommand(int id);
+    void RunHandler(int id);
     static bool IsBlockedWhileBusy(int id);
+    // Panel 2 between operations: the photos of the player that is open,
+    // "N photos", when it has any.
+    void ShowIdleItemStatus();
 
     void ActionFileOpenExecute();
     void ActionFileCloseExecute();

@@ -26,7 +26,6 @@ namespace {
 // Positions inside the menus that the command table cannot name.
 constexpr int ViewMenuPosition = 2;
 constexpr UINT SortListByPosition = 5;
-constexpr int SortSubmenuImage = 7;
 
 struct MenuBarButton {
     int Id;
@@ -131,7 +130,7 @@ void TMainForm::BindMenus() {
     BindActionsToMenu(mainMenu_.get());
     BindActionsToMenu(popupMenu_.get());
     SetMenuEntryImage(GetSubMenu(mainMenu_.get(), ViewMenuPosition), SortListByPosition,
-                      SortSubmenuImage);
+                      CommandImage::SortMenu);
 }
 
 void TMainForm::CreateCoolBar() {
@@ -173,7 +172,9 @@ void TMainForm::CreateCommandToolbar() {
             tb.fsStyle = BTNS_SEP;
         } else {
             const Action* action = FindAction(id);
-            tb.iBitmap = action != nullptr ? action->Image : I_IMAGENONE;
+            tb.iBitmap = action != nullptr && action->Image != CommandImage::None
+                             ? static_cast<int>(action->Image)
+                             : I_IMAGENONE;
             tb.fsStyle = BTNS_BUTTON;
         }
         SendMessageW(toolBar2_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));

@@ -5,10 +5,12 @@
 #include "app/export_library.h"
 #include "app/export_playlists.h"
 #include "app/export_track_list.h"
+#include "app/extract_photos.h"
 #include "app/extract_tracks.h"
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "core/track_columns.h"
+#include "win/wide_text.h"
 
 bool TMainForm::IsBlockedWhileBusy(int id) {
     switch (id) {
@@ -18,6 +20,7 @@ bool TMainForm::IsBlockedWhileBusy(int id) {
         case ID_FILE_EXTRACT:
         case ID_FILE_EXPORT_PLAYLISTS:
         case ID_FILE_EXPORT_LIBRARY:
+        case ID_FILE_EXTRACT_PHOTOS:
         case ID_VIEW_PLAYLIST:
         case ID_TOOLBUTTON14:
             return true;
@@ -30,6 +33,18 @@ void TMainForm::RunCommand(int id) {
     if (tearingDown_ || (IsBusy() && IsBlockedWhileBusy(id))) {
         return;
     }
+    RunHandler(id);
+    if (!tearingDown_ && window_ != nullptr && !IsBusy()) {
+        ShowIdleItemStatus();
+    }
+}
+
+void TMainForm::ShowIdleItemStatus() {
+    const size_t photos = Parser ? Parser->Photos().Count() : 0;
+    SetItemStatus(photos > 0 ? win::Utf16FromWide(std::to_wstring(photos) + L" photos") : u"");
+}
+
+void TMainForm::RunHandler(int id) {
     switch (id) {
         case ID_FILE_OPEN:
             ActionFileOpenExecute();
@@ -48,6 +63,9 @@ void TMainForm::RunCommand(int id) {
             break;
         case ID_FILE_EXPORT_LIBRARY:
             LibraryExport(*this).Run();
+            break;
+        case ID_FILE_EXTRACT_PHOTOS:
+            PhotoExtraction(*this).Run();
             break;
         case ID_FILE_EXIT:
             ActionFileExitExecute();

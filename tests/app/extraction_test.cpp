@@ -961,6 +961,32 @@ TEST_F(ExtractionTest, EscStopsTheRunAfterTheCopyUnderWay) {
     EXPECT_EQ(FilesIn(Output).size(), 3u);
 }
 
+// Between operations the status bar counts the photos of the player that
+// is open; without any, Extract Photos says so.
+TEST_F(ExtractionTest, ThePhotosOfThePlayerAreCountedAndNeededToExtractThem) {
+    const fs::path photos = L"F:\\Photos";
+    fs::create_directories(photos);
+    ASSERT_TRUE(artwork::WriteStore(
+        "F:\\Photos\\",
+        artwork::BuildStore(
+            {{5, 0, {artwork::Stored(1087, 384, artwork::SolidImage(384, 288, 0x336699))}},
+             {6, 0, {artwork::Stored(1066, 64, artwork::SolidImage(64, 48, 0x993366))}}},
+            {{u"", 1, {5, 6}}}),
+        "Photo Database"));
+    LoadPlayer({{u"A", "F00\\A.mp3"}});
+    EXPECT_EQ(Status(2), L"2 photos");
+    fs::remove_all(photos);
+    Command(ID_FILE_CLOSE);
+    EXPECT_EQ(Status(2), L"");
+    WhenWindowShows device(L"Select Your iPod", [](HWND dialog) { PressButton(dialog, IDOK); });
+    Command(ID_FILE_OPEN);
+    EXPECT_EQ(Status(2), L"");
+    MessageBoxRecorder boxes;
+    Command(ID_FILE_EXTRACT_PHOTOS);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].Text, L"There are no photos to extract.");
+}
+
 TEST_F(ExtractionTest, FolderDialogOpensOnTheDocumentsWithoutAnExistingLastFolder) {
     LoadPlayer({{u"Trackhaul Documents Test", "F00\\DOC.mp3"}});
     const std::wstring documents = *win::PathOfItem(win::DocumentsFolderItem(nullptr).get());

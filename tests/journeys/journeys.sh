@@ -646,8 +646,9 @@ journey() {
 
     columns_and_find
     library_into_the_next_program
+    photos_home
 
-    step=14  # The main window at 150 % scale (the prefix reads it when it starts).
+    step=15  # The main window at 150 % scale (the prefix reads it when it starts).
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
     for setting in x=8 y=8 w=1248 h=880; do
@@ -708,7 +709,7 @@ columns_and_find() {
     # The composer, which the find finds, for the picture.
     toggle_column 2
     keys ctrl+f
-    xdotool type --delay 80 beyonce
+    xdotool type --delay 80 renee
     wait_status 'Showing 3 of 59 tracks'
     shot found
     picture found TMainForm Trackhaul
@@ -721,11 +722,11 @@ columns_and_find() {
     wait_status 'Showing 3 of 59 tracks'
     export_to 'C:\found\found'
     python3 "$here/oracle.py" rated-export "$found_folder/found.csv" "$work/dump.csv" \
-        "$work/fields.txt" found beyonce || fail "the export of what was found is wrong"
+        "$work/fields.txt" found renee || fail "the export of what was found is wrong"
     extract_all 'C:\found'
     wait_status 'Trackhaul Ready' 60
     (python3 "$here/oracle.py" found "$work/dump.csv" "$work/fields.txt" "$work/players/demo" \
-        "$pattern" beyonce; printf 'found.csv\t%s\n' "$(sha256sum < "$found_folder/found.csv" | cut -d' ' -f1)") \
+        "$pattern" renee; printf 'found.csv\t%s\n' "$(sha256sum < "$found_folder/found.csv" | cut -d' ' -f1)") \
         | sort > "$work/expected-found.txt"
     listing "$found_folder" > "$work/found-after-extract.txt"
     diff "$work/expected-found.txt" "$work/found-after-extract.txt" >&2 ||
@@ -796,6 +797,62 @@ library_into_the_next_program() {
     rm -rf "$music_dir"
     exit_by_menu
     wait_for_exit
+}
+
+# The player's photos, album by album, as JPEGs a standard decoder reads at
+# their pictures' sizes and colours; again, with the policy's prompt, No to
+# All. Starts and ends with the program closed.
+photos_home() {
+    local photos_dir="$WINEPREFIX/drive_c/Fotos"
+    mkdir -p "$photos_dir"
+    step=14  # Ctrl+H into a folder of its own.
+    start_trackhaul
+    expect_window TMainForm Trackhaul
+    activate TMainForm Trackhaul
+    open_player 0
+    wait_status 'Loaded total 59 song(s)'
+    export_to 'C:\Fotos\tracks'  # the folder becomes the extraction folder
+    rm "$photos_dir/tracks.csv"
+    keys ctrl+h
+    choose_export_folder 'C:\Fotos'
+    wait_status 'Trackhaul Ready' 60
+    "$tools/trackhaul-dump" --photos "$work/players/demo" > "$work/photos.txt"
+    python3 "$here/oracle.py" photos "$work/photos.txt" | sort > "$work/expected-photos.txt"
+    (cd "$photos_dir" && find . -type f | sed 's|^\./||' | sort) > "$work/saved-photos.txt"
+    cut -f1 "$work/expected-photos.txt" | cmp -s - "$work/saved-photos.txt" ||
+        fail "the saved photos are not the albums' files"
+    local file id
+    while IFS=$'\t' read -r file id; do
+        "$tools/trackhaul-dump" --photo-ppm "$work/players/demo" "$id" "$work/photo.ppm"
+        [ "$(identify -format '%w %h' "$photos_dir/$file")" = "$(identify -format '%w %h' "$work/photo.ppm")" ] ||
+            fail "$file is not the size of its picture"
+        python3 -c 'import sys; sys.exit(float(sys.argv[1]) > 0.03)' \
+            "$(compare -metric MAE "$photos_dir/$file" "$work/photo.ppm" null: 2>&1 | sed 's/.*(\(.*\))/\1/')" ||
+            fail "$file does not show its picture"
+    done < "$work/expected-photos.txt"
+    # Again under "Always Prompt": No to All keeps every file as it is.
+    local times_before
+    times_before=$(find "$photos_dir" -type f -printf '%p %T@\n' | sort)
+    keys ctrl+h
+    choose_export_folder 'C:\Fotos'
+    expect_window '#32770' Trackhaul
+    click_control '#32770' Button 3 Trackhaul  # No to All
+    wait_status 'Trackhaul Ready' 60
+    [ "$(find "$photos_dir" -type f -printf '%p %T@\n' | sort)" = "$times_before" ] ||
+        fail "No to All let a photo be written"
+    player_hashes | cmp -s - "$work/player-before.txt" || fail "the player was changed"
+    exit_by_menu
+    wait_for_exit
+    # The albums as a file window shows them, for the README.
+    wine explorer 'C:\Fotos\Harbour Walk' &
+    if [ "$(ask wait '*' 'Harbour Walk' 20)" = yes ]; then
+        sleep 1
+        picture photo-albums '*' 'Harbour Walk'
+        local window
+        for window in $(xdotool search --name 'Harbour Walk'); do
+            xdotool windowclose "$window" 2>/dev/null || true
+        done
+    fi
 }
 
 make_players

@@ -37,6 +37,11 @@
       as "extracted", for the tracks a find for WORD finds: those with WORD
       in the title, artist, album, genre or composer, ignoring case and
       accents
+  oracle.py photos PHOTOS.txt
+      "FOLDER/NNN.jpg<TAB>ID" of each file Extract Photos must write, from
+      trackhaul-dump --photos: every album but the first a folder of its
+      name with its photos numbered in its order, the photos in none of
+      them in a folder named after the first album ("Photo Library")
   oracle.py library WRITTEN.xml EXPECTED.xml LINUX-FOLDER WINDOWS-FOLDER
       checks a library file the program wrote against the one
       trackhaul-dump --library wrote for the same folder, read by Python's
@@ -269,11 +274,30 @@ def library(written, expected, linux_folder, windows_folder):
     print(len(program['Tracks']))
 
 
+def photos(listing):
+    albums = []
+    with open(listing, encoding='utf-8') as lines:
+        for line in lines:
+            if line.startswith('album '):
+                albums.append((line[6:].split('\x1f')[0], []))
+            else:
+                albums[-1][1].append(line.split()[1])
+    folders = [(name, members) for name, members in albums[1:]]
+    placed = {member for _, members in folders for member in members}
+    rest = [member for member in albums[0][1] if member not in placed]
+    if rest:
+        folders.append((albums[0][0] or 'Photo Library', rest))
+    for name, members in folders:
+        width = max(3, len(str(len(members))))
+        for number, member in enumerate(members, 1):
+            print(f'{name}/{number:0{width}d}.jpg\t{member}')
+
+
 def main(command, *arguments):
     commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
                 'first-by-title': first_by_title, 'first-title': first_title, 'setting': setting,
                 'playlists': playlists, 'rated-export': rated_export, 'found': found,
-                'covers': covers, 'library': library}
+                'covers': covers, 'library': library, 'photos': photos}
     commands[command](*arguments)
 
 

@@ -57,6 +57,8 @@ Bytes Frame(const StoredSize& size) {
     return frame;
 }
 
+// A string object: a file name (type 3, ASCII in UTF-16LE or UTF-8) or an
+// album's name (type 1, in UTF-16LE).
 Bytes NameObject(const std::string& name, uint8_t encoding) {
     Bytes text;
     for (const char c : name) {
@@ -70,6 +72,20 @@ Bytes NameObject(const std::string& name, uint8_t encoding) {
     fields[4] = encoding;
     Bytes object = Record("mhod", 24, fields + text);
     Put16(object, 12, 3);
+    return object;
+}
+
+Bytes NameObject(const std::u16string& name, uint16_t type) {
+    Bytes text;
+    for (const char16_t unit : name) {
+        text.push_back(static_cast<uint8_t>(unit));
+        text.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    Bytes fields(12, 0);
+    Patch32(fields, 0, static_cast<uint32_t>(text.size()));
+    fields[4] = 2;
+    Bytes object = Record("mhod", 24, fields + text);
+    Put16(object, 12, type);
     return object;
 }
 
@@ -123,7 +139,7 @@ uint32_t Rgb565Rounded(uint32_t rgb) {
     return (red << 3 | red >> 2) << 16 | (green << 2 | green >> 4) << 8 | (blue << 3 | blue >> 2);
 }
 
-Store BuildStore(const std::vector<Entry>& entries) {
+Store BuildStore(const std::vector<Entry>& entries, const std::vector<Album>& albums) {
     Store store;
     Bytes images;
     for (const Entry& entry : entries) {
@@ -147,15 +163,30 @@ Store BuildStore(const std::vector<Entry>& entries) {
     Patch32(imageList, 8, static_cast<uint32_t>(entries.size()));
     Bytes imageSet = Record("mhsd", 96, imageList + images);
     Put16(imageSet, 12, 1);
-    Bytes albumSet = Record("mhsd", 96, Record("mhla", 92, {}, false));
+    Bytes albumList = Record("mhla", 92, {}, false);
+    Patch32(albumList, 8, static_cast<uint32_t>(albums.size()));
+    for (const Album& album : albums) {
+        Bytes members;
+        for (const uint32_t member : album.members) {
+            Bytes mhia = Record("mhia", 40, {});
+            Patch32(mhia, 16, member);
+            members += mhia;
+        }
+        Bytes mhba = Record("mhba", 148, NameObject(album.name, 1) + members);
+        Patch32(mhba, 12, 1);
+        Patch32(mhba, 16, static_cast<uint32_t>(album.members.size()));
+        mhba[30] = album.type;
+        albumList += mhba;
+    }
+    Bytes albumSet = Record("mhsd", 96, albumList);
     Put16(albumSet, 12, 2);
     store.database = Record("mhfd", 132, imageSet + albumSet);
     Patch32(store.database, 20, 2);
     return store;
 }
 
-bool WriteStore(const std::string& folder, const Store& store) {
-    bool written = itdb::WriteFile(folder + "ArtworkDB", store.database);
+bool WriteStore(const std::string& folder, const Store& store, const std::string& databaseName) {
+    bool written = itdb::WriteFile(folder + databaseName, store.database);
     for (const auto& [name, bytes] : store.files) {
         written = itdb::WriteFile(folder + name, bytes) && written;
     }

@@ -52,10 +52,20 @@ struct Store {
     Bytes database;                      // ArtworkDB
     std::map<std::string, Bytes> files;  // .ithmb files by name
 };
-// The image list of the entries, then an empty album list; written into a
-// folder given as a path and its separator.
-Store BuildStore(const std::vector<Entry>& entries);
-bool WriteStore(const std::string& folder, const Store& store);
+// An album of the photo albums: its name, type (1 the whole library) and
+// members by image id.
+struct Album {
+    std::u16string name;
+    uint8_t type = 2;
+    std::vector<uint32_t> members;
+};
+
+// The image list of the entries, then the album list; written into a
+// folder given as a path and its separator. The photo albums of a player
+// are such a store named "Photo Database" in its Photos folder.
+Store BuildStore(const std::vector<Entry>& entries, const std::vector<Album>& albums = {});
+bool WriteStore(const std::string& folder, const Store& store,
+                const std::string& databaseName = "ArtworkDB");
 
 // The offset of the `nth` (from 0) record tagged `tag`.
 size_t TagOffset(const Bytes& bytes, const char* tag, size_t nth = 0);
