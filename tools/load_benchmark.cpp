@@ -7,7 +7,8 @@
 // another such playlist and back to All Tracks, and Open of a database of
 // only those 10,000 tracks in a new window, which a switch to the playlist
 // should not take longer than (each the best of three rounds); Open with
-// the covers beside Open without them. Last, Open
+// the covers beside Open without them, and with 10,000 photos beside
+// without them (at most 1.1 times). Last, Open
 // and Export Playlists of a database with as many playlists as the reader
 // keeps, 10,000: the library and the rest of one name, each of one track,
 // which should take 2 s together; and Export Playlists of a small compressed
@@ -40,6 +41,7 @@
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
+#include "artwork_builder.h"
 #include "core/itdbparser.h"
 #include "window_benchmark.h"
 
@@ -219,6 +221,42 @@ bool MeasureMillionEntries(std::unique_ptr<TMainForm>& window, const std::string
     return dialogShown && exported >= 0;
 }
 
+// Writes 10,000 photos into `folder` (the player's Photos folder), each in a
+// thumbnail and a large size as a color player keeps them, in the library
+// and ten albums; the frames are shared, so that the files stay small.
+bool WritePhotos(const std::string& folder) {
+    constexpr int kPhotos = 10000, kFrames = 10, kAlbums = 10;
+    std::vector<artwork::Entry> entries;
+    std::vector<artwork::Album> albums(kAlbums + 1);
+    albums[0].type = 1;
+    for (int photo = 0; photo < kPhotos; ++photo) {
+        std::vector<artwork::StoredSize> sizes;
+        for (const auto& [format, side] : {std::pair(1066, 64), std::pair(1087, 384)}) {
+            // A shared frame needs no pixels: the image only gives its size.
+            const bool shared = photo >= kFrames;
+            artwork::StoredSize size = artwork::Stored(
+                static_cast<uint32_t>(format), side,
+                shared ? artwork::Image{side, side * 3 / 4, {}}
+                       : artwork::SolidImage(side, side * 3 / 4, 0x336699u + photo % kFrames));
+            const auto frameBytes = static_cast<uint32_t>(side * side * 2);
+            if (shared) {
+                size.shared = {static_cast<uint32_t>(photo % kFrames) * frameBytes, frameBytes};
+            }
+            sizes.push_back(std::move(size));
+        }
+        const auto id = static_cast<uint32_t>(photo + 1);
+        entries.push_back({id, 0, std::move(sizes)});
+        albums[0].members.push_back(id);
+        albums[static_cast<size_t>(1 + photo % kAlbums)].members.push_back(id);
+    }
+    for (int album = 1; album <= kAlbums; ++album) {
+        albums[static_cast<size_t>(album)].name = u"Album " + std::u16string(1, u'0' + album % 10);
+    }
+    std::filesystem::create_directories(folder);
+    return artwork::WriteStore(folder + "\\", artwork::BuildStore(entries, albums),
+                               "Photo Database");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -286,6 +324,33 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Open with 10,000 photos beside Open without them, in new windows.
+    const std::string photos = drive + "\\Photos";
+    if (!WritePhotos(photos)) {
+        std::fprintf(stderr, "cannot write the photos\n");
+        return 1;
+    }
+    double withPhotos = 1e9, withoutPhotos = 1e9;
+    size_t photosRead = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        for (const bool shown : {true, false}) {
+            if (!shown) {
+                MoveFileA(photos.c_str(), (photos + "-away").c_str());
+            }
+            window.reset();
+            DiscardQuitRequest();
+            window = benchmark::StartMainWindow();
+            double& best = shown ? withPhotos : withoutPhotos;
+            best = std::min(best, TimeOpen(*window, drive, dialogShown));
+            if (shown) {
+                photosRead = window->Player()->Photos().Count();
+            } else {
+                MoveFileA((photos + "-away").c_str(), photos.c_str());
+            }
+        }
+    }
+    std::filesystem::remove_all(photos);
+
     // The same 10,000 tracks alone, opened in a new window.
     std::vector<itdb::Track> tracks = benchmark::Tracks();
     std::vector<itdb::Track> everyFourth;
@@ -328,6 +393,8 @@ int main(int argc, char** argv) {
         PlaylistLength, smallLoad, fromAll / smallLoad, fromPlaylist / smallLoad);
     std::printf("load with %d album covers / without: %.3f s / %.3f s, ratio %.2f (target 1.1)\n",
                 benchmark::PicturedAlbums, withCovers, withoutCovers, withCovers / withoutCovers);
+    std::printf("load with %zu photos / without: %.3f s / %.3f s, ratio %.2f (target 1.1)\n",
+                photosRead, withPhotos, withoutPhotos, withPhotos / withoutPhotos);
     const bool measured =
         MeasureManyPlaylists(window, drive) && MeasureMillionEntries(window, drive);
     return measured && boxes.Requests().empty() ? 0 : 1;

@@ -201,12 +201,25 @@ bool WrittenByVallombre(size_t album, int song) {
 // them: all in the library, two albums of the owner's, photo 103 in both
 // and photo 107 in neither.
 artwork::Store DemoPhotos() {
+    // Soft as a photograph: a sky over a sea, each photo in its own light.
+    const auto photo = [](int32_t width, int32_t height, uint32_t id) {
+        artwork::Image image = artwork::SolidImage(width, height, 0);
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) {
+                const auto warmth = static_cast<uint32_t>(x * 160 / width + id % 7 * 12);
+                const auto depth = static_cast<uint32_t>(y * 200 / height);
+                image.pixels[static_cast<size_t>(y * width + x)] =
+                    warmth << 16 | (220 - depth) << 8 | (y < height / 2 ? 240 : 140);
+            }
+        }
+        return image;
+    };
     std::vector<artwork::Entry> photos;
     for (uint32_t id = 101; id <= 107; ++id) {
         photos.push_back({id,
                           0,
-                          {artwork::Stored(1066, 64, artwork::TestImage(64, 48, id)),
-                           artwork::Stored(1087, 384, artwork::TestImage(384, 288, id))}});
+                          {artwork::Stored(1066, 64, photo(64, 48, id)),
+                           artwork::Stored(1087, 384, photo(384, 288, id))}});
     }
     return artwork::BuildStore(
         photos,

@@ -15,6 +15,19 @@
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
 
+namespace {
+
+// A Win32 error as an HRESULT, and back where it is one.
+HRESULT AsResult(DWORD error) {
+    return HRESULT_FROM_WIN32(error);
+}
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
 void PhotoExtraction::Run() {
     BusyScope busy(window_);
     if (!window_.Player() || window_.Player()->Photos().Count() == 0) {
@@ -44,6 +57,13 @@ void PhotoExtraction::Run() {
             break;
         }
     }
+    SettleAll(policy);
+    // The encoder goes on the thread it was made on.
+    writer_.Start([this] {
+        jpegWriter_.reset();
+        return DWORD{ERROR_SUCCESS};
+    });
+    writer_.Wait();
     window_.ShowProgress(false);
     window_.SetItemStatus(u"");
     window_.ShowReadyStatus();
@@ -52,68 +72,145 @@ void PhotoExtraction::Run() {
 PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photos,
                                                          const PhotoFile& file,
                                                          ClashPolicy& policy) {
-    const std::u16string target = destination_ + file.RelativePath;
-    const std::string source =
-        file.Original ? photos.OriginalPath(file.Photo) : photos.FilePath(file.Photo);
-    window_.SetItemStatus(u"Saving " + target);
-    const std::wstring destination = win::WideFromUtf16(destination_);
-    const std::wstring relativePath = win::WideFromUtf16(file.RelativePath);
+    FinishingPhoto photo;
+    photo.Target = destination_ + file.RelativePath;
+    photo.Source = file.Original ? photos.OriginalPath(file.Photo) : photos.FilePath(file.Photo);
+    photo.Destination = win::WideFromUtf16(destination_);
+    photo.RelativePath = win::WideFromUtf16(file.RelativePath);
+    if (progressShown_.Due()) {
+        window_.SetItemStatus(u"Saving " + photo.Target);
+    }
+    // Every question waits for the photo before to be settled, so that the
+    // user is asked in the photos' order.
     const auto fail = [&](DWORD error) {
-        placement_.Folders().RemoveEmptyFoldersMade(destination, relativePath);
-        return placement_.ReportFailure(source, target, win::SystemErrorText(error));
+        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        return SettleAll(policy) == Continuation::Stop
+                   ? Continuation::Stop
+                   : placement_.ReportFailure(photo.Source, photo.Target,
+                                              win::SystemErrorText(error));
     };
     // As long a path as Windows takes, checked before any folder is made.
-    if (target.size() > MaxTargetFileNameLength) {
+    if (photo.Target.size() > MaxTargetFileNameLength) {
         return fail(ERROR_FILENAME_EXCED_RANGE);
     }
-    if (const DWORD error = placement_.Folders().MakeSubFolders(destination, relativePath)) {
+    if (const DWORD error =
+            placement_.Folders().MakeSubFolders(photo.Destination, photo.RelativePath)) {
         return fail(error);
     }
-    const size_t nameStart = relativePath.rfind(L'\\') + 1;
-    const std::wstring folder = destination + relativePath.substr(0, nameStart);
-    bool replace = false;
+    const std::wstring folder = photo.Folder();
+    placement_.Folders().Visit(folder);
+    const bool mayClash =
+        placement_.Folders().Holds(folder, photo.FileName()) ||
+        (finishing_ && SamePath(finishing_->Destination + finishing_->RelativePath,
+                                photo.Destination + photo.RelativePath));
+    if (mayClash && SettleFinishingPhoto(policy) == Continuation::Stop) {
+        return Continuation::Stop;
+    }
     const ClashOutcome clash =
-        placement_.ClearTarget(policy, folder, relativePath.substr(nameStart), target, replace);
+        placement_.ClearTarget(policy, folder, photo.FileName(), photo.Target, photo.Replace);
     if (clash != ClashOutcome::Copy) {
         return FilePlacement::After(clash);
     }
-    const std::wstring temporary =
-        folder + win::WideFromUtf16(TemporaryCopyName(GetCurrentProcessId()));
-    if (const HRESULT result = WriteTemporary(photos, file, temporary); FAILED(result)) {
-        DeleteFileW(temporary.c_str());
-        placement_.Folders().RemoveEmptyFoldersMade(destination, relativePath);
-        return placement_.ReportFailure(source, target, win::ImagingErrorText(result));
+    std::optional<Picture> picture;
+    if (!file.Original) {
+        picture = photos.Load(file.Photo);
+        if (!picture) {
+            // The player changed, or went, since it was read.
+            return fail(ERROR_READ_FAULT);
+        }
     }
-    const DWORD error =
-        FilePlacement::MoveIntoPlace(temporary, win::WideFromUtf16(target), replace);
-    if (const auto notPlaced = placement_.Settle(temporary, error, target, replace, policy, fail)) {
-        return *notPlaced;
+    turn_ = (turn_ + 1) % 2;
+    photo.Temporary = Temporary(folder, turn_);
+    win::BackgroundJob::Job job =
+        WritingJob(photo, file.Original ? photo.Source : std::string(), std::move(picture));
+    if (PassOnWritten(policy) == Continuation::Stop) {
+        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        return Continuation::Stop;
     }
-    placement_.Folders().Add(folder, relativePath.substr(nameStart));
+    writer_.Start(std::move(job));
+    writing_ = std::move(photo);
     return Continuation::GoOn;
 }
 
-HRESULT PhotoExtraction::WriteTemporary(const PhotoIndex& photos, const PhotoFile& file,
-                                        const std::wstring& temporary) {
-    if (file.Original) {
-        BOOL cancel = FALSE;
-        if (!CopyFileExW(win::WideFromAnsi(photos.OriginalPath(file.Photo)).c_str(),
-                         temporary.c_str(), nullptr, nullptr, &cancel, 0)) {
-            return HRESULT_FROM_WIN32(GetLastError());
+win::BackgroundJob::Job PhotoExtraction::WritingJob(const FinishingPhoto& photo,
+                                                    std::string original,
+                                                    std::optional<Picture> picture) {
+    return [this, temporary = photo.Temporary, original = std::move(original),
+            picture = std::move(picture)]() -> DWORD {
+        if (!picture) {
+            BOOL cancel = FALSE;
+            return CopyFileExW(win::WideFromAnsi(original).c_str(), temporary.c_str(), nullptr,
+                               nullptr, &cancel, 0)
+                       ? ERROR_SUCCESS
+                       : AsResult(GetLastError());
         }
-        DWORD error = win::ClearReadOnly(temporary);
-        if (error == ERROR_SUCCESS) {
-            error = win::FlushToDisk(temporary);
+        if (!jpegWriter_) {
+            jpegWriter_.emplace();
         }
-        return HRESULT_FROM_WIN32(error);
+        std::string bytes;
+        HRESULT result = jpegWriter_->Encode(*picture, bytes);
+        if (SUCCEEDED(result)) {
+            win::UniqueFile file = win::CreateForWriting(temporary);
+            result = file && win::WriteBytes(file.get(), bytes) && CloseHandle(file.release())
+                         ? S_OK
+                         : AsResult(GetLastError());
+        }
+        return static_cast<DWORD>(result);
+    };
+}
+
+PhotoExtraction::Continuation PhotoExtraction::PassOnWritten(ClashPolicy& policy) {
+    if (!writing_) {
+        return Continuation::GoOn;
     }
-    // The player changed, or went, since it was read: its frame is missing.
-    const std::optional<Picture> picture = photos.Load(file.Photo);
-    if (!picture) {
-        return HRESULT_FROM_WIN32(ERROR_READ_FAULT);
+    const auto result = static_cast<HRESULT>(writer_.Wait());
+    FinishingPhoto photo = std::move(*writing_);
+    writing_.reset();
+    if (SettleFinishingPhoto(policy) == Continuation::Stop) {
+        DeleteFileW(photo.Temporary.c_str());
+        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        return Continuation::Stop;
     }
-    if (!jpegWriter_) {
-        jpegWriter_.emplace();
+    if (FAILED(result)) {
+        DeleteFileW(photo.Temporary.c_str());  // a failed write may leave its beginning
+        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        return placement_.ReportFailure(photo.Source, photo.Target, win::ImagingErrorText(result));
     }
-    return jpegWriter_->Write(temporary, *picture);
+    finisher_.Start([temporary = photo.Temporary, target = win::WideFromUtf16(photo.Target),
+                     replace = photo.Replace] {
+        return FilePlacement::FinishAndPlace(temporary, target, replace);
+    });
+    finishing_ = std::move(photo);
+    return Continuation::GoOn;
+}
+
+PhotoExtraction::Continuation PhotoExtraction::SettleFinishingPhoto(ClashPolicy& policy) {
+    if (!finishing_) {
+        return Continuation::GoOn;
+    }
+    const DWORD error = finisher_.Wait();
+    const FinishingPhoto photo = std::move(*finishing_);
+    finishing_.reset();
+    const FilePlacement::FailureReport fail = [&](DWORD failure) {
+        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        return placement_.ReportFailure(photo.Source, photo.Target, win::SystemErrorText(failure));
+    };
+    if (const auto notPlaced =
+            placement_.Settle(photo.Temporary, error, photo.Target, photo.Replace, policy, fail)) {
+        return *notPlaced;
+    }
+    placement_.Folders().Add(photo.Folder(), photo.FileName());
+    return Continuation::GoOn;
+}
+
+PhotoExtraction::Continuation PhotoExtraction::SettleAll(ClashPolicy& policy) {
+    return PassOnWritten(policy) == Continuation::Stop ? Continuation::Stop
+                                                       : SettleFinishingPhoto(policy);
+}
+
+std::wstring PhotoExtraction::Temporary(const std::wstring& folder, int turn) const {
+    // Two photos may be on their way in one folder: one being written, one
+    // written to the disk and renamed.
+    const DWORD number = GetCurrentProcessId();
+    return folder + win::WideFromUtf16(TemporaryCopyName(turn == 0 ? number : ~number));
 }

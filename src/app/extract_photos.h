@@ -5,6 +5,10 @@
 // track, under the overwrite policy and prompt; a failure is named like a
 // failed copy; Esc stops the run after the photo under way. The player is
 // only read.
+//
+// Three photos are under way at once: one read and decoded here, the one
+// before encoded and written on a thread of its own, and the one before
+// that written to the disk and renamed on another.
 #pragma once
 
 #include <windows.h>
@@ -32,16 +36,48 @@ public:
 private:
     using Continuation = FilePlacement::Continuation;
 
+    // A photo's file on its way to its name on the background thread.
+    struct FinishingPhoto {
+        std::string Source;  // the frame's file or the original
+        std::u16string Target;
+        std::wstring Destination;   // the chosen folder and a backslash
+        std::wstring RelativePath;  // below it
+        std::wstring Temporary;     // in its folder
+        bool Replace = false;
+
+        std::wstring Folder() const {
+            return Destination + RelativePath.substr(0, RelativePath.rfind(L'\\') + 1);
+        }
+        std::wstring FileName() const { return RelativePath.substr(RelativePath.rfind(L'\\') + 1); }
+    };
+
     Continuation SavePhoto(const PhotoIndex& photos, const PhotoFile& file, ClashPolicy& policy);
-    // Writes the photo's file to `temporary` and to the disk: its original
-    // copied, or its picture as a JPEG. The system's or the imaging
+    // The job that writes the photo's file to its temporary name: its
+    // original copied, or `picture` as a JPEG. The system's or the imaging
     // component's failure, or S_OK.
-    HRESULT WriteTemporary(const PhotoIndex& photos, const PhotoFile& file,
-                           const std::wstring& temporary);
+    win::BackgroundJob::Job WritingJob(const FinishingPhoto& photo, std::string original,
+                                       std::optional<Picture> picture);
+    // Hands the photo written last on to be written to the disk and renamed,
+    // once the one before it is settled.
+    Continuation PassOnWritten(ClashPolicy& policy);
+    // Waits for the photo being written to the disk and renamed, if any,
+    // and settles it: in place, asked about, or reported.
+    Continuation SettleFinishingPhoto(ClashPolicy& policy);
+    // Both: nothing is under way any more.
+    Continuation SettleAll(ClashPolicy& policy);
+    std::wstring Temporary(const std::wstring& folder, int turn) const;
 
     MainWindowServices& window_;
     std::u16string destination_;  // the chosen folder and a backslash
     FilePlacement placement_{window_};
-    std::optional<win::JpegWriter> jpegWriter_;  // made when the first JPEG is written
     UpdateThrottle progressShown_{std::chrono::milliseconds(40)};
+    std::optional<FinishingPhoto> writing_;    // handed to writer_
+    std::optional<FinishingPhoto> finishing_;  // handed to finisher_
+    int turn_ = 0;                             // which of two temporary names the next photo takes
+    // Made, used and let go on the writer's thread, where its COM lives.
+    std::optional<win::JpegWriter> jpegWriter_;
+    // Declared last, so that their threads have ended before anything they
+    // use is gone.
+    win::BackgroundJob writer_;
+    win::BackgroundJob finisher_;
 };

@@ -199,9 +199,10 @@ TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, Clas
         placement_.Folders().RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
         return Continuation::Stop;
     }
-    finisher_.Start(
-        [temporary = copy.Temporary, target = win::WideFromUtf16(copy.Target),
-         replace = copy.Replace] { return FinishAndPlace(temporary, target, replace); });
+    finisher_.Start([temporary = copy.Temporary, target = win::WideFromUtf16(copy.Target),
+                     replace = copy.Replace] {
+        return FilePlacement::FinishAndPlace(temporary, target, replace);
+    });
     finishing_ = std::move(copy);
     return Continuation::GoOn;
 }
@@ -279,18 +280,6 @@ TrackExtraction::Continuation TrackExtraction::SaveCover(const EncodedCover& cov
     }
     placement_.Folders().Add(folder, kCoverName);
     return Continuation::GoOn;
-}
-
-DWORD TrackExtraction::FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
-                                      bool replace) {
-    // The copy takes the source's attributes; a read-only one could be
-    // neither replaced nor removed, by this run or the next.
-    DWORD error = win::ClearReadOnly(temporary);
-    if (error == ERROR_SUCCESS) {
-        error = win::FlushToDisk(temporary);
-    }
-    return error == ERROR_SUCCESS ? FilePlacement::MoveIntoPlace(temporary, target, replace)
-                                  : error;
 }
 
 std::wstring TrackExtraction::TemporaryName(const std::wstring& folder) {

@@ -88,12 +88,6 @@ private:
     // CopyFileExW with the progress routine, replacing a file at `target`;
     // false with the thread's last error set when it fails.
     bool Copy(const std::string& source, const std::wstring& target);
-    // Makes a finished copy writable, writes it to the disk and renames it
-    // onto its target: the background thread's job. The system's error, or
-    // ERROR_SUCCESS.
-    static DWORD FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
-                                bool replace);
-
     static DWORD CALLBACK CopyProgressRoutine(
         LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER streamSize,
         LARGE_INTEGER streamBytesTransferred, DWORD streamNumber, DWORD callbackReason,

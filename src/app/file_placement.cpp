@@ -3,6 +3,7 @@
 #include "app/main_window_services.h"
 #include "app/overwriteprompt.h"
 #include "core/ansi_text.h"
+#include "win/file_output.h"
 #include "win/message_box.h"
 #include "win/wide_text.h"
 
@@ -57,4 +58,16 @@ DWORD FilePlacement::MoveIntoPlace(const std::wstring& temporary, const std::wst
                                    bool replace) {
     const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
     return MoveFileExW(temporary.c_str(), target.c_str(), flags) ? ERROR_SUCCESS : GetLastError();
+}
+
+DWORD FilePlacement::FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
+                                    bool replace) {
+    // The copy takes the source's attributes; a read-only one could be
+    // neither replaced nor removed, by this run or the next.
+    DWORD error = win::ClearReadOnly(temporary);
+    if (error == ERROR_SUCCESS) {
+        error = win::FlushToDisk(temporary);
+    }
+    return error == ERROR_SUCCESS ? FilePlacement::MoveIntoPlace(temporary, target, replace)
+                                  : error;
 }

@@ -49,6 +49,11 @@ public:
     Continuation ReportFailure(const std::string& source, const std::u16string& target,
                                const std::wstring& reason);
 
+    // Makes a finished copy writable, writes it to the disk and renames it
+    // onto its target: the background threads' job. The system's error, or
+    // ERROR_SUCCESS.
+    static DWORD FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
+                                bool replace);
     // Renames a finished file onto its target; the system's error, or
     // ERROR_SUCCESS.
     static DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target,

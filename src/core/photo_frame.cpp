@@ -49,34 +49,43 @@ uint32_t Rgb565(uint32_t value) {
            Widen(value & 0x1F, 5);
 }
 
-uint32_t Channel(double value) {
-    return static_cast<uint32_t>(std::clamp(std::lround(value), 0L, 255L));
-}
+// YUV to RGB, R = 1.164(Y-16) + 1.596(V-128), G = 1.164(Y-16) - 0.813(V-128) -
+// 0.391(U-128), B = 1.164(Y-16) + 2.018(U-128), each clamped to 0-255: in
+// fixed point, each term looked up once per value, and rounded once.
+class YuvToRgb {
+public:
+    YuvToRgb() {
+        for (int value = 0; value < 256; ++value) {
+            luma_[value] = Fixed(1.164 * (value - 16)) + kHalf;
+            redV_[value] = Fixed(1.596 * (value - 128));
+            greenV_[value] = Fixed(-0.813 * (value - 128));
+            greenU_[value] = Fixed(-0.391 * (value - 128));
+            blueU_[value] = Fixed(2.018 * (value - 128));
+        }
+    }
 
-uint32_t Rgb(int y, int u, int v) {
-    const double luma = 1.164 * (y - 16);
-    return Channel(luma + 1.596 * (v - 128)) << 16 |
-           Channel(luma - 0.813 * (v - 128) - 0.391 * (u - 128)) << 8 |
-           Channel(luma + 2.018 * (u - 128));
-}
+    uint32_t operator()(int y, int u, int v) const {
+        const int32_t luma = luma_[y];
+        return Clamped(luma + redV_[v]) << 16 | Clamped(luma + greenV_[v] + greenU_[u]) << 8 |
+               Clamped(luma + blueU_[u]);
+    }
 
-// The Y, U and V of a pixel of a whole frame.
-struct Yuv {
-    int Y, U, V;
+private:
+    static constexpr int kShift = 16;
+    static constexpr int32_t kHalf = 1 << (kShift - 1);
+    static int32_t Fixed(double value) {
+        return static_cast<int32_t>(std::lround(value * (1 << kShift)));
+    }
+    static uint32_t Clamped(int32_t value) {
+        return static_cast<uint32_t>(std::clamp(value >> kShift, 0, 255));
+    }
+
+    int32_t luma_[256], redV_[256], greenV_[256], greenU_[256], blueU_[256];
 };
 
-Yuv UyvyAt(const uint8_t* frame, int32_t x, int32_t y) {
-    // The first half of the frame holds the even lines, the second the odd.
-    const int32_t storedRow = y % 2 == 0 ? y / 2 : kTvHeight / 2 + y / 2;
-    const uint8_t* pair = frame + (int64_t{storedRow} * kTvWidth + (x & ~1)) * 2;
-    return {pair[x % 2 == 0 ? 1 : 3], pair[0], pair[2]};
-}
-
-Yuv I420At(const uint8_t* frame, int32_t x, int32_t y) {
-    constexpr int64_t lumaBytes = int64_t{kTvWidth} * kTvHeight;
-    const int64_t chroma = int64_t{y / 2} * (kTvWidth / 2) + x / 2;
-    return {frame[int64_t{y} * kTvWidth + x], frame[lumaBytes + chroma],
-            frame[lumaBytes * 5 / 4 + chroma]};
+const YuvToRgb& Yuv() {
+    static const YuvToRgb table;
+    return table;
 }
 
 }  // namespace
@@ -123,28 +132,40 @@ Picture DecodePhotoFrame(const PhotoFrameLayout& layout, const uint8_t* frame) {
     Picture picture{layout.Width, layout.Height, {}};
     picture.Pixels.resize(static_cast<size_t>(layout.Width) * static_cast<size_t>(layout.Height));
     uint32_t* out = picture.Pixels.data();
-    for (int32_t row = 0; row < layout.Height; ++row) {
-        const int32_t y = layout.Top + row;
-        for (int32_t column = 0; column < layout.Width; ++column) {
-            const int32_t x = layout.Left + column;
-            switch (layout.Pixels) {
-                case PhotoPixels::Rgb565Little:
-                case PhotoPixels::Rgb565Big: {
-                    const uint8_t* pixel = frame + (int64_t{y} * layout.FrameWidth + x) * 2;
-                    const bool big = layout.Pixels == PhotoPixels::Rgb565Big;
-                    *out++ = Rgb565(uint32_t{pixel[big ? 0 : 1]} << 8 | pixel[big ? 1 : 0]);
-                    break;
+    const YuvToRgb& rgb = Yuv();
+    const int64_t width = layout.FrameWidth;
+    for (int32_t y = layout.Top; y < layout.Top + layout.Height; ++y) {
+        const int32_t left = layout.Left;
+        const int32_t right = layout.Left + layout.Width;
+        switch (layout.Pixels) {
+            case PhotoPixels::Rgb565Little:
+            case PhotoPixels::Rgb565Big: {
+                const int high = layout.Pixels == PhotoPixels::Rgb565Big ? 0 : 1;
+                const uint8_t* row = frame + y * width * 2;
+                for (int32_t x = left; x < right; ++x) {
+                    *out++ = Rgb565(uint32_t{row[2 * x + high]} << 8 | row[2 * x + 1 - high]);
                 }
-                case PhotoPixels::UyvyInterlaced: {
-                    const Yuv yuv = UyvyAt(frame, x, y);
-                    *out++ = Rgb(yuv.Y, yuv.U, yuv.V);
-                    break;
+                break;
+            }
+            case PhotoPixels::UyvyInterlaced: {
+                // The first half of the frame holds the even lines, the second the odd.
+                const int32_t stored = y % 2 == 0 ? y / 2 : kTvHeight / 2 + y / 2;
+                const uint8_t* row = frame + stored * width * 2;
+                for (int32_t x = left; x < right; ++x) {
+                    const uint8_t* pair = row + (x & ~1) * 2;
+                    *out++ = rgb(pair[x % 2 == 0 ? 1 : 3], pair[0], pair[2]);
                 }
-                case PhotoPixels::I420: {
-                    const Yuv yuv = I420At(frame, x, y);
-                    *out++ = Rgb(yuv.Y, yuv.U, yuv.V);
-                    break;
+                break;
+            }
+            case PhotoPixels::I420: {
+                const int64_t lumaBytes = width * kTvHeight;
+                const uint8_t* luma = frame + y * width;
+                const uint8_t* u = frame + lumaBytes + (y / 2) * (width / 2);
+                const uint8_t* v = frame + lumaBytes * 5 / 4 + (y / 2) * (width / 2);
+                for (int32_t x = left; x < right; ++x) {
+                    *out++ = rgb(luma[x], u[x / 2], v[x / 2]);
                 }
+                break;
             }
         }
     }

@@ -488,7 +488,6 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
                                   {L"&Extract Selected Tracks...\tCtrl+S", 4},
                                   {L"Export &Playlists...\tCtrl+M", -1},
                                   {L"Export Li&brary...\tCtrl+B", -1},
-                                  {L"Extract P&hotos...\tCtrl+H", -1},
                                   {L"-", -1},
                                   {L"Select &All\tCtrl+A", 0},
                                   {L"Select &None\tCtrl+D", 0},
@@ -497,15 +496,17 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
                                   {L"Show/&Hide >", -1},
                                   {L"&Sort Tracks By >", -1},
                                   {L"-", -1},
+                                  {L"Extract P&hotos...\tCtrl+H", -1},
+                                  {L"-", -1},
                                   {L"Abou&t...\tF1", 1},
                               }));
-    EXPECT_EQ(Entries(GetSubMenu(popup, 12)), (std::vector<Entry>{
+    EXPECT_EQ(Entries(GetSubMenu(popup, 11)), (std::vector<Entry>{
                                                   {L"&Menu Bar", -1},
                                                   {L"&Toolbar", -1},
                                                   {L"&Status Bar", -1},
                                                   {L"Album &Art", -1},
                                               }));
-    EXPECT_EQ(Entries(GetSubMenu(popup, 13)), (std::vector<Entry>{
+    EXPECT_EQ(Entries(GetSubMenu(popup, 12)), (std::vector<Entry>{
                                                   {L"Track &Number", -1},
                                                   {L"&Title", -1},
                                                   {L"&Artist", -1},

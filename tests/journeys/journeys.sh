@@ -844,12 +844,12 @@ photos_home() {
     exit_by_menu
     wait_for_exit
     # The albums as a file window shows them, for the README.
-    wine explorer 'C:\Fotos\Harbour Walk' &
-    if [ "$(ask wait '*' 'Harbour Walk' 20)" = yes ]; then
+    wine explorer 'C:\Fotos' &
+    if [ "$(ask wait '*' 'Fotos' 20)" = yes ]; then
         sleep 1
-        picture photo-albums '*' 'Harbour Walk'
+        picture photo-albums '*' 'Fotos'
         local window
-        for window in $(xdotool search --name 'Harbour Walk'); do
+        for window in $(xdotool search --name '^Fotos$'); do
             xdotool windowclose "$window" 2>/dev/null || true
         done
     fi

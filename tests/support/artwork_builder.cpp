@@ -147,7 +147,12 @@ Store BuildStore(const std::vector<Entry>& entries, const std::vector<Album>& al
         for (const StoredSize& size : entry.sizes) {
             const std::string name = "F" + std::to_string(size.formatId) + "_1.ithmb";
             Bytes& file = store.files[name];
-            const Bytes frame = Frame(size);
+            if (size.shared) {
+                children +=
+                    StoredSizeObject(size, ":" + name, size.shared->offset, size.shared->byteCount);
+                continue;
+            }
+            const Bytes frame = size.frameBytes ? *size.frameBytes : Frame(size);
             children += StoredSizeObject(size, ":" + name, static_cast<uint32_t>(file.size()),
                                          static_cast<uint32_t>(frame.size()));
             file += frame;

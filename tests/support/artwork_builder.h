@@ -39,6 +39,16 @@ struct StoredSize {
     bool bigEndian = false;
     std::optional<std::string> fileName;  // what the store calls the file
     uint8_t nameEncoding = 2;             // 2 UTF-16LE, 1 UTF-8
+    // The frame's bytes as they are, for the formats that are not square
+    // RGB565 (the photos' TV-out frames); the image then only gives the size.
+    std::optional<Bytes> frameBytes;
+    // Where in its file the frame lies, and its byte count, when another
+    // entry wrote it already: it is then not written again.
+    struct SharedFrame {
+        uint32_t offset = 0;
+        uint32_t byteCount = 0;
+    };
+    std::optional<SharedFrame> shared;
 };
 StoredSize Stored(uint32_t formatId, int32_t side, Image image);
 
