@@ -19,17 +19,8 @@ using namespace std::literals;
 
 namespace {
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar, and
-// back (H. Hinnant's algorithms).
-int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
-    year -= month <= 2 ? 1 : 0;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
+// A date of the proleptic Gregorian calendar from seconds since 1970
+// (H. Hinnant's algorithm).
 CivilTime CivilFromSeconds(int64_t secondsSince1970) {
     int64_t days = secondsSince1970 / 86400;
     int64_t rest = secondsSince1970 % 86400;
