@@ -31,6 +31,12 @@
 //       copies in FOLDER, made with the file name pattern P and the
 //       sub-folder pattern F (defaults: a new user's settings), naming the
 //       copies by their paths on this machine; times in this machine's zone
+//   trackhaul-dump --tags FILE
+//       the rating and plays a copy carries, one line each: "POPM: <rating
+//       byte> <counter>" (Windows' popularimeter), "PCNT: <plays>",
+//       "FMPS_Rating: <text>", "FMPS_Playcount: <text>", "-" for a value it
+//       lacks; exit 1 when the file is not of a kind that carries them or
+//       cannot be read
 //
 // A database in a player's "iPod_Control\iTunes" folder is read with what the
 // player recorded since its last sync, as the program reads it.
@@ -48,6 +54,7 @@
 #include "core/itdbparser.h"
 #include "core/library_xml.h"
 #include "core/playlist_file.h"
+#include "core/rating_tags.h"
 #include "core/settings_values.h"
 #include "core/track_columns.h"
 #include "core/track_row.h"
@@ -68,7 +75,8 @@ int Usage() {
                  "       trackhaul-dump --art-ppm PLAYER INDEX OUT\n"
                  "       trackhaul-dump --photos PLAYER\n"
                  "       trackhaul-dump --photo-ppm PLAYER ID OUT\n"
-                 "       trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]\n";
+                 "       trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]\n"
+                 "       trackhaul-dump --tags FILE\n";
     return 2;
 }
 
@@ -367,6 +375,16 @@ int DumpLibrary(int argc, char** argv) {
     return WriteLibraryXml(library, LocalToUtcHere, output) && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+int DumpTags(const char* file) {
+    const std::optional<std::string> tags = DescribeRatingTags(file, RatingConventionOf(file));
+    if (!tags) {
+        std::cerr << "cannot read the tags of " << file << "\n";
+        return 1;
+    }
+    std::fputs(tags->c_str(), stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -391,6 +409,9 @@ int main(int argc, char** argv) {
     }
     if (first == "--library") {
         return argc >= 4 ? DumpLibrary(argc, argv) : Usage();
+    }
+    if (first == "--tags") {
+        return argc == 3 ? DumpTags(argv[2]) : Usage();
     }
     if (first == "--fields") {
         return argc == 3 ? DumpFields(argv[2]) : Usage();

@@ -1,0 +1,341 @@
+#include "core/rating_tags.h"
+
+#include <id3v2tag.h>
+#include <mp4atom.h>
+#include <mp4file.h>
+#include <mpegfile.h>
+#include <popularimeterframe.h>
+#include <textidentificationframe.h>
+#include <unknownframe.h>
+
+#include <algorithm>
+#include <array>
+#include <system_error>
+
+#include "core/extraction_rules.h"
+#include "core/onetrack.h"
+
+namespace {
+
+constexpr uint32_t kMostStars = 5;
+const char kWindowsPlayer[] = "Windows Media Player 9 Series";
+const char kFmpsRating[] = "FMPS_Rating";
+const char kFmpsPlaycount[] = "FMPS_Playcount";
+const char kMp4ItemPrefix[] = "----:com.apple.iTunes:";
+
+// The frames TagLib leaves out of an ID3v2.3 tag, having no place there.
+constexpr std::array<const char*, 10> kFramesOnlyInVersion4 = {
+    "ASPI", "EQU2", "RVA2", "SEEK", "SIGN", "TDRL", "TDTG", "TMOO", "TPRO", "TSST"};
+
+// TagLib 1.x measures files in `long`, 32 bits on Windows.
+constexpr uintmax_t kLargestFileTagLibMeasures = 0x7FFFFFFF;
+
+// What a file carries of the four values.
+struct CarriedValues {
+    std::optional<std::pair<int, unsigned>> Popularimeter;  // rating byte, counter
+    std::optional<uint32_t> PlayCounter;
+    std::optional<std::string> FmpsRating;
+    std::optional<std::string> FmpsPlaycount;
+
+    bool operator==(const CarriedValues&) const = default;
+};
+
+std::string Narrow(const TagLib::String& text) {
+    return text.to8Bit(true);
+}
+
+// --- ID3v2 -----------------------------------------------------------------
+
+TagLib::ID3v2::PopularimeterFrame* WindowsPopularimeter(const TagLib::ID3v2::Tag& tag) {
+    for (TagLib::ID3v2::Frame* frame : tag.frameListMap()["POPM"]) {
+        auto* popularimeter = dynamic_cast<TagLib::ID3v2::PopularimeterFrame*>(frame);
+        if (popularimeter != nullptr && popularimeter->email() == kWindowsPlayer) {
+            return popularimeter;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::string> UserText(TagLib::ID3v2::Tag& tag, const char* description) {
+    const auto* frame = TagLib::ID3v2::UserTextIdentificationFrame::find(&tag, description);
+    if (frame == nullptr || frame->fieldList().size() < 2) {
+        return std::nullopt;
+    }
+    return Narrow(frame->fieldList()[1]);  // the first field is the description
+}
+
+void SetUserText(TagLib::ID3v2::Tag& tag, const char* description, const std::string& text) {
+    auto* frame = TagLib::ID3v2::UserTextIdentificationFrame::find(&tag, description);
+    if (frame == nullptr) {
+        frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::Latin1);
+        frame->setDescription(description);
+        tag.addFrame(frame);  // the tag owns it
+    }
+    frame->setText(TagLib::String(text, TagLib::String::Latin1));
+}
+
+// TagLib has no class of its own for the play counter: a frame of just a
+// 32-bit big-endian count.
+void SetPlayCounter(TagLib::ID3v2::Tag& tag, uint32_t plays) {
+    tag.removeFrames("PCNT");
+    TagLib::ByteVector frame("PCNT");
+    frame.append(TagLib::ByteVector::fromUInt(4));  // the size, the same in both versions
+    frame.append(TagLib::ByteVector(2, '\0'));      // no flags
+    frame.append(TagLib::ByteVector::fromUInt(plays));
+    tag.addFrame(new TagLib::ID3v2::UnknownFrame(frame));
+}
+
+std::optional<uint32_t> PlayCounter(const TagLib::ID3v2::Tag& tag) {
+    const TagLib::ID3v2::FrameList& frames = tag.frameListMap()["PCNT"];
+    const auto* frame =
+        frames.isEmpty() ? nullptr : dynamic_cast<TagLib::ID3v2::UnknownFrame*>(frames.front());
+    if (frame == nullptr || frame->data().size() < 4) {
+        return std::nullopt;
+    }
+    // A counter longer than 32 bits shows its last 32.
+    return frame->data().mid(frame->data().size() - 4).toUInt();
+}
+
+CarriedValues Id3v2Values(TagLib::ID3v2::Tag& tag) {
+    CarriedValues values;
+    if (const auto* popularimeter = WindowsPopularimeter(tag)) {
+        values.Popularimeter = {popularimeter->rating(), popularimeter->counter()};
+    }
+    values.PlayCounter = PlayCounter(tag);
+    values.FmpsRating = UserText(tag, kFmpsRating);
+    values.FmpsPlaycount = UserText(tag, kFmpsPlaycount);
+    return values;
+}
+
+bool KeepsVersion4(const TagLib::ID3v2::Tag& tag) {
+    return tag.header()->majorVersion() == 4 &&
+           std::any_of(kFramesOnlyInVersion4.begin(), kFramesOnlyInVersion4.end(),
+                       [&](const char* id) { return !tag.frameListMap()[id].isEmpty(); });
+}
+
+long Id3v2Size(TagLib::MPEG::File& file) {
+    return file.hasID3v2Tag() ? static_cast<long>(file.ID3v2Tag()->header()->completeTagSize()) : 0;
+}
+
+// --- MP4 -------------------------------------------------------------------
+
+std::optional<std::string> Mp4Text(const TagLib::MP4::Tag& tag, const char* name) {
+    const TagLib::String key = std::string(kMp4ItemPrefix) + name;
+    if (!tag.contains(key) || tag.item(key).toStringList().isEmpty()) {
+        return std::nullopt;
+    }
+    return Narrow(tag.item(key).toStringList().front());
+}
+
+void SetMp4Text(TagLib::MP4::Tag& tag, const char* name, const std::string& text) {
+    tag.setItem(std::string(kMp4ItemPrefix) + name,
+                TagLib::MP4::Item(TagLib::StringList(TagLib::String(text, TagLib::String::UTF8))));
+}
+
+CarriedValues Mp4Values(const TagLib::MP4::Tag& tag) {
+    CarriedValues values;
+    values.FmpsRating = Mp4Text(tag, kFmpsRating);
+    values.FmpsPlaycount = Mp4Text(tag, kFmpsPlaycount);
+    return values;
+}
+
+// The length of the movie header, where the items are, and whether the
+// file's top-level boxes fill it exactly: an intact file.
+struct Mp4Shape {
+    long Movie = -1;
+    bool Whole = false;
+};
+
+Mp4Shape ShapeOf(TagLib::MP4::File& file) {
+    TagLib::MP4::Atoms atoms(&file);
+    Mp4Shape shape;
+    long total = 0;
+    for (const TagLib::MP4::Atom* atom : atoms.atoms) {
+        total += atom->length;
+        if (atom->name == "moov") {
+            shape.Movie = atom->length;
+        }
+    }
+    shape.Whole = shape.Movie > 0 && total == file.length();
+    return shape;
+}
+
+// --- Writing ---------------------------------------------------------------
+
+// What a file is to carry after the writing; what it carried of the values
+// not written stays.
+CarriedValues Expected(CarriedValues before, RatingConvention convention, RatingAndPlays values) {
+    if (convention == RatingConvention::Id3v2) {
+        before.Popularimeter = {PopularimeterRating(values.Stars), values.Plays};
+        before.PlayCounter = values.Plays;
+    }
+    if (values.Stars > 0) {
+        before.FmpsRating = FmpsRatingText(values.Stars);
+    }
+    before.FmpsPlaycount = std::to_string(values.Plays);
+    return before;
+}
+
+bool TooLargeForTagLib(const std::filesystem::path& file) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(file, error);
+    return error || size > kLargestFileTagLibMeasures;
+}
+
+RatingTagsOutcome WriteId3v2(const std::filesystem::path& path, RatingAndPlays values) {
+    CarriedValues expected;
+    long expectedLength = 0;
+    {
+        TagLib::MPEG::File file(path.c_str(), false);
+        // A file without MPEG audio is no MP3, whatever its name.
+        if (!file.isValid() || file.readOnly() || file.firstFrameOffset() < 0) {
+            return RatingTagsOutcome::Unreadable;
+        }
+        const long lengthWithoutTag = file.length() - Id3v2Size(file);
+        TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
+        expected = Expected(Id3v2Values(tag), RatingConvention::Id3v2, values);
+
+        if (auto* old = WindowsPopularimeter(tag)) {
+            tag.removeFrame(old);
+        }
+        auto* popularimeter = new TagLib::ID3v2::PopularimeterFrame();
+        popularimeter->setEmail(kWindowsPlayer);
+        popularimeter->setRating(PopularimeterRating(values.Stars));
+        popularimeter->setCounter(values.Plays);
+        tag.addFrame(popularimeter);
+        SetPlayCounter(tag, values.Plays);
+        if (values.Stars > 0) {
+            SetUserText(tag, kFmpsRating, *expected.FmpsRating);
+        }
+        SetUserText(tag, kFmpsPlaycount, *expected.FmpsPlaycount);
+
+        const auto version = KeepsVersion4(tag) ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
+        if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
+                       TagLib::File::DoNotDuplicate)) {
+            return RatingTagsOutcome::Damaged;
+        }
+        expectedLength = lengthWithoutTag + Id3v2Size(file);
+    }
+    // TagLib does not tell of a write that failed; the file, read afresh,
+    // does.
+    TagLib::MPEG::File reread(path.c_str(), false);
+    const bool intact = reread.isValid() && reread.hasID3v2Tag() &&
+                        reread.length() == expectedLength &&
+                        Id3v2Values(*reread.ID3v2Tag()) == expected;
+    return intact ? RatingTagsOutcome::Written : RatingTagsOutcome::Damaged;
+}
+
+RatingTagsOutcome WriteMp4(const std::filesystem::path& path, RatingAndPlays values) {
+    CarriedValues expected;
+    long lengthOutsideMovie = 0;
+    {
+        TagLib::MP4::File file(path.c_str(), false);
+        if (!file.isValid() || file.readOnly() || file.tag() == nullptr) {
+            return RatingTagsOutcome::Unreadable;
+        }
+        const Mp4Shape shape = ShapeOf(file);
+        if (!shape.Whole) {
+            return RatingTagsOutcome::Unreadable;
+        }
+        lengthOutsideMovie = file.length() - shape.Movie;
+        TagLib::MP4::Tag& tag = *file.tag();
+        expected = Expected(Mp4Values(tag), RatingConvention::Mp4Items, values);
+        if (values.Stars > 0) {
+            SetMp4Text(tag, kFmpsRating, *expected.FmpsRating);
+        }
+        SetMp4Text(tag, kFmpsPlaycount, *expected.FmpsPlaycount);
+        if (!file.save()) {
+            return RatingTagsOutcome::Damaged;
+        }
+    }
+    // Only the movie header may have changed its length.
+    TagLib::MP4::File reread(path.c_str(), false);
+    if (!reread.isValid() || reread.tag() == nullptr) {
+        return RatingTagsOutcome::Damaged;
+    }
+    const Mp4Shape shape = ShapeOf(reread);
+    const bool intact = shape.Whole && reread.length() - shape.Movie == lengthOutsideMovie &&
+                        Mp4Values(*reread.tag()) == expected;
+    return intact ? RatingTagsOutcome::Written : RatingTagsOutcome::Damaged;
+}
+
+std::string Line(const char* name, const std::optional<std::string>& value) {
+    return std::string(name) + ": " + value.value_or("-") + "\n";
+}
+
+}  // namespace
+
+RatingConvention RatingConventionOf(std::string_view path) {
+    std::string extension = SourceExtension(path);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    if (extension == ".mp3") {
+        return RatingConvention::Id3v2;
+    }
+    if (extension == ".m4a" || extension == ".m4b" || extension == ".m4v" || extension == ".mp4") {
+        return RatingConvention::Mp4Items;
+    }
+    return RatingConvention::None;
+}
+
+RatingAndPlays RatingAndPlaysOf(const OneTrack& track) {
+    return {std::min(track.GetRating() / 20, kMostStars), track.GetPlayCount()};
+}
+
+bool TakesRatingTags(const OneTrack& track) {
+    const RatingAndPlays values = RatingAndPlaysOf(track);
+    return (values.Stars > 0 || values.Plays > 0) &&
+           RatingConventionOf(track.GetPath()) != RatingConvention::None;
+}
+
+uint8_t PopularimeterRating(uint32_t stars) {
+    static constexpr std::array<uint8_t, kMostStars + 1> kByStars = {0, 1, 64, 128, 196, 255};
+    return kByStars[std::min(stars, kMostStars)];
+}
+
+std::string FmpsRatingText(uint32_t stars) {
+    static constexpr std::array<const char*, kMostStars + 1> kByStars = {"0.0", "0.2", "0.4",
+                                                                         "0.6", "0.8", "1.0"};
+    return kByStars[std::min(stars, kMostStars)];
+}
+
+RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConvention convention,
+                                  RatingAndPlays values) {
+    if (convention == RatingConvention::None || TooLargeForTagLib(file)) {
+        return RatingTagsOutcome::Unreadable;
+    }
+    return convention == RatingConvention::Id3v2 ? WriteId3v2(file, values)
+                                                 : WriteMp4(file, values);
+}
+
+std::optional<std::string> DescribeRatingTags(const std::filesystem::path& path,
+                                              RatingConvention convention) {
+    if (convention == RatingConvention::None || TooLargeForTagLib(path)) {
+        return std::nullopt;
+    }
+    CarriedValues values;
+    if (convention == RatingConvention::Id3v2) {
+        TagLib::MPEG::File file(path.c_str(), false);
+        if (!file.isValid()) {
+            return std::nullopt;
+        }
+        if (file.hasID3v2Tag()) {
+            values = Id3v2Values(*file.ID3v2Tag());
+        }
+    } else {
+        TagLib::MP4::File file(path.c_str(), false);
+        if (!file.isValid() || file.tag() == nullptr) {
+            return std::nullopt;
+        }
+        values = Mp4Values(*file.tag());
+    }
+    const auto number = [](const std::optional<uint32_t>& n) {
+        return n ? std::optional(std::to_string(*n)) : std::nullopt;
+    };
+    const std::optional<std::string> popularimeter =
+        values.Popularimeter ? std::optional(std::to_string(values.Popularimeter->first) + " " +
+                                             std::to_string(values.Popularimeter->second))
+                             : std::nullopt;
+    return Line("POPM", popularimeter) + Line("PCNT", number(values.PlayCounter)) +
+           Line("FMPS_Rating", values.FmpsRating) + Line("FMPS_Playcount", values.FmpsPlaycount);
+}

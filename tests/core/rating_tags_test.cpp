@@ -1,0 +1,153 @@
+#include "core/rating_tags.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "core/onetrack.h"
+#include "temp_dir.h"
+
+namespace {
+
+const std::filesystem::path kFixtures = TRACKHAUL_TAG_FIXTURES;
+
+std::string ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+uint32_t BigEndian(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+    }
+    return value;
+}
+
+// What a file holds apart from its tags: an MP3's bytes after its ID3v2
+// tag, an MP4's media data box.
+std::string AudioBytes(const std::string& file) {
+    if (file.compare(0, 3, "ID3") == 0) {
+        size_t size = 0;
+        for (size_t i = 6; i < 10; ++i) {
+            size = size << 7 | (static_cast<uint8_t>(file[i]) & 0x7F);
+        }
+        return file.substr(10 + size);
+    }
+    for (size_t at = 0; at + 8 <= file.size();) {
+        const uint32_t size = BigEndian(file, at);
+        if (file.compare(at + 4, 4, "mdat") == 0 || size < 8) {
+            return file.substr(at, size);
+        }
+        at += size;
+    }
+    return file;
+}
+
+std::string Lines(const char* popm, const char* pcnt, const char* rating, const char* plays) {
+    return std::string("POPM: ") + popm + "\nPCNT: " + pcnt + "\nFMPS_Rating: " + rating +
+           "\nFMPS_Playcount: " + plays + "\n";
+}
+
+struct TagCase {
+    const char* Fixture;
+    uint32_t Stars;
+    uint32_t Plays;
+    std::string Carried;  // as trackhaul-dump --tags prints it
+    char Id3Version;      // of the written tag; 0: not an MP3 with one
+};
+
+// Per kind and tag: the four values written over what the file carried,
+// nothing else of it changed.
+const TagCase kTagCases[] = {
+    {"id3v23.mp3", 3, 12, Lines("128 12", "12", "0.6", "12"), 3},
+    {"id3v23.mp3", 0, 5, Lines("0 5", "5", "-", "5"), 3},
+    {"id3v23.mp3", 5, 0, Lines("255 0", "0", "1.0", "0"), 3},
+    {"id3v23-id3v1.mp3", 1, 1, Lines("1 1", "1", "0.2", "1"), 3},
+    {"id3v24.mp3", 4, 300, Lines("196 300", "300", "0.8", "300"), 3},
+    // A frame ID3v2.3 has no place for keeps the tag at ID3v2.4.
+    {"id3v24-mood.mp3", 2, 2, Lines("64 2", "2", "0.4", "2"), 4},
+    {"untagged.mp3", 2, 7, Lines("64 7", "7", "0.4", "7"), 3},
+    {"id3v1.mp3", 0, 4000000000u, Lines("0 4000000000", "4000000000", "-", "4000000000"), 3},
+    {"items.m4a", 3, 9, Lines("-", "-", "0.6", "9"), 0},
+    // The rating another program wrote stays where the player has none.
+    {"header-first.m4a", 0, 1, Lines("-", "-", "0.4", "1"), 0},
+    {"header-first.m4a", 5, 70000, Lines("-", "-", "1.0", "70000"), 0},
+    {"clip.m4v", 1, 0, Lines("-", "-", "0.2", "0"), 0},
+};
+
+TEST(RatingTags, WritesTheValuesAndKeepsTheRest) {
+    TempDir dir;
+    for (const TagCase& row : kTagCases) {
+        SCOPED_TRACE(std::string(row.Fixture) + " " + std::to_string(row.Stars) + " stars " +
+                     std::to_string(row.Plays) + " plays");
+        const std::filesystem::path copy = dir.Path() / row.Fixture;
+        std::filesystem::copy_file(kFixtures / row.Fixture, copy,
+                                   std::filesystem::copy_options::overwrite_existing);
+        const RatingConvention convention = RatingConventionOf(row.Fixture);
+
+        EXPECT_EQ(WriteRatingTags(copy, convention, {row.Stars, row.Plays}),
+                  RatingTagsOutcome::Written);
+        EXPECT_EQ(DescribeRatingTags(copy, convention), row.Carried);
+        const std::string before = ReadAll(kFixtures / row.Fixture);
+        const std::string after = ReadAll(copy);
+        EXPECT_EQ(AudioBytes(after), AudioBytes(before));
+        if (row.Id3Version != 0) {
+            EXPECT_EQ(after.substr(0, 4), std::string("ID3") + row.Id3Version);
+        }
+        // The ID3v1 tag at the end stays as it was.
+        EXPECT_EQ(after.substr(after.size() - 128, 3) == "TAG",
+                  before.substr(before.size() - 128, 3) == "TAG");
+    }
+}
+
+TEST(RatingTags, FilesThatCannotTakeThemAreLeftAsTheyAre) {
+    TempDir dir;
+    const std::string noise(5000, '\x55');
+    struct {
+        const char* Name;
+        std::string Bytes;
+    } const kFiles[] = {
+        {"noise.mp3", noise},
+        {"noise.m4a", noise},
+        {"cut.m4a", ReadAll(kFixtures / "items.m4a").substr(0, 3000)},
+        {"tone.wav", ReadAll(kFixtures / "untagged.mp3")},
+    };
+    for (const auto& file : kFiles) {
+        SCOPED_TRACE(file.Name);
+        const std::filesystem::path path = dir.Path() / file.Name;
+        std::ofstream(path, std::ios::binary) << file.Bytes;
+        EXPECT_EQ(WriteRatingTags(path, RatingConventionOf(file.Name), {3, 3}),
+                  RatingTagsOutcome::Unreadable);
+        EXPECT_EQ(ReadAll(path), file.Bytes);
+    }
+}
+
+TEST(RatingTags, WhichTracksTakeThem) {
+    struct {
+        const char* Path;
+        uint32_t Rating;
+        uint32_t Plays;
+        bool Takes;
+    } const kTracks[] = {
+        {":iPod_Control:Music:F00:A.mp3", 60, 0, true},
+        {":iPod_Control:Music:F00:A.MP3", 0, 1, true},
+        {":iPod_Control:Music:F00:A.m4b", 100, 0, true},
+        {":iPod_Control:Music:F00:A.mp3", 0, 0, false},
+        // Less than a star is no rating, as the list shows it.
+        {":iPod_Control:Music:F00:A.mp3", 19, 0, false},
+        {":iPod_Control:Music:F00:A.m4p", 60, 3, false},
+        {":iPod_Control:Music:F00:A.wav", 60, 3, false},
+        {":iPod_Control:Music:F00:A.aa", 60, 3, false},
+    };
+    for (const auto& row : kTracks) {
+        OneTrack track;
+        track.SetLocation(row.Path);
+        track.SetRating(row.Rating);
+        track.SetPlayCount(row.Plays);
+        EXPECT_EQ(TakesRatingTags(track), row.Takes) << row.Path << " " << row.Rating;
+    }
+}
+
+}  // namespace
