@@ -1,4 +1,4 @@
-// extract-benchmark [DRIVE [photos]]: times the main window's Extract command on a
+// extract-benchmark [DRIVE [photos | ratings]]: times the main window's Extract command on a
 // player with 50 files of 4 MB and then 2,000 files of 64 KB, beside three
 // bare loops over the same files, in the same run: plain CopyFileExW calls
 // with an empty progress routine; the safe floor, which copies each file to
@@ -13,7 +13,9 @@
 // Photos of 1,000 TV-out photos of 720 x 480 (100 frames in I420, each shown
 // by ten photos), against a bare loop that encodes the same decoded pictures
 // with the same encoder and writes them: at most 1.15 times ("photos": this
-// last one alone). DRIVE (a letter,
+// last one alone). And 200 MP3 files of 4 MB, every track rated and played,
+// extracted with the ratings written into the copies beside the same run
+// without: at most 1.1 times ("ratings": this one alone). DRIVE (a letter,
 // default F) must be attached as a removable drive; its iPod_Control folder
 // is overwritten. Runs in the Wine prefix's settings (every setting reset).
 // From the repository, after scripts/test:
@@ -335,6 +337,75 @@ bool MeasurePhotos(TMainForm& form, const std::string& drive) {
     return saved == kPhotos + 1;  // and their folder
 }
 
+// An MP3 file of `bytes` bytes as a player holds one: an ID3v2.3 tag of a
+// few texts with room to spare, then MPEG frames of 128 kbit/s at 44.1 kHz.
+std::string Mp3File(size_t bytes, int index) {
+    std::string frames;
+    for (const auto& [id, text] :
+         {std::pair<std::string, std::string>{"TIT2", "Track " + std::to_string(index)},
+          {"TPE1", "Artist"},
+          {"TALB", "Album"}}) {
+        const std::string body = '\0' + text;
+        frames += id + std::string{0, 0, 0, static_cast<char>(body.size()), 0, 0} + body;
+    }
+    frames.resize(frames.size() + 2048);  // padding, as encoders leave it
+    const size_t size = frames.size();
+    std::string file =
+        std::string("ID3\3\0\0", 6) +
+        std::string{static_cast<char>(size >> 21 & 0x7F), static_cast<char>(size >> 14 & 0x7F),
+                    static_cast<char>(size >> 7 & 0x7F), static_cast<char>(size & 0x7F)} +
+        frames;
+    constexpr size_t kFrameBytes = 417;
+    std::string frame(kFrameBytes, '\0');
+    frame.replace(0, 4, "\xFF\xFB\x90\x00");
+    while (file.size() + kFrameBytes <= bytes) {
+        file += frame;
+    }
+    return file;
+}
+
+bool MeasureRatings(TMainForm& form, const std::string& drive) {
+    constexpr int kFiles = 200;
+    fs::remove_all(drive + "\\iPod_Control");
+    std::vector<itdb::Track> tracks;
+    for (int index = 0; index < kFiles; ++index) {
+        const std::string name = "R" + std::to_string(index) + ".mp3";
+        const fs::path file = drive + "\\iPod_Control\\Music\\F00\\" + name;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << Mp3File(4u << 20, index);
+        itdb::Track track;
+        track.title = u"Track " + fs::path(std::to_string(index)).u16string();
+        track.location = u":iPod_Control:Music:F00:" + fs::path(name).u16string();
+        track.rating = static_cast<uint8_t>(20 + index % 5 * 20);
+        track.playCount = static_cast<uint32_t>(1 + index);
+        tracks.push_back(track);
+    }
+    const fs::path database = drive + "\\iPod_Control\\iTunes\\iTunesDB";
+    fs::create_directories(database.parent_path());
+    itdb::WriteFile(database.string(), itdb::RealisticDatabase(tracks));
+    LoadPlayer(form);
+    std::vector<double> times[2];  // without, with
+    for (int round = 0; round < Rounds; ++round) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const int withRatings = (round + turn) % 2;
+            SettingsKey::Write(L"WriteRatings", withRatings ? L"1" : L"0");
+            form.Settings().LoadSettings();
+            EmptyFolder(RunFolder);
+            times[withRatings].push_back(benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT));
+        }
+    }
+    SettingsKey::Write(L"WriteRatings", L"0");
+    form.Settings().LoadSettings();
+    fs::remove_all(L"C:\\extract-benchmark");
+    const double without = Best(times[0]);
+    const double with = Best(times[1]);
+    std::printf(
+        "%d x 4 MB MP3 rated and played   with the ratings written into the copies %.3f s; "
+        "without %.3f s: ratio %.3f (target 1.10)\n",
+        kFiles, with, without, with / without);
+    return without > 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -349,15 +420,20 @@ int main(int argc, char** argv) {
     const std::unique_ptr<TMainForm> form = benchmark::StartMainWindow();
     std::printf("best of %d rounds each, every round into an empty folder\n", Rounds);
     bool measured = true;
-    const bool onlyPhotos = argc > 2 && std::string(argv[2]) == "photos";
-    if (!onlyPhotos) {
+    const std::string only = argc > 2 ? argv[2] : "";
+    if (only.empty()) {
         for (const Workload& load : {Workload{"50 x 4 MB", 50, 4u << 20, 0.80},
                                      Workload{"2000 x 64 KB", 2000, 64u << 10, 1.00}}) {
             measured = Measure(*form, drive, load) && measured;
         }
         measured = MeasureFolders(*form, drive) && measured;
     }
-    measured = MeasurePhotos(*form, drive) && measured;
+    if (only.empty() || only == "photos") {
+        measured = MeasurePhotos(*form, drive) && measured;
+    }
+    if (only.empty() || only == "ratings") {
+        measured = MeasureRatings(*form, drive) && measured;
+    }
     if (!measured || !boxes.Requests().empty()) {
         std::fprintf(stderr, "extraction failed: %u message boxes\n",
                      static_cast<unsigned>(boxes.Requests().size()));

@@ -13,6 +13,13 @@
 // track found by database id, and a cover narrower than its frame. Seven
 // photos lie in Photos, in the whole library and two albums of the owner's
 // (one named in Cyrillic), one in both and one in neither.
+//
+// make-demo-player --rated FILES FOLDER: a player whose tracks are the real
+// audio and video files in FILES (tests/data/tags), each four times: neither
+// rated nor played, rated, played (some plays since the last sync), and
+// both; and a file of noise named .mp3 and a cut .m4a, rated, which cannot
+// take tags, and a rated .wav, which is not to. Prints "TITLE<TAB>FILE" per
+// track, FILE its path below FOLDER.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -315,12 +322,81 @@ uint64_t DatabaseId(int index) {
     return 0x5EED000000000000u + static_cast<uint64_t>(index) * 7;
 }
 
+// A rating (stars times 20), plays in the database and plays since the
+// last sync.
+struct RatedCase {
+    const char* Name;
+    uint8_t Rating;
+    uint32_t Plays;
+    uint32_t PlaysSinceSync;
+};
+
+int MakeRatedPlayer(const fs::path& files, const fs::path& root) {
+    constexpr RatedCase kCases[] = {
+        {"neither", 0, 0, 0}, {"rated", 60, 0, 0}, {"played", 0, 4, 2}, {"both", 100, 12, 0}};
+    std::vector<fs::path> sources;
+    for (const auto& entry : fs::directory_iterator(files)) {
+        sources.push_back(entry.path());
+    }
+    std::sort(sources.begin(), sources.end());
+    const fs::path music = root / "iPod_Control" / "Music" / "F00";
+    fs::create_directories(music);
+    fs::create_directories(root / "iPod_Control" / "iTunes");
+    std::vector<itdb::Track> tracks;
+    std::vector<itdb::PlayCountEntry> sinceSync;
+    const auto add = [&](const std::string& title, const fs::path& source, const std::string& data,
+                         const RatedCase& rated) {
+        const std::string extension = source.extension().string();
+        const std::string file = "R" + std::to_string(tracks.size()) + extension;
+        std::ofstream(music / file, std::ios::binary) << data;
+        itdb::Track track;
+        track.title = Widen(title);
+        track.artist = u"Tagged";
+        track.album = Widen(source.stem().string());
+        track.location = Widen(":iPod_Control:Music:F00:" + file);
+        track.fileType = extension == ".mp3" ? u"MPEG audio file" : u"AAC audio file";
+        track.trackNumber = static_cast<int32_t>(tracks.size() + 1);
+        track.lengthMs = 1000;
+        track.sizeBytes = static_cast<uint32_t>(data.size());
+        track.rating = rated.Rating;
+        track.playCount = rated.Plays;
+        track.databaseId = DatabaseId(static_cast<int>(tracks.size()));
+        tracks.push_back(track);
+        sinceSync.push_back({rated.PlaysSinceSync, 0, rated.Rating, 0});  // the rating kept
+        std::cout << title << "\tiPod_Control/Music/F00/" << file << "\n";
+    };
+    const auto contents = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    for (const fs::path& source : sources) {
+        for (const RatedCase& rated : kCases) {
+            add(source.filename().string() + " " + rated.Name, source, contents(source), rated);
+        }
+    }
+    const std::string aac = contents(files / "items.m4a");
+    add("noise.mp3", "noise.mp3", std::string(5000, '\x55'), kCases[3]);
+    add("cut.m4a", "cut.m4a", aac.substr(0, aac.size() / 2), kCases[3]);
+    add("tone.wav", "tone.wav", contents(files / "untagged.mp3"), kCases[3]);
+    const fs::path iTunes = root / "iPod_Control" / "iTunes";
+    if (!itdb::WriteFile((iTunes / "iTunesDB").string(), itdb::RealisticDatabase(tracks, {})) ||
+        !itdb::WriteFile((iTunes / "Play Counts").string(), itdb::PlayCountsFile(sinceSync))) {
+        std::cerr << "cannot write " << iTunes << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--rated") {
+        return MakeRatedPlayer(argv[2], argv[3]);
+    }
     const bool compressed = argc == 3 && std::string(argv[1]) == "--compressed";
     if (argc != 2 && !compressed) {
-        std::cerr << "usage: make-demo-player [--compressed] FOLDER\n";
+        std::cerr << "usage: make-demo-player [--compressed] FOLDER\n"
+                     "       make-demo-player --rated FILES FOLDER\n";
         return 2;
     }
     const fs::path root = argv[argc - 1];

@@ -66,6 +66,11 @@ void TrackExtraction::Run() {
     ExtractRows(policy);
     SettleFinishingCopy(policy);
     window_.ShowProgress(false);
+    if (!copiesWithoutRatings_.empty()) {
+        win::ShowMessageBox(window_.Handle(),
+                            win::WideFromUtf16(RatingsMissedText(copiesWithoutRatings_)),
+                            MB_OK | MB_ICONWARNING);
+    }
     // However the run ended, the playlists and the library name what it
     // brought home.
     if (window_.Settings().GetWriteLibrary() &&
@@ -199,9 +204,16 @@ TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, Clas
         placement_.Folders().RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
         return Continuation::Stop;
     }
+    FilePlacement::Change change;
+    if (window_.Settings().GetWriteRatings() && TakesRatingTags(*copy.Track)) {
+        copy.Ratings = std::make_shared<CopyRatings>(*copy.Track, win::WideFromAnsi(copy.Source));
+        change = [ratings = copy.Ratings](const std::wstring& temporary) {
+            return ratings->WriteInto(temporary);
+        };
+    }
     finisher_.Start([temporary = copy.Temporary, target = win::WideFromUtf16(copy.Target),
-                     replace = copy.Replace] {
-        return FilePlacement::FinishAndPlace(temporary, target, replace);
+                     replace = copy.Replace, change = std::move(change)] {
+        return FilePlacement::FinishAndPlace(temporary, target, replace, change);
     });
     finishing_ = std::move(copy);
     return Continuation::GoOn;
@@ -232,6 +244,9 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
         return *notPlaced;
     }
     placement_.Folders().Add(folder, copy.FileName());
+    if (copy.Ratings && !copy.Ratings->Taken()) {
+        copiesWithoutRatings_.push_back(copy.Target);
+    }
     return cover ? SaveCover(*cover, folder, policy) : Continuation::GoOn;
 }
 

@@ -7,6 +7,8 @@
 // each folder that receives tracks also receives the cover of the first of
 // them that has one, as folder.jpg, treated like a track; a folder where a
 // track itself is named folder.jpg gets no cover. With the preference set,
+// the copies of rated or played tracks take their rating and plays into
+// their tags (copies that could not are named in one box at the end), and
 // the run ends by writing the playlists and Library.xml into the folder.
 // The player is only read.
 //
@@ -21,9 +23,12 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/copy_ratings.h"
 #include "app/file_placement.h"
 #include "core/extraction_rules.h"
 #include "core/update_throttle.h"
@@ -57,6 +62,8 @@ private:
         std::wstring RelativePath;  // below it, the name last
         size_t NameStart = 0;       // of the name in RelativePath
         bool Replace = false;       // a file of that name is to be replaced
+        // Written into the copy on the background thread, if at all.
+        std::shared_ptr<CopyRatings> Ratings;
 
         std::wstring Folder() const { return Destination + RelativePath.substr(0, NameStart); }
         std::wstring FileName() const { return RelativePath.substr(NameStart); }
@@ -109,6 +116,7 @@ private:
     DWORD runNumber_ = 0;                        // numbers this run's temporary copies
     bool otherTemporary_ = false;                // which of the two the next copy takes
     std::u16string currentTarget_;
+    std::vector<std::u16string> copiesWithoutRatings_;  // placed all the same
     // Letting messages through and repainting the status bar cost as much
     // under Wine as copying a small file; this often keeps the window current
     // and responsive all the same.

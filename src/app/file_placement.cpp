@@ -61,10 +61,13 @@ DWORD FilePlacement::MoveIntoPlace(const std::wstring& temporary, const std::wst
 }
 
 DWORD FilePlacement::FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
-                                    bool replace) {
+                                    bool replace, const Change& change) {
     // The copy takes the source's attributes; a read-only one could be
     // neither replaced nor removed, by this run or the next.
     DWORD error = win::ClearReadOnly(temporary);
+    if (error == ERROR_SUCCESS && change) {
+        error = change(temporary);
+    }
     if (error == ERROR_SUCCESS) {
         error = win::FlushToDisk(temporary);
     }

@@ -42,9 +42,9 @@ struct PreferenceControl {
 
 // The dialog's size, in pixels at 96 DPI.
 constexpr int ClientWidth = 377;
-constexpr int ClientHeight = 327;
+constexpr int ClientHeight = 351;
 constexpr win::PixelRect GroupBox1Bounds{16, 16, 337, 65};
-constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 177};
+constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 201};
 
 // The controls inside a group box are placed relative to it.
 constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRect& bounds) {
@@ -70,11 +70,13 @@ constexpr PreferenceControl Controls[] = {
     {IDC_CBFOLDERFORMAT, ComboBox, L"", InGroup(GroupBox2Bounds, {98, 92, 215, 120})},
     {IDC_CHKSAVEALBUMART, CheckBox, L"Save album art as folder.jpg",
      InGroup(GroupBox2Bounds, {16, 124, 297, 17}), &SettingsValues::SaveAlbumArt},
+    {IDC_CHKWRITERATINGS, CheckBox, L"Write ratings and play counts into the copies",
+     InGroup(GroupBox2Bounds, {16, 148, 297, 17}), &SettingsValues::WriteRatings},
     {IDC_CHKWRITELIBRARY, CheckBox, L"Write playlists and Library.xml after extracting",
-     InGroup(GroupBox2Bounds, {16, 148, 297, 17}), &SettingsValues::WriteLibrary},
-    {IDOK, DefaultButton, L"&OK", {71, 288, 75, 25}},
-    {IDCANCEL, Button, L"&Cancel", {147, 288, 75, 25}},
-    {IDC_BTNHELP, Button, L"&Help", {222, 288, 75, 25}},
+     InGroup(GroupBox2Bounds, {16, 172, 297, 17}), &SettingsValues::WriteLibrary},
+    {IDOK, DefaultButton, L"&OK", {71, 312, 75, 25}},
+    {IDCANCEL, Button, L"&Cancel", {147, 312, 75, 25}},
+    {IDC_BTNHELP, Button, L"&Help", {222, 312, 75, 25}},
 };
 
 // The window class and styles of a control of that kind.
@@ -231,6 +233,10 @@ bool TPreferencesForm::GetSaveAlbumArt() const {
 
 bool TPreferencesForm::GetWriteLibrary() const {
     return settings_.WriteLibrary;
+}
+
+bool TPreferencesForm::GetWriteRatings() const {
+    return settings_.WriteRatings;
 }
 
 const WindowBounds& TPreferencesForm::GetWindowBounds() const {

@@ -54,6 +54,7 @@ public:
     bool GetSaveAlbumArt() const;
     // Whether an extraction ends by writing the playlists and Library.xml.
     bool GetWriteLibrary() const;
+    bool GetWriteRatings() const;
     const WindowBounds& GetWindowBounds() const;
     void SetWindowBounds(int32_t left, int32_t top, int32_t width, int32_t height);
     // The track list's extra columns by their headers, separated by commas.

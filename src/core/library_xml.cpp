@@ -12,6 +12,7 @@
 #include "onetrack.h"
 #include "playlist.h"
 #include "program_version.h"
+#include "rating_values.h"
 #include "track_columns.h"
 #include "utf8_text.h"
 
@@ -321,7 +322,13 @@ LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
             std::replace(source.begin(), source.end(), u'\\', separator);
             return playerFileSize(source);
         };
-        if (!size || (*size != track->GetSize() && playerFile() != size)) {
+        const auto fits = [&](std::optional<uint64_t> playerSize) {
+            return playerSize && CopySizeFits(*track, *size, *playerSize);
+        };
+        // A size of 0 in the database is no size.
+        const std::optional<uint64_t> databaseSize =
+            track->GetSize() > 0 ? std::optional<uint64_t>(track->GetSize()) : std::nullopt;
+        if (!size || (!fits(databaseSize) && !fits(playerFile()))) {
             ++choice.LeftOut;
             continue;
         }

@@ -23,6 +23,9 @@ std::string PreferencesHelpText() {
         "(up to 4), for example %artist%\\%album%",
         "Save album art as folder.jpg writes each album's cover into its sub-folder; with "
         "Sub-Folders (none) no picture is written",
+        "Write ratings and play counts into the copies puts each track's stars and plays into the "
+        "tags of its MP3 or MP4 copy, where Windows and other players read them; the iPod's files "
+        "are never changed",
         "Write playlists and Library.xml after extracting ends each extraction by writing the "
         "playlists and the library file, with ratings, plays and dates, into its folder",
     };

@@ -12,12 +12,8 @@
 #include <array>
 #include <system_error>
 
-#include "core/extraction_rules.h"
-#include "core/onetrack.h"
-
 namespace {
 
-constexpr uint32_t kMostStars = 5;
 const char kWindowsPlayer[] = "Windows Media Player 9 Series";
 const char kFmpsRating[] = "FMPS_Rating";
 const char kFmpsPlaycount[] = "FMPS_Playcount";
@@ -264,40 +260,6 @@ std::string Line(const char* name, const std::optional<std::string>& value) {
 }
 
 }  // namespace
-
-RatingConvention RatingConventionOf(std::string_view path) {
-    std::string extension = SourceExtension(path);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    if (extension == ".mp3") {
-        return RatingConvention::Id3v2;
-    }
-    if (extension == ".m4a" || extension == ".m4b" || extension == ".m4v" || extension == ".mp4") {
-        return RatingConvention::Mp4Items;
-    }
-    return RatingConvention::None;
-}
-
-RatingAndPlays RatingAndPlaysOf(const OneTrack& track) {
-    return {std::min(track.GetRating() / 20, kMostStars), track.GetPlayCount()};
-}
-
-bool TakesRatingTags(const OneTrack& track) {
-    const RatingAndPlays values = RatingAndPlaysOf(track);
-    return (values.Stars > 0 || values.Plays > 0) &&
-           RatingConventionOf(track.GetPath()) != RatingConvention::None;
-}
-
-uint8_t PopularimeterRating(uint32_t stars) {
-    static constexpr std::array<uint8_t, kMostStars + 1> kByStars = {0, 1, 64, 128, 196, 255};
-    return kByStars[std::min(stars, kMostStars)];
-}
-
-std::string FmpsRatingText(uint32_t stars) {
-    static constexpr std::array<const char*, kMostStars + 1> kByStars = {"0.0", "0.2", "0.4",
-                                                                         "0.6", "0.8", "1.0"};
-    return kByStars[std::min(stars, kMostStars)];
-}
 
 RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConvention convention,
                                   RatingAndPlays values) {

@@ -17,37 +17,11 @@
 // the audio behind it unchanged where the tag grows.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
 
-class OneTrack;
-
-// How the copies of a kind of file carry their rating.
-enum class RatingConvention { None, Id3v2, Mp4Items };
-
-// By the extension of the player's file, in any case: .mp3 ID3v2; .m4a,
-// .m4b, .m4v and .mp4 MP4 items; any other none.
-RatingConvention RatingConventionOf(std::string_view path);
-
-// What a copy is to carry: the stars (0 to 5) and the plays the list shows.
-struct RatingAndPlays {
-    uint32_t Stars = 0;
-    uint32_t Plays = 0;
-};
-RatingAndPlays RatingAndPlaysOf(const OneTrack& track);
-
-// Whether a track's copy takes tags: a kind that carries them, rated or
-// played. The others are copied byte for byte.
-bool TakesRatingTags(const OneTrack& track);
-
-// The popularimeter's rating byte for 0 to 5 stars, as Windows writes it
-// (1, 64, 128, 196, 255; 0 for none).
-uint8_t PopularimeterRating(uint32_t stars);
-// FMPS_Rating's text for 1 to 5 stars: "0.2" to "1.0".
-std::string FmpsRatingText(uint32_t stars);
+#include "core/rating_values.h"
 
 // What writing the tags into a file came to.
 enum class RatingTagsOutcome {

@@ -155,6 +155,8 @@ const std::vector<Setting>& SettingsTable() {
          Rule<bool>{.Field = Field<&SettingsValues::SaveAlbumArt>, .Default = Constant<false>}},
         {"WriteLibrary", ReadTurn::InOrder,
          Rule<bool>{.Field = Field<&SettingsValues::WriteLibrary>, .Default = Constant<false>}},
+        {"WriteRatings", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::WriteRatings>, .Default = Constant<false>}},
     };
     return table;
 }

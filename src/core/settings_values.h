@@ -68,6 +68,9 @@ struct SettingsValues {
     // An extraction ends by writing the playlists and Library.xml beside
     // the copies.
     bool WriteLibrary = false;
+    // An extraction writes the tracks' ratings and plays into the copies'
+    // tags (MP3 and MP4 files).
+    bool WriteRatings = false;
 };
 
 // The primary screen's work area (without the taskbar) and full size, in
@@ -106,7 +109,7 @@ struct StoredSetting {
 // Every value as a save writes it, in the order written: x, y, w, h,
 // TrackLimit, OverwriteFiles, FileFormat, FolderFormat, ExtractPath, FirstRun
 // (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar, then the later ones:
-// ExtraColumns, ShowAlbumArt, SaveAlbumArt, WriteLibrary.
+// ExtraColumns, ShowAlbumArt, SaveAlbumArt, WriteLibrary, WriteRatings.
 std::vector<StoredSetting> SettingsToStore(const SettingsValues& values);
 
 // A signed 32-bit decimal number: an optional '+' or '-', then one or more

@@ -133,7 +133,7 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
         EXPECT_EQ(win::WindowText(dialog), DialogCaption);
         RECT client{};
         GetClientRect(dialog, &client);
-        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(377L, 327L));
+        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(377L, 351L));
         EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX));
         const struct {
             int id;
@@ -144,7 +144,7 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             {IDC_RBALLSONGS, {48, 48, 121, 65}, L"&All Tracks"},
             {IDC_RBMAXSONGS, {144, 48, 241, 65}, L"Limit Tracks To:"},
             {IDC_TXTSONGLIMIT, {248, 45, 313, 66}, L"50"},
-            {IDC_GROUPBOX2, {16, 96, 353, 273}, L" Extract Tracks From iPod "},
+            {IDC_GROUPBOX2, {16, 96, 353, 297}, L" Extract Tracks From iPod "},
             {IDC_PREFERENCES_LABEL1, {32, 128, 114, 141}, L"File Format:"},
             {IDC_CBFORMAT, {114, 124, 329, 0}, L"%tracknumber% - %title% - %artist%"},
             {IDC_PREFERENCES_LABEL2, {32, 160, 114, 173}, L"Overwrite Files:"},
@@ -152,14 +152,18 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             {IDC_PREFERENCES_LABEL3, {32, 192, 114, 205}, L"Sub-Folders:"},
             {IDC_CBFOLDERFORMAT, {114, 188, 329, 0}, L"(none)"},
             {IDC_CHKSAVEALBUMART, {32, 220, 329, 237}, L"Save album art as folder.jpg"},
-            {IDC_CHKWRITELIBRARY, {32, 244, 329, 261},
+            {IDC_CHKWRITERATINGS,
+             {32, 244, 329, 261},
+             L"Write ratings and play counts into the copies"},
+            {IDC_CHKWRITELIBRARY,
+             {32, 268, 329, 285},
              L"Write playlists and Library.xml after extracting"},
-            {IDOK, {71, 288, 146, 313}, L"&OK"},
-            {IDCANCEL, {147, 288, 222, 313}, L"&Cancel"},
-            {IDC_BTNHELP, {222, 288, 297, 313}, L"&Help"},
+            {IDOK, {71, 312, 146, 337}, L"&OK"},
+            {IDCANCEL, {147, 312, 222, 337}, L"&Cancel"},
+            {IDC_BTNHELP, {222, 312, 297, 337}, L"&Help"},
         };
         std::vector<int> tabOrder;
-        for (HWND control = GetDlgItem(dialog, IDC_RBALLSONGS); tabOrder.size() < 11;
+        for (HWND control = GetDlgItem(dialog, IDC_RBALLSONGS); tabOrder.size() < 12;
              control = GetNextDlgTabItem(dialog, control, FALSE)) {
             tabOrder.push_back(GetDlgCtrlID(control));
         }
@@ -173,8 +177,8 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
         }
         EXPECT_EQ(tabOrder, (std::vector<int>{IDC_RBALLSONGS, IDC_RBMAXSONGS, IDC_TXTSONGLIMIT,
                                               IDC_CBFORMAT, IDC_CBOVERWRITE, IDC_CBFOLDERFORMAT,
-                                              IDC_CHKSAVEALBUMART, IDC_CHKWRITELIBRARY, IDOK,
-                                              IDCANCEL, IDC_BTNHELP}));
+                                              IDC_CHKSAVEALBUMART, IDC_CHKWRITERATINGS,
+                                              IDC_CHKWRITELIBRARY, IDOK, IDCANCEL, IDC_BTNHELP}));
         EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK);
         EXPECT_EQ(Entries(dialog, IDC_CBFORMAT), OfferedPatterns);
         EXPECT_EQ(
@@ -367,13 +371,14 @@ TEST_F(PreferencesDialogTest, ShowsTheStoredFolderPatternAcrossARestart) {
 // Each check box shows its stored setting and stores what it shows on OK.
 TEST_F(PreferencesDialogTest, EachCheckBoxShowsAndStoresItsSetting) {
     const std::pair<int, const wchar_t*> checkBoxes[] = {{IDC_CHKSAVEALBUMART, L"SaveAlbumArt"},
+                                                         {IDC_CHKWRITERATINGS, L"WriteRatings"},
                                                          {IDC_CHKWRITELIBRARY, L"WriteLibrary"}};
     for (const auto& [id, setting] : checkBoxes) {
         for (const wchar_t* stored : {L"0", L"1"}) {
             StartWith({{setting, stored}});
             EXPECT_TRUE(WithDialog([&, id = id](HWND dialog) {
-                EXPECT_EQ(IsDlgButtonChecked(dialog, id), stored[0] == L'1' ? BST_CHECKED
-                                                                              : BST_UNCHECKED);
+                EXPECT_EQ(IsDlgButtonChecked(dialog, id),
+                          stored[0] == L'1' ? BST_CHECKED : BST_UNCHECKED);
                 Click(dialog, id);
                 Click(dialog, IDOK);
             }));
@@ -403,6 +408,9 @@ TEST_F(PreferencesDialogTest, HelpShowsTheHelpText) {
         L"\\ (up to 4), for example %artist%\\%album%\r\n"
         L"Save album art as folder.jpg writes each album's cover into its sub-folder; with "
         L"Sub-Folders (none) no picture is written\r\n"
+        L"Write ratings and play counts into the copies puts each track's stars and plays into "
+        L"the tags of its MP3 or MP4 copy, where Windows and other players read them; the iPod's "
+        L"files are never changed\r\n"
         L"Write playlists and Library.xml after extracting ends each extraction by writing the "
         L"playlists and the library file, with ratings, plays and dates, into its folder",
         MB_OK | MB_ICONINFORMATION);

@@ -122,6 +122,7 @@ std::map<std::string, std::string> DefaultTexts() {
         {"ShowAlbumArt", "0"},
         {"SaveAlbumArt", "0"},
         {"WriteLibrary", "0"},
+        {"WriteRatings", "0"},
     };
 }
 
@@ -156,6 +157,7 @@ TEST_F(Preferences, EmptyKeyGivesTheDefaultsAndStaysEmpty) {
     EXPECT_FALSE(settings.GetShowAlbumArt());
     EXPECT_FALSE(settings.GetSaveAlbumArt());
     EXPECT_FALSE(settings.GetWriteLibrary());
+    EXPECT_FALSE(settings.GetWriteRatings());
 
     // Loading creates the key but writes nothing into it.
     EXPECT_TRUE(KeyExists());
@@ -177,6 +179,7 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     StoreText("ShowAlbumArt", "1");
     StoreText("SaveAlbumArt", "-1");
     StoreText("WriteLibrary", "1");
+    StoreText("WriteRatings", "1");
 
     const TPreferencesForm settings(nullptr);
 
@@ -195,9 +198,10 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     EXPECT_TRUE(settings.GetShowAlbumArt());
     EXPECT_TRUE(settings.GetSaveAlbumArt());
     EXPECT_TRUE(settings.GetWriteLibrary());
+    EXPECT_TRUE(settings.GetWriteRatings());
     // Unusable values are not repaired in the store at load time.
     EXPECT_EQ(ReadRaw("OverwriteFiles")->Bytes, std::string("7", 2));
-    EXPECT_EQ(ValueCount(), 14u);
+    EXPECT_EQ(ValueCount(), 15u);
 }
 
 TEST_F(Preferences, UnusablePatternsAreReadAsTheDefaultAndFolderPatternsAsNone) {

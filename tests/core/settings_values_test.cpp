@@ -215,7 +215,8 @@ TEST(SettingsValues, ValuesAreReadOnceEachInTheirOrder) {
                                                "ExtraColumns",
                                                "ShowAlbumArt",
                                                "SaveAlbumArt",
-                                               "WriteLibrary"};
+                                               "WriteLibrary",
+                                               "WriteRatings"};
     EXPECT_EQ(store.Asked(), expected);
 }
 
@@ -273,6 +274,7 @@ TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
         {"ShowAlbumArt", "0"},
         {"SaveAlbumArt", "1"},
         {"WriteLibrary", "1"},
+        {"WriteRatings", "0"},
     };
     std::vector<std::pair<std::string, std::string>> written;
     std::u16string extractPath;

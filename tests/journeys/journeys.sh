@@ -47,6 +47,8 @@ make_players() {
     "$tools/trackhaul-dump" "$work/players/demo/iPod_Control/iTunes/iTunesDB" > "$work/dump.csv"
     "$tools/trackhaul-dump" --fields "$work/players/demo/iPod_Control/iTunes/iTunesDB" \
         > "$work/fields.txt"
+    "$tools/make-demo-player" --rated "$root/tests/data/tags" "$work/players/rated" \
+        > "$work/rated-files.txt"
     large_track=
     if [ "$(df --output=avail -k "$work" | tail -n 1)" -gt $((4 * 1024 * 1024)) ]; then
         large_track=$(python3 "$here/oracle.py" first-by-title "$work/dump.csv" "$work/players/demo")
@@ -64,6 +66,7 @@ prepare_prefix() {
     wine_attach_drive f "$work/players/demo" DEMOPOD
     wine_attach_drive g "$work/players/compressed" NEWNANO
     wine_attach_drive h "$work/players/damaged" OLDPOD
+    wine_attach_drive i "$work/players/rated" RATEDPOD
     export_folder="C:\\Экспорт"
     mkdir -p "$WINEPREFIX/drive_c/Экспорт"
     wine_start_display virtual
@@ -647,8 +650,9 @@ journey() {
     columns_and_find
     library_into_the_next_program
     photos_home
+    ratings_into_the_copies
 
-    step=15  # The main window at 150 % scale (the prefix reads it when it starts).
+    step=16  # The main window at 150 % scale (the prefix reads it when it starts).
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
     for setting in x=8 y=8 w=1248 h=880; do
@@ -768,7 +772,7 @@ library_into_the_next_program() {
     rm "$music_dir/tracks.csv"
     keys ctrl+p
     expect_window '#32770' 'Trackhaul Preferences'
-    click_control '#32770' Button 5 'Trackhaul Preferences'  # Write playlists and Library.xml
+    click_control '#32770' Button 6 'Trackhaul Preferences'  # Write playlists and Library.xml
     shot write-library
     keys Return
     expect_gone '#32770' 'Trackhaul Preferences'
@@ -853,6 +857,55 @@ photos_home() {
             xdotool windowclose "$window" 2>/dev/null || true
         done
     fi
+}
+
+# The player of real MP3 and MP4 files, rated and played in every way,
+# extracted with ratings on (and the library, on since step 13): the copies
+# carry them as other programs read them and are otherwise the player's
+# files, and the library names the tagged copies too. Starts and ends with
+# the program closed.
+ratings_into_the_copies() {
+    local music='C:\Bewertet' music_dir="$WINEPREFIX/drive_c/Bewertet" rated=$work/players/rated
+    local box_text
+    mkdir -p "$music_dir"
+    step=15  # WriteRatings on, one extraction.
+    (cd "$rated" && find . -type f -print0 | sort -z | xargs -0 sha256sum) > "$work/rated-before.txt"
+    "$tools/trackhaul-dump" "$rated/iPod_Control/iTunes/iTunesDB" > "$work/rated-dump.csv"
+    "$tools/trackhaul-dump" --fields "$rated/iPod_Control/iTunes/iTunesDB" > "$work/rated-fields.txt"
+    start_trackhaul
+    expect_window TMainForm Trackhaul
+    activate TMainForm Trackhaul
+    open_player 3
+    wait_status 'Loaded total 39 song(s)'
+    export_to "$music\\tracks"  # the folder becomes the extraction folder
+    rm "$music_dir/tracks.csv"
+    keys ctrl+p
+    expect_window '#32770' 'Trackhaul Preferences'
+    click_control '#32770' Button 5 'Trackhaul Preferences'  # Write ratings and play counts
+    shot write-ratings
+    keys Return
+    expect_gone '#32770' 'Trackhaul Preferences'
+    expect_setting WriteRatings 1
+    extract_all "$music"
+    # The noise named .mp3 and the cut .m4a could not take them.
+    expect_window '#32770' Trackhaul
+    box_text=$(control_text '#32770' Static 1 Trackhaul)
+    [[ $box_text == '2 copies could not take their ratings: '*'noise.mp3'*'cut.m4a'* ]] ||
+        fail "the box says \"$box_text\""
+    shot ratings-missed
+    keys Return
+    wait_status 'Trackhaul Ready' 60
+    [ "$(/usr/bin/python3 "$here/oracle.py" rated-copies "$work/rated-dump.csv" "$work/rated-fields.txt" \
+        "$work/rated-files.txt" "$rated" "$pattern" "$music_dir")" = '27 2' ] ||
+        fail "the copies do not carry their ratings as they should"
+    "$tools/trackhaul-dump" --library "$rated" "$music_dir" --pattern "$pattern" \
+        > "$work/rated-library.xml" 2> /dev/null
+    [ "$(python3 "$here/oracle.py" library "$music_dir/Library.xml" "$work/rated-library.xml" \
+        "$music_dir" 'C:/Bewertet')" = 39 ] || fail "the library does not name every copy"
+    (cd "$rated" && find . -type f -print0 | sort -z | xargs -0 sha256sum) |
+        cmp -s - "$work/rated-before.txt" || fail "the rated player was changed"
+    exit_by_menu
+    wait_for_exit
 }
 
 make_players

@@ -48,6 +48,15 @@
       own property-list parser: the same but for the moment each was made
       and the copies' paths, which name the same files seen from Windows
       (WINDOWS-FOLDER with / for \\)
+  oracle.py rated-copies DUMP.csv FIELDS MANIFEST PLAYER PATTERN FOLDER
+      checks the copies an extraction with ratings on wrote into FOLDER of
+      the player make-demo-player --rated made (MANIFEST: what it printed),
+      with Debian's mutagen (run it with /usr/bin/python3): a copy of an
+      MP3 or MP4 file of a rated or played track carries the stars and
+      plays trackhaul-dump --fields shows in both conventions, every other
+      frame or item of the player's file, its audio bytes and its time; any
+      other copy is the player's file byte for byte. Prints how many copies
+      took tags and how many could not.
 """
 import csv
 import hashlib
@@ -293,11 +302,98 @@ def photos(listing):
             print(f'{name}/{number:0{width}d}.jpg\t{member}')
 
 
+POPULARIMETER = {0: 0, 1: 1, 2: 64, 3: 128, 4: 196, 5: 255}
+FMPS_RATING = {1: '0.2', 2: '0.4', 3: '0.6', 4: '0.8', 5: '1.0'}
+WINDOWS_PLAYER = 'Windows Media Player 9 Series'
+
+
+def audio_bytes(data, mp3):
+    """An MP3's bytes after its ID3v2 tag, if any, or an MP4's media data box."""
+    if mp3:
+        if data[:3] != b'ID3':
+            return data
+        size = 0
+        for byte in data[6:10]:
+            size = size << 7 | byte & 0x7F
+        return data[10 + size + (10 if data[5] & 0x10 else 0):]
+    at = 0
+    while at + 8 <= len(data):
+        size = int.from_bytes(data[at:at + 4], 'big')
+        if data[at + 4:at + 8] == b'mdat':
+            return data[at:at + size]
+        at += max(size, 8)
+    raise AssertionError('no media data')
+
+
+def expect_tags(source, copy, stars, plays):
+    """The ratings in the copy; everything else as in the player's file."""
+    import mutagen
+    from mutagen.mp4 import MP4FreeForm
+    before, after = mutagen.File(source), mutagen.File(copy)
+    if source.endswith('.mp3'):
+        kept_v24 = before.tags is not None and before.tags.version[1] == 4 and 'TMOO' in before.tags
+        assert after.tags.version[1] == (4 if kept_v24 else 3), after.tags.version
+        popm = after.tags[f'POPM:{WINDOWS_PLAYER}']
+        assert (popm.rating, popm.count) == (POPULARIMETER[stars], plays), popm
+        assert after.tags['PCNT'].count == plays
+        assert after.tags['TXXX:FMPS_Playcount'].text == [str(plays)]
+        ours = {f'POPM:{WINDOWS_PLAYER}', 'PCNT', 'TXXX:FMPS_Playcount'}
+        if stars:
+            assert after.tags['TXXX:FMPS_Rating'].text == [FMPS_RATING[stars]]
+            ours.add('TXXX:FMPS_Rating')
+        with open(source, 'rb') as a, open(copy, 'rb') as b:
+            tail_a, tail_b = a.read()[-128:], b.read()[-128:]
+        assert (tail_a[:3] == b'TAG') == (tail_b[:3] == b'TAG') and \
+            (tail_a[:3] != b'TAG' or tail_a == tail_b), 'the ID3v1 tag changed'
+    else:
+        item = '----:com.apple.iTunes:'
+        assert after.tags[item + 'FMPS_Playcount'] == [MP4FreeForm(str(plays).encode())]
+        ours = {item + 'FMPS_Playcount'}
+        if stars:
+            assert after.tags[item + 'FMPS_Rating'] == [MP4FreeForm(FMPS_RATING[stars].encode())]
+            ours.add(item + 'FMPS_Rating')
+    kept = lambda tags: {k: v for k, v in (tags or {}).items() if k not in ours}
+    assert kept(after.tags) == kept(before.tags), f'{kept(before.tags)}\n!=\n{kept(after.tags)}'
+
+
+def rated_copies(dump, fields_dump, manifest, player, pattern, folder):
+    import mutagen
+    _, rows = dump_rows(dump)
+    fields = fields_rows(fields_dump)
+    with open(manifest, encoding='utf-8') as lines:
+        files = [line.rstrip('\n').split('\t')[1] for line in lines]
+    tagged = missed = 0
+    for (_, (number, title, artist, album, *_)), shown, file in zip(rows, fields, files):
+        source = os.path.join(player, file)
+        extension = os.path.splitext(file)[1]
+        copy = os.path.join(folder, file_name(pattern, number, title, artist, album) + extension)
+        stars, plays = len(shown['Rating']), int(shown['Plays'])
+        with open(source, 'rb') as a, open(copy, 'rb') as b:
+            before, after = a.read(), b.read()
+        try:
+            readable = mutagen.File(source) is not None
+        except mutagen.MutagenError:
+            readable = False
+        takes = extension in ('.mp3', '.m4a', '.m4b', '.m4v', '.mp4') and (stars or plays)
+        if takes and not readable:
+            missed += 1
+        if not takes or not readable:
+            assert after == before, f'{copy} is not the player\'s file'
+            continue
+        mp3 = extension == '.mp3'
+        assert audio_bytes(after, mp3) == audio_bytes(before, mp3), f'{copy}: the audio changed'
+        assert abs(os.stat(copy).st_mtime - os.stat(source).st_mtime) < 0.001, f'{copy}: its time'
+        expect_tags(source, copy, stars, plays)
+        tagged += 1
+    print(tagged, missed)
+
+
 def main(command, *arguments):
     commands = {'by-title': by_title, 'extracted': extracted, 'listing': listing,
                 'first-by-title': first_by_title, 'first-title': first_title, 'setting': setting,
                 'playlists': playlists, 'rated-export': rated_export, 'found': found,
-                'covers': covers, 'library': library, 'photos': photos}
+                'covers': covers, 'library': library, 'photos': photos,
+                'rated-copies': rated_copies}
     commands[command](*arguments)
 
 

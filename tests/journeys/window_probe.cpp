@@ -10,7 +10,7 @@
 //   child CLASS CHILDCLASS INDEX CAPTION
 //                                 "LEFT TOP RIGHT BOTTOM|TEXT" of the window's
 //                                 INDEX-th child of class CHILDCLASS (from 0,
-//                                 depth first), or "none"
+//                                 depth first; line breaks as spaces), or "none"
 //   focus CLASS SECONDS CAPTION   "yes" once the window is in front and the
 //                                 keyboard focus is in it, else "no"
 //   moving CLASS SECONDS CAPTION  "yes" once the window is being moved or
@@ -250,7 +250,11 @@ std::string Answer(const std::string& request) {
             return "none";
         }
         HWND child = search.Found[static_cast<size_t>(index)];
-        return RectText(child) + "|" + Utf8(TextOf(child));
+        // An answer is one line: a text's line breaks become spaces.
+        std::wstring text = TextOf(child);
+        std::replace_if(
+            text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
+        return RectText(child) + "|" + Utf8(text);
     }
     return "error: unknown request";
 }

@@ -281,7 +281,8 @@ uint32_t PlayerTime(int year, unsigned month, unsigned day, int hour, int minute
 // The library file of a generated player, read back by Python's own
 // property-list parser: every field as the player holds it with the plays
 // since the last sync merged, times on the clock of a zone with daylight
-// saving, and copies that are missing or of another size left out.
+// saving, and copies that are missing or of another size left out, but
+// for a rated track's, which its tags may have made larger.
 TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
     TempDir dir;
     const std::filesystem::path player = dir.Path() / "player";
@@ -338,7 +339,7 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
     ASSERT_TRUE(itdb::WriteFile((itunes / "OTGPlaylistInfo").string(), itdb::OnTheGoFile({4, 0})));
 
     // The copies, where the program's default patterns put them: one gone,
-    // one of another size.
+    // one of another size, one larger by its ratings.
     const std::string copies[] = {
         "1 - Ana & _Bo_ _quoted_ \u00DCber - \u041A\u0438\u043D\u043E.mp3",
         "2 - Episode - Mar\u00EDa _La_ Ol\u00E9.mp3", "",
@@ -347,7 +348,8 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
         if (!copies[i].empty()) {
             WriteAllBytes(
                 (music / copies[i]).string(),
-                std::string(tracks[i].sizeBytes + (i == 3 ? 1 : 0), static_cast<char>('a' + i)));
+                std::string(tracks[i].sizeBytes + (i == 3 ? 1 : 0) + (i == 0 ? 700 : 0),
+                            static_cast<char>('a' + i)));
         }
     }
     const RunResult run = RunTool(dir, "TZ=Europe/Berlin " TRACKHAUL_DUMP,
@@ -367,7 +369,7 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
         "Library Persistent ID=A8A7A6A5A4A3A2A1\n"
         "Track ID=1|Name=Ana & <Bo> \"quoted\" \u00DCber|Artist=\u041A\u0438\u043D\u043E|"
         "Album=\u6D77\u306E\u58F0|Genre=Rock & Roll|Kind=MPEG audio file|Composer=J. S. Bach|"
-        "Comments=line  break|Size=100|Total Time=187123|Disc Number=1|Disc Count=2|"
+        "Comments=line  break|Size=800|Total Time=187123|Disc Number=1|Disc Count=2|"
         "Track Number=1|Year=1999|Date Added=2019-07-01 12:00:00|Bit Rate=320|"
         "Sample Rate=44100|Play Count=5|Skip Count=2|Play Date=" +
         std::to_string(tracks[0].lastPlayed) +
