@@ -357,7 +357,7 @@ std::string Mp3File(size_t bytes, int index) {
         frames;
     constexpr size_t kFrameBytes = 417;
     std::string frame(kFrameBytes, '\0');
-    frame.replace(0, 4, "\xFF\xFB\x90\x00");
+    frame.replace(0, 4, std::string("\xFF\xFB\x90\x00", 4));
     while (file.size() + kFrameBytes <= bytes) {
         file += frame;
     }
@@ -437,6 +437,9 @@ int main(int argc, char** argv) {
     if (!measured || !boxes.Requests().empty()) {
         std::fprintf(stderr, "extraction failed: %u message boxes\n",
                      static_cast<unsigned>(boxes.Requests().size()));
+        for (const win::MessageBoxRequest& box : boxes.Requests()) {
+            std::fprintf(stderr, "%ls\n", box.Text.substr(0, 300).c_str());
+        }
         return 1;
     }
     return 0;

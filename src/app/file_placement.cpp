@@ -65,11 +65,14 @@ DWORD FilePlacement::FinishAndPlace(const std::wstring& temporary, const std::ws
     // The copy takes the source's attributes; a read-only one could be
     // neither replaced nor removed, by this run or the next.
     DWORD error = win::ClearReadOnly(temporary);
+    // A changed copy keeps the time of the player's file, as the copy has it.
+    std::optional<FILETIME> lastWrite;
     if (error == ERROR_SUCCESS && change) {
+        lastWrite = win::LastWriteTime(temporary);
         error = change(temporary);
     }
     if (error == ERROR_SUCCESS) {
-        error = win::FlushToDisk(temporary);
+        error = win::FlushToDisk(temporary, lastWrite);
     }
     return error == ERROR_SUCCESS ? FilePlacement::MoveIntoPlace(temporary, target, replace)
                                   : error;

@@ -49,9 +49,10 @@ public:
     Continuation ReportFailure(const std::string& source, const std::u16string& target,
                                const std::wstring& reason);
 
-    // Makes a finished copy writable, lets `change` work on it, if given,
-    // writes it to the disk and renames it onto its target: the background
-    // threads' job. The system's error, or ERROR_SUCCESS.
+    // Makes a finished copy writable, lets `change` work on it, if given (the
+    // copy keeps its time), writes it to the disk and renames it onto its
+    // target: the background threads' job. The system's error, or
+    // ERROR_SUCCESS.
     using Change = std::function<DWORD(const std::wstring& temporary)>;
     static DWORD FinishAndPlace(const std::wstring& temporary, const std::wstring& target,
                                 bool replace, const Change& change = {});

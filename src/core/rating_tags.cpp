@@ -1,11 +1,13 @@
 #include "core/rating_tags.h"
 
+#include <id3v2framefactory.h>
 #include <id3v2tag.h>
 #include <mp4atom.h>
 #include <mp4file.h>
 #include <mpegfile.h>
 #include <popularimeterframe.h>
 #include <textidentificationframe.h>
+#include <tfilestream.h>
 #include <unknownframe.h>
 
 #include <algorithm>
@@ -39,6 +41,62 @@ struct CarriedValues {
 std::string Narrow(const TagLib::String& text) {
     return text.to8Bit(true);
 }
+
+// A file stream that moves what follows a tag in blocks of a megabyte where
+// the tag grows or shrinks: TagLib's own moves a kilobyte at a time, which
+// makes adding a tag to a large file many times slower than copying it.
+class BlockMovingFileStream : public TagLib::FileStream {
+public:
+    using TagLib::FileStream::FileStream;
+
+    void insert(const TagLib::ByteVector& data, unsigned long start,
+                unsigned long replace) override {
+        const unsigned long size = data.size();
+        if (size > replace) {
+            MoveTail(start + replace, static_cast<long>(size - replace));
+        } else if (size < replace) {
+            removeBlock(start + size, replace - size);
+        }
+        seek(static_cast<long>(start));
+        writeBlock(data);
+    }
+
+    void removeBlock(unsigned long start, unsigned long length) override {
+        const long end = this->length();
+        MoveTail(start + length, -static_cast<long>(length));
+        truncate(end - static_cast<long>(length));
+    }
+
+    // Whether a block could not be moved whole: what follows the tag may be
+    // damaged, whatever the tag reads.
+    bool Failed() const { return failed_; }
+
+private:
+    static constexpr long kBlock = 1 << 20;
+
+    // Moves everything from `from` to the end by `shift` bytes, the last
+    // block first when it moves back and the first first when it moves
+    // forward, so that nothing is overwritten before it is moved.
+    void MoveTail(unsigned long from, long shift) {
+        const long begin = static_cast<long>(from);
+        const long end = length();
+        for (long done = 0; done < end - begin;) {
+            const long size = std::min(kBlock, end - begin - done);
+            const long at = shift > 0 ? end - done - size : begin + done;
+            seek(at);
+            const TagLib::ByteVector block = readBlock(static_cast<unsigned long>(size));
+            seek(at + shift);
+            writeBlock(block);
+            if (static_cast<long>(block.size()) != size || tell() != at + shift + size) {
+                failed_ = true;
+                return;
+            }
+            done += size;
+        }
+    }
+
+    bool failed_ = false;
+};
 
 // --- ID3v2 -----------------------------------------------------------------
 
@@ -178,11 +236,14 @@ bool TooLargeForTagLib(const std::filesystem::path& file) {
     return error || size > kLargestFileTagLibMeasures;
 }
 
-RatingTagsOutcome WriteId3v2(const std::filesystem::path& path, RatingAndPlays values) {
+// The file is written and then read back through one stream: TagLib does
+// not tell of a write that failed, the file read afresh does.
+RatingTagsOutcome WriteId3v2(BlockMovingFileStream& stream, RatingAndPlays values) {
+    auto* const frames = TagLib::ID3v2::FrameFactory::instance();
     CarriedValues expected;
     long expectedLength = 0;
     {
-        TagLib::MPEG::File file(path.c_str(), false);
+        TagLib::MPEG::File file(&stream, frames, false);
         // A file without MPEG audio is no MP3, whatever its name.
         if (!file.isValid() || file.readOnly() || file.firstFrameOffset() < 0) {
             return RatingTagsOutcome::Unreadable;
@@ -212,20 +273,18 @@ RatingTagsOutcome WriteId3v2(const std::filesystem::path& path, RatingAndPlays v
         }
         expectedLength = lengthWithoutTag + Id3v2Size(file);
     }
-    // TagLib does not tell of a write that failed; the file, read afresh,
-    // does.
-    TagLib::MPEG::File reread(path.c_str(), false);
-    const bool intact = reread.isValid() && reread.hasID3v2Tag() &&
+    TagLib::MPEG::File reread(&stream, frames, false);
+    const bool intact = !stream.Failed() && reread.isValid() && reread.hasID3v2Tag() &&
                         reread.length() == expectedLength &&
                         Id3v2Values(*reread.ID3v2Tag()) == expected;
     return intact ? RatingTagsOutcome::Written : RatingTagsOutcome::Damaged;
 }
 
-RatingTagsOutcome WriteMp4(const std::filesystem::path& path, RatingAndPlays values) {
+RatingTagsOutcome WriteMp4(BlockMovingFileStream& stream, RatingAndPlays values) {
     CarriedValues expected;
     long lengthOutsideMovie = 0;
     {
-        TagLib::MP4::File file(path.c_str(), false);
+        TagLib::MP4::File file(&stream, false);
         if (!file.isValid() || file.readOnly() || file.tag() == nullptr) {
             return RatingTagsOutcome::Unreadable;
         }
@@ -245,12 +304,13 @@ RatingTagsOutcome WriteMp4(const std::filesystem::path& path, RatingAndPlays val
         }
     }
     // Only the movie header may have changed its length.
-    TagLib::MP4::File reread(path.c_str(), false);
+    TagLib::MP4::File reread(&stream, false);
     if (!reread.isValid() || reread.tag() == nullptr) {
         return RatingTagsOutcome::Damaged;
     }
     const Mp4Shape shape = ShapeOf(reread);
-    const bool intact = shape.Whole && reread.length() - shape.Movie == lengthOutsideMovie &&
+    const bool intact = !stream.Failed() && shape.Whole &&
+                        reread.length() - shape.Movie == lengthOutsideMovie &&
                         Mp4Values(*reread.tag()) == expected;
     return intact ? RatingTagsOutcome::Written : RatingTagsOutcome::Damaged;
 }
@@ -266,8 +326,12 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
     if (convention == RatingConvention::None || TooLargeForTagLib(file)) {
         return RatingTagsOutcome::Unreadable;
     }
-    return convention == RatingConvention::Id3v2 ? WriteId3v2(file, values)
-                                                 : WriteMp4(file, values);
+    BlockMovingFileStream stream(file.c_str());
+    if (!stream.isOpen() || stream.readOnly()) {
+        return RatingTagsOutcome::Unreadable;
+    }
+    return convention == RatingConvention::Id3v2 ? WriteId3v2(stream, values)
+                                                 : WriteMp4(stream, values);
 }
 
 std::optional<std::string> DescribeRatingTags(const std::filesystem::path& path,

@@ -29,13 +29,24 @@ DWORD ClearReadOnly(const std::wstring& fileName) {
                : GetLastError();
 }
 
-DWORD FlushToDisk(const std::wstring& fileName) {
+std::optional<FILETIME> LastWriteTime(const std::wstring& fileName) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(fileName.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return data.ftLastWriteTime;
+}
+
+DWORD FlushToDisk(const std::wstring& fileName, const std::optional<FILETIME>& lastWrite) {
     HANDLE opened = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened == INVALID_HANDLE_VALUE) {
         return GetLastError();
     }
     const UniqueFile file(opened);
+    if (lastWrite && !SetFileTime(file.get(), nullptr, nullptr, &*lastWrite)) {
+        return GetLastError();
+    }
     return FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
 }
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,9 +22,13 @@ bool WriteBytes(HANDLE file, std::string_view bytes);
 // system's error, or ERROR_SUCCESS.
 DWORD ClearReadOnly(const std::wstring& fileName);
 
+// The time of a file's last change, or nothing when it cannot be read.
+std::optional<FILETIME> LastWriteTime(const std::wstring& fileName);
+
 // Has the system write what it still holds of a file to the disk, so that
-// a power cut after this cannot take its contents; the system's error, or
+// a power cut after this cannot take its contents, and gives the file the
+// time of its last change `lastWrite`, if given; the system's error, or
 // ERROR_SUCCESS.
-DWORD FlushToDisk(const std::wstring& fileName);
+DWORD FlushToDisk(const std::wstring& fileName, const std::optional<FILETIME>& lastWrite = {});
 
 }  // namespace win

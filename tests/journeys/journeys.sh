@@ -876,7 +876,7 @@ ratings_into_the_copies() {
     expect_window TMainForm Trackhaul
     activate TMainForm Trackhaul
     open_player 3
-    wait_status 'Loaded total 39 song(s)'
+    wait_status 'Loaded total 47 song(s)'
     export_to "$music\\tracks"  # the folder becomes the extraction folder
     rm "$music_dir/tracks.csv"
     keys ctrl+p
@@ -896,12 +896,12 @@ ratings_into_the_copies() {
     keys Return
     wait_status 'Trackhaul Ready' 60
     [ "$(/usr/bin/python3 "$here/oracle.py" rated-copies "$work/rated-dump.csv" "$work/rated-fields.txt" \
-        "$work/rated-files.txt" "$rated" "$pattern" "$music_dir")" = '27 2' ] ||
+        "$work/rated-files.txt" "$rated" "$pattern" "$music_dir")" = '33 2' ] ||
         fail "the copies do not carry their ratings as they should"
     "$tools/trackhaul-dump" --library "$rated" "$music_dir" --pattern "$pattern" \
         > "$work/rated-library.xml" 2> /dev/null
     [ "$(python3 "$here/oracle.py" library "$music_dir/Library.xml" "$work/rated-library.xml" \
-        "$music_dir" 'C:/Bewertet')" = 39 ] || fail "the library does not name every copy"
+        "$music_dir" 'C:/Bewertet')" = 47 ] || fail "the library does not name every copy"
     (cd "$rated" && find . -type f -print0 | sort -z | xargs -0 sha256sum) |
         cmp -s - "$work/rated-before.txt" || fail "the rated player was changed"
     exit_by_menu

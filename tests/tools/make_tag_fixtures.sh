@@ -23,6 +23,10 @@ mp3 "${tags[@]}" -id3v2_version 3 -write_id3v1 1 "$tmp/both.mp3"
 ffmpeg -v error -y "${tone[@]}" -c:a aac -b:a 32k "${tags[@]}" "$out/items.m4a"
 ffmpeg -v error -y "${tone[@]}" -c:a aac -b:a 32k "${tags[@]}" -movflags +faststart \
     "$out/header-first.m4a"
+# No room to spare before the media: the items' growth moves the media and
+# its chunk offsets.
+ffmpeg -v error -y "${tone[@]}" -c:a aac -b:a 32k "${tags[@]}" -movflags +faststart \
+    "$out/header-first-tight.m4a"
 ffmpeg -v error -y -f lavfi -i "testsrc=size=64x48:rate=10:duration=1" "${tone[@]}" \
     -c:v mpeg4 -c:a aac -b:a 32k -metadata title="Clip" -f mp4 "$out/clip.m4v"
 
@@ -56,6 +60,10 @@ more_frames(f"{out}/id3v23.mp3", 3)
 shutil.copy(f"{tmp}/both.mp3", f"{out}/id3v23-id3v1.mp3")
 more_frames(f"{out}/id3v23-id3v1.mp3", 3)
 ID3(f"{out}/id3v23-id3v1.mp3").save(f"{out}/id3v23-id3v1.mp3", v2_version=3, v1=2)
+# More padding than TagLib keeps: the tag shrinks and the audio moves forward.
+shutil.copy(f"{out}/id3v23.mp3", f"{out}/id3v23-padded.mp3")
+ID3(f"{out}/id3v23-padded.mp3").save(f"{out}/id3v23-padded.mp3", v2_version=3,
+                                     padding=lambda info: 8192)
 
 # ffmpeg writes no ID3v1 tag without an ID3v2 one: mutagen writes both and
 # takes the ID3v2 tag away again.
