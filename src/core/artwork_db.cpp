@@ -23,43 +23,21 @@ public:
         : index_(index), input_(input), budget_(budget) {}
 
     void Root() {
-        const auto root = ReadRecord(input_, 0, input_.Size(), "mhfd", 24, Extent::Clipped);
-        if (!root) {
-            return;
-        }
-        int64_t position = root->ContentStart;
-        for (uint32_t i = 0; i < root->U32(20) && position < root->End; ++i) {
-            const auto set = ReadRecord(input_, position, root->End, "mhsd", 14, Extent::Clipped);
-            if (!set) {
-                return;
-            }
-            if (set->U16(12) == 1 && !ImageList(*set)) {
-                return;
-            }
-            position = set->End;
-        }
+        ForEachDataSet(input_,
+                       [this](const Record& set) { return set.U16(12) != 1 || ImageList(set); });
     }
 
 private:
     // False once the budget is spent.
     bool ImageList(const Record& set) {
-        const auto list =
-            ReadRecord(input_, set.ContentStart, set.End, "mhli", 12, Extent::HeaderOnly);
-        if (!list) {
-            return true;
-        }
-        int64_t position = list->End;
-        for (uint32_t i = 0; i < list->U32(8) && position < set.End; ++i) {
-            const auto item = ReadRecord(input_, position, set.End, "mhii", 28, Extent::Contained);
-            if (!item) {
-                return true;
-            }
-            if (!Image(*item)) {
-                return false;
-            }
-            position = item->End;
-        }
-        return true;
+        return ForEachListItem(
+            input_, set, "mhli", [this](int64_t position, int64_t end) -> std::optional<int64_t> {
+                const auto item = ReadRecord(input_, position, end, "mhii", 28, Extent::Contained);
+                if (!item) {
+                    return position;
+                }
+                return Image(*item) ? std::optional(item->End) : std::nullopt;
+            });
     }
 
     // One picture: of its stored sizes, the usable one with the largest

@@ -29,56 +29,23 @@ public:
         : index_(index), input_(input), budget_(budget) {}
 
     void Root() {
-        const auto root = ReadRecord(input_, 0, input_.Size(), "mhfd", 24, Extent::Clipped);
-        if (!root) {
-            return;
-        }
-        int64_t position = root->ContentStart;
-        for (uint32_t i = 0; i < root->U32(20) && position < root->End; ++i) {
-            const auto set = ReadRecord(input_, position, root->End, "mhsd", 14, Extent::Clipped);
-            if (!set) {
-                return;
-            }
-            const uint16_t type = set->U16(12);
-            if ((type == kImages && !ImageList(*set)) || (type == kAlbums && !AlbumList(*set))) {
-                return;
-            }
-            position = set->End;
-        }
+        ForEachDataSet(input_, [this](const Record& set) {
+            const uint16_t type = set.U16(12);
+            return (type != kImages || ImageList(set)) && (type != kAlbums || AlbumList(set));
+        });
     }
 
 private:
-    // Each of the list's items in turn, as long as `item` says go on.
-    template <typename Item>
-    bool List(const Record& set, const char* tag, Item item) {
-        const auto list =
-            ReadRecord(input_, set.ContentStart, set.End, tag, 12, Extent::HeaderOnly);
-        if (!list) {
-            return true;
-        }
-        int64_t position = list->End;
-        for (uint32_t i = 0; i < list->U32(8) && position < set.End; ++i) {
-            const std::optional<int64_t> next = item(position, set.End);
-            if (!next) {
-                return false;  // the budget is spent
-            }
-            if (*next <= position) {
-                return true;  // damage: the rest of the list is passed over
-            }
-            position = *next;
-        }
-        return true;
-    }
-
     // False once the budget is spent.
     bool ImageList(const Record& set) {
-        return List(set, "mhli", [this](int64_t position, int64_t end) -> std::optional<int64_t> {
-            const auto item = ReadRecord(input_, position, end, "mhii", 20, Extent::Contained);
-            if (!item) {
-                return position;
-            }
-            return Image(*item) ? std::optional(item->End) : std::nullopt;
-        });
+        return ForEachListItem(
+            input_, set, "mhli", [this](int64_t position, int64_t end) -> std::optional<int64_t> {
+                const auto item = ReadRecord(input_, position, end, "mhii", 20, Extent::Contained);
+                if (!item) {
+                    return position;
+                }
+                return Image(*item) ? std::optional(item->End) : std::nullopt;
+            });
     }
 
     // One photo: of its stored pictures, the usable one with the largest
@@ -176,13 +143,15 @@ private:
     }
 
     bool AlbumList(const Record& set) {
-        return List(set, "mhla", [this](int64_t position, int64_t end) -> std::optional<int64_t> {
-            const auto album = ReadRecord(input_, position, end, "mhba", 31, Extent::HeaderOnly);
-            if (!album) {
-                return position;
-            }
-            return AlbumAt(*album, end);
-        });
+        return ForEachListItem(
+            input_, set, "mhla", [this](int64_t position, int64_t end) -> std::optional<int64_t> {
+                const auto album =
+                    ReadRecord(input_, position, end, "mhba", 31, Extent::HeaderOnly);
+                if (!album) {
+                    return position;
+                }
+                return AlbumAt(*album, end);
+            });
     }
 
     // One album: its objects (the first name among them), then its members,

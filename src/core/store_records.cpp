@@ -65,6 +65,41 @@ std::optional<Record> ReadRecord(BufferedInput& input, int64_t start, int64_t li
     return record;
 }
 
+void ForEachDataSet(BufferedInput& input, const std::function<bool(const Record& set)>& visit) {
+    const auto root = ReadRecord(input, 0, input.Size(), "mhfd", 24, Extent::Clipped);
+    if (!root) {
+        return;
+    }
+    int64_t position = root->ContentStart;
+    for (uint32_t i = 0; i < root->U32(20) && position < root->End; ++i) {
+        const auto set = ReadRecord(input, position, root->End, "mhsd", 14, Extent::Clipped);
+        if (!set || !visit(*set)) {
+            return;
+        }
+        position = set->End;
+    }
+}
+
+bool ForEachListItem(BufferedInput& input, const Record& set, std::string_view listTag,
+                     const ListItemReader& item) {
+    const auto list = ReadRecord(input, set.ContentStart, set.End, listTag, 12, Extent::HeaderOnly);
+    if (!list) {
+        return true;
+    }
+    int64_t position = list->End;
+    for (uint32_t i = 0; i < list->U32(8) && position < set.End; ++i) {
+        const std::optional<int64_t> next = item(position, set.End);
+        if (!next) {
+            return false;
+        }
+        if (*next <= position) {
+            return true;  // damage: the rest of the list is passed over
+        }
+        position = *next;
+    }
+    return true;
+}
+
 std::optional<std::string> PathInFolder(const std::string& folder, std::string_view name) {
     if (folder.empty() || name.empty()) {
         return std::nullopt;

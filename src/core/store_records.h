@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,20 @@ enum class Extent {
 // fields and lie before `limit`; nothing when it does not.
 std::optional<Record> ReadRecord(BufferedInput& input, int64_t start, int64_t limit,
                                  std::string_view tag, size_t fieldsEnd, Extent extent);
+
+// Each data set ("mhsd") below the store's root ("mhfd"), in file order,
+// for as long as `visit` returns true.
+void ForEachDataSet(BufferedInput& input, const std::function<bool(const Record& set)>& visit);
+
+// Where the next item starts (the same place or earlier ends the list as
+// damaged), or nothing to stop the whole read.
+using ListItemReader = std::function<std::optional<int64_t>(int64_t position, int64_t setEnd)>;
+
+// Each item of the set's list (tagged `listTag`, its number of items at +8,
+// the items after its header), read by `item`. False once `item` stopped the
+// read; a set without its list holds nothing.
+bool ForEachListItem(BufferedInput& input, const Record& set, std::string_view listTag,
+                     const ListItemReader& item);
 
 // A name such as ":F1060_1.ithmb", colon-separated and relative to a folder
 // of the player, as a path below `folder` (which ends in its separator);
