@@ -735,6 +735,47 @@ TEST_F(ExtractionTest, TheExportRefusesThePlayerAndEscIsNoAnswer) {
     EXPECT_EQ(ReadAll(Output / L"A.mp3"), Contents(tracks[0]));
 }
 
+// With WriteLibrary an extraction ends with Library.xml under the policy, as
+// a track. Export Library names only the whole copies, says how many it left
+// out and where, and refuses the player as the other exports do.
+TEST_F(ExtractionTest, TheLibraryNamesTheWholeCopiesOnly) {
+    LoadPlayer({{u"A", "F00\\A.mp3"}, {u"B", "F00\\B.mp3"}, {u"C", "F00\\C.mp3"}});
+    SettingsKey::Write(L"WriteLibrary", L"1");
+    SettingsKey::Write(L"OverwriteFiles", L"1");
+    form_->Settings().LoadSettings();
+    WriteAll(Output / L"Library.xml", "old");
+    Extract();
+    EXPECT_EQ(ReadAll(Output / L"Library.xml"), "old");
+
+    fs::remove(Output / L"B.mp3");
+    WriteAll(Output / L"C.mp3", "not the player's file");
+    const std::wstring texts[] = {
+        L"2 of 3 tracks were left out of the library: they have no whole copy where the "
+        L"preferences put them in\r\nC:\\extraction-tests\\\r\nTo include them, extract them "
+        L"first, then export the library again.",
+        L"The library cannot be exported onto the iPod itself. Please choose a folder on another "
+        L"drive.",
+    };
+    const std::wstring targets[] = {(Output / L"Library.xml").wstring(), L"F:\\Library.xml"};
+    for (size_t run = 0; run < 2; ++run) {
+        MessageBoxRecorder boxes;
+        SaveDialogAnswer save(L"Export Library", targets[run]);
+        Command(ID_FILE_EXPORT_LIBRARY);
+        ASSERT_TRUE(save.Shown());
+        EXPECT_EQ(save.Seen().Folder + L"\\" + save.Seen().FileName, targets[0]);
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_EQ(boxes.Requests()[0].Text, texts[run]);
+        ExpectRunEnded();
+    }
+    const std::string library = ReadAll(Output / L"Library.xml");
+    EXPECT_NE(library.find("<string>file://localhost/C:/extraction-tests/A.mp3</string>"),
+              std::string::npos);
+    EXPECT_EQ(library.find("B.mp3"), std::string::npos);
+    EXPECT_EQ(library.find("C.mp3"), std::string::npos);
+    EXPECT_FALSE(fs::exists(L"F:\\Library.xml"));
+    EXPECT_TRUE(TemporariesIn(Output).empty());
+}
+
 // Sub-folders ------------------------------------------------------------------
 
 // Sorted into %artist%\%album%: every file arrives whole at its levels, the
