@@ -1,16 +1,55 @@
-// Writes the fuzzer's seed corpus: small databases, valid and damaged, that
-// reach every branch of the reader, in both forms.
+// Writes the fuzzers' seed corpora: small databases, valid and damaged, that
+// reach every branch of the reader, in both forms; and the picture stores of
+// the album covers and the photos.
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "artwork_builder.h"
 #include "itdb_builder.h"
 
 using namespace itdb;
 
+namespace {
+
+// A stored picture whose frame the fuzzer's files hold already.
+artwork::StoredSize Framed(uint32_t formatId, int32_t width, int32_t height,
+                           const char* fileName = nullptr) {
+    artwork::StoredSize size = artwork::Stored(formatId, width, {width, height, {}});
+    size.shared = {0, static_cast<uint32_t>(width * height * 2)};
+    if (fileName != nullptr) {
+        size.fileName = fileName;
+    }
+    return size;
+}
+
+// Control bytes (see picture_store_fuzzer.cpp): bit 0 the photos, the rest
+// the largest budget.
+bool WritePictureStoreSeeds(const std::string& folder) {
+    constexpr uint8_t kCovers = 0xFE;
+    constexpr uint8_t kPhotos = 0xFF;
+    const artwork::Store covers =
+        artwork::BuildStore({{1, 0x1234, {Framed(1060, 320, 320), Framed(1055, 128, 128)}},
+                             {2, 0, {Framed(1061, 56, 56)}}});
+    artwork::StoredSize padded = Framed(1009, 42, 30, ":Thumbs:F1009_1.ithmb");
+    padded.horizontalPadding = 3;
+    padded.verticalPadding = -2;
+    const artwork::Store photos =
+        artwork::BuildStore({{1, 0, {Framed(1019, 720, 480, ":Thumbs:F1019_1.ithmb"), padded}},
+                             {2, 0, {Framed(1067, 720, 480), Framed(1023, 176, 132)}},
+                             {3, 0, {Framed(1013, 220, 176), Framed(9999, 50, 40)}}},
+                            {{u"", 1, {1, 2, 3}},
+                             {u"\u0417\u0438\u043C\u0430 & <co>", 2, {3, 1, 3}},
+                             {u"Empty", 2, {}}});
+    return itdb::WriteFile(folder + "/covers", Bytes{kCovers} + covers.database) &&
+           itdb::WriteFile(folder + "/photos", Bytes{kPhotos} + photos.database);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: write-fuzz-seeds FOLDER\n";
+    if (argc != 3) {
+        std::cerr << "usage: write-fuzz-seeds DATABASE-FOLDER PICTURE-STORE-FOLDER\n";
         return 2;
     }
     const std::string folder = argv[1];
@@ -76,5 +115,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    return 0;
+    return WritePictureStoreSeeds(argv[2]) ? 0 : 1;
 }
