@@ -34,19 +34,25 @@ wine_start_display() {
     if [ -z "$want_virtual" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return 0
     fi
-    local n
-    for n in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        WINE_XVFB_PID=$!
-        export DISPLAY=":$n"
-        local i
-        for i in $(seq 1 50); do
+    # Xvfb takes the first free display itself and names it once it is up,
+    # so that test runs side by side never share one.
+    local named
+    named=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
+    WINE_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+        if grep -qx '[0-9]\+' "$named"; then
+            export DISPLAY=":$(head -n 1 "$named")"
+            rm -f "$named"
             xdpyinfo >/dev/null 2>&1 && return 0
-            sleep 0.1
-        done
-        kill "$WINE_XVFB_PID" 2>/dev/null || true
+            break
+        fi
+        kill -0 "$WINE_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
+    rm -f "$named"
+    kill "$WINE_XVFB_PID" 2>/dev/null || true
     echo "could not start a virtual display (Xvfb)" >&2
     return 1
 }
