@@ -67,6 +67,7 @@ struct PlayerTrack {
     size_t Size = 0;  // the contents filled up to this many bytes
     std::u16string Artist{};
     uint32_t ArtworkId = 0;  // its picture's image id in the artwork store
+    uint32_t DateAdded = 0;  // the player's local time, in seconds since 1904
 };
 
 // Names of the temporary copies an extraction left in a folder.
@@ -110,6 +111,7 @@ protected:
             item.artist = track.Artist;
             item.trackNumber = track.Number;
             item.artworkId = track.ArtworkId;
+            item.dateAdded = track.DateAdded;
             item.bitRate = 320 - track.Number;
             item.location =
                 u":iPod_Control:Music:" + std::u16string(track.File.begin(), track.File.end());
@@ -737,9 +739,14 @@ TEST_F(ExtractionTest, TheExportRefusesThePlayerAndEscIsNoAnswer) {
 
 // With WriteLibrary an extraction ends with Library.xml under the policy, as
 // a track. Export Library names only the whole copies, says how many it left
-// out and where, and refuses the player as the other exports do.
+// out and where, and refuses the player as the other exports do. Its dates
+// are in UTC by the rules of their day (Berlin: +2 in summer, +1 in winter).
 TEST_F(ExtractionTest, TheLibraryNamesTheWholeCopiesOnly) {
-    LoadPlayer({{u"A", "F00\\A.mp3"}, {u"B", "F00\\B.mp3"}, {u"C", "F00\\C.mp3"}});
+    constexpr uint32_t kJulyFirstNoon2006 = 3234600000, kJanuarySecondNoon2006 = 3219048000;
+    LoadPlayer({{u"A", "F00\\A.mp3", 1, true, u"Album", 0, u"", 0, kJulyFirstNoon2006},
+                {u"B", "F00\\B.mp3"},
+                {u"C", "F00\\C.mp3"},
+                {u"D", "F00\\D.mp3", 1, true, u"Album", 0, u"", 0, kJanuarySecondNoon2006}});
     SettingsKey::Write(L"WriteLibrary", L"1");
     SettingsKey::Write(L"OverwriteFiles", L"1");
     form_->Settings().LoadSettings();
@@ -750,7 +757,7 @@ TEST_F(ExtractionTest, TheLibraryNamesTheWholeCopiesOnly) {
     fs::remove(Output / L"B.mp3");
     WriteAll(Output / L"C.mp3", "not the player's file");
     const std::wstring texts[] = {
-        L"2 of 3 tracks were left out of the library: they have no whole copy where the "
+        L"2 of 4 tracks were left out of the library: they have no whole copy where the "
         L"preferences put them in\r\nC:\\extraction-tests\\\r\nTo include them, extract them "
         L"first, then export the library again.",
         L"The library cannot be exported onto the iPod itself. Please choose a folder on another "
@@ -769,6 +776,10 @@ TEST_F(ExtractionTest, TheLibraryNamesTheWholeCopiesOnly) {
     }
     const std::string library = ReadAll(Output / L"Library.xml");
     EXPECT_NE(library.find("<string>file://localhost/C:/extraction-tests/A.mp3</string>"),
+              std::string::npos);
+    EXPECT_NE(library.find("<key>Date Added</key><date>2006-07-01T10:00:00Z</date>"),
+              std::string::npos);
+    EXPECT_NE(library.find("<key>Date Added</key><date>2006-01-02T11:00:00Z</date>"),
               std::string::npos);
     EXPECT_EQ(library.find("B.mp3"), std::string::npos);
     EXPECT_EQ(library.find("C.mp3"), std::string::npos);
