@@ -30,14 +30,7 @@ public:
 private:
     // False once the budget is spent.
     bool ImageList(const Record& set) {
-        return ForEachListItem(
-            input_, set, "mhli", [this](int64_t position, int64_t end) -> std::optional<int64_t> {
-                const auto item = ReadRecord(input_, position, end, "mhii", 28, Extent::Contained);
-                if (!item) {
-                    return position;
-                }
-                return Image(*item) ? std::optional(item->End) : std::nullopt;
-            });
+        return ForEachImage(input_, set, 28, [this](const Record& item) { return Image(item); });
     }
 
     // One picture: of its stored sizes, the usable one with the largest

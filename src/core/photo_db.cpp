@@ -38,14 +38,7 @@ public:
 private:
     // False once the budget is spent.
     bool ImageList(const Record& set) {
-        return ForEachListItem(
-            input_, set, "mhli", [this](int64_t position, int64_t end) -> std::optional<int64_t> {
-                const auto item = ReadRecord(input_, position, end, "mhii", 20, Extent::Contained);
-                if (!item) {
-                    return position;
-                }
-                return Image(*item) ? std::optional(item->End) : std::nullopt;
-            });
+        return ForEachImage(input_, set, 20, [this](const Record& item) { return Image(item); });
     }
 
     // One photo: of its stored pictures, the usable one with the largest

@@ -100,6 +100,19 @@ bool ForEachListItem(BufferedInput& input, const Record& set, std::string_view l
     return true;
 }
 
+bool ForEachImage(BufferedInput& input, const Record& set, size_t fieldsEnd,
+                  const std::function<bool(const Record& image)>& image) {
+    return ForEachListItem(
+        input, set, "mhli", [&](int64_t position, int64_t setEnd) -> std::optional<int64_t> {
+            const auto item =
+                ReadRecord(input, position, setEnd, "mhii", fieldsEnd, Extent::Contained);
+            if (!item) {
+                return position;
+            }
+            return image(*item) ? std::optional(item->End) : std::nullopt;
+        });
+}
+
 std::optional<std::string> PathInFolder(const std::string& folder, std::string_view name) {
     if (folder.empty() || name.empty()) {
         return std::nullopt;

@@ -59,6 +59,12 @@ using ListItemReader = std::function<std::optional<int64_t>(int64_t position, in
 bool ForEachListItem(BufferedInput& input, const Record& set, std::string_view listTag,
                      const ListItemReader& item);
 
+// Each image ("mhii", `fieldsEnd` bytes of fields at least) of the image
+// list ("mhli") of `set`, for as long as `image` returns true. False once it
+// returned false; a damaged image ends the list.
+bool ForEachImage(BufferedInput& input, const Record& set, size_t fieldsEnd,
+                  const std::function<bool(const Record& image)>& image);
+
 // A name such as ":F1060_1.ithmb", colon-separated and relative to a folder
 // of the player, as a path below `folder` (which ends in its separator);
 // nothing unless every part is plain ASCII that names a file there: no

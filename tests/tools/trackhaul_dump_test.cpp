@@ -346,10 +346,9 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
         "4 - Short - Mar\u00EDa _La_ Ol\u00E9.mp3", "5 - a_z - Mar\u00EDa _La_ Ol\u00E9.mp3"};
     for (size_t i = 0; i < tracks.size(); ++i) {
         if (!copies[i].empty()) {
-            WriteAllBytes(
-                (music / copies[i]).string(),
-                std::string(tracks[i].sizeBytes + (i == 3 ? 1 : 0) + (i == 0 ? 700 : 0),
-                            static_cast<char>('a' + i)));
+            WriteAllBytes((music / copies[i]).string(),
+                          std::string(tracks[i].sizeBytes + (i == 3 ? 1 : 0) + (i == 0 ? 700 : 0),
+                                      static_cast<char>('a' + i)));
         }
     }
     const RunResult run = RunTool(dir, "TZ=Europe/Berlin " TRACKHAUL_DUMP,
