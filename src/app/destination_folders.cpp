@@ -1,48 +1,10 @@
 #include "app/destination_folders.h"
 
 #include "core/extraction_rules.h"
+#include "win/folder_entries.h"
 #include "win/wide_text.h"
 
-namespace {
-
-std::wstring UpperCase(std::wstring_view text) {
-    std::wstring upper(text);
-    if (!upper.empty()) {
-        CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-    }
-    return upper;
-}
-
-class FolderSearch {
-public:
-    explicit FolderSearch(const std::wstring& pattern)
-        : search_(FindFirstFileW(pattern.c_str(), &found_)) {}
-    FolderSearch(const FolderSearch&) = delete;
-    FolderSearch& operator=(const FolderSearch&) = delete;
-    ~FolderSearch() {
-        if (search_ != INVALID_HANDLE_VALUE) {
-            FindClose(search_);
-        }
-    }
-    // The next entry, or nullptr after the last.
-    const WIN32_FIND_DATAW* Next() {
-        if (search_ == INVALID_HANDLE_VALUE) {
-            return nullptr;
-        }
-        if (first_) {
-            first_ = false;
-            return &found_;
-        }
-        return FindNextFileW(search_, &found_) ? &found_ : nullptr;
-    }
-
-private:
-    WIN32_FIND_DATAW found_{};
-    HANDLE search_;
-    bool first_ = true;
-};
-
-}  // namespace
+using win::UpperCase;
 
 void DestinationFolders::Visit(const std::wstring& folder) {
     const auto [place, added] = folders_.try_emplace(UpperCase(folder));
@@ -50,7 +12,7 @@ void DestinationFolders::Visit(const std::wstring& folder) {
         return;
     }
     Names& names = place->second;
-    FolderSearch entries(folder + L"*");
+    win::FolderEntries entries(folder + L"*");
     while (const WIN32_FIND_DATAW* entry = entries.Next()) {
         const bool leftover = !(entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                               IsTemporaryCopyName(win::Utf16FromWide(entry->cFileName));

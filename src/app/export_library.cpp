@@ -7,8 +7,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "app/file_placement.h"
 #include "app/main_window_services.h"
-#include "app/overwriteprompt.h"
 #include "app/preferences.h"
 #include "core/ansi_text.h"
 #include "core/itdbparser.h"
@@ -16,20 +16,16 @@
 #include "core/path_text.h"
 #include "core/update_throttle.h"
 #include "win/file_output.h"
+#include "win/folder_entries.h"
 #include "win/message_box.h"
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
 
 namespace {
 
-constexpr wchar_t kLibraryName[] = L"Library.xml";
+using win::UpperCase;
 
-std::wstring UpperCase(std::wstring text) {
-    if (!text.empty()) {
-        CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    }
-    return text;
-}
+constexpr wchar_t kLibraryName[] = L"Library.xml";
 
 // The sizes of files, looked up one by one until a name is missing in a
 // folder, or each folder read whole at once. A folder read whole answers for
@@ -71,17 +67,13 @@ private:
     const Files& Listed(const std::wstring& folder) {
         const auto [place, added] = folders_.try_emplace(UpperCase(folder));
         if (added) {
-            WIN32_FIND_DATAW found{};
-            HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-            for (bool more = search != INVALID_HANDLE_VALUE; more;
-                 more = FindNextFileW(search, &found) != 0) {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                    place->second.emplace(UpperCase(found.cFileName),
-                                          uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow);
+            win::FolderEntries entries(folder + L"*");
+            while (const WIN32_FIND_DATAW* entry = entries.Next()) {
+                if (!(entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                    place->second.emplace(
+                        UpperCase(entry->cFileName),
+                        uint64_t{entry->nFileSizeHigh} << 32 | entry->nFileSizeLow);
                 }
-            }
-            if (search != INVALID_HANDLE_VALUE) {
-                FindClose(search);
             }
         }
         return place->second;
@@ -165,10 +157,7 @@ void LibraryExport::Run() {
 bool LibraryExport::WriteInto(const std::u16string& folder, ClashPolicy& policy) {
     const std::u16string target = folder + win::Utf16FromWide(kLibraryName);
     if (window_.TargetExists(target)) {
-        const ClashOutcome clash = policy.Resolve([&] {
-            window_.SetItemStatus(target);
-            return window_.OverwritePrompt().AskOverwrite(target);
-        });
+        const ClashOutcome clash = ResolveClash(window_, policy, target);
         if (clash != ClashOutcome::Copy) {
             return clash != ClashOutcome::EndRun;
         }
@@ -201,33 +190,21 @@ bool LibraryExport::Write(const std::u16string& musicFolder, const std::wstring&
     const std::u16string folder = FolderOfFileName(win::Utf16FromWide(fileName));  // with its "\\"
     const std::wstring temporary =
         win::WideFromUtf16(folder + TemporaryCopyName(GetCurrentProcessId()));
-    DWORD error = ERROR_SUCCESS;
-    {
-        win::UniqueFile file = win::CreateForWriting(temporary);
-        BlockWriter output(
-            [&file](std::string_view bytes) { return win::WriteBytes(file.get(), bytes); });
-        UpdateThrottle shown(std::chrono::milliseconds(200));
-        const auto progress = [&](size_t written) {
-            if (shown.Due()) {
-                window_.SetItemStatus(choice.Tracks[written - 1].CopyPath);
-                window_.ProcessMessages();
-            }
-        };
-        UtcClock clock;
-        const auto localToUtc = [&clock](const CivilTime& local) { return clock.FromLocal(local); };
-        const bool written = file && WriteLibraryXml(library, localToUtc, output, progress) &&
-                             FlushFileBuffers(file.get()) && CloseHandle(file.release());
-        if (!written) {
-            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+    UpdateThrottle shown(std::chrono::milliseconds(200));
+    const auto progress = [&](size_t written) {
+        if (shown.Due()) {
+            window_.SetItemStatus(choice.Tracks[written - 1].CopyPath);
+            window_.ProcessMessages();
         }
-    }
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExW(temporary.c_str(), fileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        error = GetLastError();
-    }
+    };
+    UtcClock clock;
+    const auto localToUtc = [&clock](const CivilTime& local) { return clock.FromLocal(local); };
+    const DWORD error = win::WriteThroughTemporary(temporary, fileName, true, [&](HANDLE file) {
+        BlockWriter output([file](std::string_view bytes) { return win::WriteBytes(file, bytes); });
+        return WriteLibraryXml(library, localToUtc, output, progress);
+    });
     window_.SetItemStatus(u"");
     if (error != ERROR_SUCCESS) {
-        DeleteFileW(temporary.c_str());
         win::ShowMessageBox(
             window_.Handle(),
             L"Error writing file:\r\n" + fileName + L"\r\n" + win::SystemErrorText(error),

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/destination_dialog.h"
+#include "app/file_placement.h"
 #include "app/main_window_services.h"
-#include "app/overwriteprompt.h"
 #include "app/preferences.h"
 #include "core/ansi_text.h"
 #include "core/itdbparser.h"
@@ -72,10 +72,7 @@ PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& 
     ShowNowAndThen(target);
     const bool exists = folders_.Holds(folder, wideName) && window_.TargetExists(target);
     if (exists) {
-        const ClashOutcome clash = policy.Resolve([&] {
-            window_.SetItemStatus(target);
-            return window_.OverwritePrompt().AskOverwrite(target);
-        });
+        const ClashOutcome clash = ResolveClash(window_, policy, target);
         if (clash != ClashOutcome::Copy) {
             return clash == ClashOutcome::Skip ? Outcome::Skipped : Outcome::Stop;
         }
@@ -84,14 +81,10 @@ PlaylistExport::Outcome PlaylistExport::WritePlaylistFile(const std::u16string& 
     // extraction copies: the playlist's name only ever holds a whole file.
     const std::wstring temporary =
         win::WideFromUtf16(destination_ + TemporaryCopyName(GetCurrentProcessId()));
-    DWORD error = WriteWholeFile(temporary, playlist);
-    const DWORD flags = exists ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExW(temporary.c_str(), win::WideFromUtf16(target).c_str(), flags)) {
-        error = GetLastError();
-    }
+    const DWORD error =
+        win::WriteThroughTemporary(temporary, win::WideFromUtf16(target), exists,
+                                   [&](HANDLE file) { return WriteEntries(file, playlist); });
     if (error != ERROR_SUCCESS) {
-        DeleteFileW(temporary.c_str());
         return ReportFailure(target, error);
     }
     folders_.Add(folder, wideName);
@@ -103,16 +96,6 @@ void PlaylistExport::ShowNowAndThen(const std::u16string& target) {
         window_.SetItemStatus(target);
         window_.ProcessMessages();
     }
-}
-
-DWORD PlaylistExport::WriteWholeFile(const std::wstring& fileName, const Playlist& playlist) {
-    win::UniqueFile file = win::CreateForWriting(fileName);
-    if (!file || !WriteEntries(file.get(), playlist) || !FlushFileBuffers(file.get()) ||
-        !CloseHandle(file.release())) {
-        const DWORD error = GetLastError();
-        return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
-    }
-    return ERROR_SUCCESS;
 }
 
 bool PlaylistExport::WriteEntries(HANDLE file, const Playlist& playlist) {

@@ -44,10 +44,9 @@ private:
     // through, when the last time is long enough ago: both cost as much
     // under Wine as writing a small file.
     void ShowNowAndThen(const std::u16string& target);
-    // Writes the playlist's file, its entries as they are made, letting
-    // messages through now and then, and has it written to the disk; the
-    // system's error when it could not be written whole, or ERROR_SUCCESS.
-    DWORD WriteWholeFile(const std::wstring& fileName, const Playlist& playlist);
+    // Writes the playlist's entries into `file` as they are made, letting
+    // messages through now and then; false when they could not all be
+    // written.
     bool WriteEntries(HANDLE file, const Playlist& playlist);
     // Names a file that could not be written, with the system's reason, and
     // asks whether to go on with the rest.

@@ -17,13 +17,9 @@
 
 namespace {
 
-// A Win32 error as an HRESULT, and back where it is one.
+// A Win32 error as an HRESULT, as the imaging component reports its own.
 HRESULT AsResult(DWORD error) {
     return HRESULT_FROM_WIN32(error);
-}
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -83,7 +79,7 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
     // Every question waits for the photo before to be settled, so that the
     // user is asked in the photos' order.
     const auto fail = [&](DWORD error) {
-        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        placement_.RemoveEmptyFoldersMade(photo);
         return SettleAll(policy) == Continuation::Stop
                    ? Continuation::Stop
                    : placement_.ReportFailure(photo.Source, photo.Target,
@@ -98,12 +94,8 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
         return fail(error);
     }
     const std::wstring folder = photo.Folder();
-    placement_.Folders().Visit(folder);
-    const bool mayClash =
-        placement_.Folders().Holds(folder, photo.FileName()) ||
-        (finishing_ && SamePath(finishing_->Destination + finishing_->RelativePath,
-                                photo.Destination + photo.RelativePath));
-    if (mayClash && SettleFinishingPhoto(policy) == Continuation::Stop) {
+    const PlacedFile* before = finishing_ ? &*finishing_ : nullptr;
+    if (placement_.MayClash(photo, before) && SettleFinishingPhoto(policy) == Continuation::Stop) {
         return Continuation::Stop;
     }
     const ClashOutcome clash =
@@ -124,7 +116,7 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
     win::BackgroundJob::Job job =
         WritingJob(photo, file.Original ? photo.Source : std::string(), std::move(picture));
     if (PassOnWritten(policy) == Continuation::Stop) {
-        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        placement_.RemoveEmptyFoldersMade(photo);
         return Continuation::Stop;
     }
     writer_.Start(std::move(job));
@@ -168,12 +160,12 @@ PhotoExtraction::Continuation PhotoExtraction::PassOnWritten(ClashPolicy& policy
     writing_.reset();
     if (SettleFinishingPhoto(policy) == Continuation::Stop) {
         DeleteFileW(photo.Temporary.c_str());
-        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        placement_.RemoveEmptyFoldersMade(photo);
         return Continuation::Stop;
     }
     if (FAILED(result)) {
         DeleteFileW(photo.Temporary.c_str());  // a failed write may leave its beginning
-        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        placement_.RemoveEmptyFoldersMade(photo);
         return placement_.ReportFailure(photo.Source, photo.Target, win::ImagingErrorText(result));
     }
     finisher_.Start([temporary = photo.Temporary, target = win::WideFromUtf16(photo.Target),
@@ -192,7 +184,7 @@ PhotoExtraction::Continuation PhotoExtraction::SettleFinishingPhoto(ClashPolicy&
     const FinishingPhoto photo = std::move(*finishing_);
     finishing_.reset();
     const FilePlacement::FailureReport fail = [&](DWORD failure) {
-        placement_.Folders().RemoveEmptyFoldersMade(photo.Destination, photo.RelativePath);
+        placement_.RemoveEmptyFoldersMade(photo);
         return placement_.ReportFailure(photo.Source, photo.Target, win::SystemErrorText(failure));
     };
     if (const auto notPlaced =

@@ -36,20 +36,8 @@ public:
 private:
     using Continuation = FilePlacement::Continuation;
 
-    // A photo's file on its way to its name on the background thread.
-    struct FinishingPhoto {
-        std::string Source;  // the frame's file or the original
-        std::u16string Target;
-        std::wstring Destination;   // the chosen folder and a backslash
-        std::wstring RelativePath;  // below it
-        std::wstring Temporary;     // in its folder
-        bool Replace = false;
-
-        std::wstring Folder() const {
-            return Destination + RelativePath.substr(0, RelativePath.rfind(L'\\') + 1);
-        }
-        std::wstring FileName() const { return RelativePath.substr(RelativePath.rfind(L'\\') + 1); }
-    };
+    // A photo's file on its way to its name on the background threads.
+    using FinishingPhoto = PlacedFile;
 
     Continuation SavePhoto(const PhotoIndex& photos, const PhotoFile& file, ClashPolicy& policy);
     // The job that writes the photo's file to its temporary name: its

@@ -30,11 +30,6 @@ bool AnyRowSelected(const TrackListView& rows) {
     return rows.SelectedCount() > 0;
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 }  // namespace
 
 void TrackExtraction::Run() {
@@ -115,7 +110,8 @@ void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
         const TargetName planned = PlanTargetName(fileFormat, *track, folderFormat);
         const std::wstring name = win::WideFromUtf16(planned.Name);
         const size_t nameStart = name.rfind(L'\\') + 1;
-        if (planned.Refusal == TrackRefusal::None && SamePath(name.substr(nameStart), kCoverName)) {
+        if (planned.Refusal == TrackRefusal::None &&
+            IsSamePath(name.substr(nameStart), kCoverName)) {
             placement_.Folders().KeepCoverOut(destination + name.substr(0, nameStart));
         }
     }
@@ -158,11 +154,10 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     }
     copy.Destination = win::WideFromUtf16(destination_);
     copy.RelativePath = win::WideFromUtf16(name.Name);
-    copy.NameStart = copy.RelativePath.rfind(L'\\') + 1;  // 0 without sub-folders
     // A track that fails leaves none of the sub-folders made for it that
     // are still empty.
     const auto fail = [&](DWORD error) {
-        placement_.Folders().RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        placement_.RemoveEmptyFoldersMade(copy);
         return reportFailure(win::SystemErrorText(error));
     };
     if (const DWORD error =
@@ -172,12 +167,8 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     const std::wstring folder = copy.Folder();
     // A name that is taken may lead to a question; the copy before may be
     // going to this very name.
-    placement_.Folders().Visit(folder);
-    const bool mayClash =
-        placement_.Folders().Holds(folder, copy.FileName()) ||
-        (finishing_ && SamePath(finishing_->Destination + finishing_->RelativePath,
-                                copy.Destination + copy.RelativePath));
-    if (mayClash && SettleFinishingCopy(policy) == Continuation::Stop) {
+    const PlacedFile* before = finishing_ ? &*finishing_ : nullptr;
+    if (placement_.MayClash(copy, before) && SettleFinishingCopy(policy) == Continuation::Stop) {
         return Continuation::Stop;
     }
     const ClashOutcome clash =
@@ -201,7 +192,7 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
 TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, ClashPolicy& policy) {
     if (SettleFinishingCopy(policy) == Continuation::Stop) {
         DeleteFileW(copy.Temporary.c_str());
-        placement_.Folders().RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        placement_.RemoveEmptyFoldersMade(copy);
         return Continuation::Stop;
     }
     FilePlacement::Change change;
@@ -229,14 +220,14 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
     // Many albums share the one folder without sub-folders: none gets a
     // cover. The folder's cover is made while the copy is written to the
     // disk; it is written once the copy is in place.
-    const bool coverDue = copy.NameStart > 0 && window_.Settings().GetSaveAlbumArt() &&
+    const bool coverDue = copy.NameStart() > 0 && window_.Settings().GetSaveAlbumArt() &&
                           copy.Track->GetArtwork() >= 0 &&
                           placement_.Folders().MayTakeCoverTurn(folder);
     const std::optional<EncodedCover> cover =
         coverDue ? std::optional(EncodeCover(*copy.Track)) : std::nullopt;
     const DWORD error = finisher_.Wait();
     const FilePlacement::FailureReport fail = [&](DWORD failure) {
-        placement_.Folders().RemoveEmptyFoldersMade(copy.Destination, copy.RelativePath);
+        placement_.RemoveEmptyFoldersMade(copy);
         return placement_.ReportFailure(copy.Source, copy.Target, win::SystemErrorText(failure));
     };
     if (const auto notPlaced =

@@ -53,20 +53,10 @@ public:
 private:
     // A track's copy under its temporary name, being written to the disk
     // and renamed on the background thread.
-    struct FinishingCopy {
+    struct FinishingCopy : PlacedFile {
         const OneTrack* Track = nullptr;
-        std::string Source;
-        std::u16string Target;
-        std::wstring Temporary;
-        std::wstring Destination;   // the chosen folder and a backslash
-        std::wstring RelativePath;  // below it, the name last
-        size_t NameStart = 0;       // of the name in RelativePath
-        bool Replace = false;       // a file of that name is to be replaced
         // Written into the copy on the background thread, if at all.
         std::shared_ptr<CopyRatings> Ratings;
-
-        std::wstring Folder() const { return Destination + RelativePath.substr(0, NameStart); }
-        std::wstring FileName() const { return RelativePath.substr(NameStart); }
     };
 
     void ExtractRows(ClashPolicy& policy);

@@ -7,11 +7,25 @@
 #include "win/message_box.h"
 #include "win/wide_text.h"
 
-ClashOutcome FilePlacement::ResolveClash(ClashPolicy& policy, const std::u16string& target) {
+bool IsSamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+ClashOutcome ResolveClash(MainWindowServices& window, ClashPolicy& policy,
+                          const std::u16string& target) {
     return policy.Resolve([&] {
-        window_.SetItemStatus(target);
-        return window_.OverwritePrompt().AskOverwrite(target);
+        window.SetItemStatus(target);
+        return window.OverwritePrompt().AskOverwrite(target);
     });
+}
+
+bool FilePlacement::MayClash(const PlacedFile& file, const PlacedFile* before) {
+    const std::wstring folder = file.Folder();
+    folders_.Visit(folder);
+    return folders_.Holds(folder, file.FileName()) ||
+           (before && IsSamePath(before->Destination + before->RelativePath,
+                                 file.Destination + file.RelativePath));
 }
 
 ClashOutcome FilePlacement::ClearTarget(ClashPolicy& policy, const std::wstring& folder,
@@ -19,7 +33,7 @@ ClashOutcome FilePlacement::ClearTarget(ClashPolicy& policy, const std::wstring&
                                         bool& replace) {
     folders_.Visit(folder);
     replace = folders_.Holds(folder, name) && window_.TargetExists(target);
-    return replace ? ResolveClash(policy, target) : ClashOutcome::Copy;
+    return replace ? ResolveClash(window_, policy, target) : ClashOutcome::Copy;
 }
 
 std::optional<FilePlacement::Continuation> FilePlacement::Settle(const std::wstring& temporary,
@@ -29,7 +43,7 @@ std::optional<FilePlacement::Continuation> FilePlacement::Settle(const std::wstr
                                                                  const FailureReport& fail) {
     if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
         // Written by someone else while this copy ran.
-        const ClashOutcome outcome = ResolveClash(policy, target);
+        const ClashOutcome outcome = ResolveClash(window_, policy, target);
         if (outcome != ClashOutcome::Copy) {
             DeleteFileW(temporary.c_str());
             return After(outcome);

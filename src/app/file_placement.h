@@ -18,6 +18,28 @@
 
 class MainWindowServices;
 
+// Whether two paths name one file, as Windows compares them.
+bool IsSamePath(const std::wstring& a, const std::wstring& b);
+
+// A file on its way from its source to its name below the chosen folder.
+struct PlacedFile {
+    std::string Source;  // what it is made from, on the player
+    std::u16string Target;
+    std::wstring Destination;   // the chosen folder and a backslash
+    std::wstring RelativePath;  // below it, the name last
+    std::wstring Temporary;     // in its folder
+    bool Replace = false;       // a file of that name is to be replaced
+
+    size_t NameStart() const { return RelativePath.rfind(L'\\') + 1; }  // 0 without sub-folders
+    std::wstring Folder() const { return Destination + RelativePath.substr(0, NameStart()); }
+    std::wstring FileName() const { return RelativePath.substr(NameStart()); }
+};
+
+// What the policy, or the user asked in the overwrite prompt, says of
+// `target`, a file that exists.
+ClashOutcome ResolveClash(MainWindowServices& window, ClashPolicy& policy,
+                          const std::u16string& target);
+
 class FilePlacement {
 public:
     // Whether a run goes on after a file.
@@ -30,8 +52,15 @@ public:
     // The folders of the run, read as it first reaches them.
     DestinationFolders& Folders() { return folders_; }
 
-    // What the policy, or the user, says of a target that exists.
-    ClashOutcome ResolveClash(ClashPolicy& policy, const std::u16string& target);
+    // Whether `file` may meet a file of its name: one in its folder (read
+    // when the run first reaches it), or `before`, if any, the file placed
+    // before it and still on its way.
+    bool MayClash(const PlacedFile& file, const PlacedFile* before);
+    // Removes the sub-folders made for `file` that are still empty, when it
+    // was not placed.
+    void RemoveEmptyFoldersMade(const PlacedFile& file) {
+        folders_.RemoveEmptyFoldersMade(file.Destination, file.RelativePath);
+    }
     // Whether a file may go to `target`, named `name` in `folder`: Copy, with
     // `replace` set when one is there; otherwise what the policy or the user
     // said.

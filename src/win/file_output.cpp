@@ -50,4 +50,24 @@ DWORD FlushToDisk(const std::wstring& fileName, const std::optional<FILETIME>& l
     return FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
 }
 
+DWORD WriteThroughTemporary(const std::wstring& temporary, const std::wstring& target, bool replace,
+                            const std::function<bool(HANDLE file)>& write) {
+    DWORD error = ERROR_SUCCESS;
+    {
+        UniqueFile file = CreateForWriting(temporary);
+        if (!file || !write(file.get()) || !FlushFileBuffers(file.get()) ||
+            !CloseHandle(file.release())) {
+            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+        }
+    }
+    const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (error == ERROR_SUCCESS && !MoveFileExW(temporary.c_str(), target.c_str(), flags)) {
+        error = GetLastError();
+    }
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(temporary.c_str());
+    }
+    return error;
+}
+
 }  // namespace win

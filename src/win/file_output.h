@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,5 +31,13 @@ std::optional<FILETIME> LastWriteTime(const std::wstring& fileName);
 // time of its last change `lastWrite`, if given; the system's error, or
 // ERROR_SUCCESS.
 DWORD FlushToDisk(const std::wstring& fileName, const std::optional<FILETIME>& lastWrite = {});
+
+// Writes a whole file with `write` under the name `temporary`, has it
+// written to the disk and renames it to `target`, replacing a file there
+// when `replace`: the target's name only ever holds a whole file. The
+// temporary file is removed when anything fails. The system's error, or
+// ERROR_SUCCESS.
+DWORD WriteThroughTemporary(const std::wstring& temporary, const std::wstring& target, bool replace,
+                            const std::function<bool(HANDLE file)>& write);
 
 }  // namespace win
