@@ -20,33 +20,6 @@ using namespace std::literals;
 
 namespace {
 
-// A date of the proleptic Gregorian calendar from seconds since 1970
-// (H. Hinnant's algorithm).
-CivilTime CivilFromSeconds(int64_t secondsSince1970) {
-    int64_t days = secondsSince1970 / 86400;
-    int64_t rest = secondsSince1970 % 86400;
-    if (rest < 0) {
-        rest += 86400;
-        --days;
-    }
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    const int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    const int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return {static_cast<int32_t>(year),
-            static_cast<int32_t>(month),
-            static_cast<int32_t>(day),
-            static_cast<int32_t>(rest / 3600),
-            static_cast<int32_t>(rest / 60 % 60),
-            static_cast<int32_t>(rest % 60)};
-}
-
 std::string TwoDigits(int32_t value) {
     return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
            static_cast<char>('0' + value % 10);
@@ -263,11 +236,6 @@ void WritePlaylistItems(PlistWriter& plist, const std::vector<size_t>& trackIds)
 }
 
 }  // namespace
-
-CivilTime CivilOfPlayerTime(uint32_t seconds) {
-    constexpr int64_t k1904To1970 = 2082844800;
-    return CivilFromSeconds(int64_t{seconds} - k1904To1970);
-}
 
 std::string IsoDate(const CivilTime& utc) {
     return std::to_string(utc.Year) + "-" + TwoDigits(utc.Month) + "-" + TwoDigits(utc.Day) + "T" +

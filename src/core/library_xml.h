@@ -12,25 +12,10 @@
 #include <vector>
 
 #include "block_writer.h"
+#include "player_time.h"
 
 class OneTrack;
 struct Playlist;
-
-// A moment as a clock shows it.
-struct CivilTime {
-    int32_t Year = 0;
-    int32_t Month = 0;  // 1 to 12
-    int32_t Day = 0;    // 1 to 31
-    int32_t Hour = 0;
-    int32_t Minute = 0;
-    int32_t Second = 0;
-
-    bool operator==(const CivilTime&) const = default;
-};
-
-// The player's time (seconds since 1904-01-01 00:00) as its clock showed it:
-// the local time of the PC that synced it.
-CivilTime CivilOfPlayerTime(uint32_t seconds);
 
 // A local time of the PC as UTC, by the system's own time zone rules for
 // that date; nothing when the system cannot tell.

@@ -6,6 +6,7 @@
 
 #include "ansi_text.h"
 #include "onetrack.h"
+#include "player_time.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ std::u16string RatingText(const OneTrack& track) {
     return std::u16string(std::min(track.GetRating() / 20, kMostStars), u'\u2605');
 }
 
-std::u16string TwoDigits(uint32_t value) {
+std::u16string TwoDigits(int32_t value) {
     return Ascii((value < 10 ? "0" : "") + std::to_string(value));
 }
 
@@ -113,23 +114,9 @@ std::u16string TimeText(const OneTrack& track) {
     if (time == 0) {
         return u"";
     }
-    // The civil date of a day count from 0000-03-01 (so that a leap day
-    // ends its year), in the proleptic Gregorian calendar.
-    constexpr int64_t kDaysFrom0000To1904 = 695361;
-    const int64_t days = time / 86400 + kDaysFrom0000To1904;
-    const int64_t era = days / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // March is 0
-    const auto day = static_cast<uint32_t>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    const auto month =
-        static_cast<uint32_t>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    const auto year = static_cast<uint32_t>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-    const uint32_t secondOfDay = time % 86400;
-    return Ascii(std::to_string(year)) + u"-" + TwoDigits(month) + u"-" + TwoDigits(day) + u" " +
-           TwoDigits(secondOfDay / 3600) + u":" + TwoDigits(secondOfDay / 60 % 60);
+    const CivilTime civil = CivilOfPlayerTime(time);
+    return Ascii(std::to_string(civil.Year)) + u"-" + TwoDigits(civil.Month) + u"-" +
+           TwoDigits(civil.Day) + u" " + TwoDigits(civil.Hour) + u":" + TwoDigits(civil.Minute);
 }
 
 // Mebibytes to one decimal, rounded: "4.2 MB".
