@@ -62,6 +62,21 @@ uint8_t Widen(uint32_t value, int bits) {
 
 }  // namespace
 
+std::optional<VisibleArea> VisibleAreaOf(const StoredFrame& frame, int32_t frameWidth,
+                                         int32_t frameHeight) {
+    const int32_t horizontal = frame.HorizontalPadding;
+    const int32_t vertical = frame.VerticalPadding;
+    VisibleArea area;
+    area.Left = std::max(horizontal, 0);
+    area.Top = std::max(vertical, 0);
+    area.Width = std::min(int32_t{frame.Width} - std::abs(horizontal), frameWidth - area.Left);
+    area.Height = std::min(int32_t{frame.Height} - std::abs(vertical), frameHeight - area.Top);
+    if (area.Left >= frameWidth || area.Top >= frameHeight || area.Width <= 0 || area.Height <= 0) {
+        return std::nullopt;
+    }
+    return area;
+}
+
 std::optional<FrameLayout> LayOutFrame(const StoredFrame& frame) {
     const std::optional<int32_t> side = FrameSide(frame);
     if (!side || *side <= 0 || *side > kMaxFrameSide) {
@@ -80,15 +95,11 @@ std::optional<FrameLayout> LayOutFrame(const StoredFrame& frame) {
         return std::nullopt;
     }
     layout.RowBytes = static_cast<int32_t>(rowBytes);
-    const int32_t horizontal = frame.HorizontalPadding;
-    const int32_t vertical = frame.VerticalPadding;
-    layout.Left = std::max(horizontal, 0);
-    layout.Top = std::max(vertical, 0);
-    layout.Width = std::min(int32_t{frame.Width} - std::abs(horizontal), *side - layout.Left);
-    layout.Height = std::min(int32_t{frame.Height} - std::abs(vertical), *side - layout.Top);
-    if (layout.Left >= *side || layout.Top >= *side || layout.Width <= 0 || layout.Height <= 0) {
+    const std::optional<VisibleArea> visible = VisibleAreaOf(frame, *side, *side);
+    if (!visible) {
         return std::nullopt;
     }
+    static_cast<VisibleArea&>(layout) = *visible;
     return layout;
 }
 

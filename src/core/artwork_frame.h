@@ -23,16 +23,25 @@ struct StoredFrame {
     uint16_t Width = 0;
 };
 
-// Where a picture's pixels lie in its frame and how they are stored.
-struct FrameLayout {
-    int32_t Side = 0;      // the frame is Side × Side pixels
-    int32_t RowBytes = 0;  // from one row's start to the next's (rows may be padded)
-    bool BigEndian = false;
-    // The visible picture inside the frame.
+// Where the visible picture lies inside its frame.
+struct VisibleArea {
     int32_t Left = 0;
     int32_t Top = 0;
     int32_t Width = 0;
     int32_t Height = 0;
+};
+
+// The visible picture of `frame` in a frame of `frameWidth` × `frameHeight`
+// pixels: at its paddings where they are positive, its size less both
+// paddings, clipped to the frame; nothing when no pixel of it lies inside.
+std::optional<VisibleArea> VisibleAreaOf(const StoredFrame& frame, int32_t frameWidth,
+                                         int32_t frameHeight);
+
+// Where a picture's pixels lie in its frame and how they are stored.
+struct FrameLayout : VisibleArea {
+    int32_t Side = 0;      // the frame is Side × Side pixels
+    int32_t RowBytes = 0;  // from one row's start to the next's (rows may be padded)
+    bool BigEndian = false;
 
     // The bytes of the frame that hold the picture: from the first visible
     // pixel of its first row to the last of its last row.

@@ -114,17 +114,12 @@ std::optional<PhotoFrameLayout> LayOutPhotoFrame(const StoredFrame& frame) {
         return std::nullopt;
     }
     layout.FrameBytes = static_cast<uint32_t>(bytes);
-    const int32_t horizontal = frame.HorizontalPadding;
-    const int32_t vertical = frame.VerticalPadding;
-    layout.Left = std::max(horizontal, 0);
-    layout.Top = std::max(vertical, 0);
-    layout.Width =
-        std::min(int32_t{frame.Width} - std::abs(horizontal), layout.FrameWidth - layout.Left);
-    layout.Height =
-        std::min(int32_t{frame.Height} - std::abs(vertical), layout.FrameHeight - layout.Top);
-    if (layout.Width <= 0 || layout.Height <= 0) {
+    const std::optional<VisibleArea> visible =
+        VisibleAreaOf(frame, layout.FrameWidth, layout.FrameHeight);
+    if (!visible) {
         return std::nullopt;
     }
+    static_cast<VisibleArea&>(layout) = *visible;
     return layout;
 }
 

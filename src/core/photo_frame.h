@@ -8,23 +8,18 @@
 #include <cstdint>
 #include <optional>
 
-#include "artwork_frame.h"  // StoredFrame, kMaxFrameSide
+#include "artwork_frame.h"  // StoredFrame, VisibleArea, kMaxFrameSide
 #include "picture.h"
 
 enum class PhotoPixels { Rgb565Little, Rgb565Big, UyvyInterlaced, I420 };
 
 // Where a photo's picture lies in its frame and how its pixels are stored.
-struct PhotoFrameLayout {
+struct PhotoFrameLayout : VisibleArea {
     PhotoPixels Pixels = PhotoPixels::Rgb565Little;
     int32_t FrameWidth = 0;
     int32_t FrameHeight = 0;
     // The bytes of the frame that its pixels take.
     uint32_t FrameBytes = 0;
-    // The visible picture inside the frame.
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Width = 0;
-    int32_t Height = 0;
 };
 
 // The frame's layout, or nothing when its format is one not to use (the
