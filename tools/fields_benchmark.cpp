@@ -77,17 +77,6 @@ itdb::Bytes FullPlayCounts() {
     return itdb::PlayCountsFile(entries);
 }
 
-// Opens the database on `drive` through the device dialog, in a new window,
-// and returns the time from the click on OK to the end of the command.
-double TimeOpenInNewWindow(std::unique_ptr<TMainForm>& window, const std::string& drive) {
-    window.reset();
-    DiscardQuitRequest();
-    window = benchmark::StartMainWindow();
-    bool dialogShown = false;
-    const double seconds = benchmark::TimeOpen(*window, drive, dialogShown);
-    return dialogShown ? seconds : 1e9;
-}
-
 long RowCount(TMainForm& form) {
     return static_cast<long>(SendMessageW(form.TrackList(), LVM_GETITEMCOUNT, 0, 0));
 }
@@ -148,11 +137,11 @@ int main(int argc, char** argv) {
         if (!Write(folder + "iTunesDB", plain)) {
             return 1;
         }
-        plainOpen = std::min(plainOpen, TimeOpenInNewWindow(window, drive));
+        plainOpen = std::min(plainOpen, benchmark::TimeOpenInNewWindow(window, drive));
         if (!Write(folder + "iTunesDB", withFields) || !Write(folder + "Play Counts", playCounts)) {
             return 1;
         }
-        fieldsOpen = std::min(fieldsOpen, TimeOpenInNewWindow(window, drive));
+        fieldsOpen = std::min(fieldsOpen, benchmark::TimeOpenInNewWindow(window, drive));
         SetWindowTextW(window->FindBox(), L"bossa");
         find = std::min(find, TimeFindKey(*window, VK_RETURN));
         foundRows = RowCount(*window);
@@ -164,7 +153,7 @@ int main(int argc, char** argv) {
     window.reset();
     DiscardQuitRequest();
     SettingsKey::Write(L"ExtraColumns", L"Plays");
-    const double openWithPlays = TimeOpenInNewWindow(window, drive);
+    const double openWithPlays = benchmark::TimeOpenInNewWindow(window, drive);
     double byTitle = 1e9, byPlays = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         TimeCommand(*window, ID_SORT_TRACKNUMBER);

@@ -35,9 +35,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/mainform.h"
@@ -48,6 +50,9 @@
 #include "window_benchmark.h"
 
 namespace {
+
+// Each figure is the best of this many rounds.
+constexpr int kRounds = 3;
 
 using benchmark::Clock;
 using benchmark::PlaylistLength;
@@ -260,6 +265,25 @@ bool WritePhotos(const std::string& folder) {
                                "Photo Database");
 }
 
+// The best Open of the player on `drive`, in new windows, with `folder` in
+// its place and moved away; `withIt` sees each window opened with it.
+std::pair<double, double> TimeOpenWithAndWithout(
+    std::unique_ptr<TMainForm>& window, const std::string& drive, const std::string& folder,
+    const std::function<void(TMainForm&)>& withIt = {}) {
+    double with = 1e9, without = 1e9;
+    const std::string away = folder + "-away";
+    for (int round = 0; round < kRounds; ++round) {
+        with = std::min(with, benchmark::TimeOpenInNewWindow(window, drive));
+        if (withIt) {
+            withIt(*window);
+        }
+        MoveFileA(folder.c_str(), away.c_str());
+        without = std::min(without, benchmark::TimeOpenInNewWindow(window, drive));
+        MoveFileA(away.c_str(), folder.c_str());
+    }
+    return {with, without};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -285,7 +309,6 @@ int main(int argc, char** argv) {
     }
     PumpMessages();
 
-    constexpr int kRounds = 3;
     constexpr int kKeys = 1000;
     double walkClosed = 1e9, walkOpen = 1e9, paneWait = 0;
     for (int round = 0; round < kRounds; ++round) {
@@ -308,50 +331,19 @@ int main(int argc, char** argv) {
         allRows = RowCount(form);
     }
 
-    // Open with the covers beside Open without them, in new windows.
-    const std::string artwork = drive + "\\iPod_Control\\Artwork";
-    double withCovers = 1e9, withoutCovers = 1e9;
-    for (int round = 0; round < kRounds; ++round) {
-        for (const bool covers : {true, false}) {
-            if (!covers) {
-                MoveFileA(artwork.c_str(), (artwork + "-away").c_str());
-            }
-            window.reset();
-            DiscardQuitRequest();
-            window = benchmark::StartMainWindow();
-            double& best = covers ? withCovers : withoutCovers;
-            best = std::min(best, TimeOpen(*window, drive, dialogShown));
-            if (!covers) {
-                MoveFileA((artwork + "-away").c_str(), artwork.c_str());
-            }
-        }
-    }
-
-    // Open with 10,000 photos beside Open without them, in new windows.
+    // Open with the covers beside Open without them, then with 10,000
+    // photos beside without them.
+    const auto [withCovers, withoutCovers] =
+        TimeOpenWithAndWithout(window, drive, drive + "\\iPod_Control\\Artwork");
     const std::string photos = drive + "\\Photos";
     if (!WritePhotos(photos)) {
         std::fprintf(stderr, "cannot write the photos\n");
         return 1;
     }
-    double withPhotos = 1e9, withoutPhotos = 1e9;
     size_t photosRead = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        for (const bool shown : {true, false}) {
-            if (!shown) {
-                MoveFileA(photos.c_str(), (photos + "-away").c_str());
-            }
-            window.reset();
-            DiscardQuitRequest();
-            window = benchmark::StartMainWindow();
-            double& best = shown ? withPhotos : withoutPhotos;
-            best = std::min(best, TimeOpen(*window, drive, dialogShown));
-            if (shown) {
-                photosRead = window->Player()->Photos().Count();
-            } else {
-                MoveFileA((photos + "-away").c_str(), photos.c_str());
-            }
-        }
-    }
+    const auto [withPhotos, withoutPhotos] = TimeOpenWithAndWithout(
+        window, drive, photos,
+        [&photosRead](TMainForm& opened) { photosRead = opened.Player()->Photos().Count(); });
     std::filesystem::remove_all(photos);
 
     // The same 10,000 tracks alone, opened in a new window.

@@ -153,4 +153,13 @@ double TimeOpen(TMainForm& form, const std::string& drive, bool& dialogShown) {
     return SecondsSince(okClicked);
 }
 
+double TimeOpenInNewWindow(std::unique_ptr<TMainForm>& window, const std::string& drive) {
+    window.reset();
+    DiscardQuitRequest();
+    window = StartMainWindow();
+    bool dialogShown = false;
+    const double seconds = TimeOpen(*window, drive, dialogShown);
+    return dialogShown ? seconds : 1e9;
+}
+
 }  // namespace benchmark

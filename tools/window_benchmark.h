@@ -51,6 +51,10 @@ double SecondsSince(Clock::time_point start);
 // whether the dialog came.
 double TimeOpen(TMainForm& form, const std::string& drive, bool& dialogShown);
 
+// The same in a new main window, which replaces `window`; a very long time
+// when the dialog did not come.
+double TimeOpenInNewWindow(std::unique_ptr<TMainForm>& window, const std::string& drive);
+
 // Runs a command that asks for a folder, answering OK in the folder dialog,
 // and returns the time from the end of the dialog to the end of the command
 // (the dialog's own teardown is the shell's work, not the command's); -1
