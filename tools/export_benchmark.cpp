@@ -33,6 +33,7 @@
 #include "core/ansi_text.h"
 #include "core/extraction_rules.h"
 #include "core/itdbparser.h"
+#include "core/track_name_plan.h"
 #include "win/file_output.h"
 #include "window_benchmark.h"
 
@@ -50,10 +51,11 @@ std::optional<std::vector<fs::path>> WritePlayerAndCopies(const std::string& dri
                                                           const ITDBParser& player) {
     std::vector<fs::path> copies;
     const std::string contents(kFileBytes, 'x');
+    const TrackNamePlan plan(player.TracksInFileOrder(), u"%tracknumber% - %title% - %artist%",
+                             u"%artist%\\%album%");
     for (const OneTrack* track : player.TracksInFileOrder()) {
         const fs::path source = drive + track->GetPath();
-        const TargetName name =
-            PlanTargetName(u"%tracknumber% - %title% - %artist%", *track, u"%artist%\\%album%");
+        const TargetName name = plan.Of(*track);
         const fs::path copy = LibraryFolder / name.Name;
         for (const fs::path& file : {source, copy}) {
             fs::create_directories(file.parent_path());

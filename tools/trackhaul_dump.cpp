@@ -57,6 +57,7 @@
 #include "core/rating_tags.h"
 #include "core/settings_values.h"
 #include "core/track_columns.h"
+#include "core/track_name_plan.h"
 #include "core/track_row.h"
 
 #ifdef _WIN32
@@ -361,8 +362,10 @@ int DumpLibrary(int argc, char** argv) {
         return std::filesystem::file_size(file, missing);
     };
     const LibraryChoice choice =
-        ChooseLibraryTracks(parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat),
-                            Utf16FromUtf8(folderFormat), folder, player, fileSize, fileSize);
+        ChooseLibraryTracks(parser->TracksInFileOrder(),
+                            TrackNamePlan(parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat),
+                                          Utf16FromUtf8(folderFormat)),
+                            folder, player, fileSize, fileSize);
     Library library{folder, parser->LibraryId(),
                     CivilOf(UtcOf(std::time(nullptr)).value_or(std::tm{})), choice.Tracks,
                     UserPlaylists(parser->Playlists())};

@@ -9,6 +9,7 @@
 
 #include "app/file_placement.h"
 #include "app/main_window_services.h"
+#include "app/player_name_plan.h"
 #include "app/preferences.h"
 #include "core/ansi_text.h"
 #include "core/itdbparser.h"
@@ -117,6 +118,12 @@ private:
 
 }  // namespace
 
+std::u16string LibraryLeftOutStatus(size_t leftOut, size_t tracks) {
+    return Utf16FromAnsi(std::to_string(leftOut) + " of " + std::to_string(tracks) +
+                         " tracks were left out of Library.xml: they have no whole copy in the "
+                         "folder");
+}
+
 LibraryExport::LibraryExport(MainWindowServices& window) : window_(window) {
     saveDialog_.Title = L"Export Library";
     saveDialog_.FilterDescription = L"Library files (*.xml)";
@@ -146,27 +153,40 @@ void LibraryExport::Run() {
                             MB_OK | MB_ICONERROR);
         return;
     }
-    std::u16string musicFolder = window_.Settings().GetExtractPath();
+    std::u16string musicFolder = window_.Settings().GetMusicFolder();
     if (musicFolder.empty() || musicFolder.back() != u'\\') {
         musicFolder += u'\\';
     }
-    Write(musicFolder, fileName);
+    const std::optional<Written> written = Write(musicFolder, fileName, PlayerNamePlan(window_));
+    if (written && written->LeftOut > 0) {
+        win::ShowMessageBox(
+            owner,
+            std::to_wstring(written->LeftOut) + L" of " + std::to_wstring(written->Tracks) +
+                L" tracks were left out of the library: they have no whole copy where the "
+                L"preferences put them in\r\n" +
+                win::WideFromUtf16(musicFolder) +
+                L"\r\nTo include them, extract them first, then export the library again.",
+            MB_OK | MB_ICONINFORMATION);
+    }
     window_.ShowReadyStatus();
 }
 
-bool LibraryExport::WriteInto(const std::u16string& folder, ClashPolicy& policy) {
-    const std::u16string target = folder + win::Utf16FromWide(kLibraryName);
+LibraryExport::Written LibraryExport::WriteInto(const std::u16string& folder, ClashPolicy& policy,
+                                                const TrackNamePlan& plan,
+                                                NameNumbering& namesWritten) {
+    const std::u16string target = folder + namesWritten.Take(u"Library", u".xml");
     if (window_.TargetExists(target)) {
         const ClashOutcome clash = ResolveClash(window_, policy, target);
         if (clash != ClashOutcome::Copy) {
-            return clash != ClashOutcome::EndRun;
+            return Written{clash == ClashOutcome::EndRun};
         }
     }
-    Write(folder, win::WideFromUtf16(target));
-    return true;
+    return Write(folder, win::WideFromUtf16(target), plan).value_or(Written{});
 }
 
-bool LibraryExport::Write(const std::u16string& musicFolder, const std::wstring& fileName) {
+std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string& musicFolder,
+                                                           const std::wstring& fileName,
+                                                           const TrackNamePlan& plan) {
     const ITDBParser& player = *window_.Player();
     window_.SetStatusText("Exporting library:");
     WaitCursor hourglass(window_);
@@ -175,9 +195,7 @@ bool LibraryExport::Write(const std::u16string& musicFolder, const std::wstring&
     FileSizes copies;
     FileSizes playerFiles(FileSizes::Lookup::WholeFolders);
     const LibraryChoice choice = ChooseLibraryTracks(
-        player.TracksInFileOrder(), Utf16FromAnsi(window_.Settings().GetFileFormat()),
-        Utf16FromAnsi(window_.Settings().GetFolderFormat()), musicFolder,
-        Utf16FromAnsi(window_.PlayerDrive()),
+        player.TracksInFileOrder(), plan, musicFolder, Utf16FromAnsi(window_.PlayerDrive()),
         [&copies](const std::u16string& path) { return copies.Of(path); },
         [&playerFiles](const std::u16string& path) { return playerFiles.Of(path); });
     SYSTEMTIME now{};
@@ -209,26 +227,15 @@ bool LibraryExport::Write(const std::u16string& musicFolder, const std::wstring&
             window_.Handle(),
             L"Error writing file:\r\n" + fileName + L"\r\n" + win::SystemErrorText(error),
             MB_OK | MB_ICONERROR);
-        return false;
+        return std::nullopt;
     }
-    if (choice.LeftOut > 0) {
-        win::ShowMessageBox(
-            window_.Handle(),
-            std::to_wstring(choice.LeftOut) + L" of " +
-                std::to_wstring(choice.LeftOut + choice.Tracks.size()) +
-                L" tracks were left out of the library: they have no whole copy where the "
-                L"preferences put them in\r\n" +
-                win::WideFromUtf16(musicFolder) +
-                L"\r\nTo include them, extract them first, then export the library again.",
-            MB_OK | MB_ICONINFORMATION);
-    }
-    return true;
+    return Written{false, choice.LeftOut, choice.LeftOut + choice.Tracks.size()};
 }
 
 std::wstring LibraryExport::StartFolder() const {
-    const std::wstring extractPath = win::WideFromUtf16(window_.Settings().GetExtractPath());
-    if (win::FolderExists(extractPath)) {
-        return extractPath;
+    const std::wstring musicFolder = win::WideFromUtf16(window_.Settings().GetMusicFolder());
+    if (win::FolderExists(musicFolder)) {
+        return musicFolder;
     }
     const win::UniqueItemIdList documents = win::DocumentsFolderItem(window_.Handle());
     return win::PathOfItem(documents.get()).value_or(L"");

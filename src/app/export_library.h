@@ -10,12 +10,18 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "core/extraction_rules.h"
+#include "core/file_name_case.h"
+#include "core/track_name_plan.h"
 #include "win/save_file_dialog.h"
 
 class MainWindowServices;
+
+// The status bar's word on the tracks an extraction's library left out.
+std::u16string LibraryLeftOutStatus(size_t leftOut, size_t tracks);
 
 class LibraryExport {
 public:
@@ -24,15 +30,23 @@ public:
     // The whole command; holds the main window's busy guard throughout.
     void Run();
     // Writes Library.xml into `folder` (a path and a backslash), where an
-    // extraction has just put the copies, meeting `policy` as a track does;
-    // false when the user ended the run.
-    bool WriteInto(const std::u16string& folder, ClashPolicy& policy);
+    // extraction has just put the copies by `plan`, meeting `policy` as a
+    // track does; numbered where the run wrote a file of that name
+    // (`namesWritten`). The tracks left out are the caller's to name.
+    struct Written {
+        bool Stopped = false;  // the user ended the run
+        size_t LeftOut = 0;
+        size_t Tracks = 0;  // of the player, those left out included
+    };
+    Written WriteInto(const std::u16string& folder, ClashPolicy& policy, const TrackNamePlan& plan,
+                      NameNumbering& namesWritten);
 
 private:
-    // Writes the library of the copies in `musicFolder` (a path and a
-    // backslash) to `fileName`, replacing any file there; false, after its
-    // box, when it could not be written.
-    bool Write(const std::u16string& musicFolder, const std::wstring& fileName);
+    // Writes the library of the copies placed by `plan` in `musicFolder` (a
+    // path and a backslash) to `fileName`, replacing any file there; nothing,
+    // after its box, when it could not be written.
+    std::optional<Written> Write(const std::u16string& musicFolder, const std::wstring& fileName,
+                                 const TrackNamePlan& plan);
     std::wstring StartFolder() const;
 
     MainWindowServices& window_;

@@ -7,8 +7,8 @@
 #include "app/destination_dialog.h"
 #include "app/file_placement.h"
 #include "app/main_window_services.h"
+#include "app/player_name_plan.h"
 #include "app/preferences.h"
-#include "core/ansi_text.h"
 #include "core/itdbparser.h"
 #include "core/playlist_file.h"
 #include "core/track_find.h"
@@ -34,12 +34,15 @@ void PlaylistExport::Run() {
     }
     ClashPolicy policy(window_.Settings().GetOverwriteFiles());
     window_.SetStatusText("Exporting playlists:");
-    const Written written = WriteInto(*folder + u"\\", policy);
+    NameNumbering namesWritten;
+    const Written written =
+        WriteInto(*folder + u"\\", policy, PlayerNamePlan(window_), namesWritten);
     window_.SetStatusText("Exported " + std::to_string(written.Files) + " playlist(s)");
 }
 
-PlaylistExport::Written PlaylistExport::WriteInto(const std::u16string& folder,
-                                                  ClashPolicy& policy) {
+PlaylistExport::Written PlaylistExport::WriteInto(const std::u16string& folder, ClashPolicy& policy,
+                                                  const TrackNamePlan& plan,
+                                                  NameNumbering& namesWritten) {
     const std::vector<const Playlist*> playlists = UserPlaylists(window_.Player()->Playlists());
     destination_ = folder;
     folders_.Visit(win::WideFromUtf16(destination_));
@@ -47,10 +50,12 @@ PlaylistExport::Written PlaylistExport::WriteInto(const std::u16string& folder,
     for (const Playlist* playlist : playlists) {
         names.push_back(playlist->Name);
     }
-    const std::vector<std::u16string> fileNames = PlaylistFileNames(names);
+    const std::vector<std::u16string> fileNames = PlaylistFileNames(names, namesWritten);
+    for (const std::u16string& fileName : fileNames) {
+        namesWritten.Reserve(fileName);
+    }
     const TrackFind& find = window_.FindWords();
-    entryLines_.emplace(Utf16FromAnsi(window_.Settings().GetFileFormat()),
-                        Utf16FromAnsi(window_.Settings().GetFolderFormat()), destination_.size(),
+    entryLines_.emplace(plan, destination_.size(),
                         [&find](const OneTrack& track) { return find.Matches(track); });
     Written written;
     WaitCursor hourglass(window_);

@@ -29,12 +29,16 @@ public:
     // The whole command; holds the main window's busy guard throughout.
     void Run();
     // Writes the playlists of the open player into `folder` (a path and a
-    // backslash), each file meeting `policy` as a track does.
+    // backslash), naming the copies by `plan`, each file meeting `policy` as
+    // a track does. A playlist whose file name is in `namesWritten` (files
+    // the same run wrote into the folder) is numbered; the names of the
+    // playlists are added to it.
     struct Written {
         int Files = 0;
         bool Stopped = false;  // the user ended the run
     };
-    Written WriteInto(const std::u16string& folder, ClashPolicy& policy);
+    Written WriteInto(const std::u16string& folder, ClashPolicy& policy, const TrackNamePlan& plan,
+                      NameNumbering& namesWritten);
 
 private:
     enum class Outcome { Written, Skipped, Stop };

@@ -9,6 +9,7 @@
 #include "app/export_playlists.h"
 #include "app/main_window_services.h"
 #include "app/overwriteprompt.h"
+#include "app/player_name_plan.h"
 #include "app/preferences.h"
 #include "app/track_list_view.h"
 #include "core/ansi_text.h"
@@ -47,6 +48,8 @@ void TrackExtraction::Run() {
     if (!folder) {
         return;
     }
+    window_.Settings().SetMusicFolder(*folder);
+    plan_.emplace(PlayerNamePlan(window_));
     // Two programs extracting at once never share a temporary name.
     runNumber_ = GetCurrentProcessId();
     // Also after a drive root's own backslash: the copy still lands there.
@@ -68,12 +71,17 @@ void TrackExtraction::Run() {
     }
     // However the run ended, the playlists and the library name what it
     // brought home.
+    LibraryExport::Written library;
     if (window_.Settings().GetWriteLibrary() &&
-        !PlaylistExport(window_).WriteInto(destination_, policy).Stopped) {
-        LibraryExport(window_).WriteInto(destination_, policy);
+        !PlaylistExport(window_).WriteInto(destination_, policy, *plan_, namesWritten_).Stopped) {
+        library = LibraryExport(window_).WriteInto(destination_, policy, *plan_, namesWritten_);
     }
     window_.SetItemStatus(u"");
-    window_.ShowReadyStatus();
+    if (library.LeftOut > 0) {
+        window_.SetStatusText(LibraryLeftOutStatus(library.LeftOut, library.Tracks));
+    } else {
+        window_.ShowReadyStatus();
+    }
 }
 
 void TrackExtraction::ExtractRows(ClashPolicy& policy) {
@@ -97,8 +105,6 @@ void TrackExtraction::ExtractRows(ClashPolicy& policy) {
 
 void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
     const TrackListView rows = window_.Rows();
-    const std::u16string fileFormat = Utf16FromAnsi(window_.Settings().GetFileFormat());
-    const std::u16string folderFormat = Utf16FromAnsi(window_.Settings().GetFolderFormat());
     const std::wstring destination = win::WideFromUtf16(destination_);
     for (int row = 0; row < rows.Count(); ++row) {
         const OneTrack* track = rows.TrackAt(row);
@@ -107,7 +113,7 @@ void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
             FileNameCapitals(Utf16FromAnsi(SourceExtension(track->GetPath()))) != u".JPG") {
             continue;
         }
-        const TargetName planned = PlanTargetName(fileFormat, *track, folderFormat);
+        const TargetName planned = plan_->Of(*track);
         const std::wstring name = win::WideFromUtf16(planned.Name);
         const size_t nameStart = name.rfind(L'\\') + 1;
         if (planned.Refusal == TrackRefusal::None &&
@@ -122,9 +128,7 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     FinishingCopy copy;
     copy.Track = &track;
     copy.Source = window_.PlayerDrive() + track.GetPath();
-    // The patterns are read afresh for every track.
-    const TargetName name = PlanTargetName(Utf16FromAnsi(window_.Settings().GetFileFormat()), track,
-                                           Utf16FromAnsi(window_.Settings().GetFolderFormat()));
+    const TargetName name = plan_->Of(track);
     copy.Target = destination_ + name.Name;
     const std::string& source = copy.Source;
     const std::u16string& target = copy.Target;
@@ -235,6 +239,9 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
         return *notPlaced;
     }
     placement_.Folders().Add(folder, copy.FileName());
+    if (copy.NameStart() == 0) {
+        namesWritten_.Reserve(win::Utf16FromWide(copy.FileName()));
+    }
     if (copy.Ratings && !copy.Ratings->Taken()) {
         copiesWithoutRatings_.push_back(copy.Target);
     }

@@ -31,6 +31,8 @@
 #include "app/copy_ratings.h"
 #include "app/file_placement.h"
 #include "core/extraction_rules.h"
+#include "core/file_name_case.h"
+#include "core/track_name_plan.h"
 #include "core/update_throttle.h"
 #include "win/background_job.h"
 #include "win/handles.h"
@@ -100,7 +102,11 @@ private:
     std::wstring TemporaryCoverName(const std::wstring& folder) const;
 
     MainWindowServices& window_;
-    std::u16string destination_;  // the chosen folder and a backslash
+    std::u16string destination_;         // the chosen folder and a backslash
+    std::optional<TrackNamePlan> plan_;  // the player's, made once the folder is chosen
+    // The files the run wrote into the chosen folder itself: the playlists
+    // and the library never take their names.
+    NameNumbering namesWritten_;
     FilePlacement placement_{window_};
     std::optional<win::JpegWriter> jpegWriter_;  // made when the first cover is written
     DWORD runNumber_ = 0;                        // numbers this run's temporary copies

@@ -187,6 +187,15 @@ void TPreferencesForm::SetExtractPath(const std::u16string& path) {
     SaveSettings();
 }
 
+std::u16string TPreferencesForm::GetMusicFolder() const {
+    return settings_.MusicFolder;
+}
+
+void TPreferencesForm::SetMusicFolder(const std::u16string& path) {
+    settings_.MusicFolder = path;
+    SaveSettings();
+}
+
 bool TPreferencesForm::GetFirstRun() const {
     return settings_.FirstRun;
 }

@@ -41,6 +41,9 @@ public:
     // The last destination folder, as UTF-16 text.
     std::u16string GetExtractPath() const;
     void SetExtractPath(const std::u16string& path);
+    // The folder of the last track extraction.
+    std::u16string GetMusicFolder() const;
+    void SetMusicFolder(const std::u16string& path);
     bool GetFirstRun() const;
     bool GetShowMenuBar() const;
     bool GetShowToolbar() const;

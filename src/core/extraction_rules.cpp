@@ -53,6 +53,20 @@ std::string SourceExtension(std::string_view sourcePath) {
     return std::string(sourcePath.substr(dot));
 }
 
+std::string CopyExtension(std::string_view sourcePath) {
+    static constexpr std::array<std::string_view, 22> kMediaExtensions{
+        ".mp3", ".m4a", ".m4b", ".m4p", ".m4r", ".aac",  ".aa",  ".aax", ".aif", ".aiff", ".aifc",
+        ".wav", ".mp4", ".m4v", ".mov", ".jpg", ".jpeg", ".png", ".gif", ".bmp", ".tif",  ".tiff"};
+    std::string extension = SourceExtension(sourcePath);
+    std::string lower = extension;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    const bool media = std::find(kMediaExtensions.begin(), kMediaExtensions.end(), lower) !=
+                       kMediaExtensions.end();
+    return extension.empty() || media ? extension : extension + ".bin";
+}
+
 bool IsReservedDeviceName(std::u16string_view fileName) {
     // Windows looks at the part before the first dot, ignoring trailing blanks.
     std::u16string_view base = fileName.substr(0, fileName.find(u'.'));
@@ -97,7 +111,7 @@ bool IsPlainPlayerPath(std::string_view playerPath) {
 TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track,
                           std::u16string_view folderFormat) {
     const std::u16string bareName = BuildTargetFileName(fileFormat, track);
-    std::u16string fileName = bareName + Utf16FromAnsi(SourceExtension(track.GetPath()));
+    std::u16string fileName = bareName + Utf16FromAnsi(CopyExtension(track.GetPath()));
     // Windows drops them: the name planned is the name the file gets. (A
     // name of nothing else is refused below as it stands.)
     if (const size_t last = fileName.find_last_not_of(u". "); last != std::u16string::npos) {

@@ -32,6 +32,12 @@ enum OverwriteAnswer : int32_t {
 // followed by letters and digits only (at least one); else empty.
 std::string SourceExtension(std::string_view sourcePath);
 
+// The extension a copy of `sourcePath` gets: the source's own where it is a
+// kind of audio, video or picture these players hold (in any case), or
+// none; any other is kept with ".bin" after it ("x.url.bin"), so that no
+// copy opens in Windows as a program, a shortcut or a link.
+std::string CopyExtension(std::string_view sourcePath);
+
 // Whether Windows takes a file of this name for a device (CON, PRN, AUX, NUL,
 // CONIN$, CONOUT$, COM0 to COM9 and LPT0 to LPT9 with COM and LPT also
 // numbered by the superscripts 1 to 3, in any case, with any extension). A
@@ -56,7 +62,7 @@ bool IsPlainPlayerPath(std::string_view playerPath);
 
 // Where a track's file goes below the destination folder: the sub-folders
 // of the folder pattern (none for an empty one), each followed by a
-// backslash, then the pattern's name and the source's extension, such as
+// backslash, then the pattern's name and the copy's extension, such as
 // "Band\Disc\7 - Song.mp3", without the trailing dots and spaces that
 // Windows would drop from it; or why it gets no place. Levels cannot be
 // refused (see BuildTargetFolder); whether the whole path fits is the

@@ -1,8 +1,6 @@
 #include "file_name_case.h"
 
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace {
 
@@ -53,24 +51,29 @@ char16_t FileNameCapital(char16_t unit) {
     }
 }
 
-std::vector<std::u16string> NumberedWhereTheyMeet(std::vector<std::u16string> names) {
+std::u16string NameNumbering::Take(std::u16string_view stem, std::u16string_view extension) {
+    std::u16string name = std::u16string(stem) + std::u16string(extension);
+    const std::u16string folded = FileNameCapitals(name);
+    if (taken_.insert(folded).second) {
+        return name;
+    }
     const auto numbering = [](size_t number) {  // " (2)" for 2
         const std::string digits = std::to_string(number);
         return u" (" + std::u16string(digits.begin(), digits.end()) + u")";
     };
-    std::unordered_set<std::u16string> taken;  // in capitals
-    // For each name that met another, in capitals, the number to try next:
-    // every one below it is taken, since no name is ever given back.
-    std::unordered_map<std::u16string, size_t> nextNumber;
+    const std::u16string foldedStem = FileNameCapitals(stem);
+    const std::u16string foldedExtension = FileNameCapitals(extension);
+    size_t& number = nextNumber_.try_emplace(folded, 2).first->second;
+    while (!taken_.insert(foldedStem + numbering(number) + foldedExtension).second) {
+        ++number;
+    }
+    return std::u16string(stem) + numbering(number++) + std::u16string(extension);
+}
+
+std::vector<std::u16string> NumberedWhereTheyMeet(std::vector<std::u16string> names) {
+    NameNumbering numbering;
     for (std::u16string& name : names) {
-        const std::u16string folded = FileNameCapitals(name);
-        if (!taken.insert(folded).second) {
-            size_t& number = nextNumber.try_emplace(folded, 2).first->second;
-            while (!taken.insert(folded + numbering(number)).second) {
-                ++number;
-            }
-            name += numbering(number++);
-        }
+        name = numbering.Take(name);
     }
     return names;
 }

@@ -14,6 +14,7 @@
 #include "program_version.h"
 #include "rating_values.h"
 #include "track_columns.h"
+#include "track_name_plan.h"
 #include "utf8_text.h"
 
 using namespace std::literals;
@@ -270,14 +271,13 @@ std::string FileUrl(std::u16string_view path) {
 }
 
 LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
-                                  std::u16string_view fileFormat, std::u16string_view folderFormat,
-                                  std::u16string_view folder, std::u16string_view player,
+                                  const TrackNamePlan& plan, std::u16string_view folder, std::u16string_view player,
                                   const FileSizeLookup& copySize,
                                   const FileSizeLookup& playerFileSize) {
     const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
     LibraryChoice choice;
     for (const OneTrack* track : tracks) {
-        TargetName name = PlanTargetName(fileFormat, *track, folderFormat);
+        TargetName name = plan.Of(*track);
         std::replace(name.Name.begin(), name.Name.end(), u'\\', separator);
         std::u16string path = std::u16string(folder) + name.Name;
         const bool planned =

@@ -15,6 +15,7 @@
 #include "player_time.h"
 
 class OneTrack;
+class TrackNamePlan;
 struct Playlist;
 
 // A local time of the PC as UTC, by the system's own time zone rules for
@@ -43,8 +44,8 @@ struct LibraryTrack {
 };
 
 // The tracks of the player, in file order, whose copy lies where the
-// extraction puts it (below `folder`, a path and its separator, under
-// `fileFormat` and `folderFormat`, the extraction's refusals included) with
+// extraction puts it (below `folder`, a path and its separator, by the
+// extraction's `plan`, its refusals included) with
 // the size of the player's file: the one the database gives, or else that of
 // the file itself (below `player`, the player's folder without a separator
 // at its end). `copySize` and `playerFileSize` tell the size of a file
@@ -55,8 +56,7 @@ struct LibraryChoice {
 };
 using FileSizeLookup = std::function<std::optional<uint64_t>(const std::u16string& path)>;
 LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
-                                  std::u16string_view fileFormat, std::u16string_view folderFormat,
-                                  std::u16string_view folder, std::u16string_view player,
+                                  const TrackNamePlan& plan, std::u16string_view folder, std::u16string_view player,
                                   const FileSizeLookup& copySize,
                                   const FileSizeLookup& playerFileSize);
 

@@ -25,7 +25,7 @@ std::u16string ExtensionOf(const PhotoIndex& photos, int32_t photo, bool origina
     if (!original) {
         return u".jpg";
     }
-    const std::u16string extension = Utf16FromAnsi(SourceExtension(photos.OriginalPath(photo)));
+    const std::u16string extension = Utf16FromAnsi(CopyExtension(photos.OriginalPath(photo)));
     return extension.empty() ? u".jpg" : extension;
 }
 

@@ -41,10 +41,9 @@ std::u16string BaseName(std::u16string_view playlistName) {
 }  // namespace
 
 std::optional<PlaylistFileEntry> PlaylistFileEntryOf(const OneTrack& track,
-                                                     std::u16string_view fileFormat,
-                                                     std::u16string_view folderFormat,
+                                                     const TrackNamePlan& plan,
                                                      size_t destinationLength) {
-    TargetName target = PlanTargetName(fileFormat, track, folderFormat);
+    TargetName target = plan.Of(track);
     const bool tooLong = destinationLength + target.Name.size() > MaxTargetFileNameLength;
     if (target.Refusal != TrackRefusal::None || tooLong) {
         return std::nullopt;
@@ -68,12 +67,9 @@ std::string PlaylistEntryText(const PlaylistFileEntry& entry) {
            "\r\n" + Utf8FromUtf16(entry.Path) + "\r\n";
 }
 
-PlaylistEntryLines::PlaylistEntryLines(std::u16string fileFormat, std::u16string folderFormat,
-                                       size_t destinationLength, Filter listed)
-    : fileFormat_(std::move(fileFormat)),
-      folderFormat_(std::move(folderFormat)),
-      destinationLength_(destinationLength),
-      listed_(std::move(listed)) {}
+PlaylistEntryLines::PlaylistEntryLines(const TrackNamePlan& plan, size_t destinationLength,
+                                       Filter listed)
+    : plan_(plan), destinationLength_(destinationLength), listed_(std::move(listed)) {}
 
 std::string_view PlaylistEntryLines::Of(const OneTrack& track) {
     if (const auto kept = kept_.find(&track); kept != kept_.end()) {
@@ -95,7 +91,7 @@ std::string PlaylistEntryLines::LinesOf(const OneTrack& track) const {
         return {};
     }
     const std::optional<PlaylistFileEntry> entry =
-        PlaylistFileEntryOf(track, fileFormat_, folderFormat_, destinationLength_);
+        PlaylistFileEntryOf(track, plan_, destinationLength_);
     return entry ? PlaylistEntryText(*entry) : std::string();
 }
 
@@ -104,15 +100,12 @@ std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16strin
            u"\r\nDo you want to export remaining playlists?";
 }
 
-std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames) {
-    std::vector<std::u16string> names;
-    names.reserve(playlistNames.size());
+std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames,
+                                              NameNumbering taken) {
+    std::vector<std::u16string> fileNames;
+    fileNames.reserve(playlistNames.size());
     for (const std::u16string& playlistName : playlistNames) {
-        names.push_back(BaseName(playlistName));
-    }
-    std::vector<std::u16string> fileNames = NumberedWhereTheyMeet(std::move(names));
-    for (std::u16string& fileName : fileNames) {
-        fileName += kExtension;
+        fileNames.push_back(taken.Take(BaseName(playlistName), kExtension));
     }
     return fileNames;
 }

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "block_writer.h"
+#include "file_name_case.h"
 #include "playlist.h"
+#include "track_name_plan.h"
 #include "utf8_text.h"
 
 // One member as its playlist file lists it.
@@ -49,13 +51,12 @@ private:
 
 // The entry of `track` in a playlist file in the folder the extraction
 // writes into, whose path (with its last backslash) is `destinationLength`
-// code units long: the path the extraction gives the track there under
-// `fileFormat` and `folderFormat`, relative to that folder. None for a track
-// the extraction refuses: one whose name it refuses, and one whose whole
-// path would be longer than Windows takes.
+// code units long: the path the extraction's `plan` gives the track there,
+// relative to that folder. None for a track the extraction refuses: one
+// whose name it refuses, and one whose whole path would be longer than
+// Windows takes.
 std::optional<PlaylistFileEntry> PlaylistFileEntryOf(const OneTrack& track,
-                                                     std::u16string_view fileFormat,
-                                                     std::u16string_view folderFormat,
+                                                     const TrackNamePlan& plan,
                                                      size_t destinationLength);
 
 // The two lines of an entry in a playlist file, as PlaylistFileWriter
@@ -74,9 +75,9 @@ public:
     // beyond are worked out again each time.
     static constexpr size_t kMostKeptBytes = size_t{64} << 20;
 
-    // The entries as PlaylistFileEntryOf makes them for that folder.
-    PlaylistEntryLines(std::u16string fileFormat, std::u16string folderFormat,
-                       size_t destinationLength, Filter listed);
+    // The entries as PlaylistFileEntryOf makes them for that folder; the
+    // plan must outlive this.
+    PlaylistEntryLines(const TrackNamePlan& plan, size_t destinationLength, Filter listed);
     // The two lines of `track`'s entry, or nothing for a track left out;
     // valid until the next call.
     std::string_view Of(const OneTrack& track);
@@ -84,8 +85,7 @@ public:
 private:
     std::string LinesOf(const OneTrack& track) const;
 
-    std::u16string fileFormat_;
-    std::u16string folderFormat_;
+    const TrackNamePlan& plan_;
     size_t destinationLength_;
     Filter listed_;
     std::unordered_map<const OneTrack*, std::string> kept_;
@@ -103,6 +103,8 @@ std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16strin
 // "Playlist" for a name left empty, of dots only or one Windows keeps for a
 // device; names that meet an earlier one, ignoring case as Windows does
 // (FileNameCapitals), get " (2)", " (3)"
-// and so on, the first number that is free. Takes time in proportion to the
-// number of names, however many meet.
-std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames);
+// and so on, the first number that is free, also where they meet a name
+// `taken` holds already (a file the same run wrote into the folder). Takes
+// time in proportion to the number of names, however many meet.
+std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames,
+                                              NameNumbering taken = {});

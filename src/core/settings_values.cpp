@@ -34,7 +34,7 @@ struct Rule {
 };
 
 // Integers are signed decimal text; booleans "0" or "1", and any other
-// number is true; narrow texts are ANSI; ExtractPath alone is UTF-16.
+// number is true; narrow texts are ANSI; the folders are UTF-16.
 using AnyRule = std::variant<Rule<int32_t>, Rule<bool>, Rule<std::string>, Rule<std::u16string>>;
 
 // When a load reads a value: the window's size first, because the default
@@ -102,6 +102,12 @@ bool IsFolderFormat(const std::string& text) {
     return IsValidFolderFormat(text);
 }
 
+// Before a track extraction stored its folder, the last folder of any
+// command was the music folder.
+std::u16string LastExtractPath(const ScreenMetrics&, const SettingsValues& values) {
+    return values.ExtractPath;
+}
+
 // Any save ends the first run, whatever the loaded flag says.
 bool NotFirstRunAnyMore(const bool&) {
     return false;
@@ -157,6 +163,9 @@ const std::vector<Setting>& SettingsTable() {
          Rule<bool>{.Field = Field<&SettingsValues::WriteLibrary>, .Default = Constant<false>}},
         {"WriteRatings", ReadTurn::InOrder,
          Rule<bool>{.Field = Field<&SettingsValues::WriteRatings>, .Default = Constant<false>}},
+        {"MusicFolder", ReadTurn::InOrder,
+         Rule<std::u16string>{.Field = Field<&SettingsValues::MusicFolder>,
+                              .Default = LastExtractPath}},
     };
     return table;
 }

@@ -58,7 +58,9 @@ struct SettingsValues {
     int32_t OverwriteFiles = AlwaysPrompt;
     int32_t TrackLimit = -1;  // negative: all tracks
     WindowBounds Bounds;
-    std::u16string ExtractPath;  // UTF-16, so that a folder named in any script survives
+    // The last folder any command wrote into; UTF-16, so that a folder named
+    // in any script survives.
+    std::u16string ExtractPath;
     bool FirstRun = true;        // as loaded; a save always stores "0"
     // The track list's extra columns by their headers, separated by commas;
     // empty for none.
@@ -71,6 +73,9 @@ struct SettingsValues {
     // An extraction writes the tracks' ratings and plays into the copies'
     // tags (MP3 and MP4 files).
     bool WriteRatings = false;
+    // The last folder tracks were extracted into, where Export Library
+    // looks for the copies; ExtractPath where none is stored yet.
+    std::u16string MusicFolder;
 };
 
 // The primary screen's work area (without the taskbar) and full size, in
@@ -86,13 +91,13 @@ struct ScreenMetrics {
 // The stored text of one value, or nothing when the value is absent. It may
 // throw (a value of the wrong type); the error then stops the load.
 using StoredTextLookup = std::function<std::optional<std::string>(std::string_view valueName)>;
-// The same for the one value kept as UTF-16 text, ExtractPath.
+// The same for the values kept as UTF-16 text, the folders.
 using StoredWideTextLookup =
     std::function<std::optional<std::u16string>(std::string_view valueName)>;
 
 // Reads every value, asking the lookup once for each: the window's size
 // (w, h) first, then the others in the order a save writes them. Applies
-// defaults and clamps. Values kept as UTF-16 text (ExtractPath) are asked of
+// defaults and clamps. Values kept as UTF-16 text (the folders) are asked of
 // `wideLookup`, every other value of `lookup`. The window's default size
 // grows with the DPI, limited by the work area; its default position centres
 // it on the screen.
@@ -100,7 +105,7 @@ SettingsValues LoadSettingsValues(const ScreenMetrics& screen, const StoredTextL
                                   const StoredWideTextLookup& wideLookup);
 
 // One value as a save writes it: narrow text in the ANSI code page, or UTF-16
-// text for ExtractPath. Both are stored as plain string values.
+// text for the folders. Both are stored as plain string values.
 struct StoredSetting {
     std::string_view Name;
     std::variant<std::string, std::u16string> Text;
@@ -109,7 +114,8 @@ struct StoredSetting {
 // Every value as a save writes it, in the order written: x, y, w, h,
 // TrackLimit, OverwriteFiles, FileFormat, FolderFormat, ExtractPath, FirstRun
 // (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar, then the later ones:
-// ExtraColumns, ShowAlbumArt, SaveAlbumArt, WriteLibrary, WriteRatings.
+// ExtraColumns, ShowAlbumArt, SaveAlbumArt, WriteLibrary, WriteRatings,
+// MusicFolder.
 std::vector<StoredSetting> SettingsToStore(const SettingsValues& values);
 
 // A signed 32-bit decimal number: an optional '+' or '-', then one or more

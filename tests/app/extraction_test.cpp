@@ -288,16 +288,26 @@ TEST_F(ExtractionTest, FoldersOutsideTheCodePageAndADriveRootTakeTheFiles) {
     EXPECT_TRUE(boxes_.Requests().empty());
 }
 
-TEST_F(ExtractionTest, RowsAreCopiedInDisplayOrder) {
-    // Both tracks get the same name: the one copied last stays.
+TEST_F(ExtractionTest, TracksOfOneNameAreNumberedInThePlayersOrderWhateverTheListShows) {
+    // Both tracks plan one name: neither replaces the other, and the first
+    // in the player's file order keeps it, however the list is sorted and
+    // whatever the policy says of files that were there before.
     const std::vector<PlayerTrack> tracks{{u"Same", "F00\\ONE.mp3", 1},
-                                          {u"Same", "F00\\TWO.mp3", 2}};
+                                          {u"SAME", "F00\\TWO.mp3", 2},
+                                          {u"Link", "F00\\THREE.url", 3}};
     LoadPlayer(tracks);
-    for (const auto& [sort, survivor] :
-         {std::pair{ID_SORT_TRACKNUMBER, 1}, std::pair{ID_SORT_BITRATE, 0}}) {
+    const Files expected{{L"Same.mp3", Contents(tracks[0])},
+                         {L"SAME (2).mp3", Contents(tracks[1])},
+                         {L"Link.url.bin", Contents(tracks[2])}};
+    for (const auto& [sort, policy] :
+         {std::pair{ID_SORT_TRACKNUMBER, L"0"}, std::pair{ID_SORT_BITRATE, L"1"}}) {
+        fs::remove_all(Output);
+        fs::create_directories(Output);
+        SettingsKey::Write(L"OverwriteFiles", policy);
+        form_->Settings().LoadSettings();
         Command(sort);
         Extract();
-        EXPECT_EQ(FilesIn(Output), (Files{{L"Same.mp3", Contents(tracks[survivor])}}));
+        EXPECT_EQ(FilesIn(Output), expected);
     }
 }
 
@@ -437,7 +447,7 @@ TEST_F(ExtractionTest, PlaylistsExportedIntoACyrillicFolderPointAtTheExtractedFi
               "\xE7\xBE\x8E\xE7\xA9\xBA\\2 - \xE6\xB5\xB7\xE3\x81\xAE\xE5\xA3\xB0.m4a");
     const std::vector<std::string> top = PlaylistLines(folder / names[1]);
     EXPECT_EQ(top[3], "#EXTINF:0,x  . - win");
-    EXPECT_EQ(top[4], "x__\\5 - win.ini");
+    EXPECT_EQ(top[4], "x__\\5 - win.ini.bin");
     EXPECT_EQ(top[6], "Band\\6 - Dots");
     EXPECT_TRUE(TemporariesIn(folder).empty());
 }
@@ -659,7 +669,7 @@ TEST_F(ExtractionTest, ACraftedDatabaseWritesNothingOutsideTheFolder) {
         {{u"NUL", "F00\\NAMED", 5}, ReservedName},
         {{u"..", "F00\\DOTS", 6}, EmptyName},
         {{growingTitle, "F00\\GROW.mp3", 7, true, u"x", 0, growingArtist}, NameTooLong},
-        {{u"~trackhaul-0badf00d", "F00\\TEMP.partial", 8}, TemporaryName},
+        {{u"~trackhaul-0badf00d.partial", "F00\\TEMP", 8}, TemporaryName},
         {{u"Fine", "F00\\FINE.mp3", 9}, None},
     };
     std::vector<PlayerTrack> tracks;
@@ -764,6 +774,11 @@ TEST_F(ExtractionTest, TheLibraryNamesTheWholeCopiesOnly) {
         L"drive.",
     };
     const std::wstring targets[] = {(Output / L"Library.xml").wstring(), L"F:\\Library.xml"};
+    // A list saved elsewhere since does not move the music folder.
+    SaveDialogAnswer list(L"Export Track List", (Output / L"elsewhere" / L"list").wstring());
+    fs::create_directories(Output / L"elsewhere");
+    Command(ID_FILE_EXPORT);
+    ASSERT_TRUE(list.Shown());
     for (size_t run = 0; run < 2; ++run) {
         MessageBoxRecorder boxes;
         SaveDialogAnswer save(L"Export Library", targets[run]);
@@ -785,6 +800,19 @@ TEST_F(ExtractionTest, TheLibraryNamesTheWholeCopiesOnly) {
     EXPECT_EQ(library.find("C.mp3"), std::string::npos);
     EXPECT_FALSE(fs::exists(L"F:\\Library.xml"));
     EXPECT_TRUE(TemporariesIn(Output).empty());
+
+    // After an extraction of a few tracks the status bar counts those left
+    // out; a box would come after every run. (The folder dialog opens on the
+    // list's folder, where the one track goes.)
+    SettingsKey::Write(L"OverwriteFiles", L"0");
+    form_->Settings().LoadSettings();
+    ListView_SetItemState(form_->TrackList(), -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(form_->TrackList(), 0, LVIS_SELECTED, LVIS_SELECTED);
+    MessageBoxRecorder boxes;
+    Extract();
+    EXPECT_TRUE(boxes.Requests().empty());
+    EXPECT_EQ(Status(),
+              L"3 of 4 tracks were left out of Library.xml: they have no whole copy in the folder");
 }
 
 // Sub-folders ------------------------------------------------------------------

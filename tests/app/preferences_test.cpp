@@ -123,6 +123,7 @@ std::map<std::string, std::string> DefaultTexts() {
         {"SaveAlbumArt", "0"},
         {"WriteLibrary", "0"},
         {"WriteRatings", "0"},
+        {"MusicFolder", ""},
     };
 }
 
@@ -238,6 +239,9 @@ TEST_F(Preferences, EverySetterWritesTheWholeSet) {
         {"SetExtractPath",
          [](TPreferencesForm& s) { s.SetExtractPath(u"D:\\Out\\"); },
          {{"ExtractPath", "D:\\Out\\"}}},
+        {"SetMusicFolder",
+         [](TPreferencesForm& s) { s.SetMusicFolder(u"D:\\Music"); },
+         {{"MusicFolder", "D:\\Music"}}},
         {"SetShowMenuBar",
          [](TPreferencesForm& s) { s.SetShowMenuBar(false); },
          {{"ShowMenuBar", "0"}}},

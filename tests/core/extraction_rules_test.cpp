@@ -8,6 +8,7 @@
 
 #include "core/file_name_pattern.h"
 #include "core/onetrack.h"
+#include "core/track_name_plan.h"
 
 namespace {
 
@@ -30,6 +31,21 @@ TEST(SourceExtension, StartsAtALastDotAfterEveryFolder) {
     };
     for (const auto& [source, extension] : cases) {
         EXPECT_EQ(SourceExtension(source), extension) << source;
+    }
+}
+
+// A copy never opens in Windows as a program, a shortcut or a link.
+TEST(CopyExtension, KeepsMediaAndDisarmsEverythingElse) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\\Music\\A.mp3", ".mp3"},         {"\\Music\\A.M4A", ".M4A"},
+        {"\\Music\\A.m4v", ".m4v"},         {"\\Photos\\A.JPEG", ".JPEG"},
+        {"\\Music\\A", ""},                 {"\\Music\\x.url", ".url.bin"},
+        {"\\Music\\x.LNK", ".LNK.bin"},     {"\\Music\\x.exe", ".exe.bin"},
+        {"\\Music\\x.scf", ".scf.bin"},     {"\\Music\\x.m3u8", ".m3u8.bin"},
+        {"\\Music\\x.mp3.exe", ".exe.bin"}, {"\\Music\\x.xml", ".xml.bin"},
+    };
+    for (const auto& [source, extension] : cases) {
+        EXPECT_EQ(CopyExtension(source), extension) << source;
     }
 }
 
@@ -115,10 +131,12 @@ TEST(PlanTargetName, KeepsReadsOnThePlayerAndNamesInsideTheFolder) {
          u"%tracknumber% - %title% - %artist%", u"A", u"", u"1 - A -", None},
         {"dots before the extension stay", "\\iPod_Control\\Music\\AB.mp3", u"%title%", u"A.", u"B",
          u"A..mp3", None},
-        {"the name of an unfinished copy", "\\iPod_Control\\Music\\AB.partial", u"%title%",
-         u"~trackhaul-0badf00d", u"A", u"~trackhaul-0badf00d.partial", TemporaryName},
-        {"the same in capitals", "\\iPod_Control\\Music\\AB.PARTIAL", u"%title%",
-         u"~TRACKHAUL-0BADF00D", u"A", u"~TRACKHAUL-0BADF00D.PARTIAL", TemporaryName},
+        {"the name of an unfinished copy", "\\iPod_Control\\Music\\AB", u"%title%",
+         u"~trackhaul-0badf00d.partial", u"A", u"~trackhaul-0badf00d.partial", TemporaryName},
+        {"the same in capitals", "\\iPod_Control\\Music\\AB", u"%title%",
+         u"~TRACKHAUL-0BADF00D.PARTIAL", u"A", u"~TRACKHAUL-0BADF00D.PARTIAL", TemporaryName},
+        {"an extension of no media", "\\iPod_Control\\Music\\AB.partial", u"%title%",
+         u"~trackhaul-0badf00d", u"A", u"~trackhaul-0badf00d.partial.bin", None},
         {"control characters and line breaks", "\\iPod_Control\\Music\\AB.mp3",
          u"%artist% - %title%", u"a\r\nb", u"x\u2028y", u"x_y - a__b.mp3", None},
         {"separators in values", "\\iPod_Control\\Music\\AB.mp3", u"%artist%\\%title%",
@@ -181,6 +199,42 @@ TEST(PlanTargetName, PutsTheFileBelowTheLevelsOfTheFolderPattern) {
         EXPECT_EQ(target.Name, test.expectedName);
         EXPECT_EQ(target.Refusal, test.refusal);
     }
+}
+
+// Tracks that plan one name are numbered in the player's file order, so
+// that no two of a run meet and every run names a track alike.
+TEST(TrackNamePlan, NumbersTracksThatMeetInFileOrder) {
+    const struct {
+        const char* path;
+        std::u16string title;
+        std::u16string expectedName;
+    } tracks[] = {
+        {"\\iPod_Control\\A.mp3", u"Song", u"Band\\Song.mp3"},
+        {"\\iPod_Control\\B.MP3", u"SONG", u"Band\\SONG (2).MP3"},
+        {"\\iPod_Control\\C.m4a", u"Song", u"Band\\Song.m4a"},
+        {"\\iPod_Control\\D.mp3", u"Song (2)", u"Band\\Song (2) (2).mp3"},
+        {"\\iPod_Control\\E.mp3", u"song", u"Band\\song (3).mp3"},
+        {"\\iPod_Control\\F", u"Song", u"Band\\Song"},
+        {"\\iPod_Control\\G", u"Song", u"Band\\Song (2)"},
+        {"\\iPod_Control\\H.mp3", u"Nul", u"Band\\Nul.mp3"},  // refused: takes no name
+        {"\\iPod_Control\\I.mp3", u"Nul", u"Band\\Nul.mp3"},
+    };
+    std::vector<OneTrack> player;
+    for (const auto& track : tracks) {
+        player.push_back(PlayerTrack(track.path, track.title, u"Band"));
+    }
+    std::vector<const OneTrack*> fileOrder;
+    for (const OneTrack& track : player) {
+        fileOrder.push_back(&track);
+    }
+    const TrackNamePlan plan(fileOrder, u"%title%", u"%artist%");
+    for (size_t i = 0; i < player.size(); ++i) {
+        EXPECT_EQ(plan.Of(player[i]).Name, tracks[i].expectedName) << tracks[i].path;
+    }
+    EXPECT_EQ(plan.Of(player[7]).Refusal, TrackRefusal::ReservedName);
+    // Whatever is listed or selected, a track not planned is named alone.
+    const OneTrack other = PlayerTrack("\\iPod_Control\\Z.mp3", u"Song", u"Band");
+    EXPECT_EQ(plan.Of(other).Name, u"Band\\Song.mp3");
 }
 
 TEST(TemporaryCopyName, IsOneRecognisableScheme) {

@@ -87,6 +87,13 @@ TEST(PlaylistFile, FileNamesOfOneExport) {
     for (const Case& c : cases) {
         EXPECT_EQ(PlaylistFileNames(c.names), c.expected);
     }
+    // Files the same run wrote into the folder keep their names.
+    NameNumbering written;
+    written.Reserve(u"1 - MIX - DJ.m3u8");
+    written.Reserve(u"Trip");
+    EXPECT_EQ(PlaylistFileNames({u"1 - Mix - DJ", u"Trip", u"1 - mix - dj"}, written),
+              (std::vector<std::u16string>{u"1 - Mix - DJ (2).m3u8", u"Trip.m3u8",
+                                           u"1 - mix - dj (3).m3u8"}));
 }
 
 OneTrack Track(std::u16string title, std::string location, int32_t number = 1) {
@@ -103,10 +110,12 @@ TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
     const OneTrack song = Track(u"Song", ":iPod_Control:Music:F00:A.mp3", 7);
     const auto path = [&](const OneTrack& track, std::u16string_view fileFormat,
                           std::u16string_view folderFormat, size_t destinationLength) {
-        const auto entry = PlaylistFileEntryOf(track, fileFormat, folderFormat, destinationLength);
+        const TrackNamePlan plan({&track}, fileFormat, folderFormat);
+        const auto entry = PlaylistFileEntryOf(track, plan, destinationLength);
         return entry ? entry->Path : u"(left out)";
     };
-    const auto entry = PlaylistFileEntryOf(song, u"%title%", u"", 249);
+    const TrackNamePlan titles({&song}, u"%title%", u"");
+    const auto entry = PlaylistFileEntryOf(song, titles, 249);
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->Seconds, 61);
     EXPECT_EQ(entry->Artist + u"|" + entry->Title + u"|" + entry->Path, u"Band|Song|Song.mp3");
@@ -127,7 +136,7 @@ TEST(PlaylistFile, EntriesNameWhatTheExtractionWritesAndLeaveOutWhatItRefuses) {
     const OneTrack refused = Track(u"Nul", ":iPod_Control:Music:F00:B.mp3");
     const OneTrack unlisted = Track(u"Other", ":iPod_Control:Music:F00:C.mp3");
     int asked = 0;
-    PlaylistEntryLines lines(u"%title%", u"", 3, [&](const OneTrack& track) {
+    PlaylistEntryLines lines(titles, 3, [&](const OneTrack& track) {
         ++asked;
         return &track != &unlisted;
     });

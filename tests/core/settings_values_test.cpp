@@ -169,6 +169,11 @@ TEST(SettingsValues, ExtractPathIsTakenUnchecked) {
     EXPECT_EQ(LoadFrom({{"ExtractPath", "C:\\Music\\"}}).ExtractPath, u"C:\\Music\\");
     EXPECT_EQ(LoadFrom({{"ExtractPath", "not a *path*"}}).ExtractPath, u"not a *path*");
     EXPECT_EQ(LoadFrom({{"ExtractPath", ""}}).ExtractPath, u"");
+    // The tracks' folder is the last folder of any command until an
+    // extraction stores its own.
+    EXPECT_EQ(LoadFrom({{"ExtractPath", "C:\\Photos"}}).MusicFolder, u"C:\\Photos");
+    EXPECT_EQ(LoadFrom({{"ExtractPath", "C:\\Photos"}, {"MusicFolder", "D:\\Music"}}).MusicFolder,
+              u"D:\\Music");
 }
 
 TEST(SettingsValues, BooleansAreTrueUnlessZeroAndDefaultToTrue) {
@@ -216,7 +221,8 @@ TEST(SettingsValues, ValuesAreReadOnceEachInTheirOrder) {
                                                "ShowAlbumArt",
                                                "SaveAlbumArt",
                                                "WriteLibrary",
-                                               "WriteRatings"};
+                                               "WriteRatings",
+                                               "MusicFolder"};
     EXPECT_EQ(store.Asked(), expected);
 }
 
@@ -275,12 +281,13 @@ TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
         {"SaveAlbumArt", "1"},
         {"WriteLibrary", "1"},
         {"WriteRatings", "0"},
+        {"MusicFolder", "(UTF-16)"},
     };
     std::vector<std::pair<std::string, std::string>> written;
     std::u16string extractPath;
     for (const StoredSetting& setting : SettingsToStore(values)) {
         if (const auto* wide = std::get_if<std::u16string>(&setting.Text)) {
-            extractPath = *wide;
+            extractPath = setting.Name == "ExtractPath" ? *wide : extractPath;
             written.emplace_back(setting.Name, "(UTF-16)");
         } else {
             written.emplace_back(setting.Name, std::get<std::string>(setting.Text));
