@@ -229,7 +229,9 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
                           placement_.Folders().MayTakeCoverTurn(folder);
     const std::optional<EncodedCover> cover =
         coverDue ? std::optional(EncodeCover(*copy.Track)) : std::nullopt;
-    const DWORD error = finisher_.Wait();
+    // Writing the tags of a large or odd file may take a while: the window
+    // answers meanwhile, and Esc ends the run once the copy is settled.
+    const DWORD error = finisher_.Wait([this] { window_.ProcessMessages(); });
     const FilePlacement::FailureReport fail = [&](DWORD failure) {
         placement_.RemoveEmptyFoldersMade(copy);
         return placement_.ReportFailure(copy.Source, copy.Target, win::SystemErrorText(failure));

@@ -6,6 +6,7 @@
 #include <mp4file.h>
 #include <mpegfile.h>
 #include <popularimeterframe.h>
+#include <tbytevectorstream.h>
 #include <textidentificationframe.h>
 #include <tfilestream.h>
 #include <unknownframe.h>
@@ -14,6 +15,8 @@
 #include <array>
 #include <system_error>
 
+#include "core/tag_safety.h"
+
 namespace {
 
 const char kWindowsPlayer[] = "Windows Media Player 9 Series";
@@ -21,9 +24,10 @@ const char kFmpsRating[] = "FMPS_Rating";
 const char kFmpsPlaycount[] = "FMPS_Playcount";
 const char kMp4ItemPrefix[] = "----:com.apple.iTunes:";
 
-// The frames TagLib leaves out of an ID3v2.3 tag, having no place there.
-constexpr std::array<const char*, 10> kFramesOnlyInVersion4 = {
-    "ASPI", "EQU2", "RVA2", "SEEK", "SIGN", "TDRL", "TDTG", "TMOO", "TPRO", "TSST"};
+// How far past its tag an MP3's first frame is looked for: a file of bytes
+// that look like frame headers would otherwise be searched to its end, a
+// candidate at a time.
+constexpr long kFirstFrameSearched = 1 << 20;
 
 // TagLib 1.x measures files in `long`, 32 bits on Windows.
 constexpr uintmax_t kLargestFileTagLibMeasures = 0x7FFFFFFF;
@@ -161,12 +165,6 @@ CarriedValues Id3v2Values(TagLib::ID3v2::Tag& tag) {
     return values;
 }
 
-bool KeepsVersion4(const TagLib::ID3v2::Tag& tag) {
-    return tag.header()->majorVersion() == 4 &&
-           std::any_of(kFramesOnlyInVersion4.begin(), kFramesOnlyInVersion4.end(),
-                       [&](const char* id) { return !tag.frameListMap()[id].isEmpty(); });
-}
-
 long Id3v2Size(TagLib::MPEG::File& file) {
     return file.hasID3v2Tag() ? static_cast<long>(file.ID3v2Tag()->header()->completeTagSize()) : 0;
 }
@@ -214,13 +212,51 @@ Mp4Shape ShapeOf(TagLib::MP4::File& file) {
     return shape;
 }
 
+// --- What the library is not given -----------------------------------------
+
+std::string ReadAt(TagLib::IOStream& stream, uint64_t offset, size_t length) {
+    stream.seek(static_cast<long>(offset));
+    const TagLib::ByteVector bytes = stream.readBlock(static_cast<unsigned long>(length));
+    return std::string(bytes.data(), bytes.size());
+}
+
+// Whether an MP3's ID3v2 tag, if any, may be read: not too large, and no
+// compressed frame in it inflates past its limit.
+bool Id3v2TagIsSafe(TagLib::IOStream& stream) {
+    const size_t tagLength = Id3v2TagLength(ReadAt(stream, 0, 10));
+    return tagLength <= kLargestId3v2Tag &&
+           (tagLength == 0 || Id3v2InflatesSanely(ReadAt(stream, 0, tagLength)));
+}
+
+// Whether MPEG audio starts soon after the tag: the library's search over
+// the file's first bytes alone, kept in memory.
+bool HasFirstFrameNearTheStart(TagLib::IOStream& stream) {
+    const size_t tagLength = Id3v2TagLength(ReadAt(stream, 0, 10));
+    stream.seek(0);
+    TagLib::ByteVector start = stream.readBlock(static_cast<unsigned long>(tagLength) +
+                                                static_cast<unsigned long>(kFirstFrameSearched));
+    TagLib::ByteVectorStream startStream(start);
+    TagLib::MPEG::File file(&startStream, TagLib::ID3v2::FrameFactory::instance(), false);
+    return file.isValid() && file.firstFrameOffset() >= 0;
+}
+
+bool Mp4IsSafe(TagLib::IOStream& stream) {
+    return Mp4BoxesNestShallowly(
+        [&stream](uint64_t offset, size_t length) { return ReadAt(stream, offset, length); },
+        static_cast<uint64_t>(stream.length()));
+}
+
 // --- Writing ---------------------------------------------------------------
 
 // What a file is to carry after the writing; what it carried of the values
 // not written stays.
 CarriedValues Expected(CarriedValues before, RatingConvention convention, RatingAndPlays values) {
     if (convention == RatingConvention::Id3v2) {
-        before.Popularimeter = {PopularimeterRating(values.Stars), values.Plays};
+        // An unrated track leaves a rating the file has.
+        const int rating = values.Stars > 0 || !before.Popularimeter
+                               ? PopularimeterRating(values.Stars)
+                               : before.Popularimeter->first;
+        before.Popularimeter = {rating, values.Plays};
         before.PlayCounter = values.Plays;
     }
     if (values.Stars > 0) {
@@ -245,10 +281,14 @@ RatingTagsOutcome WriteId3v2(BlockMovingFileStream& stream, RatingAndPlays value
     {
         TagLib::MPEG::File file(&stream, frames, false);
         // A file without MPEG audio is no MP3, whatever its name.
-        if (!file.isValid() || file.readOnly() || file.firstFrameOffset() < 0) {
+        if (!file.isValid() || file.readOnly() || !HasFirstFrameNearTheStart(stream)) {
             return RatingTagsOutcome::Unreadable;
         }
         const long lengthWithoutTag = file.length() - Id3v2Size(file);
+        // A tag keeps its version where it can: ID3v2.4 stays, with all it
+        // holds; ID3v2.3 and 2.2, and a new tag, are saved as ID3v2.3, the
+        // version Windows reads.
+        const bool version4 = file.hasID3v2Tag() && file.ID3v2Tag()->header()->majorVersion() == 4;
         TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
         expected = Expected(Id3v2Values(tag), RatingConvention::Id3v2, values);
 
@@ -257,7 +297,7 @@ RatingTagsOutcome WriteId3v2(BlockMovingFileStream& stream, RatingAndPlays value
         }
         auto* popularimeter = new TagLib::ID3v2::PopularimeterFrame();
         popularimeter->setEmail(kWindowsPlayer);
-        popularimeter->setRating(PopularimeterRating(values.Stars));
+        popularimeter->setRating(expected.Popularimeter->first);
         popularimeter->setCounter(values.Plays);
         tag.addFrame(popularimeter);
         SetPlayCounter(tag, values.Plays);
@@ -266,7 +306,7 @@ RatingTagsOutcome WriteId3v2(BlockMovingFileStream& stream, RatingAndPlays value
         }
         SetUserText(tag, kFmpsPlaycount, *expected.FmpsPlaycount);
 
-        const auto version = KeepsVersion4(tag) ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
+        const auto version = version4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
         if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
                        TagLib::File::DoNotDuplicate)) {
             return RatingTagsOutcome::Damaged;
@@ -315,6 +355,10 @@ RatingTagsOutcome WriteMp4(BlockMovingFileStream& stream, RatingAndPlays values)
     return intact ? RatingTagsOutcome::Written : RatingTagsOutcome::Damaged;
 }
 
+bool IsSafeForTagLib(TagLib::IOStream& stream, RatingConvention convention) {
+    return convention == RatingConvention::Id3v2 ? Id3v2TagIsSafe(stream) : Mp4IsSafe(stream);
+}
+
 std::string Line(const char* name, const std::optional<std::string>& value) {
     return std::string(name) + ": " + value.value_or("-") + "\n";
 }
@@ -327,7 +371,7 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
         return RatingTagsOutcome::Unreadable;
     }
     BlockMovingFileStream stream(file.c_str());
-    if (!stream.isOpen() || stream.readOnly()) {
+    if (!stream.isOpen() || stream.readOnly() || !IsSafeForTagLib(stream, convention)) {
         return RatingTagsOutcome::Unreadable;
     }
     return convention == RatingConvention::Id3v2 ? WriteId3v2(stream, values)
@@ -338,6 +382,12 @@ std::optional<std::string> DescribeRatingTags(const std::filesystem::path& path,
                                               RatingConvention convention) {
     if (convention == RatingConvention::None || TooLargeForTagLib(path)) {
         return std::nullopt;
+    }
+    {
+        TagLib::FileStream stream(path.c_str(), true);
+        if (!stream.isOpen() || !IsSafeForTagLib(stream, convention)) {
+            return std::nullopt;
+        }
     }
     CarriedValues values;
     if (convention == RatingConvention::Id3v2) {

@@ -5,14 +5,15 @@
 //   it (POPM, address "Windows Media Player 9 Series", a rating byte by
 //   stars and the plays as its counter), the play counter frame (PCNT), and
 //   the user text frames FMPS_Rating (stars / 5, "0.6") and FMPS_Playcount.
-//   The tag is saved as ID3v2.3, the version Windows reads, unless it is an
-//   ID3v2.4 tag holding frames that ID3v2.3 has no place for: it stays
-//   ID3v2.4 then, so that nothing of it is lost.
+//   An ID3v2.4 tag stays ID3v2.4, so that nothing of it is lost; an ID3v2.3
+//   or 2.2 tag, and a new one, is saved as ID3v2.3, the version Windows
+//   reads. An unrated track leaves the ratings a file has as they are.
 // - MP4 files (AAC audio, audio books and video): the free-form items
 //   ----:com.apple.iTunes:FMPS_Rating and FMPS_Playcount.
 //
 // Every other frame and item stays; files of other kinds (WAV, AIFF,
-// Audible, protected AAC, ...) are never touched. TagLib does the writing:
+// Audible, protected AAC, ...) are never touched, nor are files that could
+// make TagLib fail (see tag_safety.h). TagLib does the writing:
 // it rewrites the tag, or the MP4 header that holds the items, and moves
 // the audio behind it unchanged where the tag grows.
 #pragma once

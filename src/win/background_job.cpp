@@ -1,5 +1,6 @@
 #include "win/background_job.h"
 
+#include <chrono>
 #include <utility>
 
 namespace win {
@@ -29,9 +30,15 @@ void BackgroundJob::Start(Job job) {
     changed_.notify_all();
 }
 
-DWORD BackgroundJob::Wait() {
+DWORD BackgroundJob::Wait(const std::function<void()>& meanwhile) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return result_.has_value(); });
+    const auto done = [this] { return result_.has_value(); };
+    while (meanwhile && !changed_.wait_for(lock, std::chrono::milliseconds(30), done)) {
+        lock.unlock();
+        meanwhile();
+        lock.lock();
+    }
+    changed_.wait(lock, done);
     started_ = false;
     return *std::exchange(result_, std::nullopt);
 }

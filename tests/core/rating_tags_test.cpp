@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <zlib.h>
+
 #include "core/onetrack.h"
 #include "temp_dir.h"
 
@@ -89,8 +91,8 @@ const TagCase kTagCases[] = {
     {"id3v23-id3v1.mp3", 1, 1, Lines("1 1", "1", "0.2", "1"), 3},
     // TagLib keeps less padding: the audio moves forward.
     {"id3v23-padded.mp3", 4, 2, Lines("196 2", "2", "0.8", "2"), 3},
-    {"id3v24.mp3", 4, 300, Lines("196 300", "300", "0.8", "300"), 3},
-    // A frame ID3v2.3 has no place for keeps the tag at ID3v2.4.
+    // An ID3v2.4 tag stays one, with all it holds.
+    {"id3v24.mp3", 4, 300, Lines("196 300", "300", "0.8", "300"), 4},
     {"id3v24-mood.mp3", 2, 2, Lines("64 2", "2", "0.4", "2"), 4},
     {"untagged.mp3", 2, 7, Lines("64 7", "7", "0.4", "7"), 3},
     {"id3v1.mp3", 0, 4000000000u, Lines("0 4000000000", "4000000000", "-", "4000000000"), 3},
@@ -123,23 +125,83 @@ TEST(RatingTags, WritesTheValuesAndKeepsTheRest) {
         if (row.Id3Version != 0) {
             EXPECT_EQ(after.substr(0, 4), std::string("ID3") + row.Id3Version);
         }
+        if (row.Id3Version == 4) {
+            EXPECT_NE(after.find("TDRC"), std::string::npos);  // a date of ID3v2.4's own
+        }
         // The ID3v1 tag at the end stays as it was.
         EXPECT_EQ(after.substr(after.size() - 128, 3) == "TAG",
                   before.substr(before.size() - 128, 3) == "TAG");
     }
 }
 
+// A file is rated on the player, then unrated and played again: the copy
+// keeps the rating it had, in both fields, and takes the new plays.
+TEST(RatingTags, AnUnratedTrackLeavesTheFilesRating) {
+    TempDir dir;
+    for (const char* fixture : {"id3v23.mp3", "untagged.mp3", "items.m4a"}) {
+        SCOPED_TRACE(fixture);
+        const std::filesystem::path copy = dir.Path() / fixture;
+        std::filesystem::copy_file(kFixtures / fixture, copy,
+                                   std::filesystem::copy_options::overwrite_existing);
+        const RatingConvention convention = RatingConventionOf(fixture);
+        ASSERT_EQ(WriteRatingTags(copy, convention, {3, 2}), RatingTagsOutcome::Written);
+        ASSERT_EQ(WriteRatingTags(copy, convention, {0, 9}), RatingTagsOutcome::Written);
+        EXPECT_EQ(DescribeRatingTags(copy, convention), convention == RatingConvention::Id3v2
+                                                            ? Lines("128 9", "9", "0.6", "9")
+                                                            : Lines("-", "-", "0.6", "9"));
+    }
+}
+
+// An ID3v2 tag with one frame, flagged compressed in ID3v2.3's way, whose
+// data is `data` deflated.
+std::string TagWithCompressedFrame(const std::string& data) {
+    uLongf length = compressBound(static_cast<uLong>(data.size()));
+    std::string deflated(length, '\0');
+    compress2(reinterpret_cast<Bytef*>(deflated.data()), &length,
+              reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()), 9);
+    deflated.resize(length);
+    const auto bigEndian = [](uint32_t value) {
+        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 8), static_cast<char>(value)};
+    };
+    const std::string frame = "COMM" + bigEndian(static_cast<uint32_t>(deflated.size() + 4)) +
+                              std::string("\0\x80", 2) +
+                              bigEndian(static_cast<uint32_t>(data.size())) + deflated;
+    std::string size;
+    for (int shift = 21; shift >= 0; shift -= 7) {
+        size += static_cast<char>((frame.size() >> shift) & 0x7F);
+    }
+    return std::string("ID3\3\0\0", 6) + size + frame;
+}
+
 TEST(RatingTags, FilesThatCannotTakeThemAreLeftAsTheyAre) {
     TempDir dir;
     const std::string noise(5000, '\x55');
+    const std::string audio = ReadAll(kFixtures / "untagged.mp3");
+    // Boxes nested twenty thousand deep, each a movie holding the next.
+    std::string nested = ReadAll(kFixtures / "items.m4a").substr(0, 32);
+    for (uint32_t depth = 0, size = 20000 * 8; depth < 20000; ++depth, size -= 8) {
+        nested += std::string{static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                              static_cast<char>(size >> 8), static_cast<char>(size)} +
+                  "moov";
+    }
+    // Four megabytes of frame headers of which none is followed by another.
+    std::string headers;
+    for (int i = 0; i < (1 << 20); ++i) {
+        headers += "\xFF\xFB\x90\x64";
+    }
     struct {
         const char* Name;
         std::string Bytes;
+        bool Hostile = false;  // would make the tag library fail
     } const kFiles[] = {
         {"noise.mp3", noise},
         {"noise.m4a", noise},
         {"cut.m4a", ReadAll(kFixtures / "items.m4a").substr(0, 3000)},
         {"tone.wav", ReadAll(kFixtures / "untagged.mp3")},
+        {"nested.m4a", nested, true},
+        {"headers.mp3", headers},
+        {"bomb.mp3", TagWithCompressedFrame(std::string(size_t{20} << 20, 'x')) + audio, true},
     };
     for (const auto& file : kFiles) {
         SCOPED_TRACE(file.Name);
@@ -148,7 +210,15 @@ TEST(RatingTags, FilesThatCannotTakeThemAreLeftAsTheyAre) {
         EXPECT_EQ(WriteRatingTags(path, RatingConventionOf(file.Name), {3, 3}),
                   RatingTagsOutcome::Unreadable);
         EXPECT_EQ(ReadAll(path), file.Bytes);
+        if (file.Hostile) {  // not even read
+            EXPECT_EQ(DescribeRatingTags(path, RatingConventionOf(file.Name)), std::nullopt);
+        }
     }
+    // A compressed frame of a sane size is read as ever.
+    const std::filesystem::path small = dir.Path() / "small.mp3";
+    std::ofstream(small, std::ios::binary)
+        << TagWithCompressedFrame(std::string(1000, 'x')) + audio;
+    EXPECT_EQ(WriteRatingTags(small, RatingConvention::Id3v2, {3, 3}), RatingTagsOutcome::Written);
 }
 
 TEST(RatingTags, WhichTracksTakeThem) {
