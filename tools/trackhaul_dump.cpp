@@ -40,10 +40,12 @@
 //
 // A database in a player's "iPod_Control\iTunes" folder is read with what the
 // player recorded since its last sync, as the program reads it.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -325,6 +327,39 @@ std::optional<CivilTime> LocalToUtcHere(const CivilTime& local) {
     return utc ? std::optional(CivilOf(*utc)) : std::nullopt;
 }
 
+// A path as this system names files; nothing, after a word on standard
+// error, for one it cannot name.
+std::optional<std::filesystem::path> SystemPath(const std::u16string& path) {
+    try {
+        return std::filesystem::path(path);
+    } catch (const std::exception& error) {
+        std::cerr << "a path that cannot be named here, left out: " << error.what() << "\n";
+        return std::nullopt;
+    }
+}
+
+std::optional<OpenedFile> OpenForReading(const std::u16string& path) {
+    const std::optional<std::filesystem::path> file = SystemPath(path);
+    std::error_code error;
+    const uintmax_t length = file ? std::filesystem::file_size(*file, error) : 0;
+    auto stream = std::make_shared<std::ifstream>();
+    if (file && !error) {
+        stream->open(*file, std::ios::binary);
+    }
+    if (!stream->is_open()) {
+        return std::nullopt;
+    }
+    return OpenedFile{
+        length, [stream](uint64_t offset, size_t size) {
+            std::string bytes(size, '\0');
+            stream->clear();
+            stream->seekg(static_cast<std::streamoff>(offset));
+            stream->read(bytes.data(), static_cast<std::streamsize>(size));
+            bytes.resize(static_cast<size_t>(std::max<std::streamsize>(0, stream->gcount())));
+            return bytes;
+        }};
+}
+
 int DumpLibrary(int argc, char** argv) {
     std::string fileFormat(DefaultFileFormat);
     std::string folderFormat;
@@ -355,7 +390,11 @@ int DumpLibrary(int argc, char** argv) {
     }
     const auto fileSize = [](const std::u16string& path) -> std::optional<uint64_t> {
         std::error_code missing;
-        const std::filesystem::path file(path);
+        const std::optional<std::filesystem::path> named = SystemPath(path);
+        if (!named) {
+            return std::nullopt;
+        }
+        const std::filesystem::path& file = *named;
         if (!std::filesystem::is_regular_file(file, missing)) {
             return std::nullopt;
         }
@@ -365,7 +404,7 @@ int DumpLibrary(int argc, char** argv) {
         ChooseLibraryTracks(parser->TracksInFileOrder(),
                             TrackNamePlan(parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat),
                                           Utf16FromUtf8(folderFormat)),
-                            folder, player, fileSize, fileSize);
+                            folder, player, fileSize, fileSize, OpenForReading);
     Library library{folder, parser->LibraryId(),
                     CivilOf(UtcOf(std::time(nullptr)).value_or(std::tm{})), choice.Tracks,
                     UserPlaylists(parser->Playlists())};

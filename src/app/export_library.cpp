@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -83,6 +84,32 @@ private:
     Lookup lookup_;
     std::unordered_map<std::wstring, Files> folders_;  // by upper-case path
 };
+
+// A file opened for reading at any offset, shared with every other program.
+std::optional<OpenedFile> OpenForReading(const std::u16string& path) {
+    HANDLE handle = CreateFileW(win::WideFromUtf16(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    auto file =
+        std::make_shared<win::UniqueFile>(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+    LARGE_INTEGER size{};
+    if (!*file || !GetFileSizeEx(file->get(), &size)) {
+        return std::nullopt;
+    }
+    return OpenedFile{
+        static_cast<uint64_t>(size.QuadPart), [file](uint64_t offset, size_t length) {
+            std::string bytes(length, '\0');
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            DWORD read = 0;
+            if (!ReadFile(file->get(), bytes.data(), static_cast<DWORD>(length), &read, &at)) {
+                read = 0;
+            }
+            bytes.resize(read);
+            return bytes;
+        }};
+}
 
 CivilTime CivilOf(const SYSTEMTIME& time) {
     return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
@@ -197,7 +224,8 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
     const LibraryChoice choice = ChooseLibraryTracks(
         player.TracksInFileOrder(), plan, musicFolder, Utf16FromAnsi(window_.PlayerDrive()),
         [&copies](const std::u16string& path) { return copies.Of(path); },
-        [&playerFiles](const std::u16string& path) { return playerFiles.Of(path); });
+        [&playerFiles](const std::u16string& path) { return playerFiles.Of(path); },
+        OpenForReading);
     SYSTEMTIME now{};
     GetSystemTime(&now);
     const Library library{musicFolder, player.LibraryId(), CivilOf(now), choice.Tracks,

@@ -7,6 +7,7 @@
 #include "file_name_pattern.h"
 #include "folder_pattern.h"
 #include "onetrack.h"
+#include "utf8_text.h"
 
 namespace {
 
@@ -118,6 +119,8 @@ TargetName PlanTargetName(std::u16string_view fileFormat, const OneTrack& track,
         fileName.erase(last + 1);
     }
     TargetName target{BuildTargetFolder(folderFormat, track) + fileName};
+    // Windows would take such a name, but no list naming the copy could.
+    ReplaceUnpairedSurrogates(target.Name);
     if (!IsPlainPlayerPath(track.GetPath())) {
         target.Refusal = TrackRefusal::UnsafeSourcePath;
     } else if (bareName.size() > MaxTargetFileNameLength) {

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "ansi_text.h"
+#include "copy_comparison.h"
 #include "extraction_rules.h"
 #include "file_name_pattern.h"
 #include "onetrack.h"
@@ -77,8 +78,10 @@ void AppendXmlText(std::string& out, std::u16string_view text) {
                 break;
             case u'\t':
             case u'\n':
-            case u'\r':
                 out += static_cast<char>(unit);
+                break;
+            case u'\r':  // a parser reads a bare one as a line feed
+                out += "&#13;";
                 break;
             default:  // the controls and non-characters XML 1.0 forbids
                 out += unit < 0x20 || unit >= 0x80 ? ' ' : static_cast<char>(unit);
@@ -271,9 +274,9 @@ std::string FileUrl(std::u16string_view path) {
 }
 
 LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
-                                  const TrackNamePlan& plan, std::u16string_view folder, std::u16string_view player,
-                                  const FileSizeLookup& copySize,
-                                  const FileSizeLookup& playerFileSize) {
+                                  const TrackNamePlan& plan, std::u16string_view folder,
+                                  std::u16string_view player, const FileSizeLookup& copySize,
+                                  const FileSizeLookup& playerFileSize, const FileOpener& open) {
     const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
     LibraryChoice choice;
     for (const OneTrack* track : tracks) {
@@ -285,10 +288,22 @@ LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
         const std::optional<uint64_t> size = planned ? copySize(path) : std::nullopt;
         // The player's file is looked at only where the database gives its
         // size otherwise.
-        const auto playerFile = [&] {
+        const auto playerPath = [&] {
             std::u16string source = std::u16string(player) + Utf16FromAnsi(track->GetPath());
             std::replace(source.begin(), source.end(), u'\\', separator);
-            return playerFileSize(source);
+            return source;
+        };
+        const auto playerFile = [&] { return playerFileSize(playerPath()); };
+        // A copy whose tag shrank or grew much, as a padded one does when
+        // its ratings are written, is looked at byte for byte.
+        const auto sameBesideTags = [&] {
+            if (!TakesRatingTags(*track)) {
+                return false;
+            }
+            const std::optional<OpenedFile> copy = open(path);
+            const std::optional<OpenedFile> original = copy ? open(playerPath()) : std::nullopt;
+            return original &&
+                   SameBesideTags(*copy, *original, RatingConventionOf(track->GetPath()));
         };
         const auto fits = [&](std::optional<uint64_t> playerSize) {
             return playerSize && CopySizeFits(*track, *size, *playerSize);
@@ -296,7 +311,7 @@ LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
         // A size of 0 in the database is no size.
         const std::optional<uint64_t> databaseSize =
             track->GetSize() > 0 ? std::optional<uint64_t>(track->GetSize()) : std::nullopt;
-        if (!size || (!fits(databaseSize) && !fits(playerFile()))) {
+        if (!size || (!fits(databaseSize) && !fits(playerFile()) && !sameBesideTags())) {
             ++choice.LeftOut;
             continue;
         }

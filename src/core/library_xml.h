@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "block_writer.h"
+#include "copy_comparison.h"
 #include "player_time.h"
 
 class OneTrack;
@@ -27,7 +28,8 @@ std::string IsoDate(const CivilTime& utc);
 
 // Text as XML 1.0 character data, in UTF-8: "&", "<" and ">" escaped, the
 // controls XML 1.0 forbids (all but tab, line feed and carriage return) a
-// space each, and a surrogate without its partner U+FFFD.
+// space each, a carriage return "&#13;" (a parser would read a bare one as
+// a line feed), and a surrogate without its partner U+FFFD.
 std::string XmlText(std::u16string_view text);
 
 // A path as a file URL: "C:\Music\A & B.mp3" as
@@ -45,20 +47,23 @@ struct LibraryTrack {
 
 // The tracks of the player, in file order, whose copy lies where the
 // extraction puts it (below `folder`, a path and its separator, by the
-// extraction's `plan`, its refusals included) with
-// the size of the player's file: the one the database gives, or else that of
-// the file itself (below `player`, the player's folder without a separator
-// at its end). `copySize` and `playerFileSize` tell the size of a file
-// there, or nothing when there is none. The others are counted as left out.
+// extraction's `plan`, its refusals included) with the size of the player's
+// file (the one the database gives, or else that of the file itself, below
+// `player`, the player's folder without a separator at its end), or near it
+// for a copy that took its ratings, or else the player's file's contents
+// but for the tags (read through `open`). `copySize` and `playerFileSize`
+// tell the size of a file there, or nothing when there is none. The others
+// are counted as left out.
 struct LibraryChoice {
     std::vector<LibraryTrack> Tracks;
     size_t LeftOut = 0;
 };
 using FileSizeLookup = std::function<std::optional<uint64_t>(const std::u16string& path)>;
+using FileOpener = std::function<std::optional<OpenedFile>(const std::u16string& path)>;
 LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
-                                  const TrackNamePlan& plan, std::u16string_view folder, std::u16string_view player,
-                                  const FileSizeLookup& copySize,
-                                  const FileSizeLookup& playerFileSize);
+                                  const TrackNamePlan& plan, std::u16string_view folder,
+                                  std::u16string_view player, const FileSizeLookup& copySize,
+                                  const FileSizeLookup& playerFileSize, const FileOpener& open);
 
 // Everything the library file holds.
 struct Library {

@@ -78,3 +78,15 @@ std::u16string Utf16FromUtf8(std::string_view text) {
     }
     return units;
 }
+
+void ReplaceUnpairedSurrogates(std::u16string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            ++i;  // a pair
+        } else if (high || (unit >= 0xDC00 && unit <= 0xDFFF)) {
+            text[i] = u'\uFFFD';
+        }
+    }
+}

@@ -37,12 +37,18 @@ TEST(SourceExtension, StartsAtALastDotAfterEveryFolder) {
 // A copy never opens in Windows as a program, a shortcut or a link.
 TEST(CopyExtension, KeepsMediaAndDisarmsEverythingElse) {
     const std::pair<const char*, const char*> cases[] = {
-        {"\\Music\\A.mp3", ".mp3"},         {"\\Music\\A.M4A", ".M4A"},
-        {"\\Music\\A.m4v", ".m4v"},         {"\\Photos\\A.JPEG", ".JPEG"},
-        {"\\Music\\A", ""},                 {"\\Music\\x.url", ".url.bin"},
-        {"\\Music\\x.LNK", ".LNK.bin"},     {"\\Music\\x.exe", ".exe.bin"},
-        {"\\Music\\x.scf", ".scf.bin"},     {"\\Music\\x.m3u8", ".m3u8.bin"},
-        {"\\Music\\x.mp3.exe", ".exe.bin"}, {"\\Music\\x.xml", ".xml.bin"},
+        {"\\Music\\A.mp3", ".mp3"},
+        {"\\Music\\A.M4A", ".M4A"},
+        {"\\Music\\A.m4v", ".m4v"},
+        {"\\Photos\\A.JPEG", ".JPEG"},
+        {"\\Music\\A", ""},
+        {"\\Music\\x.url", ".url.bin"},
+        {"\\Music\\x.LNK", ".LNK.bin"},
+        {"\\Music\\x.exe", ".exe.bin"},
+        {"\\Music\\x.scf", ".scf.bin"},
+        {"\\Music\\x.m3u8", ".m3u8.bin"},
+        {"\\Music\\x.mp3.exe", ".exe.bin"},
+        {"\\Music\\x.xml", ".xml.bin"},
     };
     for (const auto& [source, extension] : cases) {
         EXPECT_EQ(CopyExtension(source), extension) << source;
@@ -135,6 +141,10 @@ TEST(PlanTargetName, KeepsReadsOnThePlayerAndNamesInsideTheFolder) {
          u"~trackhaul-0badf00d.partial", u"A", u"~trackhaul-0badf00d.partial", TemporaryName},
         {"the same in capitals", "\\iPod_Control\\Music\\AB", u"%title%",
          u"~TRACKHAUL-0BADF00D.PARTIAL", u"A", u"~TRACKHAUL-0BADF00D.PARTIAL", TemporaryName},
+        {"a surrogate without its partner", "\\iPod_Control\\Music\\AB.mp3", u"%title%",
+         u"a\xD800"
+         u"b\U0001F3B5",
+         u"A", u"a\uFFFDb\U0001F3B5.mp3", None},
         {"an extension of no media", "\\iPod_Control\\Music\\AB.partial", u"%title%",
          u"~trackhaul-0badf00d", u"A", u"~trackhaul-0badf00d.partial.bin", None},
         {"control characters and line breaks", "\\iPod_Control\\Music\\AB.mp3",

@@ -8,7 +8,7 @@ namespace {
 TEST(LibraryXml, TextsDatesAndUrls) {
     const std::pair<std::u16string, std::string> texts[] = {
         {u"Ana & <Bo> \"q\" 'a'", "Ana &amp; &lt;Bo&gt; \"q\" 'a'"},
-        {u"tab\tline\nreturn\r", "tab\tline\nreturn\r"},
+        {u"tab\tline\nreturn\r", "tab\tline\nreturn&#13;"},
         {u"a\x01z\x1F\uFFFE\uFFFF", "a z   "},
         {u"\u041A\u0438\u043D\u043E \U0001F3B5",
          "\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE \xF0\x9F\x8E\xB5"},

@@ -7,6 +7,7 @@
 
 #include <zlib.h>
 
+#include "core/copy_comparison.h"
 #include "core/onetrack.h"
 #include "temp_dir.h"
 
@@ -219,6 +220,32 @@ TEST(RatingTags, FilesThatCannotTakeThemAreLeftAsTheyAre) {
     std::ofstream(small, std::ios::binary)
         << TagWithCompressedFrame(std::string(1000, 'x')) + audio;
     EXPECT_EQ(WriteRatingTags(small, RatingConvention::Id3v2, {3, 3}), RatingTagsOutcome::Written);
+}
+
+// A copy that took its ratings is still the player's file for the library,
+// however much its tag shrank or grew; a copy whose audio differs is not.
+TEST(RatingTags, CopiesDifferFromThePlayersFileOnlyInTheirTags) {
+    TempDir dir;
+    const auto opened = [](const std::string& bytes) {
+        return OpenedFile{bytes.size(), [bytes](uint64_t offset, size_t length) {
+                              return offset < bytes.size() ? bytes.substr(offset, length) : "";
+                          }};
+    };
+    for (const char* fixture : {"id3v23-padded.mp3", "untagged.mp3", "header-first-tight.m4a"}) {
+        SCOPED_TRACE(fixture);
+        const std::filesystem::path copy = dir.Path() / fixture;
+        std::filesystem::copy_file(kFixtures / fixture, copy,
+                                   std::filesystem::copy_options::overwrite_existing);
+        const RatingConvention convention = RatingConventionOf(fixture);
+        ASSERT_EQ(WriteRatingTags(copy, convention, {3, 2}), RatingTagsOutcome::Written);
+        const std::string original = ReadAll(kFixtures / fixture);
+        std::string written = ReadAll(copy);
+        EXPECT_TRUE(SameBesideTags(opened(written), opened(original), convention));
+        written[written.size() - 200] ^= 1;  // in the audio
+        EXPECT_FALSE(SameBesideTags(opened(written), opened(original), convention));
+        EXPECT_FALSE(SameBesideTags(opened(written.substr(0, written.size() - 1)), opened(original),
+                                    convention));
+    }
 }
 
 TEST(RatingTags, WhichTracksTakeThem) {

@@ -289,9 +289,13 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
     const std::filesystem::path music = dir.Path() / "Música & Co";
     std::filesystem::create_directories(player / "iPod_Control" / "iTunes");
     std::filesystem::create_directories(player / "iPod_Control" / "Music" / "F00");
-    std::vector<itdb::Track> tracks(5);
-    const char16_t* names[] = {u"Ana & <Bo> \"quoted\" \u00DCber", u"Episode", u"Clip", u"Short",
-                               u"a\x01z"};
+    std::vector<itdb::Track> tracks(6);
+    const char16_t* names[] = {u"Ana & <Bo> \"quoted\" \u00DCber",
+                               u"Episode",
+                               u"Clip",
+                               u"Short",
+                               u"a\x01z",
+                               u"lone \xD800"};
     for (size_t i = 0; i < tracks.size(); ++i) {
         itdb::Track& track = tracks[i];
         track = SampleTrack(names[i], static_cast<int32_t>(i + 1));
@@ -342,8 +346,11 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
     // one of another size, one larger by its ratings.
     const std::string copies[] = {
         "1 - Ana & _Bo_ _quoted_ \u00DCber - \u041A\u0438\u043D\u043E.mp3",
-        "2 - Episode - Mar\u00EDa _La_ Ol\u00E9.mp3", "",
-        "4 - Short - Mar\u00EDa _La_ Ol\u00E9.mp3", "5 - a_z - Mar\u00EDa _La_ Ol\u00E9.mp3"};
+        "2 - Episode - Mar\u00EDa _La_ Ol\u00E9.mp3",
+        "",
+        "4 - Short - Mar\u00EDa _La_ Ol\u00E9.mp3",
+        "5 - a_z - Mar\u00EDa _La_ Ol\u00E9.mp3",
+        "6 - lone \uFFFD - Mar\u00EDa _La_ Ol\u00E9.mp3"};
     for (size_t i = 0; i < tracks.size(); ++i) {
         if (!copies[i].empty()) {
             WriteAllBytes((music / copies[i]).string(),
@@ -387,11 +394,17 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
         "Persistent ID=0123456789ABCDE4|Track Type=File|Location=" +
         folder + "/" + copies[4] +
         "\n"
-        "playlist Library 4 MA [1,2,3]\n"
-        "playlist Mix 5 A [1,1]\n"
-        "playlist Mix 6 A [2]\n"
-        "playlist Empty 7 A []\n"
-        "playlist On-The-Go (not synced) 8 A [3,1]\n";
+        // A surrogate without its partner names the copy as it names the track.
+        "Track ID=4|Name=lone \uFFFD|Artist=Mar\u00EDa \"La\" Ol\u00E9|Kind=MPEG audio file|"
+        "Size=105|Total Time=187000|Track Number=6|Bit Rate=128|Sample Rate=44100|"
+        "Persistent ID=0123456789ABCDE5|Track Type=File|Location=" +
+        folder + "/" + copies[5] +
+        "\n"
+        "playlist Library 5 MA [1,2,3,4]\n"
+        "playlist Mix 6 A [1,1]\n"
+        "playlist Mix 7 A [2]\n"
+        "playlist Empty 8 A []\n"
+        "playlist On-The-Go (not synced) 9 A [3,1]\n";
     EXPECT_EQ(read.out, expected);
 }
 
