@@ -183,15 +183,22 @@ constexpr char kSeparator = '/';
 
 // Reads the database of the player in `folder` as the program would; null
 // when it has no track to show.
-std::unique_ptr<ITDBParser> ParsePlayer(const std::string& folder) {
+// The player's database read; none, with the program's message on
+// standard error, when it cannot be read, or holds no track where
+// `tracksNeeded`.
+std::unique_ptr<ITDBParser> ParsePlayer(const std::string& folder, bool tracksNeeded = true) {
     std::string root = folder;
     while (root.size() > 1 && (root.back() == '/' || root.back() == kSeparator)) {
         root.pop_back();
     }
     auto parser = std::make_unique<ITDBParser>(DatabasePathOnPlayer(root, kSeparator));
-    if (parser->Parse(-1) <= 0) {
+    const int32_t tracks = parser->Parse(-1);
+    if (tracks < 0 || (tracks == 0 && tracksNeeded)) {
         std::cerr << "An error occurred while reading iPod database.\n";
         return nullptr;
+    }
+    if (tracks == 0) {
+        std::cerr << "iPod database is empty.\n";
     }
     return parser;
 }
@@ -258,7 +265,7 @@ int DumpArtPpm(const std::string& folder, const char* indexText, const std::stri
 }
 
 int DumpPhotos(const std::string& folder) {
-    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder);
+    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder, false);
     if (!parser) {
         return 1;
     }
@@ -282,7 +289,7 @@ int DumpPhotoPpm(const std::string& folder, const char* idText, const std::strin
     if (!ParseLimit(idText, id)) {
         return Usage();
     }
-    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder);
+    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder, false);
     if (!parser) {
         return 1;
     }

@@ -41,7 +41,11 @@ void PhotoExtraction::Run() {
     }
     destination_ = *folder + u"\\";
     const PhotoIndex& photos = window_.Player()->Photos();
-    const std::vector<PhotoFile> files = PlanPhotoFiles(photos);
+    const PhotoPlan plan = PlanPhotoFiles(photos, [](const std::string& original) {
+        const DWORD attributes = GetFileAttributesW(win::WideFromAnsi(original).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    });
+    const std::vector<PhotoFile>& files = plan.Files;
     ClashPolicy policy(window_.Settings().GetOverwriteFiles());
     window_.SetStatusText("Extracting photos:");
     window_.ShowProgress(true);
@@ -62,6 +66,13 @@ void PhotoExtraction::Run() {
     writer_.Wait();
     window_.ShowProgress(false);
     window_.SetItemStatus(u"");
+    if (plan.PassedOver > 0) {
+        win::ShowMessageBox(window_.Handle(),
+                            std::to_wstring(plan.PassedOver) +
+                                L" photo(s) were passed over: the iPod keeps no picture of them "
+                                L"that can be read, neither an original nor a stored one.",
+                            MB_OK | MB_ICONWARNING);
+    }
     window_.ShowReadyStatus();
 }
 
@@ -76,11 +87,14 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
     if (progressShown_.Due()) {
         window_.SetItemStatus(u"Saving " + photo.Target);
     }
-    // Every question waits for the photo before to be settled, so that the
-    // user is asked in the photos' order.
+    // Every question waits for the photos before to be settled, so that the
+    // user is asked in the photos' order; only then are the folders made
+    // for this one removed, if still empty: a photo before may be on its
+    // way into them.
     const auto fail = [&](DWORD error) {
+        const Continuation settled = SettleAll(policy);
         placement_.RemoveEmptyFoldersMade(photo);
-        return SettleAll(policy) == Continuation::Stop
+        return settled == Continuation::Stop
                    ? Continuation::Stop
                    : placement_.ReportFailure(photo.Source, photo.Target,
                                               win::SystemErrorText(error));

@@ -258,6 +258,10 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     int64_t trackSetEnd = 0;
     const int32_t count = ReadHeader(input, trackSetEnd);
     if (count <= 0) {
+        // A player may hold photos and no track.
+        if (count == 0) {
+            photos_.Read(PhotosFolderOf(databasePath_), budget_);
+        }
         return count;
     }
     const int32_t wanted = limit < 0 ? count : std::min(count, limit);
@@ -291,9 +295,7 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
         ReadArtwork(artworkFolder);
     }
     // The photos cost no track: they are read last, within what is left.
-    if (read > 0) {
-        photos_.Read(PhotosFolderOf(databasePath_), budget_);
-    }
+    photos_.Read(PhotosFolderOf(databasePath_), budget_);
     return read;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "buffered_input.h"
 #include "file_range.h"
@@ -97,8 +98,10 @@ private:
     void TakeOriginal(const Record& object, Photo& photo) {
         const auto stored =
             ReadRecord(input_, object.ContentStart, object.End, "mhni", 36, Extent::Contained);
+        // Whether it is there is asked when the photos are extracted: a
+        // look-up a photo would make opening a player of many slow.
         const std::optional<std::string> path = stored ? PathNamed(*stored) : std::nullopt;
-        if (path && FileSize(*path)) {
+        if (path) {
             photo.Original = *path;
         }
     }
@@ -122,17 +125,19 @@ private:
             return std::nullopt;
         }
         std::vector<PhotoFile>& files = index_.files_;
-        const auto known = std::find_if(files.begin(), files.end(),
-                                        [&](const PhotoFile& file) { return file.Path == *path; });
-        if (known != files.end()) {
-            return static_cast<int32_t>(known - files.begin());
+        if (const auto known = fileNumbers_.find(*path); known != fileNumbers_.end()) {
+            return known->second;
         }
+        // The table of numbers lives as long as the walk, within the
+        // budget's spare bytes.
         if (files.size() >= kMostFiles || !budget_.MakeRoom(files) ||
             !budget_.Charge(path->size() + 1)) {
             return std::nullopt;
         }
         files.push_back({*path, FileSize(*path).value_or(-1)});
-        return static_cast<int32_t>(files.size() - 1);
+        const auto number = static_cast<int32_t>(files.size() - 1);
+        fileNumbers_.emplace(*path, number);
+        return number;
     }
 
     bool AlbumList(const Record& set) {
@@ -216,6 +221,8 @@ private:
     PhotoIndex& index_;
     BufferedInput& input_;
     MemoryBudget& budget_;
+    // The number of each file met, by its path: at most kMostFiles.
+    std::unordered_map<std::string, int32_t> fileNumbers_;
 };
 
 void PhotoIndex::Read(const std::string& photosFolder, MemoryBudget& budget) {
@@ -236,12 +243,26 @@ void PhotoIndex::Read(const std::string& photosFolder, MemoryBudget& budget) {
     }
     std::stable_sort(byImageId_.begin(), byImageId_.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (Album& album : albums_) {
-        std::erase_if(album.Photos, [this](int32_t& member) {
+    // A photo an album lists again is in it once: each album's members
+    // by their number, the album that met one last marked beside it.
+    const size_t markBytes = photos_.size() * sizeof(uint32_t);
+    if (!budget.Charge(markBytes)) {
+        albums_.clear();
+        return;
+    }
+    std::vector<uint32_t> lastAlbum(photos_.size(), 0);
+    for (size_t album = 0; album < albums_.size(); ++album) {
+        const auto mark = static_cast<uint32_t>(album + 1);
+        std::erase_if(albums_[album].Photos, [&](int32_t& member) {
             member = Find(static_cast<uint32_t>(member));
-            return member < 0;
+            if (member < 0 || lastAlbum[static_cast<size_t>(member)] == mark) {
+                return true;
+            }
+            lastAlbum[static_cast<size_t>(member)] = mark;
+            return false;
         });
     }
+    budget.Release(markBytes);
 }
 
 int32_t PhotoIndex::Find(uint32_t imageId) const {

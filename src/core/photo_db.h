@@ -53,7 +53,8 @@ public:
     int32_t Height(int32_t number) const { return At(number).Layout.Height; }
     // The .ithmb file of its stored picture.
     const std::string& FilePath(int32_t number) const;
-    // The path of the photo's original, empty when it has none.
+    // The path of the photo's original, empty when it has none; whether the
+    // file is there is not known.
     const std::string& OriginalPath(int32_t number) const { return At(number).Original; }
 
     // Reads and decodes the stored picture of photo `number` with one seek

@@ -42,7 +42,8 @@ std::u16string PhotoAlbumFolder(std::u16string_view albumName) {
     return folder;
 }
 
-std::vector<PhotoFile> PlanPhotoFiles(const PhotoIndex& photos) {
+PhotoPlan PlanPhotoFiles(const PhotoIndex& photos,
+                         const std::function<bool(const std::string& path)>& originalExists) {
     const std::vector<PhotoIndex::Album>& albums = photos.Albums();
     // The albums the owner made, then the photos in none of them.
     std::vector<std::vector<int32_t>> members;
@@ -69,17 +70,37 @@ std::vector<PhotoFile> PlanPhotoFiles(const PhotoIndex& photos) {
     }
     folders = NumberedWhereTheyMeet(std::move(folders));
 
-    std::vector<PhotoFile> files;
+    // What each photo is saved from, asked once: its original where it is
+    // there, else its stored picture, else nothing.
+    enum class Source : uint8_t { NotAsked, Original, Picture, None };
+    std::vector<Source> sources(photos.Count(), Source::NotAsked);
+    const auto sourceOf = [&](int32_t photo) {
+        Source& source = sources[static_cast<size_t>(photo)];
+        if (source == Source::NotAsked) {
+            const std::string& original = photos.OriginalPath(photo);
+            source = !original.empty() && originalExists(original) ? Source::Original
+                     : photos.HasPicture(photo)                    ? Source::Picture
+                                                                   : Source::None;
+        }
+        return source;
+    };
+    PhotoPlan plan;
     for (size_t folder = 0; folder < folders.size(); ++folder) {
-        const std::vector<int32_t>& photosThere = members[folder];
-        for (size_t place = 0; place < photosThere.size(); ++place) {
-            const int32_t photo = photosThere[place];
-            const bool original = !photos.OriginalPath(photo).empty();
-            files.push_back({photo,
-                             folders[folder] + u'\\' + Numbered(place + 1, photosThere.size()) +
-                                 ExtensionOf(photos, photo, original),
-                             original});
+        std::vector<int32_t> saved;
+        for (const int32_t photo : members[folder]) {
+            if (sourceOf(photo) != Source::None) {
+                saved.push_back(photo);
+            }
+        }
+        for (size_t place = 0; place < saved.size(); ++place) {
+            const int32_t photo = saved[place];
+            const bool original = sourceOf(photo) == Source::Original;
+            plan.Files.push_back({photo,
+                                  folders[folder] + u'\\' + Numbered(place + 1, saved.size()) +
+                                      ExtensionOf(photos, photo, original),
+                                  original});
         }
     }
-    return files;
+    plan.PassedOver = static_cast<size_t>(std::count(sources.begin(), sources.end(), Source::None));
+    return plan;
 }

@@ -3,10 +3,12 @@
 // in the album's order as 001.jpg, 002.jpg ...; the photos in none of them
 // in a folder named after the first album. A photo whose original the
 // player keeps is copied as it is, under its number and the original's
-// extension.
+// extension (or that and ".bin", see CopyExtension). A photo with neither
+// an original nor a stored picture that can be read is passed over.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,5 +27,11 @@ struct PhotoFile {
 std::u16string PhotoAlbumFolder(std::u16string_view albumName);
 
 // Every file of the extraction, album by album; folders of names that meet
-// are numbered " (2)", " (3)" ...
-std::vector<PhotoFile> PlanPhotoFiles(const PhotoIndex& photos);
+// are numbered " (2)", " (3)" ... `originalExists` tells whether an
+// original the database names is there; it is asked once a photo.
+struct PhotoPlan {
+    std::vector<PhotoFile> Files;
+    size_t PassedOver = 0;  // photos without any picture to save
+};
+PhotoPlan PlanPhotoFiles(const PhotoIndex& photos,
+                         const std::function<bool(const std::string& path)>& originalExists);

@@ -292,9 +292,8 @@ TEST_F(ExtractionTest, TracksOfOneNameAreNumberedInThePlayersOrderWhateverTheLis
     // Both tracks plan one name: neither replaces the other, and the first
     // in the player's file order keeps it, however the list is sorted and
     // whatever the policy says of files that were there before.
-    const std::vector<PlayerTrack> tracks{{u"Same", "F00\\ONE.mp3", 1},
-                                          {u"SAME", "F00\\TWO.mp3", 2},
-                                          {u"Link", "F00\\THREE.url", 3}};
+    const std::vector<PlayerTrack> tracks{
+        {u"Same", "F00\\ONE.mp3", 1}, {u"SAME", "F00\\TWO.mp3", 2}, {u"Link", "F00\\THREE.url", 3}};
     LoadPlayer(tracks);
     const Files expected{{L"Same.mp3", Contents(tracks[0])},
                          {L"SAME (2).mp3", Contents(tracks[1])},
@@ -1065,6 +1064,51 @@ TEST_F(ExtractionTest, ThePhotosOfThePlayerAreCountedAndNeededToExtractThem) {
     Command(ID_FILE_EXTRACT_PHOTOS);
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_EQ(boxes.Requests()[0].Text, L"There are no photos to extract.");
+}
+
+// A player of photos and no track: its photos are counted and saved, each
+// once an album however often the album lists it; photos without any
+// picture are passed over and counted in one box at the end; a photo whose
+// file went away since fails alone, the photo before it still saved.
+TEST_F(ExtractionTest, PhotosWithoutTracksAreSavedOnceAnAlbumAndThoseWithoutAPicturePassedOver) {
+    const fs::path photos = L"F:\\Photos";
+    fs::create_directories(photos);
+    ASSERT_TRUE(artwork::WriteStore(
+        "F:\\Photos\\",
+        artwork::BuildStore(
+            {{5, 0, {artwork::Stored(1087, 384, artwork::SolidImage(384, 288, 0x336699))}},
+             {6, 0, {artwork::Stored(1066, 64, artwork::SolidImage(64, 48, 0x993366))}},
+             {7, 0, {}},
+             {8, 0, {}}},
+            {{u"", 1, {5, 6, 7, 8}}, {u"Trip", 2, {5, 5, 6, 7, 5}}}),
+        "Photo Database"));
+    LoadPlayer({});
+    ASSERT_EQ(boxes_.Requests().size(), 1u);
+    EXPECT_EQ(boxes_.Requests()[0].Text, L"iPod database is empty.");
+    EXPECT_EQ(Status(2), L"4 photos");
+    std::vector<fs::path> smallFrames;
+    for (const auto& entry : fs::recursive_directory_iterator(photos)) {
+        if (entry.path().filename().wstring().find(L"1066") != std::wstring::npos) {
+            smallFrames.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(smallFrames.size(), 1u);
+    fs::remove(smallFrames[0]);
+
+    MessageBoxRecorder boxes(IDYES);
+    WhenWindowShows dialog(FolderDialogCaption, [](HWND shown) { PressButton(shown, IDOK); });
+    Command(ID_FILE_EXTRACT_PHOTOS);
+    fs::remove_all(photos);
+    const Files saved = FilesIn(Output);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved.begin()->first, fs::path(L"Trip") / L"001.jpg");
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    EXPECT_NE(boxes.Requests()[0].Text.find((Output / L"Trip" / L"002.jpg").wstring()),
+              std::wstring::npos);
+    EXPECT_EQ(boxes.Requests()[1].Text,
+              L"2 photo(s) were passed over: the iPod keeps no picture of them that can be read, "
+              L"neither an original nor a stored one.");
+    EXPECT_EQ(Status(), L"Trackhaul Ready");
 }
 
 TEST_F(ExtractionTest, FolderDialogOpensOnTheDocumentsWithoutAnExistingLastFolder) {
