@@ -408,14 +408,16 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
     EXPECT_EQ(read.out, expected);
 }
 
-// A player of one track whose photos the independent writer writes, of
-// `kind`, with what it expects in `expected`.
+// A player of one track (or none) whose photos the independent writer
+// writes, of `kind`, with what it expects in `expected`.
 std::string PlayerWithPhotos(const TempDir& dir, const std::string& kind,
-                             const std::string& expected) {
+                             const std::string& expected, bool withTrack = true) {
     const std::filesystem::path player = dir.Path() / kind;
     std::filesystem::create_directories(player / "iPod_Control" / "iTunes");
+    const std::vector<itdb::Track> tracks =
+        withTrack ? std::vector<itdb::Track>{SampleTrack(u"A", 1)} : std::vector<itdb::Track>{};
     EXPECT_TRUE(itdb::WriteFile((player / "iPod_Control" / "iTunes" / "iTunesDB").string(),
-                                itdb::RealisticDatabase({SampleTrack(u"A", 1)})));
+                                itdb::RealisticDatabase(tracks)));
     const RunResult written =
         RunTool(dir, "python3 " PHOTO_DB_WRITER, kind + " " + player.string() + " " + expected);
     EXPECT_EQ(written.exitStatus, 0) << written.err;
@@ -455,6 +457,13 @@ TEST(TrackhaulDump, PhotoAlbumsOfEveryKindReadBackAsTheirWriterWroteThem) {
             EXPECT_LE(worst, 1) << id;
         }
     }
+    // A player of photos and no track: its photos all the same.
+    const std::string expected = dir.File("without-tracks-expected");
+    const RunResult photos =
+        RunDump(dir, "--photos " + PlayerWithPhotos(dir, "albums", expected, false));
+    EXPECT_EQ(photos.exitStatus, 0);
+    EXPECT_EQ(photos.err, "iPod database is empty.\n");
+    EXPECT_EQ(photos.out, ReadWhole(expected + "/photos.txt"));
 }
 
 // Damaged and crafted photo albums cost photos, never the tracks, and are
