@@ -1,6 +1,6 @@
 // Finding tracks by words: a track is found when each word typed occurs in
 // its title, artist, album, genre or composer, ignoring letter case and
-// accents ("beyonce" finds "Beyoncé"). The texts of a database's tracks are
+// accents ("renee" finds "Renée"). The texts of a database's tracks are
 // folded once, when it is read, and each word is looked for in time linear
 // in the text, whatever the word, so that no database makes a find slow.
 #pragma once

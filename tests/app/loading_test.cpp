@@ -677,9 +677,9 @@ protected:
         };
         const Sample samples[] = {
             {10, u"delta", u"Zed", u"beta album", 600500, 2, u"MPEG audio file", 128, 44100},
-            {2, u"Charlie", u"abba", u"Alpha album", 599999, 1, u"AAC audio file", 96, 8000},
-            {33, u"alpha", u"Mika", u"Gamma album", 61000, 8, u"mpeg video file", 320, 48000},
-            {1, u"Bravo", u"mika2", u"delta album", 600000, 4, u"Apple Lossless audio file", 1411,
+            {2, u"Charlie", u"abbo", u"Alpha album", 599999, 1, u"AAC audio file", 96, 8000},
+            {33, u"alpha", u"Mila", u"Gamma album", 61000, 8, u"mpeg video file", 320, 48000},
+            {1, u"Bravo", u"mila2", u"delta album", 600000, 4, u"Apple Lossless audio file", 1411,
              22050},
         };
         std::vector<itdb::Track> tracks;
@@ -705,7 +705,7 @@ protected:
         return {
             {L"1", L"2", L"10", L"33"},
             {L"alpha", L"Bravo", L"Charlie", L"delta"},
-            {L"abba", L"Mika", L"mika2", L"Zed"},
+            {L"abbo", L"Mila", L"mila2", L"Zed"},
             {L"Alpha album", L"beta album", L"delta album", L"Gamma album"},
             {L"1:01", L"9:59", L"10:00", L"10:00"},
             {L"Audio", L"Audiobook", L"Podcase", L"Video"},

@@ -10,7 +10,7 @@ namespace {
 
 TEST(TrackFind, FoldsCaseAndAccentsOfLatinGreekAndCyrillic) {
     const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"Beyonc\u00E9 KNOWLES", u"beyonce knowles"},
+        {u"Ren\u00E9e VALLOMBRE", u"renee vallombre"},
         {u"Stra\u00DFe \u00C6on \u0152uvre \u00DE\u00F8r \u0141\u00F3d\u017A",
          u"strasse aeon oeuvre thor lodz"},
         {u"e\u0301te\u0301", u"ete"},  // combining accents
@@ -27,23 +27,23 @@ TEST(TrackFind, FoldsCaseAndAccentsOfLatinGreekAndCyrillic) {
 
 TEST(TrackFind, EveryWordInOneOfTheFiveTexts) {
     OneTrack track;
-    track.SetTitle(u"Crazy in Love");
-    track.SetArtist(u"Beyonc\u00E9");
-    track.SetAlbum(u"Dangerously");
+    track.SetTitle(u"Lanterns in Rain");
+    track.SetArtist(u"Ren\u00E9e");
+    track.SetAlbum(u"Quietly");
     track.SetGenre(u"R&B");
-    track.SetComposer(u"Rich Harrison");
+    track.SetComposer(u"Odo Marsh");
     track.SetComment(u"comment words are not searched");
     OneTrack repeats;  // words whose search must step back inside themselves
     repeats.SetTitle(u"aaab abaabab");
     const std::pair<std::u16string, bool> cases[] = {
-        {u"beyonce", true},
-        {u"  BEYONC\u00C9\tlove ", true},
-        {u"r&b harrison", true},
-        {u"dangerously crazy", true},
-        {u"love beyonce halo", false},
+        {u"renee", true},
+        {u"  REN\u00C9E\train ", true},
+        {u"r&b marsh", true},
+        {u"quietly lanterns", true},
+        {u"rain renee dusk", false},
         {u"comment", false},
-        {u"lovebeyonce", false},
-        {u"ich", true},
+        {u"rainrenee", false},
+        {u"ars", true},
         {u"aab", false},
     };
     // The same answers from texts folded as they are met and folded once.
@@ -66,17 +66,17 @@ TEST(TrackFind, EveryWordInOneOfTheFiveTexts) {
         EXPECT_FALSE(find.Matches(repeats));
     }
     TrackFind find;
-    EXPECT_TRUE(find.SetText(u"ich"));
-    EXPECT_FALSE(find.SetText(u"ich "));  // the same words
+    EXPECT_TRUE(find.SetText(u"ars"));
+    EXPECT_FALSE(find.SetText(u"ars "));  // the same words
     EXPECT_TRUE(find.SetText(u" \t"));
     EXPECT_FALSE(find.Active());
 
     OneTrack other;
-    other.SetTitle(u"Halo");
+    other.SetTitle(u"Lull");
     find.SetText(u"L");
     EXPECT_EQ(find.Found({&track, &other, &track}),
               (std::vector<const OneTrack*>{&track, &other, &track}));
-    find.SetText(u"love");
+    find.SetText(u"rain");
     EXPECT_EQ(find.Found({&other, &track}), std::vector<const OneTrack*>{&track});
 }
 

@@ -313,7 +313,7 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
     tracks[0].artist = u"\u041A\u0438\u043D\u043E";
     tracks[0].album = u"\u6D77\u306E\u58F0";
     tracks[0].genre = u"Rock & Roll";
-    tracks[0].composer = u"J. S. Bach";
+    tracks[0].composer = u"J. S. Brook";
     tracks[0].comment = u"line\r\nbreak";
     tracks[0].rating = 40;
     tracks[0].playCount = 3;
@@ -374,7 +374,7 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
         "/\n"
         "Library Persistent ID=A8A7A6A5A4A3A2A1\n"
         "Track ID=1|Name=Ana & <Bo> \"quoted\" \u00DCber|Artist=\u041A\u0438\u043D\u043E|"
-        "Album=\u6D77\u306E\u58F0|Genre=Rock & Roll|Kind=MPEG audio file|Composer=J. S. Bach|"
+        "Album=\u6D77\u306E\u58F0|Genre=Rock & Roll|Kind=MPEG audio file|Composer=J. S. Brook|"
         "Comments=line  break|Size=800|Total Time=187123|Disc Number=1|Disc Count=2|"
         "Track Number=1|Year=1999|Date Added=2019-07-01 12:00:00|Bit Rate=320|"
         "Sample Rate=44100|Play Count=5|Skip Count=2|Play Date=" +
