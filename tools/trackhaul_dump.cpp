@@ -31,6 +31,10 @@
 //       copies in FOLDER, made with the file name pattern P and the
 //       sub-folder pattern F (defaults: a new user's settings), naming the
 //       copies by their paths on this machine; times in this machine's zone
+//   trackhaul-dump --history PLAYER [--json]
+//       the listening history since the player's last sync as Export
+//       Listening History writes it: .scrobbler.log, or with --json the
+//       ListenBrainz listens; times in this machine's zone
 //   trackhaul-dump --tags FILE
 //       the rating and plays a copy carries, one line each: "POPM: <rating
 //       byte> <counter>" (Windows' popularimeter), "PCNT: <plays>",
@@ -55,6 +59,7 @@
 #include "core/csv_format.h"
 #include "core/itdbparser.h"
 #include "core/library_xml.h"
+#include "core/listening_history.h"
 #include "core/playlist_file.h"
 #include "core/rating_tags.h"
 #include "core/settings_values.h"
@@ -79,6 +84,7 @@ int Usage() {
                  "       trackhaul-dump --photos PLAYER\n"
                  "       trackhaul-dump --photo-ppm PLAYER ID OUT\n"
                  "       trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]\n"
+                 "       trackhaul-dump --history PLAYER [--json]\n"
                  "       trackhaul-dump --tags FILE\n";
     return 2;
 }
@@ -434,6 +440,21 @@ int DumpTags(const char* file) {
     return 0;
 }
 
+int DumpHistory(const std::string& folder, bool json) {
+    const std::unique_ptr<ITDBParser> parser = ParsePlayer(folder);
+    if (!parser) {
+        return 1;
+    }
+    const ListeningHistory history =
+        GatherListeningHistory(parser->TracksInFileOrder(), LocalToUtcHere);
+    BlockWriter output([](std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    });
+    const bool written =
+        json ? WriteListenBrainzListens(history, output) : WriteScrobblerLog(history, output);
+    return written && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -458,6 +479,10 @@ int main(int argc, char** argv) {
     }
     if (first == "--library") {
         return argc >= 4 ? DumpLibrary(argc, argv) : Usage();
+    }
+    if (first == "--history") {
+        const bool json = argc == 4 && std::string(argv[3]) == "--json";
+        return argc == 3 || json ? DumpHistory(argv[2], json) : Usage();
     }
     if (first == "--tags") {
         return argc == 3 ? DumpTags(argv[2]) : Usage();

@@ -88,6 +88,7 @@ struct PlayCount {
     uint32_t LastPlayed = 0;
     std::optional<uint32_t> Rating;
     std::optional<uint32_t> Skips;
+    uint32_t LastSkipped = 0;
 };
 
 // The entries of a "Play Counts" file for the first `trackCount` tracks,
@@ -108,8 +109,8 @@ std::optional<std::vector<PlayCount>> ReadPlayCounts(const std::string& path, si
     }
     std::vector<PlayCount> entries(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
-        uint8_t entryBytes[24] = {};
-        const size_t read = file.entryLength >= kWithSkips ? 24 : 16;
+        uint8_t entryBytes[28] = {};
+        const size_t read = file.entryLength >= kWithSkips ? 28 : 16;
         if (!file.ReadEntry(i, entryBytes, std::min<size_t>(read, file.entryLength))) {
             budget.Release(bytes);
             return std::nullopt;
@@ -122,6 +123,7 @@ std::optional<std::vector<PlayCount>> ReadPlayCounts(const std::string& path, si
         }
         if (file.entryLength >= kWithSkips) {
             entry.Skips = UInt32At(entryBytes + 20);
+            entry.LastSkipped = UInt32At(entryBytes + 24);
         }
     }
     return entries;
@@ -174,6 +176,8 @@ void ITDBParser::MergePlayCounts(const std::string& path, const std::vector<OneT
         if (entry.Skips) {
             track.SetSkipCount(SaturatedSum(track.GetSkipCount(), *entry.Skips));
         }
+        track.SetSinceSync(
+            {entry.Plays, entry.LastPlayed, entry.Skips.value_or(0), entry.LastSkipped});
     }
     budget_.Release(entries->size() * sizeof(PlayCount));
 }

@@ -19,10 +19,6 @@ class OneTrack;
 class TrackNamePlan;
 struct Playlist;
 
-// A local time of the PC as UTC, by the system's own time zone rules for
-// that date; nothing when the system cannot tell.
-using LocalToUtc = std::function<std::optional<CivilTime>(const CivilTime& local)>;
-
 // "2006-01-02T15:04:05Z".
 std::string IsoDate(const CivilTime& utc);
 

@@ -14,6 +14,15 @@
 #include <string>
 #include <utility>
 
+// What the player counted of a track since its last sync, apart from what
+// its database holds; the times as the player writes them, 0 for none.
+struct SinceSync {
+    uint32_t Plays = 0;
+    uint32_t LastPlayed = 0;
+    uint32_t Skips = 0;
+    uint32_t LastSkipped = 0;
+};
+
 class OneTrack {
 public:
     OneTrack() = default;
@@ -51,6 +60,8 @@ public:
     // The number of the track's picture in its reader's artwork index; -1
     // for none.
     void SetArtwork(int32_t picture) { artwork_ = picture; }
+    // Counted into the plays and skips above as well.
+    void SetSinceSync(const SinceSync& sinceSync) { sinceSync_ = sinceSync; }
 
     // Texts are handed out by reference, valid while the record lives: the
     // sort compares them many times over and copies would cost more than
@@ -88,6 +99,7 @@ public:
     uint32_t GetSkipCount() const { return skipCount_; }
     uint64_t GetDatabaseId() const { return databaseId_; }
     int32_t GetArtwork() const { return artwork_; }
+    const SinceSync& GetSinceSync() const { return sinceSync_; }
 
 private:
     std::u16string title_;
@@ -115,4 +127,5 @@ private:
     uint32_t skipCount_ = 0;
     int32_t artwork_ = -1;
     uint64_t databaseId_ = 0;
+    SinceSync sinceSync_;
 };

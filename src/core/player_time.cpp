@@ -18,3 +18,16 @@ CivilTime CivilOfPlayerTime(uint32_t seconds) {
     const auto secondOfDay = static_cast<int32_t>(seconds % 86400);
     return {year, month, day, secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60};
 }
+
+int64_t UnixSeconds(const CivilTime& utc) {
+    // The day count of the date from 1970-01-01, in the proleptic Gregorian
+    // calendar, counting years from March so that a leap day ends its year.
+    const int64_t year = utc.Year - (utc.Month <= 2 ? 1 : 0);
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t shiftedMonth = utc.Month > 2 ? utc.Month - 3 : utc.Month + 9;
+    const int64_t dayOfYear = (153 * shiftedMonth + 2) / 5 + utc.Day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const int64_t days = era * 146097 + dayOfEra - 719468;
+    return days * 86400 + utc.Hour * 3600 + utc.Minute * 60 + utc.Second;
+}

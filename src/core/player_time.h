@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 // A moment as a clock shows it.
 struct CivilTime {
@@ -19,3 +21,10 @@ struct CivilTime {
 // The player's time as its clock showed it: the local time of the PC that
 // synced it.
 CivilTime CivilOfPlayerTime(uint32_t seconds);
+
+// A local time of the PC as UTC, by the system's own time zone rules for
+// that date; nothing when the system cannot tell.
+using LocalToUtc = std::function<std::optional<CivilTime>(const CivilTime& local)>;
+
+// Seconds since 1970-01-01 00:00 of a time in UTC.
+int64_t UnixSeconds(const CivilTime& utc);

@@ -389,6 +389,7 @@ Bytes PlayCountsFile(const std::vector<PlayCountEntry>& entries, int32_t entryLe
         putIfInside(4, entry.lastPlayed);
         putIfInside(12, entry.rating);
         putIfInside(20, entry.skips);
+        putIfInside(24, entry.lastSkipped);
         file += bytes;
     }
     return file;

@@ -199,10 +199,12 @@ struct PlayCountEntry {
     uint32_t lastPlayed = 0;
     uint32_t rating = 0;
     uint32_t skips = 0;
+    uint32_t lastSkipped = 0;
 };
 // A "Play Counts" file: header "mhdp" of `headerLength` bytes, then the
 // entries of `entryLength` bytes each, whose fields are written as far as
-// they fit: plays at 0, last played at 4, rating at 12, skips at 20.
+// they fit: plays at 0, last played at 4, rating at 12, skips at 20, last
+// skipped at 24.
 Bytes PlayCountsFile(const std::vector<PlayCountEntry>& entries, int32_t entryLength = 0x1C,
                      int32_t headerLength = 0x60);
 // An "OTGPlaylistInfo" file: header "mhpo" of 0x14 bytes, then one 4-byte

@@ -408,6 +408,104 @@ TEST(TrackhaulDump, LibraryOfAPlayerReadByAnotherParser) {
     EXPECT_EQ(read.out, expected);
 }
 
+// The plays and skips since the last sync, as Last.fm's log and as
+// ListenBrainz listens read back by Python's JSON parser: earlier plays of a
+// track placed one length apart before its last, times on the clock of a
+// zone with daylight saving, equal times in the player's order; videos,
+// tracks without an artist and plays without a time left out.
+TEST(TrackhaulDump, ListeningHistoryOfAPlayer) {
+    TempDir dir;
+    const std::filesystem::path player = dir.Path() / "player";
+    const std::filesystem::path itunes = player / "iPod_Control" / "iTunes";
+    std::filesystem::create_directories(itunes);
+    const struct {
+        std::u16string title;
+        std::u16string artist;
+        std::u16string album;
+        int32_t number;
+        uint32_t lengthMs;
+        int32_t mediaType;
+        itdb::PlayCountEntry since;
+    } tracks[] = {
+        {u"Once",
+         u"\u041A\u0438\u043D\u043E",
+         u"\u0410\u043B\u044C\u0431\u043E\u043C",
+         3,
+         200999,
+         1,
+         {1, PlayerTime(2019, 7, 1, 12, 0, 0)}},  // summer time: UTC+2
+        {u"Many\tTimes", u"Ana", u"", 0, 180500, 1, {3, PlayerTime(2019, 1, 15, 12, 0, 0)}},
+        {u"Skipped \"x\"",
+         u"Ana",
+         u"B\\C",
+         2,
+         60000,
+         0,
+         {0, 0, 0, 1, PlayerTime(2019, 1, 15, 12, 0, 0)}},
+        {u"Clip", u"Ana", u"", 4, 60000, 32, {2, PlayerTime(2019, 1, 1, 0, 0, 0)}},
+        {u"Nobody's", u"", u"", 5, 60000, 1, {2, PlayerTime(2019, 1, 1, 0, 0, 0)}},
+        {u"No time", u"Ana", u"", 6, 60000, 1, {2, 0}},
+    };
+    std::vector<itdb::Track> described;
+    std::vector<itdb::PlayCountEntry> playCounts;
+    for (const auto& track : tracks) {
+        itdb::Track item = SampleTrack(track.title, track.number);
+        item.artist = track.artist;
+        item.album = track.album;
+        item.lengthMs = track.lengthMs;
+        item.mediaType = track.mediaType;
+        item.playCount = 7;  // before the sync: not history
+        described.push_back(item);
+        playCounts.push_back(track.since);
+    }
+    ASSERT_TRUE(
+        itdb::WriteFile((itunes / "iTunesDB").string(), itdb::RealisticDatabase(described)));
+    ASSERT_TRUE(
+        itdb::WriteFile((itunes / "Play Counts").string(), itdb::PlayCountsFile(playCounts)));
+
+    const RunResult log =
+        RunTool(dir, "TZ=Europe/Berlin " TRACKHAUL_DUMP, "--history " + player.string());
+    ASSERT_EQ(log.exitStatus, 0) << log.err;
+    EXPECT_EQ(log.out,
+              "#AUDIOSCROBBLER/1.1\n#TZ/UTC\n#CLIENT/Trackhaul 0.1b\n"
+              "Ana\t\tMany Times\t\t180\tL\t1547549640\t\n"
+              "Ana\t\tMany Times\t\t180\tL\t1547549820\t\n"
+              "Ana\t\tMany Times\t\t180\tL\t1547550000\t\n"
+              "Ana\tB\\C\tSkipped \"x\"\t2\t60\tS\t1547550000\t\n"
+              "\u041A\u0438\u043D\u043E\t\u0410\u043B\u044C\u0431\u043E\u043C\tOnce\t3\t200\tL\t"
+              "1561975200\t\n");
+
+    const RunResult json = RunTool(dir, "TZ=Europe/Berlin " TRACKHAUL_DUMP,
+                                   "--history " + player.string() + " --json");
+    ASSERT_EQ(json.exitStatus, 0) << json.err;
+    WriteAllBytes(dir.File("listens.json"), json.out);
+    const RunResult read = RunTool(
+        dir, "python3",
+        "-c 'import json, sys\nfor listen in json.load(open(sys.argv[1], encoding=\"utf-8\")): "
+        "print(json.dumps(listen, sort_keys=True, ensure_ascii=False))' " +
+            dir.File("listens.json"));
+    ASSERT_EQ(read.exitStatus, 0) << read.err;
+    const std::string info =
+        "\"media_player\": \"iPod\", \"submission_client\": \"Trackhaul\", "
+        "\"submission_client_version\": \"0.1b\"";
+    const std::string many =
+        "{\"listened_at\": %, \"track_metadata\": {\"additional_info\": "
+        "{\"duration_ms\": 180500, " +
+        info + "}, \"artist_name\": \"Ana\", \"track_name\": \"Many\\tTimes\"}}\n";
+    std::string expected;
+    for (const char* time : {"1547549640", "1547549820", "1547550000"}) {
+        std::string line = many;
+        expected += line.replace(line.find('%'), 1, time);
+    }
+    expected +=
+        "{\"listened_at\": 1561975200, \"track_metadata\": {\"additional_info\": "
+        "{\"duration_ms\": 200999, " +
+        info +
+        ", \"tracknumber\": 3}, \"artist_name\": \"\u041A\u0438\u043D\u043E\", "
+        "\"release_name\": \"\u0410\u043B\u044C\u0431\u043E\u043C\", \"track_name\": \"Once\"}}\n";
+    EXPECT_EQ(read.out, expected);
+}
+
 // A player of one track (or none) whose photos the independent writer
 // writes, of `kind`, with what it expects in `expected`.
 std::string PlayerWithPhotos(const TempDir& dir, const std::string& kind,
