@@ -17,6 +17,7 @@ constexpr std::array ActionList{
     Action{ID_FILE_EXTRACT, L"&Extract Selected Tracks...", L"Ctrl+S", Ctrl, 'S', Extract},
     Action{ID_FILE_EXPORT_PLAYLISTS, L"Export &Playlists...", L"Ctrl+M", Ctrl, 'M', None},
     Action{ID_FILE_EXPORT_LIBRARY, L"Export Li&brary...", L"Ctrl+B", Ctrl, 'B', None},
+    Action{ID_FILE_EXPORT_HISTORY, L"Export Listening Histor&y...", L"Ctrl+Y", Ctrl, 'Y', None},
     Action{ID_FILE_EXTRACT_PHOTOS, L"Extract P&hotos...", L"Ctrl+H", Ctrl, 'H', None},
     Action{ID_FILE_EXIT, L"E&xit", L"", 0, 0, Exit},
     Action{ID_EDIT_ALL, L"Select &All", L"Ctrl+A", Ctrl, 'A', Exit},

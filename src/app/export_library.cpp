@@ -12,6 +12,7 @@
 #include "app/main_window_services.h"
 #include "app/player_name_plan.h"
 #include "app/preferences.h"
+#include "app/utc_clock.h"
 #include "core/ansi_text.h"
 #include "core/itdbparser.h"
 #include "core/library_xml.h"
@@ -110,38 +111,6 @@ std::optional<OpenedFile> OpenForReading(const std::u16string& path) {
             return bytes;
         }};
 }
-
-CivilTime CivilOf(const SYSTEMTIME& time) {
-    return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
-}
-
-// Local times of the PC as UTC, by its own time zone's rules for each year,
-// daylight saving included; each year's rules are asked of the system once.
-class UtcClock {
-public:
-    std::optional<CivilTime> FromLocal(const CivilTime& local) {
-        SYSTEMTIME localTime{};
-        localTime.wYear = static_cast<WORD>(local.Year);
-        localTime.wMonth = static_cast<WORD>(local.Month);
-        localTime.wDay = static_cast<WORD>(local.Day);
-        localTime.wHour = static_cast<WORD>(local.Hour);
-        localTime.wMinute = static_cast<WORD>(local.Minute);
-        localTime.wSecond = static_cast<WORD>(local.Second);
-        const auto [rules, added] = years_.try_emplace(localTime.wYear);
-        if (added && !GetTimeZoneInformationForYear(localTime.wYear, nullptr, &rules->second)) {
-            years_.erase(rules);
-            return std::nullopt;
-        }
-        SYSTEMTIME utc{};
-        if (!TzSpecificLocalTimeToSystemTime(&rules->second, &localTime, &utc)) {
-            return std::nullopt;
-        }
-        return CivilOf(utc);
-    }
-
-private:
-    std::unordered_map<WORD, TIME_ZONE_INFORMATION> years_;
-};
 
 }  // namespace
 
@@ -244,7 +213,7 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
         }
     };
     UtcClock clock;
-    const auto localToUtc = [&clock](const CivilTime& local) { return clock.FromLocal(local); };
+    const LocalToUtc localToUtc = clock.AsConversion();
     const DWORD error = win::WriteThroughTemporary(temporary, fileName, true, [&](HANDLE file) {
         BlockWriter output([file](std::string_view bytes) { return win::WriteBytes(file, bytes); });
         return WriteLibraryXml(library, localToUtc, output, progress);

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "app/destination_dialog.h"
+#include "app/export_history.h"
 #include "app/export_library.h"
 #include "app/export_playlists.h"
 #include "app/main_window_services.h"
@@ -72,9 +73,17 @@ void TrackExtraction::Run() {
     // However the run ended, the playlists and the library name what it
     // brought home.
     LibraryExport::Written library;
-    if (window_.Settings().GetWriteLibrary() &&
-        !PlaylistExport(window_).WriteInto(destination_, policy, *plan_, namesWritten_).Stopped) {
-        library = LibraryExport(window_).WriteInto(destination_, policy, *plan_, namesWritten_);
+    bool stopped = false;
+    if (window_.Settings().GetWriteLibrary()) {
+        stopped =
+            PlaylistExport(window_).WriteInto(destination_, policy, *plan_, namesWritten_).Stopped;
+        if (!stopped) {
+            library = LibraryExport(window_).WriteInto(destination_, policy, *plan_, namesWritten_);
+            stopped = library.Stopped;
+        }
+    }
+    if (window_.Settings().GetWriteHistory() && !stopped) {
+        HistoryExport(window_).WriteInto(destination_, policy, namesWritten_);
     }
     window_.SetItemStatus(u"");
     if (library.LeftOut > 0) {

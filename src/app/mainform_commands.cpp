@@ -2,6 +2,7 @@
 // handlers of the File, Edit, View and Help menus. Loading, sorting and
 // selecting the tracks are in mainform_tracks.cpp.
 #include "app/about.h"
+#include "app/export_history.h"
 #include "app/export_library.h"
 #include "app/export_playlists.h"
 #include "app/export_track_list.h"
@@ -20,6 +21,7 @@ bool TMainForm::IsBlockedWhileBusy(int id) {
         case ID_FILE_EXTRACT:
         case ID_FILE_EXPORT_PLAYLISTS:
         case ID_FILE_EXPORT_LIBRARY:
+        case ID_FILE_EXPORT_HISTORY:
         case ID_FILE_EXTRACT_PHOTOS:
         case ID_VIEW_PLAYLIST:
         case ID_TOOLBUTTON14:
@@ -63,6 +65,9 @@ void TMainForm::RunHandler(int id) {
             break;
         case ID_FILE_EXPORT_LIBRARY:
             LibraryExport(*this).Run();
+            break;
+        case ID_FILE_EXPORT_HISTORY:
+            HistoryExport(*this).Run();
             break;
         case ID_FILE_EXTRACT_PHOTOS:
             PhotoExtraction(*this).Run();

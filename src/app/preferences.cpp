@@ -42,9 +42,9 @@ struct PreferenceControl {
 
 // The dialog's size, in pixels at 96 DPI.
 constexpr int ClientWidth = 377;
-constexpr int ClientHeight = 351;
+constexpr int ClientHeight = 375;
 constexpr win::PixelRect GroupBox1Bounds{16, 16, 337, 65};
-constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 201};
+constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 225};
 
 // The controls inside a group box are placed relative to it.
 constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRect& bounds) {
@@ -74,9 +74,11 @@ constexpr PreferenceControl Controls[] = {
      InGroup(GroupBox2Bounds, {16, 148, 297, 17}), &SettingsValues::WriteRatings},
     {IDC_CHKWRITELIBRARY, CheckBox, L"Write playlists and Library.xml after extracting",
      InGroup(GroupBox2Bounds, {16, 172, 297, 17}), &SettingsValues::WriteLibrary},
-    {IDOK, DefaultButton, L"&OK", {71, 312, 75, 25}},
-    {IDCANCEL, Button, L"&Cancel", {147, 312, 75, 25}},
-    {IDC_BTNHELP, Button, L"&Help", {222, 312, 75, 25}},
+    {IDC_CHKWRITEHISTORY, CheckBox, L"Write the listening history with each extraction",
+     InGroup(GroupBox2Bounds, {16, 196, 297, 17}), &SettingsValues::WriteHistory},
+    {IDOK, DefaultButton, L"&OK", {71, 336, 75, 25}},
+    {IDCANCEL, Button, L"&Cancel", {147, 336, 75, 25}},
+    {IDC_BTNHELP, Button, L"&Help", {222, 336, 75, 25}},
 };
 
 // The window class and styles of a control of that kind.
@@ -246,6 +248,10 @@ bool TPreferencesForm::GetWriteLibrary() const {
 
 bool TPreferencesForm::GetWriteRatings() const {
     return settings_.WriteRatings;
+}
+
+bool TPreferencesForm::GetWriteHistory() const {
+    return settings_.WriteHistory;
 }
 
 const WindowBounds& TPreferencesForm::GetWindowBounds() const {

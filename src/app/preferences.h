@@ -58,6 +58,7 @@ public:
     // Whether an extraction ends by writing the playlists and Library.xml.
     bool GetWriteLibrary() const;
     bool GetWriteRatings() const;
+    bool GetWriteHistory() const;
     const WindowBounds& GetWindowBounds() const;
     void SetWindowBounds(int32_t left, int32_t top, int32_t width, int32_t height);
     // The track list's extra columns by their headers, separated by commas.

@@ -28,6 +28,9 @@ std::string PreferencesHelpText() {
         "are never changed",
         "Write playlists and Library.xml after extracting ends each extraction by writing the "
         "playlists and the library file, with ratings, plays and dates, into its folder",
+        "Write the listening history with each extraction writes the plays made on the iPod "
+        "since its last sync into the folder, as .scrobbler.log for Last.fm and listens.json "
+        "for ListenBrainz",
     };
     std::string text;
     for (size_t index = 0; index < std::size(lines); ++index) {

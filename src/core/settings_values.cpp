@@ -166,6 +166,8 @@ const std::vector<Setting>& SettingsTable() {
         {"MusicFolder", ReadTurn::InOrder,
          Rule<std::u16string>{.Field = Field<&SettingsValues::MusicFolder>,
                               .Default = LastExtractPath}},
+        {"WriteHistory", ReadTurn::InOrder,
+         Rule<bool>{.Field = Field<&SettingsValues::WriteHistory>, .Default = Constant<false>}},
     };
     return table;
 }

@@ -61,7 +61,7 @@ struct SettingsValues {
     // The last folder any command wrote into; UTF-16, so that a folder named
     // in any script survives.
     std::u16string ExtractPath;
-    bool FirstRun = true;        // as loaded; a save always stores "0"
+    bool FirstRun = true;  // as loaded; a save always stores "0"
     // The track list's extra columns by their headers, separated by commas;
     // empty for none.
     std::string ExtraColumns;
@@ -73,6 +73,9 @@ struct SettingsValues {
     // An extraction writes the tracks' ratings and plays into the copies'
     // tags (MP3 and MP4 files).
     bool WriteRatings = false;
+    // An extraction ends by writing the listening history since the
+    // player's last sync (.scrobbler.log and listens.json) beside the copies.
+    bool WriteHistory = false;
     // The last folder tracks were extracted into, where Export Library
     // looks for the copies; ExtractPath where none is stored yet.
     std::u16string MusicFolder;
@@ -115,7 +118,7 @@ struct StoredSetting {
 // TrackLimit, OverwriteFiles, FileFormat, FolderFormat, ExtractPath, FirstRun
 // (always "0"), ShowMenuBar, ShowToolbar, ShowStatusBar, then the later ones:
 // ExtraColumns, ShowAlbumArt, SaveAlbumArt, WriteLibrary, WriteRatings,
-// MusicFolder.
+// MusicFolder, WriteHistory.
 std::vector<StoredSetting> SettingsToStore(const SettingsValues& values);
 
 // A signed 32-bit decimal number: an optional '+' or '-', then one or more

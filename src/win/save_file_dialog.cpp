@@ -16,6 +16,9 @@ constexpr size_t FileNameCapacity = 32768;
 bool SaveFileDialog::Execute(HWND owner) {
     // Description and pattern, each ending in a zero, then a closing zero.
     std::wstring filter = FilterDescription + L'\0' + FilterPattern + L'\0';
+    for (const Filter& more : MoreFilters) {
+        filter += more.Description + L'\0' + more.Pattern + L'\0';
+    }
     std::wstring fileName = FileName;
     fileName.resize(std::max(FileNameCapacity, fileName.size() + 1), L'\0');
 
@@ -34,6 +37,7 @@ bool SaveFileDialog::Execute(HWND owner) {
         return false;
     }
     FileName = fileName.c_str();
+    ChosenFilter = dialog.nFilterIndex;
     return true;
 }
 

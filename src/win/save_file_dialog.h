@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace win {
 
@@ -13,8 +14,14 @@ struct SaveFileDialog {
     std::wstring Title;
     std::wstring FilterDescription;  // one filter: "Text (*.txt)" ...
     std::wstring FilterPattern;      // ... and its pattern "*.txt"
-    std::wstring DefaultExtension;   // added to a name typed without one
-    DWORD Options = 0;               // OFN_ flags
+    struct Filter {
+        std::wstring Description;
+        std::wstring Pattern;
+    };
+    std::vector<Filter> MoreFilters;  // offered after the first
+    DWORD ChosenFilter = 1;           // from 1; the one the user left chosen after Execute
+    std::wstring DefaultExtension;    // added to a name typed without one
+    DWORD Options = 0;                // OFN_ flags
     std::wstring InitialDir;
     std::wstring FileName;  // shown in the name box; the chosen file after Execute
 

@@ -814,6 +814,54 @@ TEST_F(ExtractionTest, TheLibraryNamesTheWholeCopiesOnly) {
               L"3 of 4 tracks were left out of Library.xml: they have no whole copy in the folder");
 }
 
+// The plays since the last sync as Last.fm's log or ListenBrainz listens,
+// chosen by the file's name, in the music folder at first; nothing without
+// plays; and both files after an extraction with the preference set.
+TEST_F(ExtractionTest, TheListeningHistoryGoesToTheMusicFolder) {
+    constexpr uint32_t kJanuaryFifteenthNoon2019 = 3630398400;
+    LoadPlayer({{u"A", "F00\\A.mp3"}});
+    MessageBoxRecorder none;
+    Command(ID_FILE_EXPORT_HISTORY);
+    ASSERT_EQ(none.Requests().size(), 1u);
+    EXPECT_EQ(none.Requests()[0].Text, L"There are no plays since the player's last sync.");
+
+    form_.reset();
+    DiscardQuitRequest();
+    ASSERT_TRUE(itdb::WriteFile("F:\\iPod_Control\\iTunes\\Play Counts",
+                                itdb::PlayCountsFile({{2, kJanuaryFifteenthNoon2019}})));
+    LoadPlayer({{u"A", "F00\\A.mp3", 4, true, u"Album", 0, u"Band"}});
+    // The test player's tracks have no length: both plays start at once.
+    const std::string log =
+        "#AUDIOSCROBBLER/1.1\n#TZ/UTC\n#CLIENT/Trackhaul 0.1b\n"
+        "Band\tAlbum\tA\t4\t0\tL\t1547550000\t\nBand\tAlbum\tA\t4\t0\tL\t1547550000\t\n";
+    for (const wchar_t* name : {L".scrobbler.log", L"listens.json"}) {
+        SaveDialogAnswer save(L"Export Listening History", (Output / name).wstring());
+        Command(ID_FILE_EXPORT_HISTORY);
+        ASSERT_TRUE(save.Shown());
+        EXPECT_TRUE(fs::equivalent(save.Seen().Folder, Output));
+        EXPECT_EQ(save.Seen().FileName, L".scrobbler.log");
+        EXPECT_EQ(Status(), L"Exported 2 plays (1 with estimated times)");
+    }
+    EXPECT_EQ(ReadAll(Output / L".scrobbler.log"), log);
+    const std::string listens = ReadAll(Output / L"listens.json");
+    EXPECT_EQ(listens.substr(0, 46), "[\n{\"listened_at\": 1547550000, \"track_metadata\"");
+    EXPECT_NE(listens.find("},\n{\"listened_at\": 1547550000, "), std::string::npos);
+    MessageBoxRecorder refused;
+    SaveDialogAnswer onPlayer(L"Export Listening History", L"F:\\.scrobbler.log");
+    Command(ID_FILE_EXPORT_HISTORY);
+    ASSERT_EQ(refused.Requests().size(), 1u);
+    EXPECT_FALSE(fs::exists(L"F:\\.scrobbler.log"));
+
+    fs::remove(Output / L".scrobbler.log");
+    fs::remove(Output / L"listens.json");
+    SettingsKey::Write(L"WriteHistory", L"1");
+    form_->Settings().LoadSettings();
+    Extract();
+    EXPECT_EQ(ReadAll(Output / L".scrobbler.log"), log);
+    EXPECT_TRUE(fs::exists(Output / L"listens.json"));
+    EXPECT_TRUE(TemporariesIn(Output).empty());
+}
+
 // Sub-folders ------------------------------------------------------------------
 
 // Sorted into %artist%\%album%: every file arrives whole at its levels, the

@@ -133,7 +133,7 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
         EXPECT_EQ(win::WindowText(dialog), DialogCaption);
         RECT client{};
         GetClientRect(dialog, &client);
-        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(377L, 351L));
+        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(377L, 375L));
         EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX));
         const struct {
             int id;
@@ -144,7 +144,7 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             {IDC_RBALLSONGS, {48, 48, 121, 65}, L"&All Tracks"},
             {IDC_RBMAXSONGS, {144, 48, 241, 65}, L"Limit Tracks To:"},
             {IDC_TXTSONGLIMIT, {248, 45, 313, 66}, L"50"},
-            {IDC_GROUPBOX2, {16, 96, 353, 297}, L" Extract Tracks From iPod "},
+            {IDC_GROUPBOX2, {16, 96, 353, 321}, L" Extract Tracks From iPod "},
             {IDC_PREFERENCES_LABEL1, {32, 128, 114, 141}, L"File Format:"},
             {IDC_CBFORMAT, {114, 124, 329, 0}, L"%tracknumber% - %title% - %artist%"},
             {IDC_PREFERENCES_LABEL2, {32, 160, 114, 173}, L"Overwrite Files:"},
@@ -158,12 +158,15 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             {IDC_CHKWRITELIBRARY,
              {32, 268, 329, 285},
              L"Write playlists and Library.xml after extracting"},
-            {IDOK, {71, 312, 146, 337}, L"&OK"},
-            {IDCANCEL, {147, 312, 222, 337}, L"&Cancel"},
-            {IDC_BTNHELP, {222, 312, 297, 337}, L"&Help"},
+            {IDC_CHKWRITEHISTORY,
+             {32, 292, 329, 309},
+             L"Write the listening history with each extraction"},
+            {IDOK, {71, 336, 146, 361}, L"&OK"},
+            {IDCANCEL, {147, 336, 222, 361}, L"&Cancel"},
+            {IDC_BTNHELP, {222, 336, 297, 361}, L"&Help"},
         };
         std::vector<int> tabOrder;
-        for (HWND control = GetDlgItem(dialog, IDC_RBALLSONGS); tabOrder.size() < 12;
+        for (HWND control = GetDlgItem(dialog, IDC_RBALLSONGS); tabOrder.size() < 13;
              control = GetNextDlgTabItem(dialog, control, FALSE)) {
             tabOrder.push_back(GetDlgCtrlID(control));
         }
@@ -175,10 +178,11 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             EXPECT_TRUE(EqualRect(&actual, &bounds)) << id;
             EXPECT_EQ(Text(dialog, id), text) << id;
         }
-        EXPECT_EQ(tabOrder, (std::vector<int>{IDC_RBALLSONGS, IDC_RBMAXSONGS, IDC_TXTSONGLIMIT,
-                                              IDC_CBFORMAT, IDC_CBOVERWRITE, IDC_CBFOLDERFORMAT,
-                                              IDC_CHKSAVEALBUMART, IDC_CHKWRITERATINGS,
-                                              IDC_CHKWRITELIBRARY, IDOK, IDCANCEL, IDC_BTNHELP}));
+        EXPECT_EQ(tabOrder,
+                  (std::vector<int>{IDC_RBALLSONGS, IDC_RBMAXSONGS, IDC_TXTSONGLIMIT, IDC_CBFORMAT,
+                                    IDC_CBOVERWRITE, IDC_CBFOLDERFORMAT, IDC_CHKSAVEALBUMART,
+                                    IDC_CHKWRITERATINGS, IDC_CHKWRITELIBRARY, IDC_CHKWRITEHISTORY,
+                                    IDOK, IDCANCEL, IDC_BTNHELP}));
         EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK);
         EXPECT_EQ(Entries(dialog, IDC_CBFORMAT), OfferedPatterns);
         EXPECT_EQ(
@@ -372,7 +376,8 @@ TEST_F(PreferencesDialogTest, ShowsTheStoredFolderPatternAcrossARestart) {
 TEST_F(PreferencesDialogTest, EachCheckBoxShowsAndStoresItsSetting) {
     const std::pair<int, const wchar_t*> checkBoxes[] = {{IDC_CHKSAVEALBUMART, L"SaveAlbumArt"},
                                                          {IDC_CHKWRITERATINGS, L"WriteRatings"},
-                                                         {IDC_CHKWRITELIBRARY, L"WriteLibrary"}};
+                                                         {IDC_CHKWRITELIBRARY, L"WriteLibrary"},
+                                                         {IDC_CHKWRITEHISTORY, L"WriteHistory"}};
     for (const auto& [id, setting] : checkBoxes) {
         for (const wchar_t* stored : {L"0", L"1"}) {
             StartWith({{setting, stored}});
@@ -412,7 +417,10 @@ TEST_F(PreferencesDialogTest, HelpShowsTheHelpText) {
         L"the tags of its MP3 or MP4 copy, where Windows and other players read them; the iPod's "
         L"files are never changed\r\n"
         L"Write playlists and Library.xml after extracting ends each extraction by writing the "
-        L"playlists and the library file, with ratings, plays and dates, into its folder",
+        L"playlists and the library file, with ratings, plays and dates, into its folder\r\n"
+        L"Write the listening history with each extraction writes the plays made on the iPod "
+        L"since its last sync into the folder, as .scrobbler.log for Last.fm and listens.json "
+        L"for ListenBrainz",
         MB_OK | MB_ICONINFORMATION);
 }
 

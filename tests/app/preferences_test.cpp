@@ -124,6 +124,7 @@ std::map<std::string, std::string> DefaultTexts() {
         {"WriteLibrary", "0"},
         {"WriteRatings", "0"},
         {"MusicFolder", ""},
+        {"WriteHistory", "0"},
     };
 }
 

@@ -222,7 +222,8 @@ TEST(SettingsValues, ValuesAreReadOnceEachInTheirOrder) {
                                                "SaveAlbumArt",
                                                "WriteLibrary",
                                                "WriteRatings",
-                                               "MusicFolder"};
+                                               "MusicFolder",
+                                               "WriteHistory"};
     EXPECT_EQ(store.Asked(), expected);
 }
 
@@ -282,6 +283,7 @@ TEST(SettingsValues, SaveWritesEveryTextInOrderAndEndsTheFirstRun) {
         {"WriteLibrary", "1"},
         {"WriteRatings", "0"},
         {"MusicFolder", "(UTF-16)"},
+        {"WriteHistory", "0"},
     };
     std::vector<std::pair<std::string, std::string>> written;
     std::u16string extractPath;

@@ -1,0 +1,145 @@
+#include "app/export_history.h"
+
+#include <commdlg.h>
+
+#include "app/file_placement.h"
+#include "app/main_window_services.h"
+#include "app/preferences.h"
+#include "app/utc_clock.h"
+#include "core/itdbparser.h"
+#include "core/path_text.h"
+#include "win/file_output.h"
+#include "win/message_box.h"
+#include "win/shell_folders.h"
+#include "win/wide_text.h"
+
+namespace {
+
+constexpr char16_t kLogName[] = u".scrobbler.log";
+constexpr char16_t kListensName[] = u"listens.json";
+
+bool EndsWith(const std::wstring& text, std::wstring_view end) {
+    return text.size() >= end.size() &&
+           IsSamePath(text.substr(text.size() - end.size()), std::wstring(end));
+}
+
+}  // namespace
+
+HistoryExport::HistoryExport(MainWindowServices& window) : window_(window) {
+    saveDialog_.Title = L"Export Listening History";
+    saveDialog_.FilterDescription = L".scrobbler.log (Last.fm)";
+    saveDialog_.FilterPattern = L"*.log";
+    saveDialog_.MoreFilters = {{L"ListenBrainz listens (*.json)", L"*.json"}};
+    // The policy and the prompt ask about a file that is there.
+    saveDialog_.Options =
+        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_ENABLESIZING;
+}
+
+void HistoryExport::Run() {
+    BusyScope busy(window_);
+    const HWND owner = window_.Handle();
+    const ListeningHistory history = Gather();
+    if (history.Listens.empty()) {
+        win::ShowMessageBox(owner, L"There are no plays since the player's last sync.",
+                            MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    saveDialog_.InitialDir = StartFolder();
+    saveDialog_.FileName = win::WideFromUtf16(kLogName);
+    saveDialog_.ChosenFilter = 1;
+    if (!saveDialog_.Execute(owner)) {
+        return;
+    }
+    // The file's name tells its format; the listens' type with the log's
+    // name left in the box gives the listens' name.
+    std::wstring fileName = saveDialog_.FileName;
+    const bool listens = saveDialog_.ChosenFilter == 2;
+    if (listens && EndsWith(fileName, L"\\.scrobbler.log")) {
+        fileName.replace(fileName.size() - 14, 14, win::WideFromUtf16(kListensName));
+    } else if (listens && !EndsWith(fileName, L".json")) {
+        fileName += L".json";
+    }
+    const std::u16string target = win::Utf16FromWide(fileName);
+    if (window_.IsOnPlayerDrive(FolderOfFileName(target))) {
+        win::ShowMessageBox(owner,
+                            L"The listening history cannot be exported onto the iPod itself. "
+                            L"Please choose a folder on another drive.",
+                            MB_OK | MB_ICONERROR);
+        return;
+    }
+    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
+    const Format format =
+        EndsWith(fileName, L".json") ? Format::ListenBrainz : Format::ScrobblerLog;
+    if (Write(history, format, target, policy) != Outcome::Written) {
+        window_.ShowReadyStatus();
+        return;
+    }
+    const size_t plays = history.Plays;
+    std::string status = "Exported " + std::to_string(plays) + " plays";
+    if (history.EstimatedPlays > 0) {
+        status += " (" + std::to_string(history.EstimatedPlays) + " with estimated times)";
+    }
+    window_.SetStatusText(status);
+}
+
+bool HistoryExport::WriteInto(const std::u16string& folder, ClashPolicy& policy,
+                              NameNumbering& namesWritten) {
+    const ListeningHistory history = Gather();
+    if (history.Listens.empty()) {
+        return true;
+    }
+    const std::u16string log = folder + namesWritten.Take(u".scrobbler", u".log");
+    const Outcome logged = Write(history, Format::ScrobblerLog, log, policy);
+    return logged != Outcome::Stop &&
+           Write(history, Format::ListenBrainz, folder + namesWritten.Take(u"listens", u".json"),
+                 policy) != Outcome::Stop;
+}
+
+ListeningHistory HistoryExport::Gather() {
+    if (!window_.Player()) {
+        return {};
+    }
+    UtcClock clock;
+    return GatherListeningHistory(window_.Player()->TracksInFileOrder(), clock.AsConversion());
+}
+
+HistoryExport::Outcome HistoryExport::Write(const ListeningHistory& history, Format format,
+                                            const std::u16string& target, ClashPolicy& policy) {
+    const bool exists = window_.TargetExists(target);
+    if (exists) {
+        const ClashOutcome clash = ResolveClash(window_, policy, target);
+        if (clash != ClashOutcome::Copy) {
+            return clash == ClashOutcome::EndRun ? Outcome::Stop : Outcome::Skipped;
+        }
+    }
+    window_.SetStatusText("Exporting listening history:");
+    window_.SetItemStatus(target);
+    // Written whole under a temporary name and to the disk, then renamed.
+    const std::wstring temporary =
+        win::WideFromUtf16(FolderOfFileName(target) + TemporaryCopyName(GetCurrentProcessId()));
+    const DWORD error =
+        win::WriteThroughTemporary(temporary, win::WideFromUtf16(target), exists, [&](HANDLE file) {
+            BlockWriter output(
+                [file](std::string_view bytes) { return win::WriteBytes(file, bytes); });
+            return format == Format::ListenBrainz ? WriteListenBrainzListens(history, output)
+                                                  : WriteScrobblerLog(history, output);
+        });
+    window_.SetItemStatus(u"");
+    if (error != ERROR_SUCCESS) {
+        win::ShowMessageBox(window_.Handle(),
+                            L"Error writing file:\r\n" + win::WideFromUtf16(target) + L"\r\n" +
+                                win::SystemErrorText(error),
+                            MB_OK | MB_ICONERROR);
+        return Outcome::Skipped;
+    }
+    return Outcome::Written;
+}
+
+std::wstring HistoryExport::StartFolder() const {
+    const std::wstring musicFolder = win::WideFromUtf16(window_.Settings().GetMusicFolder());
+    if (win::FolderExists(musicFolder)) {
+        return musicFolder;
+    }
+    const win::UniqueItemIdList documents = win::DocumentsFolderItem(window_.Handle());
+    return win::PathOfItem(documents.get()).value_or(L"");
+}
