@@ -502,13 +502,13 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
                                   {L"-", -1},
                                   {L"Abou&t...\tF1", 1},
                               }));
-    EXPECT_EQ(Entries(GetSubMenu(popup, 11)), (std::vector<Entry>{
+    EXPECT_EQ(Entries(GetSubMenu(popup, 12)), (std::vector<Entry>{
                                                   {L"&Menu Bar", -1},
                                                   {L"&Toolbar", -1},
                                                   {L"&Status Bar", -1},
                                                   {L"Album &Art", -1},
                                               }));
-    EXPECT_EQ(Entries(GetSubMenu(popup, 12)), (std::vector<Entry>{
+    EXPECT_EQ(Entries(GetSubMenu(popup, 13)), (std::vector<Entry>{
                                                   {L"Track &Number", -1},
                                                   {L"&Title", -1},
                                                   {L"&Artist", -1},
