@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "core/rating_values.h"
@@ -29,3 +32,13 @@ private:
     std::wstring source_;
     bool taken_ = false;
 };
+
+// Copies `source`, an MP3 without an ID3v2 tag, to `target` (made anew)
+// behind the tag its rating and plays make, in one pass, telling `progress`
+// the bytes done and the bytes in all now and then; the copy keeps the
+// player's file's time. Nothing when the file is no such MP3 (a tag there
+// already, no MPEG audio): it is copied as ever. Else the system's error,
+// or ERROR_SUCCESS.
+std::optional<DWORD> CopyBehindNewTag(
+    const OneTrack& track, const std::wstring& source, const std::wstring& target,
+    const std::function<void(int64_t done, int64_t total)>& progress);

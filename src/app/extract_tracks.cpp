@@ -194,22 +194,34 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     // it is renamed: the target's name only ever holds a whole copy,
     // whatever happens to the run, the player, the disk or the power.
     copy.Temporary = TemporaryName(folder);
-    if (!Copy(source, copy.Temporary)) {
-        const DWORD error = GetLastError();
+    // An MP3 without a tag that is to take its ratings is copied behind its
+    // new tag: the audio is written once, not moved behind the tag after.
+    const bool ratings = window_.Settings().GetWriteRatings() && TakesRatingTags(track);
+    const std::optional<DWORD> tagged =
+        ratings
+            ? CopyBehindNewTag(track, win::WideFromAnsi(source), copy.Temporary,
+                               [this, &target](int64_t done, int64_t total) {
+                                   ShowProgressNowAndThen(target, CopyProgressPercent(done, total));
+                               })
+            : std::nullopt;
+    const DWORD error =
+        tagged ? *tagged : (Copy(source, copy.Temporary) ? ERROR_SUCCESS : GetLastError());
+    if (error != ERROR_SUCCESS) {
         DeleteFileW(copy.Temporary.c_str());  // a failed copy may leave its beginning
         return fail(error);
     }
-    return HandOver(std::move(copy), policy);
+    return HandOver(std::move(copy), policy, ratings && !tagged);
 }
 
-TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, ClashPolicy& policy) {
+TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, ClashPolicy& policy,
+                                                        bool ratingsDue) {
     if (SettleFinishingCopy(policy) == Continuation::Stop) {
         DeleteFileW(copy.Temporary.c_str());
         placement_.RemoveEmptyFoldersMade(copy);
         return Continuation::Stop;
     }
     FilePlacement::Change change;
-    if (window_.Settings().GetWriteRatings() && TakesRatingTags(*copy.Track)) {
+    if (ratingsDue) {
         copy.Ratings = std::make_shared<CopyRatings>(*copy.Track, win::WideFromAnsi(copy.Source));
         change = [ratings = copy.Ratings](const std::wstring& temporary) {
             return ratings->WriteInto(temporary);

@@ -67,9 +67,9 @@ private:
     void KeepCoversFromTracksNamedLikeThem();
     Continuation ExtractTrack(const OneTrack& track, ClashPolicy& policy);
     // Hands a finished copy to the background thread once the copy handed
-    // before has been settled; a copy that is not handed (the run stops) is
-    // removed.
-    Continuation HandOver(FinishingCopy copy, ClashPolicy& policy);
+    // before has been settled, which writes its ratings into it where
+    // `ratingsDue`; a copy that is not handed (the run stops) is removed.
+    Continuation HandOver(FinishingCopy copy, ClashPolicy& policy, bool ratingsDue);
     // Waits for the copy handed over, if any, and settles it: in place (and
     // the folder's cover after it), or asked about, or reported.
     Continuation SettleFinishingCopy(ClashPolicy& policy);

@@ -272,6 +272,23 @@ bool TooLargeForTagLib(const std::filesystem::path& file) {
     return error || size > kLargestFileTagLibMeasures;
 }
 
+// Puts the values `expected` gives into the tag, keeping the other frames.
+void SetId3v2Values(TagLib::ID3v2::Tag& tag, const CarriedValues& expected) {
+    if (auto* old = WindowsPopularimeter(tag)) {
+        tag.removeFrame(old);
+    }
+    auto* popularimeter = new TagLib::ID3v2::PopularimeterFrame();
+    popularimeter->setEmail(kWindowsPlayer);
+    popularimeter->setRating(expected.Popularimeter->first);
+    popularimeter->setCounter(expected.Popularimeter->second);
+    tag.addFrame(popularimeter);
+    SetPlayCounter(tag, *expected.PlayCounter);
+    if (expected.FmpsRating) {
+        SetUserText(tag, kFmpsRating, *expected.FmpsRating);
+    }
+    SetUserText(tag, kFmpsPlaycount, *expected.FmpsPlaycount);
+}
+
 // The file is written and then read back through one stream: TagLib does
 // not tell of a write that failed, the file read afresh does.
 RatingTagsOutcome WriteId3v2(BlockMovingFileStream& stream, RatingAndPlays values) {
@@ -291,20 +308,7 @@ RatingTagsOutcome WriteId3v2(BlockMovingFileStream& stream, RatingAndPlays value
         const bool version4 = file.hasID3v2Tag() && file.ID3v2Tag()->header()->majorVersion() == 4;
         TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
         expected = Expected(Id3v2Values(tag), RatingConvention::Id3v2, values);
-
-        if (auto* old = WindowsPopularimeter(tag)) {
-            tag.removeFrame(old);
-        }
-        auto* popularimeter = new TagLib::ID3v2::PopularimeterFrame();
-        popularimeter->setEmail(kWindowsPlayer);
-        popularimeter->setRating(expected.Popularimeter->first);
-        popularimeter->setCounter(values.Plays);
-        tag.addFrame(popularimeter);
-        SetPlayCounter(tag, values.Plays);
-        if (values.Stars > 0) {
-            SetUserText(tag, kFmpsRating, *expected.FmpsRating);
-        }
-        SetUserText(tag, kFmpsPlaycount, *expected.FmpsPlaycount);
+        SetId3v2Values(tag, expected);
 
         const auto version = version4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
         if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
@@ -376,6 +380,37 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
     }
     return convention == RatingConvention::Id3v2 ? WriteId3v2(stream, values)
                                                  : WriteMp4(stream, values);
+}
+
+std::optional<std::string> TagInFrontOfUntaggedMp3(std::string_view start, RatingAndPlays values) {
+    if (start.starts_with("ID3") || start.size() > static_cast<size_t>(kFirstFrameSearched)) {
+        return std::nullopt;
+    }
+    auto* const frames = TagLib::ID3v2::FrameFactory::instance();
+    TagLib::ByteVector audio(start.data(), static_cast<unsigned int>(start.size()));
+    {
+        TagLib::ByteVectorStream stream(audio);
+        TagLib::MPEG::File file(&stream, frames, false);
+        if (!file.isValid() || file.firstFrameOffset() < 0) {
+            return std::nullopt;  // no MPEG audio: no MP3, whatever its name
+        }
+    }
+    TagLib::ID3v2::Tag tag;
+    const CarriedValues expected = Expected({}, RatingConvention::Id3v2, values);
+    SetId3v2Values(tag, expected);
+    const TagLib::ByteVector rendered = tag.render(TagLib::ID3v2::v3);
+    // Checked as it will be written: the tag read from its own bytes in
+    // front of the audio's start.
+    TagLib::ByteVector copyStart = rendered;
+    copyStart.append(audio);
+    TagLib::ByteVectorStream stream(copyStart);
+    TagLib::MPEG::File copy(&stream, frames, false);
+    if (!copy.isValid() || !copy.hasID3v2Tag() ||
+        Id3v2Size(copy) != static_cast<long>(rendered.size()) ||
+        Id3v2Values(*copy.ID3v2Tag()) != expected) {
+        return std::nullopt;
+    }
+    return std::string(rendered.data(), rendered.size());
 }
 
 std::optional<std::string> DescribeRatingTags(const std::filesystem::path& path,

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/rating_values.h"
 
@@ -37,6 +38,15 @@ enum class RatingTagsOutcome {
 // The file must not be open elsewhere.
 RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConvention convention,
                                   RatingAndPlays values);
+
+// The tag that a copy of an MP3 without an ID3v2 tag takes in front of the
+// player's bytes, carrying `values`, so that the copy is written in one pass:
+// an ID3v2.3 tag, checked by reading it back from its bytes. `start` is the
+// file's first bytes, a mebibyte or all of a smaller file. Nothing when the
+// file has a tag already, or no MPEG audio starts in `start`.
+std::optional<std::string> TagInFrontOfUntaggedMp3(std::string_view start, RatingAndPlays values);
+// How much of a file's start TagInFrontOfUntaggedMp3 looks at.
+inline constexpr size_t kUntaggedMp3Start = size_t{1} << 20;
 
 // What a file carries, one line each: "POPM: <rating byte> <counter>" of
 // Windows' popularimeter, "PCNT: <plays>", "FMPS_Rating: <text>",

@@ -153,6 +153,24 @@ TEST(RatingTags, AnUnratedTrackLeavesTheFilesRating) {
     }
 }
 
+// An MP3 without a tag takes one in front of its bytes as they are copied:
+// the same values as a tag written into the copy, the audio untouched.
+TEST(RatingTags, AnUntaggedMp3TakesItsTagInOnePass) {
+    TempDir dir;
+    const std::string audio = ReadAll(kFixtures / "untagged.mp3");
+    const std::optional<std::string> tag = TagInFrontOfUntaggedMp3(audio, {4, 21});
+    ASSERT_TRUE(tag);
+    const std::filesystem::path copy = dir.Path() / "copy.mp3";
+    std::ofstream(copy, std::ios::binary) << *tag + audio;
+    EXPECT_EQ(DescribeRatingTags(copy, RatingConvention::Id3v2),
+              Lines("196 21", "21", "0.8", "21"));
+    EXPECT_EQ(ReadAll(copy).substr(0, 4), "ID3\3");
+    EXPECT_EQ(AudioBytes(ReadAll(copy), true), audio);
+    // A tag there already, or no MPEG audio: the copy is tagged as ever.
+    EXPECT_FALSE(TagInFrontOfUntaggedMp3(ReadAll(kFixtures / "id3v23.mp3"), {4, 21}));
+    EXPECT_FALSE(TagInFrontOfUntaggedMp3(std::string(5000, '\x55'), {4, 21}));
+}
+
 // An ID3v2 tag with one frame, flagged compressed in ID3v2.3's way, whose
 // data is `data` deflated.
 std::string TagWithCompressedFrame(const std::string& data) {
