@@ -15,7 +15,8 @@
 // with the same encoder and writes them: at most 1.15 times ("photos": this
 // last one alone). And 200 MP3 files of 4 MB, every track rated and played,
 // extracted with the ratings written into the copies beside the same run
-// without: at most 1.1 times ("ratings": this one alone). DRIVE (a letter,
+// without, once with a padded tag and once without any: at most 1.1 times
+// ("ratings": these alone). DRIVE (a letter,
 // default F) must be attached as a removable drive; its iPod_Control folder
 // is overwritten. Runs in the Wine prefix's settings (every setting reset).
 // From the repository, after scripts/test:
@@ -338,8 +339,9 @@ bool MeasurePhotos(TMainForm& form, const std::string& drive) {
 }
 
 // An MP3 file of `bytes` bytes as a player holds one: an ID3v2.3 tag of a
-// few texts with room to spare, then MPEG frames of 128 kbit/s at 44.1 kHz.
-std::string Mp3File(size_t bytes, int index) {
+// few texts with room to spare (where `tagged`), then MPEG frames of 128
+// kbit/s at 44.1 kHz.
+std::string Mp3File(size_t bytes, int index, bool tagged) {
     std::string frames;
     for (const auto& [id, text] :
          {std::pair<std::string, std::string>{"TIT2", "Track " + std::to_string(index)},
@@ -355,6 +357,9 @@ std::string Mp3File(size_t bytes, int index) {
         std::string{static_cast<char>(size >> 21 & 0x7F), static_cast<char>(size >> 14 & 0x7F),
                     static_cast<char>(size >> 7 & 0x7F), static_cast<char>(size & 0x7F)} +
         frames;
+    if (!tagged) {
+        file.clear();
+    }
     constexpr size_t kFrameBytes = 417;
     std::string frame(kFrameBytes, '\0');
     frame.replace(0, 4, std::string("\xFF\xFB\x90\x00", 4));
@@ -364,7 +369,9 @@ std::string Mp3File(size_t bytes, int index) {
     return file;
 }
 
-bool MeasureRatings(TMainForm& form, const std::string& drive) {
+// Extracts 200 rated MP3s, `tagged` or not, with and without their ratings
+// written into the copies.
+bool MeasureRatings(TMainForm& form, const std::string& drive, bool tagged) {
     constexpr int kFiles = 200;
     fs::remove_all(drive + "\\iPod_Control");
     std::vector<itdb::Track> tracks;
@@ -372,7 +379,7 @@ bool MeasureRatings(TMainForm& form, const std::string& drive) {
         const std::string name = "R" + std::to_string(index) + ".mp3";
         const fs::path file = drive + "\\iPod_Control\\Music\\F00\\" + name;
         fs::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << Mp3File(4u << 20, index);
+        std::ofstream(file, std::ios::binary) << Mp3File(4u << 20, index, tagged);
         itdb::Track track;
         track.title = u"Track " + fs::path(std::to_string(index)).u16string();
         track.location = u":iPod_Control:Music:F00:" + fs::path(name).u16string();
@@ -400,9 +407,10 @@ bool MeasureRatings(TMainForm& form, const std::string& drive) {
     const double without = Best(times[0]);
     const double with = Best(times[1]);
     std::printf(
-        "%d x 4 MB MP3 rated and played   with the ratings written into the copies %.3f s; "
-        "without %.3f s: ratio %.3f (target 1.10)\n",
-        kFiles, with, without, with / without);
+        "%d x 4 MB MP3 rated and played, %s   with the ratings written into the copies "
+        "%.3f s; without %.3f s: ratio %.3f (target 1.10)\n",
+        kFiles, tagged ? "an ID3v2.3 tag with padding" : "no tag", with, without,
+        with / without);
     return without > 0;
 }
 
@@ -432,7 +440,9 @@ int main(int argc, char** argv) {
         measured = MeasurePhotos(*form, drive) && measured;
     }
     if (only.empty() || only == "ratings") {
-        measured = MeasureRatings(*form, drive) && measured;
+        for (const bool tagged : {true, false}) {
+            measured = MeasureRatings(*form, drive, tagged) && measured;
+        }
     }
     if (!measured || !boxes.Requests().empty()) {
         std::fprintf(stderr, "extraction failed: %u message boxes\n",

@@ -2,6 +2,8 @@
 
 #include <exception>
 #include <filesystem>
+#include <string_view>
+#include <vector>
 
 #include "core/onetrack.h"
 #include "core/rating_tags.h"
@@ -34,15 +36,14 @@ DWORD CopyRatings::WriteInto(const std::wstring& temporary) {
 
 namespace {
 
-// Reads up to `size` bytes; false when the read fails.
-bool ReadBlock(HANDLE file, std::string& block, size_t size) {
-    block.resize(size);
+// Reads up to the buffer's size; how many bytes, or nothing when the read
+// fails.
+std::optional<size_t> ReadBlock(HANDLE file, std::vector<char>& buffer) {
     DWORD read = 0;
-    if (!ReadFile(file, block.data(), static_cast<DWORD>(size), &read, nullptr)) {
-        return false;
+    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+        return std::nullopt;
     }
-    block.resize(read);
-    return true;
+    return read;
 }
 
 }  // namespace
@@ -58,16 +59,20 @@ std::optional<DWORD> CopyBehindNewTag(
     const win::UniqueFile input(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
     LARGE_INTEGER size{};
     FILETIME written{};
-    std::string block;
+    std::vector<char> buffer(kUntaggedMp3Start);
     // A file that cannot be read here fails in the plain copy, with its reason.
     if (!input || !GetFileSizeEx(input.get(), &size) ||
-        !GetFileTime(input.get(), nullptr, nullptr, &written) ||
-        !ReadBlock(input.get(), block, kUntaggedMp3Start)) {
+        !GetFileTime(input.get(), nullptr, nullptr, &written)) {
+        return std::nullopt;
+    }
+    std::optional<size_t> block = ReadBlock(input.get(), buffer);
+    if (!block) {
         return std::nullopt;
     }
     std::optional<std::string> tag;
     try {  // nothing may be thrown into the copy's caller
-        tag = TagInFrontOfUntaggedMp3(block, RatingAndPlaysOf(track));
+        tag = TagInFrontOfUntaggedMp3(std::string_view(buffer.data(), *block),
+                                      RatingAndPlaysOf(track));
     } catch (const std::exception&) {
     }
     if (!tag) {
@@ -81,13 +86,13 @@ std::optional<DWORD> CopyBehindNewTag(
     if (!output || !win::WriteBytes(output.get(), *tag)) {
         return failure();
     }
-    for (int64_t done = 0; !block.empty();) {
-        if (!win::WriteBytes(output.get(), block)) {
+    for (int64_t done = 0; *block > 0;) {
+        if (!win::WriteBytes(output.get(), std::string_view(buffer.data(), *block))) {
             return failure();
         }
-        done += static_cast<int64_t>(block.size());
+        done += static_cast<int64_t>(*block);
         progress(done, size.QuadPart);
-        if (!ReadBlock(input.get(), block, kUntaggedMp3Start)) {
+        if (!(block = ReadBlock(input.get(), buffer))) {
             return failure();
         }
     }

@@ -28,6 +28,7 @@ const char kMp4ItemPrefix[] = "----:com.apple.iTunes:";
 // that look like frame headers would otherwise be searched to its end, a
 // candidate at a time.
 constexpr long kFirstFrameSearched = 1 << 20;
+constexpr long kFirstFrameSearchedFirst = 64 << 10;
 
 // TagLib 1.x measures files in `long`, 32 bits on Windows.
 constexpr uintmax_t kLargestFileTagLibMeasures = 0x7FFFFFFF;
@@ -228,16 +229,30 @@ bool Id3v2TagIsSafe(TagLib::IOStream& stream) {
            (tagLength == 0 || Id3v2InflatesSanely(ReadAt(stream, 0, tagLength)));
 }
 
+// Whether the library finds MPEG audio in `start`, a file's first bytes.
+bool MpegAudioIn(const TagLib::ByteVector& start) {
+    TagLib::ByteVectorStream stream(start);
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    return file.isValid() && file.firstFrameOffset() >= 0;
+}
+
 // Whether MPEG audio starts soon after the tag: the library's search over
-// the file's first bytes alone, kept in memory.
+// the file's first bytes alone, kept in memory; the first few kilobytes
+// after the tag hold a frame in nearly every file.
 bool HasFirstFrameNearTheStart(TagLib::IOStream& stream) {
     const size_t tagLength = Id3v2TagLength(ReadAt(stream, 0, 10));
-    stream.seek(0);
-    TagLib::ByteVector start = stream.readBlock(static_cast<unsigned long>(tagLength) +
-                                                static_cast<unsigned long>(kFirstFrameSearched));
-    TagLib::ByteVectorStream startStream(start);
-    TagLib::MPEG::File file(&startStream, TagLib::ID3v2::FrameFactory::instance(), false);
-    return file.isValid() && file.firstFrameOffset() >= 0;
+    for (const long searched : {kFirstFrameSearchedFirst, kFirstFrameSearched}) {
+        stream.seek(0);
+        const long wanted = static_cast<long>(tagLength) + searched;
+        const TagLib::ByteVector start = stream.readBlock(static_cast<unsigned long>(wanted));
+        if (MpegAudioIn(start)) {
+            return true;
+        }
+        if (static_cast<long>(start.size()) < wanted) {
+            return false;  // the whole file was searched
+        }
+    }
+    return false;
 }
 
 bool Mp4IsSafe(TagLib::IOStream& stream) {
@@ -386,15 +401,14 @@ std::optional<std::string> TagInFrontOfUntaggedMp3(std::string_view start, Ratin
     if (start.starts_with("ID3") || start.size() > static_cast<size_t>(kFirstFrameSearched)) {
         return std::nullopt;
     }
-    auto* const frames = TagLib::ID3v2::FrameFactory::instance();
-    TagLib::ByteVector audio(start.data(), static_cast<unsigned int>(start.size()));
-    {
-        TagLib::ByteVectorStream stream(audio);
-        TagLib::MPEG::File file(&stream, frames, false);
-        if (!file.isValid() || file.firstFrameOffset() < 0) {
-            return std::nullopt;  // no MPEG audio: no MP3, whatever its name
-        }
+    // The tag is checked in front of the audio's first frames.
+    const std::string_view first = start.substr(0, static_cast<size_t>(kFirstFrameSearchedFirst));
+    const TagLib::ByteVector audio(first.data(), static_cast<unsigned int>(first.size()));
+    if (!MpegAudioIn(audio) &&
+        !MpegAudioIn(TagLib::ByteVector(start.data(), static_cast<unsigned int>(start.size())))) {
+        return std::nullopt;  // no MPEG audio: no MP3, whatever its name
     }
+    auto* const frames = TagLib::ID3v2::FrameFactory::instance();
     TagLib::ID3v2::Tag tag;
     const CarriedValues expected = Expected({}, RatingConvention::Id3v2, values);
     SetId3v2Values(tag, expected);

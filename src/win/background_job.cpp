@@ -33,7 +33,10 @@ void BackgroundJob::Start(Job job) {
 DWORD BackgroundJob::Wait(const std::function<void()>& meanwhile) {
     std::unique_lock lock(mutex_);
     const auto done = [this] { return result_.has_value(); };
-    while (meanwhile && !changed_.wait_for(lock, std::chrono::milliseconds(30), done)) {
+    // Seldom enough that a job of ordinary length (a copy written to the
+    // disk) ends before it: letting a window's messages through costs about
+    // a millisecond under Wine.
+    while (meanwhile && !changed_.wait_for(lock, std::chrono::milliseconds(200), done)) {
         lock.unlock();
         meanwhile();
         lock.lock();

@@ -33,8 +33,8 @@ public:
     // Whether a job was started and its result not taken yet.
     bool Started() const { return started_; }
     // Waits for the job started last and takes its result; calls
-    // `meanwhile`, if given, every few hundredths of a second until then, so
-    // that a window stays alive while a long job ends.
+    // `meanwhile`, if given, five times a second until then, so that a
+    // window stays alive while a long job ends.
     DWORD Wait(const std::function<void()>& meanwhile = {});
 
 private:
