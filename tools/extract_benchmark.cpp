@@ -1,5 +1,5 @@
-// extract-benchmark [DRIVE [photos | ratings]]: times the main window's Extract command on a
-// player with 50 files of 4 MB and then 2,000 files of 64 KB, beside three
+// extract-benchmark [DRIVE [photos | ratings | home]]: times the main window's Extract command
+// on a player with 50 files of 4 MB, 40 of 16 MB and then 2,000 files of 64 KB, beside three
 // bare loops over the same files, in the same run: plain CopyFileExW calls
 // with an empty progress routine; the safe floor, which copies each file to
 // a temporary name and renames it onto its own; and the safe floor with each
@@ -16,7 +16,8 @@
 // last one alone). And 200 MP3 files of 4 MB, every track rated and played,
 // extracted with the ratings written into the copies beside the same run
 // without, once with a padded tag and once without any: at most 1.1 times
-// ("ratings": these alone). DRIVE (a letter,
+// ("ratings": these alone). And everything a player holds brought home at
+// once ("home": this alone; see MeasureWholeHome). DRIVE (a letter,
 // default F) must be attached as a removable drive; its iPod_Control folder
 // is overwritten. Runs in the Wine prefix's settings (every setting reset).
 // From the repository, after scripts/test:
@@ -96,10 +97,11 @@ std::vector<fs::path> WritePlayer(const std::string& drive, const Workload& load
     return files;
 }
 
-// The cover of every album of the player that WritePlayer wrote.
-bool WriteCovers(const std::string& drive) {
+// The cover of every album of the player that WritePlayer wrote, or of the
+// first `albums`.
+bool WriteCovers(const std::string& drive, uint32_t albums = Artists * AlbumsPerArtist) {
     std::vector<artwork::Entry> covers;
-    for (uint32_t album = 1; album <= Artists * AlbumsPerArtist; ++album) {
+    for (uint32_t album = 1; album <= albums; ++album) {
         covers.push_back(
             {album, 0, {artwork::Stored(1060, 320, artwork::TestImage(320, 320, album))}});
     }
@@ -267,12 +269,12 @@ artwork::Bytes TvFrame(int seed) {
     return frame;
 }
 
-// Writes kPhotos photos into the Photos folder of the player on `drive`.
-bool WritePhotos(const std::string& drive) {
+// Writes `count` photos into the Photos folder of the player on `drive`.
+bool WritePhotos(const std::string& drive, int count = kPhotos) {
     std::vector<artwork::Entry> photos;
     std::vector<uint32_t> members;
     const artwork::Image size = artwork::SolidImage(720, 480, 0);
-    for (int photo = 0; photo < kPhotos; ++photo) {
+    for (int photo = 0; photo < count; ++photo) {
         artwork::StoredSize stored = artwork::Stored(1067, 720, size);
         constexpr uint32_t kFrameBytes = 720 * 480 * 2;
         if (photo < kPhotoFrames) {
@@ -409,9 +411,82 @@ bool MeasureRatings(TMainForm& form, const std::string& drive, bool tagged) {
     std::printf(
         "%d x 4 MB MP3 rated and played, %s   with the ratings written into the copies "
         "%.3f s; without %.3f s: ratio %.3f (target 1.10)\n",
-        kFiles, tagged ? "an ID3v2.3 tag with padding" : "no tag", with, without,
-        with / without);
+        kFiles, tagged ? "an ID3v2.3 tag with padding" : "no tag", with, without, with / without);
     return without > 0;
+}
+
+// Everything home: 120 MP3s of 8 MB in 12 albums of 3 artists, each album
+// with a cover, every track rated and played, 3 playlists and 40 photos,
+// extracted into %artist%\%album% with the covers, the ratings and the
+// playlists and library written, then Extract Photos; the two commands'
+// time from their folders' OK to their last file in place, against the
+// serial safe floor of the tracks alone (each copied to a temporary name,
+// written to the disk and renamed, one after the other): at most 1.0 times.
+bool MeasureWholeHome(TMainForm& form, const std::string& drive) {
+    constexpr int kTracks = 120, kAlbums = 12, kHomePhotos = 40;
+    fs::remove_all(drive + "\\iPod_Control");
+    std::vector<fs::path> files;
+    std::vector<itdb::Track> tracks;
+    std::vector<itdb::PlaylistContents> playlists(3);
+    for (int index = 0; index < kTracks; ++index) {
+        const std::string name = "H" + std::to_string(index) + ".mp3";
+        const fs::path file = drive + "\\iPod_Control\\Music\\F00\\" + name;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << Mp3File(8u << 20, index, true);
+        files.push_back(file);
+        const int album = index % kAlbums;
+        itdb::Track track;
+        track.title = u"Track " + fs::path(std::to_string(index)).u16string();
+        track.artist = u"Artist " + fs::path(std::to_string(album % 3)).u16string();
+        track.album = u"Album " + fs::path(std::to_string(album)).u16string();
+        track.location = u":iPod_Control:Music:F00:" + fs::path(name).u16string();
+        track.artworkId = static_cast<uint32_t>(album + 1);
+        track.rating = static_cast<uint8_t>(20 + index % 5 * 20);
+        track.playCount = static_cast<uint32_t>(1 + index);
+        tracks.push_back(track);
+        playlists[static_cast<size_t>(index % 3)].members.push_back(static_cast<size_t>(index));
+    }
+    for (size_t list = 0; list < playlists.size(); ++list) {
+        playlists[list].name = u"List " + fs::path(std::to_string(list)).u16string();
+    }
+    const fs::path database = drive + "\\iPod_Control\\iTunes\\iTunesDB";
+    fs::create_directories(database.parent_path());
+    itdb::WriteFile(database.string(), itdb::RealisticDatabase(tracks, playlists));
+    if (!WriteCovers(drive, kAlbums) || !WritePhotos(drive, kHomePhotos)) {
+        return false;
+    }
+    LoadPlayer(form);
+    for (const wchar_t* setting : {L"SaveAlbumArt", L"WriteRatings", L"WriteLibrary"}) {
+        SettingsKey::Write(setting, L"1");
+    }
+    UseSettings(form, L"%artist%\\%album%", true);
+    std::vector<double> home, floor;
+    for (int round = 0; round < 3; ++round) {
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((round + turn) % 2 == 0) {
+                EmptyFolder(RunFolder);
+                home.push_back(benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT) +
+                               benchmark::TimeFolderCommand(form, ID_FILE_EXTRACT_PHOTOS));
+            } else {
+                floor.push_back(TimeBareLoop(files, BareFolder, Flushed));
+            }
+        }
+    }
+    const auto written = std::distance(fs::recursive_directory_iterator(RunFolder), {});
+    for (const wchar_t* setting : {L"WriteRatings", L"WriteLibrary"}) {
+        SettingsKey::Write(setting, L"0");
+    }
+    UseSettings(form, L"", false);
+    fs::remove_all(L"C:\\extract-benchmark");
+    fs::remove_all(drive + "\\Photos");
+    std::printf(
+        "everything home: %d x 8 MB MP3 in %d albums with covers, ratings, 3 playlists, "
+        "Library.xml and %d photos %.3f s; the tracks' serial safe floor written to the disk "
+        "%.3f s: ratio %.3f (target 1.00)\n",
+        kTracks, kAlbums, kHomePhotos, Best(home), Best(floor), Best(home) / Best(floor));
+    // The tracks, the covers, the playlists, Library.xml, the photos, and
+    // the folders of the artists, the albums and the photos.
+    return written == kTracks + kAlbums + 3 + 1 + kHomePhotos + 3 + kAlbums + 1;
 }
 
 }  // namespace
@@ -431,6 +506,7 @@ int main(int argc, char** argv) {
     const std::string only = argc > 2 ? argv[2] : "";
     if (only.empty()) {
         for (const Workload& load : {Workload{"50 x 4 MB", 50, 4u << 20, 0.80},
+                                     Workload{"40 x 16 MB", 40, 16u << 20, 0.80},
                                      Workload{"2000 x 64 KB", 2000, 64u << 10, 1.00}}) {
             measured = Measure(*form, drive, load) && measured;
         }
@@ -438,6 +514,9 @@ int main(int argc, char** argv) {
     }
     if (only.empty() || only == "photos") {
         measured = MeasurePhotos(*form, drive) && measured;
+    }
+    if (only.empty() || only == "home") {
+        measured = MeasureWholeHome(*form, drive) && measured;
     }
     if (only.empty() || only == "ratings") {
         for (const bool tagged : {true, false}) {
