@@ -7,7 +7,9 @@
 // its iPod_Control folder is overwritten) whose copies all lie in
 // C:\library-benchmark, sorted into %artist%\%album%: it should take at most
 // 1.2 times a bare loop that looks each copy up and writes a file of the
-// library's size. Runs in the Wine prefix's settings (FirstRun is set to 0
+// library's size. Then Export Listening History of the same tracks, each
+// played twice and skipped once since the last sync: at most 1.2 times a
+// bare write of as many bytes. Runs in the Wine prefix's settings (FirstRun is set to 0
 // and every other setting reset). From the repository, after scripts/test:
 //
 //   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/windows/wineprefix &&
@@ -69,6 +71,18 @@ std::optional<std::vector<fs::path>> WritePlayerAndCopies(const std::string& dri
     return copies;
 }
 
+// Writes a file of `bytes` bytes and has it written to the disk.
+void WriteBare(const fs::path& name, uintmax_t bytes) {
+    const win::UniqueFile file = win::CreateForWriting(name.wstring());
+    const std::string block(64 * 1024, ' ');
+    for (uintmax_t left = bytes; left > 0;) {
+        const size_t part = static_cast<size_t>(std::min<uintmax_t>(left, block.size()));
+        win::WriteBytes(file.get(), std::string_view(block).substr(0, part));
+        left -= part;
+    }
+    FlushFileBuffers(file.get());
+}
+
 // Looks each copy up and writes a file of `bytes` bytes to the disk.
 double TimeBareLibrary(const std::vector<fs::path>& copies, uintmax_t bytes) {
     const auto start = benchmark::Clock::now();
@@ -77,15 +91,31 @@ double TimeBareLibrary(const std::vector<fs::path>& copies, uintmax_t bytes) {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         found += GetFileAttributesExW(copy.c_str(), GetFileExInfoStandard, &data) ? 1 : 0;
     }
-    const win::UniqueFile file = win::CreateForWriting((LibraryFolder / L"bare.xml").wstring());
-    const std::string block(64 * 1024, ' ');
-    for (uintmax_t left = bytes; left > 0;) {
-        const size_t part = static_cast<size_t>(std::min<uintmax_t>(left, block.size()));
-        win::WriteBytes(file.get(), std::string_view(block).substr(0, part));
-        left -= part;
-    }
-    FlushFileBuffers(file.get());
+    WriteBare(LibraryFolder / L"bare.xml", bytes);
     return found == copies.size() ? benchmark::SecondsSince(start) : -1;
+}
+
+// Export Listening History of every track's plays since the sync, against a
+// bare write of as many bytes; in the window that has the player open.
+bool MeasureHistory(TMainForm& window) {
+    const fs::path log = LibraryFolder / L".scrobbler.log";
+    SaveDialogAnswer answer(L"Export Listening History", log.wstring());
+    SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ID_FILE_EXPORT_HISTORY, 0), 0);
+    const double exportTime = benchmark::SecondsSince(answer.AnsweredAt());
+    std::error_code noSize;
+    const uintmax_t bytes = fs::file_size(log, noSize);
+    const auto start = benchmark::Clock::now();
+    WriteBare(LibraryFolder / L"bare.log", bytes);
+    const double bare = benchmark::SecondsSince(start);
+    if (!answer.Shown() || noSize) {
+        std::fprintf(stderr, "history export failed\n");
+        return false;
+    }
+    std::printf(
+        "Export Listening History (%ls) of %ju bytes: %.3f s; a bare write of as much: %.3f s; "
+        "ratio %.2f (target 1.2)\n",
+        StatusText(window.StatusBar()).c_str(), bytes, exportTime, bare, exportTime / bare);
+    return true;
 }
 
 bool MeasureLibrary(const std::string& drive) {
@@ -104,8 +134,15 @@ bool MeasureLibrary(const std::string& drive) {
         track.playCount = static_cast<uint32_t>(index % 37);
         track.rating = static_cast<uint8_t>(index % 6 * 20);
     }
+    // Every track played since the last sync, twice, and skipped once.
+    std::vector<itdb::PlayCountEntry> sinceSync;
+    for (const itdb::Track& track : tracks) {
+        sinceSync.push_back({2, track.lastPlayed + 3600, 0, 1, track.lastPlayed + 7200});
+    }
     if (!benchmark::PrepareWindowRun(database) ||
-        !itdb::WriteFile(database, benchmark::Database(tracks))) {
+        !itdb::WriteFile(database, benchmark::Database(tracks)) ||
+        !itdb::WriteFile(drive + "\\iPod_Control\\iTunes\\Play Counts",
+                         itdb::PlayCountsFile(sinceSync))) {
         return false;
     }
     ITDBParser player(database);
@@ -128,11 +165,13 @@ bool MeasureLibrary(const std::string& drive) {
     std::error_code noSize;
     const uintmax_t bytes = fs::file_size(file, noSize);
     const double bare = TimeBareLibrary(*copies, bytes);
+    const bool history = MeasureHistory(*window);
     window.reset();
     DiscardQuitRequest();
     // The folder itself may be held open a while.
     fs::remove_all(LibraryFolder, kept);
-    if (!dialogShown || !answer.Shown() || noSize || !boxes.Requests().empty() || bare <= 0) {
+    if (!dialogShown || !answer.Shown() || noSize || !boxes.Requests().empty() || bare <= 0 ||
+        !history) {
         std::fprintf(stderr, "library export failed: %u message boxes\n",
                      static_cast<unsigned>(boxes.Requests().size()));
         return false;
