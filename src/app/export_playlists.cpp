@@ -7,7 +7,6 @@
 #include "app/destination_dialog.h"
 #include "app/file_placement.h"
 #include "app/main_window_services.h"
-#include "app/player_name_plan.h"
 #include "app/preferences.h"
 #include "core/itdbparser.h"
 #include "core/playlist_file.h"
@@ -35,8 +34,7 @@ void PlaylistExport::Run() {
     ClashPolicy policy(window_.Settings().GetOverwriteFiles());
     window_.SetStatusText("Exporting playlists:");
     NameNumbering namesWritten;
-    const Written written =
-        WriteInto(*folder + u"\\", policy, PlayerNamePlan(window_), namesWritten);
+    const Written written = WriteInto(*folder + u"\\", policy, *window_.NamePlan(), namesWritten);
     window_.SetStatusText("Exported " + std::to_string(written.Files) + " playlist(s)");
 }
 

@@ -10,7 +10,6 @@
 #include "app/export_playlists.h"
 #include "app/main_window_services.h"
 #include "app/overwriteprompt.h"
-#include "app/player_name_plan.h"
 #include "app/preferences.h"
 #include "app/track_list_view.h"
 #include "core/ansi_text.h"
@@ -50,7 +49,7 @@ void TrackExtraction::Run() {
         return;
     }
     window_.Settings().SetMusicFolder(*folder);
-    plan_.emplace(PlayerNamePlan(window_));
+    plan_ = window_.NamePlan();
     // Two programs extracting at once never share a temporary name.
     runNumber_ = GetCurrentProcessId();
     // Also after a drive root's own backslash: the copy still lands there.

@@ -102,8 +102,9 @@ private:
     std::wstring TemporaryCoverName(const std::wstring& folder) const;
 
     MainWindowServices& window_;
-    std::u16string destination_;         // the chosen folder and a backslash
-    std::optional<TrackNamePlan> plan_;  // the player's, made once the folder is chosen
+    std::u16string destination_;  // the chosen folder and a backslash
+    // The player's, taken once the folder is chosen.
+    std::shared_ptr<const TrackNamePlan> plan_;
     // The files the run wrote into the chosen folder itself: the playlists
     // and the library never take their names.
     NameNumbering namesWritten_;

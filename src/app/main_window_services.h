@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@ class ITDBParser;
 class TOverwritePromptForm;
 class TPreferencesForm;
 class TrackFind;
+class TrackNamePlan;
 
 class MainWindowServices {
 public:
@@ -53,6 +55,10 @@ public:
     virtual bool IsOnPlayerDrive(std::u16string_view path) const = 0;
     // Whether a file or folder of that path exists.
     virtual bool TargetExists(std::u16string_view path) const = 0;
+
+    // Where an extraction puts each track of the open player under the
+    // current patterns.
+    virtual std::shared_ptr<const TrackNamePlan> NamePlan() = 0;
 
     virtual TPreferencesForm& Settings() const = 0;
     virtual TOverwritePromptForm& OverwritePrompt() const = 0;

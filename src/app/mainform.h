@@ -19,6 +19,7 @@
 #include "app/album_art_pane.h"
 #include "app/find_band.h"
 #include "app/main_window_services.h"
+#include "app/name_plan_cache.h"
 #include "app/overwriteprompt.h"
 #include "app/playlist_chooser.h"
 #include "app/preferences.h"
@@ -92,6 +93,7 @@ public:
     win::ReentrancyGuard& BusyGuard() override { return busy_; }
     void ChangeWaitCursors(int change) override;
     const ITDBParser* Player() const override { return Parser.get(); }
+    std::shared_ptr<const TrackNamePlan> NamePlan() override;
     const std::string& PlayerDrive() const override { return Drive; }
 
     bool IsBusy() const override { return busy_.Busy(); }
@@ -223,6 +225,8 @@ private:
     std::unique_ptr<PlaylistChooser> playlists_;
     std::unique_ptr<AlbumArtPane> albumArt_;
     std::unique_ptr<FindBand> find_;
+    // Declared after Parser: it ends before the tracks it plans are gone.
+    NamePlanCache namePlans_;
     // The tracks of the list chosen, before the find narrows them, and its
     // label (none for every track read).
     std::vector<const OneTrack*> listed_;

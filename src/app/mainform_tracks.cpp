@@ -8,6 +8,7 @@
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app/selectipod.h"
+#include "core/ansi_text.h"
 #include "core/onetrack.h"
 #include "core/track_row.h"
 #include "win/message_box.h"
@@ -68,7 +69,13 @@ void TMainForm::ReleaseDatabase() {
     if (find_) {
         find_->SetTracks({});
     }
+    namePlans_.Forget();
     Parser.reset();
+}
+
+std::shared_ptr<const TrackNamePlan> TMainForm::NamePlan() {
+    return namePlans_.Get(Utf16FromAnsi(SettingsForm->GetFileFormat()),
+                          Utf16FromAnsi(SettingsForm->GetFolderFormat()));
 }
 
 void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
@@ -103,6 +110,10 @@ void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
     }
     playlists_->Reset(Parser.get());
     listed_ = Parser->TracksInFileOrder();
+    // The names an extraction or an export will want, worked out while the
+    // user looks at the list.
+    namePlans_.Prepare(listed_, Utf16FromAnsi(SettingsForm->GetFileFormat()),
+                       Utf16FromAnsi(SettingsForm->GetFolderFormat()));
     find_->SetTracks(listed_);
     listedPlaylist_.reset();
     waitCursor.reset();
