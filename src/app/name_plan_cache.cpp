@@ -1,5 +1,7 @@
 #include "app/name_plan_cache.h"
 
+#include <windows.h>
+
 #include <exception>
 #include <utility>
 
@@ -9,6 +11,8 @@ void NamePlanCache::Prepare(std::vector<const OneTrack*> tracks, std::u16string 
     tracks_ = std::move(tracks);
     pending_ = std::async(std::launch::async, [this, fileFormat = std::move(fileFormat),
                                                folderFormat = std::move(folderFormat)] {
+        // The window's own work goes first.
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
         return std::shared_ptr<const TrackNamePlan>(
             std::make_shared<TrackNamePlan>(tracks_, fileFormat, folderFormat));
     });
