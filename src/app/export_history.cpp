@@ -136,10 +136,6 @@ HistoryExport::Outcome HistoryExport::Write(const ListeningHistory& history, For
 }
 
 std::wstring HistoryExport::StartFolder() const {
-    const std::wstring musicFolder = win::WideFromUtf16(window_.Settings().GetMusicFolder());
-    if (win::FolderExists(musicFolder)) {
-        return musicFolder;
-    }
-    const win::UniqueItemIdList documents = win::DocumentsFolderItem(window_.Handle());
-    return win::PathOfItem(documents.get()).value_or(L"");
+    return win::FolderOrDocuments(window_.Handle(),
+                                  win::WideFromUtf16(window_.Settings().GetMusicFolder()));
 }

@@ -253,10 +253,6 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
 }
 
 std::wstring LibraryExport::StartFolder() const {
-    const std::wstring musicFolder = win::WideFromUtf16(window_.Settings().GetMusicFolder());
-    if (win::FolderExists(musicFolder)) {
-        return musicFolder;
-    }
-    const win::UniqueItemIdList documents = win::DocumentsFolderItem(window_.Handle());
-    return win::PathOfItem(documents.get()).value_or(L"");
+    return win::FolderOrDocuments(window_.Handle(),
+                                  win::WideFromUtf16(window_.Settings().GetMusicFolder()));
 }

@@ -87,12 +87,8 @@ void TrackListExport::Execute() {
 }
 
 std::wstring TrackListExport::StartFolder() const {
-    const std::wstring extractPath = win::WideFromUtf16(window_.Settings().GetExtractPath());
-    if (win::FolderExists(extractPath)) {
-        return extractPath;
-    }
-    const win::UniqueItemIdList documents = win::DocumentsFolderItem(window_.Handle());
-    return win::PathOfItem(documents.get()).value_or(L"");
+    return win::FolderOrDocuments(window_.Handle(),
+                                  win::WideFromUtf16(window_.Settings().GetExtractPath()));
 }
 
 bool TrackListExport::WriteRows(HANDLE file, int rowCount) {

@@ -31,6 +31,14 @@ bool FolderExists(std::wstring_view path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::wstring FolderOrDocuments(HWND owner, const std::wstring& folder) {
+    if (FolderExists(folder)) {
+        return folder;
+    }
+    const UniqueItemIdList documents = DocumentsFolderItem(owner);
+    return PathOfItem(documents.get()).value_or(L"");
+}
+
 std::wstring SystemErrorText(DWORD error) {
     wchar_t* buffer = nullptr;
     // Inserts are left as they are: there are no arguments to put in.

@@ -24,6 +24,10 @@ UniqueItemIdList DocumentsFolderItem(HWND owner);
 // Whether `path` names an existing folder.
 bool FolderExists(std::wstring_view path);
 
+// Where a save dialog opens: `folder` where it exists, else the user's
+// documents folder (empty when there is none).
+std::wstring FolderOrDocuments(HWND owner, const std::wstring& folder);
+
 // The system's text for an error code, as a rule ending in a line break;
 // empty when the system has none.
 std::wstring SystemErrorText(DWORD error);

@@ -1088,18 +1088,24 @@ TEST_F(ExtractionTest, EscStopsTheRunAfterTheCopyUnderWay) {
     EXPECT_EQ(FilesIn(Output).size(), 3u);
 }
 
+// The player's photo albums: photos 5 and 6, each with a picture in a file
+// of its own size, and `more`, in `albums`.
+void WritePhotoAlbums(const std::vector<artwork::Entry>& more,
+                      const std::vector<artwork::Album>& albums) {
+    std::vector<artwork::Entry> photos{
+        {5, 0, {artwork::Stored(1087, 384, artwork::SolidImage(384, 288, 0x336699))}},
+        {6, 0, {artwork::Stored(1066, 64, artwork::SolidImage(64, 48, 0x993366))}}};
+    photos.insert(photos.end(), more.begin(), more.end());
+    fs::create_directories(L"F:\\Photos");
+    ASSERT_TRUE(
+        artwork::WriteStore("F:\\Photos\\", artwork::BuildStore(photos, albums), "Photo Database"));
+}
+
 // Between operations the status bar counts the photos of the player that
 // is open; without any, Extract Photos says so.
 TEST_F(ExtractionTest, ThePhotosOfThePlayerAreCountedAndNeededToExtractThem) {
     const fs::path photos = L"F:\\Photos";
-    fs::create_directories(photos);
-    ASSERT_TRUE(artwork::WriteStore(
-        "F:\\Photos\\",
-        artwork::BuildStore(
-            {{5, 0, {artwork::Stored(1087, 384, artwork::SolidImage(384, 288, 0x336699))}},
-             {6, 0, {artwork::Stored(1066, 64, artwork::SolidImage(64, 48, 0x993366))}}},
-            {{u"", 1, {5, 6}}}),
-        "Photo Database"));
+    WritePhotoAlbums({}, {{u"", 1, {5, 6}}});
     LoadPlayer({{u"A", "F00\\A.mp3"}});
     EXPECT_EQ(Status(2), L"2 photos");
     fs::remove_all(photos);
@@ -1120,16 +1126,8 @@ TEST_F(ExtractionTest, ThePhotosOfThePlayerAreCountedAndNeededToExtractThem) {
 // file went away since fails alone, the photo before it still saved.
 TEST_F(ExtractionTest, PhotosWithoutTracksAreSavedOnceAnAlbumAndThoseWithoutAPicturePassedOver) {
     const fs::path photos = L"F:\\Photos";
-    fs::create_directories(photos);
-    ASSERT_TRUE(artwork::WriteStore(
-        "F:\\Photos\\",
-        artwork::BuildStore(
-            {{5, 0, {artwork::Stored(1087, 384, artwork::SolidImage(384, 288, 0x336699))}},
-             {6, 0, {artwork::Stored(1066, 64, artwork::SolidImage(64, 48, 0x993366))}},
-             {7, 0, {}},
-             {8, 0, {}}},
-            {{u"", 1, {5, 6, 7, 8}}, {u"Trip", 2, {5, 5, 6, 7, 5}}}),
-        "Photo Database"));
+    WritePhotoAlbums({{7, 0, {}}, {8, 0, {}}},
+                     {{u"", 1, {5, 6, 7, 8}}, {u"Trip", 2, {5, 5, 6, 7, 5}}});
     LoadPlayer({});
     ASSERT_EQ(boxes_.Requests().size(), 1u);
     EXPECT_EQ(boxes_.Requests()[0].Text, L"iPod database is empty.");

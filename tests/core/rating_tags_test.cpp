@@ -135,17 +135,24 @@ TEST(RatingTags, WritesTheValuesAndKeepsTheRest) {
     }
 }
 
+// A copy of the fixture in `dir` that took `values`.
+std::filesystem::path RatedCopy(const TempDir& dir, const char* fixture, RatingAndPlays values) {
+    const std::filesystem::path copy = dir.Path() / fixture;
+    std::filesystem::copy_file(kFixtures / fixture, copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(WriteRatingTags(copy, RatingConventionOf(fixture), values),
+              RatingTagsOutcome::Written);
+    return copy;
+}
+
 // A file is rated on the player, then unrated and played again: the copy
 // keeps the rating it had, in both fields, and takes the new plays.
 TEST(RatingTags, AnUnratedTrackLeavesTheFilesRating) {
     TempDir dir;
     for (const char* fixture : {"id3v23.mp3", "untagged.mp3", "items.m4a"}) {
         SCOPED_TRACE(fixture);
-        const std::filesystem::path copy = dir.Path() / fixture;
-        std::filesystem::copy_file(kFixtures / fixture, copy,
-                                   std::filesystem::copy_options::overwrite_existing);
+        const std::filesystem::path copy = RatedCopy(dir, fixture, {3, 2});
         const RatingConvention convention = RatingConventionOf(fixture);
-        ASSERT_EQ(WriteRatingTags(copy, convention, {3, 2}), RatingTagsOutcome::Written);
         ASSERT_EQ(WriteRatingTags(copy, convention, {0, 9}), RatingTagsOutcome::Written);
         EXPECT_EQ(DescribeRatingTags(copy, convention), convention == RatingConvention::Id3v2
                                                             ? Lines("128 9", "9", "0.6", "9")
@@ -251,11 +258,8 @@ TEST(RatingTags, CopiesDifferFromThePlayersFileOnlyInTheirTags) {
     };
     for (const char* fixture : {"id3v23-padded.mp3", "untagged.mp3", "header-first-tight.m4a"}) {
         SCOPED_TRACE(fixture);
-        const std::filesystem::path copy = dir.Path() / fixture;
-        std::filesystem::copy_file(kFixtures / fixture, copy,
-                                   std::filesystem::copy_options::overwrite_existing);
+        const std::filesystem::path copy = RatedCopy(dir, fixture, {3, 2});
         const RatingConvention convention = RatingConventionOf(fixture);
-        ASSERT_EQ(WriteRatingTags(copy, convention, {3, 2}), RatingTagsOutcome::Written);
         const std::string original = ReadAll(kFixtures / fixture);
         std::string written = ReadAll(copy);
         EXPECT_TRUE(SameBesideTags(opened(written), opened(original), convention));
