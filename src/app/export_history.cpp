@@ -15,8 +15,15 @@
 
 namespace {
 
-constexpr char16_t kLogName[] = u".scrobbler.log";
-constexpr char16_t kListensName[] = u"listens.json";
+// The two files' names, each a stem and its extension.
+struct HistoryFileName {
+    std::wstring_view Stem;
+    std::wstring_view Extension;
+
+    std::wstring Whole() const { return std::wstring(Stem) + std::wstring(Extension); }
+};
+constexpr HistoryFileName kLogName{L".scrobbler", L".log"};
+constexpr HistoryFileName kListensName{L"listens", L".json"};
 
 bool EndsWith(const std::wstring& text, std::wstring_view end) {
     return text.size() >= end.size() &&
@@ -45,7 +52,7 @@ void HistoryExport::Run() {
         return;
     }
     saveDialog_.InitialDir = StartFolder();
-    saveDialog_.FileName = win::WideFromUtf16(kLogName);
+    saveDialog_.FileName = kLogName.Whole();
     saveDialog_.ChosenFilter = 1;
     if (!saveDialog_.Execute(owner)) {
         return;
@@ -54,10 +61,11 @@ void HistoryExport::Run() {
     // name left in the box gives the listens' name.
     std::wstring fileName = saveDialog_.FileName;
     const bool listens = saveDialog_.ChosenFilter == 2;
-    if (listens && EndsWith(fileName, L"\\.scrobbler.log")) {
-        fileName.replace(fileName.size() - 14, 14, win::WideFromUtf16(kListensName));
-    } else if (listens && !EndsWith(fileName, L".json")) {
-        fileName += L".json";
+    const std::wstring logName = kLogName.Whole();
+    if (listens && EndsWith(fileName, L"\\" + logName)) {
+        fileName.replace(fileName.size() - logName.size(), logName.size(), kListensName.Whole());
+    } else if (listens && !EndsWith(fileName, kListensName.Extension)) {
+        fileName += kListensName.Extension;
     }
     const std::u16string target = win::Utf16FromWide(fileName);
     if (window_.IsOnPlayerDrive(FolderOfFileName(target))) {
@@ -69,7 +77,7 @@ void HistoryExport::Run() {
     }
     ClashPolicy policy(window_.Settings().GetOverwriteFiles());
     const Format format =
-        EndsWith(fileName, L".json") ? Format::ListenBrainz : Format::ScrobblerLog;
+        EndsWith(fileName, kListensName.Extension) ? Format::ListenBrainz : Format::ScrobblerLog;
     if (Write(history, format, target, policy) != Outcome::Written) {
         window_.ShowReadyStatus();
         return;
@@ -88,11 +96,12 @@ bool HistoryExport::WriteInto(const std::u16string& folder, ClashPolicy& policy,
     if (history.Listens.empty()) {
         return true;
     }
-    const std::u16string log = folder + namesWritten.Take(u".scrobbler", u".log");
-    const Outcome logged = Write(history, Format::ScrobblerLog, log, policy);
-    return logged != Outcome::Stop &&
-           Write(history, Format::ListenBrainz, folder + namesWritten.Take(u"listens", u".json"),
-                 policy) != Outcome::Stop;
+    const auto target = [&](const HistoryFileName& name) {
+        return folder + namesWritten.Take(win::Utf16FromWide(std::wstring(name.Stem)),
+                                          win::Utf16FromWide(std::wstring(name.Extension)));
+    };
+    return Write(history, Format::ScrobblerLog, target(kLogName), policy) != Outcome::Stop &&
+           Write(history, Format::ListenBrainz, target(kListensName), policy) != Outcome::Stop;
 }
 
 ListeningHistory HistoryExport::Gather() {

@@ -49,9 +49,6 @@ PlaylistExport::Written PlaylistExport::WriteInto(const std::u16string& folder, 
         names.push_back(playlist->Name);
     }
     const std::vector<std::u16string> fileNames = PlaylistFileNames(names, namesWritten);
-    for (const std::u16string& fileName : fileNames) {
-        namesWritten.Reserve(fileName);
-    }
     const TrackFind& find = window_.FindWords();
     entryLines_.emplace(plan, destination_.size(),
                         [&find](const OneTrack& track) { return find.Matches(track); });

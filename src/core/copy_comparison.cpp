@@ -12,14 +12,6 @@ struct Range {
     uint64_t Length = 0;
 };
 
-uint64_t BigEndian(const std::string& bytes, size_t at, size_t count) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < count; ++i) {
-        value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
-    }
-    return value;
-}
-
 bool SameBytes(const OpenedFile& a, Range inA, const OpenedFile& b, Range inB) {
     if (inA.Length != inB.Length) {
         return false;
@@ -40,25 +32,14 @@ bool SameBytes(const OpenedFile& a, Range inA, const OpenedFile& b, Range inB) {
 std::optional<std::vector<Range>> MediaData(const OpenedFile& file) {
     std::vector<Range> media;
     for (uint64_t at = 0; at < file.Length;) {
-        const std::string header = file.Read(at, 16);
-        if (header.size() < 8) {
+        const std::optional<Mp4Box> box = Mp4BoxAt(file.Read, at, file.Length);
+        if (!box) {
             return std::nullopt;
         }
-        uint64_t size = BigEndian(header, 0, 4);
-        uint64_t headerLength = 8;
-        if (size == 1 && header.size() == 16) {
-            size = BigEndian(header, 8, 8);
-            headerLength = 16;
-        } else if (size == 0) {
-            size = file.Length - at;
+        if (box->Type == "mdat") {
+            media.push_back({at + box->HeaderLength, box->Size - box->HeaderLength});
         }
-        if (size < headerLength || size > file.Length - at) {
-            return std::nullopt;
-        }
-        if (header.compare(4, 4, "mdat") == 0) {
-            media.push_back({at + headerLength, size - headerLength});
-        }
-        at += size;
+        at += box->Size;
     }
     return media;
 }

@@ -100,8 +100,13 @@ std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16strin
            u"\r\nDo you want to export remaining playlists?";
 }
 
+std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames) {
+    NameNumbering none;
+    return PlaylistFileNames(playlistNames, none);
+}
+
 std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames,
-                                              NameNumbering taken) {
+                                              NameNumbering& taken) {
     std::vector<std::u16string> fileNames;
     fileNames.reserve(playlistNames.size());
     for (const std::u16string& playlistName : playlistNames) {

@@ -104,7 +104,10 @@ std::u16string PlaylistFileFailureText(std::u16string_view target, std::u16strin
 // device; names that meet an earlier one, ignoring case as Windows does
 // (FileNameCapitals), get " (2)", " (3)"
 // and so on, the first number that is free, also where they meet a name
-// `taken` holds already (a file the same run wrote into the folder). Takes
-// time in proportion to the number of names, however many meet.
+// `taken` holds already (a file the same run wrote into the folder), which
+// then holds these too. Takes time in proportion to the number of names,
+// however many meet.
 std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames,
-                                              NameNumbering taken = {});
+                                              NameNumbering& taken);
+// The same in a folder of nothing else.
+std::vector<std::u16string> PlaylistFileNames(const std::vector<std::u16string>& playlistNames);

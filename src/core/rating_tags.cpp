@@ -27,7 +27,7 @@ const char kMp4ItemPrefix[] = "----:com.apple.iTunes:";
 // How far past its tag an MP3's first frame is looked for: a file of bytes
 // that look like frame headers would otherwise be searched to its end, a
 // candidate at a time.
-constexpr long kFirstFrameSearched = 1 << 20;
+constexpr long kFirstFrameSearched = static_cast<long>(kUntaggedMp3Start);
 constexpr long kFirstFrameSearchedFirst = 64 << 10;
 
 // TagLib 1.x measures files in `long`, 32 bits on Windows.

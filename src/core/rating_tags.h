@@ -45,7 +45,8 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
 // file's first bytes, a mebibyte or all of a smaller file. Nothing when the
 // file has a tag already, or no MPEG audio starts in `start`.
 std::optional<std::string> TagInFrontOfUntaggedMp3(std::string_view start, RatingAndPlays values);
-// How much of a file's start TagInFrontOfUntaggedMp3 looks at.
+// How much of an MP3 after its tag is searched for the first frame; the
+// most of a file's start TagInFrontOfUntaggedMp3 looks at.
 inline constexpr size_t kUntaggedMp3Start = size_t{1} << 20;
 
 // What a file carries, one line each: "POPM: <rating byte> <counter>" of

@@ -100,6 +100,27 @@ bool EveryStreamInflatesWithinLimit(std::string_view bytes, size_t& allowance) {
 
 }  // namespace
 
+std::optional<Mp4Box> Mp4BoxAt(const ReadFileBytes& read, uint64_t at, uint64_t end) {
+    const std::string header = read(at, 16);
+    if (header.size() < 8) {
+        return std::nullopt;
+    }
+    Mp4Box box{header.substr(4, 4), BigEndian32(header, 0), 8};
+    if (box.Size == 1) {
+        if (header.size() < 16) {
+            return std::nullopt;
+        }
+        box.Size = BigEndian64(header, 8);
+        box.HeaderLength = 16;
+    } else if (box.Size == 0) {
+        box.Size = end - at;
+    }
+    if (box.Size < box.HeaderLength || box.Size > end - at) {
+        return std::nullopt;
+    }
+    return box;
+}
+
 bool Mp4BoxesNestShallowly(const ReadFileBytes& read, uint64_t fileLength) {
     // The ends of the boxes being walked, outermost first, and where the
     // next box starts.
@@ -111,37 +132,23 @@ bool Mp4BoxesNestShallowly(const ReadFileBytes& read, uint64_t fileLength) {
             ends.pop_back();
             continue;
         }
-        const std::string header = read(at, 16);
-        if (header.size() < 8) {
-            return true;  // the file ends: the library reads no further either
-        }
-        uint64_t size = BigEndian32(header, 0);
-        uint64_t headerLength = 8;
-        if (size == 1) {
-            if (header.size() < 16) {
-                return true;
-            }
-            size = BigEndian64(header, 8);
-            headerLength = 16;
-        } else if (size == 0) {
-            size = ends.back() - at;  // to the end of its parent
-        }
-        if (size < headerLength || size > ends.back() - at) {
-            // A box past its parent's end: nothing after it in that parent
-            // is read as a box.
+        const std::optional<Mp4Box> box = Mp4BoxAt(read, at, ends.back());
+        if (!box) {
+            // The file ends, or a box runs past its parent's end: nothing
+            // after it in that parent is read as a box.
             at = ends.back();
             continue;
         }
-        const ContainerBox* container = ContainerNamed(std::string_view(header).substr(4, 4));
-        if (container == nullptr || size < headerLength + container->ChildrenAt) {
-            at += size;
+        const ContainerBox* container = ContainerNamed(box->Type);
+        if (container == nullptr || box->Size < box->HeaderLength + container->ChildrenAt) {
+            at += box->Size;
             continue;
         }
         if (ends.size() > kDeepestMp4Boxes) {
             return false;
         }
-        ends.push_back(at + size);
-        at += headerLength + container->ChildrenAt;
+        ends.push_back(at + box->Size);
+        at += box->HeaderLength + container->ChildrenAt;
     }
     return true;
 }

@@ -8,11 +8,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 // Reads up to `length` bytes of a file at `offset`; fewer at its end.
 using ReadFileBytes = std::function<std::string(uint64_t offset, size_t length)>;
+
+// The header of an MP4 box: its type, its whole size and the header's own.
+struct Mp4Box {
+    std::string Type;
+    uint64_t Size = 0;
+    uint64_t HeaderLength = 0;
+};
+// The box at `at` among boxes that end at `end`: a size of 1 is followed by
+// the 64-bit size, one of 0 runs to `end`. Nothing when its header cannot be
+// read or it does not fit before `end`.
+std::optional<Mp4Box> Mp4BoxAt(const ReadFileBytes& read, uint64_t at, uint64_t end);
 
 // How deep real MP4 files nest the boxes the tag library descends into
 // (about ten); deeper ones are refused.
