@@ -35,6 +35,11 @@
 //       the listening history since the player's last sync as Export
 //       Listening History writes it: .scrobbler.log, or with --json the
 //       ListenBrainz listens; times in this machine's zone
+//   trackhaul-dump --files IMAGE
+//       every file of the player's volume in a disk image (HFS Plus or
+//       FAT32, with or without a partition map), one UTF-8 line each: its
+//       path from the volume's root with '/', a TAB, its size in bytes;
+//       sorted by path; exit 1 when the image holds no player
 //   trackhaul-dump --tags FILE
 //       the rating and plays a copy carries, one line each: "POPM: <rating
 //       byte> <counter>" (Windows' popularimeter), "PCNT: <plays>",
@@ -60,12 +65,14 @@
 #include "core/itdbparser.h"
 #include "core/library_xml.h"
 #include "core/listening_history.h"
+#include "core/player_volume.h"
 #include "core/playlist_file.h"
 #include "core/rating_tags.h"
 #include "core/settings_values.h"
 #include "core/track_columns.h"
 #include "core/track_name_plan.h"
 #include "core/track_row.h"
+#include "core/utf8_text.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -85,6 +92,7 @@ int Usage() {
                  "       trackhaul-dump --photo-ppm PLAYER ID OUT\n"
                  "       trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]\n"
                  "       trackhaul-dump --history PLAYER [--json]\n"
+                 "       trackhaul-dump --files IMAGE\n"
                  "       trackhaul-dump --tags FILE\n";
     return 2;
 }
@@ -455,6 +463,37 @@ int DumpHistory(const std::string& folder, bool json) {
     return written && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+int DumpFiles(const std::string& image) {
+    std::shared_ptr<BlockSource> source = ImageFileSource::Open(image);
+    std::unique_ptr<PlayerFiles> volume = source ? OpenPlayerVolume(source) : nullptr;
+    if (!volume) {
+        std::cerr << "No player found in this image.\n";
+        return 1;
+    }
+    // Folders are walked from a list of those still to see, not by
+    // recursion: a damaged volume cannot make the walk deep.
+    std::vector<std::pair<std::string, uint64_t>> files;
+    std::vector<std::u16string> folders{u""};
+    while (!folders.empty()) {
+        const std::u16string folder = std::move(folders.back());
+        folders.pop_back();
+        for (const PlayerFileEntry& entry :
+             volume->ListFolder(folder).value_or(std::vector<PlayerFileEntry>{})) {
+            const std::u16string path = folder.empty() ? entry.Name : folder + u"/" + entry.Name;
+            if (entry.IsFolder) {
+                folders.push_back(path);
+            } else {
+                files.emplace_back(Utf8FromUtf16(path), entry.Size);
+            }
+        }
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto& [path, size] : files) {
+        std::printf("%s\t%llu\n", path.c_str(), static_cast<unsigned long long>(size));
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -483,6 +522,9 @@ int main(int argc, char** argv) {
     if (first == "--history") {
         const bool json = argc == 4 && std::string(argv[3]) == "--json";
         return argc == 3 || json ? DumpHistory(argv[2], json) : Usage();
+    }
+    if (first == "--files") {
+        return argc == 3 ? DumpFiles(argv[2]) : Usage();
     }
     if (first == "--tags") {
         return argc == 3 ? DumpTags(argv[2]) : Usage();

@@ -1,0 +1,331 @@
+#include "fat32_volume.h"
+
+#include <algorithm>
+#include <array>
+
+#include "volume_names.h"
+
+namespace {
+
+constexpr size_t kEntryBytes = 32;
+constexpr uint8_t kAttributeLongName = 0x0F;
+constexpr uint8_t kAttributeFolder = 0x10;
+constexpr uint8_t kAttributeLabel = 0x08;
+constexpr uint32_t kFirstCluster = 2;
+constexpr uint32_t kEndOfChain = 0x0FFFFFF8;
+// A folder holds at most 65,536 entries.
+constexpr uint64_t kFolderBytesLimit = 65536 * kEntryBytes;
+// The table is read in windows of this many bytes: a file's chain mostly
+// runs through one.
+constexpr size_t kTableWindowBytes = 64 * 1024;
+
+bool IsPowerOfTwo(uint32_t value) {
+    return value != 0 && (value & (value - 1)) == 0;
+}
+
+// A short name's bytes as text: ASCII as it stands, lower case where the
+// entry says so, others (a code page's letters) as U+FFFD.
+std::u16string ShortName(const uint8_t* entry) {
+    const uint8_t caseFlags = entry[12];
+    auto part = [](const uint8_t* bytes, size_t length, bool lower) {
+        std::u16string text;
+        for (size_t i = 0; i < length; ++i) {
+            uint8_t byte = i == 0 && bytes[0] == 0x05 ? 0xE5 : bytes[i];
+            if (byte >= 0x80) {
+                text.push_back(u'\uFFFD');
+            } else {
+                text.push_back(lower && byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+            }
+        }
+        while (!text.empty() && text.back() == u' ') {
+            text.pop_back();
+        }
+        return text;
+    };
+    std::u16string name = part(entry, 8, (caseFlags & 0x08) != 0);
+    std::u16string extension = part(entry + 8, 3, (caseFlags & 0x10) != 0);
+    return extension.empty() ? name : name + u"." + extension;
+}
+
+// A volume label: eleven bytes, like a short name without its dot.
+std::u16string VolumeLabel(const uint8_t* bytes) {
+    uint8_t entry[kEntryBytes] = {};
+    std::copy(bytes, bytes + 11, entry);
+    std::u16string name = ShortName(entry);
+    const size_t dot = name.find(u'.');
+    return dot == std::u16string::npos ? name : name.erase(dot, 1);
+}
+
+uint8_t ShortNameChecksum(const uint8_t* entry) {
+    uint8_t sum = 0;
+    for (int i = 0; i < 11; ++i) {
+        sum = static_cast<uint8_t>(((sum & 1) << 7) + (sum >> 1) + entry[i]);
+    }
+    return sum;
+}
+
+// A long name gathered from the entries before a short one, last part first.
+class LongName {
+public:
+    void Take(const uint8_t* entry) {
+        const uint8_t order = entry[0];
+        const int sequence = order & 0x1F;
+        if ((order & 0x40) != 0) {
+            parts_.assign(sequence, {});
+            checksum_ = entry[13];
+            expected_ = sequence;
+        }
+        if (sequence == 0 || sequence != expected_ || entry[13] != checksum_) {
+            Forget();
+            return;
+        }
+        std::u16string& part = parts_[sequence - 1];
+        for (size_t at : {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30}) {
+            part.push_back(static_cast<char16_t>(LittleEndian16(entry + at)));
+        }
+        --expected_;
+    }
+
+    // The name for the short entry that follows, when the parts belong to it.
+    std::optional<std::u16string> For(const uint8_t* shortEntry) {
+        std::optional<std::u16string> name;
+        if (!parts_.empty() && expected_ == 0 && ShortNameChecksum(shortEntry) == checksum_) {
+            name.emplace();
+            for (const std::u16string& part : parts_) {
+                *name += part;
+            }
+            const size_t end = name->find(u'\0');
+            if (end != std::u16string::npos) {
+                name->resize(end);
+            }
+        }
+        Forget();
+        return name;
+    }
+
+    void Forget() {
+        parts_.clear();
+        expected_ = -1;
+    }
+
+private:
+    std::vector<std::u16string> parts_;
+    uint8_t checksum_ = 0;
+    int expected_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<Fat32Volume> Fat32Volume::Open(std::shared_ptr<BlockSource> source, uint64_t start,
+                                               uint64_t length) {
+    std::array<uint8_t, 512> boot{};
+    if (length < boot.size() || !source->ReadAt(start, boot.size(), boot.data()) ||
+        boot[510] != 0x55 || boot[511] != 0xAA) {
+        return nullptr;
+    }
+    const uint32_t sectorBytes = LittleEndian16(&boot[11]);
+    const uint32_t sectorsPerCluster = boot[13];
+    const uint32_t reservedSectors = LittleEndian16(&boot[14]);
+    const uint32_t tableCount = boot[16];
+    const uint32_t rootEntries = LittleEndian16(&boot[17]);
+    const uint32_t smallTableSectors = LittleEndian16(&boot[22]);
+    const uint64_t totalSectors =
+        LittleEndian16(&boot[19]) != 0 ? LittleEndian16(&boot[19]) : LittleEndian32(&boot[32]);
+    const uint64_t tableSectors = LittleEndian32(&boot[36]);
+    if (!IsPowerOfTwo(sectorBytes) || sectorBytes < 512 || sectorBytes > 4096 ||
+        !IsPowerOfTwo(sectorsPerCluster) || reservedSectors == 0 || tableCount == 0 ||
+        tableCount > 4 || rootEntries != 0 || smallTableSectors != 0 || tableSectors == 0) {
+        return nullptr;
+    }
+    Geometry geometry;
+    geometry.Start = start;
+    geometry.FatOffset = uint64_t{reservedSectors} * sectorBytes;
+    geometry.DataOffset = geometry.FatOffset + tableCount * tableSectors * sectorBytes;
+    geometry.ClusterBytes = sectorBytes * sectorsPerCluster;
+    const uint64_t volumeBytes = std::min(totalSectors * sectorBytes, length);
+    if (geometry.DataOffset >= volumeBytes) {
+        return nullptr;
+    }
+    // Clusters the data region and the table both hold.
+    const uint64_t clusters = std::min((volumeBytes - geometry.DataOffset) / geometry.ClusterBytes,
+                                       tableSectors * sectorBytes / 4 - kFirstCluster);
+    geometry.ClusterCount = static_cast<uint32_t>(std::min<uint64_t>(clusters, 0x0FFFFFF0));
+    geometry.RootCluster = LittleEndian32(&boot[44]);
+    if (geometry.RootCluster < kFirstCluster ||
+        geometry.RootCluster >= kFirstCluster + uint64_t{geometry.ClusterCount}) {
+        return nullptr;
+    }
+    std::unique_ptr<Fat32Volume> volume(new Fat32Volume(std::move(source), geometry));
+    std::lock_guard<std::mutex> lock(volume->caching_);
+    const Folder* root = volume->ReadFolder(geometry.RootCluster);
+    if (root == nullptr) {
+        return nullptr;
+    }
+    if (volume->volumeName_.empty()) {
+        volume->volumeName_ = VolumeLabel(&boot[71]);
+    }
+    return volume;
+}
+
+std::optional<uint32_t> Fat32Volume::NextCluster(uint32_t cluster) {
+    const uint64_t offset = geometry_.FatOffset + uint64_t{cluster} * 4;
+    if (tableWindow_.empty() || offset < tableWindowStart_ ||
+        offset + 4 > tableWindowStart_ + tableWindow_.size()) {
+        const uint64_t tableEnd = geometry_.FatOffset + (uint64_t{geometry_.ClusterCount} + 2) * 4;
+        tableWindowStart_ = offset - offset % kTableWindowBytes;
+        tableWindow_.resize(static_cast<size_t>(
+            std::min<uint64_t>(kTableWindowBytes, tableEnd - tableWindowStart_)));
+        if (offset + 4 > tableWindowStart_ + tableWindow_.size() ||
+            !source_->ReadAt(geometry_.Start + tableWindowStart_, tableWindow_.size(),
+                             tableWindow_.data())) {
+            tableWindow_.clear();
+            return std::nullopt;
+        }
+    }
+    return LittleEndian32(&tableWindow_[offset - tableWindowStart_]) & 0x0FFFFFFF;
+}
+
+std::optional<std::vector<uint32_t>> Fat32Volume::Chain(uint32_t first, uint64_t limit) {
+    std::vector<uint32_t> clusters;
+    uint32_t cluster = first;
+    while (clusters.size() < limit) {
+        if (cluster < kFirstCluster ||
+            cluster >= kFirstCluster + uint64_t{geometry_.ClusterCount}) {
+            return std::nullopt;
+        }
+        clusters.push_back(cluster);
+        const std::optional<uint32_t> next = NextCluster(cluster);
+        if (!next) {
+            return std::nullopt;
+        }
+        if (*next >= kEndOfChain) {
+            break;
+        }
+        cluster = *next;
+    }
+    return clusters;
+}
+
+std::vector<FileExtent> Fat32Volume::Extents(const std::vector<uint32_t>& clusters,
+                                             uint64_t size) const {
+    std::vector<FileExtent> extents;
+    uint64_t fileOffset = 0;
+    for (size_t i = 0; i < clusters.size() && fileOffset < size; ++i) {
+        const uint64_t length = std::min<uint64_t>(geometry_.ClusterBytes, size - fileOffset);
+        const uint64_t sourceOffset =
+            geometry_.Start + geometry_.DataOffset +
+            uint64_t{clusters[i] - kFirstCluster} * geometry_.ClusterBytes;
+        if (!extents.empty() &&
+            extents.back().SourceOffset + extents.back().Length == sourceOffset) {
+            extents.back().Length += length;
+        } else {
+            extents.push_back({fileOffset, sourceOffset, length});
+        }
+        fileOffset += length;
+    }
+    return extents;
+}
+
+const Fat32Volume::Folder* Fat32Volume::ReadFolder(uint32_t firstCluster) {
+    auto known = folders_.find(firstCluster);
+    if (known != folders_.end()) {
+        return &known->second;
+    }
+    const std::optional<std::vector<uint32_t>> clusters =
+        Chain(firstCluster, kFolderBytesLimit / geometry_.ClusterBytes + 1);
+    if (!clusters) {
+        return nullptr;
+    }
+    Folder folder;
+    LongName longName;
+    std::vector<uint8_t> bytes(geometry_.ClusterBytes);
+    bool ended = false;
+    for (size_t i = 0; i < clusters->size() && !ended; ++i) {
+        const uint64_t where = geometry_.Start + geometry_.DataOffset +
+                               uint64_t{(*clusters)[i] - kFirstCluster} * geometry_.ClusterBytes;
+        if (!source_->ReadAt(where, bytes.size(), bytes.data())) {
+            return nullptr;
+        }
+        for (size_t at = 0; at + kEntryBytes <= bytes.size(); at += kEntryBytes) {
+            const uint8_t* entry = &bytes[at];
+            if (entry[0] == 0) {
+                ended = true;
+                break;
+            }
+            if (entry[0] == 0xE5) {
+                longName.Forget();
+            } else if (entry[11] == kAttributeLongName) {
+                longName.Take(entry);
+            } else if ((entry[11] & kAttributeLabel) != 0) {
+                longName.Forget();
+                if (firstCluster == geometry_.RootCluster) {
+                    volumeName_ = VolumeLabel(entry);
+                }
+            } else if (entry[0] == '.') {
+                longName.Forget();  // "." and ".."
+            } else {
+                Entry found;
+                found.Shown.Name = longName.For(entry).value_or(ShortName(entry));
+                found.Shown.IsFolder = (entry[11] & kAttributeFolder) != 0;
+                found.Shown.Size = found.Shown.IsFolder ? 0 : LittleEndian32(entry + 28);
+                found.FirstCluster = LittleEndian16(entry + 20) << 16 | LittleEndian16(entry + 26);
+                folder.ByKey.emplace(NameKey(found.Shown.Name), folder.Entries.size());
+                folder.Entries.push_back(std::move(found));
+            }
+        }
+    }
+    return &folders_.emplace(firstCluster, std::move(folder)).first->second;
+}
+
+std::optional<Fat32Volume::Entry> Fat32Volume::Find(std::u16string_view path) {
+    Entry current;
+    current.Shown.IsFolder = true;
+    current.FirstCluster = geometry_.RootCluster;
+    for (std::u16string_view part : PathParts(path)) {
+        const Folder* folder = current.Shown.IsFolder ? ReadFolder(current.FirstCluster) : nullptr;
+        if (folder == nullptr) {
+            return std::nullopt;
+        }
+        const auto match = folder->ByKey.find(NameKey(part));
+        if (match == folder->ByKey.end()) {
+            return std::nullopt;
+        }
+        current = folder->Entries[match->second];
+    }
+    return current;
+}
+
+std::unique_ptr<PlayerFile> Fat32Volume::Open(std::u16string_view path) {
+    std::lock_guard<std::mutex> lock(caching_);
+    const std::optional<Entry> entry = Find(path);
+    if (!entry || entry->Shown.IsFolder) {
+        return nullptr;
+    }
+    const uint64_t size = entry->Shown.Size;
+    std::vector<FileExtent> extents;
+    if (size > 0) {
+        const std::optional<std::vector<uint32_t>> clusters = Chain(
+            entry->FirstCluster, (size + geometry_.ClusterBytes - 1) / geometry_.ClusterBytes);
+        if (!clusters || uint64_t{clusters->size()} * geometry_.ClusterBytes < size) {
+            return nullptr;  // the chain ends before the file does
+        }
+        extents = Extents(*clusters, size);
+    }
+    return std::make_unique<ExtentFile>(source_, std::move(extents), size);
+}
+
+std::optional<std::vector<PlayerFileEntry>> Fat32Volume::ListFolder(std::u16string_view path) {
+    std::lock_guard<std::mutex> lock(caching_);
+    const std::optional<Entry> entry = Find(path);
+    const Folder* folder =
+        entry && entry->Shown.IsFolder ? ReadFolder(entry->FirstCluster) : nullptr;
+    if (folder == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<PlayerFileEntry> entries;
+    entries.reserve(folder->Entries.size());
+    for (const Entry& child : folder->Entries) {
+        entries.push_back(child.Shown);
+    }
+    return entries;
+}
