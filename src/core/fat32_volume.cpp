@@ -203,6 +203,12 @@ std::optional<std::vector<uint32_t>> Fat32Volume::Chain(uint32_t first, uint64_t
         }
         cluster = *next;
     }
+    // A chain that comes back to a cluster it passed would give its bytes twice.
+    std::vector<uint32_t> sorted(clusters);
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+        return std::nullopt;
+    }
     return clusters;
 }
 

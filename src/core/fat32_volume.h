@@ -2,8 +2,9 @@
 // allocation table's cluster chains, folders of 32-byte entries with long
 // names before their short ones. Read-only; a damaged volume costs files,
 // never more: every cluster number is checked, a chain ends where it would
-// run longer than its file or folder needs (so loops end), and a long name
-// counts only when its checksum matches the short entry after it.
+// run longer than its file or folder needs, a chain that loops is refused,
+// and a long name counts only when its checksum matches the short entry
+// after it.
 #pragma once
 
 #include <map>
@@ -47,7 +48,7 @@ private:
         : source_(std::move(source)), geometry_(geometry) {}
 
     // The clusters of a chain, at most `limit` of them; nothing when a link
-    // is not a cluster of the volume or cannot be read.
+    // is not a cluster of the volume, cannot be read, or leads back.
     std::optional<std::vector<uint32_t>> Chain(uint32_t first, uint64_t limit);
     std::optional<uint32_t> NextCluster(uint32_t cluster);
     std::vector<FileExtent> Extents(const std::vector<uint32_t>& clusters, uint64_t size) const;

@@ -1,5 +1,6 @@
 #include "hfs_plus_volume.h"
 
+#include "hfs_journal.h"
 #include "volume_names.h"
 
 namespace {
@@ -76,12 +77,21 @@ std::unique_ptr<HfsPlusVolume> HfsPlusVolume::Open(std::shared_ptr<BlockSource> 
     if (!(signature == 0x482B && version == 4) && !(signature == 0x4858 && version == 5)) {
         return nullptr;
     }
+    const uint32_t blockSize = BigEndian32(header + 40);
+    if (blockSize < 512 || (blockSize & (blockSize - 1)) != 0) {
+        return nullptr;
+    }
+    // The journal may hold a newer volume header too.
+    source = WithJournalReplayed(std::move(source), start, header, blockSize);
+    if (!source->ReadAt(start + kHeaderOffset, kHeaderBytes, header) ||
+        BigEndian16(header) != signature || BigEndian32(header + 40) != blockSize) {
+        return nullptr;
+    }
     std::unique_ptr<HfsPlusVolume> volume(new HfsPlusVolume(std::move(source), start));
     volume->caseSensitive_ = signature == 0x4858;
-    volume->blockSize_ = BigEndian32(header + 40);
+    volume->blockSize_ = blockSize;
     volume->totalBlocks_ = BigEndian32(header + 44);
-    const uint32_t blockSize = volume->blockSize_;
-    if (blockSize < 512 || (blockSize & (blockSize - 1)) != 0 || volume->totalBlocks_ == 0) {
+    if (volume->totalBlocks_ == 0) {
         return nullptr;
     }
     volume->extents_ = HfsBTree::Open(volume->ForkFile(kExtentsFileId, ForkOf(header + 192)));

@@ -1,11 +1,14 @@
 // Writes the fuzzers' seed corpora: small databases, valid and damaged, that
 // reach every branch of the reader, in both forms; and the picture stores of
-// the album covers and the photos.
+// the album covers and the photos; and small disks holding a player's
+// volume, of both kinds, with and without a partition map.
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "artwork_builder.h"
+#include "fat_image_builder.h"
+#include "hfs_image_builder.h"
 #include "itdb_builder.h"
 
 using namespace itdb;
@@ -45,11 +48,32 @@ bool WritePictureStoreSeeds(const std::string& folder) {
            itdb::WriteFile(folder + "/photos", Bytes{kPhotos} + photos.database);
 }
 
+bool WriteVolumeSeeds(const std::string& folder) {
+    const fat::Entry database{"ITUNESDB   ", u"iTunesDB", Bytes(700, 1), {}, false};
+    const fat::Entry song{"ABCD    MP3", u"Caf\u00E9.mp3", Bytes(1100, 2), {}, false};
+    const fat::Entry control{"IPOD_C~1   ", u"iPod_Control", {}, {database, song}, true};
+    hfs::Options branching;
+    branching.RecordsPerLeaf = 2;
+    Bytes journaled = hfs::Volume({{u"iPod_Control/iTunes/iTunesDB", Bytes(512, 1)}});
+    hfs::AddJournal(journaled, hfs::FirstDataBlock(journaled), Bytes(512, 9));
+    Bytes mapped(4 * 512);  // the Mac's map: a descriptor, one entry for the volume
+    mapped[0] = 'E', mapped[1] = 'R', mapped[2] = 2;
+    mapped[512] = 'P', mapped[513] = 'M', mapped[512 + 7] = 1, mapped[512 + 11] = 4;
+    mapped[512 + 15] = 0xFF;
+    const Bytes mac = hfs::Volume({{u"iPod_Control/iTunes/iTunesDB", Bytes(900, 1)},
+                                   {u"iPod_Control/Music/F00/Cafe\u0301.mp3", Bytes(9000, 2), 12}},
+                                  branching);
+    mapped.insert(mapped.end(), mac.begin(), mac.end());
+    return itdb::WriteFile(folder + "/fat32", fat::Volume({control})) &&
+           itdb::WriteFile(folder + "/hfs-mapped", mapped) &&
+           itdb::WriteFile(folder + "/hfs-journaled", journaled);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: write-fuzz-seeds DATABASE-FOLDER PICTURE-STORE-FOLDER\n";
+    if (argc != 4) {
+        std::cerr << "usage: write-fuzz-seeds DATABASE-FOLDER PICTURE-STORE-FOLDER VOLUME-FOLDER\n";
         return 2;
     }
     const std::string folder = argv[1];
@@ -115,5 +139,5 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    return WritePictureStoreSeeds(argv[2]) ? 0 : 1;
+    return WritePictureStoreSeeds(argv[2]) && WriteVolumeSeeds(argv[3]) ? 0 : 1;
 }
