@@ -35,11 +35,13 @@
 //       the listening history since the player's last sync as Export
 //       Listening History writes it: .scrobbler.log, or with --json the
 //       ListenBrainz listens; times in this machine's zone
-//   trackhaul-dump --files IMAGE
-//       every file of the player's volume in a disk image (HFS Plus or
-//       FAT32, with or without a partition map), one UTF-8 line each: its
-//       path from the volume's root with '/', a TAB, its size in bytes;
-//       sorted by path; exit 1 when the image holds no player
+//   trackhaul-dump --files PLAYER
+//       every file of the player, one UTF-8 line each: its path from the
+//       player's root with '/', a TAB, its size in bytes; sorted by path
+//
+// Every PLAYER is a folder that holds a player (a drive's root) or a disk
+// image of one: HFS Plus (Mac-formatted) or FAT32, with or without a
+// partition map; an image that holds no player's volume exits 1.
 //   trackhaul-dump --tags FILE
 //       the rating and plays a copy carries, one line each: "POPM: <rating
 //       byte> <counter>" (Windows' popularimeter), "PCNT: <plays>",
@@ -61,10 +63,12 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/copy_comparison.h"
 #include "core/csv_format.h"
 #include "core/itdbparser.h"
 #include "core/library_xml.h"
 #include "core/listening_history.h"
+#include "core/local_files.h"
 #include "core/player_volume.h"
 #include "core/playlist_file.h"
 #include "core/rating_tags.h"
@@ -92,7 +96,7 @@ int Usage() {
                  "       trackhaul-dump --photo-ppm PLAYER ID OUT\n"
                  "       trackhaul-dump --library PLAYER FOLDER [--pattern P] [--folders F]\n"
                  "       trackhaul-dump --history PLAYER [--json]\n"
-                 "       trackhaul-dump --files IMAGE\n"
+                 "       trackhaul-dump --files PLAYER\n"
                  "       trackhaul-dump --tags FILE\n";
     return 2;
 }
@@ -195,17 +199,39 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
-// Reads the database of the player in `folder` as the program would; null
-// when it has no track to show.
-// The player's database read; none, with the program's message on
-// standard error, when it cannot be read, or holds no track where
-// `tracksNeeded`.
-std::unique_ptr<ITDBParser> ParsePlayer(const std::string& folder, bool tracksNeeded = true) {
-    std::string root = folder;
+// A player named on the command line: a folder that holds one (a drive's
+// root), or a disk image that holds its volume.
+struct Player {
+    std::shared_ptr<PlayerFiles> Files;
+    std::string Root;  // what paths on it begin with: the folder, or "" in an image
+};
+
+// Nothing, with the program's message on standard error, for an image
+// without a player.
+std::optional<Player> OpenPlayer(const std::string& argument) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(argument, error)) {
+        std::shared_ptr<BlockSource> source = ImageFileSource::Open(argument);
+        std::shared_ptr<PlayerFiles> volume = source ? OpenPlayerVolume(source) : nullptr;
+        if (!volume) {
+            std::cerr << "No player found in this image.\n";
+            return std::nullopt;
+        }
+        return Player{volume, ""};
+    }
+    std::string root = argument;
     while (root.size() > 1 && (root.back() == '/' || root.back() == kSeparator)) {
         root.pop_back();
     }
-    auto parser = std::make_unique<ITDBParser>(DatabasePathOnPlayer(root, kSeparator));
+    return Player{std::make_shared<LocalFiles>(), root};
+}
+
+// The player's database read as the program reads it; none, with the
+// program's message on standard error, when it cannot be read, or holds no
+// track where `tracksNeeded`.
+std::unique_ptr<ITDBParser> ParsePlayer(const Player& player, bool tracksNeeded = true) {
+    auto parser = std::make_unique<ITDBParser>(
+        DatabasePathOnPlayer(*player.Files, player.Root, kSeparator), player.Files);
     const int32_t tracks = parser->Parse(-1);
     if (tracks < 0 || (tracks == 0 && tracksNeeded)) {
         std::cerr << "An error occurred while reading iPod database.\n";
@@ -215,6 +241,11 @@ std::unique_ptr<ITDBParser> ParsePlayer(const std::string& folder, bool tracksNe
         std::cerr << "iPod database is empty.\n";
     }
     return parser;
+}
+
+std::unique_ptr<ITDBParser> ParsePlayer(const std::string& argument, bool tracksNeeded = true) {
+    const std::optional<Player> player = OpenPlayer(argument);
+    return player ? ParsePlayer(*player, tracksNeeded) : nullptr;
 }
 
 // Writes the picture to `out` as a binary PPM; 0, or 1 when it cannot.
@@ -394,7 +425,8 @@ int DumpLibrary(int argc, char** argv) {
     if (argc % 2 != 0) {
         return Usage();
     }
-    const std::unique_ptr<ITDBParser> parser = ParsePlayer(argv[2]);
+    const std::optional<Player> opened = OpenPlayer(argv[2]);
+    const std::unique_ptr<ITDBParser> parser = opened ? ParsePlayer(*opened) : nullptr;
     if (!parser) {
         return 1;
     }
@@ -404,11 +436,21 @@ int DumpLibrary(int argc, char** argv) {
     if (folder.empty() || folder.back() != u'/') {
         folder += u'/';
     }
+    // Paths in an image begin at its volume's root.
     std::u16string player =
-        std::filesystem::absolute(argv[2], error).lexically_normal().u16string();
+        opened->Root.empty()
+            ? u""
+            : std::filesystem::absolute(argv[2], error).lexically_normal().u16string();
     while (!player.empty() && player.back() == u'/') {
         player.pop_back();
     }
+    const auto playerFileSize = [&](const std::u16string& path) -> std::optional<uint64_t> {
+        const std::unique_ptr<PlayerFile> file = opened->Files->Open(path);
+        return file ? std::optional<uint64_t>(file->Size()) : std::nullopt;
+    };
+    const auto openPlayerFile = [&](const std::u16string& path) {
+        return OpenedFileOf(opened->Files->Open(path));
+    };
     const auto fileSize = [](const std::u16string& path) -> std::optional<uint64_t> {
         std::error_code missing;
         const std::optional<std::filesystem::path> named = SystemPath(path);
@@ -421,11 +463,11 @@ int DumpLibrary(int argc, char** argv) {
         }
         return std::filesystem::file_size(file, missing);
     };
-    const LibraryChoice choice =
-        ChooseLibraryTracks(parser->TracksInFileOrder(),
-                            TrackNamePlan(parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat),
-                                          Utf16FromUtf8(folderFormat)),
-                            folder, player, fileSize, fileSize, OpenForReading);
+    const LibraryChoice choice = ChooseLibraryTracks(
+        parser->TracksInFileOrder(),
+        TrackNamePlan(parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat),
+                      Utf16FromUtf8(folderFormat)),
+        folder, player, fileSize, playerFileSize, OpenForReading, openPlayerFile);
     Library library{folder, parser->LibraryId(),
                     CivilOf(UtcOf(std::time(nullptr)).value_or(std::tm{})), choice.Tracks,
                     UserPlaylists(parser->Playlists())};
@@ -463,13 +505,12 @@ int DumpHistory(const std::string& folder, bool json) {
     return written && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int DumpFiles(const std::string& image) {
-    std::shared_ptr<BlockSource> source = ImageFileSource::Open(image);
-    std::unique_ptr<PlayerFiles> volume = source ? OpenPlayerVolume(source) : nullptr;
-    if (!volume) {
-        std::cerr << "No player found in this image.\n";
+int DumpFiles(const std::string& argument) {
+    const std::optional<Player> player = OpenPlayer(argument);
+    if (!player) {
         return 1;
     }
+    const std::u16string root = Utf16FromUtf8(player->Root);
     // Folders are walked from a list of those still to see, not by
     // recursion: a damaged volume cannot make the walk deep.
     std::vector<std::pair<std::string, uint64_t>> files;
@@ -477,8 +518,9 @@ int DumpFiles(const std::string& image) {
     while (!folders.empty()) {
         const std::u16string folder = std::move(folders.back());
         folders.pop_back();
+        const std::u16string listed = root.empty() ? folder : root + u"/" + folder;
         for (const PlayerFileEntry& entry :
-             volume->ListFolder(folder).value_or(std::vector<PlayerFileEntry>{})) {
+             player->Files->ListFolder(listed).value_or(std::vector<PlayerFileEntry>{})) {
             const std::u16string path = folder.empty() ? entry.Name : folder + u"/" + entry.Name;
             if (entry.IsFolder) {
                 folders.push_back(path);

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "buffered_input.h"
-#include "file_range.h"
+#include "local_files.h"
 #include "store_records.h"
 
 namespace {
@@ -129,7 +129,7 @@ private:
             !budget_.Charge(path->size() + 1)) {
             return std::nullopt;
         }
-        files.push_back({*path, FileSize(*path).value_or(-1)});
+        files.push_back({*path, FileSizeOn(*index_.playerFiles_, *path).value_or(-1)});
         names_.emplace_back(*name, static_cast<uint32_t>(files.size() - 1));
         return names_.back().second;
     }
@@ -141,15 +141,16 @@ private:
     std::vector<std::pair<std::string, uint32_t>> names_;
 };
 
-bool ArtworkIndex::StoreExists(const std::string& artworkFolder) {
-    BufferedInput input;
-    return !artworkFolder.empty() && input.Open(artworkFolder + "ArtworkDB");
+bool ArtworkIndex::StoreExists(PlayerFiles& files, const std::string& artworkFolder) {
+    return !artworkFolder.empty() && files.OpenAnsi(artworkFolder + "ArtworkDB") != nullptr;
 }
 
-void ArtworkIndex::Read(const std::string& artworkFolder, MemoryBudget& budget) {
+void ArtworkIndex::Read(const std::string& artworkFolder, MemoryBudget& budget,
+                        std::shared_ptr<PlayerFiles> files) {
+    playerFiles_ = files ? std::move(files) : std::make_shared<LocalFiles>();
     folder_ = artworkFolder;
     BufferedInput input;
-    if (!folder_.empty() && input.Open(folder_ + "ArtworkDB")) {
+    if (!folder_.empty() && input.Open(playerFiles_->OpenAnsi(folder_ + "ArtworkDB"))) {
         Walk(*this, input, budget).Root();
     }
     IndexLinks(budget);
@@ -217,8 +218,10 @@ std::optional<Picture> ArtworkIndex::Load(int32_t number) const {
     }
     const StoredPicture& picture = At(number);
     std::vector<uint8_t> bytes(picture.Layout.PictureBytes());
-    if (!ReadFileRange(files_[picture.File].Path, picture.Offset + picture.Layout.PictureOffset(),
-                       bytes.size(), bytes.data())) {
+    if (!playerFiles_ ||
+        !ReadRangeOn(*playerFiles_, files_[picture.File].Path,
+                     static_cast<uint64_t>(picture.Offset + picture.Layout.PictureOffset()),
+                     bytes.size(), bytes.data())) {
         return std::nullopt;
     }
     return DecodeFrame(picture.Layout, bytes.data());

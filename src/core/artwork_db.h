@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,17 +24,19 @@
 #include "artwork_frame.h"
 #include "memory_budget.h"
 #include "picture.h"
+#include "player_files.h"
 
 class ArtworkIndex {
 public:
-    // Reads the ArtworkDB of `artworkFolder` (its path and a separator),
-    // charging what the index keeps to the reader's budget: where that runs
-    // out, the read ends with the pictures before. A missing or damaged store
-    // gives fewer or no pictures.
-    void Read(const std::string& artworkFolder, MemoryBudget& budget);
+    // Reads the ArtworkDB of `artworkFolder` (its path and a separator) on
+    // `files` (null: this machine's), charging what the index keeps to the
+    // reader's budget: where that runs out, the read ends with the pictures
+    // before. A missing or damaged store gives fewer or no pictures.
+    void Read(const std::string& artworkFolder, MemoryBudget& budget,
+              std::shared_ptr<PlayerFiles> files = nullptr);
     // Whether `artworkFolder` holds an ArtworkDB that can be opened: without
     // one, no track has a picture.
-    static bool StoreExists(const std::string& artworkFolder);
+    static bool StoreExists(PlayerFiles& files, const std::string& artworkFolder);
 
     // The picture of a track, by the track's links: its image id (0 for
     // none) and its database id; -1 when it has none.
@@ -73,6 +76,7 @@ private:
     const StoredPicture& At(int32_t number) const { return pictures_[static_cast<size_t>(number)]; }
     void IndexLinks(MemoryBudget& budget);
 
+    std::shared_ptr<PlayerFiles> playerFiles_;  // where the files lie
     std::string folder_;
     std::vector<ArtworkFile> files_;
     std::vector<StoredPicture> pictures_;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "file_range.h"
 #include "inflated_stream.h"
+#include "local_files.h"
 
 namespace {
 
@@ -16,15 +16,16 @@ BufferedInput::BufferedInput() = default;
 BufferedInput::~BufferedInput() = default;
 
 bool BufferedInput::Open(const std::string& path) {
+    return Open(LocalFile::Open(path));
+}
+
+bool BufferedInput::Open(std::unique_ptr<PlayerFile> file) {
     stream_.reset();
-    file_.reset(std::fopen(path.c_str(), "rb"));
+    file_ = std::move(file);
     if (!file_) {
         return false;
     }
-    if (!SeekFile(file_.get(), 0, SEEK_END) || (size_ = TellFile(file_.get())) < 0) {
-        file_.reset();
-        return false;
-    }
+    size_ = static_cast<int64_t>(std::min<uint64_t>(file_->Size(), INT64_MAX));
     position_ = 0;
     bufferStart_ = 0;
     bufferLength_ = 0;
@@ -36,10 +37,10 @@ bool BufferedInput::Open(const std::string& path) {
 
 bool BufferedInput::InflateFrom(int64_t offset, int64_t limit) {
     stream_.reset();
-    if (!file_ || offset < 0 || !SeekFile(file_.get(), offset, SEEK_SET)) {
+    if (!file_ || offset < 0 || offset > size_) {
         return false;
     }
-    stream_ = std::make_unique<InflatedStream>(file_.get(), limit);
+    stream_ = std::make_unique<InflatedStream>(*file_, static_cast<uint64_t>(offset), limit);
     position_ = offset;
     bufferStart_ = offset;
     bufferLength_ = 0;
@@ -80,9 +81,8 @@ bool BufferedInput::Refill() {
 
 bool BufferedInput::MoveSourceTo(int64_t offset) {
     if (!stream_) {
-        const bool moved = SeekFile(file_.get(), offset, SEEK_SET);
-        sourcePosition_ = moved ? offset : -1;
-        return moved;
+        sourcePosition_ = offset;  // a file is read at any offset
+        return true;
     }
     // A stream only goes forward: the bytes up to `offset` are inflated into
     // the buffer and dropped.
@@ -97,8 +97,9 @@ bool BufferedInput::MoveSourceTo(int64_t offset) {
 }
 
 size_t BufferedInput::ReadSource(uint8_t* destination, size_t count) {
-    const size_t got = stream_ ? stream_->Read(destination, count)
-                               : std::fread(destination, 1, count, file_.get());
+    const size_t got =
+        stream_ ? stream_->Read(destination, count)
+                : ReadUpTo(*file_, static_cast<uint64_t>(sourcePosition_), count, destination);
     sourcePosition_ += static_cast<int64_t>(got);
     return got;
 }

@@ -9,11 +9,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "player_files.h"
 
 class InflatedStream;
 
@@ -32,6 +33,8 @@ public:
 
     // Opens a file by its narrow (ANSI) name for binary reading.
     bool Open(const std::string& path);
+    // Reads `file`; false for none.
+    bool Open(std::unique_ptr<PlayerFile> file);
 
     // From `offset` on, the input holds the bytes inflated from the zlib
     // stream that starts there in the file, at most `limit` of them, and
@@ -75,16 +78,12 @@ public:
     bool Skip(int64_t delta) { return SeekTo(position_ + delta); }
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
     size_t ReadAcrossBuffer(uint8_t* destination, size_t count);
     bool Refill();
     bool MoveSourceTo(int64_t offset);
     size_t ReadSource(uint8_t* destination, size_t count);
 
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::unique_ptr<PlayerFile> file_;
     std::unique_ptr<InflatedStream> stream_;  // the source instead of the file, once set
     int64_t size_ = 0;
     int64_t position_ = 0;         // logical position of the next byte to read

@@ -70,3 +70,17 @@ bool SameBesideTags(const OpenedFile& copy, const OpenedFile& player, RatingConv
     }
     return true;
 }
+
+std::optional<OpenedFile> OpenedFileOf(std::unique_ptr<PlayerFile> file) {
+    if (!file) {
+        return std::nullopt;
+    }
+    const uint64_t length = file->Size();
+    std::shared_ptr<PlayerFile> shared(std::move(file));
+    return OpenedFile{length, [shared](uint64_t offset, size_t count) {
+                          std::string bytes(count, '\0');
+                          bytes.resize(ReadUpTo(*shared, offset, count,
+                                                reinterpret_cast<uint8_t*>(bytes.data())));
+                          return bytes;
+                      }};
+}

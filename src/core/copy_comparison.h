@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "player_files.h"
 #include "rating_values.h"
 #include "tag_safety.h"  // ReadFileBytes
 
@@ -16,6 +18,9 @@ struct OpenedFile {
     uint64_t Length = 0;
     ReadFileBytes Read;
 };
+
+// A file of the player, read as the comparison reads; nothing for none.
+std::optional<OpenedFile> OpenedFileOf(std::unique_ptr<PlayerFile> file);
 
 // Whether `copy` holds what `player` holds but for the tags of
 // `convention`: for Id3v2 the same bytes after the ID3v2 tag at the start;

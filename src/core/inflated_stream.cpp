@@ -31,8 +31,8 @@ void InflatedStream::ZStreamEnd::operator()(z_stream_s* stream) const {
     delete stream;
 }
 
-InflatedStream::InflatedStream(std::FILE* file, int64_t limit)
-    : file_(file), input_(kInputSize), remaining_(limit) {
+InflatedStream::InflatedStream(PlayerFile& file, uint64_t offset, int64_t limit)
+    : file_(file), fileOffset_(offset), input_(kInputSize), remaining_(limit) {
     auto stream = std::make_unique<z_stream>();
     stream->zalloc = Allocate;
     stream->zfree = Free;
@@ -70,7 +70,8 @@ size_t InflatedStream::Read(uint8_t* destination, size_t count) {
 }
 
 bool InflatedStream::FillInput() {
-    const size_t got = std::fread(input_.data(), 1, input_.size(), file_);
+    const size_t got = ReadUpTo(file_, fileOffset_, input_.size(), input_.data());
+    fileOffset_ += got;
     zlib_->next_in = input_.data();
     zlib_->avail_in = static_cast<uInt>(got);
     return got > 0;

@@ -1,5 +1,5 @@
 // The bytes that inflating a zlib stream (RFC 1950) yields, read front to
-// back from an open file. A damaged or cut stream simply ends after the last
+// back from a file. A damaged or cut stream simply ends after the last
 // byte it inflated correctly, and so does one that would yield more bytes
 // than the limit; the stream never reports an error otherwise. It holds one
 // input buffer and zlib's own state (its 32 KiB window), whatever the size of
@@ -7,18 +7,18 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <vector>
+
+#include "player_files.h"
 
 struct z_stream_s;
 
 class InflatedStream {
 public:
-    // Reads the compressed bytes from where `file` stands on and yields at
-    // most `limit` bytes. The file stays the caller's and must not be read
-    // elsewhere while the stream is used.
-    InflatedStream(std::FILE* file, int64_t limit);
+    // Reads the compressed bytes of `file` from `offset` on and yields at
+    // most `limit` bytes. The file stays the caller's.
+    InflatedStream(PlayerFile& file, uint64_t offset, int64_t limit);
     InflatedStream(const InflatedStream&) = delete;
     InflatedStream& operator=(const InflatedStream&) = delete;
     ~InflatedStream();
@@ -34,7 +34,8 @@ private:
 
     bool FillInput();
 
-    std::FILE* file_;
+    PlayerFile& file_;
+    uint64_t fileOffset_;                           // of the next compressed byte
     std::unique_ptr<z_stream_s, ZStreamEnd> zlib_;  // none once the stream has ended
     std::vector<uint8_t> input_;
     int64_t remaining_;  // bytes the limit still allows

@@ -7,6 +7,7 @@
 
 #include "ansi_text.h"
 #include "buffered_input.h"
+#include "local_files.h"
 
 namespace {
 
@@ -206,8 +207,10 @@ bool StartsZlibStream(BufferedInput& input) {
 
 }  // namespace
 
-ITDBParser::ITDBParser(const std::string& databasePath)
-    : databasePath_(databasePath), cursor_(tracks_.end()) {}
+ITDBParser::ITDBParser(const std::string& databasePath, std::shared_ptr<PlayerFiles> files)
+    : databasePath_(databasePath),
+      files_(files ? std::move(files) : std::make_shared<LocalFiles>()),
+      cursor_(tracks_.end()) {}
 
 ITDBParser::~ITDBParser() = default;
 
@@ -230,7 +233,7 @@ int32_t ITDBParser::ToInt32(const uint8_t bytes[4]) {
 int32_t ITDBParser::Parse(int32_t limit) {
     DropPlaylists();
     BufferedInput input;
-    if (databasePath_.empty() || !input.Open(databasePath_)) {
+    if (databasePath_.empty() || !input.Open(files_->OpenAnsi(databasePath_))) {
         return -1;
     }
     int32_t result = -1;
@@ -260,7 +263,7 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     if (count <= 0) {
         // A player may hold photos and no track.
         if (count == 0) {
-            photos_.Read(PhotosFolderOf(databasePath_), budget_);
+            photos_.Read(PhotosFolderOf(databasePath_), budget_, files_);
         }
         return count;
     }
@@ -270,7 +273,7 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
     // Without an artwork store no track has a picture, and the links that
     // would find it are not kept.
     const std::string artworkFolder = ArtworkFolderOf(databasePath_);
-    const bool withArtwork = ArtworkIndex::StoreExists(artworkFolder);
+    const bool withArtwork = ArtworkIndex::StoreExists(*files_, artworkFolder);
     int32_t read = 0;
     while (read < wanted) {
         TrackLinks links;
@@ -295,12 +298,12 @@ int32_t ITDBParser::ReadTracks(BufferedInput& input, int32_t limit) {
         ReadArtwork(artworkFolder);
     }
     // The photos cost no track: they are read last, within what is left.
-    photos_.Read(PhotosFolderOf(databasePath_), budget_);
+    photos_.Read(PhotosFolderOf(databasePath_), budget_, files_);
     return read;
 }
 
 void ITDBParser::ReadArtwork(const std::string& artworkFolder) {
-    artwork_.Read(artworkFolder, budget_);
+    artwork_.Read(artworkFolder, budget_, files_);
     for (const auto& [track, links] : artworkLinks_) {
         track->SetArtwork(artwork_.Find(links.ArtworkId, links.DatabaseId));
     }

@@ -41,8 +41,10 @@ class BufferedInput;
 
 class ITDBParser {
 public:
-    // Remembers the database path (narrow text); nothing is opened yet.
-    explicit ITDBParser(const std::string& databasePath);
+    // Remembers the database path (narrow text) and the files it lies
+    // among (null: this machine's); nothing is opened yet.
+    explicit ITDBParser(const std::string& databasePath,
+                        std::shared_ptr<PlayerFiles> files = nullptr);
     ITDBParser(const ITDBParser&) = delete;
     ITDBParser& operator=(const ITDBParser&) = delete;
     // Deletes every track read: pointers handed out by Next die with it.
@@ -130,6 +132,7 @@ private:
     bool ReadPlaylist(BufferedInput& input, int64_t setEnd);
 
     std::string databasePath_;
+    std::shared_ptr<PlayerFiles> files_;
     MemoryBudget budget_{kMemoryBudget};
     std::list<std::unique_ptr<OneTrack>> tracks_;
     std::list<std::unique_ptr<OneTrack>>::iterator cursor_;

@@ -57,9 +57,9 @@ struct EntryFile {
 
     // Unusable when it does not start with `tag`, has a shorter header or
     // shorter entries than the least given, or ends before its last entry.
-    FileState Open(const std::string& path, const char (&tag)[5], int32_t leastHeader,
-                   int32_t leastEntry) {
-        if (!input.Open(path)) {
+    FileState Open(PlayerFiles& files, const std::string& path, const char (&tag)[5],
+                   int32_t leastHeader, int32_t leastEntry) {
+        if (!input.Open(files.OpenAnsi(path))) {
             return FileState::Missing;
         }
         uint8_t fields[16];
@@ -94,12 +94,12 @@ struct PlayCount {
 // The entries of a "Play Counts" file for the first `trackCount` tracks,
 // charged to `budget` (the caller releases them); nothing, and no charge,
 // when it cannot be used or does not fit.
-std::optional<std::vector<PlayCount>> ReadPlayCounts(const std::string& path, size_t trackCount,
-                                                     MemoryBudget& budget) {
+std::optional<std::vector<PlayCount>> ReadPlayCounts(PlayerFiles& files, const std::string& path,
+                                                     size_t trackCount, MemoryBudget& budget) {
     constexpr int32_t kWithRating = 0x10;
     constexpr int32_t kWithSkips = 0x1C;
     EntryFile file;
-    if (file.Open(path, "mhdp", 0x60, 0x0C) != FileState::Usable) {
+    if (file.Open(files, path, "mhdp", 0x60, 0x0C) != FileState::Usable) {
         return std::nullopt;
     }
     const auto count = static_cast<int32_t>(std::min<size_t>(trackCount, file.entryCount));
@@ -137,9 +137,9 @@ uint32_t SaturatedSum(uint32_t a, uint32_t b) {
 
 void ITDBParser::MergeSinceSync() {
     const std::optional<std::string> folder = PlayerFolderOf(databasePath_);
-    BufferedInput probe;
     if (!folder || tracks_.empty() ||
-        (!probe.Open(*folder + "Play Counts") && !probe.Open(*folder + "OTGPlaylistInfo"))) {
+        (!files_->OpenAnsi(*folder + "Play Counts") &&
+         !files_->OpenAnsi(*folder + "OTGPlaylistInfo"))) {
         return;
     }
     // Both files name tracks by their place in the file.
@@ -158,7 +158,7 @@ void ITDBParser::MergeSinceSync() {
 
 void ITDBParser::MergePlayCounts(const std::string& path, const std::vector<OneTrack*>& tracks) {
     const std::optional<std::vector<PlayCount>> entries =
-        ReadPlayCounts(path, tracks.size(), budget_);
+        ReadPlayCounts(*files_, path, tracks.size(), budget_);
     if (!entries) {
         return;
     }
@@ -188,6 +188,7 @@ void ITDBParser::AddOnTheGoPlaylists(const std::string& folder,
     for (int fileNumber = 0;; ++fileNumber) {
         EntryFile file;
         const FileState state = file.Open(
+            *files_,
             folder + "OTGPlaylistInfo" + (fileNumber > 0 ? "_" + std::to_string(fileNumber) : ""),
             "mhpo", 0x14, 4);
         if (state == FileState::Missing) {

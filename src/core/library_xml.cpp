@@ -276,7 +276,8 @@ std::string FileUrl(std::u16string_view path) {
 LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
                                   const TrackNamePlan& plan, std::u16string_view folder,
                                   std::u16string_view player, const FileSizeLookup& copySize,
-                                  const FileSizeLookup& playerFileSize, const FileOpener& open) {
+                                  const FileSizeLookup& playerFileSize, const FileOpener& openCopy,
+                                  const FileOpener& openPlayerFile) {
     const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
     LibraryChoice choice;
     for (const OneTrack* track : tracks) {
@@ -300,8 +301,9 @@ LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
             if (!TakesRatingTags(*track)) {
                 return false;
             }
-            const std::optional<OpenedFile> copy = open(path);
-            const std::optional<OpenedFile> original = copy ? open(playerPath()) : std::nullopt;
+            const std::optional<OpenedFile> copy = openCopy(path);
+            const std::optional<OpenedFile> original =
+                copy ? openPlayerFile(playerPath()) : std::nullopt;
             return original &&
                    SameBesideTags(*copy, *original, RatingConventionOf(track->GetPath()));
         };

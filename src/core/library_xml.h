@@ -47,9 +47,9 @@ struct LibraryTrack {
 // file (the one the database gives, or else that of the file itself, below
 // `player`, the player's folder without a separator at its end), or near it
 // for a copy that took its ratings, or else the player's file's contents
-// but for the tags (read through `open`). `copySize` and `playerFileSize`
-// tell the size of a file there, or nothing when there is none. The others
-// are counted as left out.
+// but for the tags (read through `openCopy` and `openPlayerFile`).
+// `copySize` and `playerFileSize` tell the size of a file there, or nothing
+// when there is none. The others are counted as left out.
 struct LibraryChoice {
     std::vector<LibraryTrack> Tracks;
     size_t LeftOut = 0;
@@ -59,7 +59,8 @@ using FileOpener = std::function<std::optional<OpenedFile>(const std::u16string&
 LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
                                   const TrackNamePlan& plan, std::u16string_view folder,
                                   std::u16string_view player, const FileSizeLookup& copySize,
-                                  const FileSizeLookup& playerFileSize, const FileOpener& open);
+                                  const FileSizeLookup& playerFileSize, const FileOpener& openCopy,
+                                  const FileOpener& openPlayerFile);
 
 // Everything the library file holds.
 struct Library {

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "buffered_input.h"
-#include "file_range.h"
+#include "local_files.h"
 #include "store_records.h"
 #include "utf8_text.h"
 
@@ -134,7 +134,7 @@ private:
             !budget_.Charge(path->size() + 1)) {
             return std::nullopt;
         }
-        files.push_back({*path, FileSize(*path).value_or(-1)});
+        files.push_back({*path, FileSizeOn(*index_.playerFiles_, *path).value_or(-1)});
         const auto number = static_cast<int32_t>(files.size() - 1);
         fileNumbers_.emplace(*path, number);
         return number;
@@ -225,11 +225,13 @@ private:
     std::unordered_map<std::string, int32_t> fileNumbers_;
 };
 
-void PhotoIndex::Read(const std::string& photosFolder, MemoryBudget& budget) {
+void PhotoIndex::Read(const std::string& photosFolder, MemoryBudget& budget,
+                      std::shared_ptr<PlayerFiles> files) {
     *this = PhotoIndex();
+    playerFiles_ = files ? std::move(files) : std::make_shared<LocalFiles>();
     folder_ = photosFolder;
     BufferedInput input;
-    if (!folder_.empty() && input.Open(folder_ + "Photo Database")) {
+    if (!folder_.empty() && input.Open(playerFiles_->OpenAnsi(folder_ + "Photo Database"))) {
         Walk(*this, input, budget).Root();
     }
     // Album members by image id, the first photo of an id taking it.
@@ -283,7 +285,9 @@ std::optional<Picture> PhotoIndex::Load(int32_t number) const {
     }
     const Photo& photo = At(number);
     std::vector<uint8_t> frame(photo.Layout.FrameBytes);
-    if (!ReadFileRange(FilePath(number), photo.Offset, frame.size(), frame.data())) {
+    if (!playerFiles_ ||
+        !ReadRangeOn(*playerFiles_, FilePath(number), static_cast<uint64_t>(photo.Offset),
+                     frame.size(), frame.data())) {
         return std::nullopt;
     }
     return DecodePhotoFrame(photo.Layout, frame.data());

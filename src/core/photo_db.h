@@ -26,6 +26,7 @@
 #include "memory_budget.h"
 #include "photo_frame.h"
 #include "picture.h"
+#include "player_files.h"
 
 class PhotoIndex {
 public:
@@ -35,11 +36,13 @@ public:
         std::vector<int32_t> Photos;  // their numbers, in the album's order
     };
 
-    // Reads the Photo Database of `photosFolder` (its path and a separator),
-    // charging what the index keeps to the reader's budget: where that runs
-    // out, the read ends with the photos and albums before. A missing or
-    // damaged database gives fewer or none.
-    void Read(const std::string& photosFolder, MemoryBudget& budget);
+    // Reads the Photo Database of `photosFolder` (its path and a separator)
+    // on `files` (null: this machine's), charging what the index keeps to
+    // the reader's budget: where that runs out, the read ends with the
+    // photos and albums before. A missing or damaged database gives fewer or
+    // none.
+    void Read(const std::string& photosFolder, MemoryBudget& budget,
+              std::shared_ptr<PlayerFiles> files = nullptr);
 
     size_t Count() const { return photos_.size(); }
     const std::vector<Album>& Albums() const { return albums_; }
@@ -79,6 +82,7 @@ private:
 
     const Photo& At(int32_t number) const { return photos_[static_cast<size_t>(number)]; }
 
+    std::shared_ptr<PlayerFiles> playerFiles_;  // where the files lie
     std::string folder_;
     std::vector<PhotoFile> files_;
     std::vector<Photo> photos_;

@@ -2,6 +2,30 @@
 
 #include <algorithm>
 
+#include "ansi_text.h"
+
+std::unique_ptr<PlayerFile> PlayerFiles::OpenAnsi(const std::string& path) {
+    return Open(Utf16FromAnsi(path));
+}
+
+std::optional<int64_t> FileSizeOn(PlayerFiles& files, const std::string& path) {
+    const std::unique_ptr<PlayerFile> file = files.OpenAnsi(path);
+    return file ? std::optional<int64_t>(static_cast<int64_t>(file->Size())) : std::nullopt;
+}
+
+bool ReadRangeOn(PlayerFiles& files, const std::string& path, uint64_t offset, size_t count,
+                 uint8_t* destination) {
+    const std::unique_ptr<PlayerFile> file = files.OpenAnsi(path);
+    return file && file->ReadAt(offset, count, destination);
+}
+
+size_t ReadUpTo(PlayerFile& file, uint64_t offset, size_t count, uint8_t* destination) {
+    const uint64_t size = file.Size();
+    const size_t available =
+        offset >= size ? 0 : static_cast<size_t>(std::min<uint64_t>(count, size - offset));
+    return available > 0 && file.ReadAt(offset, available, destination) ? available : 0;
+}
+
 std::vector<std::u16string_view> PathParts(std::u16string_view path) {
     std::vector<std::u16string_view> parts;
     size_t start = 0;

@@ -1,8 +1,10 @@
-// What every reader of the player needs of its files: open one by its path
-// on the player ("iPod_Control/iTunes/iTunesDB", '/' or '\' between the
-// parts, any letter case), read it at an offset, list a folder. A player
-// reached through a drive letter and one read from its own file system in
-// a disk image look the same through it.
+// What every reader of the player needs of its files: open one by its path,
+// read it at an offset, list a folder. A player reached through a drive
+// letter and one read from its own file system in a disk image look the
+// same through it. A path is what the program names the file by: on a
+// drive a real path ("F:\iPod_Control\iTunes\iTunesDB"), in a volume one
+// from its root ("\iPod_Control\iTunes\iTunesDB"; '/' or '\' between the
+// parts, any letter case).
 #pragma once
 
 #include <cstdint>
@@ -29,6 +31,10 @@ public:
     virtual bool ReadAt(uint64_t offset, size_t count, uint8_t* destination) = 0;
 };
 
+// Reads what the file holds of `count` bytes at `offset` and returns how
+// many; 0 at the end or when they cannot be read.
+size_t ReadUpTo(PlayerFile& file, uint64_t offset, size_t count, uint8_t* destination);
+
 class PlayerFiles {
 public:
     virtual ~PlayerFiles() = default;
@@ -36,13 +42,22 @@ public:
     virtual std::u16string VolumeName() const = 0;
     // Null when the path names no file (a folder is no file).
     virtual std::unique_ptr<PlayerFile> Open(std::u16string_view path) = 0;
-    // The entries of a folder ("" is the root); nothing when the path names
-    // no folder.
+    // The entries of a folder ("" is a volume's root); nothing when the path
+    // names no folder.
     virtual std::optional<std::vector<PlayerFileEntry>> ListFolder(std::u16string_view path) = 0;
+    // Open for a path in narrow (ANSI) text, as the readers build them.
+    virtual std::unique_ptr<PlayerFile> OpenAnsi(const std::string& path);
 };
 
 // The path's parts between '/' and '\' separators; empty parts dropped.
 std::vector<std::u16string_view> PathParts(std::u16string_view path);
+
+// The size of the file at `path`; nothing when it cannot be opened.
+std::optional<int64_t> FileSizeOn(PlayerFiles& files, const std::string& path);
+// Reads `count` bytes at `offset` of the file at `path`; false when it
+// cannot be opened or holds fewer.
+bool ReadRangeOn(PlayerFiles& files, const std::string& path, uint64_t offset, size_t count,
+                 uint8_t* destination);
 
 // One run of a file's bytes on the source: the file's bytes from
 // `FileOffset` on lie at `SourceOffset`, `Length` of them.

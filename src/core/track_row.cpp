@@ -42,10 +42,11 @@ std::string CompressedDatabasePathOnDrive(std::string_view driveDesignator, char
     return PathOnDrive(driveDesignator, separator, "iTunesCDB");
 }
 
-std::string DatabasePathOnPlayer(std::string_view driveDesignator, char separator) {
+std::string DatabasePathOnPlayer(PlayerFiles& files, std::string_view driveDesignator,
+                                 char separator) {
     const std::string ordinary = DatabasePathOnDrive(driveDesignator, separator);
     const std::string compressed = CompressedDatabasePathOnDrive(driveDesignator, separator);
-    if (FileSize(ordinary).value_or(0) == 0 && FileSize(compressed)) {
+    if (FileSizeOn(files, ordinary).value_or(0) == 0 && FileSizeOn(files, compressed)) {
         return compressed;
     }
     return ordinary;

@@ -11,6 +11,7 @@
 
 #include "artwork_builder.h"
 #include "core/csv_format.h"
+#include "core/player_volume.h"
 #include "itdb_builder.h"
 #include "temp_dir.h"
 
@@ -610,6 +611,61 @@ TEST(MakeDemoPlayer, CompressedTwinHoldsOnlyITunesCDBWithTheSameTracks) {
     EXPECT_NE(playlists.out.find("On-The-Go 1\x1FN\x1F"
                                  "9,5,9\n"),
               std::string::npos);
+}
+
+// A player's folder imaged as a Mac formats a player (an Apple partition
+// map and an HFS Plus volume, by xorriso) and as Windows does (FAT32 inside
+// a PC's boot record, by sfdisk, mkfs.vfat and mcopy).
+std::vector<std::pair<std::string, std::string>> ImagesOf(const TempDir& dir,
+                                                          const std::string& player) {
+    const std::string mac = dir.File("mac.img");
+    const std::string pc = dir.File("pc.img");
+    const std::string commands =
+        "xorriso -as mkisofs -quiet -hfsplus -V DEMO -o " + mac + " " + player +
+        " && truncate -s 40M " + pc + " && echo 'start=2048, type=c' | sfdisk -q " + pc +
+        " && mkfs.vfat -F 32 -n DEMO --offset 2048 " + pc +
+        " >/dev/null && MTOOLS_SKIP_CHECK=1 mcopy -s -i " + pc + "@@1M " + player + "/* ::/";
+    EXPECT_EQ(std::system(("(" + commands + ") >/dev/null 2>&1").c_str()), 0) << commands;
+    return {{"HFS Plus", mac}, {"FAT32", pc}};
+}
+
+TEST(TrackhaulDump, APlayerInADiskImageReadsAsItsFolderDoes) {
+    TempDir dir;
+    const std::string player = dir.File("player");
+    ASSERT_EQ(RunTool(dir, MAKE_DEMO_PLAYER, player).exitStatus, 0);
+    const RunResult folderFiles = RunDump(dir, "--files " + player);
+    ASSERT_EQ(folderFiles.exitStatus, 0);
+    EXPECT_NE(folderFiles.out.find("iPod_Control/iTunes/iTunesDB\t"), std::string::npos);
+    for (const auto& [kind, image] : ImagesOf(dir, player)) {
+        SCOPED_TRACE(kind);
+        for (const char* verb : {"--files ", "--art ", "--photos ", "--history "}) {
+            const RunResult fromImage = RunDump(dir, verb + image);
+            EXPECT_EQ(fromImage.exitStatus, 0) << verb << fromImage.err;
+            EXPECT_EQ(fromImage.out, RunDump(dir, verb + player).out) << verb;
+        }
+        // Every file byte for byte as the folder holds it.
+        std::unique_ptr<PlayerFiles> volume =
+            OpenPlayerVolume(std::shared_ptr<BlockSource>(ImageFileSource::Open(image)));
+        ASSERT_TRUE(volume);
+        size_t compared = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(player)) {
+            if (entry.is_regular_file()) {
+                const std::filesystem::path relative = entry.path().lexically_relative(player);
+                std::unique_ptr<PlayerFile> file = volume->Open(relative.u16string());
+                ASSERT_TRUE(file) << relative;
+                std::string bytes(file->Size(), '\0');
+                ASSERT_TRUE(
+                    file->ReadAt(0, bytes.size(), reinterpret_cast<uint8_t*>(bytes.data())));
+                EXPECT_EQ(bytes, ReadWhole(entry.path().string())) << relative;
+                ++compared;
+            }
+        }
+        EXPECT_GT(compared, 50u);
+    }
+    WriteAllBytes(dir.File("not-a-disk.img"), std::string(100000, 'x'));
+    const RunResult none = RunDump(dir, "--files " + dir.File("not-a-disk.img"));
+    EXPECT_EQ(none.exitStatus, 1);
+    EXPECT_EQ(none.err, "No player found in this image.\n");
 }
 
 TEST(TrackhaulDump, UsageErrors) {
