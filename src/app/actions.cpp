@@ -12,6 +12,7 @@ using enum CommandImage;
 
 constexpr std::array ActionList{
     Action{ID_FILE_OPEN, L"&Open iPod Database...", L"Ctrl+O", Ctrl, 'O', Open},
+    Action{ID_FILE_OPEN_IMAGE, L"Open Disk &Image...", L"Ctrl+Shift+O", Ctrl | FSHIFT, 'O', None},
     Action{ID_FILE_CLOSE, L"&Close iPod Database", L"Ctrl+R", Ctrl, 'R', Close},
     Action{ID_FILE_EXPORT, L"Export Track &List...", L"Ctrl+E", Ctrl, 'E', Export},
     Action{ID_FILE_EXTRACT, L"&Extract Selected Tracks...", L"Ctrl+S", Ctrl, 'S', Extract},

@@ -1,5 +1,6 @@
 #include "app/copy_ratings.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <string_view>
@@ -10,9 +11,11 @@
 #include "win/file_output.h"
 #include "win/handles.h"
 
-CopyRatings::CopyRatings(const OneTrack& track, std::wstring source)
+CopyRatings::CopyRatings(const OneTrack& track, std::shared_ptr<PlayerFiles> files,
+                         std::string source)
     : convention_(RatingConventionOf(track.GetPath())),
       values_(RatingAndPlaysOf(track)),
+      files_(std::move(files)),
       source_(std::move(source)) {}
 
 DWORD CopyRatings::WriteInto(const std::wstring& temporary) {
@@ -28,44 +31,36 @@ DWORD CopyRatings::WriteInto(const std::wstring& temporary) {
     if (outcome != RatingTagsOutcome::Damaged) {
         return ERROR_SUCCESS;
     }
-    if (!CopyFileW(source_.c_str(), temporary.c_str(), FALSE)) {
-        return GetLastError();
+    if (const DWORD error = CopyPlayerFile(*files_, source_, temporary); error != ERROR_SUCCESS) {
+        return error;
     }
     return win::ClearReadOnly(temporary);
 }
 
-namespace {
-
-// Reads up to the buffer's size; how many bytes, or nothing when the read
-// fails.
-std::optional<size_t> ReadBlock(HANDLE file, std::vector<char>& buffer) {
-    DWORD read = 0;
-    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
-        return std::nullopt;
-    }
-    return read;
-}
-
-}  // namespace
-
-std::optional<DWORD> CopyBehindNewTag(
-    const OneTrack& track, const std::wstring& source, const std::wstring& target,
-    const std::function<void(int64_t done, int64_t total)>& progress) {
+std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
+                                      const std::string& source, const std::wstring& target,
+                                      const CopyProgress& progress) {
     if (RatingConventionOf(track.GetPath()) != RatingConvention::Id3v2) {
         return std::nullopt;
     }
-    HANDLE opened = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    const win::UniqueFile input(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
-    LARGE_INTEGER size{};
-    FILETIME written{};
-    std::vector<char> buffer(kUntaggedMp3Start);
+    const std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
     // A file that cannot be read here fails in the plain copy, with its reason.
-    if (!input || !GetFileSizeEx(input.get(), &size) ||
-        !GetFileTime(input.get(), nullptr, nullptr, &written)) {
+    if (!input) {
         return std::nullopt;
     }
-    std::optional<size_t> block = ReadBlock(input.get(), buffer);
+    const uint64_t size = input->Size();
+    std::vector<char> buffer(kUntaggedMp3Start);
+    uint64_t read = 0;
+    // The next block; its length, 0 at the end, nothing when it cannot be read.
+    const auto readBlock = [&]() -> std::optional<size_t> {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - read));
+        if (count > 0 && !input->ReadAt(read, count, reinterpret_cast<uint8_t*>(buffer.data()))) {
+            return std::nullopt;
+        }
+        read += count;
+        return count;
+    };
+    std::optional<size_t> block = readBlock();
     if (!block) {
         return std::nullopt;
     }
@@ -91,10 +86,12 @@ std::optional<DWORD> CopyBehindNewTag(
             return failure();
         }
         done += static_cast<int64_t>(*block);
-        progress(done, size.QuadPart);
-        if (!(block = ReadBlock(input.get(), buffer))) {
-            return failure();
+        progress(done, static_cast<int64_t>(size));
+        if (!(block = readBlock())) {
+            return DWORD{ERROR_READ_FAULT};
         }
     }
-    return SetFileTime(output.get(), nullptr, nullptr, &written) ? DWORD{ERROR_SUCCESS} : failure();
+    const std::optional<FILETIME> written = PlayerFileTime(files, source);
+    return !written || SetFileTime(output.get(), nullptr, nullptr, &*written) ? DWORD{ERROR_SUCCESS}
+                                                                              : failure();
 }

@@ -10,15 +10,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "app/player_copy.h"
 #include "core/rating_values.h"
 
 class CopyRatings {
 public:
-    // For the track whose file on the player is `source`.
-    CopyRatings(const OneTrack& track, std::wstring source);
+    // For the track whose file on the player is `source` among `files`.
+    CopyRatings(const OneTrack& track, std::shared_ptr<PlayerFiles> files, std::string source);
 
     // Writes them into the copy at `temporary`: the system's error when the
     // copy had to be made again and that failed, else ERROR_SUCCESS.
@@ -29,16 +31,18 @@ public:
 private:
     RatingConvention convention_;
     RatingAndPlays values_;
-    std::wstring source_;
+    std::shared_ptr<PlayerFiles> files_;
+    std::string source_;
     bool taken_ = false;
 };
 
-// Copies `source`, an MP3 without an ID3v2 tag, to `target` (made anew)
+// Copies `source` among `files`, an MP3 without an ID3v2 tag, to `target`
+// (made anew)
 // behind the tag its rating and plays make, in one pass, telling `progress`
 // the bytes done and the bytes in all now and then; the copy keeps the
 // player's file's time. Nothing when the file is no such MP3 (a tag there
 // already, no MPEG audio): it is copied as ever. Else the system's error,
 // or ERROR_SUCCESS.
-std::optional<DWORD> CopyBehindNewTag(
-    const OneTrack& track, const std::wstring& source, const std::wstring& target,
-    const std::function<void(int64_t done, int64_t total)>& progress);
+std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
+                                      const std::string& source, const std::wstring& target,
+                                      const CopyProgress& progress);

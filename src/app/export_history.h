@@ -13,7 +13,7 @@
 #include "core/extraction_rules.h"
 #include "core/file_name_case.h"
 #include "core/listening_history.h"
-#include "win/save_file_dialog.h"
+#include "win/file_dialog.h"
 
 class MainWindowServices;
 
@@ -39,5 +39,5 @@ private:
     std::wstring StartFolder() const;
 
     MainWindowServices& window_;
-    win::SaveFileDialog saveDialog_;
+    win::FileDialog saveDialog_;
 };

@@ -15,8 +15,10 @@
 #include "app/preferences.h"
 #include "app/utc_clock.h"
 #include "core/ansi_text.h"
+#include "core/copy_comparison.h"
 #include "core/itdbparser.h"
 #include "core/library_xml.h"
+#include "core/local_files.h"
 #include "core/path_text.h"
 #include "core/update_throttle.h"
 #include "win/file_output.h"
@@ -119,17 +121,29 @@ std::optional<OpenedFile> OpenForReading(const std::u16string& path) {
 // time it takes.
 LibraryChoice ChooseOnTwoThreads(const std::vector<const OneTrack*>& tracks,
                                  const TrackNamePlan& plan, const std::u16string& musicFolder,
-                                 const std::u16string& player) {
+                                 const std::u16string& player, PlayerFiles& files) {
+    // A player of this machine's files is looked at as they are; one in a
+    // disk image through its volume, which keeps its folders' names itself.
+    const bool thisMachines = dynamic_cast<const LocalFiles*>(&files) != nullptr;
     const auto choose = [&](std::vector<const OneTrack*> part) {
         FileSizes copies;
         // The player keeps its files in a few dozen folders: they are read
         // whole when they are looked in at all.
         FileSizes playerFiles(FileSizes::Lookup::WholeFolders);
+        const FileSizeLookup playerFileSize = [&](const std::u16string& path) {
+            if (thisMachines) {
+                return playerFiles.Of(path);
+            }
+            const std::unique_ptr<PlayerFile> file = files.Open(path);
+            return file ? std::optional<uint64_t>(file->Size()) : std::nullopt;
+        };
+        const FileOpener openPlayerFile = [&](const std::u16string& path) {
+            return thisMachines ? OpenForReading(path) : OpenedFileOf(files.Open(path));
+        };
         return ChooseLibraryTracks(
             part, plan, musicFolder, player,
-            [&copies](const std::u16string& path) { return copies.Of(path); },
-            [&playerFiles](const std::u16string& path) { return playerFiles.Of(path); },
-            OpenForReading);
+            [&copies](const std::u16string& path) { return copies.Of(path); }, playerFileSize,
+            OpenForReading, openPlayerFile);
     };
     const auto half = tracks.begin() + static_cast<std::ptrdiff_t>(tracks.size() / 2);
     std::future<LibraryChoice> second =
@@ -216,8 +230,9 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
     const ITDBParser& player = *window_.Player();
     window_.SetStatusText("Exporting library:");
     WaitCursor hourglass(window_);
-    const LibraryChoice choice = ChooseOnTwoThreads(player.TracksInFileOrder(), plan, musicFolder,
-                                                    Utf16FromAnsi(window_.PlayerDrive()));
+    const LibraryChoice choice =
+        ChooseOnTwoThreads(player.TracksInFileOrder(), plan, musicFolder,
+                           Utf16FromAnsi(window_.PlayerDrive()), *player.Files());
     SYSTEMTIME now{};
     GetSystemTime(&now);
     const Library library{musicFolder, player.LibraryId(), CivilOf(now), choice.Tracks,

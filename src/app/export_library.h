@@ -16,7 +16,7 @@
 #include "core/extraction_rules.h"
 #include "core/file_name_case.h"
 #include "core/track_name_plan.h"
-#include "win/save_file_dialog.h"
+#include "win/file_dialog.h"
 
 class MainWindowServices;
 
@@ -50,5 +50,5 @@ private:
     std::wstring StartFolder() const;
 
     MainWindowServices& window_;
-    win::SaveFileDialog saveDialog_;
+    win::FileDialog saveDialog_;
 };

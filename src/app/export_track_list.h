@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "win/save_file_dialog.h"
+#include "win/file_dialog.h"
 
 class MainWindowServices;
 
@@ -25,5 +25,5 @@ private:
     bool WriteRows(HANDLE file, int rowCount);
 
     MainWindowServices& window_;
-    win::SaveFileDialog SaveDialog;
+    win::FileDialog SaveDialog;
 };

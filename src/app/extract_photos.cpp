@@ -4,6 +4,7 @@
 
 #include "app/destination_dialog.h"
 #include "app/main_window_services.h"
+#include "app/player_copy.h"
 #include "app/preferences.h"
 #include "core/extraction_rules.h"
 #include "core/file_name_pattern.h"
@@ -41,9 +42,9 @@ void PhotoExtraction::Run() {
     }
     destination_ = *folder + u"\\";
     const PhotoIndex& photos = window_.Player()->Photos();
-    const PhotoPlan plan = PlanPhotoFiles(photos, [](const std::string& original) {
-        const DWORD attributes = GetFileAttributesW(win::WideFromAnsi(original).c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    PlayerFiles& playerFiles = *window_.Player()->Files();
+    const PhotoPlan plan = PlanPhotoFiles(photos, [&playerFiles](const std::string& original) {
+        return PlayerFileExists(playerFiles, original);
     });
     const std::vector<PhotoFile>& files = plan.Files;
     ClashPolicy policy(window_.Settings().GetOverwriteFiles());
@@ -142,13 +143,10 @@ win::BackgroundJob::Job PhotoExtraction::WritingJob(const FinishingPhoto& photo,
                                                     std::string original,
                                                     std::optional<Picture> picture) {
     return [this, temporary = photo.Temporary, original = std::move(original),
-            picture = std::move(picture)]() -> DWORD {
+            picture = std::move(picture), files = window_.Player()->Files()]() -> DWORD {
         if (!picture) {
-            BOOL cancel = FALSE;
-            return CopyFileExW(win::WideFromAnsi(original).c_str(), temporary.c_str(), nullptr,
-                               nullptr, &cancel, 0)
-                       ? ERROR_SUCCESS
-                       : AsResult(GetLastError());
+            const DWORD error = CopyPlayerFile(*files, original, temporary);
+            return error == ERROR_SUCCESS ? ERROR_SUCCESS : AsResult(error);
         }
         if (!jpegWriter_) {
             jpegWriter_.emplace();

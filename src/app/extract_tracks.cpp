@@ -198,13 +198,12 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     const bool ratings = window_.Settings().GetWriteRatings() && TakesRatingTags(track);
     const std::optional<DWORD> tagged =
         ratings
-            ? CopyBehindNewTag(track, win::WideFromAnsi(source), copy.Temporary,
+            ? CopyBehindNewTag(track, *window_.Player()->Files(), source, copy.Temporary,
                                [this, &target](int64_t done, int64_t total) {
                                    ShowProgressNowAndThen(target, CopyProgressPercent(done, total));
                                })
             : std::nullopt;
-    const DWORD error =
-        tagged ? *tagged : (Copy(source, copy.Temporary) ? ERROR_SUCCESS : GetLastError());
+    const DWORD error = tagged ? *tagged : Copy(source, copy.Temporary);
     if (error != ERROR_SUCCESS) {
         DeleteFileW(copy.Temporary.c_str());  // a failed copy may leave its beginning
         return fail(error);
@@ -221,7 +220,8 @@ TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, Clas
     }
     FilePlacement::Change change;
     if (ratingsDue) {
-        copy.Ratings = std::make_shared<CopyRatings>(*copy.Track, win::WideFromAnsi(copy.Source));
+        copy.Ratings =
+            std::make_shared<CopyRatings>(*copy.Track, window_.Player()->Files(), copy.Source);
         change = [ratings = copy.Ratings](const std::wstring& temporary) {
             return ratings->WriteInto(temporary);
         };
@@ -327,25 +327,12 @@ std::wstring TrackExtraction::TemporaryCoverName(const std::wstring& folder) con
     return folder + win::WideFromUtf16(TemporaryCopyName(runNumber_ ^ 0x80000000u));
 }
 
-bool TrackExtraction::Copy(const std::string& source, const std::wstring& target) {
-    BOOL cancel = FALSE;  // never set: a run stops between copies
-    return CopyFileExW(win::WideFromAnsi(source).c_str(), target.c_str(), CopyProgressRoutine, this,
-                       &cancel, 0) != 0;
-}
-
-DWORD CALLBACK TrackExtraction::CopyProgressRoutine(LARGE_INTEGER totalFileSize,
-                                                    LARGE_INTEGER totalBytesTransferred,
-                                                    LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
-                                                    HANDLE, HANDLE, LPVOID data) {
-    auto& run = *static_cast<TrackExtraction*>(data);
-    // The system's copy routine calls this: nothing may be thrown into it.
-    try {
-        run.ShowProgressNowAndThen(
-            run.currentTarget_,
-            CopyProgressPercent(totalBytesTransferred.QuadPart, totalFileSize.QuadPart));
-    } catch (const std::exception&) {
-    }
-    return PROGRESS_CONTINUE;
+DWORD TrackExtraction::Copy(const std::string& source, const std::wstring& target) {
+    return CopyPlayerFile(*window_.Player()->Files(), source, target,
+                          [this](int64_t done, int64_t total) {
+                              ShowProgressNowAndThen(currentTarget_,
+                                                     CopyProgressPercent(done, total));
+                          });
 }
 
 void TrackExtraction::ShowProgressNowAndThen(const std::u16string& target, int32_t percent) {

@@ -84,13 +84,9 @@ private:
     // been put, and takes the folder's turn.
     Continuation SaveCover(const EncodedCover& cover, const std::wstring& folder,
                            ClashPolicy& policy);
-    // CopyFileExW with the progress routine, replacing a file at `target`;
-    // false with the thread's last error set when it fails.
-    bool Copy(const std::string& source, const std::wstring& target);
-    static DWORD CALLBACK CopyProgressRoutine(
-        LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER streamSize,
-        LARGE_INTEGER streamBytesTransferred, DWORD streamNumber, DWORD callbackReason,
-        HANDLE sourceFile, HANDLE destinationFile, LPVOID data);
+    // Copies the player's file, replacing a file at `target`, with its
+    // progress shown; ERROR_SUCCESS or the system's reason.
+    DWORD Copy(const std::string& source, const std::wstring& target);
     // Shows the current target in status panel 2 and the copy's progress on
     // the bar, and lets pending messages through, when the last time is long
     // enough ago.

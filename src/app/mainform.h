@@ -20,6 +20,7 @@
 #include "app/find_band.h"
 #include "app/main_window_services.h"
 #include "app/name_plan_cache.h"
+#include "app/opened_player.h"
 #include "app/overwriteprompt.h"
 #include "app/playlist_chooser.h"
 #include "app/preferences.h"
@@ -47,6 +48,9 @@ public:
     void Show(int showCommand);
     // Runs the command of a shortcut key in `message`, if it is one.
     bool TranslateShortcut(MSG& message);
+    // Opens the player in the disk image at `path`, as File > Open Disk
+    // Image does once the image is chosen.
+    void OpenDiskImage(const std::wstring& path);
 
     HWND Handle() const override { return window_; }
     // The dots per inch of the monitor the window is on; every size in
@@ -165,6 +169,7 @@ private:
     void ShowIdleItemStatus();
 
     void ActionFileOpenExecute();
+    void ActionFileOpenImageExecute();
     void ActionFileCloseExecute();
     void ActionFileExportExecute();
     void ActionFileExtractExecute();
@@ -193,7 +198,10 @@ private:
 
     // The track list and the database behind it.
     void ReleaseDatabase();
-    void LoadDatabase(const std::string& path, bool testLoad);
+    // Reads the database at `path` among `files` (null: this machine's).
+    void LoadDatabase(const std::string& path, bool testLoad,
+                      std::shared_ptr<PlayerFiles> files = nullptr);
+    void LoadPlayer(const OpenedPlayer& player);
     // Adds a row for each track read and returns how many were added.
     int32_t FillTrackList(int32_t trackCount);
     // The same, or -1 with nothing kept when memory runs out.

@@ -16,6 +16,7 @@
 bool TMainForm::IsBlockedWhileBusy(int id) {
     switch (id) {
         case ID_FILE_OPEN:
+        case ID_FILE_OPEN_IMAGE:
         case ID_FILE_CLOSE:
         case ID_FILE_EXPORT:
         case ID_FILE_EXTRACT:
@@ -50,6 +51,9 @@ void TMainForm::RunHandler(int id) {
     switch (id) {
         case ID_FILE_OPEN:
             ActionFileOpenExecute();
+            break;
+        case ID_FILE_OPEN_IMAGE:
+            ActionFileOpenImageExecute();
             break;
         case ID_FILE_CLOSE:
             ActionFileCloseExecute();

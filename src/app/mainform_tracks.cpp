@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/mainform.h"
+#include "app/open_disk_image.h"
 #include "app/resource_ids.h"
 #include "app/selectipod.h"
 #include "core/ansi_text.h"
@@ -36,13 +37,33 @@ void TMainForm::ActionFileOpenExecute() {
     // close of the window would release the settings the load still reads.
     BusyScope busy(*this);
     SetStatusText("Selecting iPod device");
-    const std::string path = TSelectIPodForm().SelectDatabasePath(window_);
-    if (path.empty()) {
+    const std::optional<OpenedPlayer> player = TSelectIPodForm().SelectPlayer(window_);
+    if (!player) {
         return;
     }
-    Drive = path.substr(0, 2);
+    LoadPlayer(*player);
+}
+
+void TMainForm::ActionFileOpenImageExecute() {
+    BusyScope busy(*this);
+    const std::optional<OpenedPlayer> player = ChooseDiskImage(window_);
+    if (player) {
+        LoadPlayer(*player);
+    }
+}
+
+void TMainForm::OpenDiskImage(const std::wstring& path) {
+    BusyScope busy(*this);
+    const std::optional<OpenedPlayer> player = ::OpenDiskImage(window_, path);
+    if (player) {
+        LoadPlayer(*player);
+    }
+}
+
+void TMainForm::LoadPlayer(const OpenedPlayer& player) {
+    Drive = player.Drive;
     SetStatusText("Loading track information from iPod");
-    LoadDatabase(path, false);
+    LoadDatabase(DatabasePathOnPlayer(*player.Files, Drive), false, player.Files);
 }
 
 void TMainForm::ToolButton14Click() {
@@ -78,7 +99,8 @@ std::shared_ptr<const TrackNamePlan> TMainForm::NamePlan() {
                           Utf16FromAnsi(SettingsForm->GetFolderFormat()));
 }
 
-void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
+void TMainForm::LoadDatabase(const std::string& path, bool testLoad,
+                             std::shared_ptr<PlayerFiles> files) {
     // Messages are dispatched during the load (status texts, the progress
     // bar, message boxes): commands that would release the tracks or reorder
     // the rows wait until it has ended.
@@ -89,7 +111,7 @@ void TMainForm::LoadDatabase(const std::string& path, bool testLoad) {
         ProcessMessages();
     }
     ReleaseDatabase();
-    Parser = std::make_unique<ITDBParser>(path);
+    Parser = std::make_unique<ITDBParser>(path, std::move(files));
     const int32_t trackCount = Parser->Parse(SettingsForm->GetTrackLimit());
     // The rows shown, which are fewer than the tracks read when the list
     // runs out of memory first; -1 when memory ran out elsewhere.

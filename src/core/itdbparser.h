@@ -86,6 +86,9 @@ public:
     // The 64-bit id of the database read last; 0 when it has none.
     uint64_t LibraryId() const { return libraryId_; }
 
+    // The files the database lies among: the player's.
+    const std::shared_ptr<PlayerFiles>& Files() const { return files_; }
+
     // The pictures of the last Parse; a track's GetArtwork is its number here.
     const ArtworkIndex& Artwork() const { return artwork_; }
     // The photo albums of the player whose database was read last.

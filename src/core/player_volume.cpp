@@ -133,3 +133,22 @@ std::unique_ptr<PlayerFiles> OpenPlayerVolume(std::shared_ptr<BlockSource> sourc
     }
     return nullptr;
 }
+
+std::optional<std::u16string_view> NamedVolume::Inside(std::u16string_view path) const {
+    if (path.size() < wideName_.size() || path.substr(0, wideName_.size()) != wideName_ ||
+        (path.size() > wideName_.size() && path[wideName_.size()] != u'\\' &&
+         path[wideName_.size()] != u'/')) {
+        return std::nullopt;
+    }
+    return path.substr(wideName_.size());
+}
+
+std::unique_ptr<PlayerFile> NamedVolume::Open(std::u16string_view path) {
+    const std::optional<std::u16string_view> inside = Inside(path);
+    return inside ? volume_->Open(*inside) : nullptr;
+}
+
+std::optional<std::vector<PlayerFileEntry>> NamedVolume::ListFolder(std::u16string_view path) {
+    const std::optional<std::u16string_view> inside = Inside(path);
+    return inside ? volume_->ListFolder(*inside) : std::nullopt;
+}

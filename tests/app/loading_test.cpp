@@ -21,6 +21,7 @@
 #include "app/selectipod.h"
 #include "app_test_support.h"
 #include "core/onetrack.h"
+#include "core/track_row.h"
 #include "itdb_builder.h"
 #include "main_window_test.h"
 
@@ -344,7 +345,9 @@ TEST_F(LoadingTest, DeviceDialogTakesTheCompressedDatabaseWhereTheOrdinaryOneIsM
                 PressButton(dialog, IDCANCEL);
             }
         });
-        EXPECT_EQ(TSelectIPodForm().SelectDatabasePath(form.Handle()), c.Expected);
+        const std::optional<OpenedPlayer> player = TSelectIPodForm().SelectPlayer(form.Handle());
+        EXPECT_EQ(player ? DatabasePathOnPlayer(*player->Files, player->Drive) : std::string(),
+                  c.Expected);
         EXPECT_EQ(boxes.Requests().size(), c.Expected.empty() ? 1u : 0u);
     }
 }

@@ -130,11 +130,11 @@ Bytes FolderRecord(uint32_t id) {
 }
 
 Bytes ThreadRecord(uint32_t parent, const std::u16string& name) {
-    Bytes data = CatalogKey(parent, name);
-    data.erase(data.begin(), data.begin() + 2);  // a key's body without its length
-    Bytes thread(4);
+    // The record type, two reserved bytes, then a key's body without its length.
+    const Bytes key = CatalogKey(parent, name);
+    Bytes thread(2 + key.size());
     Put16(thread, 0, 3);
-    thread.insert(thread.end(), data.begin(), data.end());
+    std::copy(key.begin() + 2, key.end(), thread.begin() + 4);
     return thread;
 }
 

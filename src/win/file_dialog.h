@@ -1,5 +1,5 @@
-// The system's save dialog, as a window's form defines it: its properties
-// are set once, and each Execute shows it. The wide dialog, so that a file
+// The system's save and open dialogs, as a window's form defines them: the
+// properties are set once, and each Execute or ExecuteOpen shows one. The wide dialog, so that a file
 // or folder named in any script comes back whole.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 namespace win {
 
-struct SaveFileDialog {
+struct FileDialog {
     std::wstring Title;
     std::wstring FilterDescription;  // one filter: "Text (*.txt)" ...
     std::wstring FilterPattern;      // ... and its pattern "*.txt"
@@ -25,8 +25,13 @@ struct SaveFileDialog {
     std::wstring InitialDir;
     std::wstring FileName;  // shown in the name box; the chosen file after Execute
 
-    // Shows the dialog modally; true when the user chose a file.
+    // Shows the save dialog modally; true when the user chose a file.
     bool Execute(HWND owner);
+    // The same with the open dialog, for a file that exists.
+    bool ExecuteOpen(HWND owner);
+
+private:
+    bool Run(HWND owner, bool save);
 };
 
 }  // namespace win

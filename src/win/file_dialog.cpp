@@ -1,4 +1,4 @@
-#include "win/save_file_dialog.h"
+#include "win/file_dialog.h"
 
 #include <commdlg.h>
 
@@ -13,7 +13,11 @@ constexpr size_t FileNameCapacity = 32768;
 
 }  // namespace
 
-bool SaveFileDialog::Execute(HWND owner) {
+bool FileDialog::Execute(HWND owner) { return Run(owner, true); }
+
+bool FileDialog::ExecuteOpen(HWND owner) { return Run(owner, false); }
+
+bool FileDialog::Run(HWND owner, bool save) {
     // Description and pattern, each ending in a zero, then a closing zero.
     std::wstring filter = FilterDescription + L'\0' + FilterPattern + L'\0';
     for (const Filter& more : MoreFilters) {
@@ -33,7 +37,7 @@ bool SaveFileDialog::Execute(HWND owner) {
     dialog.lpstrTitle = Title.c_str();
     dialog.lpstrDefExt = DefaultExtension.empty() ? nullptr : DefaultExtension.c_str();
     dialog.Flags = Options;
-    if (!GetSaveFileNameW(&dialog)) {
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) {
         return false;
     }
     FileName = fileName.c_str();

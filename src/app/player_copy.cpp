@@ -1,0 +1,78 @@
+#include "app/player_copy.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/local_files.h"
+#include "win/file_output.h"
+#include "win/wide_text.h"
+
+namespace {
+
+constexpr size_t kBlockBytes = 1 << 20;
+
+bool AreThisMachines(const PlayerFiles& files) {
+    return dynamic_cast<const LocalFiles*>(&files) != nullptr;
+}
+
+DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER,
+                                   LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+    // The system's copy routine calls this: nothing may be thrown into it.
+    try {
+        (*static_cast<const CopyProgress*>(data))(done.QuadPart, total.QuadPart);
+    } catch (const std::exception&) {
+    }
+    return PROGRESS_CONTINUE;
+}
+
+DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target,
+                       const CopyProgress& progress) {
+    const win::UniqueFile output = win::CreateForWriting(target);
+    if (!output) {
+        return GetLastError();
+    }
+    std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(file.Size(), kBlockBytes)));
+    for (uint64_t done = 0; done < file.Size();) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(block.size(), file.Size() - done));
+        if (!file.ReadAt(done, count, block.data())) {
+            return ERROR_READ_FAULT;
+        }
+        if (!win::WriteBytes(output.get(),
+                             std::string_view(reinterpret_cast<const char*>(block.data()), count))) {
+            return GetLastError();
+        }
+        done += count;
+        if (progress) {
+            progress(static_cast<int64_t>(done), static_cast<int64_t>(file.Size()));
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD CopyPlayerFile(PlayerFiles& files, const std::string& source, const std::wstring& target,
+                     const CopyProgress& progress) {
+    if (AreThisMachines(files)) {
+        BOOL cancel = FALSE;  // never set: a run stops between copies
+        const bool copied =
+            CopyFileExW(win::WideFromAnsi(source).c_str(), target.c_str(),
+                        progress ? CopyProgressRoutine : nullptr,
+                        const_cast<CopyProgress*>(&progress), &cancel, 0) != 0;
+        return copied ? ERROR_SUCCESS : GetLastError();
+    }
+    const std::unique_ptr<PlayerFile> file = files.OpenAnsi(source);
+    return file ? CopyBlockByBlock(*file, target, progress) : DWORD{ERROR_FILE_NOT_FOUND};
+}
+
+bool PlayerFileExists(PlayerFiles& files, const std::string& source) {
+    if (AreThisMachines(files)) {
+        const DWORD attributes = GetFileAttributesW(win::WideFromAnsi(source).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return files.OpenAnsi(source) != nullptr;
+}
+
+std::optional<FILETIME> PlayerFileTime(PlayerFiles& files, const std::string& source) {
+    return AreThisMachines(files) ? win::LastWriteTime(win::WideFromAnsi(source)) : std::nullopt;
+}
