@@ -328,11 +328,10 @@ std::wstring TrackExtraction::TemporaryCoverName(const std::wstring& folder) con
 }
 
 DWORD TrackExtraction::Copy(const std::string& source, const std::wstring& target) {
-    return CopyPlayerFile(*window_.Player()->Files(), source, target,
-                          [this](int64_t done, int64_t total) {
-                              ShowProgressNowAndThen(currentTarget_,
-                                                     CopyProgressPercent(done, total));
-                          });
+    return CopyPlayerFile(
+        *window_.Player()->Files(), source, target, [this](int64_t done, int64_t total) {
+            ShowProgressNowAndThen(currentTarget_, CopyProgressPercent(done, total));
+        });
 }
 
 void TrackExtraction::ShowProgressNowAndThen(const std::u16string& target, int32_t percent) {

@@ -37,6 +37,7 @@ std::optional<OpenedPlayer> OpenDiskImage(HWND owner, const std::wstring& path) 
         win::ShowMessageBox(owner, L"No player found in this image.", MB_OK | MB_ICONERROR);
         return std::nullopt;
     }
-    const std::string name = AnsiFromUtf16(win::Utf16FromWide(path.substr(path.find_last_of(L"\\/") + 1)));
+    const std::string name =
+        AnsiFromUtf16(win::Utf16FromWide(path.substr(path.find_last_of(L"\\/") + 1)));
     return OpenedPlayer{std::make_shared<NamedVolume>(name, std::move(volume)), name};
 }

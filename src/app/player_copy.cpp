@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/ansi_text.h"
 #include "core/local_files.h"
 #include "win/file_output.h"
 #include "win/wide_text.h"
@@ -25,20 +26,21 @@ DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER done, LARG
     return PROGRESS_CONTINUE;
 }
 
-DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target,
-                       const CopyProgress& progress) {
+DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target, const CopyProgress& progress) {
     const win::UniqueFile output = win::CreateForWriting(target);
     if (!output) {
         return GetLastError();
     }
     std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(file.Size(), kBlockBytes)));
     for (uint64_t done = 0; done < file.Size();) {
-        const size_t count = static_cast<size_t>(std::min<uint64_t>(block.size(), file.Size() - done));
+        const size_t count =
+            static_cast<size_t>(std::min<uint64_t>(block.size(), file.Size() - done));
         if (!file.ReadAt(done, count, block.data())) {
             return ERROR_READ_FAULT;
         }
-        if (!win::WriteBytes(output.get(),
-                             std::string_view(reinterpret_cast<const char*>(block.data()), count))) {
+        if (!win::WriteBytes(
+                output.get(),
+                std::string_view(reinterpret_cast<const char*>(block.data()), count))) {
             return GetLastError();
         }
         done += count;
@@ -49,20 +51,28 @@ DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target,
     return ERROR_SUCCESS;
 }
 
+// What Windows says of a file that is not there: its folder is missing too,
+// or only the file.
+DWORD MissingFileError(PlayerFiles& files, const std::string& source) {
+    const size_t nameStart = source.find_last_of("\\/");
+    const std::string folder = nameStart == std::string::npos ? "" : source.substr(0, nameStart);
+    return files.ListFolder(Utf16FromAnsi(folder)) ? DWORD{ERROR_FILE_NOT_FOUND}
+                                                   : DWORD{ERROR_PATH_NOT_FOUND};
+}
+
 }  // namespace
 
 DWORD CopyPlayerFile(PlayerFiles& files, const std::string& source, const std::wstring& target,
                      const CopyProgress& progress) {
     if (AreThisMachines(files)) {
         BOOL cancel = FALSE;  // never set: a run stops between copies
-        const bool copied =
-            CopyFileExW(win::WideFromAnsi(source).c_str(), target.c_str(),
-                        progress ? CopyProgressRoutine : nullptr,
-                        const_cast<CopyProgress*>(&progress), &cancel, 0) != 0;
+        const bool copied = CopyFileExW(win::WideFromAnsi(source).c_str(), target.c_str(),
+                                        progress ? CopyProgressRoutine : nullptr,
+                                        const_cast<CopyProgress*>(&progress), &cancel, 0) != 0;
         return copied ? ERROR_SUCCESS : GetLastError();
     }
     const std::unique_ptr<PlayerFile> file = files.OpenAnsi(source);
-    return file ? CopyBlockByBlock(*file, target, progress) : DWORD{ERROR_FILE_NOT_FOUND};
+    return file ? CopyBlockByBlock(*file, target, progress) : MissingFileError(files, source);
 }
 
 bool PlayerFileExists(PlayerFiles& files, const std::string& source) {

@@ -151,10 +151,10 @@ void TSelectIPodForm::BtnOKClick() {
 
     const auto disk = std::find_if(disks_.Entries.begin(), disks_.Entries.end(),
                                    [&](const auto& known) { return known.first == entry; });
-    const OpenedPlayer player = disk != disks_.Entries.end()
-                                    ? disk->second
-                                    : OpenedPlayer{std::make_shared<LocalFiles>(),
-                                                   DriveDesignatorOf(entry)};
+    const OpenedPlayer player =
+        disk != disks_.Entries.end()
+            ? disk->second
+            : OpenedPlayer{std::make_shared<LocalFiles>(), DriveDesignatorOf(entry)};
     if (!FileSizeOn(*player.Files, DatabasePathOnPlayer(*player.Files, player.Drive))) {
         win::ShowMessageBox(Handle(), L"Cannot read iPod database on selected device.",
                             MB_OK | MB_ICONERROR);

@@ -13,7 +13,9 @@ namespace {
 constexpr uint32_t kDiskSectorBytes = 4096;
 constexpr size_t kLargestRead = 1 << 20;
 
-bool IsDevicePath(const std::wstring& path) { return path.rfind(L"\\\\.\\", 0) == 0; }
+bool IsDevicePath(const std::wstring& path) {
+    return path.rfind(L"\\\\.\\", 0) == 0;
+}
 
 }  // namespace
 

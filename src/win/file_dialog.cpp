@@ -13,9 +13,13 @@ constexpr size_t FileNameCapacity = 32768;
 
 }  // namespace
 
-bool FileDialog::Execute(HWND owner) { return Run(owner, true); }
+bool FileDialog::Execute(HWND owner) {
+    return Run(owner, true);
+}
 
-bool FileDialog::ExecuteOpen(HWND owner) { return Run(owner, false); }
+bool FileDialog::ExecuteOpen(HWND owner) {
+    return Run(owner, false);
+}
 
 bool FileDialog::Run(HWND owner, bool save) {
     // Description and pattern, each ending in a zero, then a closing zero.

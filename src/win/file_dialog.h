@@ -1,6 +1,6 @@
 // The system's save and open dialogs, as a window's form defines them: the
-// properties are set once, and each Execute or ExecuteOpen shows one. The wide dialog, so that a file
-// or folder named in any script comes back whole.
+// properties are set once, and each Execute or ExecuteOpen shows one. The wide dialog, so that a
+// file or folder named in any script comes back whole.
 #pragma once
 
 #include <windows.h>

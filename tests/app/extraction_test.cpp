@@ -21,6 +21,7 @@
 #include "app_test_support.h"
 #include "artwork_builder.h"
 #include "core/extraction_rules.h"
+#include "hfs_image_builder.h"
 #include "itdb_builder.h"
 #include "main_window_test.h"
 #include "win/shell_folders.h"
@@ -266,6 +267,62 @@ TEST_F(ExtractionTest, FilesArriveByteForByteUnderTheirPatternNames) {
     EXPECT_EQ(SettingsKey::Read(L"ExtractPath"), Output.wstring());
     EXPECT_TRUE(boxes_.Requests().empty());
     ExpectRunEnded();
+}
+
+// The player's folder as a Mac-formatted disk holds it, each file in
+// pieces, imaged into `image`.
+void ImagePlayer(const fs::path& image) {
+    std::vector<hfs::File> files;
+    for (const auto& [path, contents] : FilesIn(PlayerMusic)) {
+        std::u16string name = u"iPod_Control/" + path.generic_u16string();
+        files.push_back({name, hfs::Bytes(contents.begin(), contents.end()), 3});
+    }
+    const hfs::Bytes volume = hfs::Volume(files);
+    WriteAll(image, std::string(volume.begin(), volume.end()));
+}
+
+TEST_F(ExtractionTest, APlayerInADiskImageLoadsAndExtractsAsFromItsDrive) {
+    const std::vector<PlayerTrack> tracks{
+        {u"Plain Song", "F00\\AAAA.mp3", 1, true, u"Album", 5000},
+        {Russian, "F01\\BBBB.m4a", 2},
+        {u"Gone", "F02\\GONE.mp3", 3, false},
+    };
+    LoadPlayer(tracks);
+    Extract();
+    const Files fromDrive = FilesIn(Output);
+    const fs::path image = L"C:\\extraction-image-test\\pod.img";
+    ImagePlayer(image);
+    const std::vector<std::u16string> driveFailures = FailureTexts(boxes_);
+
+    fs::remove_all(Output);
+    fs::create_directories(Output);
+    const size_t boxesBefore = boxes_.Requests().size();
+    SaveDialogAnswer answer(L"Open Disk Image", image.wstring());
+    Command(ID_FILE_OPEN_IMAGE);
+    ASSERT_TRUE(answer.Shown());
+    EXPECT_EQ(answer.Seen().FileType, L"Disk images (*.img;*.dmg;*.iso;*.bin)");
+    ASSERT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(Status(), L"Loaded total 3 song(s)");
+    Command(ID_EDIT_ALL);
+    Extract();
+    EXPECT_EQ(FilesIn(Output), fromDrive);
+    // The missing file is named where it is: in the image, not on F:.
+    ASSERT_EQ(driveFailures.size(), 1u);
+    std::u16string fromImage = driveFailures[0];
+    fromImage.replace(fromImage.find(u"F:"), 2, u"pod.img");
+    ASSERT_EQ(boxes_.Requests().size(), boxesBefore + 1);
+    EXPECT_EQ(win::Utf16FromWide(boxes_.Requests().back().Text), fromImage);
+
+    // An image without a player leaves the list as it is.
+    WriteAll(L"C:\\extraction-image-test\\blank.img", std::string(200000, '\0'));
+    MessageBoxRecorder refusal;
+    SaveDialogAnswer blank(L"Open Disk Image", L"C:\\extraction-image-test\\blank.img");
+    Command(ID_FILE_OPEN_IMAGE);
+    ASSERT_EQ(refusal.Requests().size(), 1u);
+    EXPECT_EQ(refusal.Requests()[0].Text, L"No player found in this image.");
+    EXPECT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 3);
+    Command(ID_FILE_CLOSE);  // lets go of the image
+    fs::remove_all(L"C:\\extraction-image-test");
 }
 
 TEST_F(ExtractionTest, FoldersOutsideTheCodePageAndADriveRootTakeTheFiles) {

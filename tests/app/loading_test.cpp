@@ -20,8 +20,10 @@
 #include "app/resource_ids.h"
 #include "app/selectipod.h"
 #include "app_test_support.h"
+#include "core/itdbparser.h"
 #include "core/onetrack.h"
 #include "core/track_row.h"
+#include "hfs_image_builder.h"
 #include "itdb_builder.h"
 #include "main_window_test.h"
 
@@ -350,6 +352,38 @@ TEST_F(LoadingTest, DeviceDialogTakesTheCompressedDatabaseWhereTheOrdinaryOneIsM
                   c.Expected);
         EXPECT_EQ(boxes.Requests().size(), c.Expected.empty() ? 1u : 0u);
     }
+}
+
+TEST_F(LoadingTest, DeviceDialogOffersDisksThatHoldAMacPlayerAndSaysWhenDisksAreRefused) {
+    const itdb::Bytes database = itdb::RealisticDatabase(NumberedTracks(u"Mac", 3));
+    const hfs::Bytes volume =
+        hfs::Volume({{u"iPod_Control/iTunes/iTunesDB", database}}, {u"MAC POD"});
+    // Disk 1 holds the player, disk 2 may not be read, the others are missing.
+    const DiskOpener disks = [&](int number, DWORD& error) -> std::unique_ptr<BlockSource> {
+        error = number == 1   ? ERROR_SUCCESS
+                : number == 2 ? ERROR_ACCESS_DENIED
+                              : ERROR_FILE_NOT_FOUND;
+        return number == 1 ? std::make_unique<MemoryBlockSource>(volume) : nullptr;
+    };
+    TMainForm& form = Start();
+    bool refusalShown = false;
+    WhenWindowShows dialog(DeviceDialogCaption, [&](HWND dialog) {
+        refusalShown = IsWindowVisible(GetDlgItem(dialog, IDC_DISKSREFUSED)) &&
+                       IsWindowVisible(GetDlgItem(dialog, IDC_BTNADMINISTRATOR));
+        HWND list = GetDlgItem(dialog, IDC_CBDRIVE);
+        const LRESULT disk = SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                          reinterpret_cast<LPARAM>(L"(Disk 1)  MAC POD"));
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(disk), 0);
+        PressButton(dialog, IDOK);
+    });
+    const std::optional<OpenedPlayer> player = TSelectIPodForm(disks).SelectPlayer(form.Handle());
+    EXPECT_TRUE(refusalShown);
+    ASSERT_TRUE(player);
+    EXPECT_EQ(player->Drive, "Disk 1");
+    const std::string path = DatabasePathOnPlayer(*player->Files, player->Drive);
+    EXPECT_EQ(path, "Disk 1\\iPod_Control\\iTunes\\iTunesDB");
+    ITDBParser parser(path, player->Files);
+    EXPECT_EQ(parser.Parse(-1), 3);
 }
 
 // Loading and closing -----------------------------------------------------------

@@ -441,6 +441,7 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
                   {L"&File >", -1}, {L"&Edit >", -1}, {L"&View >", -1}, {L"&Help >", -1}}));
     EXPECT_EQ(Entries(GetSubMenu(main, 0)), (std::vector<Entry>{
                                                 {L"&Open iPod Database...\tCtrl+O", 5},
+                                                {L"Open Disk &Image...\tCtrl+Shift+O", -1},
                                                 {L"&Close iPod Database\tCtrl+R", 2},
                                                 {L"-", -1},
                                                 {L"Export Track &List...\tCtrl+E", 3},
