@@ -26,7 +26,25 @@ DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER done, LARG
     return PROGRESS_CONTINUE;
 }
 
-DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target, const CopyProgress& progress) {
+// The system's form of a time the volume keeps; a local one is read as
+// Windows reads a FAT drive's, by the zone's bias today.
+std::optional<FILETIME> FileTimeOf(const WrittenTime& written) {
+    constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+    constexpr int64_t kTicksPerSecond = 10000000;
+    const int64_t ticks = (written.Seconds + kSecondsFrom1601To1970) * kTicksPerSecond;
+    if (ticks < 0) {
+        return std::nullopt;
+    }
+    FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    FILETIME utc{};
+    if (written.Local && !LocalFileTimeToFileTime(&time, &utc)) {
+        return std::nullopt;
+    }
+    return written.Local ? utc : time;
+}
+
+DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target,
+                       const CopyProgress& progress) {
     const win::UniqueFile output = win::CreateForWriting(target);
     if (!output) {
         return GetLastError();
@@ -48,7 +66,11 @@ DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target, const CopyP
             progress(static_cast<int64_t>(done), static_cast<int64_t>(file.Size()));
         }
     }
-    return ERROR_SUCCESS;
+    // The copy keeps the time of the player's file, as the system's copy does.
+    const std::optional<WrittenTime> written = file.LastWritten();
+    const std::optional<FILETIME> time = written ? FileTimeOf(*written) : std::nullopt;
+    return !time || SetFileTime(output.get(), nullptr, nullptr, &*time) ? DWORD{ERROR_SUCCESS}
+                                                                      : GetLastError();
 }
 
 // What Windows says of a file that is not there: its folder is missing too,
@@ -84,5 +106,10 @@ bool PlayerFileExists(PlayerFiles& files, const std::string& source) {
 }
 
 std::optional<FILETIME> PlayerFileTime(PlayerFiles& files, const std::string& source) {
-    return AreThisMachines(files) ? win::LastWriteTime(win::WideFromAnsi(source)) : std::nullopt;
+    if (AreThisMachines(files)) {
+        return win::LastWriteTime(win::WideFromAnsi(source));
+    }
+    const std::unique_ptr<PlayerFile> file = files.OpenAnsi(source);
+    const std::optional<WrittenTime> written = file ? file->LastWritten() : std::nullopt;
+    return written ? FileTimeOf(*written) : std::nullopt;
 }

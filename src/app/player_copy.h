@@ -24,6 +24,5 @@ DWORD CopyPlayerFile(PlayerFiles& files, const std::string& source, const std::w
 // Whether the player has a file at `source`.
 bool PlayerFileExists(PlayerFiles& files, const std::string& source);
 
-// When the player's file was last written, where the player's files are
-// this machine's.
+// When the player's file was last written, where that is known.
 std::optional<FILETIME> PlayerFileTime(PlayerFiles& files, const std::string& source);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "player_time.h"
 #include "volume_names.h"
 
 namespace {
@@ -45,6 +46,18 @@ std::u16string ShortName(const uint8_t* entry) {
     std::u16string name = part(entry, 8, (caseFlags & 0x08) != 0);
     std::u16string extension = part(entry + 8, 3, (caseFlags & 0x10) != 0);
     return extension.empty() ? name : name + u"." + extension;
+}
+
+// An entry's date and time of writing: the local time of the machine that
+// wrote it, to two seconds, from 1980.
+std::optional<WrittenTime> WrittenTimeOf(uint16_t date, uint16_t time) {
+    const int year = 1980 + (date >> 9), month = (date >> 5) & 0xF, day = date & 0x1F;
+    const int hour = time >> 11, minute = (time >> 5) & 0x3F, second = (time & 0x1F) * 2;
+    if (date == 0 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 ||
+        minute > 59 || second > 59) {
+        return std::nullopt;
+    }
+    return WrittenTime{UnixSeconds(CivilTime{year, month, day, hour, minute, second}), true};
 }
 
 // A volume label: eleven bytes, like a short name without its dot.
@@ -275,6 +288,8 @@ const Fat32Volume::Folder* Fat32Volume::ReadFolder(uint32_t firstCluster) {
                 found.Shown.IsFolder = (entry[11] & kAttributeFolder) != 0;
                 found.Shown.Size = found.Shown.IsFolder ? 0 : LittleEndian32(entry + 28);
                 found.FirstCluster = LittleEndian16(entry + 20) << 16 | LittleEndian16(entry + 26);
+                found.WrittenTime = static_cast<uint16_t>(LittleEndian16(entry + 22));
+                found.WrittenDate = static_cast<uint16_t>(LittleEndian16(entry + 24));
                 folder.ByKey.emplace(NameKey(found.Shown.Name), folder.Entries.size());
                 folder.Entries.push_back(std::move(found));
             }
@@ -317,7 +332,8 @@ std::unique_ptr<PlayerFile> Fat32Volume::Open(std::u16string_view path) {
         }
         extents = Extents(*clusters, size);
     }
-    return std::make_unique<ExtentFile>(source_, std::move(extents), size);
+    return std::make_unique<ExtentFile>(source_, std::move(extents), size,
+                                        WrittenTimeOf(entry->WrittenDate, entry->WrittenTime));
 }
 
 std::optional<std::vector<PlayerFileEntry>> Fat32Volume::ListFolder(std::u16string_view path) {

@@ -29,6 +29,8 @@ private:
     struct Entry {
         PlayerFileEntry Shown;
         uint32_t FirstCluster = 0;
+        uint16_t WrittenDate = 0;  // as the entry stores them; 0 for none
+        uint16_t WrittenTime = 0;
     };
     struct Folder {
         std::vector<Entry> Entries;

@@ -116,7 +116,8 @@ std::unique_ptr<HfsPlusVolume> HfsPlusVolume::Open(std::shared_ptr<BlockSource> 
     return nullptr;  // no root folder
 }
 
-std::unique_ptr<PlayerFile> HfsPlusVolume::ForkFile(uint32_t fileId, const Fork& fork) const {
+std::unique_ptr<PlayerFile> HfsPlusVolume::ForkFile(uint32_t fileId, const Fork& fork,
+                                                    std::optional<WrittenTime> written) const {
     std::vector<FileExtent> extents;
     uint64_t fileOffset = 0;
     uint32_t blocks = 0;
@@ -176,7 +177,7 @@ std::unique_ptr<PlayerFile> HfsPlusVolume::ForkFile(uint32_t fileId, const Fork&
     if (fileOffset < fork.Size) {
         return nullptr;
     }
-    return std::make_unique<ExtentFile>(source_, std::move(extents), fork.Size);
+    return std::make_unique<ExtentFile>(source_, std::move(extents), fork.Size, written);
 }
 
 std::u16string HfsPlusVolume::KeyOf(std::u16string_view name) const {
@@ -213,6 +214,7 @@ const HfsPlusVolume::Folder* HfsPlusVolume::ReadFolder(uint32_t folderId) {
             entry.Id = BigEndian32(record.Data + 8);
         } else if (type == kFileRecord && record.DataLength >= kFileDataForkAt + kForkBytes) {
             entry.Id = BigEndian32(record.Data + 8);
+            entry.Modified = BigEndian32(record.Data + 16);
             entry.Data = ForkOf(record.Data + kFileDataForkAt);
             entry.Shown.Size = entry.Data.Size;
         } else {
@@ -254,7 +256,13 @@ std::unique_ptr<PlayerFile> HfsPlusVolume::Open(std::u16string_view path) {
     if (!entry || entry->Shown.IsFolder) {
         return nullptr;
     }
-    return ForkFile(entry->Id, entry->Data);
+    // The Mac counts from 1904.
+    constexpr int64_t kSecondsFrom1904To1970 = 2082844800;
+    const std::optional<WrittenTime> written =
+        entry->Modified != 0
+            ? std::optional<WrittenTime>({int64_t{entry->Modified} - kSecondsFrom1904To1970, false})
+            : std::nullopt;
+    return ForkFile(entry->Id, entry->Data, written);
 }
 
 std::optional<std::vector<PlayerFileEntry>> HfsPlusVolume::ListFolder(std::u16string_view path) {

@@ -37,6 +37,7 @@ private:
         PlayerFileEntry Shown;
         uint32_t Id = 0;  // the folder's or file's catalog id
         Fork Data;
+        uint32_t Modified = 0;  // seconds since 1904, UTC; 0 for none
     };
     struct Folder {
         std::vector<Entry> Entries;
@@ -48,7 +49,8 @@ private:
 
     // The file made of a fork's runs, the extents overflow file's runs
     // after them; null when they do not cover its size.
-    std::unique_ptr<PlayerFile> ForkFile(uint32_t fileId, const Fork& fork) const;
+    std::unique_ptr<PlayerFile> ForkFile(uint32_t fileId, const Fork& fork,
+                                         std::optional<WrittenTime> written = {}) const;
     const Folder* ReadFolder(uint32_t folderId);
     std::optional<Entry> Find(std::u16string_view path);
     std::u16string KeyOf(std::u16string_view name) const;

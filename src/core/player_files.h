@@ -22,10 +22,20 @@ struct PlayerFileEntry {
     uint64_t Size = 0;  // of a file's data
 };
 
+// When a file was last written, in seconds since 1970: UTC, or where the
+// volume keeps only the local time of the machine that wrote it (FAT), that
+// local time counted the same way.
+struct WrittenTime {
+    int64_t Seconds = 0;
+    bool Local = false;
+};
+
 class PlayerFile {
 public:
     virtual ~PlayerFile() = default;
     virtual uint64_t Size() const = 0;
+    // Nothing where it is not known.
+    virtual std::optional<WrittenTime> LastWritten() const { return std::nullopt; }
     // Reads exactly `count` bytes at `offset`; false past the end or when
     // the medium cannot give them.
     virtual bool ReadAt(uint64_t offset, size_t count, uint8_t* destination) = 0;
@@ -71,13 +81,16 @@ struct FileExtent {
 // readers hand out.
 class ExtentFile : public PlayerFile {
 public:
-    ExtentFile(std::shared_ptr<BlockSource> source, std::vector<FileExtent> extents, uint64_t size)
-        : source_(std::move(source)), extents_(std::move(extents)), size_(size) {}
+    ExtentFile(std::shared_ptr<BlockSource> source, std::vector<FileExtent> extents, uint64_t size,
+               std::optional<WrittenTime> written = std::nullopt)
+        : source_(std::move(source)), extents_(std::move(extents)), size_(size), written_(written) {}
     uint64_t Size() const override { return size_; }
+    std::optional<WrittenTime> LastWritten() const override { return written_; }
     bool ReadAt(uint64_t offset, size_t count, uint8_t* destination) override;
 
 private:
     std::shared_ptr<BlockSource> source_;
     std::vector<FileExtent> extents_;  // in file order, without gaps
     uint64_t size_;
+    std::optional<WrittenTime> written_;
 };

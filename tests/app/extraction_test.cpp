@@ -269,13 +269,25 @@ TEST_F(ExtractionTest, FilesArriveByteForByteUnderTheirPatternNames) {
     ExpectRunEnded();
 }
 
+// When a file was last written, in whole seconds since 1601.
+uint64_t LastWriteSeconds(const fs::path& file) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data);
+    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
+            data.ftLastWriteTime.dwLowDateTime) /
+           10000000;
+}
+
 // The player's folder as a Mac-formatted disk holds it, each file in
-// pieces, imaged into `image`.
+// pieces with its time, imaged into `image`.
 void ImagePlayer(const fs::path& image) {
+    constexpr uint64_t kSecondsFrom1601To1904 = 9561628800;
     std::vector<hfs::File> files;
     for (const auto& [path, contents] : FilesIn(PlayerMusic)) {
         std::u16string name = u"iPod_Control/" + path.generic_u16string();
-        files.push_back({name, hfs::Bytes(contents.begin(), contents.end()), 3});
+        const auto modified =
+            static_cast<uint32_t>(LastWriteSeconds(PlayerMusic / path) - kSecondsFrom1601To1904);
+        files.push_back({name, hfs::Bytes(contents.begin(), contents.end()), 3, modified});
     }
     const hfs::Bytes volume = hfs::Volume(files);
     WriteAll(image, std::string(volume.begin(), volume.end()));
@@ -306,6 +318,8 @@ TEST_F(ExtractionTest, APlayerInADiskImageLoadsAndExtractsAsFromItsDrive) {
     Command(ID_EDIT_ALL);
     Extract();
     EXPECT_EQ(FilesIn(Output), fromDrive);
+    EXPECT_EQ(LastWriteSeconds(Output / L"Plain Song.mp3"),
+              LastWriteSeconds(PlayerMusic / L"Music\\F00\\AAAA.mp3"));
     // The missing file is named where it is: in the image, not on F:.
     ASSERT_EQ(driveFailures.size(), 1u);
     std::u16string fromImage = driveFailures[0];

@@ -68,7 +68,8 @@ TEST(VolumeNames, ComposedForShowingAndFoldedForFinding) {
 // A player's files as the Mac stores them: decomposed names, a long file
 // in many runs, a catalog of many leaves.
 std::vector<hfs::File> MacPlayerFiles() {
-    return {{u"iPod_Control/iTunes/iTunesDB", Pattern(3000, 1), 1},
+    // Written 2006-03-04 05:06:07 UTC.
+    return {{u"iPod_Control/iTunes/iTunesDB", Pattern(3000, 1), 1, 3224293567u},
             {u"iPod_Control/Music/F00/ABCD.mp3", Pattern(20 * 512 + 77, 2), 20},
             {u"iPod_Control/Music/F00/Cafe\u0301.m4a", Pattern(512, 3), 1},
             {u"iPod_Control/Music/F01/EMPTY.mp3", {}, 1},
@@ -90,6 +91,11 @@ TEST(HfsPlusVolume, ReadsWhatTheMacWroteWhateverTheTreesShape) {
         ASSERT_TRUE(volume);
         EXPECT_EQ(volume->VolumeName(), u"POD");
         EXPECT_EQ(ReadAll(*volume, u"iPod_Control/iTunes/iTunesDB"), Pattern(3000, 1));
+        const std::optional<WrittenTime> written =
+            volume->Open(u"iPod_Control/iTunes/iTunesDB")->LastWritten();
+        ASSERT_TRUE(written);
+        EXPECT_EQ(written->Seconds, 1141448767);
+        EXPECT_FALSE(written->Local);
         EXPECT_EQ(ReadAll(*volume, u"\\IPOD_CONTROL\\music\\f00\\abcd.MP3"),
                   Pattern(20 * 512 + 77, 2));
         EXPECT_EQ(ReadAll(*volume, u"iPod_Control/Music/F00/CAF\u00C9.M4A"), Pattern(512, 3));
@@ -264,7 +270,9 @@ namespace {
 // A Windows-formatted player: long names before their short ones, a file of
 // many clusters, an empty one.
 std::vector<fat::Entry> PcPlayerFiles() {
-    fat::Entry database{"ITUNESDB   ", u"iTunesDB", Pattern(1500, 1), {}, false};
+    // Written 2006-03-04 05:06:08 by the clock of the machine that wrote it.
+    fat::Entry database{"ITUNESDB   ", u"iTunesDB", Pattern(1500, 1), {}, false,
+                        (26 << 9) | (3 << 5) | 4, (5 << 11) | (6 << 5) | 4};
     fat::Entry song{"ABCD    MP3", u"", Pattern(4000, 2), {}, false};
     fat::Entry accented{"CAFE    M4A", u"Caf\u00E9.m4a", Pattern(600, 3), {}, false};
     fat::Entry empty{"EMPTY   MP3", u"", {}, {}, false};
@@ -285,6 +293,12 @@ TEST(Fat32Volume, ReadsLongAndShortNamesAndChainsOfClusters) {
     ASSERT_TRUE(volume);
     EXPECT_EQ(volume->VolumeName(), u"PODFAT");
     EXPECT_EQ(ReadAll(*volume, u"iPod_Control\\iTunes\\iTunesDB"), Pattern(1500, 1));
+    const std::optional<WrittenTime> written =
+        volume->Open(u"iPod_Control/iTunes/iTunesDB")->LastWritten();
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->Seconds, 1141448768);
+    EXPECT_TRUE(written->Local);
+    EXPECT_FALSE(volume->Open(u"iPod_Control/F00/ABCD.MP3")->LastWritten());  // none stored
     EXPECT_EQ(ReadAll(*volume, u"IPOD_CONTROL/F00/abcd.mp3"), Pattern(4000, 2));
     EXPECT_EQ(ReadAll(*volume, u"ipod_control/f00/CAF\u00C9.M4A"), Pattern(600, 3));
     ASSERT_TRUE(volume->Open(u"iPod_Control/F00/EMPTY.MP3"));

@@ -75,6 +75,8 @@ void WriteFolder(Bytes& volume, size_t at, const std::vector<Entry>& children,
         std::copy(child.ShortName.begin(), child.ShortName.end(), volume.begin() + at);
         volume[at + 11] = child.IsFolder ? 0x10 : 0x20;
         const uint32_t cluster = first.at(&child);
+        PutLittle(volume, at + 22, child.WrittenTime, 2);
+        PutLittle(volume, at + 24, child.WrittenDate, 2);
         PutLittle(volume, at + 20, cluster >> 16, 2);
         PutLittle(volume, at + 26, cluster & 0xFFFF, 2);
         PutLittle(volume, at + 28, child.IsFolder ? 0 : child.Data.size(), 4);

@@ -18,6 +18,8 @@ struct Entry {
     Bytes Data;                   // a file's
     std::vector<Entry> Children;  // a folder's
     bool IsFolder = false;
+    uint16_t WrittenDate = 0;  // as an entry stores them: from 1980, local time
+    uint16_t WrittenTime = 0;
 };
 
 constexpr uint32_t kTableOffset = 32 * 512;  // of the table from the volume's start

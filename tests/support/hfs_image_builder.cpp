@@ -220,6 +220,7 @@ Bytes Volume(const std::vector<File>& files, const Options& options) {
         Bytes record(248);
         Put16(record, 0, 2);
         Put32(record, 8, file.Id);
+        Put32(record, 16, file.Source->Modified);
         PutFork(record, 88, file.Source->Data.size(), blocks, file.Runs);
         catalog.push_back({CatalogKey(file.Parent, file.Name), record});
     }
