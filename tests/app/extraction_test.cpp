@@ -17,10 +17,12 @@
 #include <vector>
 
 #include "app/mainform.h"
+#include "app/player_copy.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "artwork_builder.h"
 #include "core/extraction_rules.h"
+#include "core/player_volume.h"
 #include "hfs_image_builder.h"
 #include "itdb_builder.h"
 #include "main_window_test.h"
@@ -337,6 +339,47 @@ TEST_F(ExtractionTest, APlayerInADiskImageLoadsAndExtractsAsFromItsDrive) {
     EXPECT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 3);
     Command(ID_FILE_CLOSE);  // lets go of the image
     fs::remove_all(L"C:\\extraction-image-test");
+}
+
+// A disk whose sectors in one range cannot be read.
+class DiskWithBadSectors : public BlockSource {
+public:
+    DiskWithBadSectors(hfs::Bytes bytes, uint64_t badStart, uint64_t badEnd)
+        : disk_(std::move(bytes)), badStart_(badStart), badEnd_(badEnd) {}
+    uint64_t Size() const override { return disk_.Size(); }
+    bool ReadAt(uint64_t offset, size_t count, uint8_t* destination) override {
+        return (offset + count <= badStart_ || offset >= badEnd_) &&
+               disk_.ReadAt(offset, count, destination);
+    }
+
+private:
+    MemoryBlockSource disk_;
+    uint64_t badStart_, badEnd_;
+};
+
+TEST(PlayerCopy, ABadSectorFailsTheCopyOfItsFileOnly) {
+    const hfs::Bytes volume = hfs::Volume({{u"iPod_Control/Music/F00/BAD.mp3", hfs::Bytes(5000, 1)},
+                                           {u"iPod_Control/Music/F00/GOOD.mp3", hfs::Bytes(700, 2)}});
+    const uint64_t firstData = uint64_t{hfs::FirstDataBlock(volume)} * 512;
+    NamedVolume disk("Disk 3", OpenPlayerVolume(std::make_shared<DiskWithBadSectors>(
+                                   volume, firstData + 1024, firstData + 1536)));
+    const fs::path folder = L"C:\\player-copy-test";
+    fs::create_directories(folder);
+    const struct {
+        const char* Source;
+        DWORD Expected;
+    } cases[] = {
+        {"Disk 3\\iPod_Control\\Music\\F00\\BAD.mp3", ERROR_READ_FAULT},
+        {"Disk 3\\iPod_Control\\Music\\F00\\GOOD.mp3", ERROR_SUCCESS},
+        {"Disk 3\\iPod_Control\\Music\\F00\\GONE.mp3", ERROR_FILE_NOT_FOUND},
+        {"Disk 3\\iPod_Control\\Music\\F09\\GONE.mp3", ERROR_PATH_NOT_FOUND},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.Source);
+        EXPECT_EQ(CopyPlayerFile(disk, row.Source, (folder / L"copy").wstring()), row.Expected);
+    }
+    EXPECT_EQ(ReadAll(folder / L"copy"), std::string(700, '\2'));  // the good one
+    fs::remove_all(folder);
 }
 
 TEST_F(ExtractionTest, FoldersOutsideTheCodePageAndADriveRootTakeTheFiles) {
