@@ -223,6 +223,13 @@ TEST(PlayerVolume, FindsThePlayersVolumeWhateverMapHoldsIt) {
     }
     // A volume without the player's folder is not the player's.
     EXPECT_FALSE(OpenPlayerVolume(InMemory(hfs::Volume({{u"Other/x", Pattern(5, 1)}}))));
+
+    // Named as a drive is by its letter: paths begin with the name.
+    NamedVolume named("pod.img", OpenPlayerVolume(InMemory(volume)));
+    EXPECT_EQ(ReadAll(named, u"pod.img\\iPod_Control\\iTunes\\iTunesDB"), Pattern(3000, 1));
+    EXPECT_FALSE(named.Open(u"iPod_Control\\iTunes\\iTunesDB"));
+    EXPECT_FALSE(named.Open(u"pod.imgx\\iPod_Control\\iTunes\\iTunesDB"));
+    EXPECT_EQ(Names(named, u"pod.img"), (std::vector<std::u16string>{u"Notes", u"iPod_Control"}));
 }
 
 // A huge sparse disk that counts what is read of it.

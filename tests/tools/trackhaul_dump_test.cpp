@@ -662,6 +662,12 @@ TEST(TrackhaulDump, APlayerInADiskImageReadsAsItsFolderDoes) {
         }
         EXPECT_GT(compared, 50u);
     }
+    // A whole disk of 160 GB, sparse: only the blocks the player needs are read.
+    const std::string disk = dir.File("disk.img");
+    ASSERT_EQ(std::system(("cp " + dir.File("mac.img") + " " + disk + " && truncate -s 160G " + disk)
+                              .c_str()),
+              0);
+    EXPECT_EQ(RunDump(dir, "--files " + disk).out, folderFiles.out);
     WriteAllBytes(dir.File("not-a-disk.img"), std::string(100000, 'x'));
     const RunResult none = RunDump(dir, "--files " + dir.File("not-a-disk.img"));
     EXPECT_EQ(none.exitStatus, 1);
