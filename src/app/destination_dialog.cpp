@@ -1,7 +1,6 @@
 #include "app/destination_dialog.h"
 
 #include "app/main_window_services.h"
-#include "app/preferences.h"
 #include "win/message_box.h"
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
@@ -38,7 +37,7 @@ std::optional<std::u16string> DestinationDialog::Choose() {
         win::ShowMessageBox(window_.Handle(), refusal_, MB_OK | MB_ICONERROR);
         return std::nullopt;
     }
-    window_.Settings().SetExtractPath(folder);
+    window_.RememberExtractPath(folder);
     return folder;
 }
 
@@ -65,7 +64,7 @@ int CALLBACK DestinationDialog::BrowseFolderCallback(HWND window, UINT message, 
 void DestinationDialog::SelectInitialFolder(HWND dialog) {
     // The last destination, or else the user's documents.
     InitialFolder& folder = initialFolder_;
-    folder.Path = win::WideFromUtf16(window_.Settings().GetExtractPath());
+    folder.Path = win::WideFromUtf16(window_.SettingsView().ExtractPath);
     if (!win::FolderExists(folder.Path)) {
         folder.Documents = win::DocumentsFolderItem(dialog);
         folder.Path = win::PathOfItem(folder.Documents.get()).value_or(L"");

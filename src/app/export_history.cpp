@@ -4,7 +4,6 @@
 
 #include "app/file_placement.h"
 #include "app/main_window_services.h"
-#include "app/preferences.h"
 #include "app/utc_clock.h"
 #include "core/itdbparser.h"
 #include "core/path_text.h"
@@ -75,7 +74,7 @@ void HistoryExport::Run() {
                             MB_OK | MB_ICONERROR);
         return;
     }
-    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
+    ClashPolicy policy(window_.SettingsView().OverwriteFiles);
     const Format format =
         EndsWith(fileName, kListensName.Extension) ? Format::ListenBrainz : Format::ScrobblerLog;
     if (Write(history, format, target, policy) != Outcome::Written) {
@@ -146,5 +145,5 @@ HistoryExport::Outcome HistoryExport::Write(const ListeningHistory& history, For
 
 std::wstring HistoryExport::StartFolder() const {
     return win::FolderOrDocuments(window_.Handle(),
-                                  win::WideFromUtf16(window_.Settings().GetMusicFolder()));
+                                  win::WideFromUtf16(window_.SettingsView().MusicFolder));
 }

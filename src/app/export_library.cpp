@@ -12,7 +12,6 @@
 
 #include "app/file_placement.h"
 #include "app/main_window_services.h"
-#include "app/preferences.h"
 #include "app/utc_clock.h"
 #include "core/ansi_text.h"
 #include "core/copy_comparison.h"
@@ -193,7 +192,7 @@ void LibraryExport::Run() {
                             MB_OK | MB_ICONERROR);
         return;
     }
-    std::u16string musicFolder = window_.Settings().GetMusicFolder();
+    std::u16string musicFolder = window_.SettingsView().MusicFolder;
     if (musicFolder.empty() || musicFolder.back() != u'\\') {
         musicFolder += u'\\';
     }
@@ -269,5 +268,5 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
 
 std::wstring LibraryExport::StartFolder() const {
     return win::FolderOrDocuments(window_.Handle(),
-                                  win::WideFromUtf16(window_.Settings().GetMusicFolder()));
+                                  win::WideFromUtf16(window_.SettingsView().MusicFolder));
 }

@@ -7,7 +7,6 @@
 #include "app/destination_dialog.h"
 #include "app/file_placement.h"
 #include "app/main_window_services.h"
-#include "app/preferences.h"
 #include "core/itdbparser.h"
 #include "core/playlist_file.h"
 #include "core/track_find.h"
@@ -31,7 +30,7 @@ void PlaylistExport::Run() {
     if (!folder) {
         return;
     }
-    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
+    ClashPolicy policy(window_.SettingsView().OverwriteFiles);
     window_.SetStatusText("Exporting playlists:");
     NameNumbering namesWritten;
     const Written written = WriteInto(*folder + u"\\", policy, *window_.NamePlan(), namesWritten);

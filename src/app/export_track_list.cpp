@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "app/main_window_services.h"
-#include "app/preferences.h"
 #include "app/track_list_view.h"
 #include "core/csv_file_writer.h"
 #include "core/onetrack.h"
@@ -59,7 +58,7 @@ void TrackListExport::Execute() {
                             MB_OK | MB_ICONERROR);
         return;
     }
-    window_.Settings().SetExtractPath(folder);
+    window_.RememberExtractPath(folder);
 
     win::UniqueFile file = win::CreateForWriting(fileName, FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!file) {
@@ -88,7 +87,7 @@ void TrackListExport::Execute() {
 
 std::wstring TrackListExport::StartFolder() const {
     return win::FolderOrDocuments(window_.Handle(),
-                                  win::WideFromUtf16(window_.Settings().GetExtractPath()));
+                                  win::WideFromUtf16(window_.SettingsView().ExtractPath));
 }
 
 bool TrackListExport::WriteRows(HANDLE file, int rowCount) {

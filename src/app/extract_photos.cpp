@@ -5,7 +5,6 @@
 #include "app/destination_dialog.h"
 #include "app/main_window_services.h"
 #include "app/player_copy.h"
-#include "app/preferences.h"
 #include "core/extraction_rules.h"
 #include "core/file_name_pattern.h"
 #include "core/itdbparser.h"
@@ -47,7 +46,7 @@ void PhotoExtraction::Run() {
         return PlayerFileExists(playerFiles, original);
     });
     const std::vector<PhotoFile>& files = plan.Files;
-    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
+    ClashPolicy policy(window_.SettingsView().OverwriteFiles);
     window_.SetStatusText("Extracting photos:");
     window_.ShowProgress(true);
     for (size_t i = 0; i < files.size() && !window_.BusyGuard().StopRequested(); ++i) {

@@ -9,8 +9,6 @@
 #include "app/export_library.h"
 #include "app/export_playlists.h"
 #include "app/main_window_services.h"
-#include "app/overwriteprompt.h"
-#include "app/preferences.h"
 #include "app/track_list_view.h"
 #include "core/ansi_text.h"
 #include "core/artwork_db.h"
@@ -48,17 +46,18 @@ void TrackExtraction::Run() {
     if (!folder) {
         return;
     }
-    window_.Settings().SetMusicFolder(*folder);
+    window_.RememberMusicFolder(*folder);
+    settings_ = window_.SettingsView();
     plan_ = window_.NamePlan();
     // Two programs extracting at once never share a temporary name.
     runNumber_ = GetCurrentProcessId();
     // Also after a drive root's own backslash: the copy still lands there.
     destination_ = *folder + u"\\";
-    ClashPolicy policy(window_.Settings().GetOverwriteFiles());
+    ClashPolicy policy(settings_.OverwriteFiles);
 
     window_.SetStatusText("Extracting tracks:");
     window_.ShowProgress(true);
-    if (window_.Settings().GetSaveAlbumArt()) {
+    if (settings_.SaveAlbumArt) {
         KeepCoversFromTracksNamedLikeThem();
     }
     ExtractRows(policy);
@@ -73,7 +72,7 @@ void TrackExtraction::Run() {
     // brought home.
     LibraryExport::Written library;
     bool stopped = false;
-    if (window_.Settings().GetWriteLibrary()) {
+    if (settings_.WriteLibrary) {
         stopped =
             PlaylistExport(window_).WriteInto(destination_, policy, *plan_, namesWritten_).Stopped;
         if (!stopped) {
@@ -81,7 +80,7 @@ void TrackExtraction::Run() {
             stopped = library.Stopped;
         }
     }
-    if (window_.Settings().GetWriteHistory() && !stopped) {
+    if (settings_.WriteHistory && !stopped) {
         HistoryExport(window_).WriteInto(destination_, policy, namesWritten_);
     }
     window_.SetItemStatus(u"");
@@ -195,7 +194,7 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     copy.Temporary = TemporaryName(folder);
     // An MP3 without a tag that is to take its ratings is copied behind its
     // new tag: the audio is written once, not moved behind the tag after.
-    const bool ratings = window_.Settings().GetWriteRatings() && TakesRatingTags(track);
+    const bool ratings = settings_.WriteRatings && TakesRatingTags(track);
     const std::optional<DWORD> tagged =
         ratings
             ? CopyBehindNewTag(track, *window_.Player()->Files(), source, copy.Temporary,
@@ -244,7 +243,7 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
     // Many albums share the one folder without sub-folders: none gets a
     // cover. The folder's cover is made while the copy is written to the
     // disk; it is written once the copy is in place.
-    const bool coverDue = copy.NameStart() > 0 && window_.Settings().GetSaveAlbumArt() &&
+    const bool coverDue = copy.NameStart() > 0 && settings_.SaveAlbumArt &&
                           copy.Track->GetArtwork() >= 0 &&
                           placement_.Folders().MayTakeCoverTurn(folder);
     const std::optional<EncodedCover> cover =

@@ -30,6 +30,7 @@
 
 #include "app/copy_ratings.h"
 #include "app/file_placement.h"
+#include "app/main_window_services.h"
 #include "core/extraction_rules.h"
 #include "core/file_name_case.h"
 #include "core/track_name_plan.h"
@@ -39,7 +40,6 @@
 #include "win/jpeg_file.h"
 
 class OneTrack;
-class MainWindowServices;
 
 class TrackExtraction {
 public:
@@ -99,6 +99,7 @@ private:
 
     MainWindowServices& window_;
     std::u16string destination_;  // the chosen folder and a backslash
+    OperationSettings settings_;  // as they stood when the folder was chosen
     // The player's, taken once the folder is chosen.
     std::shared_ptr<const TrackNamePlan> plan_;
     // The files the run wrote into the chosen folder itself: the playlists

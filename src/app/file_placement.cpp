@@ -1,7 +1,6 @@
 #include "app/file_placement.h"
 
 #include "app/main_window_services.h"
-#include "app/overwriteprompt.h"
 #include "core/ansi_text.h"
 #include "win/file_output.h"
 #include "win/message_box.h"
@@ -16,7 +15,7 @@ ClashOutcome ResolveClash(MainWindowServices& window, ClashPolicy& policy,
                           const std::u16string& target) {
     return policy.Resolve([&] {
         window.SetItemStatus(target);
-        return window.OverwritePrompt().AskOverwrite(target);
+        return window.AskOverwrite(target);
     });
 }
 

@@ -1,9 +1,9 @@
 // What the long operations (Extract, Export Track List, Export Playlists,
 // Export Library) use of the main window, and all they know of it: the
 // status bar and the progress bar, the busy state, the rows shown, the
-// settings and the overwrite prompt, and the player that is open. The main
-// window implements it; an operation can run against anything else that
-// does.
+// settings as values, the question whether to replace a file, and the
+// player that is open. The main window implements it; an operation runs as
+// well against anything else that does (the tests' small host).
 #pragma once
 
 #include <windows.h>
@@ -14,14 +14,24 @@
 #include <string_view>
 
 #include "app/track_list_view.h"
+#include "core/extraction_rules.h"  // OverwriteAnswer
 #include "core/track_columns.h"
 #include "win/reentrancy_guard.h"
 
 class ITDBParser;
-class TOverwritePromptForm;
-class TPreferencesForm;
 class TrackFind;
 class TrackNamePlan;
+
+// The settings the operations read, as they stand when asked.
+struct OperationSettings {
+    int32_t OverwriteFiles = 0;  // ClashPolicy's setting
+    bool SaveAlbumArt = false;
+    bool WriteRatings = false;
+    bool WriteLibrary = false;
+    bool WriteHistory = false;
+    std::u16string ExtractPath;  // where the folder and save dialogs open
+    std::u16string MusicFolder;  // where the last extraction put the tracks
+};
 
 class MainWindowServices {
 public:
@@ -60,8 +70,13 @@ public:
     // current patterns.
     virtual std::shared_ptr<const TrackNamePlan> NamePlan() = 0;
 
-    virtual TPreferencesForm& Settings() const = 0;
-    virtual TOverwritePromptForm& OverwritePrompt() const = 0;
+    virtual OperationSettings SettingsView() const = 0;
+    // Stores the folder an operation chose, for the next dialog to open on.
+    virtual void RememberExtractPath(const std::u16string& folder) = 0;
+    // Stores the folder a track extraction put the tracks in.
+    virtual void RememberMusicFolder(const std::u16string& folder) = 0;
+    // Asks what to do with `target`, a file that is there already.
+    virtual OverwriteAnswer AskOverwrite(std::u16string_view target) = 0;
 
 protected:
     ~MainWindowServices() = default;

@@ -210,6 +210,25 @@ bool TMainForm::TargetExists(std::u16string_view path) const {
     return true;
 }
 
+OperationSettings TMainForm::SettingsView() const {
+    return {SettingsForm->GetOverwriteFiles(), SettingsForm->GetSaveAlbumArt(),
+            SettingsForm->GetWriteRatings(),   SettingsForm->GetWriteLibrary(),
+            SettingsForm->GetWriteHistory(),   SettingsForm->GetExtractPath(),
+            SettingsForm->GetMusicFolder()};
+}
+
+void TMainForm::RememberExtractPath(const std::u16string& folder) {
+    SettingsForm->SetExtractPath(folder);
+}
+
+void TMainForm::RememberMusicFolder(const std::u16string& folder) {
+    SettingsForm->SetMusicFolder(folder);
+}
+
+OverwriteAnswer TMainForm::AskOverwrite(std::u16string_view target) {
+    return OverwriteForm->AskOverwrite(target);
+}
+
 bool TMainForm::IsOnPlayerDrive(std::u16string_view path) const {
     const std::wstring drive = win::WideFromAnsi(Drive);
     return !drive.empty() && path.size() >= drive.size() &&

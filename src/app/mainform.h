@@ -91,8 +91,13 @@ public:
     bool TargetExists(std::u16string_view path) const override;
     bool IsOnPlayerDrive(std::u16string_view path) const override;
     std::u16string GetExtractPath() const;
-    TPreferencesForm& Settings() const override { return *SettingsForm; }
-    TOverwritePromptForm& OverwritePrompt() const override { return *OverwriteForm; }
+    // The settings store and dialog, and the overwrite prompt, of the window.
+    TPreferencesForm& Settings() const { return *SettingsForm; }
+    TOverwritePromptForm& OverwritePrompt() const { return *OverwriteForm; }
+    OperationSettings SettingsView() const override;
+    void RememberExtractPath(const std::u16string& folder) override;
+    void RememberMusicFolder(const std::u16string& folder) override;
+    OverwriteAnswer AskOverwrite(std::u16string_view target) override;
     void ProcessMessages() override;
     win::ReentrancyGuard& BusyGuard() override { return busy_; }
     void ChangeWaitCursors(int change) override;

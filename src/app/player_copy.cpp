@@ -45,8 +45,7 @@ std::optional<FILETIME> FileTimeOf(const WrittenTime& written) {
     return written.Local ? utc : time;
 }
 
-DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target,
-                       const CopyProgress& progress) {
+DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target, const CopyProgress& progress) {
     const win::UniqueFile output = win::CreateForWriting(target);
     if (!output) {
         return GetLastError();
@@ -72,7 +71,7 @@ DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target,
     const std::optional<WrittenTime> written = file.LastWritten();
     const std::optional<FILETIME> time = written ? FileTimeOf(*written) : std::nullopt;
     return !time || SetFileTime(output.get(), nullptr, nullptr, &*time) ? DWORD{ERROR_SUCCESS}
-                                                                      : GetLastError();
+                                                                        : GetLastError();
 }
 
 // What Windows says of a file that is not there: its folder is missing too,

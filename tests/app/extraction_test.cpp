@@ -358,8 +358,9 @@ private:
 };
 
 TEST(PlayerCopy, ABadSectorFailsTheCopyOfItsFileOnly) {
-    const hfs::Bytes volume = hfs::Volume({{u"iPod_Control/Music/F00/BAD.mp3", hfs::Bytes(5000, 1)},
-                                           {u"iPod_Control/Music/F00/GOOD.mp3", hfs::Bytes(700, 2)}});
+    const hfs::Bytes volume =
+        hfs::Volume({{u"iPod_Control/Music/F00/BAD.mp3", hfs::Bytes(5000, 1)},
+                     {u"iPod_Control/Music/F00/GOOD.mp3", hfs::Bytes(700, 2)}});
     const uint64_t firstData = uint64_t{hfs::FirstDataBlock(volume)} * 512;
     NamedVolume disk("Disk 3", OpenPlayerVolume(std::make_shared<DiskWithBadSectors>(
                                    volume, firstData + 1024, firstData + 1536)));
