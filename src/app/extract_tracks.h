@@ -99,7 +99,7 @@ private:
 
     MainWindowServices& window_;
     std::u16string destination_;  // the chosen folder and a backslash
-    OperationSettings settings_;  // as they stood when the folder was chosen
+    SettingsValues settings_;     // as they stood when the folder was chosen
     // The player's, taken once the folder is chosen.
     std::shared_ptr<const TrackNamePlan> plan_;
     // The files the run wrote into the chosen folder itself: the playlists

@@ -15,23 +15,13 @@
 
 #include "app/track_list_view.h"
 #include "core/extraction_rules.h"  // OverwriteAnswer
+#include "core/settings_values.h"
 #include "core/track_columns.h"
 #include "win/reentrancy_guard.h"
 
 class ITDBParser;
 class TrackFind;
 class TrackNamePlan;
-
-// The settings the operations read, as they stand when asked.
-struct OperationSettings {
-    int32_t OverwriteFiles = 0;  // ClashPolicy's setting
-    bool SaveAlbumArt = false;
-    bool WriteRatings = false;
-    bool WriteLibrary = false;
-    bool WriteHistory = false;
-    std::u16string ExtractPath;  // where the folder and save dialogs open
-    std::u16string MusicFolder;  // where the last extraction put the tracks
-};
 
 class MainWindowServices {
 public:
@@ -70,7 +60,8 @@ public:
     // current patterns.
     virtual std::shared_ptr<const TrackNamePlan> NamePlan() = 0;
 
-    virtual OperationSettings SettingsView() const = 0;
+    // The settings as they stand, to read.
+    virtual SettingsValues SettingsView() const = 0;
     // Stores the folder an operation chose, for the next dialog to open on.
     virtual void RememberExtractPath(const std::u16string& folder) = 0;
     // Stores the folder a track extraction put the tracks in.

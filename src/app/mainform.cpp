@@ -210,13 +210,6 @@ bool TMainForm::TargetExists(std::u16string_view path) const {
     return true;
 }
 
-OperationSettings TMainForm::SettingsView() const {
-    return {SettingsForm->GetOverwriteFiles(), SettingsForm->GetSaveAlbumArt(),
-            SettingsForm->GetWriteRatings(),   SettingsForm->GetWriteLibrary(),
-            SettingsForm->GetWriteHistory(),   SettingsForm->GetExtractPath(),
-            SettingsForm->GetMusicFolder()};
-}
-
 void TMainForm::RememberExtractPath(const std::u16string& folder) {
     SettingsForm->SetExtractPath(folder);
 }

@@ -94,7 +94,7 @@ public:
     // The settings store and dialog, and the overwrite prompt, of the window.
     TPreferencesForm& Settings() const { return *SettingsForm; }
     TOverwritePromptForm& OverwritePrompt() const { return *OverwriteForm; }
-    OperationSettings SettingsView() const override;
+    SettingsValues SettingsView() const override { return SettingsForm->Values(); }
     void RememberExtractPath(const std::u16string& folder) override;
     void RememberMusicFolder(const std::u16string& folder) override;
     OverwriteAnswer AskOverwrite(std::u16string_view target) override;

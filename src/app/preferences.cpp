@@ -1,9 +1,11 @@
 #include "preferences.h"
 
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/resource_ids.h"
 #include "core/preferences_input.h"
@@ -28,8 +30,8 @@ enum class ControlKind {
     Button,
 };
 
-// One control of the dialog: made, laid out, filled and read back from this
-// table, in its order, which is also the order of the Tab key.
+// One control of the dialog: made, laid out, filled and read back from the
+// tables below, in their order, which is also the order of the Tab key.
 struct PreferenceControl {
     int Id;
     ControlKind Kind;
@@ -40,11 +42,45 @@ struct PreferenceControl {
     bool SettingsValues::*Setting = nullptr;
 };
 
-// The dialog's size, in pixels at 96 DPI.
+// A yes-or-no preference: its check box, under the extraction's fields, one
+// below the other in this order, and its line of the Help text. The group
+// box, the buttons and the dialog grow with them.
+struct CheckBoxPreference {
+    bool SettingsValues::*Setting;
+    const wchar_t* Caption;
+    std::string_view Help;
+};
+
+constexpr CheckBoxPreference CheckBoxes[] = {
+    {&SettingsValues::SaveAlbumArt, L"Save album art as folder.jpg",
+     "Save album art as folder.jpg writes each album's cover into its sub-folder; with "
+     "Sub-Folders (none) no picture is written"},
+    {&SettingsValues::WriteRatings, L"Write ratings and play counts into the copies",
+     "Write ratings and play counts into the copies puts each track's stars and plays into the "
+     "tags of its MP3 or MP4 copy, where Windows and other players read them; the iPod's files "
+     "are never changed"},
+    {&SettingsValues::WriteLibrary, L"Write playlists and Library.xml after extracting",
+     "Write playlists and Library.xml after extracting ends each extraction by writing the "
+     "playlists and the library file, with ratings, plays and dates, into its folder"},
+    {&SettingsValues::WriteHistory, L"Write the listening history with each extraction",
+     "Write the listening history with each extraction writes the plays made on the iPod "
+     "since its last sync into the folder, as .scrobbler.log for Last.fm and listens.json "
+     "for ListenBrainz"},
+};
+constexpr int CheckBoxCount = static_cast<int>(std::size(CheckBoxes));
+// The check boxes' identifiers follow one another in their order.
+constexpr int FirstCheckBoxId = IDC_CBFOLDERFORMAT + 1;
+
+// The dialog's size, in pixels at 96 DPI: the extraction's group box ends
+// below its last check box, the buttons below it.
 constexpr int ClientWidth = 377;
-constexpr int ClientHeight = 375;
+constexpr int FirstCheckBoxTop = 124;  // in the group box
+constexpr int CheckBoxPitch = 24;
 constexpr win::PixelRect GroupBox1Bounds{16, 16, 337, 65};
-constexpr win::PixelRect GroupBox2Bounds{16, 96, 337, 225};
+constexpr win::PixelRect GroupBox2Bounds{
+    16, 96, 337, FirstCheckBoxTop + CheckBoxPitch*(CheckBoxCount - 1) + 17 + 12};
+constexpr int ButtonsTop = GroupBox2Bounds.Top + GroupBox2Bounds.Height + 15;
+constexpr int ClientHeight = ButtonsTop + 25 + 14;
 
 // The controls inside a group box are placed relative to it.
 constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRect& bounds) {
@@ -52,7 +88,7 @@ constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRe
 }
 
 using enum ControlKind;
-constexpr PreferenceControl Controls[] = {
+constexpr PreferenceControl Fields[] = {
     {IDC_GROUPBOX1, GroupBox, L" Read Tracks From iPod Database ", GroupBox1Bounds},
     {IDC_RBALLSONGS, FirstRadioButton, L"&All Tracks", InGroup(GroupBox1Bounds, {32, 32, 73, 17})},
     {IDC_RBMAXSONGS, RadioButton, L"Limit Tracks To:", InGroup(GroupBox1Bounds, {128, 32, 97, 17})},
@@ -68,18 +104,35 @@ constexpr PreferenceControl Controls[] = {
     {IDC_CBOVERWRITE, DropDownList, L"", InGroup(GroupBox2Bounds, {98, 60, 215, 100})},
     {IDC_PREFERENCES_LABEL3, Label, L"Sub-Folders:", InGroup(GroupBox2Bounds, {16, 96, 82, 13})},
     {IDC_CBFOLDERFORMAT, ComboBox, L"", InGroup(GroupBox2Bounds, {98, 92, 215, 120})},
-    {IDC_CHKSAVEALBUMART, CheckBox, L"Save album art as folder.jpg",
-     InGroup(GroupBox2Bounds, {16, 124, 297, 17}), &SettingsValues::SaveAlbumArt},
-    {IDC_CHKWRITERATINGS, CheckBox, L"Write ratings and play counts into the copies",
-     InGroup(GroupBox2Bounds, {16, 148, 297, 17}), &SettingsValues::WriteRatings},
-    {IDC_CHKWRITELIBRARY, CheckBox, L"Write playlists and Library.xml after extracting",
-     InGroup(GroupBox2Bounds, {16, 172, 297, 17}), &SettingsValues::WriteLibrary},
-    {IDC_CHKWRITEHISTORY, CheckBox, L"Write the listening history with each extraction",
-     InGroup(GroupBox2Bounds, {16, 196, 297, 17}), &SettingsValues::WriteHistory},
-    {IDOK, DefaultButton, L"&OK", {71, 336, 75, 25}},
-    {IDCANCEL, Button, L"&Cancel", {147, 336, 75, 25}},
-    {IDC_BTNHELP, Button, L"&Help", {222, 336, 75, 25}},
 };
+constexpr PreferenceControl Buttons[] = {
+    {IDOK, DefaultButton, L"&OK", {71, ButtonsTop, 75, 25}},
+    {IDCANCEL, Button, L"&Cancel", {147, ButtonsTop, 75, 25}},
+    {IDC_BTNHELP, Button, L"&Help", {222, ButtonsTop, 75, 25}},
+};
+
+// Every control, in the order of the Tab key: the fields, the check boxes,
+// the buttons.
+std::vector<PreferenceControl> Controls() {
+    std::vector<PreferenceControl> controls(std::begin(Fields), std::end(Fields));
+    for (int index = 0; index < CheckBoxCount; ++index) {
+        const CheckBoxPreference& box = CheckBoxes[index];
+        controls.push_back(
+            {FirstCheckBoxId + index, CheckBox, box.Caption,
+             InGroup(GroupBox2Bounds, {16, FirstCheckBoxTop + CheckBoxPitch * index, 297, 17}),
+             box.Setting});
+    }
+    controls.insert(controls.end(), std::begin(Buttons), std::end(Buttons));
+    return controls;
+}
+
+std::string HelpText() {
+    std::vector<std::string_view> lines;
+    for (const CheckBoxPreference& box : CheckBoxes) {
+        lines.push_back(box.Help);
+    }
+    return PreferencesHelpText(lines);
+}
 
 // The window class and styles of a control of that kind.
 std::pair<const wchar_t*, DWORD> ClassAndStyle(ControlKind kind) {
@@ -149,6 +202,15 @@ void AddEntries(HWND comboBox, const auto& entries) {
 }
 
 }  // namespace
+
+int CheckBoxIdOf(bool SettingsValues::*setting) {
+    for (int index = 0; index < CheckBoxCount; ++index) {
+        if (CheckBoxes[index].Setting == setting) {
+            return FirstCheckBoxId + index;
+        }
+    }
+    return 0;
+}
 
 TPreferencesForm::TPreferencesForm(HWND owner) : ModalDialog(IDD_PREFERENCES), owner_(owner) {
     LoadSettings();
@@ -238,22 +300,6 @@ void TPreferencesForm::SetShowAlbumArt(bool show) {
     SaveSettings();
 }
 
-bool TPreferencesForm::GetSaveAlbumArt() const {
-    return settings_.SaveAlbumArt;
-}
-
-bool TPreferencesForm::GetWriteLibrary() const {
-    return settings_.WriteLibrary;
-}
-
-bool TPreferencesForm::GetWriteRatings() const {
-    return settings_.WriteRatings;
-}
-
-bool TPreferencesForm::GetWriteHistory() const {
-    return settings_.WriteHistory;
-}
-
 const WindowBounds& TPreferencesForm::GetWindowBounds() const {
     return settings_.Bounds;
 }
@@ -287,7 +333,7 @@ void TPreferencesForm::OnInitDialog() {
 void TPreferencesForm::CreateControls() {
     win::SizeClientAndCentre(Handle(), ClientWidth, ClientHeight, owner_);
     const auto font = SendMessageW(Handle(), WM_GETFONT, 0, 0);
-    for (const PreferenceControl& control : Controls) {
+    for (const PreferenceControl& control : Controls()) {
         const auto [className, style] = ClassAndStyle(control.Kind);
         HWND made = CreateWindowExW(control.Kind == Edit ? WS_EX_CLIENTEDGE : 0, className,
                                     control.Caption, style, 0, 0, 0, 0, Handle(),
@@ -321,7 +367,7 @@ void TPreferencesForm::FillControls() {
     SetText(Item(IDC_CBFORMAT), settings_.FileFormat);
     SendMessageW(Item(IDC_CBOVERWRITE), CB_SETCURSEL, settings_.OverwriteFiles, 0);
     SetText(Item(IDC_CBFOLDERFORMAT), FolderFormatFieldText(settings_.FolderFormat));
-    for (const PreferenceControl& control : Controls) {
+    for (const PreferenceControl& control : Controls()) {
         if (control.Setting != nullptr) {
             CheckDlgButton(Handle(), control.Id,
                            settings_.*control.Setting ? BST_CHECKED : BST_UNCHECKED);
@@ -388,7 +434,7 @@ void TPreferencesForm::BtnOKClick() {
                      reinterpret_cast<WPARAM>(Item(ControlOfField(refused->Refused))), TRUE);
         return;
     }
-    for (const PreferenceControl& control : Controls) {
+    for (const PreferenceControl& control : Controls()) {
         if (control.Setting != nullptr) {
             edited.*control.Setting = IsChecked(control.Id);
         }
@@ -406,6 +452,5 @@ void TPreferencesForm::BtnCancelClick() {
 }
 
 void TPreferencesForm::BtnHelpClick() {
-    win::ShowMessageBox(Handle(), win::WideFromAnsi(PreferencesHelpText()),
-                        MB_OK | MB_ICONINFORMATION);
+    win::ShowMessageBox(Handle(), win::WideFromAnsi(HelpText()), MB_OK | MB_ICONINFORMATION);
 }

@@ -20,6 +20,10 @@
 #include "core/settings_values.h"  // WindowBounds, SettingsError, the value rules
 #include "win/modal_dialog.h"
 
+// The identifier of the dialog's check box of a yes-or-no setting; 0 for a
+// setting that has none.
+int CheckBoxIdOf(bool SettingsValues::*setting);
+
 class TPreferencesForm : public win::ModalDialog {
 public:
     // Loads all settings; throws SettingsError when a value has the wrong
@@ -53,12 +57,8 @@ public:
     void SetShowStatusBar(bool show);
     bool GetShowAlbumArt() const;
     void SetShowAlbumArt(bool show);
-    // Whether an extraction into sub-folders writes each one's cover.
-    bool GetSaveAlbumArt() const;
-    // Whether an extraction ends by writing the playlists and Library.xml.
-    bool GetWriteLibrary() const;
-    bool GetWriteRatings() const;
-    bool GetWriteHistory() const;
+    // Every setting as it stands, the dialog's check boxes' among them.
+    const SettingsValues& Values() const { return settings_; }
     const WindowBounds& GetWindowBounds() const;
     void SetWindowBounds(int32_t left, int32_t top, int32_t width, int32_t height);
     // The track list's extra columns by their headers, separated by commas.

@@ -82,10 +82,8 @@
 #define IDC_BTNHELP 510
 #define IDC_PREFERENCES_LABEL3 511
 #define IDC_CBFOLDERFORMAT 512
-#define IDC_CHKSAVEALBUMART 513
-#define IDC_CHKWRITELIBRARY 514
-#define IDC_CHKWRITERATINGS 515
-#define IDC_CHKWRITEHISTORY 516
+// The check boxes follow, one identifier each in the order of their table
+// (preferences.cpp): CheckBoxIdOf tells them.
 
 // The overwrite prompt.
 #define IDD_OVERWRITEPROMPT 600

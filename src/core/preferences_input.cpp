@@ -4,7 +4,7 @@
 
 #include "settings_values.h"
 
-std::string PreferencesHelpText() {
+std::string PreferencesHelpText(std::span<const std::string_view> checkBoxLines) {
     constexpr std::string_view lines[] = {
         "You can limit the number of tracks read from the iPod database by entering the maximum "
         "number in the",
@@ -21,24 +21,17 @@ std::string PreferencesHelpText() {
         "Sub-Folders field sorts the tracks into folders named the same way, levels separated by "
         "\\ "
         "(up to 4), for example %artist%\\%album%",
-        "Save album art as folder.jpg writes each album's cover into its sub-folder; with "
-        "Sub-Folders (none) no picture is written",
-        "Write ratings and play counts into the copies puts each track's stars and plays into the "
-        "tags of its MP3 or MP4 copy, where Windows and other players read them; the iPod's files "
-        "are never changed",
-        "Write playlists and Library.xml after extracting ends each extraction by writing the "
-        "playlists and the library file, with ratings, plays and dates, into its folder",
-        "Write the listening history with each extraction writes the plays made on the iPod "
-        "since its last sync into the folder, as .scrobbler.log for Last.fm and listens.json "
-        "for ListenBrainz",
     };
     std::string text;
-    for (size_t index = 0; index < std::size(lines); ++index) {
-        if (index > 0) {
-            text += "\r\n";
-        }
-        text += lines[index];
+    for (std::string_view line : lines) {
+        text += line;
+        text += "\r\n";
     }
+    for (std::string_view line : checkBoxLines) {
+        text += line;
+        text += "\r\n";
+    }
+    text.resize(text.size() - 2);  // no line break after the last line
     return text;
 }
 

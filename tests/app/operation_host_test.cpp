@@ -64,7 +64,7 @@ public:
     std::shared_ptr<const TrackNamePlan> NamePlan() override {
         return std::make_shared<TrackNamePlan>(parser_.TracksInFileOrder(), u"%title%", u"");
     }
-    OperationSettings SettingsView() const override { return Settings; }
+    SettingsValues SettingsView() const override { return Settings; }
     void RememberExtractPath(const std::u16string& folder) override {
         Settings.ExtractPath = folder;
     }
@@ -76,7 +76,7 @@ public:
         return AnswerNo;
     }
 
-    OperationSettings Settings;
+    SettingsValues Settings;
     std::vector<std::u16string> Statuses;
     std::vector<std::u16string> Asked;
 

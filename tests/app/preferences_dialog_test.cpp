@@ -71,7 +71,7 @@ Shown Read(HWND dialog) {
             Text(dialog, IDC_CBFORMAT),
             SendDlgItemMessageW(dialog, IDC_CBOVERWRITE, CB_GETCURSEL, 0, 0),
             Text(dialog, IDC_CBFOLDERFORMAT),
-            IsDlgButtonChecked(dialog, IDC_CHKSAVEALBUMART) == BST_CHECKED};
+            IsDlgButtonChecked(dialog, CheckBoxIdOf(&SettingsValues::SaveAlbumArt)) == BST_CHECKED};
 }
 
 using Stored = std::vector<std::optional<std::wstring>>;
@@ -151,14 +151,16 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             {IDC_CBOVERWRITE, {114, 156, 329, 0}, L"Always Prompt"},
             {IDC_PREFERENCES_LABEL3, {32, 192, 114, 205}, L"Sub-Folders:"},
             {IDC_CBFOLDERFORMAT, {114, 188, 329, 0}, L"(none)"},
-            {IDC_CHKSAVEALBUMART, {32, 220, 329, 237}, L"Save album art as folder.jpg"},
-            {IDC_CHKWRITERATINGS,
+            {CheckBoxIdOf(&SettingsValues::SaveAlbumArt),
+             {32, 220, 329, 237},
+             L"Save album art as folder.jpg"},
+            {CheckBoxIdOf(&SettingsValues::WriteRatings),
              {32, 244, 329, 261},
              L"Write ratings and play counts into the copies"},
-            {IDC_CHKWRITELIBRARY,
+            {CheckBoxIdOf(&SettingsValues::WriteLibrary),
              {32, 268, 329, 285},
              L"Write playlists and Library.xml after extracting"},
-            {IDC_CHKWRITEHISTORY,
+            {CheckBoxIdOf(&SettingsValues::WriteHistory),
              {32, 292, 329, 309},
              L"Write the listening history with each extraction"},
             {IDOK, {71, 336, 146, 361}, L"&OK"},
@@ -178,11 +180,13 @@ TEST_F(PreferencesDialogTest, HasItsCaptionLayoutListsAndTabOrder) {
             EXPECT_TRUE(EqualRect(&actual, &bounds)) << id;
             EXPECT_EQ(Text(dialog, id), text) << id;
         }
-        EXPECT_EQ(tabOrder,
-                  (std::vector<int>{IDC_RBALLSONGS, IDC_RBMAXSONGS, IDC_TXTSONGLIMIT, IDC_CBFORMAT,
-                                    IDC_CBOVERWRITE, IDC_CBFOLDERFORMAT, IDC_CHKSAVEALBUMART,
-                                    IDC_CHKWRITERATINGS, IDC_CHKWRITELIBRARY, IDC_CHKWRITEHISTORY,
-                                    IDOK, IDCANCEL, IDC_BTNHELP}));
+        EXPECT_EQ(tabOrder, (std::vector<int>{IDC_RBALLSONGS, IDC_RBMAXSONGS, IDC_TXTSONGLIMIT,
+                                              IDC_CBFORMAT, IDC_CBOVERWRITE, IDC_CBFOLDERFORMAT,
+                                              CheckBoxIdOf(&SettingsValues::SaveAlbumArt),
+                                              CheckBoxIdOf(&SettingsValues::WriteRatings),
+                                              CheckBoxIdOf(&SettingsValues::WriteLibrary),
+                                              CheckBoxIdOf(&SettingsValues::WriteHistory), IDOK,
+                                              IDCANCEL, IDC_BTNHELP}));
         EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK);
         EXPECT_EQ(Entries(dialog, IDC_CBFORMAT), OfferedPatterns);
         EXPECT_EQ(
@@ -269,7 +273,7 @@ TEST_F(PreferencesDialogTest, OkStoresTheChoicesAtOnceAndCloses) {
             if (folders) {
                 Type(dialog, IDC_CBFOLDERFORMAT, folders);
             }
-            Click(dialog, IDC_CHKSAVEALBUMART);
+            Click(dialog, CheckBoxIdOf(&SettingsValues::SaveAlbumArt));
             Click(dialog, IDOK);
             EXPECT_EQ(SettingsKey::Read(L"TrackLimit"), stored[0]);
         }));
@@ -302,7 +306,7 @@ TEST_F(PreferencesDialogTest, RefusedPatternThenCancelEscOrCloseBoxChangeNothing
             Type(dialog, IDC_CBFORMAT, L"%artist%/%title%");
             ChoosePolicy(dialog, 0);
             Type(dialog, IDC_CBFOLDERFORMAT, L"%artist%");
-            Click(dialog, IDC_CHKSAVEALBUMART);
+            Click(dialog, CheckBoxIdOf(&SettingsValues::SaveAlbumArt));
             Click(dialog, IDOK);
             EXPECT_TRUE(HasFocus(dialog, IDC_CBFORMAT));
             close(dialog);
@@ -374,10 +378,11 @@ TEST_F(PreferencesDialogTest, ShowsTheStoredFolderPatternAcrossARestart) {
 
 // Each check box shows its stored setting and stores what it shows on OK.
 TEST_F(PreferencesDialogTest, EachCheckBoxShowsAndStoresItsSetting) {
-    const std::pair<int, const wchar_t*> checkBoxes[] = {{IDC_CHKSAVEALBUMART, L"SaveAlbumArt"},
-                                                         {IDC_CHKWRITERATINGS, L"WriteRatings"},
-                                                         {IDC_CHKWRITELIBRARY, L"WriteLibrary"},
-                                                         {IDC_CHKWRITEHISTORY, L"WriteHistory"}};
+    const std::pair<int, const wchar_t*> checkBoxes[] = {
+        {CheckBoxIdOf(&SettingsValues::SaveAlbumArt), L"SaveAlbumArt"},
+        {CheckBoxIdOf(&SettingsValues::WriteRatings), L"WriteRatings"},
+        {CheckBoxIdOf(&SettingsValues::WriteLibrary), L"WriteLibrary"},
+        {CheckBoxIdOf(&SettingsValues::WriteHistory), L"WriteHistory"}};
     for (const auto& [id, setting] : checkBoxes) {
         for (const wchar_t* stored : {L"0", L"1"}) {
             StartWith({{setting, stored}});

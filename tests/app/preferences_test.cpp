@@ -157,9 +157,9 @@ TEST_F(Preferences, EmptyKeyGivesTheDefaultsAndStaysEmpty) {
     EXPECT_TRUE(settings.GetShowToolbar());
     EXPECT_TRUE(settings.GetShowStatusBar());
     EXPECT_FALSE(settings.GetShowAlbumArt());
-    EXPECT_FALSE(settings.GetSaveAlbumArt());
-    EXPECT_FALSE(settings.GetWriteLibrary());
-    EXPECT_FALSE(settings.GetWriteRatings());
+    EXPECT_FALSE(settings.Values().SaveAlbumArt);
+    EXPECT_FALSE(settings.Values().WriteLibrary);
+    EXPECT_FALSE(settings.Values().WriteRatings);
 
     // Loading creates the key but writes nothing into it.
     EXPECT_TRUE(KeyExists());
@@ -198,9 +198,9 @@ TEST_F(Preferences, StoredTextsAreReadWithTheirRules) {
     EXPECT_TRUE(settings.GetShowToolbar());
     EXPECT_TRUE(settings.GetShowStatusBar());
     EXPECT_TRUE(settings.GetShowAlbumArt());
-    EXPECT_TRUE(settings.GetSaveAlbumArt());
-    EXPECT_TRUE(settings.GetWriteLibrary());
-    EXPECT_TRUE(settings.GetWriteRatings());
+    EXPECT_TRUE(settings.Values().SaveAlbumArt);
+    EXPECT_TRUE(settings.Values().WriteLibrary);
+    EXPECT_TRUE(settings.Values().WriteRatings);
     // Unusable values are not repaired in the store at load time.
     EXPECT_EQ(ReadRaw("OverwriteFiles")->Bytes, std::string("7", 2));
     EXPECT_EQ(ValueCount(), 15u);
