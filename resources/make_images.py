@@ -30,11 +30,12 @@ TRANSPARENT = "."  # fuchsia in the strip, masked in the icon
 TOOLBAR_SIZES = (16, 20, 24, 32)
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
 
-# In the order of the program's names for them (CommandImage in
-# src/app/command_images.h): Exit (and the selection commands), About,
-# Close, Export, Extract, Open, Preferences, SortMenu.
+# The commands' pictures by the names the command table gives them
+# (src/app/mainform_commands.cpp), in the order of the strips; the names go
+# to src/app/command_image_names.inc in the same order. A new picture is a
+# new entry here, then a run of this script.
 IMAGES = [
-    [  # 0: a door with an arrow stepping out
+    ("exit", [  # a door with an arrow stepping out
         "................",
         "..kkkkkkkk......",
         "..kooooook......",
@@ -51,8 +52,8 @@ IMAGES = [
         "..kooooook......",
         "..kkkkkkkk......",
         "................",
-    ],
-    [  # 1: an information sign
+    ]),
+    ("about", [  # an information sign
         "................",
         ".....nnnnnn.....",
         "...nnbbbbbbnn...",
@@ -69,8 +70,8 @@ IMAGES = [
         ".....nnnnnn.....",
         "................",
         "................",
-    ],
-    [  # 2: a database with a red cross
+    ]),
+    ("close", [  # a database with a red cross
         "................",
         "...ssssssss.....",
         "..sddddddddd....",
@@ -87,8 +88,8 @@ IMAGES = [
         "................",
         "................",
         "................",
-    ],
-    [  # 3: a list sheet with an arrow going out
+    ]),
+    ("export", [  # a list sheet with an arrow going out
         "................",
         ".kkkkkkkkk......",
         ".kwwwwwwwkk.....",
@@ -105,8 +106,8 @@ IMAGES = [
         ".kkkkkkkkkg.....",
         "................",
         "................",
-    ],
-    [  # 4: a note with an arrow going down
+    ]),
+    ("extract", [  # a note with an arrow going down
         "................",
         "......kk........",
         "......kkkk......",
@@ -123,8 +124,8 @@ IMAGES = [
         "..dddddddddddddd",
         "..dsssssssssssss",
         "................",
-    ],
-    [  # 5: an open folder
+    ]),
+    ("open", [  # an open folder
         "................",
         "................",
         "..kkkk..........",
@@ -141,8 +142,8 @@ IMAGES = [
         ".kkkkkkkkkk.....",
         "................",
         "................",
-    ],
-    [  # 6: a gear
+    ]),
+    ("preferences", [  # a gear
         "................",
         ".......dd.......",
         "...dd..ss..dd...",
@@ -159,8 +160,8 @@ IMAGES = [
         ".......dd.......",
         "................",
         "................",
-    ],
-    [  # 7: rows growing longer, with a downward arrow
+    ]),
+    ("sort", [  # rows growing longer, with a downward arrow
         "................",
         "..n.............",
         "..n....bb.......",
@@ -177,7 +178,7 @@ IMAGES = [
         "................",
         "................",
         "................",
-    ],
+    ]),
 ]
 
 ICON_16 = [
@@ -312,7 +313,7 @@ def dib_header(width, height):
 
 
 def write_strip(path, size):
-    images = [drawn_at([img], size) for img in IMAGES]
+    images = [drawn_at([img], size) for _, img in IMAGES]
     width, height = size * len(images), size
     pixels = [sum((indices(img)[y] for img in images), []) for y in range(height)]
     body = b"".join(pack_4bit(pixels[y]) for y in reversed(range(height)))
@@ -343,6 +344,14 @@ def write_icon(path, arts):
         f.write(data + b"".join(images))
 
 
+def write_image_names(path):
+    with open(path, "w") as f:
+        f.write("// Made by resources/make_images.py: the pictures' names in the order of the\n")
+        f.write("// strips. Do not edit.\n")
+        for name, _ in IMAGES:
+            f.write('"%s",\n' % name)
+
+
 def check(art, size):
     assert len(art) == size and all(len(row) == size for row in art), "bad picture size"
 
@@ -350,7 +359,7 @@ def check(art, size):
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
     icon_32 = draw_icon_32()
-    for img in IMAGES:
+    for _, img in IMAGES:
         check(img, 16)
     check(ICON_16, 16)
     check(icon_32, 32)
@@ -358,3 +367,4 @@ if __name__ == "__main__":
         write_strip(os.path.join(here, "toolbar%d.bmp" % size), size)
     icons = [drawn_at([ICON_16, icon_32], size) for size in ICON_SIZES]
     write_icon(os.path.join(here, "trackhaul.ico"), icons)
+    write_image_names(os.path.join(here, "..", "src", "app", "command_image_names.inc"))

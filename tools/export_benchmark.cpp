@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "app/mainform.h"
+#include "app/commands.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "core/ansi_text.h"

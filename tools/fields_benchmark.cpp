@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "app/mainform.h"
+#include "app/commands.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "core/onetrack.h"

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <random>
 
+#include "app/commands.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "artwork_builder.h"

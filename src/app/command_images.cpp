@@ -2,12 +2,17 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <stdexcept>
 
 #include "app/resource_ids.h"
 #include "win/pixel_layout.h"
 
 namespace {
+
+constexpr std::string_view ImageNames[] = {
+#include "app/command_image_names.inc"
+};
 
 struct ImageStrip {
     int Size;  // in pixels, square
@@ -36,10 +41,19 @@ const ImageStrip& StripFor(int dpi) {
 
 }  // namespace
 
+int CommandImageIndex(std::string_view name) {
+    for (size_t index = 0; index < std::size(ImageNames) && !name.empty(); ++index) {
+        if (ImageNames[index] == name) {
+            return static_cast<int>(index);
+        }
+    }
+    return -1;
+}
+
 win::UniqueImageList LoadCommandImages(int dpi) {
     const ImageStrip& strip = StripFor(dpi);
-    win::UniqueImageList images(
-        ImageList_Create(strip.Size, strip.Size, ILC_COLOR24 | ILC_MASK, kCommandImageCount, 0));
+    win::UniqueImageList images(ImageList_Create(strip.Size, strip.Size, ILC_COLOR24 | ILC_MASK,
+                                                 static_cast<int>(std::size(ImageNames)), 0));
     const win::UniqueBitmap pictures(static_cast<HBITMAP>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(strip.ResourceId), IMAGE_BITMAP, 0,
                    0, LR_CREATEDIBSECTION)));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app/selectipod.h"

@@ -9,7 +9,7 @@
 
 #include <stdexcept>
 
-#include "app/action_binding.h"
+#include "app/command_menus.h"
 #include "app/resource_ids.h"
 #include "win/message_box.h"
 #include "win/wide_text.h"

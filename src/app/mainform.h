@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/album_art_pane.h"
+#include "app/commands.h"
 #include "app/find_band.h"
 #include "app/main_window_services.h"
 #include "app/name_plan_cache.h"
@@ -43,6 +44,12 @@ public:
 
     // The single main window while one exists, else nullptr.
     static TMainForm* MainForm() { return instance_; }
+
+    // The window's commands, one row each (mainform_commands.cpp), and the
+    // pictures of the submenus that have one.
+    static std::span<const Command> Commands();
+    static std::span<const SubmenuImage> SubmenuImages();
+    static const Command* FindCommand(int id);
 
     // Offers the welcome prompt on the first run, then shows the window.
     void Show(int showCommand);
@@ -134,7 +141,6 @@ private:
     void CreateCommandToolbar();
     void CreateTrackList();
     void CreateStatusBar();
-    void BindMenus();
     void FormCreate();
     void FormShow();
     void FormResize();
@@ -169,6 +175,9 @@ private:
     void RunCommand(int id);
     void RunHandler(int id);
     static bool IsBlockedWhileBusy(int id);
+    // The playlist list or the find box takes the keys (ID_VIEW_PLAYLIST,
+    // ID_VIEW_FIND).
+    void FocusBand(int id);
     // Panel 2 between operations: the photos of the player that is open,
     // "N photos", when it has any.
     void ShowIdleItemStatus();

@@ -12,20 +12,16 @@
 #include <cwctype>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
-#include "app/action_binding.h"
-#include "app/actions.h"
 #include "app/command_images.h"
+#include "app/command_menus.h"
 #include "app/resource_ids.h"
 #include "win/cool_bar.h"
 #include "win/pixel_layout.h"
 #include "win/wide_text.h"
 
 namespace {
-
-// Positions inside the menus that the command table cannot name.
-constexpr int ViewMenuPosition = 2;
-constexpr UINT SortListByPosition = 5;
 
 struct MenuBarButton {
     int Id;
@@ -110,13 +106,12 @@ constexpr int FindBandIndex = 3;
 }  // namespace
 
 void TMainForm::CreateComponents() {
-    mainMenu_.reset(LoadMenuW(Instance(), MAKEINTRESOURCEW(IDM_MAIN_MENU)));
-    popupMenu_.reset(LoadMenuW(Instance(), MAKEINTRESOURCEW(IDM_POPUP_MENU)));
+    mainMenu_ = BuildMainMenu(Commands(), SubmenuImages());
+    popupMenu_ = BuildContextMenu(Commands());
     if (!mainMenu_ || !popupMenu_) {
         throw std::runtime_error("Cannot load the main window's resources.");
     }
-    BindMenus();
-    shortcuts_ = CreateShortcutTable();
+    shortcuts_ = CreateShortcutTable(Commands());
     CreateCoolBar();
     CreateTrackList();
     playlists_ = std::make_unique<PlaylistChooser>(*this, coolBar_);
@@ -124,13 +119,6 @@ void TMainForm::CreateComponents() {
     albumArt_ = std::make_unique<AlbumArtPane>(window_, [this] { return FocusedPicture(); });
     CreateStatusBar();
     ScaleComponents();
-}
-
-void TMainForm::BindMenus() {
-    BindActionsToMenu(mainMenu_.get());
-    BindActionsToMenu(popupMenu_.get());
-    SetMenuEntryImage(GetSubMenu(mainMenu_.get(), ViewMenuPosition), SortListByPosition,
-                      CommandImage::SortMenu);
 }
 
 void TMainForm::CreateCoolBar() {
@@ -159,25 +147,33 @@ void TMainForm::CreateMenuBar() {
 
 void TMainForm::CreateCommandToolbar() {
     toolBar2_ = CreateBandToolbar(coolBar_, window_);
-    constexpr int Separator = 0;
-    constexpr std::array<int, 10> buttons{
-        ID_FILE_OPEN,        ID_FILE_CLOSE, ID_FILE_EXPORT, ID_FILE_EXTRACT, Separator,
-        ID_EDIT_PREFERENCES, Separator,     ID_HELP_ABOUT,  Separator,       ID_TOOLBUTTON14};
-    for (int id : buttons) {
+    // The buttons in the order of their places, a separator where the
+    // hundreds change, as in the menus.
+    std::vector<const Command*> buttons;
+    for (const Command& command : Commands()) {
+        if (command.ToolbarPlace != 0) {
+            buttons.push_back(&command);
+        }
+    }
+    std::stable_sort(buttons.begin(), buttons.end(), [](const Command* a, const Command* b) {
+        return a->ToolbarPlace < b->ToolbarPlace;
+    });
+    const auto add = [this](int id, BYTE style, int image) {
         TBBUTTON tb{};
         tb.idCommand = id;
         tb.fsState = TBSTATE_ENABLED;
         tb.iString = -1;
-        if (id == Separator) {
-            tb.fsStyle = BTNS_SEP;
-        } else {
-            const Action* action = FindAction(id);
-            tb.iBitmap = action != nullptr && action->Image != CommandImage::None
-                             ? static_cast<int>(action->Image)
-                             : I_IMAGENONE;
-            tb.fsStyle = BTNS_BUTTON;
-        }
+        tb.fsStyle = style;
+        tb.iBitmap = image;
         SendMessageW(toolBar2_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
+    };
+    for (size_t index = 0; index < buttons.size(); ++index) {
+        if (index > 0 &&
+            buttons[index - 1]->ToolbarPlace / 100 != buttons[index]->ToolbarPlace / 100) {
+            add(0, BTNS_SEP, 0);
+        }
+        const int image = CommandImageIndex(buttons[index]->Image);
+        add(buttons[index]->Id, BTNS_BUTTON, image >= 0 ? image : I_IMAGENONE);
     }
     win::AppendBand(coolBar_, toolBar2_, RBBS_BREAK);
 }

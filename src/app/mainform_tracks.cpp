@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/commands.h"
 #include "app/mainform.h"
 #include "app/open_disk_image.h"
 #include "app/resource_ids.h"

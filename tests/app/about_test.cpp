@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/mainform.h"
+#include "app/commands.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "win/wide_text.h"

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/resource_ids.h"
 #include "artwork_builder.h"
 #include "core/itdbparser.h"

@@ -18,6 +18,7 @@
 
 #include "app/mainform.h"
 #include "app/player_copy.h"
+#include "app/commands.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "artwork_builder.h"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/command_images.h"
+#include "app/commands.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "main_window_test.h"
@@ -20,6 +21,11 @@
 #include "win/wide_text.h"
 
 namespace {
+
+// The place of a picture in the image list, by the name the table gives it.
+int Image(std::string_view name) {
+    return CommandImageIndex(name);
+}
 
 bool BandVisible(HWND coolBar, int band) {
     REBARBANDINFOW info{};
@@ -376,19 +382,25 @@ TEST_F(MainFormTest, ToolbarsHoldTheMenuButtonsAndTheCommandButtons) {
         int Image;
     };
     constexpr int Separator = -1;
-    const std::array<Expected, 10> buttons{{{ID_FILE_OPEN, 5},
-                                            {ID_FILE_CLOSE, 2},
-                                            {ID_FILE_EXPORT, 3},
-                                            {ID_FILE_EXTRACT, 4},
+    const std::array<Expected, 10> buttons{{{ID_FILE_OPEN, Image("open")},
+                                            {ID_FILE_CLOSE, Image("close")},
+                                            {ID_FILE_EXPORT, Image("export")},
+                                            {ID_FILE_EXTRACT, Image("extract")},
                                             {Separator, 0},
-                                            {ID_EDIT_PREFERENCES, 6},
+                                            {ID_EDIT_PREFERENCES, Image("preferences")},
                                             {Separator, 0},
-                                            {ID_HELP_ABOUT, 1},
+                                            {ID_HELP_ABOUT, Image("about")},
                                             {Separator, 0},
                                             {ID_TOOLBUTTON14, I_IMAGENONE}}};
     ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 10);
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
-    EXPECT_EQ(ImageList_GetImageCount(images), 8);
+    // Every picture the table names is in the list.
+    for (const ::Command& command : TMainForm::Commands()) {
+        const int image = Image(command.Image);
+        EXPECT_TRUE(command.Image.empty() ||
+                    (image >= 0 && image < ImageList_GetImageCount(images)))
+            << win::AnsiFromWide(std::wstring(command.Caption));
+    }
     for (int index = 0; index < 10; ++index) {
         TBBUTTON button{};
         SendMessageW(toolbar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
@@ -439,26 +451,27 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
     EXPECT_EQ(Entries(main),
               (std::vector<Entry>{
                   {L"&File >", -1}, {L"&Edit >", -1}, {L"&View >", -1}, {L"&Help >", -1}}));
-    EXPECT_EQ(Entries(GetSubMenu(main, 0)), (std::vector<Entry>{
-                                                {L"&Open iPod Database...\tCtrl+O", 5},
-                                                {L"Open Disk &Image...\tCtrl+Shift+O", -1},
-                                                {L"&Close iPod Database\tCtrl+R", 2},
-                                                {L"-", -1},
-                                                {L"Export Track &List...\tCtrl+E", 3},
-                                                {L"&Extract Selected Tracks...\tCtrl+S", 4},
-                                                {L"Export &Playlists...\tCtrl+M", -1},
-                                                {L"Export Li&brary...\tCtrl+B", -1},
-                                                {L"Export Listening Histor&y...\tCtrl+Y", -1},
-                                                {L"Extract P&hotos...\tCtrl+H", -1},
-                                                {L"-", -1},
-                                                {L"E&xit", 0},
-                                            }));
+    EXPECT_EQ(Entries(GetSubMenu(main, 0)),
+              (std::vector<Entry>{
+                  {L"&Open iPod Database...\tCtrl+O", Image("open")},
+                  {L"Open Disk &Image...\tCtrl+Shift+O", -1},
+                  {L"&Close iPod Database\tCtrl+R", Image("close")},
+                  {L"-", -1},
+                  {L"Export Track &List...\tCtrl+E", Image("export")},
+                  {L"&Extract Selected Tracks...\tCtrl+S", Image("extract")},
+                  {L"Export &Playlists...\tCtrl+M", -1},
+                  {L"Export Li&brary...\tCtrl+B", -1},
+                  {L"Export Listening Histor&y...\tCtrl+Y", -1},
+                  {L"Extract P&hotos...\tCtrl+H", -1},
+                  {L"-", -1},
+                  {L"E&xit", Image("exit")},
+              }));
     EXPECT_EQ(Entries(GetSubMenu(main, 1)), (std::vector<Entry>{
-                                                {L"Select &All\tCtrl+A", 0},
-                                                {L"Select &None\tCtrl+D", 0},
-                                                {L"&Invert Selection\tCtrl+I", 0},
+                                                {L"Select &All\tCtrl+A", Image("exit")},
+                                                {L"Select &None\tCtrl+D", Image("exit")},
+                                                {L"&Invert Selection\tCtrl+I", Image("exit")},
                                                 {L"-", -1},
-                                                {L"&Preferences...\tCtrl+P", 6},
+                                                {L"&Preferences...\tCtrl+P", Image("preferences")},
                                             }));
     HMENU view = GetSubMenu(main, 2);
     EXPECT_EQ(Entries(view), (std::vector<Entry>{
@@ -467,7 +480,7 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
                                  {L"&Status Bar", -1},
                                  {L"Album &Art", -1},
                                  {L"-", -1},
-                                 {L"&Sort List By >", 7},
+                                 {L"&Sort List By >", Image("sort")},
                              }));
     // Its Length entry is hidden.
     EXPECT_EQ(Entries(GetSubMenu(view, 5)), (std::vector<Entry>{
@@ -480,28 +493,29 @@ TEST_F(MainFormTest, MenuEntriesShowTheirCommandsCaptionShortcutAndImage) {
                                                 {L"&Sample Rate", -1},
                                                 {L"&Bit Rate", -1},
                                             }));
-    EXPECT_EQ(Entries(GetSubMenu(main, 3)), (std::vector<Entry>{{L"Abou&t...\tF1", 1}}));
+    EXPECT_EQ(Entries(GetSubMenu(main, 3)),
+              (std::vector<Entry>{{L"Abou&t...\tF1", Image("about")}}));
 
     HMENU popup = GetSubMenu(form.PopupMenu(), 0);
     EXPECT_EQ(Entries(popup), (std::vector<Entry>{
-                                  {L"&Open iPod Database...\tCtrl+O", 5},
-                                  {L"&Close iPod Database\tCtrl+R", 2},
-                                  {L"Export Track &List...\tCtrl+E", 3},
-                                  {L"&Extract Selected Tracks...\tCtrl+S", 4},
+                                  {L"&Open iPod Database...\tCtrl+O", Image("open")},
+                                  {L"&Close iPod Database\tCtrl+R", Image("close")},
+                                  {L"Export Track &List...\tCtrl+E", Image("export")},
+                                  {L"&Extract Selected Tracks...\tCtrl+S", Image("extract")},
                                   {L"Export &Playlists...\tCtrl+M", -1},
                                   {L"Export Li&brary...\tCtrl+B", -1},
                                   {L"Export Listening Histor&y...\tCtrl+Y", -1},
                                   {L"-", -1},
-                                  {L"Select &All\tCtrl+A", 0},
-                                  {L"Select &None\tCtrl+D", 0},
-                                  {L"&Invert Selection\tCtrl+I", 0},
+                                  {L"Select &All\tCtrl+A", Image("exit")},
+                                  {L"Select &None\tCtrl+D", Image("exit")},
+                                  {L"&Invert Selection\tCtrl+I", Image("exit")},
                                   {L"-", -1},
                                   {L"Show/&Hide >", -1},
                                   {L"&Sort Tracks By >", -1},
                                   {L"-", -1},
                                   {L"Extract P&hotos...\tCtrl+H", -1},
                                   {L"-", -1},
-                                  {L"Abou&t...\tF1", 1},
+                                  {L"Abou&t...\tF1", Image("about")},
                               }));
     EXPECT_EQ(Entries(GetSubMenu(popup, 12)), (std::vector<Entry>{
                                                   {L"&Menu Bar", -1},

@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <string>
 
+#include "app/commands.h"
 #include "app/resource_ids.h"
 
 namespace {
