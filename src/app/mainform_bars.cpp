@@ -23,20 +23,22 @@
 
 namespace {
 
-struct MenuBarButton {
-    int Id;
-    const wchar_t* Caption;
-    int MenuPosition;  // in MainMenu
-};
+// The menu bar's buttons, one for each submenu of the main menu, in its
+// order and with its title: MenuBarFirstId plus the submenu's position.
 constexpr int MenuBarFirstId = 1100;
 constexpr int MenuBarButtonWidth = 36;
 constexpr int MenuBarButtonHeight = 21;
-constexpr std::array<MenuBarButton, 4> MenuBarButtons{{
-    {MenuBarFirstId, L"&File", 0},
-    {MenuBarFirstId + 1, L"&Edit", 1},
-    {MenuBarFirstId + 2, L"&View", 2},
-    {MenuBarFirstId + 3, L"&Help", 3},
-}};
+
+std::wstring MenuTitle(HMENU menu, int position) {
+    std::wstring title(static_cast<size_t>(GetMenuStringW(menu, static_cast<UINT>(position),
+                                                          nullptr, 0, MF_BYPOSITION)) +
+                           1,
+                       L'\0');
+    title.resize(
+        static_cast<size_t>(GetMenuStringW(menu, static_cast<UINT>(position), title.data(),
+                                           static_cast<int>(title.size()), MF_BYPOSITION)));
+    return title;
+}
 
 // The room around a command image, as the system leaves it at 96 DPI.
 constexpr SIZE ToolbarPadding{7, 6};
@@ -133,13 +135,14 @@ void TMainForm::CreateCoolBar() {
 void TMainForm::CreateMenuBar() {
     toolBar1_ = CreateBandToolbar(coolBar_, window_);
     SendMessageW(toolBar1_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
-    for (const MenuBarButton& button : MenuBarButtons) {
+    for (int position = 0; position < GetMenuItemCount(mainMenu_.get()); ++position) {
+        const std::wstring title = MenuTitle(mainMenu_.get(), position);
         TBBUTTON tb{};
         tb.iBitmap = I_IMAGENONE;
-        tb.idCommand = button.Id;
+        tb.idCommand = MenuBarFirstId + position;
         tb.fsState = TBSTATE_ENABLED;
         tb.fsStyle = BTNS_DROPDOWN;
-        tb.iString = reinterpret_cast<INT_PTR>(button.Caption);
+        tb.iString = reinterpret_cast<INT_PTR>(title.c_str());
         SendMessageW(toolBar1_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
     }
     win::AppendBand(coolBar_, toolBar1_, 0);
@@ -246,7 +249,7 @@ void TMainForm::ScaleToolbars() {
     SendMessageW(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(width, width));
     SendMessageW(toolBar1_, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
     SetBandMinimum(coolBar_, BandIndex(true),
-                   SIZE{width * static_cast<LONG>(MenuBarButtons.size()), height});
+                   SIZE{width * GetMenuItemCount(mainMenu_.get()), height});
 
     win::UniqueImageList images = LoadCommandImages(dpi_);
     SendMessageW(toolBar2_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
@@ -365,17 +368,15 @@ void TMainForm::ToggleBar(Bar bar) {
     }
 }
 void TMainForm::DropDownMenu(int buttonId) {
-    for (const MenuBarButton& button : MenuBarButtons) {
-        if (button.Id != buttonId) {
-            continue;
-        }
+    const int position = buttonId - MenuBarFirstId;
+    if (position >= 0 && position < GetMenuItemCount(mainMenu_.get())) {
         const auto index = SendMessageW(toolBar1_, TB_COMMANDTOINDEX, buttonId, 0);
         RECT rect{};
         SendMessageW(toolBar1_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
         MapWindowPoints(toolBar1_, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
         TPMPARAMS keepButtonVisible{sizeof(TPMPARAMS), rect};
         SendMessageW(toolBar1_, TB_PRESSBUTTON, buttonId, TRUE);
-        TrackPopupMenuEx(GetSubMenu(mainMenu_.get(), button.MenuPosition),
+        TrackPopupMenuEx(GetSubMenu(mainMenu_.get(), position),
                          TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, rect.left,
                          rect.bottom, window_, &keepButtonVisible);
         SendMessageW(toolBar1_, TB_PRESSBUTTON, buttonId, FALSE);
@@ -386,10 +387,12 @@ bool TMainForm::DropDownMenuByKey(wchar_t key) {
     if (!IsBarVisible(Bar::MenuBar)) {
         return false;  // hiding the menu bar hides its menus
     }
-    for (const MenuBarButton& button : MenuBarButtons) {
-        const wchar_t* accessKey = wcschr(button.Caption, L'&');
-        if (accessKey != nullptr && towlower(accessKey[1]) == towlower(key)) {
-            DropDownMenu(button.Id);
+    for (int position = 0; position < GetMenuItemCount(mainMenu_.get()); ++position) {
+        const std::wstring title = MenuTitle(mainMenu_.get(), position);
+        const size_t accessKey = title.find(L'&');
+        if (accessKey != std::wstring::npos && accessKey + 1 < title.size() &&
+            towlower(title[accessKey + 1]) == towlower(key)) {
+            DropDownMenu(MenuBarFirstId + position);
             return true;
         }
     }
