@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,8 +31,26 @@ enum class ControlKind {
     Button,
 };
 
-// One control of the dialog: made, laid out, filled and read back from the
-// tables below, in their order, which is also the order of the Tab key.
+// Control texts in the ANSI code page, as the settings keep them.
+std::string Text(HWND control) {
+    return win::AnsiFromWide(win::WindowText(control));
+}
+
+void SetText(HWND control, std::string_view text) {
+    SetWindowTextW(control, win::WideFromAnsi(text).c_str());
+}
+
+bool IsButtonChecked(HWND button) {
+    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetButtonCheck(HWND button, bool checked) {
+    SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// One control of the dialog: made, laid out, given its list's entries,
+// filled and read back from the tables below, in their order, which is also
+// the order of the Tab key and of the Help text.
 struct PreferenceControl {
     int Id;
     ControlKind Kind;
@@ -40,6 +59,12 @@ struct PreferenceControl {
     // The setting a check box shows; none for the other controls, whose
     // values are checked before they are taken (PreferencesInput).
     bool SettingsValues::*Setting = nullptr;
+    // A field: shows the settings, then gives its text or choice to the
+    // input that OK checks.
+    void (*Fill)(HWND control, const SettingsValues& settings) = nullptr;
+    void (*Read)(HWND control, PreferencesInput& input) = nullptr;
+    std::span<const std::string_view> Entries = {};  // a list's
+    std::string_view Help = {};  // its lines of the Help text, CR LF between them
 };
 
 // A yes-or-no preference: its check box, under the extraction's fields, one
@@ -90,20 +115,68 @@ constexpr win::PixelRect InGroup(const win::PixelRect& group, const win::PixelRe
 using enum ControlKind;
 constexpr PreferenceControl Fields[] = {
     {IDC_GROUPBOX1, GroupBox, L" Read Tracks From iPod Database ", GroupBox1Bounds},
-    {IDC_RBALLSONGS, FirstRadioButton, L"&All Tracks", InGroup(GroupBox1Bounds, {32, 32, 73, 17})},
-    {IDC_RBMAXSONGS, RadioButton, L"Limit Tracks To:", InGroup(GroupBox1Bounds, {128, 32, 97, 17})},
-    {IDC_TXTSONGLIMIT, Edit, L"", InGroup(GroupBox1Bounds, {232, 29, 65, 21})},
+    {IDC_RBALLSONGS,
+     FirstRadioButton,
+     L"&All Tracks",
+     InGroup(GroupBox1Bounds, {32, 32, 73, 17}),
+     nullptr,
+     [](HWND control, const SettingsValues& settings) {
+         SetButtonCheck(control, settings.TrackLimit < 0);
+     },
+     [](HWND control, PreferencesInput& input) { input.AllTracks = IsButtonChecked(control); },
+     {},
+     "You can limit the number of tracks read from the iPod database by entering the maximum "
+     "number in the\r\n"
+     "corresponding field.  If you select 'All Tracks', all tracks from the iPod database will "
+     "be loaded and dislplayed.\r\n"},
+    {IDC_RBMAXSONGS, RadioButton, L"Limit Tracks To:", InGroup(GroupBox1Bounds, {128, 32, 97, 17}),
+     nullptr,
+     [](HWND control, const SettingsValues& settings) {
+         SetButtonCheck(control, settings.TrackLimit >= 0);
+     }},
+    {IDC_TXTSONGLIMIT, Edit, L"", InGroup(GroupBox1Bounds, {232, 29, 65, 21}), nullptr,
+     [](HWND control, const SettingsValues& settings) {
+         const bool allTracks = settings.TrackLimit < 0;
+         SetText(control,
+                 allTracks ? std::string(AllTracksText) : std::to_string(settings.TrackLimit));
+         EnableWindow(control, !allTracks);
+     },
+     [](HWND control, PreferencesInput& input) { input.TrackLimitText = Text(control); }},
     {IDC_GROUPBOX2, GroupBox, L" Extract Tracks From iPod ", GroupBox2Bounds},
     // The labels take the room before their boxes, on one line even where a
     // wider font stands in for the dialog's. The boxes' heights include
     // their drop-down lists.
     {IDC_PREFERENCES_LABEL1, Label, L"File Format:", InGroup(GroupBox2Bounds, {16, 32, 82, 13})},
-    {IDC_CBFORMAT, ComboBox, L"", InGroup(GroupBox2Bounds, {98, 28, 215, 160})},
+    {IDC_CBFORMAT, ComboBox, L"", InGroup(GroupBox2Bounds, {98, 28, 215, 160}), nullptr,
+     [](HWND control, const SettingsValues& settings) { SetText(control, settings.FileFormat); },
+     [](HWND control, PreferencesInput& input) { input.FileFormat = Text(control); },
+     OfferedFileFormats,
+     "File Format field is used to specify the format of the extracted tracks.  The following "
+     "substitutions will be made:\r\n"
+     "        %tracknumber% - track number\r\n"
+     "        %title% - track title\r\n"
+     "        %artist% - track artist\r\n"
+     "        %album% - track album\r\n"
+     "All other characters will be used as is in the filename"},
     {IDC_PREFERENCES_LABEL2, Label, L"Overwrite Files:",
      InGroup(GroupBox2Bounds, {16, 64, 82, 13})},
-    {IDC_CBOVERWRITE, DropDownList, L"", InGroup(GroupBox2Bounds, {98, 60, 215, 100})},
+    {IDC_CBOVERWRITE, DropDownList, L"", InGroup(GroupBox2Bounds, {98, 60, 215, 100}), nullptr,
+     [](HWND control, const SettingsValues& settings) {
+         SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(settings.OverwriteFiles), 0);
+     },
+     [](HWND control, PreferencesInput& input) {
+         input.OverwriteFiles = static_cast<int32_t>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+     },
+     OverwritePolicyTexts},
     {IDC_PREFERENCES_LABEL3, Label, L"Sub-Folders:", InGroup(GroupBox2Bounds, {16, 96, 82, 13})},
-    {IDC_CBFOLDERFORMAT, ComboBox, L"", InGroup(GroupBox2Bounds, {98, 92, 215, 120})},
+    {IDC_CBFOLDERFORMAT, ComboBox, L"", InGroup(GroupBox2Bounds, {98, 92, 215, 120}), nullptr,
+     [](HWND control, const SettingsValues& settings) {
+         SetText(control, FolderFormatFieldText(settings.FolderFormat));
+     },
+     [](HWND control, PreferencesInput& input) { input.FolderFormatText = Text(control); },
+     OfferedFolderFormatTexts,
+     "Sub-Folders field sorts the tracks into folders named the same way, levels separated by \\ "
+     "(up to 4), for example %artist%\\%album%"},
 };
 constexpr PreferenceControl Buttons[] = {
     {IDOK, DefaultButton, L"&OK", {71, ButtonsTop, 75, 25}},
@@ -117,21 +190,27 @@ std::vector<PreferenceControl> Controls() {
     std::vector<PreferenceControl> controls(std::begin(Fields), std::end(Fields));
     for (int index = 0; index < CheckBoxCount; ++index) {
         const CheckBoxPreference& box = CheckBoxes[index];
-        controls.push_back(
-            {FirstCheckBoxId + index, CheckBox, box.Caption,
-             InGroup(GroupBox2Bounds, {16, FirstCheckBoxTop + CheckBoxPitch * index, 297, 17}),
-             box.Setting});
+        PreferenceControl control{
+            FirstCheckBoxId + index, CheckBox, box.Caption,
+            InGroup(GroupBox2Bounds, {16, FirstCheckBoxTop + CheckBoxPitch * index, 297, 17}),
+            box.Setting};
+        control.Help = box.Help;
+        controls.push_back(control);
     }
     controls.insert(controls.end(), std::begin(Buttons), std::end(Buttons));
     return controls;
 }
 
+// The rows' Help lines, in their order.
 std::string HelpText() {
-    std::vector<std::string_view> lines;
-    for (const CheckBoxPreference& box : CheckBoxes) {
-        lines.push_back(box.Help);
+    std::string text;
+    for (const PreferenceControl& control : Controls()) {
+        if (!control.Help.empty()) {
+            text += text.empty() ? "" : "\r\n";
+            text += control.Help;
+        }
     }
-    return PreferencesHelpText(lines);
+    return text;
 }
 
 // The window class and styles of a control of that kind.
@@ -174,15 +253,6 @@ private:
     HCURSOR previous_;
 };
 
-// Control texts in the ANSI code page, as the settings keep them.
-std::string Text(HWND control) {
-    return win::AnsiFromWide(win::WindowText(control));
-}
-
-void SetText(HWND control, std::string_view text) {
-    SetWindowTextW(control, win::WideFromAnsi(text).c_str());
-}
-
 int ControlOfField(RefusedPreferences::Field field) {
     switch (field) {
         case RefusedPreferences::Field::TrackLimit:
@@ -194,7 +264,7 @@ int ControlOfField(RefusedPreferences::Field field) {
     }
 }
 
-void AddEntries(HWND comboBox, const auto& entries) {
+void AddEntries(HWND comboBox, std::span<const std::string_view> entries) {
     for (const std::string_view entry : entries) {
         SendMessageW(comboBox, CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(win::WideFromAnsi(entry).c_str()));
@@ -349,28 +419,20 @@ void TPreferencesForm::CreateControls() {
 }
 
 void TPreferencesForm::FormCreate() {
-    AddEntries(Item(IDC_CBFORMAT), OfferedFileFormats);
-    AddEntries(Item(IDC_CBOVERWRITE), OverwritePolicyTexts);
-    AddEntries(Item(IDC_CBFOLDERFORMAT), OfferedFolderFormatTexts);
+    for (const PreferenceControl& control : Controls()) {
+        AddEntries(Item(control.Id), control.Entries);
+    }
 }
 
 // Every showing starts from the stored settings, whatever an earlier
 // showing left in the controls.
 void TPreferencesForm::FillControls() {
-    const bool allTracks = settings_.TrackLimit < 0;
-    CheckRadioButton(Handle(), IDC_RBALLSONGS, IDC_RBMAXSONGS,
-                     allTracks ? IDC_RBALLSONGS : IDC_RBMAXSONGS);
-    HWND limitField = Item(IDC_TXTSONGLIMIT);
-    SetText(limitField,
-            allTracks ? std::string(AllTracksText) : std::to_string(settings_.TrackLimit));
-    EnableWindow(limitField, !allTracks);
-    SetText(Item(IDC_CBFORMAT), settings_.FileFormat);
-    SendMessageW(Item(IDC_CBOVERWRITE), CB_SETCURSEL, settings_.OverwriteFiles, 0);
-    SetText(Item(IDC_CBFOLDERFORMAT), FolderFormatFieldText(settings_.FolderFormat));
     for (const PreferenceControl& control : Controls()) {
+        if (control.Fill != nullptr) {
+            control.Fill(Item(control.Id), settings_);
+        }
         if (control.Setting != nullptr) {
-            CheckDlgButton(Handle(), control.Id,
-                           settings_.*control.Setting ? BST_CHECKED : BST_UNCHECKED);
+            SetButtonCheck(Item(control.Id), settings_.*control.Setting);
         }
     }
 }
@@ -421,12 +483,11 @@ void TPreferencesForm::RbMaxSongsClick() {
 // all the dialog's settings as they were, also when the user then cancels.
 void TPreferencesForm::BtnOKClick() {
     PreferencesInput input;
-    input.AllTracks = IsChecked(IDC_RBALLSONGS);
-    input.TrackLimitText = Text(Item(IDC_TXTSONGLIMIT));
-    input.FileFormat = Text(Item(IDC_CBFORMAT));
-    input.OverwriteFiles =
-        static_cast<int32_t>(SendMessageW(Item(IDC_CBOVERWRITE), CB_GETCURSEL, 0, 0));
-    input.FolderFormatText = Text(Item(IDC_CBFOLDERFORMAT));
+    for (const PreferenceControl& control : Controls()) {
+        if (control.Read != nullptr) {
+            control.Read(Item(control.Id), input);
+        }
+    }
     SettingsValues edited = settings_;
     if (const std::optional<RefusedPreferences> refused = ApplyPreferencesInput(input, edited)) {
         win::ShowMessageBox(Handle(), win::WideFromAnsi(refused->Message), MB_OK | MB_ICONERROR);

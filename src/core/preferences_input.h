@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -41,10 +40,6 @@ inline constexpr std::string_view InvalidFileFormatMessage =
 inline constexpr std::string_view InvalidFolderFormatMessage =
     "Sub-folders cannot contain characters  / : * ? \" < > | , begin or end with \\, hold \\\\ "
     "or have more than 4 levels";
-
-// The help text: lines separated by CR LF, none after the last; the check
-// boxes' lines, one each, come last.
-std::string PreferencesHelpText(std::span<const std::string_view> checkBoxLines);
 
 // The sub-folders box's text for a stored folder pattern, and the pattern
 // for a text of that box: NoSubFoldersText stands for the empty pattern.
