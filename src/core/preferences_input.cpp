@@ -1,7 +1,5 @@
 #include "preferences_input.h"
 
-#include <iterator>
-
 #include "settings_values.h"
 
 std::string FolderFormatFieldText(std::string_view folderFormat) {
