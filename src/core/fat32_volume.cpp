@@ -53,8 +53,8 @@ std::u16string ShortName(const uint8_t* entry) {
 std::optional<WrittenTime> WrittenTimeOf(uint16_t date, uint16_t time) {
     const int year = 1980 + (date >> 9), month = (date >> 5) & 0xF, day = date & 0x1F;
     const int hour = time >> 11, minute = (time >> 5) & 0x3F, second = (time & 0x1F) * 2;
-    if (date == 0 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 ||
-        minute > 59 || second > 59) {
+    if (date == 0 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
+        second > 59) {
         return std::nullopt;
     }
     return WrittenTime{UnixSeconds(CivilTime{year, month, day, hour, minute, second}), true};
@@ -170,8 +170,7 @@ std::unique_ptr<Fat32Volume> Fat32Volume::Open(std::shared_ptr<BlockSource> sour
     }
     std::unique_ptr<Fat32Volume> volume(new Fat32Volume(std::move(source), geometry));
     std::lock_guard<std::mutex> lock(volume->caching_);
-    const Folder* root = volume->ReadFolder(geometry.RootCluster);
-    if (root == nullptr) {
+    if (volume->FolderOf(geometry.RootCluster) == nullptr) {
         return nullptr;
     }
     if (volume->volumeName_.empty()) {
@@ -245,15 +244,22 @@ std::vector<FileExtent> Fat32Volume::Extents(const std::vector<uint32_t>& cluste
     return extents;
 }
 
-const Fat32Volume::Folder* Fat32Volume::ReadFolder(uint32_t firstCluster) {
-    auto known = folders_.find(firstCluster);
-    if (known != folders_.end()) {
-        return &known->second;
-    }
+Fat32Entry Fat32Volume::Root() const {
+    Fat32Entry root;
+    root.Shown.IsFolder = true;
+    root.Id = geometry_.RootCluster;
+    return root;
+}
+
+std::u16string Fat32Volume::KeyOf(std::u16string_view name) const {
+    return NameKey(name);
+}
+
+std::optional<Fat32Volume::Folder> Fat32Volume::ReadFolder(uint32_t firstCluster) {
     const std::optional<std::vector<uint32_t>> clusters =
         Chain(firstCluster, kFolderBytesLimit / geometry_.ClusterBytes + 1);
     if (!clusters) {
-        return nullptr;
+        return std::nullopt;
     }
     Folder folder;
     LongName longName;
@@ -263,7 +269,7 @@ const Fat32Volume::Folder* Fat32Volume::ReadFolder(uint32_t firstCluster) {
         const uint64_t where = geometry_.Start + geometry_.DataOffset +
                                uint64_t{(*clusters)[i] - kFirstCluster} * geometry_.ClusterBytes;
         if (!source_->ReadAt(where, bytes.size(), bytes.data())) {
-            return nullptr;
+            return std::nullopt;
         }
         for (size_t at = 0; at + kEntryBytes <= bytes.size(); at += kEntryBytes) {
             const uint8_t* entry = &bytes[at];
@@ -283,71 +289,31 @@ const Fat32Volume::Folder* Fat32Volume::ReadFolder(uint32_t firstCluster) {
             } else if (entry[0] == '.') {
                 longName.Forget();  // "." and ".."
             } else {
-                Entry found;
+                Fat32Entry found;
                 found.Shown.Name = longName.For(entry).value_or(ShortName(entry));
                 found.Shown.IsFolder = (entry[11] & kAttributeFolder) != 0;
                 found.Shown.Size = found.Shown.IsFolder ? 0 : LittleEndian32(entry + 28);
-                found.FirstCluster = LittleEndian16(entry + 20) << 16 | LittleEndian16(entry + 26);
+                found.Id = LittleEndian16(entry + 20) << 16 | LittleEndian16(entry + 26);
                 found.WrittenTime = static_cast<uint16_t>(LittleEndian16(entry + 22));
                 found.WrittenDate = static_cast<uint16_t>(LittleEndian16(entry + 24));
-                folder.ByKey.emplace(NameKey(found.Shown.Name), folder.Entries.size());
-                folder.Entries.push_back(std::move(found));
+                Add(folder, std::move(found));
             }
         }
     }
-    return &folders_.emplace(firstCluster, std::move(folder)).first->second;
+    return folder;
 }
 
-std::optional<Fat32Volume::Entry> Fat32Volume::Find(std::u16string_view path) {
-    Entry current;
-    current.Shown.IsFolder = true;
-    current.FirstCluster = geometry_.RootCluster;
-    for (std::u16string_view part : PathParts(path)) {
-        const Folder* folder = current.Shown.IsFolder ? ReadFolder(current.FirstCluster) : nullptr;
-        if (folder == nullptr) {
-            return std::nullopt;
-        }
-        const auto match = folder->ByKey.find(NameKey(part));
-        if (match == folder->ByKey.end()) {
-            return std::nullopt;
-        }
-        current = folder->Entries[match->second];
-    }
-    return current;
-}
-
-std::unique_ptr<PlayerFile> Fat32Volume::Open(std::u16string_view path) {
-    std::lock_guard<std::mutex> lock(caching_);
-    const std::optional<Entry> entry = Find(path);
-    if (!entry || entry->Shown.IsFolder) {
-        return nullptr;
-    }
-    const uint64_t size = entry->Shown.Size;
+std::unique_ptr<PlayerFile> Fat32Volume::OpenEntry(const Fat32Entry& file) {
+    const uint64_t size = file.Shown.Size;
     std::vector<FileExtent> extents;
     if (size > 0) {
-        const std::optional<std::vector<uint32_t>> clusters = Chain(
-            entry->FirstCluster, (size + geometry_.ClusterBytes - 1) / geometry_.ClusterBytes);
+        const std::optional<std::vector<uint32_t>> clusters =
+            Chain(file.Id, (size + geometry_.ClusterBytes - 1) / geometry_.ClusterBytes);
         if (!clusters || uint64_t{clusters->size()} * geometry_.ClusterBytes < size) {
             return nullptr;  // the chain ends before the file does
         }
         extents = Extents(*clusters, size);
     }
     return std::make_unique<ExtentFile>(source_, std::move(extents), size,
-                                        WrittenTimeOf(entry->WrittenDate, entry->WrittenTime));
-}
-
-std::optional<std::vector<PlayerFileEntry>> Fat32Volume::ListFolder(std::u16string_view path) {
-    std::lock_guard<std::mutex> lock(caching_);
-    const std::optional<Entry> entry = Find(path);
-    const Folder* folder =
-        entry && entry->Shown.IsFolder ? ReadFolder(entry->FirstCluster) : nullptr;
-    if (folder == nullptr) {
-        return std::nullopt;
-    }
-    std::vector<PlayerFileEntry> entries;
-    entries.reserve(folder->Entries.size());
-    for (const Entry& child : folder->Entries) {
-        entries.push_back(child.Shown);
-    }
-    return entries;
+                                        WrittenTimeOf(file.WrittenDate, file.WrittenTime));
 }

@@ -7,35 +7,33 @@
 // after it.
 #pragma once
 
-#include <map>
 #include <memory>
-#include <mutex>
-#include <unordered_map>
 
-#include "player_files.h"
+#include "folder_tree_volume.h"
 
-class Fat32Volume : public PlayerFiles {
+// A file or folder of a FAT32 volume, as its folder's entry describes it.
+struct Fat32Entry {
+    PlayerFileEntry Shown;
+    uint32_t Id = 0;           // its first cluster
+    uint16_t WrittenDate = 0;  // as the entry stores them; 0 for none
+    uint16_t WrittenTime = 0;
+};
+
+class Fat32Volume : public FolderTreeVolume<Fat32Entry> {
 public:
+    using FolderTreeVolume::Open;
     // The volume whose boot sector is at `start` of the source, `length`
     // bytes long; null when the bytes there hold no FAT32 volume.
     static std::unique_ptr<Fat32Volume> Open(std::shared_ptr<BlockSource> source, uint64_t start,
                                              uint64_t length);
 
     std::u16string VolumeName() const override { return volumeName_; }
-    std::unique_ptr<PlayerFile> Open(std::u16string_view path) override;
-    std::optional<std::vector<PlayerFileEntry>> ListFolder(std::u16string_view path) override;
 
 private:
-    struct Entry {
-        PlayerFileEntry Shown;
-        uint32_t FirstCluster = 0;
-        uint16_t WrittenDate = 0;  // as the entry stores them; 0 for none
-        uint16_t WrittenTime = 0;
-    };
-    struct Folder {
-        std::vector<Entry> Entries;
-        std::unordered_map<std::u16string, size_t> ByKey;  // NameKey to entry
-    };
+    Fat32Entry Root() const override;
+    std::optional<Folder> ReadFolder(uint32_t firstCluster) override;
+    std::u16string KeyOf(std::u16string_view name) const override;
+    std::unique_ptr<PlayerFile> OpenEntry(const Fat32Entry& file) override;
 
     struct Geometry {
         uint64_t Start = 0;       // of the volume on the source
@@ -54,16 +52,10 @@ private:
     std::optional<std::vector<uint32_t>> Chain(uint32_t first, uint64_t limit);
     std::optional<uint32_t> NextCluster(uint32_t cluster);
     std::vector<FileExtent> Extents(const std::vector<uint32_t>& clusters, uint64_t size) const;
-    // A folder's entries, read once and kept.
-    const Folder* ReadFolder(uint32_t firstCluster);
-    // The entry a path names; the root is an entry of its own.
-    std::optional<Entry> Find(std::u16string_view path);
 
     std::shared_ptr<BlockSource> source_;
     Geometry geometry_;
-    std::u16string volumeName_;  // the root folder's label entry, else the boot sector's
-    std::mutex caching_;
-    std::map<uint32_t, Folder> folders_;
+    std::u16string volumeName_;      // the root folder's label entry, else the boot sector's
     uint64_t tableWindowStart_ = 0;  // of the table's bytes kept in tableWindow_
     std::vector<uint8_t> tableWindow_;
 };

@@ -18,8 +18,8 @@ constexpr uint32_t kFileRecord = 2;
 constexpr size_t kFolderRecordBytes = 88;
 constexpr size_t kFileDataForkAt = 88;
 
-HfsPlusVolume::Fork ForkOf(const uint8_t* bytes) {
-    HfsPlusVolume::Fork fork;
+HfsPlusFork ForkOf(const uint8_t* bytes) {
+    HfsPlusFork fork;
     fork.Size = BigEndian64(bytes);
     fork.Blocks = BigEndian32(bytes + 12);
     for (size_t run = 0; run < kForkRuns; ++run) {
@@ -103,11 +103,11 @@ std::unique_ptr<HfsPlusVolume> HfsPlusVolume::Open(std::shared_ptr<BlockSource> 
         return nullptr;
     }
     std::lock_guard<std::mutex> lock(volume->caching_);
-    const Folder* top = volume->ReadFolder(kRootParentId);
+    const Folder* top = volume->FolderOf(kRootParentId);
     if (top == nullptr) {
         return nullptr;
     }
-    for (const Entry& entry : top->Entries) {
+    for (const HfsPlusEntry& entry : top->Entries) {
         if (entry.Id == kRootFolderId && entry.Shown.IsFolder) {
             volume->volumeName_ = entry.Shown.Name;
             return volume;
@@ -116,7 +116,7 @@ std::unique_ptr<HfsPlusVolume> HfsPlusVolume::Open(std::shared_ptr<BlockSource> 
     return nullptr;  // no root folder
 }
 
-std::unique_ptr<PlayerFile> HfsPlusVolume::ForkFile(uint32_t fileId, const Fork& fork,
+std::unique_ptr<PlayerFile> HfsPlusVolume::ForkFile(uint32_t fileId, const HfsPlusFork& fork,
                                                     std::optional<WrittenTime> written) const {
     std::vector<FileExtent> extents;
     uint64_t fileOffset = 0;
@@ -184,11 +184,14 @@ std::u16string HfsPlusVolume::KeyOf(std::u16string_view name) const {
     return caseSensitive_ ? ComposedName(name) : NameKey(name);
 }
 
-const HfsPlusVolume::Folder* HfsPlusVolume::ReadFolder(uint32_t folderId) {
-    auto known = folders_.find(folderId);
-    if (known != folders_.end()) {
-        return &known->second;
-    }
+HfsPlusEntry HfsPlusVolume::Root() const {
+    HfsPlusEntry root;
+    root.Shown.IsFolder = true;
+    root.Id = kRootFolderId;
+    return root;
+}
+
+std::optional<HfsPlusVolume::Folder> HfsPlusVolume::ReadFolder(uint32_t folderId) {
     // A folder's records follow its thread record, whose key has no name.
     auto order = [folderId](const HfsBTree::Record& record) {
         if (record.KeyLength < 6) {
@@ -206,7 +209,7 @@ const HfsPlusVolume::Folder* HfsPlusVolume::ReadFolder(uint32_t folderId) {
         if (!name || record.DataLength < 2) {
             return true;
         }
-        Entry entry;
+        HfsPlusEntry entry;
         entry.Shown.Name = ComposedName(*name);
         const uint32_t type = BigEndian16(record.Data);
         if (type == kFolderRecord && record.DataLength >= kFolderRecordBytes) {
@@ -221,61 +224,22 @@ const HfsPlusVolume::Folder* HfsPlusVolume::ReadFolder(uint32_t folderId) {
             return true;  // a thread record or a damaged one
         }
         if (!IsPrivateName(entry.Shown.Name) || folderId == kRootParentId) {
-            folder.ByKey.emplace(KeyOf(entry.Shown.Name), folder.Entries.size());
-            folder.Entries.push_back(std::move(entry));
+            Add(folder, std::move(entry));
         }
         return true;
     });
     if (!walked) {
-        return nullptr;
+        return std::nullopt;
     }
-    return &folders_.emplace(folderId, std::move(folder)).first->second;
+    return folder;
 }
 
-std::optional<HfsPlusVolume::Entry> HfsPlusVolume::Find(std::u16string_view path) {
-    Entry current;
-    current.Shown.IsFolder = true;
-    current.Id = kRootFolderId;
-    for (std::u16string_view part : PathParts(path)) {
-        const Folder* folder = current.Shown.IsFolder ? ReadFolder(current.Id) : nullptr;
-        if (folder == nullptr) {
-            return std::nullopt;
-        }
-        const auto match = folder->ByKey.find(KeyOf(part));
-        if (match == folder->ByKey.end()) {
-            return std::nullopt;
-        }
-        current = folder->Entries[match->second];
-    }
-    return current;
-}
-
-std::unique_ptr<PlayerFile> HfsPlusVolume::Open(std::u16string_view path) {
-    std::lock_guard<std::mutex> lock(caching_);
-    const std::optional<Entry> entry = Find(path);
-    if (!entry || entry->Shown.IsFolder) {
-        return nullptr;
-    }
+std::unique_ptr<PlayerFile> HfsPlusVolume::OpenEntry(const HfsPlusEntry& file) {
     // The Mac counts from 1904.
     constexpr int64_t kSecondsFrom1904To1970 = 2082844800;
     const std::optional<WrittenTime> written =
-        entry->Modified != 0
-            ? std::optional<WrittenTime>({int64_t{entry->Modified} - kSecondsFrom1904To1970, false})
+        file.Modified != 0
+            ? std::optional<WrittenTime>({int64_t{file.Modified} - kSecondsFrom1904To1970, false})
             : std::nullopt;
-    return ForkFile(entry->Id, entry->Data, written);
-}
-
-std::optional<std::vector<PlayerFileEntry>> HfsPlusVolume::ListFolder(std::u16string_view path) {
-    std::lock_guard<std::mutex> lock(caching_);
-    const std::optional<Entry> entry = Find(path);
-    const Folder* folder = entry && entry->Shown.IsFolder ? ReadFolder(entry->Id) : nullptr;
-    if (folder == nullptr) {
-        return std::nullopt;
-    }
-    std::vector<PlayerFileEntry> entries;
-    entries.reserve(folder->Entries.size());
-    for (const Entry& child : folder->Entries) {
-        entries.push_back(child.Shown);
-    }
-    return entries;
+    return ForkFile(file.Id, file.Data, written);
 }

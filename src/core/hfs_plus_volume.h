@@ -6,54 +6,49 @@
 // a case-sensitive ("HX") volume.
 #pragma once
 
-#include <map>
 #include <memory>
-#include <mutex>
-#include <unordered_map>
 
+#include "folder_tree_volume.h"
 #include "hfs_btree.h"
-#include "player_files.h"
 
-class HfsPlusVolume : public PlayerFiles {
+// Where a fork's data lies: its size, its blocks in all, its first runs.
+struct HfsPlusFork {
+    uint64_t Size = 0;
+    uint32_t Blocks = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> Runs;  // first block, block count
+};
+
+// A file or folder of an HFS Plus volume, as its catalog record describes it.
+struct HfsPlusEntry {
+    PlayerFileEntry Shown;
+    uint32_t Id = 0;  // the folder's or file's catalog id
+    HfsPlusFork Data;
+    uint32_t Modified = 0;  // seconds since 1904, UTC; 0 for none
+};
+
+class HfsPlusVolume : public FolderTreeVolume<HfsPlusEntry> {
 public:
+    using FolderTreeVolume::Open;
     // The volume whose first byte is at `start` of the source, `length`
     // bytes long; null when the bytes there hold no HFS Plus volume.
     static std::unique_ptr<HfsPlusVolume> Open(std::shared_ptr<BlockSource> source, uint64_t start,
                                                uint64_t length);
 
     std::u16string VolumeName() const override { return volumeName_; }
-    std::unique_ptr<PlayerFile> Open(std::u16string_view path) override;
-    std::optional<std::vector<PlayerFileEntry>> ListFolder(std::u16string_view path) override;
-
-    // Where a fork's data lies: its size, its blocks in all, its first runs.
-    struct Fork {
-        uint64_t Size = 0;
-        uint32_t Blocks = 0;
-        std::vector<std::pair<uint32_t, uint32_t>> Runs;  // first block, block count
-    };
 
 private:
-    struct Entry {
-        PlayerFileEntry Shown;
-        uint32_t Id = 0;  // the folder's or file's catalog id
-        Fork Data;
-        uint32_t Modified = 0;  // seconds since 1904, UTC; 0 for none
-    };
-    struct Folder {
-        std::vector<Entry> Entries;
-        std::unordered_map<std::u16string, size_t> ByKey;
-    };
+    HfsPlusEntry Root() const override;
+    std::optional<Folder> ReadFolder(uint32_t folderId) override;
+    std::u16string KeyOf(std::u16string_view name) const override;
+    std::unique_ptr<PlayerFile> OpenEntry(const HfsPlusEntry& file) override;
 
     HfsPlusVolume(std::shared_ptr<BlockSource> source, uint64_t start)
         : source_(std::move(source)), start_(start) {}
 
     // The file made of a fork's runs, the extents overflow file's runs
     // after them; null when they do not cover its size.
-    std::unique_ptr<PlayerFile> ForkFile(uint32_t fileId, const Fork& fork,
+    std::unique_ptr<PlayerFile> ForkFile(uint32_t fileId, const HfsPlusFork& fork,
                                          std::optional<WrittenTime> written = {}) const;
-    const Folder* ReadFolder(uint32_t folderId);
-    std::optional<Entry> Find(std::u16string_view path);
-    std::u16string KeyOf(std::u16string_view name) const;
 
     std::shared_ptr<BlockSource> source_;
     uint64_t start_;
@@ -63,6 +58,4 @@ private:
     std::unique_ptr<HfsBTree> extents_;
     std::unique_ptr<HfsBTree> catalog_;
     std::u16string volumeName_;
-    std::mutex caching_;
-    std::map<uint32_t, Folder> folders_;
 };
