@@ -2,11 +2,8 @@
 // tests, memory. Only ever read; reads at any offset, from any thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
-#include <mutex>
-#include <string>
 #include <vector>
 
 class BlockSource {
@@ -28,25 +25,6 @@ public:
 
 private:
     std::vector<uint8_t> bytes_;
-};
-
-// An image file, opened for reading by its narrow (ANSI) name.
-class ImageFileSource : public BlockSource {
-public:
-    // Null when the file cannot be opened.
-    static std::unique_ptr<ImageFileSource> Open(const std::string& path);
-    uint64_t Size() const override { return size_; }
-    bool ReadAt(uint64_t offset, size_t count, uint8_t* destination) override;
-
-private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    ImageFileSource(std::FILE* file, uint64_t size) : file_(file), size_(size) {}
-
-    std::mutex reading_;  // one position for every thread
-    std::unique_ptr<std::FILE, FileCloser> file_;
-    uint64_t size_;
 };
 
 // Reads a big-endian or little-endian number from bytes known to be long

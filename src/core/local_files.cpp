@@ -72,3 +72,13 @@ std::optional<std::vector<PlayerFileEntry>> LocalFiles::ListFolder(std::u16strin
     }
     return found;
 }
+
+std::unique_ptr<ImageFileSource> ImageFileSource::Open(const std::string& ansiPath) {
+    std::unique_ptr<LocalFile> file = LocalFile::Open(ansiPath);
+    return file ? std::unique_ptr<ImageFileSource>(new ImageFileSource(std::move(file))) : nullptr;
+}
+
+bool ImageFileSource::ReadAt(uint64_t offset, size_t count, uint8_t* destination) {
+    std::lock_guard<std::mutex> lock(reading_);
+    return file_->ReadAt(offset, count, destination);
+}

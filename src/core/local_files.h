@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <mutex>
 
 #include "player_files.h"
 
@@ -27,6 +28,21 @@ private:
     std::unique_ptr<std::FILE, FileCloser> file_;
     uint64_t size_;
     uint64_t position_ = 0;  // where the stream stands
+};
+
+// An image file of this machine as a disk's bytes, read from any thread.
+class ImageFileSource : public BlockSource {
+public:
+    // Null when the file cannot be opened.
+    static std::unique_ptr<ImageFileSource> Open(const std::string& ansiPath);
+    uint64_t Size() const override { return file_->Size(); }
+    bool ReadAt(uint64_t offset, size_t count, uint8_t* destination) override;
+
+private:
+    explicit ImageFileSource(std::unique_ptr<LocalFile> file) : file_(std::move(file)) {}
+
+    std::mutex reading_;  // the file has one position for every thread
+    std::unique_ptr<LocalFile> file_;
 };
 
 class LocalFiles : public PlayerFiles {

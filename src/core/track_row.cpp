@@ -1,7 +1,5 @@
 #include "track_row.h"
 
-#include "file_range.h"
-
 int32_t ProgressPercent(int64_t done, int64_t total) {
     if (total <= 0) {
         return 0;

@@ -11,6 +11,7 @@
 
 #include "artwork_builder.h"
 #include "core/csv_format.h"
+#include "core/local_files.h"
 #include "core/player_volume.h"
 #include "itdb_builder.h"
 #include "temp_dir.h"
@@ -664,9 +665,10 @@ TEST(TrackhaulDump, APlayerInADiskImageReadsAsItsFolderDoes) {
     }
     // A whole disk of 160 GB, sparse: only the blocks the player needs are read.
     const std::string disk = dir.File("disk.img");
-    ASSERT_EQ(std::system(("cp " + dir.File("mac.img") + " " + disk + " && truncate -s 160G " + disk)
-                              .c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(
+            ("cp " + dir.File("mac.img") + " " + disk + " && truncate -s 160G " + disk).c_str()),
+        0);
     EXPECT_EQ(RunDump(dir, "--files " + disk).out, folderFiles.out);
     WriteAllBytes(dir.File("not-a-disk.img"), std::string(100000, 'x'));
     const RunResult none = RunDump(dir, "--files " + dir.File("not-a-disk.img"));
