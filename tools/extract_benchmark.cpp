@@ -494,12 +494,7 @@ bool MeasureWholeHome(TMainForm& form, const std::string& drive) {
 
 int main(int argc, char** argv) {
     const std::string drive = std::string(1, argc > 1 ? argv[1][0] : 'F') + ":";
-    SettingsKey::Delete();
-    SettingsKey::Write(L"FirstRun", L"0");
-    SettingsKey::Write(L"OverwriteFiles", L"0");
-    SettingsKey::Write(L"FileFormat", L"%title%");
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
-    InitCommonControlsEx(&controls);
+    benchmark::ResetSettingsForExtraction();
     MessageBoxRecorder boxes;
     const std::unique_ptr<TMainForm> form = benchmark::StartMainWindow();
     std::printf("best of %d rounds each, every round into an empty folder\n", Rounds);

@@ -125,12 +125,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::wstring image = fs::path(argv[3]).wstring();
-    SettingsKey::Delete();
-    SettingsKey::Write(L"FirstRun", L"0");
-    SettingsKey::Write(L"OverwriteFiles", L"0");
-    SettingsKey::Write(L"FileFormat", L"%title%");
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
-    InitCommonControlsEx(&controls);
+    benchmark::ResetSettingsForExtraction();
     MessageBoxRecorder boxes;
     std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
     const bool measured = mode == "load"

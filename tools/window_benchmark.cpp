@@ -97,11 +97,21 @@ bool PrepareWindowRun(const std::string& databasePath) {
         std::fprintf(stderr, "cannot write %s\n", databasePath.c_str());
         return false;
     }
+    ResetSettings();
+    return true;
+}
+
+void ResetSettings() {
     SettingsKey::Delete();
     SettingsKey::Write(L"FirstRun", L"0");
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);
-    return true;
+}
+
+void ResetSettingsForExtraction() {
+    ResetSettings();
+    SettingsKey::Write(L"OverwriteFiles", L"0");
+    SettingsKey::Write(L"FileFormat", L"%title%");
 }
 
 std::unique_ptr<TMainForm> StartMainWindow() {

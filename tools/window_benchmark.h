@@ -41,6 +41,12 @@ itdb::Bytes Database(const std::vector<itdb::Track>& tracks);
 // standard error, when the database cannot be written.
 bool PrepareWindowRun(const std::string& databasePath);
 
+// Resets the settings with the first run behind and sets up the common
+// controls; for an extraction also with every copy named by its title and
+// written over whatever is there.
+void ResetSettings();
+void ResetSettingsForExtraction();
+
 // A main window, shown and painted.
 std::unique_ptr<TMainForm> StartMainWindow();
 
