@@ -7,6 +7,20 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A UTF-16 path as this system names files; nothing for one it cannot name
+// (outside Windows: text that is no UTF-16 has no UTF-8 name).
+std::optional<fs::path> SystemPath(std::u16string_view path) {
+    try {
+        return fs::path(std::u16string(path));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
 std::unique_ptr<LocalFile> LocalFile::Adopt(std::FILE* file) {
     if (file == nullptr) {
         return nullptr;
@@ -29,7 +43,8 @@ std::unique_ptr<LocalFile> LocalFile::Open(std::u16string_view path) {
     const std::wstring wide(path.begin(), path.end());
     return Adopt(_wfopen(wide.c_str(), L"rb"));
 #else
-    return Adopt(std::fopen(fs::path(std::u16string(path)).c_str(), "rb"));
+    const std::optional<fs::path> named = SystemPath(path);
+    return named ? Adopt(std::fopen(named->c_str(), "rb")) : nullptr;
 #endif
 }
 
@@ -54,9 +69,13 @@ std::unique_ptr<PlayerFile> LocalFiles::OpenAnsi(const std::string& path) {
 }
 
 std::optional<std::vector<PlayerFileEntry>> LocalFiles::ListFolder(std::u16string_view path) {
+    const std::optional<fs::path> folder = SystemPath(path);
     std::error_code error;
-    fs::directory_iterator entries(fs::path(std::u16string(path)), error);
-    if (error) {
+    fs::directory_iterator entries;
+    if (folder) {
+        entries = fs::directory_iterator(*folder, error);
+    }
+    if (!folder || error) {
         return std::nullopt;
     }
     std::vector<PlayerFileEntry> found;
@@ -65,7 +84,11 @@ std::optional<std::vector<PlayerFileEntry>> LocalFiles::ListFolder(std::u16strin
             return std::nullopt;
         }
         PlayerFileEntry entry;
-        entry.Name = entries->path().filename().u16string();
+        try {
+            entry.Name = entries->path().filename().u16string();
+        } catch (const std::exception&) {
+            continue;  // a name that is no text here cannot be opened by name either
+        }
         entry.IsFolder = entries->is_directory(error);
         entry.Size = entry.IsFolder ? 0 : entries->file_size(error);
         found.push_back(std::move(entry));

@@ -670,6 +670,10 @@ TEST(TrackhaulDump, APlayerInADiskImageReadsAsItsFolderDoes) {
             ("cp " + dir.File("mac.img") + " " + disk + " && truncate -s 160G " + disk).c_str()),
         0);
     EXPECT_EQ(RunDump(dir, "--files " + disk).out, folderFiles.out);
+    // A folder's file whose name is no text here is passed over, not fatal.
+    WriteAllBytes(dir.File("odd/iPod_Control/bad\xFF.mp3"), "x");
+    WriteAllBytes(dir.File("odd/iPod_Control/good.mp3"), "xy");
+    EXPECT_EQ(RunDump(dir, "--files " + dir.File("odd")).out, "iPod_Control/good.mp3\t2\n");
     WriteAllBytes(dir.File("not-a-disk.img"), std::string(100000, 'x'));
     const RunResult none = RunDump(dir, "--files " + dir.File("not-a-disk.img"));
     EXPECT_EQ(none.exitStatus, 1);
