@@ -123,7 +123,7 @@ LibraryChoice ChooseOnTwoThreads(const std::vector<const OneTrack*>& tracks,
                                  const std::u16string& player, PlayerFiles& files) {
     // A player of this machine's files is looked at as they are; one in a
     // disk image through its volume, which keeps its folders' names itself.
-    const bool thisMachines = dynamic_cast<const LocalFiles*>(&files) != nullptr;
+    const bool thisMachines = AreThisMachines(files);
     const auto choose = [&](std::vector<const OneTrack*> part) {
         FileSizes copies;
         // The player keeps its files in a few dozen folders: they are read

@@ -14,10 +14,6 @@ namespace {
 // own; blocks of 1 MiB take twice as long.
 constexpr size_t kBlockBytes = 256 << 10;
 
-bool AreThisMachines(const PlayerFiles& files) {
-    return dynamic_cast<const LocalFiles*>(&files) != nullptr;
-}
-
 DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER,
                                    LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
     // The system's copy routine calls this: nothing may be thrown into it.

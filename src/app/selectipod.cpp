@@ -108,11 +108,11 @@ void TSelectIPodForm::OnInitDialog() {
     ShowWindow(Item(IDC_BTNADMINISTRATOR), refused ? SW_SHOW : SW_HIDE);
 
     HWND driveList = Item(IDC_CBDRIVE);
-    for (const std::string& entry : driveEntries_) {
-        SendMessageW(driveList, CB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(win::WideFromAnsi(entry).c_str()));
-    }
+    std::vector<std::string> entries = driveEntries_;
     for (const auto& [entry, player] : disks_.Entries) {
+        entries.push_back(entry);
+    }
+    for (const std::string& entry : entries) {
         SendMessageW(driveList, CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(win::WideFromAnsi(entry).c_str()));
     }

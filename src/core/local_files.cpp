@@ -60,6 +60,10 @@ bool LocalFile::ReadAt(uint64_t offset, size_t count, uint8_t* destination) {
     return got == count;
 }
 
+bool AreThisMachines(const PlayerFiles& files) {
+    return dynamic_cast<const LocalFiles*>(&files) != nullptr;
+}
+
 std::unique_ptr<PlayerFile> LocalFiles::Open(std::u16string_view path) {
     return LocalFile::Open(path);
 }

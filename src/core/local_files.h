@@ -45,6 +45,9 @@ private:
     std::unique_ptr<LocalFile> file_;
 };
 
+// Whether `files` are this machine's own, which the system can copy itself.
+bool AreThisMachines(const PlayerFiles& files);
+
 class LocalFiles : public PlayerFiles {
 public:
     // `volumeName` is the drive's label.
