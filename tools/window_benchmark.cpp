@@ -125,6 +125,12 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+void LookAtTheWindow(double seconds) {
+    for (const auto start = Clock::now(); SecondsSince(start) < seconds; Sleep(10)) {
+        PumpMessages();
+    }
+}
+
 namespace {
 
 LRESULT CALLBACK NoteDestruction(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

@@ -52,6 +52,11 @@ std::unique_ptr<TMainForm> StartMainWindow();
 
 double SecondsSince(Clock::time_point start);
 
+// Lets the window's messages through for `seconds`, as a person looks at the
+// window a moment before the next command, while its work in the
+// background goes on.
+void LookAtTheWindow(double seconds);
+
 // Opens the database on `drive` through the device dialog and returns the
 // time from the click on OK to the end of the command; `dialogShown` says
 // whether the dialog came.

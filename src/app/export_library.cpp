@@ -2,7 +2,11 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <exception>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <memory>
@@ -45,34 +49,36 @@ public:
     explicit FileSizes(Lookup lookup = Lookup::OneByOne) : lookup_(lookup) {}
 
     std::optional<uint64_t> Of(const std::u16string& path) {
-        const std::wstring wide = win::WideFromUtf16(path);
-        const size_t nameStart = wide.rfind(L'\\') + 1;
-        const std::wstring folder = wide.substr(0, nameStart);
+        // Read in place: tens of thousands of copies are looked up.
+        const auto* wide = reinterpret_cast<const wchar_t*>(path.c_str());
+        const std::wstring_view whole(wide, path.size());
+        const size_t nameStart = whole.rfind(L'\\') + 1;
+        const std::wstring_view folder = whole.substr(0, nameStart);
         if (lookup_ == Lookup::OneByOne && !IsListed(folder)) {
             WIN32_FILE_ATTRIBUTE_DATA data{};
-            if (GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+            if (GetFileAttributesExW(wide, GetFileExInfoStandard, &data)) {
                 return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                            ? std::nullopt
                            : std::optional(uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow);
             }
         }
         const Files& files = Listed(folder);
-        const auto found = files.find(UpperCase(wide.substr(nameStart)));
+        const auto found = files.find(UpperCase(whole.substr(nameStart)));
         return found != files.end() ? std::optional(found->second) : std::nullopt;
     }
 
 private:
     using Files = std::unordered_map<std::wstring, uint64_t>;  // by upper-case name
 
-    bool IsListed(const std::wstring& folder) const {
+    bool IsListed(std::wstring_view folder) const {
         return !folders_.empty() && folders_.contains(UpperCase(folder));
     }
 
     // The files of `folder` (a path and a backslash), read when first asked.
-    const Files& Listed(const std::wstring& folder) {
+    const Files& Listed(std::wstring_view folder) {
         const auto [place, added] = folders_.try_emplace(UpperCase(folder));
         if (added) {
-            win::FolderEntries entries(folder + L"*");
+            win::FolderEntries entries(std::wstring(folder) + L"*");
             while (const WIN32_FIND_DATAW* entry = entries.Next()) {
                 if (!(entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
                     place->second.emplace(
@@ -115,44 +121,114 @@ std::optional<OpenedFile> OpenForReading(const std::u16string& path) {
 }
 
 // The tracks whose copies the library names, chosen as ChooseLibraryTracks
-// does: the first half of them here and the second on a thread of its own,
-// each with its own look-ups, since looking the copies up is most of the
-// time it takes.
-LibraryChoice ChooseOnTwoThreads(const std::vector<const OneTrack*>& tracks,
-                                 const TrackNamePlan& plan, const std::u16string& musicFolder,
-                                 const std::u16string& player, PlayerFiles& files) {
+// does, a part at a time on a thread of its own while the caller writes the
+// parts already chosen: looking the copies up takes longer than writing the
+// file, and the two go on side by side. A caller that finds its next part
+// not chosen yet chooses a later one itself rather than wait.
+class ChoiceInParts {
+public:
+    using ChoosePart = std::function<LibraryChoice(const std::vector<const OneTrack*>& part)>;
+    // Each thread's own chooser, with its own look-ups.
+    using MakeChooser = std::function<ChoosePart()>;
+
+    ChoiceInParts(const std::vector<const OneTrack*>& tracks, const MakeChooser& makeChooser) {
+        constexpr size_t kPartSize = 1024;
+        for (size_t start = 0; start < tracks.size(); start += kPartSize) {
+            const auto from = tracks.begin() + static_cast<std::ptrdiff_t>(start);
+            const size_t length = std::min(kPartSize, tracks.size() - start);
+            parts_.emplace_back(from, from + static_cast<std::ptrdiff_t>(length));
+        }
+        chosen_.resize(parts_.size());
+        for (std::promise<LibraryChoice>& part : chosen_) {
+            ready_.push_back(part.get_future());
+        }
+        ownChooser_ = makeChooser();
+        thread_ = std::async(std::launch::async,
+                             [this, choose = makeChooser()] { ChooseWhileAny(choose); });
+    }
+    ChoiceInParts(const ChoiceInParts&) = delete;
+    ChoiceInParts& operator=(const ChoiceInParts&) = delete;
+    // Stops the thread once it has chosen the part it is on.
+    ~ChoiceInParts() {
+        stopped_ = true;
+        thread_.wait();
+    }
+
+    // The next part's tracks, as soon as they are chosen; nothing after the
+    // last part. Throws what choosing them threw.
+    std::optional<std::vector<LibraryTrack>> Next() {
+        if (next_ == ready_.size()) {
+            return std::nullopt;
+        }
+        while (ready_[next_].wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
+               ChooseOne(ownChooser_)) {
+        }
+        LibraryChoice part = ready_[next_++].get();
+        leftOut_ += part.LeftOut;
+        return std::move(part.Tracks);
+    }
+    size_t LeftOut() const { return leftOut_; }
+
+private:
+    void ChooseWhileAny(const ChoosePart& choose) {
+        while (!stopped_ && ChooseOne(choose)) {
+        }
+    }
+    // Chooses the next part no thread has taken; false when there is none.
+    bool ChooseOne(const ChoosePart& choose) {
+        const size_t part = taken_++;
+        if (part >= parts_.size()) {
+            return false;
+        }
+        try {
+            chosen_[part].set_value(choose(parts_[part]));
+        } catch (...) {
+            chosen_[part].set_exception(std::current_exception());
+        }
+        return true;
+    }
+
+    std::vector<std::vector<const OneTrack*>> parts_;
+    std::vector<std::promise<LibraryChoice>> chosen_;
+    std::vector<std::future<LibraryChoice>> ready_;
+    std::atomic<size_t> taken_ = 0;
+    std::atomic<bool> stopped_ = false;
+    size_t next_ = 0;
+    size_t leftOut_ = 0;
+    ChoosePart ownChooser_;
+    std::future<void> thread_;  // last: ended first
+};
+
+// Each thread's chooser of the library's tracks among the copies in
+// `musicFolder`.
+ChoiceInParts::MakeChooser ChoosersFor(const TrackNamePlan& plan, const std::u16string& musicFolder,
+                                       const std::u16string& player, PlayerFiles& files) {
     // A player of this machine's files is looked at as they are; one in a
     // disk image through its volume, which keeps its folders' names itself.
     const bool thisMachines = AreThisMachines(files);
-    const auto choose = [&](std::vector<const OneTrack*> part) {
-        FileSizes copies;
+    return [&plan, &musicFolder, &player, &files, thisMachines] {
+        auto copies = std::make_shared<FileSizes>();
         // The player keeps its files in a few dozen folders: they are read
         // whole when they are looked in at all.
-        FileSizes playerFiles(FileSizes::Lookup::WholeFolders);
-        const FileSizeLookup playerFileSize = [&](const std::u16string& path) {
+        auto playerFiles = std::make_shared<FileSizes>(FileSizes::Lookup::WholeFolders);
+        const FileSizeLookup playerFileSize = [playerFiles, thisMachines,
+                                               &files](const std::u16string& path) {
             if (thisMachines) {
-                return playerFiles.Of(path);
+                return playerFiles->Of(path);
             }
             const std::unique_ptr<PlayerFile> file = files.Open(path);
             return file ? std::optional<uint64_t>(file->Size()) : std::nullopt;
         };
-        const FileOpener openPlayerFile = [&](const std::u16string& path) {
+        const FileOpener openPlayerFile = [thisMachines, &files](const std::u16string& path) {
             return thisMachines ? OpenForReading(path) : OpenedFileOf(files.Open(path));
         };
-        return ChooseLibraryTracks(
-            part, plan, musicFolder, player,
-            [&copies](const std::u16string& path) { return copies.Of(path); }, playerFileSize,
-            OpenForReading, openPlayerFile);
+        return [=, &plan, &musicFolder, &player](const std::vector<const OneTrack*>& part) {
+            return ChooseLibraryTracks(
+                part, plan, musicFolder, player,
+                [copies](const std::u16string& path) { return copies->Of(path); }, playerFileSize,
+                OpenForReading, openPlayerFile);
+        };
     };
-    const auto half = tracks.begin() + static_cast<std::ptrdiff_t>(tracks.size() / 2);
-    std::future<LibraryChoice> second =
-        std::async(std::launch::async, choose, std::vector<const OneTrack*>(half, tracks.end()));
-    LibraryChoice choice = choose(std::vector<const OneTrack*>(tracks.begin(), half));
-    LibraryChoice rest = second.get();
-    choice.Tracks.insert(choice.Tracks.end(), std::make_move_iterator(rest.Tracks.begin()),
-                         std::make_move_iterator(rest.Tracks.end()));
-    choice.LeftOut += rest.LeftOut;
-    return choice;
 }
 
 }  // namespace
@@ -229,13 +305,13 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
     const ITDBParser& player = *window_.Player();
     window_.SetStatusText("Exporting library:");
     WaitCursor hourglass(window_);
-    const LibraryChoice choice =
-        ChooseOnTwoThreads(player.TracksInFileOrder(), plan, musicFolder,
-                           Utf16FromAnsi(window_.PlayerDrive()), *player.Files());
+    const std::u16string playerFolder = Utf16FromAnsi(window_.PlayerDrive());
+    ChoiceInParts choice(player.TracksInFileOrder(),
+                         ChoosersFor(plan, musicFolder, playerFolder, *player.Files()));
     SYSTEMTIME now{};
     GetSystemTime(&now);
-    const Library library{musicFolder, player.LibraryId(), CivilOf(now), choice.Tracks,
-                          UserPlaylists(player.Playlists())};
+    const Library library{
+        musicFolder, player.LibraryId(), CivilOf(now), {}, UserPlaylists(player.Playlists())};
 
     // Written whole under a temporary name and to the disk, then renamed:
     // the library's name only ever holds a whole file.
@@ -243,9 +319,15 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
     const std::wstring temporary =
         win::WideFromUtf16(folder + TemporaryCopyName(GetCurrentProcessId()));
     UpdateThrottle shown(std::chrono::milliseconds(200));
-    const auto progress = [&](size_t written) {
+    size_t chosen = 0;
+    const MoreLibraryTracks moreTracks = [&] {
+        std::optional<std::vector<LibraryTrack>> part = choice.Next();
+        chosen += part ? part->size() : 0;
+        return part;
+    };
+    const auto progress = [&](const LibraryTrack& written) {
         if (shown.Due()) {
-            window_.SetItemStatus(choice.Tracks[written - 1].CopyPath);
+            window_.SetItemStatus(written.CopyPath);
             window_.ProcessMessages();
         }
     };
@@ -253,7 +335,7 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
     const LocalToUtc localToUtc = clock.AsConversion();
     const DWORD error = win::WriteThroughTemporary(temporary, fileName, true, [&](HANDLE file) {
         BlockWriter output([file](std::string_view bytes) { return win::WriteBytes(file, bytes); });
-        return WriteLibraryXml(library, localToUtc, output, progress);
+        return WriteLibraryXml(library, localToUtc, output, moreTracks, progress);
     });
     window_.SetItemStatus(u"");
     if (error != ERROR_SUCCESS) {
@@ -263,7 +345,7 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
             MB_OK | MB_ICONERROR);
         return std::nullopt;
     }
-    return Written{false, choice.LeftOut, choice.LeftOut + choice.Tracks.size()};
+    return Written{false, choice.LeftOut(), choice.LeftOut() + chosen};
 }
 
 std::wstring LibraryExport::StartFolder() const {

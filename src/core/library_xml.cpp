@@ -22,17 +22,37 @@ using namespace std::literals;
 
 namespace {
 
-std::string TwoDigits(int32_t value) {
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
-           static_cast<char>('0' + value % 10);
-}
-
-std::string Hex16(uint64_t value) {
-    std::string hex(16, '0');
-    for (int i = 15; i >= 0; --i, value >>= 4) {
-        hex[static_cast<size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
+// Sixteen upper-case hex digits, kept in place: a library writes one or two
+// for each of tens of thousands of tracks.
+class Hex16 {
+public:
+    explicit Hex16(uint64_t value) {
+        for (size_t i = digits_.size(); i-- > 0; value >>= 4) {
+            digits_[i] = "0123456789ABCDEF"[value & 0xF];
+        }
     }
-    return hex;
+    operator std::string_view() const { return {digits_.data(), digits_.size()}; }
+
+private:
+    std::array<char, 16> digits_{};
+};
+
+// "2006-01-02T15:04:05Z" appended to `out`.
+void AppendIsoDate(std::string& out, const CivilTime& utc) {
+    char year[12];
+    const auto end = std::to_chars(std::begin(year), std::end(year), utc.Year).ptr;
+    out.append(year, end);
+    const auto twoDigits = [&out](char before, int32_t value) {
+        out += before;
+        out += static_cast<char>('0' + value / 10 % 10);
+        out += static_cast<char>('0' + value % 10);
+    };
+    twoDigits('-', utc.Month);
+    twoDigits('-', utc.Day);
+    twoDigits('T', utc.Hour);
+    twoDigits(':', utc.Minute);
+    twoDigits(':', utc.Second);
+    out += 'Z';
 }
 
 // A playlist's id where the player keeps none: the same for the same
@@ -91,6 +111,42 @@ void AppendXmlText(std::string& out, std::u16string_view text) {
     endWide(text.size());
 }
 
+// FileUrl(path) appended to `out`: ASCII as it stands where it may, each
+// byte of the UTF-8 of the rest percent-encoded.
+void AppendFileUrl(std::string& out, std::u16string_view path) {
+    const bool drive =
+        path.size() >= 2 && path[1] == u':' &&
+        ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+    out += drive || path.empty() || path[0] != u'/' ? "file://localhost/"sv : "file://"sv;
+    const auto percentEncoded = [&out](unsigned char byte) {
+        out += '%';
+        out += "0123456789ABCDEF"[byte >> 4];
+        out += "0123456789ABCDEF"[byte & 0xF];
+    };
+    for (size_t i = 0; i < path.size();) {
+        if (path[i] >= 0x80) {
+            size_t end = i;
+            while (end < path.size() && path[end] >= 0x80) {
+                ++end;
+            }
+            std::string bytes;
+            AppendUtf8(bytes, path.substr(i, end - i));
+            for (const char byte : bytes) {
+                percentEncoded(static_cast<unsigned char>(byte));
+            }
+            i = end;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(path[i] == u'\\' ? u'/' : path[i]);
+        if (IsUnreservedInUrl(byte) || (drive && i == 1)) {
+            out += static_cast<char>(byte);
+        } else {
+            percentEncoded(byte);
+        }
+        ++i;
+    }
+}
+
 // The keys and values of a property list, each on a line of its own at the
 // depth it is written at, made in one buffer reused for every line.
 class PlistWriter {
@@ -134,7 +190,23 @@ public:
         line_ += "</string>"sv;
         End();
     }
-    void Date(std::string_view key, const CivilTime& utc) { Value(key, "date", IsoDate(utc)); }
+    void Date(std::string_view key, const CivilTime& utc) {
+        Start();
+        AppendKey(key);
+        line_ += "<date>"sv;
+        AppendIsoDate(line_, utc);
+        line_ += "</date>"sv;
+        End();
+    }
+    // A path as its file URL, which holds no character that XML escapes.
+    void Url(std::string_view key, std::u16string_view path) {
+        Start();
+        AppendKey(key);
+        line_ += "<string>"sv;
+        AppendFileUrl(line_, path);
+        line_ += "</string>"sv;
+        End();
+    }
     void Boolean(std::string_view key, bool value) {
         Start();
         AppendKey(key);
@@ -223,8 +295,7 @@ void WriteTrack(PlistWriter& plist, size_t trackId, const LibraryTrack& entry,
     if (track.HasVideo()) {
         plist.Boolean("Has Video", true);
     }
-    // A URL holds no character that XML escapes.
-    plist.String("Location", FileUrl(entry.CopyPath));
+    plist.Url("Location", entry.CopyPath);
     plist.Close("dict");
 }
 
@@ -242,8 +313,9 @@ void WritePlaylistItems(PlistWriter& plist, const std::vector<size_t>& trackIds)
 }  // namespace
 
 std::string IsoDate(const CivilTime& utc) {
-    return std::to_string(utc.Year) + "-" + TwoDigits(utc.Month) + "-" + TwoDigits(utc.Day) + "T" +
-           TwoDigits(utc.Hour) + ":" + TwoDigits(utc.Minute) + ":" + TwoDigits(utc.Second) + "Z";
+    std::string date;
+    AppendIsoDate(date, utc);
+    return date;
 }
 
 std::string XmlText(std::u16string_view text) {
@@ -253,23 +325,8 @@ std::string XmlText(std::u16string_view text) {
 }
 
 std::string FileUrl(std::u16string_view path) {
-    const bool drive =
-        path.size() >= 2 && path[1] == u':' &&
-        ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
-    std::string url = drive || path.empty() || path[0] != u'/' ? "file://localhost/" : "file://";
-    std::string bytes;
-    AppendUtf8(bytes, path);
-    url.reserve(url.size() + bytes.size() * 3);
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i] == '\\' ? '/' : bytes[i]);
-        if (IsUnreservedInUrl(byte) || (drive && i == 1)) {
-            url += static_cast<char>(byte);
-        } else {
-            url += '%';
-            url += "0123456789ABCDEF"[byte >> 4];
-            url += "0123456789ABCDEF"[byte & 0xF];
-        }
-    }
+    std::string url;
+    AppendFileUrl(url, path);
     return url;
 }
 
@@ -281,9 +338,12 @@ LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
     const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
     LibraryChoice choice;
     for (const OneTrack* track : tracks) {
-        TargetName name = plan.Of(*track);
-        std::replace(name.Name.begin(), name.Name.end(), u'\\', separator);
-        std::u16string path = std::u16string(folder) + name.Name;
+        const TargetName name = plan.Of(*track);
+        std::u16string path;
+        path.reserve(folder.size() + name.Name.size());
+        path.append(folder).append(name.Name);
+        std::replace(path.begin() + static_cast<std::ptrdiff_t>(folder.size()), path.end(), u'\\',
+                     separator);
         const bool planned =
             name.Refusal == TrackRefusal::None && path.size() <= MaxTargetFileNameLength;
         const std::optional<uint64_t> size = planned ? copySize(path) : std::nullopt;
@@ -323,7 +383,8 @@ LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
 }
 
 bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, BlockWriter& output,
-                     const std::function<void(size_t tracksWritten)>& progress) {
+                     const MoreLibraryTracks& moreTracks,
+                     const std::function<void(const LibraryTrack& written)>& progress) {
     PlistWriter plist(output);
     plist.Line("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     plist.Line(
@@ -341,26 +402,37 @@ bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, Block
     if (folder.empty() || (folder.back() != u'\\' && folder.back() != u'/')) {
         folder += folder.find(u'/') == 0 ? u'/' : u'\\';
     }
-    plist.String("Music Folder", FileUrl(folder));
+    plist.Url("Music Folder", folder);
     plist.String("Library Persistent ID", Hex16(library.LibraryId));
 
     std::unordered_map<const OneTrack*, size_t> trackIds;
+    size_t written = 0;
     plist.Key("Tracks");
     plist.Open("dict");
-    for (size_t i = 0; i < library.Tracks.size(); ++i) {
-        const size_t id = i + 1;
-        trackIds.try_emplace(library.Tracks[i].Track, id);
-        WriteTrack(plist, id, library.Tracks[i], localToUtc);
-        if (progress && id % 256 == 0) {
-            progress(id);
+    const auto writeTracks = [&](const std::vector<LibraryTrack>& tracks) {
+        for (const LibraryTrack& track : tracks) {
+            const size_t id = ++written;
+            trackIds.try_emplace(track.Track, id);
+            WriteTrack(plist, id, track, localToUtc);
+            if (progress && id % 256 == 0) {
+                progress(track);
+            }
         }
+    };
+    writeTracks(library.Tracks);
+    while (moreTracks) {
+        const std::optional<std::vector<LibraryTrack>> part = moreTracks();
+        if (!part) {
+            break;
+        }
+        writeTracks(*part);
     }
     plist.Close("dict");
 
     plist.Key("Playlists");
     plist.Open("array");
-    size_t playlistId = library.Tracks.size() + 1;
-    std::vector<size_t> items(library.Tracks.size());
+    size_t playlistId = written + 1;
+    std::vector<size_t> items(written);
     for (size_t i = 0; i < items.size(); ++i) {
         items[i] = i + 1;
     }

@@ -73,7 +73,13 @@ struct Library {
     std::vector<const Playlist*> Playlists;
 };
 
-// Writes the library file, telling `progress` how many tracks are written
-// now and then; false once a write failed.
+// More tracks for the library, a part at a time, in order, so that the file
+// is written while the next are chosen; nothing after the last part.
+using MoreLibraryTracks = std::function<std::optional<std::vector<LibraryTrack>>()>;
+
+// Writes the library file of `library`'s tracks and then those `moreTracks`
+// gives, telling `progress` of the last track written now and then; false
+// once a write failed.
 bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, BlockWriter& output,
-                     const std::function<void(size_t tracksWritten)>& progress = {});
+                     const MoreLibraryTracks& moreTracks = {},
+                     const std::function<void(const LibraryTrack& written)>& progress = {});
