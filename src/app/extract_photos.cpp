@@ -42,9 +42,13 @@ void PhotoExtraction::Run() {
     destination_ = *folder + u"\\";
     const PhotoIndex& photos = window_.Player()->Photos();
     PlayerFiles& playerFiles = *window_.Player()->Files();
-    const PhotoPlan plan = PlanPhotoFiles(photos, [&playerFiles](const std::string& original) {
-        return PlayerFileExists(playerFiles, original);
-    });
+    MemoryBudget budget = window_.Player()->SpareBudget();
+    const PhotoPlan plan = PlanPhotoFiles(
+        photos,
+        [&playerFiles](const std::string& original) {
+            return PlayerFileExists(playerFiles, original);
+        },
+        budget);
     const std::vector<PhotoFile>& files = plan.Files;
     ClashPolicy policy(window_.SettingsView().OverwriteFiles);
     window_.SetStatusText("Extracting photos:");
@@ -66,6 +70,13 @@ void PhotoExtraction::Run() {
     writer_.Wait();
     window_.ShowProgress(false);
     window_.SetItemStatus(u"");
+    if (plan.LeftOut > 0) {
+        win::ShowMessageBox(window_.Handle(),
+                            std::to_wstring(plan.LeftOut) +
+                                L" photo(s) were left out: the iPod's photo albums list more "
+                                L"photos than the memory the program allows itself can plan.",
+                            MB_OK | MB_ICONWARNING);
+    }
     if (plan.PassedOver > 0) {
         win::ShowMessageBox(window_.Handle(),
                             std::to_wstring(plan.PassedOver) +

@@ -93,6 +93,10 @@ public:
     const ArtworkIndex& Artwork() const { return artwork_; }
     // The photo albums of the player whose database was read last.
     const PhotoIndex& Photos() const { return photos_; }
+    // A budget of the memory this read has left untaken, for what is made
+    // of the records later (the photos' plan), so that it too stays within
+    // the read's.
+    MemoryBudget SpareBudget() const { return MemoryBudget(budget_.Spare()); }
 
     // Assembles four bytes in file order, little-endian.
     static int32_t ToInt32(const uint8_t bytes[4]);

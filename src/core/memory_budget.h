@@ -26,6 +26,8 @@ public:
     // was: for memory that only speeds things up.
     bool ChargeIfRoom(size_t bytes) { return bytes <= limit_ - held_ && Charge(bytes); }
     void Release(size_t bytes) { held_ -= std::min(bytes, held_); }
+    // What may still be taken.
+    size_t Spare() const { return limit_ - held_; }
     void Clear() { held_ = 0; }
 
     // Makes room in `items` for one more element. A full vector moves into a

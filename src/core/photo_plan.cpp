@@ -43,14 +43,16 @@ std::u16string PhotoAlbumFolder(std::u16string_view albumName) {
 }
 
 PhotoPlan PlanPhotoFiles(const PhotoIndex& photos,
-                         const std::function<bool(const std::string& path)>& originalExists) {
+                         const std::function<bool(const std::string& path)>& originalExists,
+                         MemoryBudget& budget) {
     const std::vector<PhotoIndex::Album>& albums = photos.Albums();
-    // The albums the owner made, then the photos in none of them.
-    std::vector<std::vector<int32_t>> members;
+    // The albums the owner made, then the photos in none of them; the
+    // albums' members are not copied, as they may be many.
+    std::vector<const std::vector<int32_t>*> members;
     std::vector<std::u16string> folders;
     std::vector<bool> inAlbum(photos.Count(), false);
     for (size_t album = 1; album < albums.size(); ++album) {
-        members.push_back(albums[album].Photos);
+        members.push_back(&albums[album].Photos);
         folders.push_back(PhotoAlbumFolder(albums[album].Name));
         for (const int32_t photo : albums[album].Photos) {
             inAlbum[static_cast<size_t>(photo)] = true;
@@ -63,7 +65,7 @@ PhotoPlan PlanPhotoFiles(const PhotoIndex& photos,
         }
     }
     if (!elsewhere.empty()) {
-        members.push_back(std::move(elsewhere));
+        members.push_back(&elsewhere);
         const bool named = !albums.empty() && !TrimBlanksAndControls(albums[0].Name).empty();
         folders.push_back(named ? PhotoAlbumFolder(albums[0].Name)
                                 : std::u16string(kLibraryFolder));
@@ -85,9 +87,13 @@ PhotoPlan PlanPhotoFiles(const PhotoIndex& photos,
         return source;
     };
     PhotoPlan plan;
+    // Each file is charged with its path, as the plan holds them all.
+    const auto room = [&](const std::u16string& path) {
+        return budget.MakeRoom(plan.Files) && budget.Charge((path.size() + 1) * sizeof(char16_t));
+    };
     for (size_t folder = 0; folder < folders.size(); ++folder) {
         std::vector<int32_t> saved;
-        for (const int32_t photo : members[folder]) {
+        for (const int32_t photo : *members[folder]) {
             if (sourceOf(photo) != Source::None) {
                 saved.push_back(photo);
             }
@@ -95,10 +101,19 @@ PhotoPlan PlanPhotoFiles(const PhotoIndex& photos,
         for (size_t place = 0; place < saved.size(); ++place) {
             const int32_t photo = saved[place];
             const bool original = sourceOf(photo) == Source::Original;
-            plan.Files.push_back({photo,
-                                  folders[folder] + u'\\' + Numbered(place + 1, saved.size()) +
-                                      ExtensionOf(photos, photo, original),
-                                  original});
+            std::u16string path = folders[folder] + u'\\' + Numbered(place + 1, saved.size()) +
+                                  ExtensionOf(photos, photo, original);
+            if (!room(path)) {
+                plan.LeftOut = saved.size() - place;
+                for (size_t later = folder + 1; later < folders.size(); ++later) {
+                    plan.LeftOut += members[later]->size();
+                }
+                break;
+            }
+            plan.Files.push_back({photo, std::move(path), original});
+        }
+        if (plan.LeftOut > 0) {
+            break;
         }
     }
     plan.PassedOver = static_cast<size_t>(std::count(sources.begin(), sources.end(), Source::None));

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "memory_budget.h"
+
 class PhotoIndex;
 
 struct PhotoFile {
@@ -28,10 +30,14 @@ std::u16string PhotoAlbumFolder(std::u16string_view albumName);
 
 // Every file of the extraction, album by album; folders of names that meet
 // are numbered " (2)", " (3)" ... `originalExists` tells whether an
-// original the database names is there; it is asked once a photo.
+// original the database names is there; it is asked once a photo. The plan
+// is charged to `budget`: where that runs out, it ends with the files
+// before, and the albums' members not planned are counted as left out.
 struct PhotoPlan {
     std::vector<PhotoFile> Files;
     size_t PassedOver = 0;  // photos without any picture to save
+    size_t LeftOut = 0;     // album members the budget had no room for
 };
 PhotoPlan PlanPhotoFiles(const PhotoIndex& photos,
-                         const std::function<bool(const std::string& path)>& originalExists);
+                         const std::function<bool(const std::string& path)>& originalExists,
+                         MemoryBudget& budget);
