@@ -62,12 +62,14 @@ void PhotoExtraction::Run() {
         }
     }
     SettleAll(policy);
-    // The encoder goes on the thread it was made on.
-    writer_.Start([this] {
-        jpegWriter_.reset();
-        return DWORD{ERROR_SUCCESS};
-    });
-    writer_.Wait();
+    // Each encoder goes on the thread it was made on.
+    for (Writer& writer : writers_) {
+        writer.Job.Start([&writer] {
+            writer.Jpeg.reset();
+            return DWORD{ERROR_SUCCESS};
+        });
+        writer.Job.Wait();
+    }
     window_.ShowProgress(false);
     window_.SetItemStatus(u"");
     if (plan.LeftOut > 0) {
@@ -136,33 +138,37 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
             return fail(ERROR_READ_FAULT);
         }
     }
-    turn_ = (turn_ + 1) % 2;
+    turn_ = (turn_ + 1) % 3;
     photo.Temporary = Temporary(folder, turn_);
+    // The writers take the photos in turn: this one's holds the older of
+    // the two under way, which goes on first.
+    Writer& writer = writers_[nextWriter_];
     win::BackgroundJob::Job job =
-        WritingJob(photo, file.Original ? photo.Source : std::string(), std::move(picture));
-    if (PassOnWritten(policy) == Continuation::Stop) {
+        WritingJob(writer, photo, file.Original ? photo.Source : std::string(), std::move(picture));
+    if (PassOnWritten(writer, policy) == Continuation::Stop) {
         placement_.RemoveEmptyFoldersMade(photo);
         return Continuation::Stop;
     }
-    writer_.Start(std::move(job));
-    writing_ = std::move(photo);
+    writer.Job.Start(std::move(job));
+    writer.Photo = std::move(photo);
+    nextWriter_ = (nextWriter_ + 1) % writers_.size();
     return Continuation::GoOn;
 }
 
-win::BackgroundJob::Job PhotoExtraction::WritingJob(const FinishingPhoto& photo,
+win::BackgroundJob::Job PhotoExtraction::WritingJob(Writer& writer, const FinishingPhoto& photo,
                                                     std::string original,
                                                     std::optional<Picture> picture) {
-    return [this, temporary = photo.Temporary, original = std::move(original),
+    return [&writer, temporary = photo.Temporary, original = std::move(original),
             picture = std::move(picture), files = window_.Player()->Files()]() -> DWORD {
         if (!picture) {
             const DWORD error = CopyPlayerFile(*files, original, temporary);
             return error == ERROR_SUCCESS ? ERROR_SUCCESS : AsResult(error);
         }
-        if (!jpegWriter_) {
-            jpegWriter_.emplace();
+        if (!writer.Jpeg) {
+            writer.Jpeg.emplace();
         }
         std::string bytes;
-        HRESULT result = jpegWriter_->Encode(*picture, bytes);
+        HRESULT result = writer.Jpeg->Encode(*picture, bytes);
         if (SUCCEEDED(result)) {
             win::UniqueFile file = win::CreateForWriting(temporary);
             result = file && win::WriteBytes(file.get(), bytes) && CloseHandle(file.release())
@@ -173,13 +179,13 @@ win::BackgroundJob::Job PhotoExtraction::WritingJob(const FinishingPhoto& photo,
     };
 }
 
-PhotoExtraction::Continuation PhotoExtraction::PassOnWritten(ClashPolicy& policy) {
-    if (!writing_) {
+PhotoExtraction::Continuation PhotoExtraction::PassOnWritten(Writer& writer, ClashPolicy& policy) {
+    if (!writer.Photo) {
         return Continuation::GoOn;
     }
-    const auto result = static_cast<HRESULT>(writer_.Wait());
-    FinishingPhoto photo = std::move(*writing_);
-    writing_.reset();
+    const auto result = static_cast<HRESULT>(writer.Job.Wait());
+    FinishingPhoto photo = std::move(*writer.Photo);
+    writer.Photo.reset();
     if (SettleFinishingPhoto(policy) == Continuation::Stop) {
         DeleteFileW(photo.Temporary.c_str());
         placement_.RemoveEmptyFoldersMade(photo);
@@ -218,13 +224,20 @@ PhotoExtraction::Continuation PhotoExtraction::SettleFinishingPhoto(ClashPolicy&
 }
 
 PhotoExtraction::Continuation PhotoExtraction::SettleAll(ClashPolicy& policy) {
-    return PassOnWritten(policy) == Continuation::Stop ? Continuation::Stop
-                                                       : SettleFinishingPhoto(policy);
+    // The older photo first, then the younger, then the one after both.
+    for (size_t i = 0; i < writers_.size(); ++i) {
+        if (PassOnWritten(writers_[(nextWriter_ + i) % writers_.size()], policy) ==
+            Continuation::Stop) {
+            return Continuation::Stop;
+        }
+    }
+    return SettleFinishingPhoto(policy);
 }
 
 std::wstring PhotoExtraction::Temporary(const std::wstring& folder, int turn) const {
-    // Two photos may be on their way in one folder: one being written, one
-    // written to the disk and renamed.
+    // Three photos may be on their way in one folder: two being written,
+    // one written to the disk and renamed.
     const DWORD number = GetCurrentProcessId();
-    return folder + win::WideFromUtf16(TemporaryCopyName(turn == 0 ? number : ~number));
+    const DWORD turns[] = {number, ~number, number ^ 0x80000000u};
+    return folder + win::WideFromUtf16(TemporaryCopyName(turns[turn]));
 }

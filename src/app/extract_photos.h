@@ -6,13 +6,14 @@
 // failed copy; Esc stops the run after the photo under way. The player is
 // only read.
 //
-// Three photos are under way at once: one read and decoded here, the one
-// before encoded and written on a thread of its own, and the one before
-// that written to the disk and renamed on another.
+// Four photos are under way at once: one read and decoded here, the two
+// before encoded and written on two threads of their own, in turn, and the
+// one before them written to the disk and renamed on another.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -39,19 +40,28 @@ private:
     // A photo's file on its way to its name on the background threads.
     using FinishingPhoto = PlacedFile;
 
+    // A thread that writes photos to their temporary names: the encoding
+    // takes most of a photo's time, and two go on at once.
+    struct Writer {
+        std::optional<FinishingPhoto> Photo;  // handed to Job
+        // Made, used and let go on the writer's thread, where its COM lives.
+        std::optional<win::JpegWriter> Jpeg;
+        win::BackgroundJob Job;  // last: its thread ends before the rest go
+    };
+
     Continuation SavePhoto(const PhotoIndex& photos, const PhotoFile& file, ClashPolicy& policy);
     // The job that writes the photo's file to its temporary name: its
     // original copied, or `picture` as a JPEG. The system's or the imaging
     // component's failure, or S_OK.
-    win::BackgroundJob::Job WritingJob(const FinishingPhoto& photo, std::string original,
-                                       std::optional<Picture> picture);
-    // Hands the photo written last on to be written to the disk and renamed,
-    // once the one before it is settled.
-    Continuation PassOnWritten(ClashPolicy& policy);
+    win::BackgroundJob::Job WritingJob(Writer& writer, const FinishingPhoto& photo,
+                                       std::string original, std::optional<Picture> picture);
+    // Hands the photo `writer` wrote on to be written to the disk and
+    // renamed, once the one before it is settled.
+    Continuation PassOnWritten(Writer& writer, ClashPolicy& policy);
     // Waits for the photo being written to the disk and renamed, if any,
     // and settles it: in place, asked about, or reported.
     Continuation SettleFinishingPhoto(ClashPolicy& policy);
-    // Both: nothing is under way any more.
+    // All: nothing is under way any more.
     Continuation SettleAll(ClashPolicy& policy);
     std::wstring Temporary(const std::wstring& folder, int turn) const;
 
@@ -59,13 +69,11 @@ private:
     std::u16string destination_;  // the chosen folder and a backslash
     FilePlacement placement_{window_};
     UpdateThrottle progressShown_{std::chrono::milliseconds(40)};
-    std::optional<FinishingPhoto> writing_;    // handed to writer_
     std::optional<FinishingPhoto> finishing_;  // handed to finisher_
-    int turn_ = 0;                             // which of two temporary names the next photo takes
-    // Made, used and let go on the writer's thread, where its COM lives.
-    std::optional<win::JpegWriter> jpegWriter_;
+    int turn_ = 0;           // which of three temporary names the next photo takes
+    size_t nextWriter_ = 0;  // the writer of the next photo
     // Declared last, so that their threads have ended before anything they
     // use is gone.
-    win::BackgroundJob writer_;
+    std::array<Writer, 2> writers_;
     win::BackgroundJob finisher_;
 };
