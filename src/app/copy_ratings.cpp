@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/player_copy.h"
 #include "core/onetrack.h"
 #include "core/rating_tags.h"
 #include "win/file_output.h"
@@ -87,6 +88,9 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
         }
         done += static_cast<int64_t>(*block);
         progress(done, static_cast<int64_t>(size));
+        // The first block is as long as the audio's start the tag is
+        // checked against; the rest are copied in the copies' own blocks.
+        buffer.resize(std::min(buffer.size(), kPlayerCopyBlockBytes));
         if (!(block = readBlock())) {
             return DWORD{ERROR_READ_FAULT};
         }

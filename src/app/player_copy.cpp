@@ -10,10 +10,6 @@
 
 namespace {
 
-// Under Wine a copy in blocks of 64 to 256 KiB keeps up with the system's
-// own; blocks of 1 MiB take twice as long.
-constexpr size_t kBlockBytes = 256 << 10;
-
 DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER,
                                    LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
     // The system's copy routine calls this: nothing may be thrown into it.
@@ -46,7 +42,8 @@ DWORD CopyBlockByBlock(PlayerFile& file, const std::wstring& target, const CopyP
     if (!output) {
         return GetLastError();
     }
-    std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(file.Size(), kBlockBytes)));
+    std::vector<uint8_t> block(
+        static_cast<size_t>(std::min<uint64_t>(file.Size(), kPlayerCopyBlockBytes)));
     for (uint64_t done = 0; done < file.Size();) {
         const size_t count =
             static_cast<size_t>(std::min<uint64_t>(block.size(), file.Size() - done));

@@ -13,6 +13,10 @@
 
 #include "core/player_files.h"
 
+// The blocks a copy is made in: under Wine a copy in blocks of 64 to 256 KiB
+// keeps up with the system's own; blocks of 1 MiB take twice as long.
+inline constexpr size_t kPlayerCopyBlockBytes = 256 << 10;
+
 using CopyProgress = std::function<void(int64_t done, int64_t total)>;
 
 // Copies the player's file at `source` to `target` (made anew or replaced),
