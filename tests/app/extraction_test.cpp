@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/mainform.h"
 #include "app/player_copy.h"
-#include "app/commands.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "artwork_builder.h"
@@ -72,6 +72,8 @@ struct PlayerTrack {
     std::u16string Artist{};
     uint32_t ArtworkId = 0;  // its picture's image id in the artwork store
     uint32_t DateAdded = 0;  // the player's local time, in seconds since 1904
+    uint8_t Rating = 0;      // stars times 20
+    std::string Bytes{};     // the file's contents, when given
 };
 
 // Names of the temporary copies an extraction left in a folder.
@@ -116,6 +118,7 @@ protected:
             item.trackNumber = track.Number;
             item.artworkId = track.ArtworkId;
             item.dateAdded = track.DateAdded;
+            item.rating = track.Rating;
             item.bitRate = 320 - track.Number;
             item.location =
                 u":iPod_Control:Music:" + std::u16string(track.File.begin(), track.File.end());
@@ -142,6 +145,9 @@ protected:
         Command(ID_EDIT_ALL);
     }
     static std::string Contents(const PlayerTrack& track) {
+        if (!track.Bytes.empty()) {
+            return track.Bytes;
+        }
         if (track.File.find("EMPTY") != std::string::npos) {
             return "";
         }
@@ -1202,6 +1208,25 @@ TEST_F(ExtractionTest, EscStopsTheRunAfterTheCopyUnderWay) {
     form_->Settings().LoadSettings();
     Extract();  // the next run is not stopped
     EXPECT_EQ(FilesIn(Output).size(), 3u);
+}
+
+// A rated MP3 without a tag, longer than the start its new tag is checked
+// against, is copied behind that tag: the copy is the tag, then every byte
+// of the player's file.
+TEST_F(ExtractionTest, ARatedUntaggedMp3IsCopiedWholeBehindItsNewTag) {
+    const std::string frames = ReadAll(fs::path(TRACKHAUL_TAG_FIXTURES) / "untagged.mp3");
+    PlayerTrack track{u"Long", "F00\\LONG.mp3"};
+    track.Rating = 80;
+    while (track.Bytes.size() < (size_t{5} << 19)) {  // 2.5 MiB
+        track.Bytes += frames;
+    }
+    SettingsKey::Write(L"WriteRatings", L"1");
+    LoadPlayer({track});
+    Extract();
+    const std::string copy = ReadAll(Output / L"Long.mp3");
+    ASSERT_GT(copy.size(), track.Bytes.size());
+    EXPECT_TRUE(copy.starts_with("ID3"));
+    EXPECT_TRUE(copy.ends_with(track.Bytes)) << "the audio was not copied whole";
 }
 
 // The player's photo albums: photos 5 and 6, each with a picture in a file
