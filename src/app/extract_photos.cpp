@@ -72,20 +72,19 @@ void PhotoExtraction::Run() {
     }
     window_.ShowProgress(false);
     window_.SetItemStatus(u"");
-    if (plan.LeftOut > 0) {
-        win::ShowMessageBox(window_.Handle(),
-                            std::to_wstring(plan.LeftOut) +
-                                L" photo(s) were left out: the iPod's photo albums list more "
-                                L"photos than the memory the program allows itself can plan.",
-                            MB_OK | MB_ICONWARNING);
-    }
-    if (plan.PassedOver > 0) {
-        win::ShowMessageBox(window_.Handle(),
-                            std::to_wstring(plan.PassedOver) +
-                                L" photo(s) were passed over: the iPod keeps no picture of them "
-                                L"that can be read, neither an original nor a stored one.",
-                            MB_OK | MB_ICONWARNING);
-    }
+    // The photos not saved, counted in one box each way of missing them.
+    const auto warnOf = [this](size_t photos, const wchar_t* why) {
+        if (photos > 0) {
+            win::ShowMessageBox(window_.Handle(), std::to_wstring(photos) + why,
+                                MB_OK | MB_ICONWARNING);
+        }
+    };
+    warnOf(plan.LeftOut,
+           L" photo(s) were left out: the iPod's photo albums list more photos than the memory "
+           L"the program allows itself can plan.");
+    warnOf(plan.PassedOver,
+           L" photo(s) were passed over: the iPod keeps no picture of them that can be read, "
+           L"neither an original nor a stored one.");
     window_.ShowReadyStatus();
 }
 

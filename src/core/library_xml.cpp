@@ -183,29 +183,14 @@ public:
     // A string value whose text is XML already.
     void String(std::string_view key, std::string_view xmlText) { Value(key, "string", xmlText); }
     void Text(std::string_view key, std::u16string_view text) {
-        Start();
-        AppendKey(key);
-        line_ += "<string>"sv;
-        AppendXmlText(line_, text);
-        line_ += "</string>"sv;
-        End();
+        Value(key, "string", [text](std::string& line) { AppendXmlText(line, text); });
     }
     void Date(std::string_view key, const CivilTime& utc) {
-        Start();
-        AppendKey(key);
-        line_ += "<date>"sv;
-        AppendIsoDate(line_, utc);
-        line_ += "</date>"sv;
-        End();
+        Value(key, "date", [&utc](std::string& line) { AppendIsoDate(line, utc); });
     }
     // A path as its file URL, which holds no character that XML escapes.
     void Url(std::string_view key, std::u16string_view path) {
-        Start();
-        AppendKey(key);
-        line_ += "<string>"sv;
-        AppendFileUrl(line_, path);
-        line_ += "</string>"sv;
-        End();
+        Value(key, "string", [path](std::string& line) { AppendFileUrl(line, path); });
     }
     void Boolean(std::string_view key, bool value) {
         Start();
@@ -234,9 +219,15 @@ private:
     }
     void AppendKey(std::string_view key) { line_.append("<key>"sv).append(key).append("</key>"sv); }
     void Value(std::string_view key, std::string_view type, std::string_view text) {
+        Value(key, type, [text](std::string& line) { line += text; });
+    }
+    // The value's text made in place by `appendText`.
+    template <typename AppendText>
+    void Value(std::string_view key, std::string_view type, const AppendText& appendText) {
         Start();
         AppendKey(key);
-        line_.append("<"sv).append(type).append(">"sv).append(text);
+        line_.append("<"sv).append(type).append(">"sv);
+        appendText(line_);
         line_.append("</"sv).append(type).append(">"sv);
         End();
     }
