@@ -19,6 +19,8 @@ public:
     // nothing more reaches the file.
     bool Append(std::string_view bytes);
     bool Finish();  // writes what is still collected
+    // Whether a block could not be written.
+    bool Failed() const { return failed_; }
 
 private:
     WriteBlock write_;

@@ -411,7 +411,8 @@ bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, Block
         }
     };
     writeTracks(library.Tracks);
-    while (moreTracks) {
+    // The rest are not asked for once the file cannot take them.
+    while (moreTracks && !output.Failed()) {
         const std::optional<std::vector<LibraryTrack>> part = moreTracks();
         if (!part) {
             break;

@@ -73,6 +73,17 @@ TEST(LibraryXml, TracksGivenInPartsWriteTheFileOfAllAtOnce) {
     EXPECT_EQ(written({entries[0]}, {{}, {entries[1], entries[2]}, {}, {entries[3], entries[4]}}),
               whole);
     EXPECT_EQ(written({}, {{entries[0], entries[1], entries[2], entries[3], entries[4]}}), whole);
+
+    // A file that cannot be written asks for no more tracks.
+    BlockWriter refusing([](std::string_view) { return false; }, 1);
+    size_t asked = 0;
+    const MoreLibraryTracks more = [&]() -> std::optional<std::vector<LibraryTrack>> {
+        return ++asked < 3 ? std::optional(std::vector<LibraryTrack>{entries[0]}) : std::nullopt;
+    };
+    const Library library{u"C:\\Music\\", 7, CivilTime{}, {}, {}};
+    EXPECT_FALSE(WriteLibraryXml(
+        library, [](const CivilTime& time) { return std::optional(time); }, refusing, more));
+    EXPECT_EQ(asked, 0u);
 }
 
 }  // namespace
