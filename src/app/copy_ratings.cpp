@@ -4,7 +4,6 @@
 #include <exception>
 #include <filesystem>
 #include <string_view>
-#include <vector>
 
 #include "app/player_copy.h"
 #include "core/onetrack.h"
@@ -49,26 +48,16 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
     if (!input) {
         return std::nullopt;
     }
-    const uint64_t size = input->Size();
-    std::vector<char> buffer(kUntaggedMp3Start);
-    uint64_t read = 0;
-    // The next block; its length, 0 at the end, nothing when it cannot be read.
-    const auto readBlock = [&]() -> std::optional<size_t> {
-        const size_t count = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - read));
-        if (count > 0 && !input->ReadAt(read, count, reinterpret_cast<uint8_t*>(buffer.data()))) {
-            return std::nullopt;
-        }
-        read += count;
-        return count;
-    };
-    std::optional<size_t> block = readBlock();
-    if (!block) {
+    // The audio's start, which the tag is checked against.
+    std::string start(static_cast<size_t>(std::min<uint64_t>(input->Size(), kUntaggedMp3Start)),
+                      '\0');
+    if (!start.empty() &&
+        !input->ReadAt(0, start.size(), reinterpret_cast<uint8_t*>(start.data()))) {
         return std::nullopt;
     }
     std::optional<std::string> tag;
     try {  // nothing may be thrown into the copy's caller
-        tag = TagInFrontOfUntaggedMp3(std::string_view(buffer.data(), *block),
-                                      RatingAndPlaysOf(track));
+        tag = TagInFrontOfUntaggedMp3(start, RatingAndPlaysOf(track));
     } catch (const std::exception&) {
     }
     if (!tag) {
@@ -79,21 +68,14 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
         return error != ERROR_SUCCESS ? error : DWORD{ERROR_WRITE_FAULT};
     };
     const win::UniqueFile output = win::CreateForWriting(target);
-    if (!output || !win::WriteBytes(output.get(), *tag)) {
+    if (!output || !win::WriteBytes(output.get(), *tag) || !win::WriteBytes(output.get(), start)) {
         return failure();
     }
-    for (int64_t done = 0; *block > 0;) {
-        if (!win::WriteBytes(output.get(), std::string_view(buffer.data(), *block))) {
-            return failure();
-        }
-        done += static_cast<int64_t>(*block);
-        progress(done, static_cast<int64_t>(size));
-        // The first block is as long as the audio's start the tag is
-        // checked against; the rest are copied in the copies' own blocks.
-        buffer.resize(std::min(buffer.size(), kPlayerCopyBlockBytes));
-        if (!(block = readBlock())) {
-            return DWORD{ERROR_READ_FAULT};
-        }
+    if (progress) {
+        progress(static_cast<int64_t>(start.size()), static_cast<int64_t>(input->Size()));
+    }
+    if (const DWORD error = AppendPlayerFile(*input, start.size(), output.get(), progress)) {
+        return error;
     }
     const std::optional<FILETIME> written = PlayerFileTime(files, source);
     return !written || SetFileTime(output.get(), nullptr, nullptr, &*written) ? DWORD{ERROR_SUCCESS}

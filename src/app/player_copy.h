@@ -13,11 +13,14 @@
 
 #include "core/player_files.h"
 
-// The blocks a copy is made in: under Wine a copy in blocks of 64 to 256 KiB
-// keeps up with the system's own; blocks of 1 MiB take twice as long.
-inline constexpr size_t kPlayerCopyBlockBytes = 256 << 10;
-
 using CopyProgress = std::function<void(int64_t done, int64_t total)>;
+
+// Appends the bytes of `file` from `offset` on to `output`, block by block,
+// telling `progress` (if any) the bytes done of the whole file and its size
+// now and then: ERROR_SUCCESS, ERROR_READ_FAULT where a block cannot be
+// read (a bad sector), or the system's reason.
+DWORD AppendPlayerFile(PlayerFile& file, uint64_t offset, HANDLE output,
+                       const CopyProgress& progress);
 
 // Copies the player's file at `source` to `target` (made anew or replaced),
 // telling `progress` now and then how far it is; the copy keeps the time of
