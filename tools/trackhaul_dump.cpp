@@ -56,7 +56,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -390,28 +389,6 @@ std::optional<std::filesystem::path> SystemPath(const std::u16string& path) {
     }
 }
 
-std::optional<OpenedFile> OpenForReading(const std::u16string& path) {
-    const std::optional<std::filesystem::path> file = SystemPath(path);
-    std::error_code error;
-    const uintmax_t length = file ? std::filesystem::file_size(*file, error) : 0;
-    auto stream = std::make_shared<std::ifstream>();
-    if (file && !error) {
-        stream->open(*file, std::ios::binary);
-    }
-    if (!stream->is_open()) {
-        return std::nullopt;
-    }
-    return OpenedFile{
-        length, [stream](uint64_t offset, size_t size) {
-            std::string bytes(size, '\0');
-            stream->clear();
-            stream->seekg(static_cast<std::streamoff>(offset));
-            stream->read(bytes.data(), static_cast<std::streamsize>(size));
-            bytes.resize(static_cast<size_t>(std::max<std::streamsize>(0, stream->gcount())));
-            return bytes;
-        }};
-}
-
 int DumpLibrary(int argc, char** argv) {
     std::string fileFormat(DefaultFileFormat);
     std::string folderFormat;
@@ -467,7 +444,9 @@ int DumpLibrary(int argc, char** argv) {
         parser->TracksInFileOrder(),
         TrackNamePlan(parser->TracksInFileOrder(), Utf16FromUtf8(fileFormat),
                       Utf16FromUtf8(folderFormat)),
-        folder, player, fileSize, playerFileSize, OpenForReading, openPlayerFile);
+        folder, player, fileSize, playerFileSize,
+        [](const std::u16string& path) { return OpenedFileOf(LocalFile::Open(path)); },
+        openPlayerFile);
     Library library{folder, parser->LibraryId(),
                     CivilOf(UtcOf(std::time(nullptr)).value_or(std::tm{})), choice.Tracks,
                     UserPlaylists(parser->Playlists())};

@@ -94,32 +94,6 @@ private:
     std::unordered_map<std::wstring, Files> folders_;  // by upper-case path
 };
 
-// A file opened for reading at any offset, shared with every other program.
-std::optional<OpenedFile> OpenForReading(const std::u16string& path) {
-    HANDLE handle = CreateFileW(win::WideFromUtf16(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    auto file =
-        std::make_shared<win::UniqueFile>(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
-    LARGE_INTEGER size{};
-    if (!*file || !GetFileSizeEx(file->get(), &size)) {
-        return std::nullopt;
-    }
-    return OpenedFile{
-        static_cast<uint64_t>(size.QuadPart), [file](uint64_t offset, size_t length) {
-            std::string bytes(length, '\0');
-            OVERLAPPED at{};
-            at.Offset = static_cast<DWORD>(offset);
-            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-            DWORD read = 0;
-            if (!ReadFile(file->get(), bytes.data(), static_cast<DWORD>(length), &read, &at)) {
-                read = 0;
-            }
-            bytes.resize(read);
-            return bytes;
-        }};
-}
-
 // The tracks whose copies the library names, chosen as ChooseLibraryTracks
 // does, a part at a time on a thread of its own while the caller writes the
 // parts already chosen: looking the copies up takes longer than writing the
@@ -219,14 +193,17 @@ ChoiceInParts::MakeChooser ChoosersFor(const TrackNamePlan& plan, const std::u16
             const std::unique_ptr<PlayerFile> file = files.Open(path);
             return file ? std::optional<uint64_t>(file->Size()) : std::nullopt;
         };
-        const FileOpener openPlayerFile = [thisMachines, &files](const std::u16string& path) {
-            return thisMachines ? OpenForReading(path) : OpenedFileOf(files.Open(path));
+        const FileOpener openCopy = [](const std::u16string& path) {
+            return OpenedFileOf(LocalFile::Open(path));
+        };
+        const FileOpener openPlayerFile = [&files](const std::u16string& path) {
+            return OpenedFileOf(files.Open(path));
         };
         return [=, &plan, &musicFolder, &player](const std::vector<const OneTrack*>& part) {
             return ChooseLibraryTracks(
                 part, plan, musicFolder, player,
                 [copies](const std::u16string& path) { return copies->Of(path); }, playerFileSize,
-                OpenForReading, openPlayerFile);
+                openCopy, openPlayerFile);
         };
     };
 }
