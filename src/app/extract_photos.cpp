@@ -4,6 +4,7 @@
 
 #include "app/destination_dialog.h"
 #include "app/main_window_services.h"
+#include "app/photo_encoding.h"
 #include "app/player_copy.h"
 #include "core/extraction_rules.h"
 #include "core/file_name_pattern.h"
@@ -11,6 +12,7 @@
 #include "core/photo_db.h"
 #include "core/photo_plan.h"
 #include "win/file_output.h"
+#include "win/jpeg_file.h"  // ImagingErrorText
 #include "win/message_box.h"
 #include "win/shell_folders.h"
 #include "win/wide_text.h"
@@ -31,15 +33,6 @@ void PhotoExtraction::Run() {
                             MB_OK | MB_ICONERROR);
         return;
     }
-    const std::optional<std::u16string> folder =
-        DestinationDialog(window_, L"Extract Photos To Directory",
-                          L"Photos cannot be extracted onto the iPod itself. Please choose a "
-                          L"folder on another drive.")
-            .Choose();
-    if (!folder) {
-        return;
-    }
-    destination_ = *folder + u"\\";
     const PhotoIndex& photos = window_.Player()->Photos();
     PlayerFiles& playerFiles = *window_.Player()->Files();
     MemoryBudget budget = window_.Player()->SpareBudget();
@@ -50,6 +43,16 @@ void PhotoExtraction::Run() {
         },
         budget);
     const std::vector<PhotoFile>& files = plan.Files;
+    PhotoEncoding encoding(photos, files);
+    const std::optional<std::u16string> folder =
+        DestinationDialog(window_, L"Extract Photos To Directory",
+                          L"Photos cannot be extracted onto the iPod itself. Please choose a "
+                          L"folder on another drive.")
+            .Choose();
+    if (!folder) {
+        return;
+    }
+    destination_ = *folder + u"\\";
     ClashPolicy policy(window_.SettingsView().OverwriteFiles);
     window_.SetStatusText("Extracting photos:");
     window_.ShowProgress(true);
@@ -57,19 +60,13 @@ void PhotoExtraction::Run() {
         if (progressShown_.Due()) {
             window_.SetProgress(static_cast<int>(i * 100 / files.size()));
         }
-        if (SavePhoto(photos, files[i], policy) == Continuation::Stop) {
+        if (SavePhoto(
+                photos, files[i], [&encoding, i] { return encoding.Take(i); }, policy) ==
+            Continuation::Stop) {
             break;
         }
     }
     SettleAll(policy);
-    // Each encoder goes on the thread it was made on.
-    for (Writer& writer : writers_) {
-        writer.Job.Start([&writer] {
-            writer.Jpeg.reset();
-            return DWORD{ERROR_SUCCESS};
-        });
-        writer.Job.Wait();
-    }
     window_.ShowProgress(false);
     window_.SetItemStatus(u"");
     // The photos not saved, counted in one box each way of missing them.
@@ -90,6 +87,7 @@ void PhotoExtraction::Run() {
 
 PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photos,
                                                          const PhotoFile& file,
+                                                         const TakeJpeg& takeJpeg,
                                                          ClashPolicy& policy) {
     FinishingPhoto photo;
     photo.Target = destination_ + file.RelativePath;
@@ -129,10 +127,10 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
     if (clash != ClashOutcome::Copy) {
         return FilePlacement::After(clash);
     }
-    std::optional<Picture> picture;
+    std::optional<PhotoEncoding::Encoded> jpeg;
     if (!file.Original) {
-        picture = photos.Load(file.Photo);
-        if (!picture) {
+        jpeg = takeJpeg();
+        if (!jpeg) {
             // The player changed, or went, since it was read.
             return fail(ERROR_READ_FAULT);
         }
@@ -143,7 +141,7 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
     // the two under way, which goes on first.
     Writer& writer = writers_[nextWriter_];
     win::BackgroundJob::Job job =
-        WritingJob(writer, photo, file.Original ? photo.Source : std::string(), std::move(picture));
+        WritingJob(photo, file.Original ? photo.Source : std::string(), std::move(jpeg));
     if (PassOnWritten(writer, policy) == Continuation::Stop) {
         placement_.RemoveEmptyFoldersMade(photo);
         return Continuation::Stop;
@@ -154,23 +152,19 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
     return Continuation::GoOn;
 }
 
-win::BackgroundJob::Job PhotoExtraction::WritingJob(Writer& writer, const FinishingPhoto& photo,
+win::BackgroundJob::Job PhotoExtraction::WritingJob(const FinishingPhoto& photo,
                                                     std::string original,
-                                                    std::optional<Picture> picture) {
-    return [&writer, temporary = photo.Temporary, original = std::move(original),
-            picture = std::move(picture), files = window_.Player()->Files()]() -> DWORD {
-        if (!picture) {
+                                                    std::optional<PhotoEncoding::Encoded> jpeg) {
+    return [temporary = photo.Temporary, original = std::move(original), jpeg = std::move(jpeg),
+            files = window_.Player()->Files()]() -> DWORD {
+        if (!jpeg) {
             const DWORD error = CopyPlayerFile(*files, original, temporary);
             return error == ERROR_SUCCESS ? ERROR_SUCCESS : AsResult(error);
         }
-        if (!writer.Jpeg) {
-            writer.Jpeg.emplace();
-        }
-        std::string bytes;
-        HRESULT result = writer.Jpeg->Encode(*picture, bytes);
+        HRESULT result = jpeg->Result;
         if (SUCCEEDED(result)) {
             win::UniqueFile file = win::CreateForWriting(temporary);
-            result = file && win::WriteBytes(file.get(), bytes) && CloseHandle(file.release())
+            result = file && win::WriteBytes(file.get(), jpeg->Jpeg) && CloseHandle(file.release())
                          ? S_OK
                          : AsResult(GetLastError());
         }

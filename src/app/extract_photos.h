@@ -6,22 +6,24 @@
 // failed copy; Esc stops the run after the photo under way. The player is
 // only read.
 //
-// Four photos are under way at once: one read and decoded here, the two
-// before encoded and written on two threads of their own, in turn, and the
-// one before them written to the disk and renamed on another.
+// The JPEGs are made ahead on threads of their own (see PhotoEncoding),
+// and three photos are under way at once after them: two written to their
+// temporary names on two threads, in turn, and the one before them written
+// to the disk and renamed on another.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "app/file_placement.h"
+#include "app/photo_encoding.h"
 #include "core/update_throttle.h"
 #include "win/background_job.h"
-#include "win/jpeg_file.h"
 
 class MainWindowServices;
 class PhotoIndex;
@@ -40,21 +42,22 @@ private:
     // A photo's file on its way to its name on the background threads.
     using FinishingPhoto = PlacedFile;
 
-    // A thread that writes photos to their temporary names: the encoding
-    // takes most of a photo's time, and two go on at once.
+    // A thread that writes photos to their temporary names: an original
+    // copied off a slow player may take a while, and two go on at once.
     struct Writer {
         std::optional<FinishingPhoto> Photo;  // handed to Job
-        // Made, used and let go on the writer's thread, where its COM lives.
-        std::optional<win::JpegWriter> Jpeg;
-        win::BackgroundJob Job;  // last: its thread ends before the rest go
+        win::BackgroundJob Job;               // last: its thread ends before the rest go
     };
+    // The photo's JPEG, waited for when the photo is to be written.
+    using TakeJpeg = std::function<std::optional<PhotoEncoding::Encoded>()>;
 
-    Continuation SavePhoto(const PhotoIndex& photos, const PhotoFile& file, ClashPolicy& policy);
+    Continuation SavePhoto(const PhotoIndex& photos, const PhotoFile& file,
+                           const TakeJpeg& takeJpeg, ClashPolicy& policy);
     // The job that writes the photo's file to its temporary name: its
-    // original copied, or `picture` as a JPEG. The system's or the imaging
-    // component's failure, or S_OK.
-    win::BackgroundJob::Job WritingJob(Writer& writer, const FinishingPhoto& photo,
-                                       std::string original, std::optional<Picture> picture);
+    // original copied, or `jpeg`. The system's or the imaging component's
+    // failure, or S_OK.
+    win::BackgroundJob::Job WritingJob(const FinishingPhoto& photo, std::string original,
+                                       std::optional<PhotoEncoding::Encoded> jpeg);
     // Hands the photo `writer` wrote on to be written to the disk and
     // renamed, once the one before it is settled.
     Continuation PassOnWritten(Writer& writer, ClashPolicy& policy);
