@@ -18,6 +18,7 @@
 
 #include "app/commands.h"
 #include "app/mainform.h"
+#include "app/photo_encoding.h"
 #include "app/player_copy.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
@@ -1295,6 +1296,56 @@ TEST_F(ExtractionTest, PhotosWithoutTracksAreSavedOnceAnAlbumAndThoseWithoutAPic
     EXPECT_EQ(boxes.Requests()[1].Text,
               L"2 photo(s) were passed over: the iPod keeps no picture of them that can be read, "
               L"neither an original nor a stored one.");
+    EXPECT_EQ(Status(), L"Trackhaul Ready");
+}
+
+// An album of more photos than are encoded ahead of the run, two of them
+// saved before under "Never Overwrite": a cancelled folder dialog saves
+// nothing; then every new file is its own photo's picture, the old ones
+// stay as they are.
+TEST_F(ExtractionTest, EveryPhotoOfALongAlbumIsSavedUnderItsOwnNumber) {
+    constexpr int kPhotos = PhotoEncoding::kAheadPhotos + 6;
+    const auto sizeOf = [](int photo) { return std::pair(10 + photo % 50, 10 + photo / 50); };
+    std::vector<artwork::Entry> album;
+    std::vector<uint32_t> members;
+    for (int photo = 0; photo < kPhotos; ++photo) {
+        const auto [width, height] = sizeOf(photo);
+        members.push_back(static_cast<uint32_t>(100 + photo));
+        album.push_back(
+            {members.back(),
+             0,
+             {artwork::Stored(1066, 64, artwork::SolidImage(width, height, 0x669933))}});
+    }
+    WritePhotoAlbums(album, {{u"", 1, members}, {u"Long", 2, members}});
+    LoadPlayer({{u"A", "F00\\A.mp3"}});
+    SettingsKey::Write(L"OverwriteFiles", L"1");
+    form_->Settings().LoadSettings();
+    const fs::path folder = Output / L"Long";
+    const auto nameOf = [&](int photo) {
+        wchar_t name[16];
+        swprintf(name, 16, L"%03d.jpg", photo + 1);
+        return folder / name;
+    };
+    {
+        WhenWindowShows dialog(FolderDialogCaption,
+                               [](HWND shown) { PressButton(shown, IDCANCEL); });
+        Command(ID_FILE_EXTRACT_PHOTOS);
+        EXPECT_TRUE(FilesIn(Output).empty());
+    }
+    fs::create_directories(folder);
+    for (int old : {1, kPhotos - 4}) {
+        WriteAll(nameOf(old), "old");
+    }
+    WhenWindowShows dialog(FolderDialogCaption, [](HWND shown) { PressButton(shown, IDOK); });
+    Command(ID_FILE_EXTRACT_PHOTOS);
+    for (int photo = 0; photo < kPhotos; ++photo) {
+        SCOPED_TRACE(photo);
+        if (photo == 1 || photo == kPhotos - 4) {
+            EXPECT_EQ(ReadAll(nameOf(photo)), "old");
+        } else {
+            EXPECT_EQ(JpegSize(nameOf(photo)), sizeOf(photo));
+        }
+    }
     EXPECT_EQ(Status(), L"Trackhaul Ready");
 }
 
