@@ -1,6 +1,6 @@
-// extract-benchmark [DRIVE [folders | photos | ratings | home]]: times the main window's Extract command
-// on a player with 50 files of 4 MB, 40 of 16 MB and then 2,000 files of 64 KB, beside three
-// bare loops over the same files, in the same run: plain CopyFileExW calls
+// extract-benchmark [DRIVE [folders | photos | ratings | home]]: times the main window's
+// Extract command on a player with 50 files of 4 MB, 40 of 16 MB and then 2,000 files of
+// 64 KB, beside three bare loops over the same files, in the same run: plain CopyFileExW calls
 // with an empty progress routine; the safe floor, which copies each file to
 // a temporary name and renames it onto its own; and the safe floor with each
 // copy written to the disk before the rename, one file after the other. The
