@@ -29,8 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mainform.h"
 #include "app/commands.h"
+#include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "window_benchmark.h"
@@ -49,15 +49,16 @@ bool WriteExtractPlayer(const std::string& drive) {
     std::vector<itdb::Track> tracks;
     for (int index = 0; index < 310; ++index) {
         const std::string name = "T" + std::to_string(index) + ".mp3";
-        const fs::path file = drive + "\\iPod_Control\\Music\\F" +
-                              std::to_string(10 + index % 20) + "\\" + name;
+        const fs::path file =
+            drive + "\\iPod_Control\\Music\\F" + std::to_string(10 + index % 20) + "\\" + name;
         fs::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary)
             << std::string(index < 300 ? 1u << 20 : 16u << 20, static_cast<char>('a' + index % 26));
         itdb::Track track;
         track.title = u"Track " + fs::path(std::to_string(index)).u16string();
-        track.location = u":iPod_Control:Music:F" + fs::path(std::to_string(10 + index % 20)).u16string() +
-                         u":" + fs::path(name).u16string();
+        track.location = u":iPod_Control:Music:F" +
+                         fs::path(std::to_string(10 + index % 20)).u16string() + u":" +
+                         fs::path(name).u16string();
         tracks.push_back(track);
     }
     const fs::path database = drive + "\\iPod_Control\\iTunes\\iTunesDB";
@@ -91,17 +92,18 @@ double TimeExtract(std::unique_ptr<TMainForm>& window, const std::string& drive,
 
 // Both, turn about, each the best of its rounds; false when one failed.
 bool Compare(const char* what, std::unique_ptr<TMainForm>& window, const std::string& drive,
-             const std::wstring& image, double (*time)(std::unique_ptr<TMainForm>&,
-                                                       const std::string&, const std::wstring&)) {
+             const std::wstring& image,
+             double (*time)(std::unique_ptr<TMainForm>&, const std::string&, const std::wstring&)) {
     double fromDrive = 1e9, fromImage = 1e9;
     for (int round = 0; round < Rounds; ++round) {
         fromDrive = std::min(fromDrive, time(window, drive, L""));
         fromImage = std::min(fromImage, time(window, drive, image));
     }
     const long rows = static_cast<long>(SendMessageW(window->TrackList(), LVM_GETITEMCOUNT, 0, 0));
-    std::printf("%s from the disk image %.3f s, from the drive %.3f s: ratio %.3f (target 1.10), "
-                "%ld rows\n",
-                what, fromImage, fromDrive, fromImage / fromDrive, rows);
+    std::printf(
+        "%s from the disk image %.3f s, from the drive %.3f s: ratio %.3f (target 1.10), "
+        "%ld rows\n",
+        what, fromImage, fromDrive, fromImage / fromDrive, rows);
     fs::remove_all(RunFolder);
     return fromImage > 0 && fromDrive > 0 && rows > 0;
 }
@@ -120,18 +122,18 @@ int main(int argc, char** argv) {
         return WriteExtractPlayer(drive) ? 0 : 1;
     }
     if ((mode != "load" && mode != "extract") || argc != 4) {
-        std::fprintf(stderr, "usage: image-benchmark DRIVE write-load | load IMAGE | "
-                             "write-extract | extract IMAGE\n");
+        std::fprintf(stderr,
+                     "usage: image-benchmark DRIVE write-load | load IMAGE | "
+                     "write-extract | extract IMAGE\n");
         return 2;
     }
     const std::wstring image = fs::path(argv[3]).wstring();
     benchmark::ResetSettingsForExtraction();
     MessageBoxRecorder boxes;
     std::unique_ptr<TMainForm> window = benchmark::StartMainWindow();
-    const bool measured = mode == "load"
-                              ? Compare("Open", window, drive, image, TimeOpen)
-                              : Compare("Extract of 300 x 1 MB and 10 x 16 MB", window, drive,
-                                        image, TimeExtract);
+    const bool measured = mode == "load" ? Compare("Open", window, drive, image, TimeOpen)
+                                         : Compare("Extract of 300 x 1 MB and 10 x 16 MB", window,
+                                                   drive, image, TimeExtract);
     if (!boxes.Requests().empty()) {
         std::fprintf(stderr, "%u message boxes, the first: %ls\n",
                      static_cast<unsigned>(boxes.Requests().size()),

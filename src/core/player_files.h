@@ -83,7 +83,10 @@ class ExtentFile : public PlayerFile {
 public:
     ExtentFile(std::shared_ptr<BlockSource> source, std::vector<FileExtent> extents, uint64_t size,
                std::optional<WrittenTime> written = std::nullopt)
-        : source_(std::move(source)), extents_(std::move(extents)), size_(size), written_(written) {}
+        : source_(std::move(source)),
+          extents_(std::move(extents)),
+          size_(size),
+          written_(written) {}
     uint64_t Size() const override { return size_; }
     std::optional<WrittenTime> LastWritten() const override { return written_; }
     bool ReadAt(uint64_t offset, size_t count, uint8_t* destination) override;

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "app/mainform.h"
 #include "app/commands.h"
+#include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "win/wide_text.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mainform.h"
 #include "app/commands.h"
+#include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
 #include "itdb_builder.h"

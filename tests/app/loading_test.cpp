@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mainform.h"
 #include "app/commands.h"
+#include "app/mainform.h"
 #include "app/resource_ids.h"
 #include "app/selectipod.h"
 #include "app_test_support.h"

@@ -278,8 +278,9 @@ namespace {
 // many clusters, an empty one.
 std::vector<fat::Entry> PcPlayerFiles() {
     // Written 2006-03-04 05:06:08 by the clock of the machine that wrote it.
-    fat::Entry database{"ITUNESDB   ", u"iTunesDB", Pattern(1500, 1), {}, false,
-                        (26 << 9) | (3 << 5) | 4, (5 << 11) | (6 << 5) | 4};
+    fat::Entry database{
+        "ITUNESDB   ",           u"iTunesDB", Pattern(1500, 1), {}, false, (26 << 9) | (3 << 5) | 4,
+        (5 << 11) | (6 << 5) | 4};
     fat::Entry song{"ABCD    MP3", u"", Pattern(4000, 2), {}, false};
     fat::Entry accented{"CAFE    M4A", u"Caf\u00E9.m4a", Pattern(600, 3), {}, false};
     fat::Entry empty{"EMPTY   MP3", u"", {}, {}, false};

@@ -15,7 +15,7 @@ using Bytes = std::vector<uint8_t>;
 struct File {
     std::u16string Path;  // from the root, '/' between parts, as stored
     Bytes Data;
-    uint32_t Runs = 1;  // pieces the data is cut into, with a gap between each
+    uint32_t Runs = 1;      // pieces the data is cut into, with a gap between each
     uint32_t Modified = 0;  // seconds since 1904, UTC
 };
 
