@@ -1300,9 +1300,10 @@ TEST_F(ExtractionTest, PhotosWithoutTracksAreSavedOnceAnAlbumAndThoseWithoutAPic
 }
 
 // An album of more photos than are encoded ahead of the run, two of them
-// saved before under "Never Overwrite": a cancelled folder dialog saves
-// nothing; then every new file is its own photo's picture, the old ones
-// stay as they are.
+// saved before: a cancelled folder dialog saves nothing; Cancel in the
+// prompt for the first old one ends the run with the photo before in place
+// and no temporary file left; under "Never Overwrite" every new file is its
+// own photo's picture, the old ones stay as they are.
 TEST_F(ExtractionTest, EveryPhotoOfALongAlbumIsSavedUnderItsOwnNumber) {
     constexpr int kPhotos = PhotoEncoding::kAheadPhotos + 6;
     const auto sizeOf = [](int photo) { return std::pair(10 + photo % 50, 10 + photo / 50); };
@@ -1318,8 +1319,6 @@ TEST_F(ExtractionTest, EveryPhotoOfALongAlbumIsSavedUnderItsOwnNumber) {
     }
     WritePhotoAlbums(album, {{u"", 1, members}, {u"Long", 2, members}});
     LoadPlayer({{u"A", "F00\\A.mp3"}});
-    SettingsKey::Write(L"OverwriteFiles", L"1");
-    form_->Settings().LoadSettings();
     const fs::path folder = Output / L"Long";
     const auto nameOf = [&](int photo) {
         wchar_t name[16];
@@ -1336,8 +1335,20 @@ TEST_F(ExtractionTest, EveryPhotoOfALongAlbumIsSavedUnderItsOwnNumber) {
     for (int old : {1, kPhotos - 4}) {
         WriteAll(nameOf(old), "old");
     }
-    WhenWindowShows dialog(FolderDialogCaption, [](HWND shown) { PressButton(shown, IDOK); });
-    Command(ID_FILE_EXTRACT_PHOTOS);
+    for (const wchar_t* policy : {L"2", L"1"}) {  // Always Prompt, then Never Overwrite
+        SettingsKey::Write(L"OverwriteFiles", policy);
+        form_->Settings().LoadSettings();
+        WhenWindowShows prompt(
+            L"Trackhaul", [](HWND shown) { PressButton(shown, IDC_BTNCANCEL); },
+            WhenWindowShows::Repeat::Once, L"#32770");
+        WhenWindowShows dialog(FolderDialogCaption, [](HWND shown) { PressButton(shown, IDOK); });
+        Command(ID_FILE_EXTRACT_PHOTOS);
+        if (policy[0] == L'2') {
+            ASSERT_TRUE(prompt.Shown());
+            EXPECT_EQ(FilesIn(folder).size(), 3u) << "more than the photo before the prompt";
+            EXPECT_EQ(JpegSize(nameOf(0)), sizeOf(0));
+        }
+    }
     for (int photo = 0; photo < kPhotos; ++photo) {
         SCOPED_TRACE(photo);
         if (photo == 1 || photo == kPhotos - 4) {
