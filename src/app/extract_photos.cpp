@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "app/destination_dialog.h"
+#include "app/jpegs_ahead.h"
 #include "app/main_window_services.h"
-#include "app/photo_encoding.h"
 #include "app/player_copy.h"
 #include "core/extraction_rules.h"
 #include "core/file_name_pattern.h"
@@ -43,7 +43,9 @@ void PhotoExtraction::Run() {
         },
         budget);
     const std::vector<PhotoFile>& files = plan.Files;
-    PhotoEncoding encoding(photos, files);
+    JpegsAhead jpegs(
+        files.size(), [&files](size_t index) { return !files[index].Original; },
+        [&photos, &files](size_t index) { return photos.Load(files[index].Photo); });
     const std::optional<std::u16string> folder =
         DestinationDialog(window_, L"Extract Photos To Directory",
                           L"Photos cannot be extracted onto the iPod itself. Please choose a "
@@ -61,7 +63,7 @@ void PhotoExtraction::Run() {
             window_.SetProgress(static_cast<int>(i * 100 / files.size()));
         }
         if (SavePhoto(
-                photos, files[i], [&encoding, i] { return encoding.Take(i); }, policy) ==
+                photos, files[i], [&jpegs, i] { return jpegs.Take(i); }, policy) ==
             Continuation::Stop) {
             break;
         }
@@ -127,7 +129,7 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
     if (clash != ClashOutcome::Copy) {
         return FilePlacement::After(clash);
     }
-    std::optional<PhotoEncoding::Encoded> jpeg;
+    std::optional<JpegsAhead::Encoded> jpeg;
     if (!file.Original) {
         jpeg = takeJpeg();
         if (!jpeg) {
@@ -154,7 +156,7 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
 
 win::BackgroundJob::Job PhotoExtraction::WritingJob(const FinishingPhoto& photo,
                                                     std::string original,
-                                                    std::optional<PhotoEncoding::Encoded> jpeg) {
+                                                    std::optional<JpegsAhead::Encoded> jpeg) {
     return [temporary = photo.Temporary, original = std::move(original), jpeg = std::move(jpeg),
             files = window_.Player()->Files()]() -> DWORD {
         if (!jpeg) {

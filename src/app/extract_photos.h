@@ -6,7 +6,7 @@
 // failed copy; Esc stops the run after the photo under way. The player is
 // only read.
 //
-// The JPEGs are made ahead on threads of their own (see PhotoEncoding),
+// The JPEGs are made ahead on threads of their own (see JpegsAhead),
 // and three photos are under way at once after them: two written to their
 // temporary names on two threads, in turn, and the one before them written
 // to the disk and renamed on another.
@@ -21,7 +21,7 @@
 #include <string>
 
 #include "app/file_placement.h"
-#include "app/photo_encoding.h"
+#include "app/jpegs_ahead.h"
 #include "core/update_throttle.h"
 #include "win/background_job.h"
 
@@ -49,7 +49,7 @@ private:
         win::BackgroundJob Job;               // last: its thread ends before the rest go
     };
     // The photo's JPEG, waited for when the photo is to be written.
-    using TakeJpeg = std::function<std::optional<PhotoEncoding::Encoded>()>;
+    using TakeJpeg = std::function<std::optional<JpegsAhead::Encoded>()>;
 
     Continuation SavePhoto(const PhotoIndex& photos, const PhotoFile& file,
                            const TakeJpeg& takeJpeg, ClashPolicy& policy);
@@ -57,7 +57,7 @@ private:
     // original copied, or `jpeg`. The system's or the imaging component's
     // failure, or S_OK.
     win::BackgroundJob::Job WritingJob(const FinishingPhoto& photo, std::string original,
-                                       std::optional<PhotoEncoding::Encoded> jpeg);
+                                       std::optional<JpegsAhead::Encoded> jpeg);
     // Hands the photo `writer` wrote on to be written to the disk and
     // renamed, once the one before it is settled.
     Continuation PassOnWritten(Writer& writer, ClashPolicy& policy);

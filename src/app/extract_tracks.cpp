@@ -59,9 +59,11 @@ void TrackExtraction::Run() {
     window_.ShowProgress(true);
     if (settings_.SaveAlbumArt) {
         KeepCoversFromTracksNamedLikeThem();
+        EncodeCoversAhead();
     }
     ExtractRows(policy);
     SettleFinishingCopy(policy);
+    coversAhead_.reset();  // the run saves no more covers
     window_.ShowProgress(false);
     if (!copiesWithoutRatings_.empty()) {
         win::ShowMessageBox(window_.Handle(),
@@ -128,6 +130,32 @@ void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
             placement_.Folders().KeepCoverOut(destination + name.substr(0, nameStart));
         }
     }
+}
+
+void TrackExtraction::EncodeCoversAhead() {
+    const TrackListView rows = window_.Rows();
+    const std::wstring destination = win::WideFromUtf16(destination_);
+    std::unordered_set<std::u16string> folders;
+    for (int row = 0; row < rows.Count(); ++row) {
+        const OneTrack* track = rows.TrackAt(row);
+        if (!rows.IsSelected(row) || track == nullptr || track->GetArtwork() < 0) {
+            continue;
+        }
+        const TargetName planned = plan_->Of(*track);
+        const size_t nameStart = planned.Name.rfind(u'\\') + 1;
+        const std::u16string folder = planned.Name.substr(0, nameStart);
+        if (planned.Refusal == TrackRefusal::None && nameStart > 0 &&
+            placement_.Folders().MayTakeCoverTurn(destination + win::WideFromUtf16(folder)) &&
+            folders.insert(FileNameCapitals(folder)).second) {
+            coverTurns_.emplace(track, coverTracks_.size());
+            coverTracks_.push_back(track);
+        }
+    }
+    coversAhead_.emplace(
+        coverTracks_.size(), [](size_t) { return true; },
+        [&art = window_.Player()->Artwork(), &tracks = coverTracks_](size_t index) {
+            return art.Load(tracks[index]->GetArtwork());
+        });
 }
 
 TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& track,
@@ -273,6 +301,16 @@ TrackExtraction::EncodedCover TrackExtraction::EncodeCover(const OneTrack& track
     const ArtworkIndex& art = window_.Player()->Artwork();
     EncodedCover cover;
     cover.Source = art.FilePath(track.GetArtwork());
+    // The encoders', where they foresaw this track's turn.
+    if (const auto turn = coverTurns_.find(&track); coversAhead_ && turn != coverTurns_.end()) {
+        if (std::optional<JpegsAhead::Encoded> encoded = coversAhead_->Take(turn->second)) {
+            cover.Result = encoded->Result;
+            cover.Bytes = std::move(encoded->Jpeg);
+        } else {
+            cover.Result = HRESULT_FROM_WIN32(ERROR_READ_FAULT);  // as below
+        }
+        return cover;
+    }
     const std::optional<Picture> picture = art.Load(track.GetArtwork());
     if (!picture) {
         // The player changed, or went, since it was read.

@@ -16,7 +16,8 @@
 // renamed, so that a name only ever holds a whole copy, after a power cut
 // too. The writing to the disk and the rename of one copy happen on a thread
 // of their own while the next track is copied, one copy ahead at most, so
-// that the player's reads and the disk's writes overlap.
+// that the player's reads and the disk's writes overlap. The covers are
+// encoded beside them on threads of their own (see JpegsAhead).
 #pragma once
 
 #include <windows.h>
@@ -26,10 +27,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/copy_ratings.h"
 #include "app/file_placement.h"
+#include "app/jpegs_ahead.h"
 #include "app/main_window_services.h"
 #include "core/extraction_rules.h"
 #include "core/file_name_case.h"
@@ -65,6 +68,9 @@ private:
     // The folders where a selected track is named folder.jpg: they get no
     // cover, so that the track is never replaced by one, nor one by it.
     void KeepCoversFromTracksNamedLikeThem();
+    // Starts encoding the covers the run is likely to save: in each
+    // sub-folder, the picture of the first selected track that has one.
+    void EncodeCoversAhead();
     Continuation ExtractTrack(const OneTrack& track, ClashPolicy& policy);
     // Hands a finished copy to the background thread once the copy handed
     // before has been settled, which writes its ratings into it where
@@ -106,7 +112,9 @@ private:
     // and the library never take their names.
     NameNumbering namesWritten_;
     FilePlacement placement_{window_};
-    std::optional<win::JpegWriter> jpegWriter_;  // made when the first cover is written
+    // A cover whose track was not foreseen (the one before it was not
+    // placed) is made here, on the window's thread.
+    std::optional<win::JpegWriter> jpegWriter_;  // made when the first such cover is
     DWORD runNumber_ = 0;                        // numbers this run's temporary copies
     bool otherTemporary_ = false;                // which of the two the next copy takes
     std::u16string currentTarget_;
@@ -116,6 +124,11 @@ private:
     // and responsive all the same.
     UpdateThrottle progressShown_{std::chrono::milliseconds(40)};
     std::optional<FinishingCopy> finishing_;  // handed to finisher_
+    // The tracks whose covers are encoded ahead, in the run's order, and
+    // each one's place in that order.
+    std::vector<const OneTrack*> coverTracks_;
+    std::unordered_map<const OneTrack*, size_t> coverTurns_;
+    std::optional<JpegsAhead> coversAhead_;  // after what its threads use
     // Declared last, so that its thread has ended before anything it was
     // handed is gone.
     win::BackgroundJob finisher_;

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/jpegs_ahead.h"
 #include "app/mainform.h"
-#include "app/photo_encoding.h"
 #include "app/player_copy.h"
 #include "app/resource_ids.h"
 #include "app_test_support.h"
@@ -1120,6 +1120,16 @@ TEST_F(ExtractionTest, EachAlbumFolderGetsItsCoverAsFolderJpg) {
     EXPECT_FALSE(fs::exists(Output / L"Harbour\\Bare\\folder.jpg"));
     EXPECT_TRUE(boxes_.Requests().empty());
 
+    // A folder whose first track with a picture is kept as it was takes the
+    // cover of the next one placed there.
+    fs::remove(lights);
+    fs::remove(Output / L"Harbour\\Lights\\Three.mp3");
+    SettingsKey::Write(L"OverwriteFiles", L"1");
+    form_->Settings().LoadSettings();
+    Extract();
+    EXPECT_EQ(JpegSize(lights), std::pair(320, 320));
+    EXPECT_EQ(JpegSize(tide), std::pair(320, 320));
+
     // An existing cover is a clash like a track's: the prompt names it.
     WriteAll(lights, "old");
     fs::remove(Output / L"Harbour\\Lights\\One.mp3");
@@ -1305,7 +1315,7 @@ TEST_F(ExtractionTest, PhotosWithoutTracksAreSavedOnceAnAlbumAndThoseWithoutAPic
 // and no temporary file left; under "Never Overwrite" every new file is its
 // own photo's picture, the old ones stay as they are.
 TEST_F(ExtractionTest, EveryPhotoOfALongAlbumIsSavedUnderItsOwnNumber) {
-    constexpr int kPhotos = PhotoEncoding::kAheadPhotos + 6;
+    constexpr int kPhotos = JpegsAhead::kAhead + 6;
     const auto sizeOf = [](int photo) { return std::pair(10 + photo % 50, 10 + photo / 50); };
     std::vector<artwork::Entry> album;
     std::vector<uint32_t> members;

@@ -1,9 +1,8 @@
-#include "app/photo_encoding.h"
+#include "app/jpegs_ahead.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "core/photo_db.h"
-#include "core/photo_plan.h"
 #include "win/jpeg_file.h"
 
 namespace {
@@ -13,14 +12,14 @@ constexpr int kEncoders = 2;
 
 }  // namespace
 
-PhotoEncoding::PhotoEncoding(const PhotoIndex& photos, const std::vector<PhotoFile>& files)
-    : photos_(photos), files_(files) {
+JpegsAhead::JpegsAhead(size_t count, Wanted wanted, Load load)
+    : count_(count), wanted_(std::move(wanted)), load_(std::move(load)) {
     for (int encoder = 0; encoder < kEncoders; ++encoder) {
         threads_.emplace_back([this] { EncodeAhead(); });
     }
 }
 
-PhotoEncoding::~PhotoEncoding() {
+JpegsAhead::~JpegsAhead() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -31,7 +30,7 @@ PhotoEncoding::~PhotoEncoding() {
     }
 }
 
-std::optional<PhotoEncoding::Encoded> PhotoEncoding::Take(size_t index) {
+std::optional<JpegsAhead::Encoded> JpegsAhead::Take(size_t index) {
     std::unique_lock<std::mutex> lock(mutex_);
     taken_ = std::max(taken_, index);
     DropBefore(index);
@@ -46,7 +45,7 @@ std::optional<PhotoEncoding::Encoded> PhotoEncoding::Take(size_t index) {
     return encoded;
 }
 
-void PhotoEncoding::DropBefore(size_t index) {
+void JpegsAhead::DropBefore(size_t index) {
     while (!done_.empty() && done_.begin()->first < index) {
         const std::optional<Encoded>& encoded = done_.begin()->second;
         heldBytes_ -= encoded ? encoded->Jpeg.size() : 0;
@@ -54,29 +53,29 @@ void PhotoEncoding::DropBefore(size_t index) {
     }
 }
 
-std::optional<size_t> PhotoEncoding::NextToEncode(std::unique_lock<std::mutex>& lock) {
+std::optional<size_t> JpegsAhead::NextToEncode(std::unique_lock<std::mutex>& lock) {
     for (;;) {
-        next_ = std::max(next_, taken_);  // the run may have passed photos by
-        while (next_ < files_.size() && files_[next_].Original) {
+        next_ = std::max(next_, taken_);  // the run may have passed pictures by
+        while (next_ < count_ && !wanted_(next_)) {
             ++next_;
         }
-        if (stopping_ || next_ >= files_.size()) {
+        if (stopping_ || next_ >= count_) {
             return std::nullopt;
         }
-        if (next_ < taken_ + kAheadPhotos && heldBytes_ < kAheadBytes) {
+        if (next_ < taken_ + kAhead && heldBytes_ < kAheadBytes) {
             return next_++;
         }
         changed_.wait(lock);
     }
 }
 
-void PhotoEncoding::EncodeAhead() {
+void JpegsAhead::EncodeAhead() {
     win::JpegWriter jpeg;  // made, used and let go on this thread, where its COM lives
     std::unique_lock<std::mutex> lock(mutex_);
     while (const std::optional<size_t> index = NextToEncode(lock)) {
         lock.unlock();
         std::optional<Encoded> encoded;
-        if (const std::optional<Picture> picture = photos_.Load(files_[*index].Photo)) {
+        if (const std::optional<Picture> picture = load_(*index)) {
             encoded.emplace();
             encoded->Result = jpeg.Encode(*picture, encoded->Jpeg);
         }
