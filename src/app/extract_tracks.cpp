@@ -63,6 +63,7 @@ void TrackExtraction::Run() {
     }
     ExtractRows(policy);
     SettleFinishingCopy(policy);
+    SettleFinishingCover(policy);
     coversAhead_.reset();  // the run saves no more covers
     window_.ShowProgress(false);
     if (!copiesWithoutRatings_.empty()) {
@@ -262,19 +263,22 @@ TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, Clas
 }
 
 TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& policy) {
+    // The cover before first, as it was placed before this copy.
+    const Continuation coverSettled = SettleFinishingCover(policy);
     if (!finishing_) {
-        return Continuation::GoOn;
+        return coverSettled;
     }
     const FinishingCopy copy = std::move(*finishing_);
     finishing_.reset();
     const std::wstring folder = copy.Folder();
     // Many albums share the one folder without sub-folders: none gets a
-    // cover. The folder's cover is made while the copy is written to the
-    // disk; it is written once the copy is in place.
-    const bool coverDue = copy.NameStart() > 0 && settings_.SaveAlbumArt &&
-                          copy.Track->GetArtwork() >= 0 &&
+    // cover. The folder's cover is made ahead or while the copy is written
+    // to the disk; once the copy is in place, it is written on a thread of
+    // its own while the next track is copied.
+    const bool coverDue = coverSettled == Continuation::GoOn && copy.NameStart() > 0 &&
+                          settings_.SaveAlbumArt && copy.Track->GetArtwork() >= 0 &&
                           placement_.Folders().MayTakeCoverTurn(folder);
-    const std::optional<EncodedCover> cover =
+    std::optional<EncodedCover> cover =
         coverDue ? std::optional(EncodeCover(*copy.Track)) : std::nullopt;
     // Writing the tags of a large or odd file may take a while: the window
     // answers meanwhile, and Esc ends the run once the copy is settled.
@@ -285,7 +289,7 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
     };
     if (const auto notPlaced =
             placement_.Settle(copy.Temporary, error, copy.Target, copy.Replace, policy, fail)) {
-        return *notPlaced;
+        return coverSettled == Continuation::Stop ? Continuation::Stop : *notPlaced;
     }
     placement_.Folders().Add(folder, copy.FileName());
     if (copy.NameStart() == 0) {
@@ -294,7 +298,7 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
     if (copy.Ratings && !copy.Ratings->Taken()) {
         copiesWithoutRatings_.push_back(copy.Target);
     }
-    return cover ? SaveCover(*cover, folder, policy) : Continuation::GoOn;
+    return cover ? SaveCover(std::move(*cover), folder, policy) : coverSettled;
 }
 
 TrackExtraction::EncodedCover TrackExtraction::EncodeCover(const OneTrack& track) {
@@ -324,33 +328,48 @@ TrackExtraction::EncodedCover TrackExtraction::EncodeCover(const OneTrack& track
     return cover;
 }
 
-TrackExtraction::Continuation TrackExtraction::SaveCover(const EncodedCover& cover,
+TrackExtraction::Continuation TrackExtraction::SaveCover(EncodedCover cover,
                                                          const std::wstring& folder,
                                                          ClashPolicy& policy) {
     placement_.Folders().TakeCoverTurn(folder);
-    const std::u16string target = win::Utf16FromWide(folder + kCoverName);
-    const FilePlacement::FailureReport fail = [&](DWORD error) {
-        return placement_.ReportFailure(cover.Source, target, win::SystemErrorText(error));
-    };
+    FinishingCover finishing{cover.Source, win::Utf16FromWide(folder + kCoverName), folder,
+                             TemporaryCoverName(folder)};
     if (FAILED(cover.Result)) {
-        return placement_.ReportFailure(cover.Source, target, win::ImagingErrorText(cover.Result));
+        return placement_.ReportFailure(cover.Source, finishing.Target,
+                                        win::ImagingErrorText(cover.Result));
     }
-    bool replace = false;
-    const ClashOutcome clash = placement_.ClearTarget(policy, folder, kCoverName, target, replace);
+    const ClashOutcome clash =
+        placement_.ClearTarget(policy, folder, kCoverName, finishing.Target, finishing.Replace);
     if (clash != ClashOutcome::Copy) {
         return FilePlacement::After(clash);
     }
-    const std::wstring temporary = TemporaryCoverName(folder);
-    if (const HRESULT result = win::WriteToDisk(temporary, cover.Bytes); FAILED(result)) {
-        DeleteFileW(temporary.c_str());
-        return placement_.ReportFailure(cover.Source, target, win::ImagingErrorText(result));
+    coverFinisher_.Start([temporary = finishing.Temporary, bytes = std::move(cover.Bytes),
+                          target = win::WideFromUtf16(finishing.Target),
+                          replace = finishing.Replace] {
+        // Writing fails only with a reason of the file system's.
+        const HRESULT written = win::WriteToDisk(temporary, bytes);
+        return SUCCEEDED(written) ? FilePlacement::MoveIntoPlace(temporary, target, replace)
+                                  : static_cast<DWORD>(HRESULT_CODE(written));
+    });
+    finishingCover_ = std::move(finishing);
+    return Continuation::GoOn;
+}
+
+TrackExtraction::Continuation TrackExtraction::SettleFinishingCover(ClashPolicy& policy) {
+    if (!finishingCover_) {
+        return Continuation::GoOn;
     }
-    const DWORD error =
-        FilePlacement::MoveIntoPlace(temporary, win::WideFromUtf16(target), replace);
-    if (const auto notPlaced = placement_.Settle(temporary, error, target, replace, policy, fail)) {
+    const DWORD error = coverFinisher_.Wait();
+    const FinishingCover cover = std::move(*finishingCover_);
+    finishingCover_.reset();
+    const FilePlacement::FailureReport fail = [&](DWORD failure) {
+        return placement_.ReportFailure(cover.Source, cover.Target, win::SystemErrorText(failure));
+    };
+    if (const auto notPlaced =
+            placement_.Settle(cover.Temporary, error, cover.Target, cover.Replace, policy, fail)) {
         return *notPlaced;
     }
-    placement_.Folders().Add(folder, kCoverName);
+    placement_.Folders().Add(cover.Folder, kCoverName);
     return Continuation::GoOn;
 }
 

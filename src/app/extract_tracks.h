@@ -86,10 +86,21 @@ private:
         std::string Bytes;
     };
     EncodedCover EncodeCover(const OneTrack& track);
-    // Writes the cover as folder.jpg into `folder`, where its track has just
-    // been put, and takes the folder's turn.
-    Continuation SaveCover(const EncodedCover& cover, const std::wstring& folder,
-                           ClashPolicy& policy);
+    // Takes the folder's turn and hands the cover to its background thread,
+    // to be written as folder.jpg into `folder`, where its track has just
+    // been put; only once the cover handed before is settled.
+    Continuation SaveCover(EncodedCover cover, const std::wstring& folder, ClashPolicy& policy);
+    // A cover on its way to folder.jpg on the background thread.
+    struct FinishingCover {
+        std::string Source;
+        std::u16string Target;
+        std::wstring Folder;
+        std::wstring Temporary;
+        bool Replace = false;
+    };
+    // Waits for the cover handed over, if any, and settles it: in place, or
+    // asked about, or reported.
+    Continuation SettleFinishingCover(ClashPolicy& policy);
     // Copies the player's file, replacing a file at `target`, with its
     // progress shown; ERROR_SUCCESS or the system's reason.
     DWORD Copy(const std::string& source, const std::wstring& target);
@@ -128,8 +139,10 @@ private:
     // each one's place in that order.
     std::vector<const OneTrack*> coverTracks_;
     std::unordered_map<const OneTrack*, size_t> coverTurns_;
-    std::optional<JpegsAhead> coversAhead_;  // after what its threads use
-    // Declared last, so that its thread has ended before anything it was
-    // handed is gone.
+    std::optional<JpegsAhead> coversAhead_;         // after what its threads use
+    std::optional<FinishingCover> finishingCover_;  // handed to coverFinisher_
+    // Declared last, so that their threads have ended before anything they
+    // were handed is gone.
     win::BackgroundJob finisher_;
+    win::BackgroundJob coverFinisher_;
 };
