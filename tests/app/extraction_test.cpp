@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -231,8 +232,7 @@ void ChoosePlaylist(TMainForm& form, int entry) {
 
 // The width and height in a JPEG file's frame header, or nothing when it
 // has none (the journeys check the pictures' colours with a decoder).
-std::optional<std::pair<int, int>> JpegSize(const fs::path& file) {
-    const std::string bytes = ReadAll(file);
+std::optional<std::pair<int, int>> JpegSizeIn(const std::string& bytes) {
     for (size_t at = 2; at + 9 <= bytes.size() && bytes.compare(0, 2, "\xFF\xD8") == 0;) {
         const auto byte = [&](size_t offset) { return static_cast<uint8_t>(bytes[at + offset]); };
         if (byte(0) != 0xFF) {
@@ -244,6 +244,10 @@ std::optional<std::pair<int, int>> JpegSize(const fs::path& file) {
         at += 2 + (byte(2) << 8 | byte(3));
     }
     return std::nullopt;
+}
+
+std::optional<std::pair<int, int>> JpegSize(const fs::path& file) {
+    return JpegSizeIn(ReadAll(file));
 }
 
 const std::u16string Russian = u"\u041F\u0435\u0441\u043D\u044F";
@@ -389,6 +393,44 @@ TEST(PlayerCopy, ABadSectorFailsTheCopyOfItsFileOnly) {
     }
     EXPECT_EQ(ReadAll(folder / L"copy"), std::string(700, '\2'));  // the good one
     fs::remove_all(folder);
+}
+
+// The JPEGs made ahead come in the run's order whichever pictures it passes
+// by, past more than are kept ahead: unwanted pictures are never read, an
+// unreadable one comes as nothing, and a run that ends early stops the
+// encoders however far they got.
+TEST(JpegsAhead, EachPictureComesInTheRunsOrder) {
+    constexpr size_t kCount = JpegsAhead::kAhead * 2 + 10;
+    const auto wanted = [](size_t index) { return index % 5 != 0; };
+    const auto readable = [](size_t index) { return index % 7 != 3; };
+    const auto sizeOf = [](size_t index) {
+        return std::pair(static_cast<int>(8 + index % 40), static_cast<int>(8 + index / 40));
+    };
+    for (const size_t runEnd : {kCount, kCount / 4}) {
+        SCOPED_TRACE(runEnd);
+        std::atomic<int> unwantedReads{0};
+        JpegsAhead jpegs(kCount, wanted, [&](size_t index) -> std::optional<Picture> {
+            unwantedReads += wanted(index) ? 0 : 1;
+            const auto [width, height] = sizeOf(index);
+            return readable(index)
+                       ? std::optional(Picture{
+                             width, height,
+                             std::vector<uint32_t>(static_cast<size_t>(width * height), 0x336699)})
+                       : std::nullopt;
+        });
+        for (size_t index = 1; index < runEnd; ++index) {
+            if (!wanted(index) || index % 3 == 2) {  // every third passed by
+                continue;
+            }
+            const std::optional<JpegsAhead::Encoded> jpeg = jpegs.Take(index);
+            ASSERT_EQ(jpeg.has_value(), readable(index)) << index;
+            if (jpeg) {
+                EXPECT_EQ(jpeg->Result, S_OK);
+                EXPECT_EQ(JpegSizeIn(jpeg->Jpeg), sizeOf(index)) << index;
+            }
+        }
+        EXPECT_EQ(unwantedReads, 0);
+    }
 }
 
 TEST_F(ExtractionTest, FoldersOutsideTheCodePageAndADriveRootTakeTheFiles) {
