@@ -43,7 +43,8 @@ void PhotoExtraction::Run() {
         },
         budget);
     const std::vector<PhotoFile>& files = plan.Files;
-    JpegsAhead jpegs(
+    std::optional<JpegsAhead> jpegs;
+    jpegs.emplace(
         files.size(), [&files](size_t index) { return !files[index].Original; },
         [&photos, &files](size_t index) { return photos.Load(files[index].Photo); });
     const std::optional<std::u16string> folder =
@@ -63,12 +64,13 @@ void PhotoExtraction::Run() {
             window_.SetProgress(static_cast<int>(i * 100 / files.size()));
         }
         if (SavePhoto(
-                photos, files[i], [&jpegs, i] { return jpegs.Take(i); }, policy) ==
+                photos, files[i], [&jpegs, i] { return jpegs->Take(i); }, policy) ==
             Continuation::Stop) {
             break;
         }
     }
     SettleAll(policy);
+    jpegs.reset();  // the run takes no more
     window_.ShowProgress(false);
     window_.SetItemStatus(u"");
     // The photos not saved, counted in one box each way of missing them.
