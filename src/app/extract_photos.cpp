@@ -139,20 +139,16 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
             return fail(ERROR_READ_FAULT);
         }
     }
-    turn_ = (turn_ + 1) % 3;
+    turn_ = (turn_ + 1) % 2;
     photo.Temporary = Temporary(folder, turn_);
-    // The writers take the photos in turn: this one's holds the older of
-    // the two under way, which goes on first.
-    Writer& writer = writers_[nextWriter_];
     win::BackgroundJob::Job job =
         WritingJob(photo, file.Original ? photo.Source : std::string(), std::move(jpeg));
-    if (PassOnWritten(writer, policy) == Continuation::Stop) {
+    if (PassOnWritten(policy) == Continuation::Stop) {
         placement_.RemoveEmptyFoldersMade(photo);
         return Continuation::Stop;
     }
-    writer.Job.Start(std::move(job));
-    writer.Photo = std::move(photo);
-    nextWriter_ = (nextWriter_ + 1) % writers_.size();
+    writer_.Start(std::move(job));
+    writing_ = std::move(photo);
     return Continuation::GoOn;
 }
 
@@ -176,13 +172,13 @@ win::BackgroundJob::Job PhotoExtraction::WritingJob(const FinishingPhoto& photo,
     };
 }
 
-PhotoExtraction::Continuation PhotoExtraction::PassOnWritten(Writer& writer, ClashPolicy& policy) {
-    if (!writer.Photo) {
+PhotoExtraction::Continuation PhotoExtraction::PassOnWritten(ClashPolicy& policy) {
+    if (!writing_) {
         return Continuation::GoOn;
     }
-    const auto result = static_cast<HRESULT>(writer.Job.Wait());
-    FinishingPhoto photo = std::move(*writer.Photo);
-    writer.Photo.reset();
+    const auto result = static_cast<HRESULT>(writer_.Wait());
+    FinishingPhoto photo = std::move(*writing_);
+    writing_.reset();
     if (SettleFinishingPhoto(policy) == Continuation::Stop) {
         DeleteFileW(photo.Temporary.c_str());
         placement_.RemoveEmptyFoldersMade(photo);
@@ -221,20 +217,13 @@ PhotoExtraction::Continuation PhotoExtraction::SettleFinishingPhoto(ClashPolicy&
 }
 
 PhotoExtraction::Continuation PhotoExtraction::SettleAll(ClashPolicy& policy) {
-    // The older photo first, then the younger, then the one after both.
-    for (size_t i = 0; i < writers_.size(); ++i) {
-        if (PassOnWritten(writers_[(nextWriter_ + i) % writers_.size()], policy) ==
-            Continuation::Stop) {
-            return Continuation::Stop;
-        }
-    }
-    return SettleFinishingPhoto(policy);
+    return PassOnWritten(policy) == Continuation::Stop ? Continuation::Stop
+                                                       : SettleFinishingPhoto(policy);
 }
 
 std::wstring PhotoExtraction::Temporary(const std::wstring& folder, int turn) const {
-    // Three photos may be on their way in one folder: two being written,
-    // one written to the disk and renamed.
+    // Two photos may be on their way in one folder: one being written, one
+    // written to the disk and renamed.
     const DWORD number = GetCurrentProcessId();
-    const DWORD turns[] = {number, ~number, number ^ 0x80000000u};
-    return folder + win::WideFromUtf16(TemporaryCopyName(turns[turn]));
+    return folder + win::WideFromUtf16(TemporaryCopyName(turn == 0 ? number : ~number));
 }

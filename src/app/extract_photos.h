@@ -6,15 +6,14 @@
 // failed copy; Esc stops the run after the photo under way. The player is
 // only read.
 //
-// The JPEGs are made ahead on threads of their own (see JpegsAhead),
-// and three photos are under way at once after them: two written to their
-// temporary names on two threads, in turn, and the one before them written
-// to the disk and renamed on another.
+// The JPEGs are made ahead on threads of their own (see JpegsAhead); after
+// them two photos are under way at once: one written to its temporary name
+// on a thread of its own, and the one before it written to the disk and
+// renamed on another.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -42,12 +41,6 @@ private:
     // A photo's file on its way to its name on the background threads.
     using FinishingPhoto = PlacedFile;
 
-    // A thread that writes photos to their temporary names: an original
-    // copied off a slow player may take a while, and two go on at once.
-    struct Writer {
-        std::optional<FinishingPhoto> Photo;  // handed to Job
-        win::BackgroundJob Job;               // last: its thread ends before the rest go
-    };
     // The photo's JPEG, waited for when the photo is to be written.
     using TakeJpeg = std::function<std::optional<JpegsAhead::Encoded>()>;
 
@@ -58,13 +51,13 @@ private:
     // failure, or S_OK.
     win::BackgroundJob::Job WritingJob(const FinishingPhoto& photo, std::string original,
                                        std::optional<JpegsAhead::Encoded> jpeg);
-    // Hands the photo `writer` wrote on to be written to the disk and
-    // renamed, once the one before it is settled.
-    Continuation PassOnWritten(Writer& writer, ClashPolicy& policy);
+    // Hands the photo written last on to be written to the disk and renamed,
+    // once the one before it is settled.
+    Continuation PassOnWritten(ClashPolicy& policy);
     // Waits for the photo being written to the disk and renamed, if any,
     // and settles it: in place, asked about, or reported.
     Continuation SettleFinishingPhoto(ClashPolicy& policy);
-    // All: nothing is under way any more.
+    // Both: nothing is under way any more.
     Continuation SettleAll(ClashPolicy& policy);
     std::wstring Temporary(const std::wstring& folder, int turn) const;
 
@@ -72,11 +65,11 @@ private:
     std::u16string destination_;  // the chosen folder and a backslash
     FilePlacement placement_{window_};
     UpdateThrottle progressShown_{std::chrono::milliseconds(40)};
+    std::optional<FinishingPhoto> writing_;    // handed to writer_
     std::optional<FinishingPhoto> finishing_;  // handed to finisher_
-    int turn_ = 0;           // which of three temporary names the next photo takes
-    size_t nextWriter_ = 0;  // the writer of the next photo
+    int turn_ = 0;                             // which of two temporary names the next photo takes
     // Declared last, so that their threads have ended before anything they
     // use is gone.
-    std::array<Writer, 2> writers_;
+    win::BackgroundJob writer_;
     win::BackgroundJob finisher_;
 };
