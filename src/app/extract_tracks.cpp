@@ -303,29 +303,32 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
 
 TrackExtraction::EncodedCover TrackExtraction::EncodeCover(const OneTrack& track) {
     const ArtworkIndex& art = window_.Player()->Artwork();
+    // The encoders' where they foresaw this track's turn, else made here.
+    const auto turn = coverTurns_.find(&track);
+    std::optional<JpegsAhead::Encoded> jpeg = coversAhead_ && turn != coverTurns_.end()
+                                                  ? coversAhead_->Take(turn->second)
+                                                  : EncodeHere(art.Load(track.GetArtwork()));
     EncodedCover cover;
     cover.Source = art.FilePath(track.GetArtwork());
-    // The encoders', where they foresaw this track's turn.
-    if (const auto turn = coverTurns_.find(&track); coversAhead_ && turn != coverTurns_.end()) {
-        if (std::optional<JpegsAhead::Encoded> encoded = coversAhead_->Take(turn->second)) {
-            cover.Result = encoded->Result;
-            cover.Bytes = std::move(encoded->Jpeg);
-        } else {
-            cover.Result = HRESULT_FROM_WIN32(ERROR_READ_FAULT);  // as below
-        }
-        return cover;
+    // Nothing when the player changed, or went, since it was read.
+    cover.Result = jpeg ? jpeg->Result : HRESULT_FROM_WIN32(ERROR_READ_FAULT);
+    if (jpeg) {
+        cover.Bytes = std::move(jpeg->Jpeg);
     }
-    const std::optional<Picture> picture = art.Load(track.GetArtwork());
+    return cover;
+}
+
+std::optional<JpegsAhead::Encoded> TrackExtraction::EncodeHere(
+    const std::optional<Picture>& picture) {
     if (!picture) {
-        // The player changed, or went, since it was read.
-        cover.Result = HRESULT_FROM_WIN32(ERROR_READ_FAULT);
-        return cover;
+        return std::nullopt;
     }
     if (!jpegWriter_) {
         jpegWriter_.emplace();
     }
-    cover.Result = jpegWriter_->Encode(*picture, cover.Bytes);
-    return cover;
+    JpegsAhead::Encoded jpeg;
+    jpeg.Result = jpegWriter_->Encode(*picture, jpeg.Jpeg);
+    return jpeg;
 }
 
 TrackExtraction::Continuation TrackExtraction::SaveCover(EncodedCover cover,

@@ -86,6 +86,8 @@ private:
         std::string Bytes;
     };
     EncodedCover EncodeCover(const OneTrack& track);
+    // `picture` as a JPEG, made on the window's thread; nothing without one.
+    std::optional<JpegsAhead::Encoded> EncodeHere(const std::optional<Picture>& picture);
     // Takes the folder's turn and hands the cover to its background thread,
     // to be written as folder.jpg into `folder`, where its track has just
     // been put; only once the cover handed before is settled.
