@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <future>
@@ -128,18 +129,18 @@ public:
         thread_.wait();
     }
 
-    // The next part's tracks, as soon as they are chosen; nothing after the
-    // last part. Throws what choosing them threw.
-    std::optional<std::vector<LibraryTrack>> Next() {
+    // The next part's tracks, as soon as they are chosen, kept until the
+    // choice ends; null after the last part. Throws what choosing them threw.
+    const std::vector<LibraryTrack>* Next() {
         if (next_ == ready_.size()) {
-            return std::nullopt;
+            return nullptr;
         }
         while (ready_[next_].wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
                ChooseOne(ownChooser_)) {
         }
-        LibraryChoice part = ready_[next_++].get();
+        LibraryChoice& part = given_.emplace_back(ready_[next_++].get());
         leftOut_ += part.LeftOut;
-        return std::move(part.Tracks);
+        return &part.Tracks;
     }
     size_t LeftOut() const { return leftOut_; }
 
@@ -165,6 +166,7 @@ private:
     std::vector<std::vector<const OneTrack*>> parts_;
     std::vector<std::promise<LibraryChoice>> chosen_;
     std::vector<std::future<LibraryChoice>> ready_;
+    std::deque<LibraryChoice> given_;  // the parts Next gave
     std::atomic<size_t> taken_ = 0;
     std::atomic<bool> stopped_ = false;
     size_t next_ = 0;
@@ -298,7 +300,7 @@ std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string&
     UpdateThrottle shown(std::chrono::milliseconds(200));
     size_t chosen = 0;
     const MoreLibraryTracks moreTracks = [&] {
-        std::optional<std::vector<LibraryTrack>> part = choice.Next();
+        const std::vector<LibraryTrack>* part = choice.Next();
         chosen += part ? part->size() : 0;
         return part;
     };

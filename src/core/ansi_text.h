@@ -11,3 +11,5 @@ std::string AnsiFromUtf16(std::u16string_view text);
 
 // Converts every byte, NULs included.
 std::u16string Utf16FromAnsi(std::string_view text);
+// The same into `utf16`, whose buffer is reused.
+void Utf16FromAnsi(std::string_view text, std::u16string& utf16);

@@ -42,11 +42,16 @@ std::string AnsiFromUtf16(std::u16string_view text) {
 
 std::u16string Utf16FromAnsi(std::string_view text) {
     std::u16string result;
-    result.reserve(text.size());
+    Utf16FromAnsi(text, result);
+    return result;
+}
+
+void Utf16FromAnsi(std::string_view text, std::u16string& utf16) {
+    utf16.clear();
+    utf16.reserve(text.size());
     for (const char byte : text) {
         const auto value = static_cast<uint8_t>(byte);
-        result += (value >= 0x80 && value < 0xA0) ? kHighControlRange[value - 0x80]
-                                                  : static_cast<char16_t>(value);
+        utf16 += (value >= 0x80 && value < 0xA0) ? kHighControlRange[value - 0x80]
+                                                 : static_cast<char16_t>(value);
     }
-    return result;
 }

@@ -4,7 +4,7 @@
 #include <array>
 #include <charconv>
 #include <iterator>
-#include <unordered_map>
+#include <utility>
 
 #include "ansi_text.h"
 #include "copy_comparison.h"
@@ -237,10 +237,16 @@ private:
     std::string line_;
 };
 
+// `shownText` is the buffer the list's texts are made in, one at a time:
+// under Wine every string made on one thread waits for those made on the
+// other, which looks the copies up meanwhile.
 void WriteTrack(PlistWriter& plist, size_t trackId, const LibraryTrack& entry,
-                const LocalToUtc& localToUtc) {
+                const LocalToUtc& localToUtc, std::u16string& shownText) {
     const OneTrack& track = *entry.Track;
-    const auto shown = [&](TrackColumnId column) { return ColumnOf(column).Text(track); };
+    const auto shown = [&](TrackColumnId column) -> std::u16string_view {
+        ColumnOf(column).MakeText(track, shownText);
+        return shownText;
+    };
     const auto dateIfAny = [&](std::string_view key, uint32_t playerTime) {
         if (playerTime == 0) {
             return;
@@ -328,11 +334,16 @@ LibraryChoice ChooseLibraryTracks(const std::vector<const OneTrack*>& tracks,
                                   const FileOpener& openPlayerFile) {
     const char16_t separator = !folder.empty() && folder.back() == u'/' ? u'/' : u'\\';
     LibraryChoice choice;
+    choice.Tracks.reserve(tracks.size());
     for (const OneTrack* track : tracks) {
-        const TargetName name = plan.Of(*track);
+        // The plan's own name where it keeps one: a path is all that is made
+        // of a track whose copy is there.
+        const std::u16string* kept = plan.KeptName(*track);
+        const TargetName name = kept ? TargetName{} : plan.Of(*track);
+        const std::u16string_view plannedName = kept ? *kept : name.Name;
         std::u16string path;
-        path.reserve(folder.size() + name.Name.size());
-        path.append(folder).append(name.Name);
+        path.reserve(folder.size() + plannedName.size());
+        path.append(folder).append(plannedName);
         std::replace(path.begin() + static_cast<std::ptrdiff_t>(folder.size()), path.end(), u'\\',
                      separator);
         const bool planned =
@@ -396,15 +407,17 @@ bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, Block
     plist.Url("Music Folder", folder);
     plist.String("Library Persistent ID", Hex16(library.LibraryId));
 
-    std::unordered_map<const OneTrack*, size_t> trackIds;
+    // Each track's id, by the track, sorted once all are written.
+    std::vector<std::pair<const OneTrack*, size_t>> trackIds;
+    std::u16string shownText;
     size_t written = 0;
     plist.Key("Tracks");
     plist.Open("dict");
     const auto writeTracks = [&](const std::vector<LibraryTrack>& tracks) {
         for (const LibraryTrack& track : tracks) {
             const size_t id = ++written;
-            trackIds.try_emplace(track.Track, id);
-            WriteTrack(plist, id, track, localToUtc);
+            trackIds.emplace_back(track.Track, id);
+            WriteTrack(plist, id, track, localToUtc, shownText);
             if (progress && id % 256 == 0) {
                 progress(track);
             }
@@ -413,13 +426,14 @@ bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, Block
     writeTracks(library.Tracks);
     // The rest are not asked for once the file cannot take them.
     while (moreTracks && !output.Failed()) {
-        const std::optional<std::vector<LibraryTrack>> part = moreTracks();
+        const std::vector<LibraryTrack>* part = moreTracks();
         if (!part) {
             break;
         }
         writeTracks(*part);
     }
     plist.Close("dict");
+    std::sort(trackIds.begin(), trackIds.end());
 
     plist.Key("Playlists");
     plist.Open("array");
@@ -441,7 +455,10 @@ bool WriteLibraryXml(const Library& library, const LocalToUtc& localToUtc, Block
         const Playlist& playlist = *library.Playlists[place];
         items.clear();
         for (const OneTrack* member : playlist.Members) {
-            if (const auto found = trackIds.find(member); found != trackIds.end()) {
+            // A track written twice has the id it was first written with.
+            const auto found = std::lower_bound(trackIds.begin(), trackIds.end(),
+                                                std::pair<const OneTrack*, size_t>(member, 0));
+            if (found != trackIds.end() && found->first == member) {
                 items.push_back(found->second);
             }
         }

@@ -74,8 +74,10 @@ struct Library {
 };
 
 // More tracks for the library, a part at a time, in order, so that the file
-// is written while the next are chosen; nothing after the last part.
-using MoreLibraryTracks = std::function<std::optional<std::vector<LibraryTrack>>()>;
+// is written while the next are chosen; null after the last part. The giver
+// keeps each part until the file is written: under Wine, letting go of its
+// paths while another thread makes the next ones would make both wait.
+using MoreLibraryTracks = std::function<const std::vector<LibraryTrack>*()>;
 
 // Writes the library file of `library`'s tracks and then those `moreTracks`
 // gives, telling `progress` of the last track written now and then; false

@@ -31,14 +31,20 @@ constexpr ColumnOrder ByText(const std::string& (OneTrack::*get)() const) {
 }
 
 template <auto Get>
-std::u16string Utf16Text(const OneTrack& track) {
-    return (track.*Get)();
+void Utf16Text(const OneTrack& track, std::u16string& text) {
+    text = (track.*Get)();
 }
 
 // Narrow texts are widened through the ANSI code page.
 template <auto Get>
-std::u16string AnsiText(const OneTrack& track) {
-    return Utf16FromAnsi((track.*Get)());
+void AnsiText(const OneTrack& track, std::u16string& text) {
+    Utf16FromAnsi((track.*Get)(), text);
+}
+
+// A text made whole: those of numbers are short.
+template <std::u16string (*Make)(const OneTrack&)>
+void Whole(const OneTrack& track, std::u16string& text) {
+    text = Make(track);
 }
 
 std::u16string TrackNumberText(const OneTrack& track) {
@@ -59,14 +65,13 @@ std::u16string Ascii(const std::string& text) {
 
 // Comments hold line breaks: every control character shows as a space.
 template <auto Get>
-std::u16string OneLineText(const OneTrack& track) {
-    std::u16string text = (track.*Get)();
+void OneLineText(const OneTrack& track, std::u16string& text) {
+    text = (track.*Get)();
     for (char16_t& unit : text) {
         if (unit < 0x20 || (unit >= 0x7F && unit < 0xA0)) {
             unit = u' ';
         }
     }
-    return text;
 }
 
 template <auto Get>
@@ -133,48 +138,48 @@ using T = OneTrack;
 // clang-format off
 constexpr std::array kColumns{
     //          header          CSV header        width  minimum  alignment  CSV
-    //          text                              order
+    //          text                                  order
     TrackColumn{u"Track #",     u"Track Number",  50,    10,      Left,      Bare,
-                TrackNumberText,                  ByNumber<&T::GetTrackNumber>()},
+                Whole<TrackNumberText>,               ByNumber<&T::GetTrackNumber>()},
     TrackColumn{u"Title",       u"Title",         130,   50,      Left,      Quoted,
-                Utf16Text<&T::GetTitle>,          ByText(&T::GetTitle)},
+                Utf16Text<&T::GetTitle>,              ByText(&T::GetTitle)},
     TrackColumn{u"Artist",      u"Arist",         130,   50,      Left,      Quoted,
-                Utf16Text<&T::GetArtist>,         ByText(&T::GetArtist)},
+                Utf16Text<&T::GetArtist>,             ByText(&T::GetArtist)},
     TrackColumn{u"Album",       u"Album",         130,   0,       Left,      Quoted,
-                Utf16Text<&T::GetAlbum>,          ByText(&T::GetAlbum)},
+                Utf16Text<&T::GetAlbum>,              ByText(&T::GetAlbum)},
     // Shown as a text, ordered by whole seconds.
     TrackColumn{u"Length",      u"Length",        80,    0,       Right,     Quoted,
-                AnsiText<&T::GetLengthText>,      ByNumber<&T::GetSeconds>()},
+                AnsiText<&T::GetLengthText>,          ByNumber<&T::GetSeconds>()},
     TrackColumn{u"Track Type",  u"Track Type",    100,   30,      Left,      Quoted,
-                AnsiText<&T::GetTrackType>,       ByText(&T::GetTrackType)},
+                AnsiText<&T::GetTrackType>,           ByText(&T::GetTrackType)},
     TrackColumn{u"Encoding",    u"Encoding",      100,   30,      Left,      Quoted,
-                AnsiText<&T::GetFileType>,        ByText(&T::GetFileType)},
+                AnsiText<&T::GetFileType>,            ByText(&T::GetFileType)},
     TrackColumn{u"Bit Rate",    u"Bit Rate",      75,    30,      Right,     Quoted,
-                BitRateText,                      ByNumber<&T::GetBitRate>()},
+                Whole<BitRateText>,                   ByNumber<&T::GetBitRate>()},
     TrackColumn{u"Sample Rate", u"Sample Rate",   75,    30,      Right,     Quoted,
-                SampleRateText,                   ByNumber<&T::GetSampleRate>()},
+                Whole<SampleRateText>,                ByNumber<&T::GetSampleRate>()},
     TrackColumn{u"Genre",       u"Genre",         100,   0,       Left,      Quoted,
-                OneLineText<&T::GetGenre>,        ByText(&T::GetGenre)},
+                OneLineText<&T::GetGenre>,            ByText(&T::GetGenre)},
     TrackColumn{u"Year",        u"Year",          45,    0,       Right,     Quoted,
-                YearText,                         ByNumber<&T::GetYear>()},
+                Whole<YearText>,                      ByNumber<&T::GetYear>()},
     TrackColumn{u"Composer",    u"Composer",      120,   0,       Left,      Quoted,
-                OneLineText<&T::GetComposer>,     ByText(&T::GetComposer)},
+                OneLineText<&T::GetComposer>,         ByText(&T::GetComposer)},
     TrackColumn{u"Disc",        u"Disc",          45,    0,       Right,     Quoted,
-                DiscText,                         {ColumnComparison::Numbers, CompareDiscs}},
+                Whole<DiscText>,                      {ColumnComparison::Numbers, CompareDiscs}},
     TrackColumn{u"Rating",      u"Rating",        70,    0,       Left,      Quoted,
-                RatingText,                       ByNumber<&T::GetRating>()},
+                Whole<RatingText>,                    ByNumber<&T::GetRating>()},
     TrackColumn{u"Plays",       u"Plays",         50,    0,       Right,     Quoted,
-                CountText<&T::GetPlayCount>,      ByNumber<&T::GetPlayCount>()},
+                Whole<CountText<&T::GetPlayCount>>,   ByNumber<&T::GetPlayCount>()},
     TrackColumn{u"Skips",       u"Skips",         50,    0,       Right,     Quoted,
-                CountText<&T::GetSkipCount>,      ByNumber<&T::GetSkipCount>()},
+                Whole<CountText<&T::GetSkipCount>>,   ByNumber<&T::GetSkipCount>()},
     TrackColumn{u"Last Played", u"Last Played",   110,   0,       Left,      Quoted,
-                TimeText<&T::GetLastPlayed>,      ByNumber<&T::GetLastPlayed>()},
+                Whole<TimeText<&T::GetLastPlayed>>,   ByNumber<&T::GetLastPlayed>()},
     TrackColumn{u"Date Added",  u"Date Added",    110,   0,       Left,      Quoted,
-                TimeText<&T::GetDateAdded>,       ByNumber<&T::GetDateAdded>()},
+                Whole<TimeText<&T::GetDateAdded>>,    ByNumber<&T::GetDateAdded>()},
     TrackColumn{u"Size",        u"Size",          65,    0,       Right,     Quoted,
-                SizeText,                         ByNumber<&T::GetSize>()},
+                Whole<SizeText>,                      ByNumber<&T::GetSize>()},
     TrackColumn{u"Comment",     u"Comment",       160,   0,       Left,      Quoted,
-                OneLineText<&T::GetComment>,      ByText(&T::GetComment)},
+                OneLineText<&T::GetComment>,          ByText(&T::GetComment)},
 };
 // clang-format on
 static_assert(kColumns.size() == static_cast<size_t>(TrackColumnId::Comment) + 1);

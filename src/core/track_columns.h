@@ -66,9 +66,17 @@ struct TrackColumn {
     int MinimumWidth;               // the same; 0 for none
     ColumnAlignment Alignment;
     CsvField Csv;
-    // The text the list shows and the export writes.
-    std::u16string (*Text)(const OneTrack& track);
+    // The text the list shows and the exports write, made in `text` (whose
+    // buffer is reused: the library file asks for a few columns of tens of
+    // thousands of tracks).
+    void (*MakeText)(const OneTrack& track, std::u16string& text);
     ColumnOrder Order;
+
+    std::u16string Text(const OneTrack& track) const {
+        std::u16string text;
+        MakeText(track, text);
+        return text;
+    }
 };
 
 // The columns the list always shows, in their order.

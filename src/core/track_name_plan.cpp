@@ -24,8 +24,13 @@ TrackNamePlan::TrackNamePlan(const std::vector<const OneTrack*>& tracksInFileOrd
 }
 
 TargetName TrackNamePlan::Of(const OneTrack& track) const {
-    if (const auto planned = names_.find(&track); planned != names_.end()) {
-        return TargetName{planned->second};
+    if (const std::u16string* kept = KeptName(track)) {
+        return TargetName{*kept};
     }
     return PlanTargetName(fileFormat_, track, folderFormat_);
+}
+
+const std::u16string* TrackNamePlan::KeptName(const OneTrack& track) const {
+    const auto planned = names_.find(&track);
+    return planned != names_.end() ? &planned->second : nullptr;
 }

@@ -25,6 +25,9 @@ public:
     // an earlier track's; a track the plan was not made with is planned as
     // PlanTargetName plans it.
     TargetName Of(const OneTrack& track) const;
+    // The same name read in place, for one who asks for tens of thousands:
+    // null for a track the plan refuses or was not made with (ask Of).
+    const std::u16string* KeptName(const OneTrack& track) const;
 
     std::u16string_view FileFormat() const { return fileFormat_; }
     std::u16string_view FolderFormat() const { return folderFormat_; }

@@ -37,15 +37,21 @@ std::string AnsiFromUtf16(std::u16string_view text) {
 }
 
 std::u16string Utf16FromAnsi(std::string_view text) {
+    std::u16string result;
+    Utf16FromAnsi(text, result);
+    return result;
+}
+
+void Utf16FromAnsi(std::string_view text, std::u16string& utf16) {
+    utf16.clear();
     if (text.empty()) {
-        return {};
+        return;
     }
     const int length = static_cast<int>(text.size());
     const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::u16string result(static_cast<size_t>(std::max(size, 0)), u'\0');
     if (size > 0) {
+        utf16.resize(static_cast<size_t>(size));
         MultiByteToWideChar(CP_ACP, 0, text.data(), length,
-                            reinterpret_cast<wchar_t*>(result.data()), size);
+                            reinterpret_cast<wchar_t*>(utf16.data()), size);
     }
-    return result;
 }

@@ -60,8 +60,8 @@ TEST(LibraryXml, TracksGivenInPartsWriteTheFileOfAllAtOnce) {
             return true;
         });
         size_t next = 0;
-        const MoreLibraryTracks more = [&]() -> std::optional<std::vector<LibraryTrack>> {
-            return next < parts.size() ? std::optional(parts[next++]) : std::nullopt;
+        const MoreLibraryTracks more = [&] {
+            return next < parts.size() ? &parts[next++] : nullptr;
         };
         const Library library{u"C:\\Music\\", 7, CivilTime{2026, 1, 2, 3, 4, 5}, first, {&trip}};
         EXPECT_TRUE(WriteLibraryXml(
@@ -77,9 +77,8 @@ TEST(LibraryXml, TracksGivenInPartsWriteTheFileOfAllAtOnce) {
     // A file that cannot be written asks for no more tracks.
     BlockWriter refusing([](std::string_view) { return false; }, 1);
     size_t asked = 0;
-    const MoreLibraryTracks more = [&]() -> std::optional<std::vector<LibraryTrack>> {
-        return ++asked < 3 ? std::optional(std::vector<LibraryTrack>{entries[0]}) : std::nullopt;
-    };
+    const std::vector<LibraryTrack> part{entries[0]};
+    const MoreLibraryTracks more = [&] { return ++asked < 3 ? &part : nullptr; };
     const Library library{u"C:\\Music\\", 7, CivilTime{}, {}, {}};
     EXPECT_FALSE(WriteLibraryXml(
         library, [](const CivilTime& time) { return std::optional(time); }, refusing, more));
