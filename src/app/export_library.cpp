@@ -95,6 +95,8 @@ private:
     std::unordered_map<std::wstring, Files> folders_;  // by upper-case path
 };
 
+}  // namespace
+
 // The tracks whose copies the library names, chosen as ChooseLibraryTracks
 // does, a part at a time on a thread of its own while the caller writes the
 // parts already chosen: looking the copies up takes longer than writing the
@@ -175,6 +177,8 @@ private:
     std::future<void> thread_;  // last: ended first
 };
 
+namespace {
+
 // Each thread's chooser of the library's tracks among the copies in
 // `musicFolder`.
 ChoiceInParts::MakeChooser ChoosersFor(const TrackNamePlan& plan, const std::u16string& musicFolder,
@@ -182,7 +186,7 @@ ChoiceInParts::MakeChooser ChoosersFor(const TrackNamePlan& plan, const std::u16
     // A player of this machine's files is looked at as they are; one in a
     // disk image through its volume, which keeps its folders' names itself.
     const bool thisMachines = AreThisMachines(files);
-    return [&plan, &musicFolder, &player, &files, thisMachines] {
+    return [&plan, musicFolder, player, &files, thisMachines] {
         auto copies = std::make_shared<FileSizes>();
         // The player keeps its files in a few dozen folders: they are read
         // whole when they are looked in at all.
@@ -201,7 +205,7 @@ ChoiceInParts::MakeChooser ChoosersFor(const TrackNamePlan& plan, const std::u16
         const FileOpener openPlayerFile = [&files](const std::u16string& path) {
             return OpenedFileOf(files.Open(path));
         };
-        return [=, &plan, &musicFolder, &player](const std::vector<const OneTrack*>& part) {
+        return [=, &plan](const std::vector<const OneTrack*>& part) {
             return ChooseLibraryTracks(
                 part, plan, musicFolder, player,
                 [copies](const std::u16string& path) { return copies->Of(path); }, playerFileSize,
@@ -234,6 +238,12 @@ void LibraryExport::Run() {
         win::ShowMessageBox(owner, L"There are no tracks to export.", MB_OK | MB_ICONERROR);
         return;
     }
+    std::u16string musicFolder = window_.SettingsView().MusicFolder;
+    if (musicFolder.empty() || musicFolder.back() != u'\\') {
+        musicFolder += u'\\';
+    }
+    // The copies are looked up while the user picks the file's name.
+    const std::unique_ptr<ChoiceInParts> choice = StartChoice(musicFolder, *window_.NamePlan());
     saveDialog_.InitialDir = StartFolder();
     saveDialog_.FileName = kLibraryName;
     if (!saveDialog_.Execute(owner)) {
@@ -247,11 +257,7 @@ void LibraryExport::Run() {
                             MB_OK | MB_ICONERROR);
         return;
     }
-    std::u16string musicFolder = window_.SettingsView().MusicFolder;
-    if (musicFolder.empty() || musicFolder.back() != u'\\') {
-        musicFolder += u'\\';
-    }
-    const std::optional<Written> written = Write(musicFolder, fileName, *window_.NamePlan());
+    const std::optional<Written> written = Write(*choice, musicFolder, fileName);
     if (written && written->LeftOut > 0) {
         win::ShowMessageBox(
             owner,
@@ -275,18 +281,24 @@ LibraryExport::Written LibraryExport::WriteInto(const std::u16string& folder, Cl
             return Written{clash == ClashOutcome::EndRun};
         }
     }
-    return Write(folder, win::WideFromUtf16(target), plan).value_or(Written{});
+    return Write(*StartChoice(folder, plan), folder, win::WideFromUtf16(target))
+        .value_or(Written{});
 }
 
-std::optional<LibraryExport::Written> LibraryExport::Write(const std::u16string& musicFolder,
-                                                           const std::wstring& fileName,
-                                                           const TrackNamePlan& plan) {
+std::unique_ptr<ChoiceInParts> LibraryExport::StartChoice(const std::u16string& musicFolder,
+                                                          const TrackNamePlan& plan) {
+    const ITDBParser& player = *window_.Player();
+    return std::make_unique<ChoiceInParts>(
+        player.TracksInFileOrder(),
+        ChoosersFor(plan, musicFolder, Utf16FromAnsi(window_.PlayerDrive()), *player.Files()));
+}
+
+std::optional<LibraryExport::Written> LibraryExport::Write(ChoiceInParts& choice,
+                                                           const std::u16string& musicFolder,
+                                                           const std::wstring& fileName) {
     const ITDBParser& player = *window_.Player();
     window_.SetStatusText("Exporting library:");
     WaitCursor hourglass(window_);
-    const std::u16string playerFolder = Utf16FromAnsi(window_.PlayerDrive());
-    ChoiceInParts choice(player.TracksInFileOrder(),
-                         ChoosersFor(plan, musicFolder, playerFolder, *player.Files()));
     SYSTEMTIME now{};
     GetSystemTime(&now);
     const Library library{

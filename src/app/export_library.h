@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,7 @@
 #include "core/track_name_plan.h"
 #include "win/file_dialog.h"
 
+class ChoiceInParts;  // the library's tracks, chosen beside the writing
 class MainWindowServices;
 
 // The status bar's word on the tracks an extraction's library left out.
@@ -42,11 +44,15 @@ public:
                       NameNumbering& namesWritten);
 
 private:
-    // Writes the library of the copies placed by `plan` in `musicFolder` (a
-    // path and a backslash) to `fileName`, replacing any file there; nothing,
-    // after its box, when it could not be written.
-    std::optional<Written> Write(const std::u16string& musicFolder, const std::wstring& fileName,
-                                 const TrackNamePlan& plan);
+    // Starts looking for the copies placed by `plan` in `musicFolder` (a
+    // path and a backslash), on a thread of its own.
+    std::unique_ptr<ChoiceInParts> StartChoice(const std::u16string& musicFolder,
+                                               const TrackNamePlan& plan);
+    // Writes the library of the copies `choice` finds in `musicFolder` to
+    // `fileName`, replacing any file there; nothing, after its box, when it
+    // could not be written.
+    std::optional<Written> Write(ChoiceInParts& choice, const std::u16string& musicFolder,
+                                 const std::wstring& fileName);
     std::wstring StartFolder() const;
 
     MainWindowServices& window_;
