@@ -9,10 +9,18 @@
 
 namespace {
 
+// Each column's text, also made in turn in one buffer, as the library file
+// makes them: each must replace the one before whole.
 std::vector<std::u16string> TrackColumnTexts(const OneTrack& track) {
     std::vector<std::u16string> texts;
-    for (const TrackColumnId id : StandardColumns()) {
-        texts.push_back(ColumnOf(id).Text(track));
+    std::u16string buffer = u"a text longer than any of the columns' own";
+    for (const auto columns : {StandardColumns(), ExtraColumns()}) {
+        for (const TrackColumnId id : columns) {
+            texts.push_back(ColumnOf(id).Text(track));
+            ColumnOf(id).MakeText(track, buffer);
+            EXPECT_EQ(buffer, texts.back())
+                << std::string(ColumnOf(id).Header.begin(), ColumnOf(id).Header.end());
+        }
     }
     return texts;
 }
