@@ -49,18 +49,18 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
         return std::nullopt;
     }
     // The audio's start, which the tag is checked against.
-    std::string start(static_cast<size_t>(std::min<uint64_t>(input->Size(), kUntaggedMp3Start)),
+    std::string start(static_cast<size_t>(std::min<uint64_t>(input->Size(), kMp3StartSearched)),
                       '\0');
     if (!start.empty() &&
         !input->ReadAt(0, start.size(), reinterpret_cast<uint8_t*>(start.data()))) {
         return std::nullopt;
     }
-    std::optional<std::string> tag;
+    std::optional<Mp3TagInFront> front;
     try {  // nothing may be thrown into the copy's caller
-        tag = TagInFrontOfUntaggedMp3(start, RatingAndPlaysOf(track));
+        front = TagInFrontOfMp3(start, input->Size(), RatingAndPlaysOf(track));
     } catch (const std::exception&) {
     }
-    if (!tag) {
+    if (!front) {
         return std::nullopt;
     }
     const auto failure = [] {
@@ -68,7 +68,8 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
         return error != ERROR_SUCCESS ? error : DWORD{ERROR_WRITE_FAULT};
     };
     const win::UniqueFile output = win::CreateForWriting(target);
-    if (!output || !win::WriteBytes(output.get(), *tag) || !win::WriteBytes(output.get(), start)) {
+    if (!output || !win::WriteBytes(output.get(), front->Tag) ||
+        !win::WriteBytes(output.get(), std::string_view(start).substr(front->Replaced))) {
         return failure();
     }
     if (progress) {

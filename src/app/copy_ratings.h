@@ -36,13 +36,13 @@ private:
     bool taken_ = false;
 };
 
-// Copies `source` among `files`, an MP3 without an ID3v2 tag, to `target`
-// (made anew)
-// behind the tag its rating and plays make, in one pass, telling `progress`
-// the bytes done and the bytes in all now and then; the copy keeps the
-// player's file's time. Nothing when the file is no such MP3 (a tag there
-// already, no MPEG audio): it is copied as ever. Else the system's error,
-// or ERROR_SUCCESS.
+// Copies `source` among `files`, an MP3, to `target` (made anew) behind the
+// tag its rating and plays make in place of its own, in one pass, telling
+// `progress` the bytes done and the bytes in all now and then; the copy
+// keeps the player's file's time. Nothing when the file is no such MP3 (no
+// MPEG audio, a tag too large or odd to be rendered from the file's start):
+// it is copied and tagged as ever. Else the system's error, or
+// ERROR_SUCCESS.
 std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
                                       const std::string& source, const std::wstring& target,
                                       const CopyProgress& progress);

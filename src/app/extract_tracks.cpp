@@ -221,8 +221,8 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     // it is renamed: the target's name only ever holds a whole copy,
     // whatever happens to the run, the player, the disk or the power.
     copy.Temporary = TemporaryName(folder);
-    // An MP3 without a tag that is to take its ratings is copied behind its
-    // new tag: the audio is written once, not moved behind the tag after.
+    // An MP3 that is to take its ratings is copied behind its new tag: the
+    // audio is written once, and the copy not read again for its tag.
     const bool ratings = settings_.WriteRatings && TakesRatingTags(track);
     const std::optional<DWORD> tagged =
         ratings

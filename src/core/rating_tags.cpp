@@ -27,7 +27,7 @@ const char kMp4ItemPrefix[] = "----:com.apple.iTunes:";
 // How far past its tag an MP3's first frame is looked for: a file of bytes
 // that look like frame headers would otherwise be searched to its end, a
 // candidate at a time.
-constexpr long kFirstFrameSearched = static_cast<long>(kUntaggedMp3Start);
+constexpr long kFirstFrameSearched = static_cast<long>(kMp3StartSearched);
 constexpr long kFirstFrameSearchedFirst = 64 << 10;
 
 // TagLib 1.x measures files in `long`, 32 bits on Windows.
@@ -221,6 +221,18 @@ std::string ReadAt(TagLib::IOStream& stream, uint64_t offset, size_t length) {
     return std::string(bytes.data(), bytes.size());
 }
 
+// A file's first bytes that tell the whole file's length: the library pads
+// a tag it renders by the length of the file it is in.
+class FileStartStream : public TagLib::ByteVectorStream {
+public:
+    FileStartStream(const TagLib::ByteVector& start, long fileLength)
+        : ByteVectorStream(start), fileLength_(fileLength) {}
+    long length() override { return fileLength_; }
+
+private:
+    long fileLength_;
+};
+
 // Whether an MP3's ID3v2 tag, if any, may be read: not too large, and no
 // compressed frame in it inflates past its limit.
 bool Id3v2TagIsSafe(TagLib::IOStream& stream) {
@@ -397,26 +409,45 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
                                                  : WriteMp4(stream, values);
 }
 
-std::optional<std::string> TagInFrontOfUntaggedMp3(std::string_view start, RatingAndPlays values) {
-    if (start.starts_with("ID3") || start.size() > static_cast<size_t>(kFirstFrameSearched)) {
+std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fileSize,
+                                             RatingAndPlays values) {
+    const size_t replaced = Id3v2TagLength(start.substr(0, 10));
+    const size_t firstAudio = replaced + static_cast<size_t>(kFirstFrameSearchedFirst);
+    // The tag and the audio's first frames lie in `start`, or the file ends
+    // in it.
+    const bool inStart =
+        firstAudio <= start.size() || (start.size() == fileSize && replaced <= start.size());
+    if (start.size() > static_cast<size_t>(kFirstFrameSearched) || fileSize < start.size() ||
+        fileSize > kLargestFileTagLibMeasures || !inStart ||
+        (replaced > 0 && !Id3v2InflatesSanely(start.substr(0, replaced)))) {
         return std::nullopt;
     }
-    // The tag is checked in front of the audio's first frames.
-    const std::string_view first = start.substr(0, static_cast<size_t>(kFirstFrameSearchedFirst));
-    const TagLib::ByteVector audio(first.data(), static_cast<unsigned int>(first.size()));
-    if (!MpegAudioIn(audio) &&
-        !MpegAudioIn(TagLib::ByteVector(start.data(), static_cast<unsigned int>(start.size())))) {
+    const auto bytes = [](std::string_view part) {
+        return TagLib::ByteVector(part.data(), static_cast<unsigned int>(part.size()));
+    };
+    if (!MpegAudioIn(bytes(start.substr(0, firstAudio))) && !MpegAudioIn(bytes(start))) {
         return std::nullopt;  // no MPEG audio: no MP3, whatever its name
     }
     auto* const frames = TagLib::ID3v2::FrameFactory::instance();
-    TagLib::ID3v2::Tag tag;
-    const CarriedValues expected = Expected({}, RatingConvention::Id3v2, values);
-    SetId3v2Values(tag, expected);
-    const TagLib::ByteVector rendered = tag.render(TagLib::ID3v2::v3);
+    TagLib::ByteVector rendered;
+    CarriedValues expected;
+    {
+        // The tag as the file holds it, padded as it would be in the file.
+        FileStartStream stream(bytes(start), static_cast<long>(fileSize));
+        TagLib::MPEG::File file(&stream, frames, false);
+        if (!file.isValid() || Id3v2Size(file) != static_cast<long>(replaced)) {
+            return std::nullopt;
+        }
+        const bool version4 = file.hasID3v2Tag() && file.ID3v2Tag()->header()->majorVersion() == 4;
+        TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
+        expected = Expected(Id3v2Values(tag), RatingConvention::Id3v2, values);
+        SetId3v2Values(tag, expected);
+        rendered = tag.render(version4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3);
+    }
     // Checked as it will be written: the tag read from its own bytes in
     // front of the audio's start.
     TagLib::ByteVector copyStart = rendered;
-    copyStart.append(audio);
+    copyStart.append(bytes(start.substr(replaced, static_cast<size_t>(kFirstFrameSearchedFirst))));
     TagLib::ByteVectorStream stream(copyStart);
     TagLib::MPEG::File copy(&stream, frames, false);
     if (!copy.isValid() || !copy.hasID3v2Tag() ||
@@ -424,7 +455,7 @@ std::optional<std::string> TagInFrontOfUntaggedMp3(std::string_view start, Ratin
         Id3v2Values(*copy.ID3v2Tag()) != expected) {
         return std::nullopt;
     }
-    return std::string(rendered.data(), rendered.size());
+    return Mp3TagInFront{std::string(rendered.data(), rendered.size()), replaced};
 }
 
 std::optional<std::string> DescribeRatingTags(const std::filesystem::path& path,

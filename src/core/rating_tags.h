@@ -39,15 +39,23 @@ enum class RatingTagsOutcome {
 RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConvention convention,
                                   RatingAndPlays values);
 
-// The tag that a copy of an MP3 without an ID3v2 tag takes in front of the
-// player's bytes, carrying `values`, so that the copy is written in one pass:
-// an ID3v2.3 tag, checked by reading it back from its bytes. `start` is the
-// file's first bytes, a mebibyte or all of a smaller file. Nothing when the
-// file has a tag already, or no MPEG audio starts in `start`.
-std::optional<std::string> TagInFrontOfUntaggedMp3(std::string_view start, RatingAndPlays values);
+// The tag that a copy of an MP3 takes in front of the player's bytes that
+// follow the file's own ID3v2 tag, if any (`Replaced` bytes), carrying
+// `values`, so that the copy is written in one pass: the very tag
+// WriteRatingTags would write into the copy, checked by reading it back from
+// its bytes. `start` is the file's first bytes, a mebibyte or all of a
+// smaller file, of `fileSize` in all. Nothing when the tag and the audio's
+// first frames do not lie in `start`, the tag is not safe to read, or no
+// MPEG audio starts there: the copy is then tagged as ever.
+struct Mp3TagInFront {
+    std::string Tag;
+    size_t Replaced = 0;
+};
+std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fileSize,
+                                             RatingAndPlays values);
 // How much of an MP3 after its tag is searched for the first frame; the
-// most of a file's start TagInFrontOfUntaggedMp3 looks at.
-inline constexpr size_t kUntaggedMp3Start = size_t{1} << 20;
+// most of a file's start TagInFrontOfMp3 looks at.
+inline constexpr size_t kMp3StartSearched = size_t{1} << 20;
 
 // What a file carries, one line each: "POPM: <rating byte> <counter>" of
 // Windows' popularimeter, "PCNT: <plays>", "FMPS_Rating: <text>",

@@ -123,6 +123,12 @@ TEST(RatingTags, WritesTheValuesAndKeepsTheRest) {
         const std::string after = ReadAll(copy);
         const bool mp3 = convention == RatingConvention::Id3v2;
         EXPECT_EQ(AudioBytes(after, mp3), AudioBytes(before, mp3));
+        if (mp3) {  // the same file, its tag made in front of the copy's bytes
+            const std::optional<Mp3TagInFront> front =
+                TagInFrontOfMp3(before, before.size(), {row.Stars, row.Plays});
+            ASSERT_TRUE(front);
+            EXPECT_EQ(front->Tag + before.substr(front->Replaced), after);
+        }
         if (row.Id3Version != 0) {
             EXPECT_EQ(after.substr(0, 4), std::string("ID3") + row.Id3Version);
         }
@@ -161,21 +167,37 @@ TEST(RatingTags, AnUnratedTrackLeavesTheFilesRating) {
 }
 
 // An MP3 without a tag takes one in front of its bytes as they are copied:
-// the same values as a tag written into the copy, the audio untouched.
-TEST(RatingTags, AnUntaggedMp3TakesItsTagInOnePass) {
+// the same values as a tag written into the copy, the audio untouched. (A
+// tagged one takes the file WriteRatingTags makes, as the table shows.)
+TEST(RatingTags, AnMp3TakesItsTagInOnePass) {
     TempDir dir;
     const std::string audio = ReadAll(kFixtures / "untagged.mp3");
-    const std::optional<std::string> tag = TagInFrontOfUntaggedMp3(audio, {4, 21});
-    ASSERT_TRUE(tag);
+    const std::optional<Mp3TagInFront> front = TagInFrontOfMp3(audio, audio.size(), {4, 21});
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->Replaced, 0u);
     const std::filesystem::path copy = dir.Path() / "copy.mp3";
-    std::ofstream(copy, std::ios::binary) << *tag + audio;
+    std::ofstream(copy, std::ios::binary) << front->Tag + audio;
     EXPECT_EQ(DescribeRatingTags(copy, RatingConvention::Id3v2),
               Lines("196 21", "21", "0.8", "21"));
     EXPECT_EQ(ReadAll(copy).substr(0, 4), "ID3\3");
     EXPECT_EQ(AudioBytes(ReadAll(copy), true), audio);
-    // A tag there already, or no MPEG audio: the copy is tagged as ever.
-    EXPECT_FALSE(TagInFrontOfUntaggedMp3(ReadAll(kFixtures / "id3v23.mp3"), {4, 21}));
-    EXPECT_FALSE(TagInFrontOfUntaggedMp3(std::string(5000, '\x55'), {4, 21}));
+    // A long file's tag keeps the padding its length allows, as the file
+    // tagged in place does, however little of its start is given.
+    const std::string padded =
+        ReadAll(kFixtures / "id3v23-padded.mp3") + std::string(size_t{4} << 20, '\0');
+    const std::filesystem::path longFile = dir.Path() / "long.mp3";
+    std::ofstream(longFile, std::ios::binary) << padded;
+    ASSERT_EQ(WriteRatingTags(longFile, RatingConvention::Id3v2, {4, 21}),
+              RatingTagsOutcome::Written);
+    const std::optional<Mp3TagInFront> longFront =
+        TagInFrontOfMp3(padded.substr(0, 80 << 10), padded.size(), {4, 21});
+    ASSERT_TRUE(longFront);
+    EXPECT_EQ(longFront->Tag + padded.substr(longFront->Replaced), ReadAll(longFile));
+    // A tag that does not end in the start given, or no MPEG audio: the copy
+    // is tagged as ever.
+    const std::string tagged = ReadAll(kFixtures / "id3v23.mp3");
+    EXPECT_FALSE(TagInFrontOfMp3(tagged.substr(0, 20), tagged.size(), {4, 21}));
+    EXPECT_FALSE(TagInFrontOfMp3(std::string(5000, '\x55'), 5000, {4, 21}));
 }
 
 // An ID3v2 tag with one frame, flagged compressed in ID3v2.3's way, whose
