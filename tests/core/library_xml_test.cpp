@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
+#include <tuple>
 
 #include "core/onetrack.h"
 #include "core/playlist.h"
@@ -45,70 +46,41 @@ TEST(LibraryXml, TextsDatesAndUrls) {
 }
 
 // A track goes in where its copy lies under the plan's name (numbered where
-// it meets another's) with the size the database, or else the player's
-// file, gives; a refused track's copy is not even looked for.
+// it meets another's, planned alone where the plan was made without it)
+// with the size the database, or else the player's file, gives; a refused
+// track's copy is not even looked for.
 TEST(LibraryXml, TracksAreChosenByTheirPlannedCopies) {
-    const struct {
-        const char* file;
-        std::u16string title;
-        uint32_t databaseSize;
-        std::optional<uint64_t> copySize;
-        bool planned;
-        std::u16string chosenAs;  // empty: left out
-    } rows[] = {
-        {"A.mp3", u"Song", 100, 100, true, u"C:\\Music\\Band\\Song.mp3"},
-        {"B.mp3", u"Song", 100, 100, true, u"C:\\Music\\Band\\Song (2).mp3"},
-        {"C.mp3", u"Gone", 100, std::nullopt, true, u""},
-        {"D.mp3", u"Nul", 100, 100, true, u""},
-        {"E.wav", u"Wave", 100, 120, true, u""},
-        {"F.mp3", u"Alone", 50, 50, false, u"C:\\Music\\Band\\Alone.mp3"},
-        {"G.mp3", u"Unsized", 0, 70, true, u"C:\\Music\\Band\\Unsized.mp3"},
-    };
+    using Sizes = std::vector<std::pair<std::u16string, uint64_t>>;
+    const Sizes files = {{u"C:\\M\\Song.mp3", 100}, {u"C:\\M\\Song (2).mp3", 100},
+                         {u"C:\\M\\Alone.mp3", 50}, {u"C:\\M\\Unsized.mp3", 70},
+                         {u"C:\\M\\Nul.mp3", 100},  {u"F:\\M\\D.mp3", 70}};
+    const std::tuple<std::u16string, uint32_t> rows[] = {{u"Song", 100}, {u"Song", 100},
+                                                         {u"Alone", 50}, {u"Unsized", 0},
+                                                         {u"Nul", 100},  {u"Gone", 1}};
     std::vector<OneTrack> tracks(std::size(rows));
-    std::vector<const OneTrack*> all, planned;
-    std::map<std::u16string, uint64_t> copies;
-    std::vector<LibraryTrack> expected;
+    std::vector<const OneTrack*> all;
     for (size_t i = 0; i < tracks.size(); ++i) {
-        tracks[i].SetLocation(std::string(":iPod_Control:Music:") + rows[i].file);
-        tracks[i].SetTitle(rows[i].title);
-        tracks[i].SetArtist(u"Band");
-        tracks[i].SetSize(rows[i].databaseSize);
+        tracks[i].SetTitle(std::get<0>(rows[i]));
+        tracks[i].SetLocation(":M:" + std::string(1, static_cast<char>('A' + i)) + ".mp3");
+        tracks[i].SetSize(std::get<1>(rows[i]));
         all.push_back(&tracks[i]);
-        if (rows[i].planned) {
-            planned.push_back(&tracks[i]);
-        }
-        const std::string file = rows[i].file;  // "A.mp3": its extension from 1
-        const std::u16string ext(file.begin() + 1, file.end());
-        const std::u16string numbered = i == 1 ? u" (2)" : u"";
-        if (rows[i].copySize) {
-            copies[u"C:\\Music\\Band\\" + rows[i].title + numbered + ext] = *rows[i].copySize;
-        }
-        if (!rows[i].chosenAs.empty()) {
-            expected.push_back({&tracks[i], rows[i].chosenAs, *rows[i].copySize});
-        }
     }
-    std::vector<std::u16string> lookedUp;
-    const FileSizeLookup copySize = [&](const std::u16string& path) {
-        lookedUp.push_back(path);
-        const auto found = copies.find(path);
-        return found != copies.end() ? std::optional(found->second) : std::nullopt;
-    };
-    const FileSizeLookup playerFileSize = [](const std::u16string& path) {
-        return path == u"F:\\iPod_Control\\Music\\G.mp3" ? std::optional<uint64_t>(70)
-                                                         : std::nullopt;
+    const FileSizeLookup size = [&](const std::u16string& path) {
+        EXPECT_NE(path, u"C:\\M\\Nul.mp3");
+        const auto found = std::find_if(files.begin(), files.end(),
+                                        [&](const auto& file) { return file.first == path; });
+        return found != files.end() ? std::optional(found->second) : std::nullopt;
     };
     const FileOpener none = [](const std::u16string&) { return std::optional<OpenedFile>(); };
-    const TrackNamePlan plan(planned, u"%title%", u"%artist%");
-    const LibraryChoice choice =
-        ChooseLibraryTracks(all, plan, u"C:\\Music\\", u"F:", copySize, playerFileSize, none, none);
-    ASSERT_EQ(choice.Tracks.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(choice.Tracks[i].Track, expected[i].Track);
-        EXPECT_EQ(choice.Tracks[i].CopyPath, expected[i].CopyPath);
-        EXPECT_EQ(choice.Tracks[i].Size, expected[i].Size);
+    const std::vector<const OneTrack*> planned = {all[0], all[1], all[3], all[4], all[5]};
+    const LibraryChoice choice = ChooseLibraryTracks(all, TrackNamePlan(planned, u"%title%", u""),
+                                                     u"C:\\M\\", u"F:", size, size, none, none);
+    Sizes chosen;
+    for (const LibraryTrack& track : choice.Tracks) {
+        chosen.emplace_back(track.CopyPath, track.Size);
     }
-    EXPECT_EQ(choice.LeftOut, 3u);
-    EXPECT_EQ(std::count(lookedUp.begin(), lookedUp.end(), u"C:\\Music\\Band\\Nul.mp3"), 0);
+    EXPECT_EQ(chosen, Sizes(files.begin(), files.begin() + 4));
+    EXPECT_EQ(choice.LeftOut, 2u);
 }
 
 // The file is written as the tracks come, a part at a time, some parts

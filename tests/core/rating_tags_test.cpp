@@ -185,14 +185,11 @@ TEST(RatingTags, AnMp3TakesItsTagInOnePass) {
     // tagged in place does, however little of its start is given.
     const std::string padded =
         ReadAll(kFixtures / "id3v23-padded.mp3") + std::string(size_t{4} << 20, '\0');
-    const std::filesystem::path longFile = dir.Path() / "long.mp3";
-    std::ofstream(longFile, std::ios::binary) << padded;
-    ASSERT_EQ(WriteRatingTags(longFile, RatingConvention::Id3v2, {4, 21}),
-              RatingTagsOutcome::Written);
-    const std::optional<Mp3TagInFront> longFront =
-        TagInFrontOfMp3(padded.substr(0, 80 << 10), padded.size(), {4, 21});
+    std::ofstream(copy, std::ios::binary | std::ios::trunc) << padded;
+    ASSERT_EQ(WriteRatingTags(copy, RatingConvention::Id3v2, {4, 21}), RatingTagsOutcome::Written);
+    const auto longFront = TagInFrontOfMp3(padded.substr(0, 80 << 10), padded.size(), {4, 21});
     ASSERT_TRUE(longFront);
-    EXPECT_EQ(longFront->Tag + padded.substr(longFront->Replaced), ReadAll(longFile));
+    EXPECT_EQ(longFront->Tag + padded.substr(longFront->Replaced), ReadAll(copy));
     // A tag that does not end in the start given, or no MPEG audio: the copy
     // is tagged as ever.
     const std::string tagged = ReadAll(kFixtures / "id3v23.mp3");

@@ -18,8 +18,7 @@ std::vector<std::u16string> TrackColumnTexts(const OneTrack& track) {
         for (const TrackColumnId id : columns) {
             texts.push_back(ColumnOf(id).Text(track));
             ColumnOf(id).MakeText(track, buffer);
-            EXPECT_EQ(buffer, texts.back())
-                << std::string(ColumnOf(id).Header.begin(), ColumnOf(id).Header.end());
+            EXPECT_EQ(buffer, texts.back());
         }
     }
     return texts;
