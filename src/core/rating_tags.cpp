@@ -425,18 +425,19 @@ std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fi
     const auto bytes = [](std::string_view part) {
         return TagLib::ByteVector(part.data(), static_cast<unsigned int>(part.size()));
     };
-    if (!MpegAudioIn(bytes(start.substr(0, firstAudio))) && !MpegAudioIn(bytes(start))) {
-        return std::nullopt;  // no MPEG audio: no MP3, whatever its name
-    }
+    // The tag and the audio's first frames: all the library is given, as
+    // each copy of a mebibyte costs more than the rest.
+    const TagLib::ByteVector head = bytes(start.substr(0, firstAudio));
     auto* const frames = TagLib::ID3v2::FrameFactory::instance();
     TagLib::ByteVector rendered;
     CarriedValues expected;
     {
         // The tag as the file holds it, padded as it would be in the file.
-        FileStartStream stream(bytes(start), static_cast<long>(fileSize));
+        FileStartStream stream(head, static_cast<long>(fileSize));
         TagLib::MPEG::File file(&stream, frames, false);
-        if (!file.isValid() || Id3v2Size(file) != static_cast<long>(replaced)) {
-            return std::nullopt;
+        if (!file.isValid() || Id3v2Size(file) != static_cast<long>(replaced) ||
+            (file.firstFrameOffset() < 0 && !MpegAudioIn(bytes(start)))) {
+            return std::nullopt;  // no MPEG audio: no MP3, whatever its name
         }
         const bool version4 = file.hasID3v2Tag() && file.ID3v2Tag()->header()->majorVersion() == 4;
         TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
