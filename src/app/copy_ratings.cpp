@@ -6,8 +6,10 @@
 #include <string_view>
 
 #include "app/player_copy.h"
+#include "core/local_files.h"
 #include "core/onetrack.h"
 #include "core/rating_tags.h"
+#include "core/tag_safety.h"
 #include "win/file_output.h"
 #include "win/handles.h"
 
@@ -43,16 +45,20 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
     if (RatingConventionOf(track.GetPath()) != RatingConvention::Id3v2) {
         return std::nullopt;
     }
-    const std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
+    std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
     // A file that cannot be read here fails in the plain copy, with its reason.
     if (!input) {
         return std::nullopt;
     }
-    // The audio's start, which the tag is checked against.
-    std::string start(static_cast<size_t>(std::min<uint64_t>(input->Size(), kMp3StartSearched)),
-                      '\0');
-    if (!start.empty() &&
-        !input->ReadAt(0, start.size(), reinterpret_cast<uint8_t*>(start.data()))) {
+    // The tag and the audio's start, which the new tag is made from and
+    // checked against.
+    const auto read = [&input](std::string& bytes, uint64_t length) {
+        bytes.resize(static_cast<size_t>(std::min(input->Size(), length)));
+        return bytes.empty() ||
+               input->ReadAt(0, bytes.size(), reinterpret_cast<uint8_t*>(bytes.data()));
+    };
+    std::string start;
+    if (!read(start, 10) || !read(start, Id3v2TagLength(start) + uint64_t{kMp3AudioChecked})) {
         return std::nullopt;
     }
     std::optional<Mp3TagInFront> front;
@@ -67,6 +73,24 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
         const DWORD error = GetLastError();
         return error != ERROR_SUCCESS ? error : DWORD{ERROR_WRITE_FAULT};
     };
+    // A tag whose padding takes the change keeps the old one's length: the
+    // system copies the file, as without ratings, and the tag goes over the
+    // old one.
+    if (front->Tag.size() == front->Replaced && AreThisMachines(files)) {
+        input.reset();
+        if (const DWORD error = CopyPlayerFile(files, source, target, progress)) {
+            return error;
+        }
+        if (const DWORD error = win::ClearReadOnly(target)) {
+            return error;
+        }
+        const std::optional<FILETIME> copied = win::LastWriteTime(target);
+        const win::UniqueFile output = win::OpenForWriting(target);
+        return output && win::WriteBytes(output.get(), front->Tag) &&
+                       (!copied || SetFileTime(output.get(), nullptr, nullptr, &*copied))
+                   ? DWORD{ERROR_SUCCESS}
+                   : failure();
+    }
     const win::UniqueFile output = win::CreateForWriting(target);
     if (!output || !win::WriteBytes(output.get(), front->Tag) ||
         !win::WriteBytes(output.get(), std::string_view(start).substr(front->Replaced))) {

@@ -27,8 +27,8 @@ const char kMp4ItemPrefix[] = "----:com.apple.iTunes:";
 // How far past its tag an MP3's first frame is looked for: a file of bytes
 // that look like frame headers would otherwise be searched to its end, a
 // candidate at a time.
-constexpr long kFirstFrameSearched = static_cast<long>(kMp3StartSearched);
-constexpr long kFirstFrameSearchedFirst = 64 << 10;
+constexpr long kFirstFrameSearched = 1 << 20;
+constexpr long kFirstFrameSearchedFirst = static_cast<long>(kMp3AudioChecked);
 
 // TagLib 1.x measures files in `long`, 32 bits on Windows.
 constexpr uintmax_t kLargestFileTagLibMeasures = 0x7FFFFFFF;
@@ -412,21 +412,18 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
 std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fileSize,
                                              RatingAndPlays values) {
     const size_t replaced = Id3v2TagLength(start.substr(0, 10));
-    const size_t firstAudio = replaced + static_cast<size_t>(kFirstFrameSearchedFirst);
+    const size_t firstAudio = replaced + kMp3AudioChecked;
     // The tag and the audio's first frames lie in `start`, or the file ends
     // in it.
     const bool inStart =
         firstAudio <= start.size() || (start.size() == fileSize && replaced <= start.size());
-    if (start.size() > static_cast<size_t>(kFirstFrameSearched) || fileSize < start.size() ||
-        fileSize > kLargestFileTagLibMeasures || !inStart ||
+    if (fileSize < start.size() || fileSize > kLargestFileTagLibMeasures || !inStart ||
         (replaced > 0 && !Id3v2InflatesSanely(start.substr(0, replaced)))) {
         return std::nullopt;
     }
     const auto bytes = [](std::string_view part) {
         return TagLib::ByteVector(part.data(), static_cast<unsigned int>(part.size()));
     };
-    // The tag and the audio's first frames: all the library is given, as
-    // each copy of a mebibyte costs more than the rest.
     const TagLib::ByteVector head = bytes(start.substr(0, firstAudio));
     auto* const frames = TagLib::ID3v2::FrameFactory::instance();
     TagLib::ByteVector rendered;
@@ -436,8 +433,8 @@ std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fi
         FileStartStream stream(head, static_cast<long>(fileSize));
         TagLib::MPEG::File file(&stream, frames, false);
         if (!file.isValid() || Id3v2Size(file) != static_cast<long>(replaced) ||
-            (file.firstFrameOffset() < 0 && !MpegAudioIn(bytes(start)))) {
-            return std::nullopt;  // no MPEG audio: no MP3, whatever its name
+            file.firstFrameOffset() < 0) {
+            return std::nullopt;  // no MPEG audio near the start
         }
         const bool version4 = file.hasID3v2Tag() && file.ID3v2Tag()->header()->majorVersion() == 4;
         TagLib::ID3v2::Tag& tag = *file.ID3v2Tag(true);
@@ -448,7 +445,7 @@ std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fi
     // Checked as it will be written: the tag read from its own bytes in
     // front of the audio's start.
     TagLib::ByteVector copyStart = rendered;
-    copyStart.append(bytes(start.substr(replaced, static_cast<size_t>(kFirstFrameSearchedFirst))));
+    copyStart.append(bytes(start.substr(replaced, kMp3AudioChecked)));
     TagLib::ByteVectorStream stream(copyStart);
     TagLib::MPEG::File copy(&stream, frames, false);
     if (!copy.isValid() || !copy.hasID3v2Tag() ||

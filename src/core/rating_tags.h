@@ -43,19 +43,17 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
 // follow the file's own ID3v2 tag, if any (`Replaced` bytes), carrying
 // `values`, so that the copy is written in one pass: the very tag
 // WriteRatingTags would write into the copy, checked by reading it back from
-// its bytes. `start` is the file's first bytes, a mebibyte or all of a
-// smaller file, of `fileSize` in all. Nothing when the tag and the audio's
-// first frames do not lie in `start`, the tag is not safe to read, or no
-// MPEG audio starts there: the copy is then tagged as ever.
+// its bytes. `start` is the file's first bytes, its tag and the
+// kMp3AudioChecked bytes after it (or all of a smaller file), of `fileSize`
+// in all. Nothing when `start` is shorter, the tag is not safe to read, or
+// no MPEG audio starts in those bytes: the copy is then tagged as ever.
 struct Mp3TagInFront {
     std::string Tag;
     size_t Replaced = 0;
 };
 std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fileSize,
                                              RatingAndPlays values);
-// How much of an MP3 after its tag is searched for the first frame; the
-// most of a file's start TagInFrontOfMp3 looks at.
-inline constexpr size_t kMp3StartSearched = size_t{1} << 20;
+inline constexpr size_t kMp3AudioChecked = size_t{64} << 10;
 
 // What a file carries, one line each: "POPM: <rating byte> <counter>" of
 // Windows' popularimeter, "PCNT: <plays>", "FMPS_Rating: <text>",

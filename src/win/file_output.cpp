@@ -37,13 +37,17 @@ std::optional<FILETIME> LastWriteTime(const std::wstring& fileName) {
     return data.ftLastWriteTime;
 }
 
+UniqueFile OpenForWriting(const std::wstring& fileName) {
+    HANDLE file = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    return UniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
 DWORD FlushToDisk(const std::wstring& fileName, const std::optional<FILETIME>& lastWrite) {
-    HANDLE opened = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) {
+    const UniqueFile file = OpenForWriting(fileName);
+    if (!file) {
         return GetLastError();
     }
-    const UniqueFile file(opened);
     if (lastWrite && !SetFileTime(file.get(), nullptr, nullptr, &*lastWrite)) {
         return GetLastError();
     }

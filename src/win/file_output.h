@@ -23,6 +23,10 @@ bool WriteBytes(HANDLE file, std::string_view bytes);
 // system's error, or ERROR_SUCCESS.
 DWORD ClearReadOnly(const std::wstring& fileName);
 
+// A file that is there, opened for writing and shared with nobody; null,
+// with the system's error, when it cannot be.
+UniqueFile OpenForWriting(const std::wstring& fileName);
+
 // The time of a file's last change, or nothing when it cannot be read.
 std::optional<FILETIME> LastWriteTime(const std::wstring& fileName);
 

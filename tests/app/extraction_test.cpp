@@ -1268,23 +1268,41 @@ TEST_F(ExtractionTest, EscStopsTheRunAfterTheCopyUnderWay) {
     EXPECT_EQ(FilesIn(Output).size(), 3u);
 }
 
-// A rated MP3 without a tag, longer than the start its new tag is checked
-// against, is copied behind that tag: the copy is the tag, then every byte
-// of the player's file.
-TEST_F(ExtractionTest, ARatedUntaggedMp3IsCopiedWholeBehindItsNewTag) {
-    const std::string frames = ReadAll(fs::path(TRACKHAUL_TAG_FIXTURES) / "untagged.mp3");
-    PlayerTrack track{u"Long", "F00\\LONG.mp3"};
-    track.Rating = 80;
-    while (track.Bytes.size() < (size_t{5} << 19)) {  // 2.5 MiB
-        track.Bytes += frames;
+// Rated MP3s longer than the start their new tag is made from are copied
+// behind that tag in one pass: one without a tag, every byte of the
+// player's file after it; one whose tag's padding takes the ratings, its
+// length and its audio where they were. Both keep the player's file's time,
+// a read-only one too.
+TEST_F(ExtractionTest, RatedMp3sAreCopiedWholeBehindTheirNewTags) {
+    const fs::path fixtures(TRACKHAUL_TAG_FIXTURES);
+    const std::string frames = ReadAll(fixtures / "untagged.mp3");
+    const std::string padded = ReadAll(fixtures / "id3v23-padded.mp3");
+    std::vector<PlayerTrack> tracks{{u"Long", "F00\\LONG.mp3"}, {u"Padded", "F00\\PADDED.mp3"}};
+    tracks[1].Bytes = padded;
+    for (PlayerTrack& track : tracks) {
+        track.Rating = 80;
+        while (track.Bytes.size() < (size_t{5} << 19)) {  // 2.5 MiB
+            track.Bytes += frames;
+        }
     }
     SettingsKey::Write(L"WriteRatings", L"1");
-    LoadPlayer({track});
+    LoadPlayer(tracks);
+    const fs::path readOnly = PlayerMusic / L"Music\\F00\\PADDED.mp3";
+    fs::last_write_time(readOnly, fs::last_write_time(readOnly) - std::chrono::hours(24 * 365));
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     Extract();
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::string copy = ReadAll(Output / L"Long.mp3");
-    ASSERT_GT(copy.size(), track.Bytes.size());
+    ASSERT_GT(copy.size(), tracks[0].Bytes.size());
     EXPECT_TRUE(copy.starts_with("ID3"));
-    EXPECT_TRUE(copy.ends_with(track.Bytes)) << "the audio was not copied whole";
+    EXPECT_TRUE(copy.ends_with(tracks[0].Bytes)) << "the audio was not copied whole";
+    const size_t audioStart = padded.size() - frames.size();
+    const std::string taggedCopy = ReadAll(Output / L"Padded.mp3");
+    EXPECT_EQ(taggedCopy.size(), tracks[1].Bytes.size());
+    EXPECT_EQ(taggedCopy.substr(audioStart), tracks[1].Bytes.substr(audioStart));
+    EXPECT_NE(taggedCopy.find("FMPS_Rating"), std::string::npos);
+    EXPECT_EQ(fs::last_write_time(Output / L"Padded.mp3"), fs::last_write_time(readOnly));
+    EXPECT_TRUE(boxes_.Requests().empty());
 }
 
 // The player's photo albums: photos 5 and 6, each with a picture in a file
