@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <tuple>
-
 #include "core/onetrack.h"
 #include "core/playlist.h"
-#include "core/track_name_plan.h"
 
 namespace {
 
@@ -43,44 +39,6 @@ TEST(LibraryXml, TextsDatesAndUrls) {
     for (const auto& [path, url] : urls) {
         EXPECT_EQ(FileUrl(path), url);
     }
-}
-
-// A track goes in where its copy lies under the plan's name (numbered where
-// it meets another's, planned alone where the plan was made without it)
-// with the size the database, or else the player's file, gives; a refused
-// track's copy is not even looked for.
-TEST(LibraryXml, TracksAreChosenByTheirPlannedCopies) {
-    using Sizes = std::vector<std::pair<std::u16string, uint64_t>>;
-    const Sizes files = {{u"C:\\M\\Song.mp3", 100}, {u"C:\\M\\Song (2).mp3", 100},
-                         {u"C:\\M\\Alone.mp3", 50}, {u"C:\\M\\Unsized.mp3", 70},
-                         {u"C:\\M\\Nul.mp3", 100},  {u"F:\\M\\D.mp3", 70}};
-    const std::tuple<std::u16string, uint32_t> rows[] = {{u"Song", 100}, {u"Song", 100},
-                                                         {u"Alone", 50}, {u"Unsized", 0},
-                                                         {u"Nul", 100},  {u"Gone", 1}};
-    std::vector<OneTrack> tracks(std::size(rows));
-    std::vector<const OneTrack*> all;
-    for (size_t i = 0; i < tracks.size(); ++i) {
-        tracks[i].SetTitle(std::get<0>(rows[i]));
-        tracks[i].SetLocation(":M:" + std::string(1, static_cast<char>('A' + i)) + ".mp3");
-        tracks[i].SetSize(std::get<1>(rows[i]));
-        all.push_back(&tracks[i]);
-    }
-    const FileSizeLookup size = [&](const std::u16string& path) {
-        EXPECT_NE(path, u"C:\\M\\Nul.mp3");
-        const auto found = std::find_if(files.begin(), files.end(),
-                                        [&](const auto& file) { return file.first == path; });
-        return found != files.end() ? std::optional(found->second) : std::nullopt;
-    };
-    const FileOpener none = [](const std::u16string&) { return std::optional<OpenedFile>(); };
-    const std::vector<const OneTrack*> planned = {all[0], all[1], all[3], all[4], all[5]};
-    const LibraryChoice choice = ChooseLibraryTracks(all, TrackNamePlan(planned, u"%title%", u""),
-                                                     u"C:\\M\\", u"F:", size, size, none, none);
-    Sizes chosen;
-    for (const LibraryTrack& track : choice.Tracks) {
-        chosen.emplace_back(track.CopyPath, track.Size);
-    }
-    EXPECT_EQ(chosen, Sizes(files.begin(), files.begin() + 4));
-    EXPECT_EQ(choice.LeftOut, 2u);
 }
 
 // The file is written as the tracks come, a part at a time, some parts
