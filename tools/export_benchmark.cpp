@@ -9,10 +9,11 @@
 // 1.2 times a bare loop that looks each copy up and writes a file of the
 // library's size (the command given a second after the list shows, as a
 // person would; its copies are looked up from the command's start, while
-// the dialog is open, which is answered at once here). Then Export Listening History of the same tracks, each
-// played twice and skipped once since the last sync: at most 1.2 times a
-// bare write of as many bytes. Runs in the Wine prefix's settings (FirstRun is set to 0
-// and every other setting reset). From the repository, after scripts/test:
+// the dialog is open, which is answered at once here). Then Export
+// Listening History of the same tracks, each played twice and skipped once
+// since the last sync: at most 1.2 times a bare write of as many bytes.
+// Runs in the Wine prefix's settings (FirstRun is set to 0 and every other
+// setting reset). From the repository, after scripts/test:
 //
 //   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/windows/wineprefix &&
 //   wine_start_display virtual && mkdir -p /tmp/benchpod &&
