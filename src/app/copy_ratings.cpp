@@ -57,8 +57,11 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
         return bytes.empty() ||
                input->ReadAt(0, bytes.size(), reinterpret_cast<uint8_t*>(bytes.data()));
     };
+    // A larger tag (pictures, or a header that claims one) is rewritten in
+    // the copy: it is not read whole here.
     std::string start;
-    if (!read(start, 10) || !read(start, Id3v2TagLength(start) + uint64_t{kMp3AudioChecked})) {
+    if (!read(start, 10) || Id3v2TagLength(start) > kLargestTagInFront ||
+        !read(start, Id3v2TagLength(start) + uint64_t{kMp3AudioChecked})) {
         return std::nullopt;
     }
     std::optional<Mp3TagInFront> front;

@@ -418,6 +418,7 @@ std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fi
     const bool inStart =
         firstAudio <= start.size() || (start.size() == fileSize && replaced <= start.size());
     if (fileSize < start.size() || fileSize > kLargestFileTagLibMeasures || !inStart ||
+        replaced > kLargestTagInFront ||
         (replaced > 0 && !Id3v2InflatesSanely(start.substr(0, replaced)))) {
         return std::nullopt;
     }

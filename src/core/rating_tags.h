@@ -45,8 +45,9 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
 // WriteRatingTags would write into the copy, checked by reading it back from
 // its bytes. `start` is the file's first bytes, its tag and the
 // kMp3AudioChecked bytes after it (or all of a smaller file), of `fileSize`
-// in all. Nothing when `start` is shorter, the tag is not safe to read, or
-// no MPEG audio starts in those bytes: the copy is then tagged as ever.
+// in all. Nothing when `start` is shorter, the tag is longer than
+// kLargestTagInFront or not safe to read, or no MPEG audio starts in those
+// bytes: the copy is then tagged as ever.
 struct Mp3TagInFront {
     std::string Tag;
     size_t Replaced = 0;
@@ -54,6 +55,7 @@ struct Mp3TagInFront {
 std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fileSize,
                                              RatingAndPlays values);
 inline constexpr size_t kMp3AudioChecked = size_t{64} << 10;
+inline constexpr size_t kLargestTagInFront = size_t{1} << 20;
 
 // What a file carries, one line each: "POPM: <rating byte> <counter>" of
 // Windows' popularimeter, "PCNT: <plays>", "FMPS_Rating: <text>",

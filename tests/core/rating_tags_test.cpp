@@ -194,6 +194,16 @@ TEST(RatingTags, AnMp3TakesItsTagInOnePass) {
     // is tagged as ever.
     const std::string tagged = ReadAll(kFixtures / "id3v23.mp3");
     EXPECT_FALSE(TagInFrontOfMp3(tagged.substr(0, 20), tagged.size(), {4, 21}));
+    // A tag too large to be read whole in front of the copy is left to it.
+    for (const size_t padding : {kLargestTagInFront / 2, kLargestTagInFront}) {
+        std::string file("ID3\3\0\0", 6);
+        for (int shift = 21; shift >= 0; shift -= 7) {
+            file += static_cast<char>((padding >> shift) & 0x7F);
+        }
+        file += std::string(padding, '\0') + audio;
+        EXPECT_EQ(TagInFrontOfMp3(file, file.size(), {4, 21}).has_value(),
+                  padding < kLargestTagInFront);
+    }
     EXPECT_FALSE(TagInFrontOfMp3(std::string(5000, '\x55'), 5000, {4, 21}));
 }
 
