@@ -9,7 +9,6 @@
 #include "core/local_files.h"
 #include "core/onetrack.h"
 #include "core/rating_tags.h"
-#include "core/tag_safety.h"
 #include "win/file_output.h"
 #include "win/handles.h"
 
@@ -57,11 +56,14 @@ std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
         return bytes.empty() ||
                input->ReadAt(0, bytes.size(), reinterpret_cast<uint8_t*>(bytes.data()));
     };
+    std::string start;
+    if (!read(start, 10)) {
+        return std::nullopt;
+    }
     // A larger tag (pictures, or a header that claims one) is rewritten in
     // the copy: it is not read whole here.
-    std::string start;
-    if (!read(start, 10) || Id3v2TagLength(start) > kLargestTagInFront ||
-        !read(start, Id3v2TagLength(start) + uint64_t{kMp3AudioChecked})) {
+    const std::optional<size_t> needed = StartForTagInFront(start);
+    if (!needed || !read(start, *needed)) {
         return std::nullopt;
     }
     std::optional<Mp3TagInFront> front;

@@ -28,7 +28,6 @@ const char kMp4ItemPrefix[] = "----:com.apple.iTunes:";
 // that look like frame headers would otherwise be searched to its end, a
 // candidate at a time.
 constexpr long kFirstFrameSearched = 1 << 20;
-constexpr long kFirstFrameSearchedFirst = static_cast<long>(kMp3AudioChecked);
 
 // TagLib 1.x measures files in `long`, 32 bits on Windows.
 constexpr uintmax_t kLargestFileTagLibMeasures = 0x7FFFFFFF;
@@ -253,7 +252,7 @@ bool MpegAudioIn(const TagLib::ByteVector& start) {
 // after the tag hold a frame in nearly every file.
 bool HasFirstFrameNearTheStart(TagLib::IOStream& stream) {
     const size_t tagLength = Id3v2TagLength(ReadAt(stream, 0, 10));
-    for (const long searched : {kFirstFrameSearchedFirst, kFirstFrameSearched}) {
+    for (const long searched : {static_cast<long>(kMp3AudioChecked), kFirstFrameSearched}) {
         stream.seek(0);
         const long wanted = static_cast<long>(tagLength) + searched;
         const TagLib::ByteVector start = stream.readBlock(static_cast<unsigned long>(wanted));
@@ -411,21 +410,23 @@ RatingTagsOutcome WriteRatingTags(const std::filesystem::path& file, RatingConve
 
 std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fileSize,
                                              RatingAndPlays values) {
-    const size_t replaced = Id3v2TagLength(start.substr(0, 10));
-    const size_t firstAudio = replaced + kMp3AudioChecked;
+    const std::optional<size_t> firstAudio = StartForTagInFront(start);
+    if (!firstAudio) {
+        return std::nullopt;
+    }
+    const size_t replaced = *firstAudio - kMp3AudioChecked;
     // The tag and the audio's first frames lie in `start`, or the file ends
     // in it.
     const bool inStart =
-        firstAudio <= start.size() || (start.size() == fileSize && replaced <= start.size());
+        *firstAudio <= start.size() || (start.size() == fileSize && replaced <= start.size());
     if (fileSize < start.size() || fileSize > kLargestFileTagLibMeasures || !inStart ||
-        replaced > kLargestTagInFront ||
         (replaced > 0 && !Id3v2InflatesSanely(start.substr(0, replaced)))) {
         return std::nullopt;
     }
     const auto bytes = [](std::string_view part) {
         return TagLib::ByteVector(part.data(), static_cast<unsigned int>(part.size()));
     };
-    const TagLib::ByteVector head = bytes(start.substr(0, firstAudio));
+    const TagLib::ByteVector head = bytes(start.substr(0, *firstAudio));
     auto* const frames = TagLib::ID3v2::FrameFactory::instance();
     TagLib::ByteVector rendered;
     CarriedValues expected;
@@ -455,6 +456,12 @@ std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fi
         return std::nullopt;
     }
     return Mp3TagInFront{std::string(rendered.data(), rendered.size()), replaced};
+}
+
+std::optional<size_t> StartForTagInFront(std::string_view header) {
+    const size_t tagLength = Id3v2TagLength(header.substr(0, 10));
+    return tagLength <= kLargestTagInFront ? std::optional(tagLength + kMp3AudioChecked)
+                                           : std::nullopt;
 }
 
 std::optional<std::string> DescribeRatingTags(const std::filesystem::path& path,

@@ -56,6 +56,10 @@ std::optional<Mp3TagInFront> TagInFrontOfMp3(std::string_view start, uint64_t fi
                                              RatingAndPlays values);
 inline constexpr size_t kMp3AudioChecked = size_t{64} << 10;
 inline constexpr size_t kLargestTagInFront = size_t{1} << 20;
+// How many of an MP3's first bytes TagInFrontOfMp3 needs, told by its first
+// ten: its tag and kMp3AudioChecked bytes more; nothing for a tag larger
+// than kLargestTagInFront.
+std::optional<size_t> StartForTagInFront(std::string_view header);
 
 // What a file carries, one line each: "POPM: <rating byte> <counter>" of
 // Windows' popularimeter, "PCNT: <plays>", "FMPS_Rating: <text>",
