@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "app/player_copy.h"
-#include "core/local_files.h"
 #include "core/onetrack.h"
 #include "core/rating_tags.h"
 #include "win/file_output.h"
@@ -38,76 +37,78 @@ DWORD CopyRatings::WriteInto(const std::wstring& temporary) {
     return win::ClearReadOnly(temporary);
 }
 
-std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
-                                      const std::string& source, const std::wstring& target,
-                                      const CopyProgress& progress) {
+std::optional<NewTagInFront> MakeNewTagInFront(const OneTrack& track, PlayerFiles& files,
+                                               const std::string& source) {
     if (RatingConventionOf(track.GetPath()) != RatingConvention::Id3v2) {
         return std::nullopt;
     }
-    std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
+    const std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
     // A file that cannot be read here fails in the plain copy, with its reason.
     if (!input) {
         return std::nullopt;
     }
-    // The tag and the audio's start, which the new tag is made from and
-    // checked against.
     const auto read = [&input](std::string& bytes, uint64_t length) {
         bytes.resize(static_cast<size_t>(std::min(input->Size(), length)));
         return bytes.empty() ||
                input->ReadAt(0, bytes.size(), reinterpret_cast<uint8_t*>(bytes.data()));
     };
-    std::string start;
-    if (!read(start, 10)) {
+    NewTagInFront tag;
+    if (!read(tag.Start, 10)) {
         return std::nullopt;
     }
     // A larger tag (pictures, or a header that claims one) is rewritten in
     // the copy: it is not read whole here.
-    const std::optional<size_t> needed = StartForTagInFront(start);
-    if (!needed || !read(start, *needed)) {
+    const std::optional<size_t> needed = StartForTagInFront(tag.Start);
+    if (!needed || !read(tag.Start, *needed)) {
         return std::nullopt;
     }
-    std::optional<Mp3TagInFront> front;
-    try {  // nothing may be thrown into the copy's caller
-        front = TagInFrontOfMp3(start, input->Size(), RatingAndPlaysOf(track));
+    try {  // nothing may be thrown into the maker's caller
+        std::optional<Mp3TagInFront> front =
+            TagInFrontOfMp3(tag.Start, input->Size(), RatingAndPlaysOf(track));
+        if (!front) {
+            return std::nullopt;
+        }
+        tag.Front = std::move(*front);
     } catch (const std::exception&) {
-    }
-    if (!front) {
         return std::nullopt;
     }
-    const auto failure = [] {
-        const DWORD error = GetLastError();
-        return error != ERROR_SUCCESS ? error : DWORD{ERROR_WRITE_FAULT};
-    };
-    // A tag whose padding takes the change keeps the old one's length: the
-    // system copies the file, as without ratings, and the tag goes over the
-    // old one.
-    if (front->Tag.size() == front->Replaced && AreThisMachines(files)) {
-        input.reset();
-        if (const DWORD error = CopyPlayerFile(files, source, target, progress)) {
-            return error;
-        }
-        if (const DWORD error = win::ClearReadOnly(target)) {
-            return error;
-        }
-        const std::optional<FILETIME> copied = win::LastWriteTime(target);
-        const win::UniqueFile output = win::OpenForWriting(target);
-        return output && win::WriteBytes(output.get(), front->Tag) &&
-                       (!copied || SetFileTime(output.get(), nullptr, nullptr, &*copied))
-                   ? DWORD{ERROR_SUCCESS}
-                   : failure();
+    return tag;
+}
+
+namespace {
+
+DWORD LastErrorOrWriteFault() {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : DWORD{ERROR_WRITE_FAULT};
+}
+
+}  // namespace
+
+DWORD CopyBehindNewTag(const NewTagInFront& tag, PlayerFiles& files, const std::string& source,
+                       const std::wstring& target, const CopyProgress& progress) {
+    const std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
+    if (!input) {
+        return ERROR_FILE_NOT_FOUND;
     }
     const win::UniqueFile output = win::CreateForWriting(target);
-    if (!output || !win::WriteBytes(output.get(), front->Tag) ||
-        !win::WriteBytes(output.get(), std::string_view(start).substr(front->Replaced))) {
-        return failure();
+    if (!output || !win::WriteBytes(output.get(), tag.Front.Tag) ||
+        !win::WriteBytes(output.get(), std::string_view(tag.Start).substr(tag.Front.Replaced))) {
+        return LastErrorOrWriteFault();
     }
     if (progress) {
-        progress(static_cast<int64_t>(start.size()), static_cast<int64_t>(input->Size()));
+        progress(static_cast<int64_t>(tag.Start.size()), static_cast<int64_t>(input->Size()));
     }
-    if (const DWORD error = AppendPlayerFile(*input, start.size(), output.get(), progress)) {
+    if (const DWORD error = AppendPlayerFile(*input, tag.Start.size(), output.get(), progress)) {
         return error;
     }
     const std::optional<FILETIME> written = PlayerFileTime(files, source);
-    return !written || SetFileTime(output.get(), nullptr, nullptr, &*written) ? DWORD{ERROR_SUCCESS}
-                                                                              : failure();
+    return !written || SetFileTime(output.get(), nullptr, nullptr, &*written)
+               ? DWORD{ERROR_SUCCESS}
+               : LastErrorOrWriteFault();
+}
+
+DWORD WriteOverOldTag(const std::wstring& path, const std::string& tag) {
+    const win::UniqueFile output = win::OpenForWriting(path);
+    return output && win::WriteBytes(output.get(), tag) ? DWORD{ERROR_SUCCESS}
+                                                        : LastErrorOrWriteFault();
 }

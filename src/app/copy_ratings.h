@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/player_copy.h"
+#include "core/rating_tags.h"
 #include "core/rating_values.h"
 
 class CopyRatings {
@@ -36,13 +37,31 @@ private:
     bool taken_ = false;
 };
 
-// Copies `source` among `files`, an MP3, to `target` (made anew) behind the
-// tag its rating and plays make in place of its own, in one pass, telling
-// `progress` the bytes done and the bytes in all now and then; the copy
-// keeps the player's file's time. Nothing when the file is no such MP3 (no
-// MPEG audio, a tag too large or odd to be rendered from the file's start):
-// it is copied and tagged as ever. Else the system's error, or
-// ERROR_SUCCESS.
-std::optional<DWORD> CopyBehindNewTag(const OneTrack& track, PlayerFiles& files,
-                                      const std::string& source, const std::wstring& target,
-                                      const CopyProgress& progress);
+// The tag a rated MP3's copy takes in front of its audio in place of the
+// player's file's own, made from the file's start (TagLib renders it from
+// the tag and the audio that follows it), and those bytes.
+struct NewTagInFront {
+    std::string Start;
+    Mp3TagInFront Front;
+    // Whether it keeps the old tag's length, so that the rest of the file
+    // stays where it is.
+    bool FitsOverOld() const { return Front.Tag.size() == Front.Replaced; }
+};
+
+// The new tag of `track`'s file `source` among `files`; made on any thread.
+// Nothing when the file is no such MP3 (no MPEG audio, a tag too large or
+// odd to be rendered from the file's start): it is copied and tagged as
+// ever.
+std::optional<NewTagInFront> MakeNewTagInFront(const OneTrack& track, PlayerFiles& files,
+                                               const std::string& source);
+
+// Copies `source` among `files` to `target` (made anew) behind `tag`, in
+// place of its own, in one pass, telling `progress` the bytes done and the
+// bytes in all now and then; the copy keeps the player's file's time. The
+// system's error, or ERROR_SUCCESS.
+DWORD CopyBehindNewTag(const NewTagInFront& tag, PlayerFiles& files, const std::string& source,
+                       const std::wstring& target, const CopyProgress& progress);
+
+// Writes a tag that fits over the old one over the start of the copy at
+// `path`: the system's error, or ERROR_SUCCESS.
+DWORD WriteOverOldTag(const std::wstring& path, const std::string& tag);

@@ -15,6 +15,7 @@
 #include "core/file_name_case.h"
 #include "core/file_name_pattern.h"
 #include "core/itdbparser.h"
+#include "core/local_files.h"
 #include "core/onetrack.h"
 #include "win/file_output.h"
 #include "win/message_box.h"
@@ -61,10 +62,14 @@ void TrackExtraction::Run() {
         KeepCoversFromTracksNamedLikeThem();
         EncodeCoversAhead();
     }
+    if (settings_.WriteRatings) {
+        MakeTagsAhead();
+    }
     ExtractRows(policy);
     SettleFinishingCopy(policy);
     SettleFinishingCover(policy);
     coversAhead_.reset();  // the run saves no more covers
+    tagsAhead_.reset();
     window_.ShowProgress(false);
     if (!copiesWithoutRatings_.empty()) {
         win::ShowMessageBox(window_.Handle(),
@@ -148,15 +153,46 @@ void TrackExtraction::EncodeCoversAhead() {
         if (planned.Refusal == TrackRefusal::None && nameStart > 0 &&
             placement_.Folders().MayTakeCoverTurn(destination + win::WideFromUtf16(folder)) &&
             folders.insert(FileNameCapitals(folder)).second) {
-            coverTurns_.emplace(track, coverTracks_.size());
-            coverTracks_.push_back(track);
+            coverTracks_.Add(*track);
         }
     }
     coversAhead_.emplace(
-        coverTracks_.size(), [](size_t) { return true; },
-        [&art = window_.Player()->Artwork(), &tracks = coverTracks_](size_t index) {
+        coverTracks_.Tracks.size(), [](size_t) { return true; },
+        [&art = window_.Player()->Artwork(), &tracks = coverTracks_.Tracks](size_t index) {
             return art.Load(tracks[index]->GetArtwork());
         });
+}
+
+void TrackExtraction::MakeTagsAhead() {
+    const TrackListView rows = window_.Rows();
+    for (int row = 0; row < rows.Count(); ++row) {
+        const OneTrack* track = rows.TrackAt(row);
+        if (rows.IsSelected(row) && track != nullptr && TakesRatingTags(*track) &&
+            RatingConventionOf(track->GetPath()) == RatingConvention::Id3v2) {
+            tagTracks_.Add(*track);
+        }
+    }
+    // The tags are small and quickly made: one thread keeps ahead of the copies.
+    tagsAhead_.emplace(
+        tagTracks_.Tracks.size(), AheadLimits{1, 32, size_t{16} << 20}, [](size_t) { return true; },
+        [files = window_.Player()->Files(), drive = window_.PlayerDrive(),
+         &tracks = tagTracks_.Tracks] {
+            return [files, drive, &tracks](size_t index) {
+                return MakeNewTagInFront(*tracks[index], *files, drive + tracks[index]->GetPath());
+            };
+        },
+        [](const NewTagInFront& tag) { return tag.Start.size() + tag.Front.Tag.size(); });
+}
+
+void TrackExtraction::TracksAhead::Add(const OneTrack& track) {
+    if (Turns.emplace(&track, Tracks.size()).second) {
+        Tracks.push_back(&track);
+    }
+}
+
+std::optional<size_t> TrackExtraction::TracksAhead::TurnOf(const OneTrack& track) const {
+    const auto turn = Turns.find(&track);
+    return turn != Turns.end() ? std::optional(turn->second) : std::nullopt;
 }
 
 TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& track,
@@ -221,42 +257,60 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     // it is renamed: the target's name only ever holds a whole copy,
     // whatever happens to the run, the player, the disk or the power.
     copy.Temporary = TemporaryName(folder);
-    // An MP3 that is to take its ratings is copied behind its new tag: the
-    // audio is written once, and the copy not read again for its tag.
-    const bool ratings = settings_.WriteRatings && TakesRatingTags(track);
-    const std::optional<DWORD> tagged =
-        ratings
-            ? CopyBehindNewTag(track, *window_.Player()->Files(), source, copy.Temporary,
-                               [this, &target](int64_t done, int64_t total) {
-                                   ShowProgressNowAndThen(target, CopyProgressPercent(done, total));
-                               })
-            : std::nullopt;
-    const DWORD error = tagged ? *tagged : Copy(source, copy.Temporary);
-    if (error != ERROR_SUCCESS) {
+    FilePlacement::Change finish;
+    if (const DWORD error = CopyTrack(copy, finish); error != ERROR_SUCCESS) {
         DeleteFileW(copy.Temporary.c_str());  // a failed copy may leave its beginning
         return fail(error);
     }
-    return HandOver(std::move(copy), policy, ratings && !tagged);
+    return HandOver(std::move(copy), policy, std::move(finish));
+}
+
+DWORD TrackExtraction::CopyTrack(FinishingCopy& copy, FilePlacement::Change& finish) {
+    const OneTrack& track = *copy.Track;
+    if (!settings_.WriteRatings || !TakesRatingTags(track)) {
+        return Copy(copy.Source, copy.Temporary);
+    }
+    PlayerFiles& files = *window_.Player()->Files();
+    // An MP3's new tag, made ahead of its turn (else here).
+    const std::optional<size_t> turn = tagTracks_.TurnOf(track);
+    std::optional<NewTagInFront> tag =
+        tagsAhead_ && turn ? tagsAhead_->Take(*turn) : MakeNewTagInFront(track, files, copy.Source);
+    // A tag whose padding takes the change keeps the old one's length: the
+    // system copies the file, as without ratings, and the new tag goes over
+    // the old one as the copy is finished.
+    if (tag && tag->FitsOverOld() && AreThisMachines(files)) {
+        finish = [tag = std::move(tag->Front.Tag)](const std::wstring& temporary) {
+            return WriteOverOldTag(temporary, tag);
+        };
+        return Copy(copy.Source, copy.Temporary);
+    }
+    // Else the copy is made behind it: the audio is written once, and the
+    // copy not read again for its tag.
+    if (tag) {
+        return CopyBehindNewTag(*tag, files, copy.Source, copy.Temporary,
+                                [this, &target = copy.Target](int64_t done, int64_t total) {
+                                    ShowProgressNowAndThen(target,
+                                                           CopyProgressPercent(done, total));
+                                });
+    }
+    // Other files take them from TagLib, in the copy.
+    copy.Ratings = std::make_shared<CopyRatings>(track, window_.Player()->Files(), copy.Source);
+    finish = [ratings = copy.Ratings](const std::wstring& temporary) {
+        return ratings->WriteInto(temporary);
+    };
+    return Copy(copy.Source, copy.Temporary);
 }
 
 TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, ClashPolicy& policy,
-                                                        bool ratingsDue) {
+                                                        FilePlacement::Change finish) {
     if (SettleFinishingCopy(policy) == Continuation::Stop) {
         DeleteFileW(copy.Temporary.c_str());
         placement_.RemoveEmptyFoldersMade(copy);
         return Continuation::Stop;
     }
-    FilePlacement::Change change;
-    if (ratingsDue) {
-        copy.Ratings =
-            std::make_shared<CopyRatings>(*copy.Track, window_.Player()->Files(), copy.Source);
-        change = [ratings = copy.Ratings](const std::wstring& temporary) {
-            return ratings->WriteInto(temporary);
-        };
-    }
     finisher_.Start([temporary = copy.Temporary, target = win::WideFromUtf16(copy.Target),
-                     replace = copy.Replace, change = std::move(change)] {
-        return FilePlacement::FinishAndPlace(temporary, target, replace, change);
+                     replace = copy.Replace, finish = std::move(finish)] {
+        return FilePlacement::FinishAndPlace(temporary, target, replace, finish);
     });
     finishing_ = std::move(copy);
     return Continuation::GoOn;
@@ -304,10 +358,9 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
 TrackExtraction::EncodedCover TrackExtraction::EncodeCover(const OneTrack& track) {
     const ArtworkIndex& art = window_.Player()->Artwork();
     // The encoders' where they foresaw this track's turn, else made here.
-    const auto turn = coverTurns_.find(&track);
-    std::optional<JpegsAhead::Encoded> jpeg = coversAhead_ && turn != coverTurns_.end()
-                                                  ? coversAhead_->Take(turn->second)
-                                                  : EncodeHere(art.Load(track.GetArtwork()));
+    const std::optional<size_t> turn = coverTracks_.TurnOf(track);
+    std::optional<JpegsAhead::Encoded> jpeg =
+        coversAhead_ && turn ? coversAhead_->Take(*turn) : EncodeHere(art.Load(track.GetArtwork()));
     EncodedCover cover;
     cover.Source = art.FilePath(track.GetArtwork());
     // Nothing when the player changed, or went, since it was read.

@@ -36,6 +36,7 @@
 #include "app/main_window_services.h"
 #include "core/extraction_rules.h"
 #include "core/file_name_case.h"
+#include "core/made_ahead.h"
 #include "core/track_name_plan.h"
 #include "core/update_throttle.h"
 #include "win/background_job.h"
@@ -71,11 +72,18 @@ private:
     // Starts encoding the covers the run is likely to save: in each
     // sub-folder, the picture of the first selected track that has one.
     void EncodeCoversAhead();
+    // Starts making the new tags of the selected MP3s that take ratings.
+    void MakeTagsAhead();
     Continuation ExtractTrack(const OneTrack& track, ClashPolicy& policy);
+    // Copies the track's file to the copy's temporary name, with its
+    // ratings where they are due: in front of the audio, or in what the
+    // background thread is to do to the copy (`finish`). ERROR_SUCCESS or
+    // the system's reason.
+    DWORD CopyTrack(FinishingCopy& copy, FilePlacement::Change& finish);
     // Hands a finished copy to the background thread once the copy handed
-    // before has been settled, which writes its ratings into it where
-    // `ratingsDue`; a copy that is not handed (the run stops) is removed.
-    Continuation HandOver(FinishingCopy copy, ClashPolicy& policy, bool ratingsDue);
+    // before has been settled, which does `finish` to it first; a copy that
+    // is not handed (the run stops) is removed.
+    Continuation HandOver(FinishingCopy copy, ClashPolicy& policy, FilePlacement::Change finish);
     // Waits for the copy handed over, if any, and settles it: in place (and
     // the folder's cover after it), or asked about, or reported.
     Continuation SettleFinishingCopy(ClashPolicy& policy);
@@ -137,12 +145,19 @@ private:
     // and responsive all the same.
     UpdateThrottle progressShown_{std::chrono::milliseconds(40)};
     std::optional<FinishingCopy> finishing_;  // handed to finisher_
-    // The tracks whose covers are encoded ahead, in the run's order, and
-    // each one's place in that order.
-    std::vector<const OneTrack*> coverTracks_;
-    std::unordered_map<const OneTrack*, size_t> coverTurns_;
-    std::optional<JpegsAhead> coversAhead_;         // after what its threads use
-    std::optional<FinishingCover> finishingCover_;  // handed to coverFinisher_
+    // Tracks whose work is done ahead, in the run's order, and each one's
+    // place in that order.
+    struct TracksAhead {
+        std::vector<const OneTrack*> Tracks;
+        std::unordered_map<const OneTrack*, size_t> Turns;
+        void Add(const OneTrack& track);
+        std::optional<size_t> TurnOf(const OneTrack& track) const;
+    };
+    TracksAhead coverTracks_;
+    std::optional<JpegsAhead> coversAhead_;  // after what its threads use
+    TracksAhead tagTracks_;
+    std::optional<MadeAhead<NewTagInFront>> tagsAhead_;  // after what its threads use
+    std::optional<FinishingCover> finishingCover_;       // handed to coverFinisher_
     // Declared last, so that their threads have ended before anything they
     // were handed is gone.
     win::BackgroundJob finisher_;

@@ -9,16 +9,12 @@
 
 #include <windows.h>
 
-#include <condition_variable>
 #include <cstddef>
 #include <functional>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "core/made_ahead.h"
 #include "core/picture.h"
 
 class JpegsAhead {
@@ -39,31 +35,13 @@ public:
 
     // Starts encoding the wanted ones of `count` pictures.
     JpegsAhead(size_t count, Wanted wanted, Load load);
-    JpegsAhead(const JpegsAhead&) = delete;
-    JpegsAhead& operator=(const JpegsAhead&) = delete;
-    // Stops: the pictures under way are finished and thrown away.
-    ~JpegsAhead();
 
     // The JPEG of wanted picture `index`, waited for; nothing when it could
     // not be read off the player (it changed, or went). Taken in order: the
-    // pictures before `index` not taken are thrown away.
-    std::optional<Encoded> Take(size_t index);
+    // pictures before `index` not taken are thrown away. Letting go of the
+    // JpegsAhead stops the encoders.
+    std::optional<Encoded> Take(size_t index) { return encoded_.Take(index); }
 
 private:
-    void EncodeAhead();
-    // The next picture a thread may encode, or none when the encoding ends.
-    std::optional<size_t> NextToEncode(std::unique_lock<std::mutex>& lock);
-    void DropBefore(size_t index);
-
-    const size_t count_;
-    const Wanted wanted_;
-    const Load load_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    size_t next_ = 0;   // the next picture to encode
-    size_t taken_ = 0;  // the run's next picture
-    size_t heldBytes_ = 0;
-    std::map<size_t, std::optional<Encoded>> done_;  // encoded, not yet taken
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;  // last: they end before the rest goes
+    MadeAhead<Encoded> encoded_;
 };

@@ -1272,20 +1272,24 @@ TEST_F(ExtractionTest, EscStopsTheRunAfterTheCopyUnderWay) {
 // behind that tag in one pass: one without a tag, every byte of the
 // player's file after it; one whose tag's padding takes the ratings, its
 // length and its audio where they were. Both keep the player's file's time,
-// a read-only one too.
+// a read-only one too. A track passed by (its name is taken, under "Never
+// Overwrite") leaves its new tag to nobody.
 TEST_F(ExtractionTest, RatedMp3sAreCopiedWholeBehindTheirNewTags) {
     const fs::path fixtures(TRACKHAUL_TAG_FIXTURES);
     const std::string frames = ReadAll(fixtures / "untagged.mp3");
     const std::string padded = ReadAll(fixtures / "id3v23-padded.mp3");
-    std::vector<PlayerTrack> tracks{{u"Long", "F00\\LONG.mp3"}, {u"Padded", "F00\\PADDED.mp3"}};
-    tracks[1].Bytes = padded;
+    std::vector<PlayerTrack> tracks{
+        {u"Long", "F00\\LONG.mp3"}, {u"Taken", "F00\\TAKEN.mp3"}, {u"Padded", "F00\\PADDED.mp3"}};
+    tracks[1].Bytes = tracks[2].Bytes = padded;
     for (PlayerTrack& track : tracks) {
-        track.Rating = 80;
+        track.Rating = &track == &tracks[1] ? 20 : 80;
         while (track.Bytes.size() < (size_t{5} << 19)) {  // 2.5 MiB
             track.Bytes += frames;
         }
     }
     SettingsKey::Write(L"WriteRatings", L"1");
+    SettingsKey::Write(L"OverwriteFiles", L"1");
+    std::ofstream(Output / L"Taken.mp3") << "before";
     LoadPlayer(tracks);
     const fs::path readOnly = PlayerMusic / L"Music\\F00\\PADDED.mp3";
     fs::last_write_time(readOnly, fs::last_write_time(readOnly) - std::chrono::hours(24 * 365));
@@ -1298,9 +1302,10 @@ TEST_F(ExtractionTest, RatedMp3sAreCopiedWholeBehindTheirNewTags) {
     EXPECT_TRUE(copy.ends_with(tracks[0].Bytes)) << "the audio was not copied whole";
     const size_t audioStart = padded.size() - frames.size();
     const std::string taggedCopy = ReadAll(Output / L"Padded.mp3");
-    EXPECT_EQ(taggedCopy.size(), tracks[1].Bytes.size());
-    EXPECT_EQ(taggedCopy.substr(audioStart), tracks[1].Bytes.substr(audioStart));
-    EXPECT_NE(taggedCopy.find("FMPS_Rating"), std::string::npos);
+    EXPECT_EQ(taggedCopy.size(), tracks[2].Bytes.size());
+    EXPECT_EQ(taggedCopy.substr(audioStart), tracks[2].Bytes.substr(audioStart));
+    EXPECT_NE(taggedCopy.find(std::string("FMPS_Rating") + '\0' + "0.8"), std::string::npos);
+    EXPECT_EQ(ReadAll(Output / L"Taken.mp3"), "before");
     EXPECT_EQ(fs::last_write_time(Output / L"Padded.mp3"), fs::last_write_time(readOnly));
     EXPECT_TRUE(boxes_.Requests().empty());
 }
