@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/player_copy.h"
+#include "core/local_files.h"
 #include "core/onetrack.h"
 #include "core/rating_tags.h"
 #include "win/file_output.h"
@@ -42,7 +43,7 @@ std::optional<NewTagInFront> MakeNewTagInFront(const OneTrack& track, PlayerFile
     if (RatingConventionOf(track.GetPath()) != RatingConvention::Id3v2) {
         return std::nullopt;
     }
-    const std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
+    std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
     // A file that cannot be read here fails in the plain copy, with its reason.
     if (!input) {
         return std::nullopt;
@@ -72,6 +73,9 @@ std::optional<NewTagInFront> MakeNewTagInFront(const OneTrack& track, PlayerFile
     } catch (const std::exception&) {
         return std::nullopt;
     }
+    if (tag.Front.Tag.size() != tag.Front.Replaced || !AreThisMachines(files)) {
+        tag.Rest = std::move(input);
+    }
     return tag;
 }
 
@@ -84,21 +88,18 @@ DWORD LastErrorOrWriteFault() {
 
 }  // namespace
 
-DWORD CopyBehindNewTag(const NewTagInFront& tag, PlayerFiles& files, const std::string& source,
+DWORD CopyBehindNewTag(NewTagInFront& tag, PlayerFiles& files, const std::string& source,
                        const std::wstring& target, const CopyProgress& progress) {
-    const std::unique_ptr<PlayerFile> input = files.OpenAnsi(source);
-    if (!input) {
-        return ERROR_FILE_NOT_FOUND;
-    }
+    PlayerFile& input = *tag.Rest;
     const win::UniqueFile output = win::CreateForWriting(target);
     if (!output || !win::WriteBytes(output.get(), tag.Front.Tag) ||
         !win::WriteBytes(output.get(), std::string_view(tag.Start).substr(tag.Front.Replaced))) {
         return LastErrorOrWriteFault();
     }
     if (progress) {
-        progress(static_cast<int64_t>(tag.Start.size()), static_cast<int64_t>(input->Size()));
+        progress(static_cast<int64_t>(tag.Start.size()), static_cast<int64_t>(input.Size()));
     }
-    if (const DWORD error = AppendPlayerFile(*input, tag.Start.size(), output.get(), progress)) {
+    if (const DWORD error = AppendPlayerFile(input, tag.Start.size(), output.get(), progress)) {
         return error;
     }
     const std::optional<FILETIME> written = PlayerFileTime(files, source);

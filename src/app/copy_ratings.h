@@ -43,9 +43,10 @@ private:
 struct NewTagInFront {
     std::string Start;
     Mp3TagInFront Front;
-    // Whether it keeps the old tag's length, so that the rest of the file
-    // stays where it is.
-    bool FitsOverOld() const { return Front.Tag.size() == Front.Replaced; }
+    // The player's file, open, for a copy made behind the tag. None where
+    // the tag keeps the old one's length, so that the system copies this
+    // machine's file and the tag is written over the old one.
+    std::unique_ptr<PlayerFile> Rest;
 };
 
 // The new tag of `track`'s file `source` among `files`; made on any thread.
@@ -56,10 +57,10 @@ std::optional<NewTagInFront> MakeNewTagInFront(const OneTrack& track, PlayerFile
                                                const std::string& source);
 
 // Copies `source` among `files` to `target` (made anew) behind `tag`, in
-// place of its own, in one pass, telling `progress` the bytes done and the
+// place of its own, in one pass from `tag.Rest`, telling `progress` the bytes done and the
 // bytes in all now and then; the copy keeps the player's file's time. The
 // system's error, or ERROR_SUCCESS.
-DWORD CopyBehindNewTag(const NewTagInFront& tag, PlayerFiles& files, const std::string& source,
+DWORD CopyBehindNewTag(NewTagInFront& tag, PlayerFiles& files, const std::string& source,
                        const std::wstring& target, const CopyProgress& progress);
 
 // Writes a tag that fits over the old one over the start of the copy at

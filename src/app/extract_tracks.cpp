@@ -15,7 +15,6 @@
 #include "core/file_name_case.h"
 #include "core/file_name_pattern.h"
 #include "core/itdbparser.h"
-#include "core/local_files.h"
 #include "core/onetrack.h"
 #include "win/file_output.h"
 #include "win/message_box.h"
@@ -278,7 +277,7 @@ DWORD TrackExtraction::CopyTrack(FinishingCopy& copy, FilePlacement::Change& fin
     // A tag whose padding takes the change keeps the old one's length: the
     // system copies the file, as without ratings, and the new tag goes over
     // the old one as the copy is finished.
-    if (tag && tag->FitsOverOld() && AreThisMachines(files)) {
+    if (tag && !tag->Rest) {
         finish = [tag = std::move(tag->Front.Tag)](const std::wstring& temporary) {
             return WriteOverOldTag(temporary, tag);
         };
