@@ -316,10 +316,8 @@ TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, Clas
 }
 
 TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& policy) {
-    // The cover before first, as it was placed before this copy.
-    const Continuation coverSettled = SettleFinishingCover(policy);
     if (!finishing_) {
-        return coverSettled;
+        return SettleFinishingCover(policy);
     }
     const FinishingCopy copy = std::move(*finishing_);
     finishing_.reset();
@@ -327,15 +325,20 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
     // Many albums share the one folder without sub-folders: none gets a
     // cover. The folder's cover is made ahead or while the copy is written
     // to the disk; once the copy is in place, it is written on a thread of
-    // its own while the next track is copied.
-    const bool coverDue = coverSettled == Continuation::GoOn && copy.NameStart() > 0 &&
-                          settings_.SaveAlbumArt && copy.Track->GetArtwork() >= 0 &&
+    // its own while the next track is copied and written to the disk.
+    const bool coverDue = copy.NameStart() > 0 && settings_.SaveAlbumArt &&
+                          copy.Track->GetArtwork() >= 0 &&
                           placement_.Folders().MayTakeCoverTurn(folder);
     std::optional<EncodedCover> cover =
         coverDue ? std::optional(EncodeCover(*copy.Track)) : std::nullopt;
     // Writing the tags of a large or odd file may take a while: the window
     // answers meanwhile, and Esc ends the run once the copy is settled.
     const DWORD error = finisher_.Wait([this] { window_.ProcessMessages(); });
+    // The cover before first, as it was placed before this copy.
+    const Continuation coverSettled = SettleFinishingCover(policy);
+    if (coverSettled == Continuation::Stop) {
+        cover.reset();
+    }
     const FilePlacement::FailureReport fail = [&](DWORD failure) {
         placement_.RemoveEmptyFoldersMade(copy);
         return placement_.ReportFailure(copy.Source, copy.Target, win::SystemErrorText(failure));
