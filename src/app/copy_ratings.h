@@ -57,9 +57,9 @@ std::optional<NewTagInFront> MakeNewTagInFront(const OneTrack& track, PlayerFile
                                                const std::string& source);
 
 // Copies `source` among `files` to `target` (made anew) behind `tag`, in
-// place of its own, in one pass from `tag.Rest`, telling `progress` the bytes done and the
-// bytes in all now and then; the copy keeps the player's file's time. The
-// system's error, or ERROR_SUCCESS.
+// place of its own, in one pass from the open `tag.Rest`, telling
+// `progress` the bytes done and the bytes in all now and then; the copy
+// keeps the player's file's time. The system's error, or ERROR_SUCCESS.
 DWORD CopyBehindNewTag(NewTagInFront& tag, PlayerFiles& files, const std::string& source,
                        const std::wstring& target, const CopyProgress& progress);
 

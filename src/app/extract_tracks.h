@@ -17,7 +17,8 @@
 // too. The writing to the disk and the rename of one copy happen on a thread
 // of their own while the next track is copied, one copy ahead at most, so
 // that the player's reads and the disk's writes overlap. The covers are
-// encoded beside them on threads of their own (see JpegsAhead).
+// encoded, and the new tags of rated MP3s made, beside them on threads of
+// their own (see MadeAhead).
 #pragma once
 
 #include <windows.h>
