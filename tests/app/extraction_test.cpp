@@ -307,15 +307,37 @@ void ImagePlayer(const fs::path& image) {
     WriteAll(image, std::string(volume.begin(), volume.end()));
 }
 
+// An MP3 file of 2.5 MiB: `start`, then MPEG frames.
+std::string LongMp3(std::string start) {
+    const std::string frames = ReadAll(fs::path(TRACKHAUL_TAG_FIXTURES) / "untagged.mp3");
+    while (start.size() < (size_t{5} << 19)) {
+        start += frames;
+    }
+    return start;
+}
+
+// Rated MP3s, one whose padding takes the ratings and one without a tag,
+// come out byte for byte as from the drive too.
 TEST_F(ExtractionTest, APlayerInADiskImageLoadsAndExtractsAsFromItsDrive) {
-    const std::vector<PlayerTrack> tracks{
+    std::vector<PlayerTrack> tracks{
         {u"Plain Song", "F00\\AAAA.mp3", 1, true, u"Album", 5000},
         {Russian, "F01\\BBBB.m4a", 2},
         {u"Gone", "F02\\GONE.mp3", 3, false},
+        {u"Untagged", "F03\\BARE.mp3", 4},
+        {u"Padded", "F03\\PADDED.mp3", 5},
     };
+    tracks[3].Bytes = LongMp3("");
+    tracks[4].Bytes = LongMp3(ReadAll(fs::path(TRACKHAUL_TAG_FIXTURES) / "id3v23-padded.mp3"));
+    tracks[3].Rating = 60;
+    tracks[4].Rating = 100;
+    SettingsKey::Write(L"WriteRatings", L"1");
     LoadPlayer(tracks);
     Extract();
     const Files fromDrive = FilesIn(Output);
+    for (const auto& [copy, rating] : {std::pair(L"Untagged.mp3", "0.6"), {L"Padded.mp3", "1.0"}}) {
+        EXPECT_NE(fromDrive.at(copy).find(std::string("FMPS_Rating") + '\0' + rating),
+                  std::string::npos);
+    }
     const fs::path image = L"C:\\extraction-image-test\\pod.img";
     ImagePlayer(image);
     const std::vector<std::u16string> driveFailures = FailureTexts(boxes_);
@@ -327,8 +349,8 @@ TEST_F(ExtractionTest, APlayerInADiskImageLoadsAndExtractsAsFromItsDrive) {
     Command(ID_FILE_OPEN_IMAGE);
     ASSERT_TRUE(answer.Shown());
     EXPECT_EQ(answer.Seen().FileType, L"Disk images (*.img;*.dmg;*.iso;*.bin)");
-    ASSERT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(Status(), L"Loaded total 3 song(s)");
+    ASSERT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 5);
+    EXPECT_EQ(Status(), L"Loaded total 5 song(s)");
     Command(ID_EDIT_ALL);
     Extract();
     EXPECT_EQ(FilesIn(Output), fromDrive);
@@ -348,7 +370,7 @@ TEST_F(ExtractionTest, APlayerInADiskImageLoadsAndExtractsAsFromItsDrive) {
     Command(ID_FILE_OPEN_IMAGE);
     ASSERT_EQ(refusal.Requests().size(), 1u);
     EXPECT_EQ(refusal.Requests()[0].Text, L"No player found in this image.");
-    EXPECT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(form_->TrackList(), LVM_GETITEMCOUNT, 0, 0), 5);
     Command(ID_FILE_CLOSE);  // lets go of the image
     fs::remove_all(L"C:\\extraction-image-test");
 }
@@ -1280,12 +1302,9 @@ TEST_F(ExtractionTest, RatedMp3sAreCopiedWholeBehindTheirNewTags) {
     const std::string padded = ReadAll(fixtures / "id3v23-padded.mp3");
     std::vector<PlayerTrack> tracks{
         {u"Long", "F00\\LONG.mp3"}, {u"Taken", "F00\\TAKEN.mp3"}, {u"Padded", "F00\\PADDED.mp3"}};
-    tracks[1].Bytes = tracks[2].Bytes = padded;
     for (PlayerTrack& track : tracks) {
+        track.Bytes = LongMp3(&track == &tracks[0] ? "" : padded);
         track.Rating = &track == &tracks[1] ? 20 : 80;
-        while (track.Bytes.size() < (size_t{5} << 19)) {  // 2.5 MiB
-            track.Bytes += frames;
-        }
     }
     SettingsKey::Write(L"WriteRatings", L"1");
     SettingsKey::Write(L"OverwriteFiles", L"1");
