@@ -38,6 +38,16 @@ void TrackExtraction::Run() {
                             MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    settings_ = window_.SettingsView();
+    plan_ = window_.NamePlan();
+    // The covers and the MP3s' new tags are made from now on, while the
+    // folder is chosen; Cancel stops their making.
+    if (settings_.SaveAlbumArt) {
+        EncodeCoversAhead();
+    }
+    if (settings_.WriteRatings) {
+        MakeTagsAhead();
+    }
     const std::optional<std::u16string> folder =
         DestinationDialog(window_, L"Extract Tracks To Directory",
                           L"Tracks cannot be extracted onto the iPod itself. Please choose a "
@@ -47,8 +57,6 @@ void TrackExtraction::Run() {
         return;
     }
     window_.RememberMusicFolder(*folder);
-    settings_ = window_.SettingsView();
-    plan_ = window_.NamePlan();
     // Two programs extracting at once never share a temporary name.
     runNumber_ = GetCurrentProcessId();
     // Also after a drive root's own backslash: the copy still lands there.
@@ -59,10 +67,6 @@ void TrackExtraction::Run() {
     window_.ShowProgress(true);
     if (settings_.SaveAlbumArt) {
         KeepCoversFromTracksNamedLikeThem();
-        EncodeCoversAhead();
-    }
-    if (settings_.WriteRatings) {
-        MakeTagsAhead();
     }
     ExtractRows(policy);
     SettleFinishingCopy(policy);
@@ -117,9 +121,9 @@ void TrackExtraction::ExtractRows(ClashPolicy& policy) {
     }
 }
 
-void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
+std::vector<std::wstring> TrackExtraction::FoldersOfTracksNamedLikeCovers() const {
     const TrackListView rows = window_.Rows();
-    const std::wstring destination = win::WideFromUtf16(destination_);
+    std::vector<std::wstring> folders;
     for (int row = 0; row < rows.Count(); ++row) {
         const OneTrack* track = rows.TrackAt(row);
         // Only a picture of the player's keeps the extension .jpg.
@@ -132,15 +136,26 @@ void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
         const size_t nameStart = name.rfind(L'\\') + 1;
         if (planned.Refusal == TrackRefusal::None &&
             IsSamePath(name.substr(nameStart), kCoverName)) {
-            placement_.Folders().KeepCoverOut(destination + name.substr(0, nameStart));
+            folders.push_back(name.substr(0, nameStart));
         }
+    }
+    return folders;
+}
+
+void TrackExtraction::KeepCoversFromTracksNamedLikeThem() {
+    const std::wstring destination = win::WideFromUtf16(destination_);
+    for (const std::wstring& folder : FoldersOfTracksNamedLikeCovers()) {
+        placement_.Folders().KeepCoverOut(destination + folder);
     }
 }
 
 void TrackExtraction::EncodeCoversAhead() {
     const TrackListView rows = window_.Rows();
-    const std::wstring destination = win::WideFromUtf16(destination_);
+    // The sub-folders given a cover, or kept from one.
     std::unordered_set<std::u16string> folders;
+    for (const std::wstring& folder : FoldersOfTracksNamedLikeCovers()) {
+        folders.insert(FileNameCapitals(win::Utf16FromWide(folder)));
+    }
     for (int row = 0; row < rows.Count(); ++row) {
         const OneTrack* track = rows.TrackAt(row);
         if (!rows.IsSelected(row) || track == nullptr || track->GetArtwork() < 0) {
@@ -150,7 +165,6 @@ void TrackExtraction::EncodeCoversAhead() {
         const size_t nameStart = planned.Name.rfind(u'\\') + 1;
         const std::u16string folder = planned.Name.substr(0, nameStart);
         if (planned.Refusal == TrackRefusal::None && nameStart > 0 &&
-            placement_.Folders().MayTakeCoverTurn(destination + win::WideFromUtf16(folder)) &&
             folders.insert(FileNameCapitals(folder)).second) {
             coverTracks_.Add(*track);
         }

@@ -67,8 +67,10 @@ private:
     };
 
     void ExtractRows(ClashPolicy& policy);
-    // The folders where a selected track is named folder.jpg: they get no
-    // cover, so that the track is never replaced by one, nor one by it.
+    // The folders where a selected track is named folder.jpg, relative to
+    // the chosen one ("" for itself, else ending in a backslash): they get
+    // no cover, so that the track is never replaced by one, nor one by it.
+    std::vector<std::wstring> FoldersOfTracksNamedLikeCovers() const;
     void KeepCoversFromTracksNamedLikeThem();
     // Starts encoding the covers the run is likely to save: in each
     // sub-folder, the picture of the first selected track that has one.
