@@ -1182,6 +1182,9 @@ TEST_F(ExtractionTest, EachAlbumFolderGetsItsCoverAsFolderJpg) {
                     {8, 0, {artwork::Stored(1060, 320, artwork::SolidImage(320, 320, 0))}}}));
     const fs::path lights = Output / L"Harbour\\Lights\\folder.jpg";
     const fs::path tide = Output / L"Harbour\\Tide\\folder.jpg";
+    // The covers made while the folder is chosen go unused when it is not.
+    Extract([](HWND dialog) { PressButton(dialog, IDCANCEL); });
+    EXPECT_TRUE(FilesIn(Output).empty());
     Extract();
     EXPECT_EQ(JpegSize(lights), std::pair(128, 96));
     EXPECT_EQ(JpegSize(tide), std::pair(320, 320));
@@ -1313,6 +1316,8 @@ TEST_F(ExtractionTest, RatedMp3sAreCopiedWholeBehindTheirNewTags) {
     const fs::path readOnly = PlayerMusic / L"Music\\F00\\PADDED.mp3";
     fs::last_write_time(readOnly, fs::last_write_time(readOnly) - std::chrono::hours(24 * 365));
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    Extract([](HWND dialog) { PressButton(dialog, IDCANCEL); });  // the tags made go unused
+    EXPECT_EQ(FilesIn(Output).size(), 1u);
     Extract();
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::string copy = ReadAll(Output / L"Long.mp3");
