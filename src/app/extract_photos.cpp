@@ -122,7 +122,10 @@ PhotoExtraction::Continuation PhotoExtraction::SavePhoto(const PhotoIndex& photo
         return fail(error);
     }
     const std::wstring folder = photo.Folder();
-    const PlacedFile* before = finishing_ ? &*finishing_ : nullptr;
+    std::vector<const PlacedFile*> before;
+    if (finishing_) {
+        before.push_back(&*finishing_);
+    }
     if (placement_.MayClash(photo, before) && SettleFinishingPhoto(policy) == Continuation::Stop) {
         return Continuation::Stop;
     }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include "app/destination_dialog.h"
@@ -69,7 +71,7 @@ void TrackExtraction::Run() {
         KeepCoversFromTracksNamedLikeThem();
     }
     ExtractRows(policy);
-    SettleFinishingCopy(policy);
+    SettleFinishingCopies(policy);
     SettleFinishingCover(policy);
     coversAhead_.reset();  // the run saves no more covers
     tagsAhead_.reset();
@@ -223,7 +225,7 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
     // user is asked in the order of the tracks and an answer that ends the
     // run leaves nothing unsettled.
     const auto reportFailure = [&](const std::wstring& reason) {
-        return SettleFinishingCopy(policy) == Continuation::Stop
+        return SettleFinishingCopies(policy) == Continuation::Stop
                    ? Continuation::Stop
                    : placement_.ReportFailure(source, target, reason);
     };
@@ -254,10 +256,13 @@ TrackExtraction::Continuation TrackExtraction::ExtractTrack(const OneTrack& trac
         return fail(error);
     }
     const std::wstring folder = copy.Folder();
-    // A name that is taken may lead to a question; the copy before may be
+    // A name that is taken may lead to a question; a copy before may be
     // going to this very name.
-    const PlacedFile* before = finishing_ ? &*finishing_ : nullptr;
-    if (placement_.MayClash(copy, before) && SettleFinishingCopy(policy) == Continuation::Stop) {
+    std::vector<const PlacedFile*> before;
+    for (const FinishingCopy& finishing : finishing_) {
+        before.push_back(&finishing);
+    }
+    if (placement_.MayClash(copy, before) && SettleFinishingCopies(policy) == Continuation::Stop) {
         return Continuation::Stop;
     }
     const ClashOutcome clash =
@@ -316,25 +321,39 @@ DWORD TrackExtraction::CopyTrack(FinishingCopy& copy, FilePlacement::Change& fin
 
 TrackExtraction::Continuation TrackExtraction::HandOver(FinishingCopy copy, ClashPolicy& policy,
                                                         FilePlacement::Change finish) {
-    if (SettleFinishingCopy(policy) == Continuation::Stop) {
+    if (SettleFinishingCopies(policy, kCopiesFinishing - 1) == Continuation::Stop) {
         DeleteFileW(copy.Temporary.c_str());
         placement_.RemoveEmptyFoldersMade(copy);
         return Continuation::Stop;
     }
-    finisher_.Start([temporary = copy.Temporary, target = win::WideFromUtf16(copy.Target),
-                     replace = copy.Replace, finish = std::move(finish)] {
+    copy.Finisher = &*std::ranges::find_if(
+        finishers_, [](const win::BackgroundJob& finisher) { return !finisher.Started(); });
+    copy.Finisher->Start([temporary = copy.Temporary, target = win::WideFromUtf16(copy.Target),
+                          replace = copy.Replace, finish = std::move(finish)] {
         return FilePlacement::FinishAndPlace(temporary, target, replace, finish);
     });
-    finishing_ = std::move(copy);
+    finishing_.push_back(std::move(copy));
     return Continuation::GoOn;
 }
 
-TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& policy) {
-    if (!finishing_) {
+TrackExtraction::Continuation TrackExtraction::SettleFinishingCopies(ClashPolicy& policy,
+                                                                     size_t left) {
+    if (finishing_.empty()) {
         return SettleFinishingCover(policy);
     }
-    const FinishingCopy copy = std::move(*finishing_);
-    finishing_.reset();
+    // A copy on its way once the run stops is whole: it is settled too.
+    Continuation settled = Continuation::GoOn;
+    while (finishing_.size() > (settled == Continuation::Stop ? 0 : left)) {
+        if (SettleOldestCopy(policy) == Continuation::Stop) {
+            settled = Continuation::Stop;
+        }
+    }
+    return settled;
+}
+
+TrackExtraction::Continuation TrackExtraction::SettleOldestCopy(ClashPolicy& policy) {
+    const FinishingCopy copy = std::move(finishing_.front());
+    finishing_.pop_front();
     const std::wstring folder = copy.Folder();
     // Many albums share the one folder without sub-folders: none gets a
     // cover. The folder's cover is made ahead or while the copy is written
@@ -347,7 +366,7 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCopy(ClashPolicy& 
         coverDue ? std::optional(EncodeCover(*copy.Track)) : std::nullopt;
     // Writing the tags of a large or odd file may take a while: the window
     // answers meanwhile, and Esc ends the run once the copy is settled.
-    const DWORD error = finisher_.Wait([this] { window_.ProcessMessages(); });
+    const DWORD error = copy.Finisher->Wait([this] { window_.ProcessMessages(); });
     // The cover before first, as it was placed before this copy.
     const Continuation coverSettled = SettleFinishingCover(policy);
     if (coverSettled == Continuation::Stop) {
@@ -446,8 +465,12 @@ TrackExtraction::Continuation TrackExtraction::SettleFinishingCover(ClashPolicy&
 }
 
 std::wstring TrackExtraction::TemporaryName(const std::wstring& folder) {
-    otherTemporary_ = !otherTemporary_;
-    const DWORD number = otherTemporary_ ? ~runNumber_ : runNumber_;
+    // Apart from each other and from the cover's for any process number
+    // below 2^30.
+    constexpr DWORD kFlips[] = {0, ~DWORD{0}, 0x40000000u};
+    static_assert(std::size(kFlips) == kCopiesFinishing + 1);
+    const DWORD number = runNumber_ ^ kFlips[nextTemporary_];
+    nextTemporary_ = (nextTemporary_ + 1) % std::size(kFlips);
     return folder + win::WideFromUtf16(TemporaryCopyName(number));
 }
 

@@ -14,16 +14,19 @@
 //
 // Each copy goes to a temporary name, is written to the disk and only then
 // renamed, so that a name only ever holds a whole copy, after a power cut
-// too. The writing to the disk and the rename of one copy happen on a thread
-// of their own while the next track is copied, one copy ahead at most, so
-// that the player's reads and the disk's writes overlap. The covers are
-// encoded, and the new tags of rated MP3s made, beside them on threads of
-// their own (see MadeAhead).
+// too. The writing to the disk and the rename of a copy happen on a thread
+// of their own while the next track is copied, so that the player's reads
+// and the disk's writes overlap; two copies at most are on their way at
+// once, as a disk takes two copies' writes together faster than one after
+// the other. The covers are encoded, and the new tags of rated MP3s made,
+// beside them on threads of their own (see MadeAhead).
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -59,9 +62,10 @@ public:
 
 private:
     // A track's copy under its temporary name, being written to the disk
-    // and renamed on the background thread.
+    // and renamed on a background thread.
     struct FinishingCopy : PlacedFile {
         const OneTrack* Track = nullptr;
+        win::BackgroundJob* Finisher = nullptr;  // one of finishers_
         // Written into the copy on the background thread, if at all.
         std::shared_ptr<CopyRatings> Ratings;
     };
@@ -83,13 +87,17 @@ private:
     // background thread is to do to the copy (`finish`). ERROR_SUCCESS or
     // the system's reason.
     DWORD CopyTrack(FinishingCopy& copy, FilePlacement::Change& finish);
-    // Hands a finished copy to the background thread once the copy handed
-    // before has been settled, which does `finish` to it first; a copy that
-    // is not handed (the run stops) is removed.
+    // Hands a finished copy to a background thread, which does `finish` to
+    // it first, once the oldest copy handed before is settled where two are
+    // on their way; a copy that is not handed (the run stops) is removed.
     Continuation HandOver(FinishingCopy copy, ClashPolicy& policy, FilePlacement::Change finish);
-    // Waits for the copy handed over, if any, and settles it: in place (and
+    // Settles the copies handed over, oldest first, until `left` are on
+    // their way; all of them once the run stops. Without any, settles the
+    // cover handed over.
+    Continuation SettleFinishingCopies(ClashPolicy& policy, size_t left = 0);
+    // Waits for the oldest copy handed over and settles it: in place (and
     // the folder's cover after it), or asked about, or reported.
-    Continuation SettleFinishingCopy(ClashPolicy& policy);
+    Continuation SettleOldestCopy(ClashPolicy& policy);
     // A folder's cover as a JPEG file's bytes, made from a track's picture.
     struct EncodedCover {
         std::string Source;  // the player's file that holds the picture
@@ -122,8 +130,8 @@ private:
     // enough ago.
     void ShowProgressNowAndThen(const std::u16string& target, int32_t percent);
 
-    // The temporary name of the next copy in `folder`: two copies, one
-    // finishing and one being made, may share a folder; a cover's is a third.
+    // The temporary name of the next copy in `folder`: three copies, two
+    // finishing and one being made, may share a folder; a cover's is a fourth.
     std::wstring TemporaryName(const std::wstring& folder);
     std::wstring TemporaryCoverName(const std::wstring& folder) const;
 
@@ -140,14 +148,15 @@ private:
     // placed) is made here, on the window's thread.
     std::optional<win::JpegWriter> jpegWriter_;  // made when the first such cover is
     DWORD runNumber_ = 0;                        // numbers this run's temporary copies
-    bool otherTemporary_ = false;                // which of the two the next copy takes
+    size_t nextTemporary_ = 0;                   // which of the three the next copy takes
     std::u16string currentTarget_;
     std::vector<std::u16string> copiesWithoutRatings_;  // placed all the same
     // Letting messages through and repainting the status bar cost as much
     // under Wine as copying a small file; this often keeps the window current
     // and responsive all the same.
     UpdateThrottle progressShown_{std::chrono::milliseconds(40)};
-    std::optional<FinishingCopy> finishing_;  // handed to finisher_
+    static constexpr size_t kCopiesFinishing = 2;
+    std::deque<FinishingCopy> finishing_;  // handed to finishers_, oldest first
     // Tracks whose work is done ahead, in the run's order, and each one's
     // place in that order.
     struct TracksAhead {
@@ -163,6 +172,6 @@ private:
     std::optional<FinishingCover> finishingCover_;       // handed to coverFinisher_
     // Declared last, so that their threads have ended before anything they
     // were handed is gone.
-    win::BackgroundJob finisher_;
+    std::array<win::BackgroundJob, kCopiesFinishing> finishers_;
     win::BackgroundJob coverFinisher_;
 };

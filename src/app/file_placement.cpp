@@ -1,5 +1,7 @@
 #include "app/file_placement.h"
 
+#include <algorithm>
+
 #include "app/main_window_services.h"
 #include "core/ansi_text.h"
 #include "win/file_output.h"
@@ -19,12 +21,14 @@ ClashOutcome ResolveClash(MainWindowServices& window, ClashPolicy& policy,
     });
 }
 
-bool FilePlacement::MayClash(const PlacedFile& file, const PlacedFile* before) {
+bool FilePlacement::MayClash(const PlacedFile& file, const std::vector<const PlacedFile*>& before) {
     const std::wstring folder = file.Folder();
     folders_.Visit(folder);
     return folders_.Holds(folder, file.FileName()) ||
-           (before && IsSamePath(before->Destination + before->RelativePath,
-                                 file.Destination + file.RelativePath));
+           std::ranges::any_of(
+               before, [path = file.Destination + file.RelativePath](const PlacedFile* other) {
+                   return IsSamePath(other->Destination + other->RelativePath, path);
+               });
 }
 
 ClashOutcome FilePlacement::ClearTarget(ClashPolicy& policy, const std::wstring& folder,

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/destination_folders.h"
 #include "core/extraction_rules.h"
@@ -53,9 +54,9 @@ public:
     DestinationFolders& Folders() { return folders_; }
 
     // Whether `file` may meet a file of its name: one in its folder (read
-    // when the run first reaches it), or `before`, if any, the file placed
-    // before it and still on its way.
-    bool MayClash(const PlacedFile& file, const PlacedFile* before);
+    // when the run first reaches it), or one of `before`, the files placed
+    // before it and still on their way.
+    bool MayClash(const PlacedFile& file, const std::vector<const PlacedFile*>& before);
     // Removes the sub-folders made for `file` that are still empty, when it
     // was not placed.
     void RemoveEmptyFoldersMade(const PlacedFile& file) {
