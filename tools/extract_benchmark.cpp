@@ -17,10 +17,12 @@
 // last one alone). And 200 MP3 files of 4 MB, every track rated and played,
 // extracted with the ratings written into the copies beside the same run
 // without, once with a padded tag and once without any: at most 1.1 times,
-// the medians of nine rounds ("ratings": these alone). And everything a player holds brought home
-// at once ("home": this alone; see MeasureWholeHome). DRIVE (a letter, default F) must be attached
-// as a removable drive; its iPod_Control folder is overwritten. Runs in the Wine prefix's settings
-// (every setting reset). From the repository, after scripts/test:
+// the medians of nine rounds ("ratings": these alone). And everything a
+// player holds brought home at once ("home": this alone; see
+// MeasureWholeHome). DRIVE (a letter, default F) must be attached as a
+// removable drive; its iPod_Control folder is overwritten. Runs in the Wine
+// prefix's settings (every setting reset). From the repository, after
+// scripts/test:
 //
 //   . scripts/lib/wine-env.sh && wine_prepare_prefix $PWD/build/windows/wineprefix &&
 //   wine_start_display virtual && mkdir -p /tmp/benchpod &&
