@@ -775,25 +775,32 @@ TEST_F(ExtractionTest, AFullDiskLeavesOnlyCompleteFiles) {
     ExpectRunEnded();
 }
 
-// A copy that fails as it is put in place, answered No, stops the run: the
-// copy made after it, already on its way, is placed whole; the one made
-// then is removed.
+// A copy that fails as it is put in place asks whether to go on; No stops
+// the run: the copy made after it, already on its way, is placed whole; the
+// one made then is removed.
 TEST_F(ExtractionTest, ACopyOnItsWayWhenTheRunStopsIsPlacedWhole) {
     SettingsKey::Write(L"FileFormat", L"%album%");
     const std::vector<PlayerTrack> tracks{{u"Blocked", "F00\\BLOCK.mp3", 1, true, u"1 blocked"},
                                           {u"Next", "F00\\NEXT.mp3", 2, true, u"2 next"},
                                           {u"Last", "F00\\LAST.mp3", 3, true, u"3 last"}};
     LoadPlayer(tracks);
-    fs::create_directories(Output / L"1 blocked.mp3" / L"inside");
-    MessageBoxRecorder boxes(IDNO);
-    Extract();
+    for (const auto& [answer, placed] :
+         {std::pair{IDYES, Files{{L"2 next.mp3", Contents(tracks[1])},
+                                 {L"3 last.mp3", Contents(tracks[2])}}},
+          std::pair{IDNO, Files{{L"2 next.mp3", Contents(tracks[1])}}}}) {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        fs::remove_all(Output);
+        fs::create_directories(Output / L"1 blocked.mp3" / L"inside");
+        MessageBoxRecorder boxes(answer);
+        Extract();
 
-    ASSERT_EQ(FailureTexts(boxes).size(), 1u);
-    EXPECT_NE(FailureTexts(boxes)[0].find(u"1 blocked.mp3"), std::u16string::npos);
-    EXPECT_EQ(FilesIn(Output), (Files{{L"2 next.mp3", Contents(tracks[1])}}));
-    EXPECT_TRUE(fs::is_directory(Output / L"1 blocked.mp3" / L"inside"));
-    EXPECT_EQ(TemporariesIn(Output), std::vector<std::wstring>{});
-    ExpectRunEnded();
+        ASSERT_EQ(FailureTexts(boxes).size(), 1u);
+        EXPECT_NE(FailureTexts(boxes)[0].find(u"1 blocked.mp3"), std::u16string::npos);
+        EXPECT_EQ(FilesIn(Output), placed);
+        EXPECT_TRUE(fs::is_directory(Output / L"1 blocked.mp3" / L"inside"));
+        EXPECT_EQ(TemporariesIn(Output), std::vector<std::wstring>{});
+        ExpectRunEnded();
+    }
 }
 
 TEST_F(ExtractionTest, APlaylistFileThatCannotBeWrittenWholeIsReportedAndLeavesNothing) {
