@@ -293,29 +293,28 @@ DWORD TrackExtraction::CopyTrack(FinishingCopy& copy, FilePlacement::Change& fin
     const std::optional<size_t> turn = tagTracks_.TurnOf(track);
     std::optional<NewTagInFront> tag =
         tagsAhead_ && turn ? tagsAhead_->Take(*turn) : MakeNewTagInFront(track, files, copy.Source);
-    // A tag whose padding takes the change keeps the old one's length: the
-    // system copies the file, as without ratings, and the new tag goes over
-    // the old one as the copy is finished.
-    if (tag && !tag->Rest) {
-        finish = [tag = std::move(tag->Front.Tag)](const std::wstring& temporary) {
-            return WriteOverOldTag(temporary, tag);
-        };
-        return Copy(copy.Source, copy.Temporary);
-    }
-    // Else the copy is made behind it: the audio is written once, and the
-    // copy not read again for its tag.
-    if (tag) {
+    // The copy is made behind a tag that changes the file's length: the
+    // audio is written once, and the copy not read again for its tag.
+    if (tag && tag->Rest) {
         return CopyBehindNewTag(*tag, files, copy.Source, copy.Temporary,
                                 [this, &target = copy.Target](int64_t done, int64_t total) {
                                     ShowProgressNowAndThen(target,
                                                            CopyProgressPercent(done, total));
                                 });
     }
-    // Other files take them from TagLib, in the copy.
-    copy.Ratings = std::make_shared<CopyRatings>(track, window_.Player()->Files(), copy.Source);
-    finish = [ratings = copy.Ratings](const std::wstring& temporary) {
-        return ratings->WriteInto(temporary);
-    };
+    // Else the system copies the file, as without ratings, and as the copy
+    // is finished a tag whose padding takes the change goes over the old
+    // one; other files take theirs from TagLib, in the copy.
+    if (tag) {
+        finish = [tag = std::move(tag->Front.Tag)](const std::wstring& temporary) {
+            return WriteOverOldTag(temporary, tag);
+        };
+    } else {
+        copy.Ratings = std::make_shared<CopyRatings>(track, window_.Player()->Files(), copy.Source);
+        finish = [ratings = copy.Ratings](const std::wstring& temporary) {
+            return ratings->WriteInto(temporary);
+        };
+    }
     return Copy(copy.Source, copy.Temporary);
 }
 
